@@ -1,0 +1,38 @@
+# One interface target carries the language standard, the warning set and the Qt defines,
+# so every library, program and test is built the same way.
+add_library(corvantide_options INTERFACE)
+target_compile_features(corvantide_options INTERFACE cxx_std_20)
+target_compile_options(corvantide_options INTERFACE -Wall -Wextra -Wpedantic -Werror)
+target_compile_definitions(corvantide_options INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_CAST_TO_ASCII
+    QT_NO_CAST_FROM_BYTEARRAY
+    QT_NO_URL_CAST_FROM_STRING
+    QT_USE_QSTRINGBUILDER
+    QT_NO_KEYWORDS)
+
+if(CORVANTIDE_SANITIZE)
+    target_compile_options(corvantide_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                        -fno-sanitize-recover=undefined)
+    target_link_options(corvantide_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# corvantide_add_library(NAME folder DEPENDS ...): one library per source folder; every .cpp in
+# the folder belongs to it.
+function(corvantide_add_library name)
+    cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    foreach(excluded IN LISTS ARG_EXCLUDE)
+        list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+    endforeach()
+    if(sources)
+        add_library(${name} STATIC ${sources} ${headers})
+        target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+        target_link_libraries(${name} PUBLIC corvantide_options ${ARG_DEPENDS})
+    else()
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+        target_link_libraries(${name} INTERFACE corvantide_options ${ARG_DEPENDS})
+    endif()
+endfunction()

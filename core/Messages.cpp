@@ -1,0 +1,76 @@
+#include "core/Messages.h"
+
+#include <array>
+
+namespace cvt {
+
+namespace {
+
+struct Wording {
+    Msg id;
+    const char* chinese;
+    const char* english;
+};
+
+// Keep in the order of the enumeration.
+constexpr std::array kWordings = {
+    Wording{Msg::SearchMethod, "选择查询方式", "Search Method"},
+    Wording{Msg::RandomQueries, "随机组合查询", "Random queries"},
+    Wording{Msg::GetWordsFromText, "文本查询", "Get words from text"},
+    Wording{Msg::Search, "搜索", "Search"},
+    Wording{Msg::Stop, "停止", "Stop"},
+    Wording{Msg::DomainNameColumn, "域名", "Domain Name"},
+    Wording{Msg::ExtensionsColumn, "域名后缀", "Extensions"},
+    Wording{Msg::WhoisServerColumn, "域名服务器", "Whois Server"},
+    Wording{Msg::ExportToExcel, "导出到Excel", "Export to Excel"},
+    Wording{Msg::ExportToText, "导出到.txt文件", "Export to .txt file"},
+    Wording{Msg::ClearRegistered, "清除已注册域名", "Clear Registered-DomainName"},
+    Wording{Msg::ForceSearchFailed, "重搜查询失败域名", "Force to search failed domain!"},
+    Wording{Msg::BrowseWhoisDetails, "查看Whois信息", "Browse Whois details"},
+    Wording{Msg::ClearAllRecords, "清除所有记录", "Clear All Records"},
+    Wording{Msg::SettingMenu, "设置(&S)", "&Setting"},
+    Wording{Msg::LanguageMenu, "语言(&L)", "&Language"},
+    Wording{Msg::ChineseItem, "中文", "Chinese"},
+    Wording{Msg::EnglishItem, "英文(&E)", "&English"},
+    Wording{Msg::HelpMenu, "帮助(&H)", "&Help"},
+    Wording{Msg::AboutItem, "关于(&A)...", "&About..."},
+    Wording{Msg::SelectOneRow, "请选择一行", "Please select one row!"},
+    Wording{Msg::NoWhoisServer, "请选择一个域名服务器!", "Please select some domain extensions(whois server)"},
+    Wording{Msg::ClickSearchToStart, "点击“搜索”按钮开始", "Click 'search' button to start! "},
+    Wording{Msg::StopBeforeExit, "退出前请先停止搜索！", "Sorry,Please stop to search before exit!"},
+    // One wording only, the same in both languages.
+    Wording{Msg::EmptyPattern, "请填写查询组合，如[a-z]phone等组合！", "请填写查询组合，如[a-z]phone等组合！"},
+    Wording{Msg::UnclosedBracket, "查询组合中的“[”没有对应的“]”，请补上“]”后再搜索！",
+            "The pattern has a \"[\" without a closing \"]\". Please close it and search again."},
+    Wording{Msg::TooManyCombinations, "查询组合会产生%s个域名，超过上限16777216个，请缩小查询范围！",
+            "The pattern gives %s names, more than the limit of 16777216. Please narrow it down."},
+};
+
+} // namespace
+
+bool isChinese(std::string_view languageCode) {
+    return languageCode == "zh-cn";
+}
+
+const char* message(Msg id, std::string_view languageCode) {
+    const Wording& wording = kWordings[static_cast<std::size_t>(id)];
+    return isChinese(languageCode) ? wording.chinese : wording.english;
+}
+
+std::string formatMessage(Msg id, std::string_view languageCode, std::initializer_list<std::string_view> args) {
+    const std::string_view pattern = message(id, languageCode);
+    std::string result;
+    auto next = args.begin();
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size() && (pattern[i + 1] == 's' || pattern[i + 1] == 'd') &&
+            next != args.end()) {
+            result += *next++;
+            ++i;
+        } else {
+            result += pattern[i];
+        }
+    }
+    return result;
+}
+
+} // namespace cvt

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+namespace cvt {
+
+// Every caption and message that the program shows in two wordings. The Chinese wording is chosen
+// when the language code is exactly "zh-cn" (case-sensitive); any other code gives English.
+enum class Msg {
+    // Main window captions.
+    SearchMethod,
+    RandomQueries,
+    GetWordsFromText,
+    Search,
+    Stop,
+    DomainNameColumn,
+    ExtensionsColumn,
+    WhoisServerColumn,
+    ExportToExcel,
+    ExportToText,
+    ClearRegistered,
+    ForceSearchFailed,
+    BrowseWhoisDetails,
+    ClearAllRecords,
+    SettingMenu,
+    LanguageMenu,
+    ChineseItem,
+    EnglishItem,
+    HelpMenu,
+    AboutItem,
+    // Messages.
+    SelectOneRow,
+    NoWhoisServer,
+    ClickSearchToStart,
+    StopBeforeExit,
+    EmptyPattern,
+    UnclosedBracket,
+    TooManyCombinations,
+};
+
+bool isChinese(std::string_view languageCode);
+
+// The wording of a caption or message for the given language code, as UTF-8.
+const char* message(Msg id, std::string_view languageCode);
+
+// message() with "%s" (or "%d") placeholders replaced by the arguments in order.
+std::string formatMessage(Msg id, std::string_view languageCode, std::initializer_list<std::string_view> args);
+
+} // namespace cvt

@@ -1,0 +1,27 @@
+# Sourced by run.sh and test.sh: installs the Debian packages the build needs when they are missing.
+corvantide_packages=(
+    cmake ninja-build g++ pkg-config python3
+    libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev libxlsxwriter-dev
+    unicode-data xdg-utils
+)
+
+corvantide_ensure_packages() {
+    local missing=()
+    local package
+    for package in "${corvantide_packages[@]}" "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$package")
+        fi
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo="sudo"
+    fi
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+}
