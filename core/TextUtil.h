@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cvt {
+
+// Blanks are every byte from 0 to 32: the space and the control characters.
+constexpr bool isBlank(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+
+// The text without blanks at either end.
+std::string_view trimBlanks(std::string_view text);
+
+constexpr char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Byte-wise comparison with the ASCII letters folded to lower case: < 0, 0 or > 0.
+int compareIgnoreCase(std::string_view a, std::string_view b);
+
+inline bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && compareIgnoreCase(a, b) == 0;
+}
+
+// Case-sensitive substring test; an empty needle is never contained.
+inline bool containsText(std::string_view haystack, std::string_view needle) {
+    return !needle.empty() && haystack.find(needle) != std::string_view::npos;
+}
+
+} // namespace cvt
