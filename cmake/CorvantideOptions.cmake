@@ -11,10 +11,15 @@ target_compile_definitions(corvantide_options INTERFACE
     QT_USE_QSTRINGBUILDER
     QT_NO_KEYWORDS)
 
-if(CORVANTIDE_SANITIZE)
+if(CORVANTIDE_SANITIZE STREQUAL "address")
     target_compile_options(corvantide_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
                                                         -fno-sanitize-recover=undefined)
     target_link_options(corvantide_options INTERFACE -fsanitize=address,undefined)
+elseif(CORVANTIDE_SANITIZE STREQUAL "thread")
+    target_compile_options(corvantide_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(corvantide_options INTERFACE -fsanitize=thread)
+elseif(CORVANTIDE_SANITIZE)
+    message(FATAL_ERROR "CORVANTIDE_SANITIZE must be address or thread")
 endif()
 
 # corvantide_add_library(NAME folder DEPENDS ...): one library per source folder; every .cpp in
