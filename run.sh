@@ -4,6 +4,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 corvantide_ensure_packages
+# Chinese captions need a CJK font; install one when the system has none.
+if ! fc-list :lang=zh 2>/dev/null | grep -q .; then
+    corvantide_ensure_packages fonts-wqy-microhei
+fi
 
 build_dir=${BUILD_DIR:-build}
 cmake -S . -B "$build_dir" -G Ninja

@@ -1,12 +1,393 @@
 #include "cli/Commands.h"
+#include "config/ConfigPath.h"
+#include "config/ServerTable.h"
+#include "config/TIniOptions.h"
+#include "core/Messages.h"
+#include "core/NameList.h"
+#include "core/NetWhoisLookup.h"
+#include "core/QueryControls.h"
+#include "core/QueryEngine.h"
+#include "core/ResultTable.h"
+#include "core/TextExport.h"
+#include "core/TextUtil.h"
+#include "platform/EOleError.h"
+#include "platform/ExcelExport.h"
 
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <iterator>
+#include <mutex>
+#include <optional>
 #include <ostream>
+#include <pthread.h>
+#include <set>
+#include <signal.h>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace cvt::cli {
 
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] PATTERN\n"
+    "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] --words FILE\n"
+    "Ask each ticked suffix's WHOIS server about every name and print the result table: a header of\n"
+    "column captions, then one line per name; each field is followed by a TAB, each line ends in CR LF.\n"
+    "Marks: \xE2\x98\x86 free, \xE2\x98\x85 registered, - failed (asked again with --retry).\n"
+    "  --config FILE  read FILE instead of the Config.ini beside the program\n"
+    "  --suffix LIST  ask exactly the suffixes in the comma-separated LIST (default: the first three\n"
+    "                 entries of the server table)\n"
+    "  --words FILE   take the names from FILE, one per line, instead of a pattern; they are sorted\n"
+    "                 without regard to letter case and duplicates stay\n"
+    "  --retry        after the run, ask the failed cells once more\n"
+    "  --output FILE  write the table to FILE (replaced if it exists) instead of standard output; a FILE\n"
+    "                 whose name ends in .xlsx becomes a workbook with the sheet \"Domain\"\n"
+    "Progress goes to standard error when it is a terminal. Ctrl-C stops after the exchange under way\n"
+    "and still prints the table so far; a second Ctrl-C also abandons that exchange.\n";
+
+struct CheckOptions {
+    std::optional<std::filesystem::path> config;
+    std::optional<std::string> suffixes;
+    std::optional<std::filesystem::path> words;
+    std::optional<std::string> pattern;
+    bool retry = false;
+    std::optional<std::filesystem::path> output;
+};
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Takes the value of an option given as "--name VALUE" or "--name=VALUE"; false when arg is not it.
+bool takeValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name, std::string& value) {
+    const std::string& arg = args[i];
+    if (arg == name) {
+        if (i + 1 >= args.size()) {
+            throw UsageError("option " + std::string(name) + " needs a value");
+        }
+        value = args[++i];
+        return true;
+    }
+    if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    return false;
+}
+
+template <typename T>
+void setOnce(std::optional<T>& option, T value, std::string_view name) {
+    if (option) {
+        throw UsageError("option " + std::string(name) + " given twice");
+    }
+    option = std::move(value);
+}
+
+CheckOptions parseArguments(const std::vector<std::string>& args) {
+    CheckOptions options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        std::string value;
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            setOnce(options.pattern, arg, "PATTERN");
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--retry") {
+            options.retry = true;
+        } else if (takeValue(args, i, "--config", value)) {
+            setOnce(options.config, std::filesystem::path(value), "--config");
+        } else if (takeValue(args, i, "--suffix", value)) {
+            setOnce(options.suffixes, value, "--suffix");
+        } else if (takeValue(args, i, "--words", value)) {
+            setOnce(options.words, std::filesystem::path(value), "--words");
+        } else if (takeValue(args, i, "--output", value)) {
+            setOnce(options.output, std::filesystem::path(value), "--output");
+        } else {
+            throw UsageError("unknown option '" + arg + "'");
+        }
+    }
+    if (options.pattern && options.words) {
+        throw UsageError("give either a PATTERN or --words FILE, not both");
+    }
+    if (!options.pattern && !options.words) {
+        throw UsageError("give a PATTERN or --words FILE");
+    }
+    return options;
+}
+
+std::vector<ServerEntry> loadServerEntries(const std::filesystem::path& path, std::ostream& err) {
+    TIniOptions ini;
+    ini.LoadFromFile(path);
+    const ServerTableData table = BuildServerTable(ini);
+    for (const SkippedServerLine& skipped : table.skipped) {
+        err << "corvantide-cli check: warning: " << describeSkippedServerLine(skipped) << '\n';
+    }
+    std::vector<ServerEntry> entries;
+    for (const ServerTableEntry& row : table.entries) {
+        entries.push_back(ServerEntry{row.caption, row.host, row.mark, row.refusal, row.ticked});
+    }
+    return entries;
+}
+
+// Ticks exactly the entries whose captions are in the comma-separated list.
+void tickSuffixes(std::vector<ServerEntry>& entries, std::string_view list) {
+    std::set<std::string, std::less<>> wanted;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t comma = std::min(list.find(',', start), list.size());
+        const std::string_view item = trimBlanks(list.substr(start, comma - start));
+        if (!item.empty()) {
+            wanted.emplace(item);
+        }
+        start = comma + 1;
+    }
+    if (wanted.empty()) {
+        throw UsageError("--suffix needs at least one suffix");
+    }
+    std::set<std::string, std::less<>> found;
+    for (ServerEntry& entry : entries) {
+        entry.ticked = wanted.contains(entry.caption);
+        if (entry.ticked) {
+            found.insert(entry.caption);
+        }
+    }
+    for (const std::string& suffix : wanted) {
+        if (!found.contains(suffix)) {
+            throw UsageError("the server table has no entry for the suffix '" + suffix + "'");
+        }
+    }
+}
+
+// One name per line, each line as it stands (only the LF that ends it is dropped).
+NameList readWordFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw std::runtime_error("cannot read the word file " + path.string() + ": " + std::strerror(errno));
+    }
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        throw std::runtime_error("cannot read the word file " + path.string());
+    }
+    NameList names;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        names.push_back(std::string_view(text).substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+// The status panels as one live line on a terminal; nothing otherwise.
+class TerminalProgress : public NullQueryControls {
+public:
+    TerminalProgress(std::ostream& err, bool live) : m_err(err), m_live(live) {}
+
+    void setStatusText(int panel, const std::string& text) override {
+        std::lock_guard lock(m_mutex);
+        (panel == 0 ? m_activity : m_progress) = text;
+        if (m_live) {
+            m_err << "\r\033[K" << m_progress << ' ' << m_activity << std::flush;
+            m_shown = true;
+        }
+    }
+    // Writes a line of its own, below the live line.
+    void note(const std::string& text) {
+        std::lock_guard lock(m_mutex);
+        if (m_shown) {
+            m_err << "\r\033[K";
+            m_shown = false;
+        }
+        m_err << text << '\n' << std::flush;
+    }
+    // Removes the live line, so the terminal is clean for what follows.
+    void finish() {
+        std::lock_guard lock(m_mutex);
+        if (m_shown) {
+            m_err << "\r\033[K" << std::flush;
+            m_shown = false;
+        }
+    }
+
+private:
+    std::mutex m_mutex;
+    std::ostream& m_err;
+    bool m_live;
+    bool m_shown = false;
+    std::string m_activity;
+    std::string m_progress;
+};
+
+// Turns Ctrl-C into a call on an ordinary thread: SIGINT is blocked in this thread and in every
+// thread started after, and one watcher thread takes it with sigwait, so nothing runs in a signal
+// handler. Must be created before any other thread of the command.
+class InterruptWatcher {
+public:
+    explicit InterruptWatcher(std::function<void(int count)> onInterrupt) : m_onInterrupt(std::move(onInterrupt)) {
+        sigemptyset(&m_signals);
+        sigaddset(&m_signals, SIGINT);
+        if (pthread_sigmask(SIG_BLOCK, &m_signals, &m_previousMask) != 0) {
+            throw std::runtime_error("cannot block SIGINT");
+        }
+        m_thread = std::thread([this] { watch(); });
+    }
+    ~InterruptWatcher() {
+        m_ending.store(true);
+        pthread_kill(m_thread.native_handle(), SIGINT);
+        m_thread.join();
+        pthread_sigmask(SIG_SETMASK, &m_previousMask, nullptr);
+    }
+    InterruptWatcher(const InterruptWatcher&) = delete;
+    InterruptWatcher& operator=(const InterruptWatcher&) = delete;
+
+    int count() const { return m_count.load(); }
+
+private:
+    void watch() {
+        for (;;) {
+            int received = 0;
+            if (sigwait(&m_signals, &received) != 0 || m_ending.load()) {
+                return;
+            }
+            m_onInterrupt(m_count.fetch_add(1) + 1);
+        }
+    }
+
+    std::function<void(int)> m_onInterrupt;
+    sigset_t m_signals{};
+    sigset_t m_previousMask{};
+    std::atomic<bool> m_ending{false};
+    std::atomic<int> m_count{0};
+    std::thread m_thread;
+};
+
+} // namespace
+
 int runCheck(CommandContext& context) {
-    context.err << "corvantide-cli: the check command is not available yet\n";
-    return 1;
+    for (const std::string& arg : context.args) {
+        if (arg == "--") {
+            break;
+        }
+        if (arg == "--help" || arg == "-h") {
+            context.out << kUsage;
+            return 0;
+        }
+    }
+    CheckOptions options;
+    std::vector<ServerEntry> entries;
+    NameList words;
+    try {
+        options = parseArguments(context.args);
+        const std::filesystem::path configPath = options.config ? *options.config : ConfigPath();
+        std::error_code error;
+        if (!std::filesystem::exists(configPath, error)) {
+            context.err << "corvantide-cli check: no configuration file at " << configPath.string() << '\n';
+            return 1;
+        }
+        entries = loadServerEntries(configPath, context.err);
+        if (options.suffixes) {
+            tickSuffixes(entries, *options.suffixes);
+        }
+        if (options.words) {
+            words = readWordFile(*options.words);
+        }
+    } catch (const UsageError& error) {
+        context.err << "corvantide-cli check: " << error.what() << '\n' << kUsage;
+        return 2;
+    }
+
+    ResultTable table(message(Msg::DomainNameColumn, "en"));
+    TerminalProgress progress(context.err, &context.err == &std::cerr && isatty(STDERR_FILENO) == 1);
+    NetWhoisLookup whois;
+    std::mutex errorMutex;
+    std::vector<std::string> workerErrors;
+    QueryEngine engine({table, progress, whois, [&](const std::string& text) {
+                            std::lock_guard lock(errorMutex);
+                            workerErrors.push_back(text);
+                        }});
+    std::atomic<bool> interrupted{false};
+    {
+        // The first Ctrl-C stops like the Stop button (and ends a re-query pass after its cell); the
+        // second also abandons the exchange under way, which then counts as failed.
+        InterruptWatcher watcher([&](int count) {
+            interrupted.store(true);
+            if (count == 1) {
+                engine.btnStopClick();
+                engine.stopRequery();
+                progress.note("corvantide-cli check: stopping after the exchange under way (Ctrl-C again to "
+                              "abandon it)");
+            } else {
+                whois.cancel();
+            }
+        });
+        engine.lvWhoisChange(entries);
+        SearchRequest request;
+        request.languageCode = "en";
+        if (options.words) {
+            request.mode = SearchMode::Text;
+            request.words = std::move(words);
+        } else {
+            request.patternText = *options.pattern;
+        }
+        const SearchOutcome outcome = engine.btnSearchClick(std::move(request));
+        if (outcome.status != SearchOutcome::Status::Started) {
+            progress.note("corvantide-cli check: " + outcome.message);
+            return 1;
+        }
+        // A Ctrl-C that came before the run existed is applied now.
+        if (interrupted.load()) {
+            engine.btnStopClick();
+        }
+        engine.waitIdle();
+        if (options.retry && !interrupted.load() && engine.N2Click()) {
+            if (interrupted.load()) {
+                engine.stopRequery();
+            }
+            engine.waitIdle();
+        }
+        engine.shutdown();
+    }
+    progress.finish();
+
+    if (options.output) {
+        // A workbook when the name ends in .xlsx, the text form otherwise.
+        try {
+            ExportToFile(table.snapshot(), *options.output);
+        } catch (const ECreateFileError& error) {
+            context.err << "corvantide-cli check: " << error.what() << '\n';
+            return 1;
+        } catch (const EOleError& error) {
+            context.err << "corvantide-cli check: " << error.what() << '\n';
+            return 1;
+        }
+    } else {
+        WriteExportText(table.snapshot(), context.out);
+        context.out.flush();
+    }
+    for (const std::string& text : workerErrors) {
+        context.err << "corvantide-cli check: " << text << '\n';
+    }
+    if (!context.out) {
+        context.err << "corvantide-cli check: cannot write the table\n";
+        return 1;
+    }
+    if (interrupted.load()) {
+        context.err << "corvantide-cli check: interrupted; the table holds the names asked so far\n";
+        return 1;
+    }
+    return workerErrors.empty() ? 0 : 1;
 }
 
 } // namespace cvt::cli

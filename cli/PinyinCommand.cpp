@@ -1,12 +1,31 @@
 #include "cli/Commands.h"
+#include "core/ChineseToPinyin.h"
 
 #include <ostream>
 
 namespace cvt::cli {
 
+namespace {
+
+constexpr const char* kUsage = "Usage: corvantide-cli pinyin TEXT...\n"
+                               "Prints each TEXT turned into upper-case pinyin letters and digits, one per line\n"
+                               "(at most 255 bytes each). TEXT is UTF-8; text that is not UTF-8 is read as GBK.\n";
+
+} // namespace
+
 int runPinyin(CommandContext& context) {
-    context.err << "corvantide-cli: the pinyin command is not available yet\n";
-    return 1;
+    if (context.args.empty()) {
+        context.err << kUsage;
+        return 2;
+    }
+    if (context.args.size() == 1 && (context.args[0] == "--help" || context.args[0] == "-h")) {
+        context.out << kUsage;
+        return 0;
+    }
+    for (const std::string& text : context.args) {
+        context.out << ChineseToPinyin(text) << '\n';
+    }
+    return context.out.good() ? 0 : 1;
 }
 
 } // namespace cvt::cli

@@ -38,6 +38,29 @@ enum class Msg {
     EmptyPattern,
     UnclosedBracket,
     TooManyCombinations,
+    // Hint line of the word-list dialog, one per page.
+    WordsHintEnglishPage,
+    WordsHintChinesePage,
+    WordsHintDictionaryPage,
+    // Word-list dialog captions.
+    WordsDialogCaption,
+    WordsEnglishPage,
+    WordsChinesePage,
+    WordsDictionaryPage,
+    WordsUrlLabel,
+    WordsFetchButton,
+    WordsPrefixLabel,
+    WordsPostfixLabel,
+    WordsMinLetters,
+    WordsMaxLetters,
+    WordsOkButton,
+    WordsCancelButton,
+    WordsSelectDictionary,
+    WordsChineseDictionary,
+    WordsEnglishDictionary,
+    // Progress boxes of the desktop program.
+    ProgressFetchingPage,
+    ProgressAskingWhois,
 };
 
 bool isChinese(std::string_view languageCode);

@@ -4,6 +4,7 @@
 #include "core/NameList.h"
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -24,6 +25,8 @@ inline constexpr std::uint64_t kMaxPatternCombinations = 16777216;
 class PatternError : public std::runtime_error {
 public:
     explicit PatternError(Msg id, std::uint64_t combinations = 0);
+    // combinationsText: the exact number of combinations in decimal, shown in the message.
+    PatternError(Msg id, std::uint64_t combinations, std::string combinationsText);
 
     Msg id() const { return m_id; }
     // The number of combinations, for Msg::TooManyCombinations (saturated at UINT64_MAX).
@@ -34,6 +37,7 @@ public:
 private:
     Msg m_id;
     std::uint64_t m_combinations;
+    std::string m_combinationsText;
 };
 
 // Reads an already trimmed pattern into its positions, left to right. Only the first element and
@@ -41,7 +45,7 @@ private:
 // later "]".
 std::vector<TItem> ParsePattern(std::string_view trimmedPattern);
 
-// The product of the position sizes, saturated at UINT64_MAX.
+// The product of the position sizes, saturated at UINT64_MAX (0 for no positions or an empty one).
 std::uint64_t CountCombinations(const std::vector<TItem>& positions);
 
 // True when the text, trimmed of blanks, is empty or begins or ends with c.
@@ -54,5 +58,11 @@ bool RejectCandidate(std::string_view text, char c);
 // kMaxPatternCombinations combinations (Msg::TooManyCombinations). When positions is given it
 // receives the parsed positions.
 NameList PreparePatternCandidates(std::string_view patternBoxText, std::vector<TItem>* positions = nullptr);
+
+// The same names in the same order (which step 5, the case-insensitive sort, leaves unchanged),
+// handed to sink one by one; for the usual patterns without holding the list in memory. Returns
+// their number. Throws as PreparePatternCandidates does, before the first name.
+std::size_t StreamPatternCandidates(std::string_view patternBoxText, const std::function<void(std::string_view)>& sink,
+                                    std::vector<TItem>* positions = nullptr);
 
 } // namespace cvt

@@ -1,9 +1,24 @@
+#include "config/ConfigPath.h"
+#include "config/TIniOptions.h"
+#include "core/NetWhoisLookup.h"
+#include "ui/Prompts.h"
+#include "ui/TfrmText.h"
+#include "ui/TfrmWhoisInfo.h"
+#include "ui/TfrmWhoisMain.h"
+
 #include <QApplication>
-#include <QMessageBox>
 
 int main(int argc, char** argv) {
+    // The settings object exists before any window; the main window loads Config.ini into it.
+    cvt::TIniOptions IniOptions;
     QApplication application(argc, argv);
-    QMessageBox::information(nullptr, QStringLiteral("Corvantide v1.2"),
-                             QStringLiteral("The desktop program is being built."));
-    return 0;
+    cvt::QtPrompts prompts;
+    cvt::NetWhoisLookup whois;
+    cvt::TfrmWhoisMain frmWhoisMain(cvt::MainWindowDeps{
+        prompts, IniOptions, whois, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, cvt::ConfigPath()});
+    cvt::TfrmText frmText(prompts, &frmWhoisMain);
+    cvt::TfrmWhoisInfo frmWhoisInfo(&frmWhoisMain);
+    frmWhoisMain.setDialogs(&frmText, &frmWhoisInfo);
+    frmWhoisMain.show();
+    return application.exec();
 }

@@ -1,0 +1,68 @@
+// Expansion of the wide letter patterns, ordering and de-duplication included.
+#include "core/PatternExpansion.h"
+#include "core/SortUnique.h"
+
+#include <benchmark/benchmark.h>
+#include <string>
+
+namespace {
+
+void expandPattern(benchmark::State& state, const char* pattern) {
+    std::size_t names = 0;
+    for (auto _ : state) {
+        cvt::NameList list = cvt::PreparePatternCandidates(pattern);
+        list.sortIgnoreCase();
+        names = list.size();
+        benchmark::DoNotOptimize(list);
+    }
+    state.counters["names"] = static_cast<double>(names);
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * names));
+}
+
+void BM_ExpandFourLetters(benchmark::State& state) {
+    expandPattern(state, "[a-z][a-z][a-z][a-z]");
+}
+BENCHMARK(BM_ExpandFourLetters)->Unit(benchmark::kMillisecond);
+
+void BM_ExpandFiveLetters(benchmark::State& state) {
+    expandPattern(state, "[a-z][a-z][a-z][a-z][a-z]");
+}
+BENCHMARK(BM_ExpandFiveLetters)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The names handed on one by one without a list, as the command-line tool prints them.
+void BM_StreamFiveLetters(benchmark::State& state) {
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        cvt::StreamPatternCandidates("[a-z][a-z][a-z][a-z][a-z]",
+                                     [&bytes](std::string_view name) { bytes += name.size() + 1; });
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_StreamFiveLetters)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Mixed case and unsorted sets: the positions are reduced, the output still needs no sort.
+void BM_ExpandMixedCaseUnsorted(benchmark::State& state) {
+    expandPattern(state, "[zA-Za-y][a-z][a-z][a-z]");
+}
+BENCHMARK(BM_ExpandMixedCaseUnsorted)->Unit(benchmark::kMillisecond);
+
+// A space position sends the pattern through the general path: trimming, tokenising and a sort.
+void BM_ExpandWithSpacePosition(benchmark::State& state) {
+    expandPattern(state, "[ a-z][a-z][a-z][a-z]");
+}
+BENCHMARK(BM_ExpandWithSpacePosition)->Unit(benchmark::kMillisecond);
+
+void BM_SortUniqueWordList(benchmark::State& state) {
+    std::string text;
+    for (int i = 200000; i > 0; --i) {
+        text += "Word" + std::to_string(i * 7919 % 100003) + "\r\n";
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(cvt::SortUniqueList(text));
+    }
+}
+BENCHMARK(BM_SortUniqueWordList)->Unit(benchmark::kMillisecond);
+
+} // namespace

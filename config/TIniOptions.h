@@ -1,0 +1,39 @@
+#pragma once
+
+#include "config/IniFile.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace cvt {
+
+// The program's settings: the language code and the accepted WHOIS server-entry lines.
+class TIniOptions {
+public:
+    // The language code as read ("zh-cn" gives Chinese, anything else English). A file without the
+    // key gives the reader's default "'zh-cn'" with its apostrophes, so such a file opens in English.
+    std::string Language;
+    // The "num" value as read (5 when missing or not a number); a save writes the line count instead.
+    std::int32_t Num = 0;
+    // The accepted server-entry lines in key order, trimmed.
+    std::vector<std::string> WhoisLines;
+    // The key number each line of WhoisLines was read from, so problems can name the key.
+    std::vector<std::int32_t> WhoisKeys;
+
+    // Loads the file when it exists (a missing file changes nothing). Throws IniReadError when it
+    // exists but cannot be read.
+    void LoadFromFile(const std::filesystem::path& path);
+    // Writes the settings into the file, creating it when missing, replacing it atomically and
+    // keeping everything else in it. Throws IniWriteError("Unable to write to <path>").
+    void SaveToFile(const std::filesystem::path& path, FileOps& ops = FileOps::system()) const;
+
+    // Reads language, num and whois keys 1 to num; keys shorter than six bytes after trimming, and
+    // missing ones, are skipped. Appends to WhoisLines. Does nothing without a file.
+    void LoadFromIni(const IniFile* ini);
+    // Writes language, num (the line count) and whois keys 1 to that count; nothing is deleted.
+    void SaveToIni(IniFile* ini) const;
+};
+
+} // namespace cvt

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/GbkCodec.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace cvt {
+
+// Longest result of the conversion; longer results are cut, even inside a syllable.
+constexpr std::size_t kPinyinMaxLength = 255;
+
+// Turns Chinese text into the letters and digits a domain name can carry: every Chinese character
+// becomes its toneless pinyin syllable in upper case, without separators (梦境 gives MENGJING);
+// ASCII letters and digits pass in upper case, full-width ones in their own case, numbered signs
+// give their number and Greek letters their transliteration; everything else is dropped. The
+// result is at most kPinyinMaxLength bytes. Never fails.
+//
+// The text is UTF-8. Text that is not valid UTF-8 as a whole is taken as GBK bytes (files written
+// on Chinese Windows systems). Characters that GBK lacks give nothing.
+std::string ChineseToPinyin(std::string_view text);
+
+// The same conversion on GBK bytes.
+std::string ChineseToPinyinGbk(std::string_view gbkBytes);
+
+namespace pinyin {
+
+constexpr std::size_t kSyllableCount = 405;
+constexpr std::size_t kSlotCount = gbk::kSlotCount;
+
+// Generated tables. kReadings holds, for every GBK double-byte code (see gbk::slotIndex), 0 for no
+// reading or the number n (1..405) of its syllable kSyllables[n - 1] in lower case.
+extern const std::array<const char*, kSyllableCount> kSyllables;
+extern const std::array<std::uint16_t, kSlotCount> kReadings;
+
+} // namespace pinyin
+
+} // namespace cvt

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string_view>
+
+namespace cvt {
+
+// The marks a result cell holds.
+inline constexpr std::string_view kMarkFree = "☆";       // the reply held the no-match mark
+inline constexpr std::string_view kMarkRegistered = "★"; // the reply did not hold it
+inline constexpr std::string_view kMarkFailed = "-";     // the exchange failed or was refused
+inline constexpr std::string_view kMarkNotAsked = "";    // never asked
+
+// The reply that stands for a failed exchange; its "Error WSA" makes it classify as failed.
+inline constexpr std::string_view kFailedExchangeReply = "Error WSAconnectionReset";
+// Any reply holding this text counts as failed, whatever else it holds.
+inline constexpr std::string_view kFailureText = "Error WSA";
+
+// Decides the mark for a WHOIS reply, testing in this order:
+//   the reply contains "Error WSA"                 -> "-"
+//   the reply contains the server's refusal text  -> "-" (asked too often; worth asking again)
+//   the reply contains the no-match mark          -> "☆"
+//   otherwise                                     -> "★"
+// "Contains" is a case-sensitive substring test in which an empty text is never contained, so an
+// empty refusal never matches and an empty no-match mark makes every answered reply "★".
+std::string_view classifyReply(std::string_view reply, std::string_view noMatchMark, std::string_view refusal);
+
+// True for the marks the re-query pass asks again: "-" and the empty cell.
+bool needsRequery(std::string_view mark);
+
+} // namespace cvt

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace cvt {
+
+// One row of the WHOIS server table as the query engine sees it.
+struct ServerEntry {
+    std::string caption; // the suffix without its leading dot, e.g. "com"
+    std::string host;    // "host" (port 43) or "host:port"
+    std::string mark;    // the no-match mark: a reply holding it means the name is free
+    std::string refusal; // optional: the text the server sends when it refuses a query for quota reasons
+    bool ticked = false; // ticked entries take part in a run
+};
+
+} // namespace cvt

@@ -1,0 +1,50 @@
+#include "core/WhoisDetails.h"
+
+#include "core/WhoisLookup.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace cvt {
+
+WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
+    WhoisDetailsResult result;
+    const std::size_t suffixColumns = request.columns.empty() ? 0 : request.columns.size() - 1;
+    const std::size_t total = std::min(request.cells.size(), suffixColumns);
+    for (std::size_t j = 0; j < total; ++j) {
+        if (request.cancel != nullptr && request.cancel->load()) {
+            result.cancelled = true;
+            break;
+        }
+        const std::string& suffix = request.columns[j + 1];
+        std::string reply;
+        try {
+            const std::optional<std::string> server = request.findServer(suffix);
+            reply = server ? request.exchange(*server, request.rowCaption + "." + suffix)
+                           : std::string(kWhoisDetailsFailure);
+        } catch (const std::exception&) {
+            // Any failure of the exchange is shown as the one failure text; the next cell is asked.
+            reply = kWhoisDetailsFailure;
+        }
+        result.text.append(reply).append("\r\n").append(kWhoisDetailsSeparator).append("\r\n");
+        ++result.asked;
+        if (request.progress) {
+            request.progress(result.asked, total);
+        }
+    }
+    return result;
+}
+
+std::function<std::string(const std::string& serverField, const std::string& query)>
+exchangeThrough(WhoisLookup& lookup) {
+    return [&lookup](const std::string& serverField, const std::string& query) {
+        try {
+            return lookup.lookup(serverField, query);
+        } catch (const std::exception&) {
+            lookup.closeConnection();
+            throw;
+        }
+    };
+}
+
+} // namespace cvt

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cvt {
+
+// The text placed instead of a reply when an exchange fails.
+inline constexpr std::string_view kWhoisDetailsFailure = "Error WSAconnectionReset";
+// The line that follows every reply.
+inline constexpr std::string_view kWhoisDetailsSeparator = "======================================";
+
+struct WhoisDetailsRequest {
+    std::string rowCaption;           // the name, without suffix
+    std::vector<std::string> cells;   // the row's cells; only their count matters
+    std::vector<std::string> columns; // the result table's captions; column 0 is the name column
+    // The server field of the first server entry whose suffix equals the caption exactly, or none.
+    std::function<std::optional<std::string>(const std::string& suffix)> findServer;
+    // One WHOIS exchange with the server: the whole reply; throws on any failure (and leaves the
+    // client ready for the next exchange).
+    std::function<std::string(const std::string& serverField, const std::string& query)> exchange;
+    // Checked before each exchange; when set, no further exchange is made.
+    const std::atomic<bool>* cancel = nullptr;
+    // Called after each exchange with the number done and the number to do.
+    std::function<void(std::size_t done, std::size_t total)> progress;
+};
+
+struct WhoisDetailsResult {
+    std::string text;       // the replies, each followed by CR LF and the separator line with CR LF
+    std::size_t asked = 0;  // the exchanges made (or failed)
+    bool cancelled = false; // stopped by the cancel flag before every cell was asked
+};
+
+// Asks the WHOIS server of every cell's suffix again, in cell order, with the text
+// "<name>.<suffix>" (cell j belongs to column j + 1), and joins the replies. A failed exchange, or a
+// suffix without a server entry, gives kWhoisDetailsFailure in place of the reply; the other cells
+// are still asked. Cells beyond the last column have no suffix and are skipped. The result table
+// is not changed and the replies are not judged.
+WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request);
+
+class WhoisLookup;
+
+// An exchange through the client that closes its connection after a failure before passing the
+// failure on. The client must outlive the returned function.
+std::function<std::string(const std::string& serverField, const std::string& query)>
+exchangeThrough(WhoisLookup& lookup);
+
+} // namespace cvt

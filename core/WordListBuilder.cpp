@@ -1,0 +1,123 @@
+#include "core/WordListBuilder.h"
+
+#include "core/ChineseToPinyin.h"
+#include "core/TextUtil.h"
+
+#include <charconv>
+#include <stdexcept>
+#include <utility>
+
+namespace cvt {
+
+namespace {
+
+std::string withoutDots(std::string_view line) {
+    std::string word;
+    word.reserve(line.size());
+    for (const char c : line) {
+        if (c != '.') {
+            word += c;
+        }
+    }
+    return word;
+}
+
+} // namespace
+
+WordListBuilder::WordListBuilder(WordListRequest request)
+    : m_request(std::move(request)), m_prefix(trimBlanks(m_request.prefix)), m_postfix(trimBlanks(m_request.postfix)) {}
+
+std::int32_t WordListBuilder::parseLimit(std::string_view fieldText) {
+    const std::string_view text = trimBlanks(fieldText);
+    std::string_view digits = text;
+    if (!digits.empty() && digits.front() == '+') {
+        digits.remove_prefix(1); // from_chars takes a minus sign but no plus sign
+        if (!digits.empty() && digits.front() == '-') {
+            digits = {};
+        }
+    }
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 10);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+        throw std::runtime_error("'" + std::string(text) + "' is not a valid integer value");
+    }
+    return value;
+}
+
+std::vector<std::string> WordListBuilder::splitMemoLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' || text[i] == '\n') {
+            lines.emplace_back(text.substr(start, i - start));
+            if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    if (start < text.size()) {
+        lines.emplace_back(text.substr(start));
+    }
+    return lines;
+}
+
+void WordListBuilder::addWord(std::string_view word, SpaceTest spaceTest) {
+    // The limits are read when first needed: an invalid maximum goes unnoticed while every word is
+    // shorter than the minimum.
+    const auto length = static_cast<std::int64_t>(word.size());
+    if (!m_minimum) {
+        m_minimum = parseLimit(m_request.minimum);
+    }
+    if (length < *m_minimum) {
+        return;
+    }
+    if (!m_maximum) {
+        m_maximum = parseLimit(m_request.maximum);
+    }
+    if (length > *m_maximum) {
+        return;
+    }
+    // Only English words are tested for spaces, after the limits.
+    if (spaceTest == SpaceTest::SkipWordsWithSpace && word.find(' ') != std::string_view::npos) {
+        return;
+    }
+    // Each name goes to the sorter as one line of the list's text.
+    m_sorter.feed(m_prefix);
+    m_sorter.feed(word);
+    m_sorter.feed(m_postfix);
+    m_sorter.feed("\r\n");
+}
+
+NameList WordListBuilder::build() {
+    m_sorter = SortUniqueBuilder();
+    m_minimum.reset();
+    m_maximum.reset();
+    switch (m_request.page) {
+    case WordPage::English:
+        for (const std::string& line : m_request.lines) {
+            addWord(withoutDots(line), SpaceTest::SkipWordsWithSpace);
+        }
+        break;
+    case WordPage::Chinese:
+        for (const std::string& line : m_request.lines) {
+            addWord(ChineseToPinyin(line), SpaceTest::KeepAll);
+        }
+        break;
+    case WordPage::Dictionary: {
+        const DictionaryFile file(m_request.dictionary, m_request.dictionaryFolder);
+        const bool chinese = m_request.dictionary == DictionaryKind::Chinese;
+        file.forEachEntry([&](std::string_view entry) {
+            if (chinese) {
+                addWord(ChineseToPinyin(entry), SpaceTest::KeepAll);
+            } else {
+                addWord(entry, SpaceTest::KeepAll);
+            }
+        });
+        break;
+    }
+    }
+    return m_sorter.finish();
+}
+
+} // namespace cvt

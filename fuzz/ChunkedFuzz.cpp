@@ -1,0 +1,28 @@
+// The chunked body decoder on arbitrary bytes: the body never exceeds its limit or the input.
+#include "net/HttpExceptions.h"
+#include "net/HttpMessageReader.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    constexpr std::size_t kMaxBody = 4096;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    cvt::HttpBufferSource source(input, 256);
+    std::string body;
+    try {
+        cvt::HttpMessageReader(source).readChunked(body, kMaxBody);
+    } catch (const cvt::ENetException&) {
+        // A close inside the body, an over-long size line or a body over the limit.
+    }
+    if (body.size() > kMaxBody || body.size() > size) {
+        __builtin_trap();
+    }
+    const std::uint64_t chunkSize = cvt::HttpMessageReader::parseChunkSize(input, kMaxBody);
+    if (chunkSize > kMaxBody + 1) {
+        __builtin_trap();
+    }
+    return 0;
+}

@@ -1,0 +1,48 @@
+// Feeds arbitrary bytes to the pinyin conversion (as text and as GBK bytes) and to the dictionary
+// line reader, and checks what every result must hold.
+#include "core/ChineseToPinyin.h"
+#include "core/DictionaryFile.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+bool isAsciiAlnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+void checkPinyin(const std::string& result) {
+    if (result.size() > cvt::kPinyinMaxLength) {
+        std::abort();
+    }
+    for (const char c : result) {
+        if (!isAsciiAlnum(c)) {
+            std::abort();
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    checkPinyin(cvt::ChineseToPinyin(bytes));
+    checkPinyin(cvt::ChineseToPinyinGbk(bytes));
+
+    std::size_t entryBytes = 0;
+    for (const std::string& entry : cvt::DictionaryFile::splitEntries(bytes)) {
+        if (entry.find('\n') != std::string::npos || entry.find('\r') != std::string::npos ||
+            entry.find(cvt::DictionaryFile::kEndOfFile) != std::string::npos) {
+            std::abort();
+        }
+        entryBytes += entry.size();
+    }
+    if (entryBytes > size) {
+        std::abort();
+    }
+    return 0;
+}

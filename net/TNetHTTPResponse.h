@@ -1,0 +1,39 @@
+#pragma once
+
+#include "net/HttpHeaderList.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace cvt {
+
+// The response side of the HTTP client: the status line, its code and the raw header lines, with
+// the values the client acts on read from them.
+class TNetHTTPResponse {
+public:
+    std::string responseText; // the status line as received
+    TNetHeaderList rawHeaders;
+
+    void clear();
+    void setStatusLine(std::string line);
+
+    // The status code of the status line, -1 when it has none.
+    int responseCode() const { return m_responseCode; }
+    std::string location() const { return rawHeaders.value("Location"); }
+    std::string connection() const { return rawHeaders.value("Connection"); }
+    std::string proxyConnection() const { return rawHeaders.value("Proxy-Connection"); }
+    std::string transferEncoding() const { return rawHeaders.value("Transfer-Encoding"); }
+    // Content-Length read as a decimal; -1 with hasContentLength() false when missing or unreadable.
+    bool hasContentLength() const;
+    std::int64_t contentLength() const;
+
+    // The code of a status line: the text after the first blank, trimmed, up to the next blank, read
+    // as a decimal number; -1 when there is no such number.
+    static int parseStatusCode(std::string_view statusLine);
+
+private:
+    int m_responseCode = -1;
+};
+
+} // namespace cvt

@@ -1,0 +1,92 @@
+#include "platform/DesktopOpener.h"
+
+#include "platform/EOleError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+
+extern char** environ;
+
+namespace cvt {
+
+namespace {
+
+// waitpid without blocking, retried when a signal interrupts it: the child's pid when it has
+// ended (status filled in), 0 while it runs, -1 when it is not ours (any more).
+pid_t pollChild(pid_t child, int& status) {
+    pid_t result = 0;
+    do {
+        result = ::waitpid(child, &status, WNOHANG);
+    } while (result < 0 && errno == EINTR);
+    return result;
+}
+
+} // namespace
+
+DesktopOpener::DesktopOpener(std::string program, std::chrono::milliseconds patience)
+    : m_program(std::move(program)), m_patience(patience) {}
+
+DesktopOpener::~DesktopOpener() {
+    collectFinished();
+}
+
+void DesktopOpener::open(const std::filesystem::path& file) {
+    std::lock_guard lock(m_mutex);
+    collectFinished();
+
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+#ifdef POSIX_SPAWN_SETSID
+    // Its own session, so that an interrupt typed at our terminal does not reach the spreadsheet.
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+#endif
+    std::string program = m_program;
+    std::string argument = file.string();
+    char* argv[] = {program.data(), argument.data(), nullptr};
+    pid_t child = 0;
+    const int spawned = ::posix_spawnp(&child, program.c_str(), nullptr, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0) {
+        throw EOleError("No program to open \"" + argument + "\": cannot start " + m_program + ": " +
+                        std::strerror(spawned));
+    }
+
+    const auto deadline = std::chrono::steady_clock::now() + m_patience;
+    for (;;) {
+        int status = 0;
+        const pid_t ended = pollChild(child, status);
+        if (ended == child) {
+            if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+                return;
+            }
+            const std::string how = WIFEXITED(status) ? "exited with status " + std::to_string(WEXITSTATUS(status))
+                                                      : "ended by signal " + std::to_string(WTERMSIG(status));
+            throw EOleError("No program could open \"" + argument + "\": " + m_program + " " + how);
+        }
+        if (ended < 0) {
+            return; // someone else collected it; nothing more to learn
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            m_running.push_back(child);
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+void DesktopOpener::collectFinished() {
+    std::erase_if(m_running, [](pid_t child) {
+        int status = 0;
+        return pollChild(child, status) != 0;
+    });
+}
+
+DesktopOpener& DesktopOpener::shared() {
+    static DesktopOpener opener;
+    return opener;
+}
+
+} // namespace cvt

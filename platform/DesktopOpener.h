@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace cvt {
+
+// Opens a file with the program the desktop associates with it, by starting the opener program
+// ("xdg-open" by default) with the file as its only argument, without a shell. The opener is given
+// a short while to report: an exit status other than 0 (no program for the file, or it failed) is
+// an EOleError, as is an opener that cannot be started. An opener still running after that while
+// (it waits for the program it started) is left to run and collected later.
+class DesktopOpener {
+public:
+    explicit DesktopOpener(std::string program = "xdg-open",
+                           std::chrono::milliseconds patience = std::chrono::milliseconds(2000));
+    ~DesktopOpener();
+    DesktopOpener(const DesktopOpener&) = delete;
+    DesktopOpener& operator=(const DesktopOpener&) = delete;
+
+    void open(const std::filesystem::path& file);
+
+    // The opener used by the spreadsheet server unless it is given another.
+    static DesktopOpener& shared();
+
+private:
+    void collectFinished();
+
+    std::string m_program;
+    std::chrono::milliseconds m_patience;
+    std::mutex m_mutex;
+    std::vector<pid_t> m_running;
+};
+
+} // namespace cvt

@@ -1,0 +1,228 @@
+#include "core/ChineseToPinyin.h"
+
+#include "core/GbkCodec.h"
+
+#include <gtest/gtest.h>
+#include <set>
+#include <sstream>
+#include <string>
+
+namespace cvt {
+namespace {
+
+using namespace std::string_literals;
+
+struct Case {
+    std::string input;
+    std::string expected;
+};
+
+// Converts the UTF-8 text on both paths: as UTF-8 and as the GBK bytes of the same text.
+void expectBothPaths(const Case& c) {
+    EXPECT_EQ(ChineseToPinyin(c.input), c.expected) << "UTF-8: " << c.input;
+    EXPECT_EQ(ChineseToPinyinGbk(gbk::utf8ToGbk(c.input)), c.expected) << "GBK: " << c.input;
+}
+
+TEST(ChineseToPinyin, CharactersWithSeveralReadingsGetTheirFixedSyllable) {
+    const Case cases[] = {
+        {"梦", "MENG"},  {"境", "JING"},  {"萝", "LUO"},  {"卜", "BO"}, {"东", "DONG"}, {"方", "FANG"}, {"中", "ZHONG"},
+        {"重", "ZHONG"}, {"长", "ZHANG"}, {"行", "HANG"}, {"乐", "LE"}, {"了", "LE"},   {"的", "DE"},   {"和", "HE"},
+        {"角", "JIAO"},  {"朝", "CHAO"},  {"女", "NV"},   {"绿", "LV"}, {"吕", "LV"},   {"去", "QU"},   {"学", "XUE"},
+        {"居", "JU"},    {"略", "LUE"},   {"虐", "NUE"},  {"嗯", "EN"}, {"儿", "ER"},   {"网", "WANG"}, {"站", "ZHAN"},
+    };
+    for (const auto& c : cases) {
+        expectBothPaths(c);
+    }
+}
+
+TEST(ChineseToPinyin, PhrasesMixedWithAsciiAndSymbols) {
+    const Case cases[] = {
+        {"梦境", "MENGJING"},
+        {"萝卜", "LUOBO"},
+        {"东方", "DONGFANG"},
+        {"3D打印", "3DDAYIN"},
+        {"乐园 2008", "LEYUAN2008"},
+        {"中-国", "ZHONGGUO"},
+        {"①号", "1HAO"},
+        {"Ω", "O"},
+        {"θ", "TH"},
+        {"ａＢ", "aB"},     // full-width letters keep their case
+        {"abc", "ABC"},     // plain letters become upper case
+        {"ⅰⅹⅫ", "11012"},   // small and capital Roman numerals
+        {"⒛⒇㈩", "202010"}, // numbers with full stop, in parentheses, ideographic
+        {"αβγδεζηθικλμ", "ABGDEZETHIKLM"},
+        {"ΝΞΟΠΡΣΤΥΦΧΨΩ", "NXOPRSTUPHKHPSO"},
+        {"", ""},
+        {"!?,.;:'\"()[] \t\r\n", ""},
+        {"，。！？、《》【】", ""}, // full-width punctuation
+        {"ｗｗｗ．ｃｏｍ", "wwwcom"},
+        {"©é€", ""},           // characters without a reading or without a GBK code
+        {"梦😀境", "MENGJING"}, // characters GBK lacks give nothing
+        {"网站www", "WANGZHANWWW"},
+    };
+    for (const auto& c : cases) {
+        expectBothPaths(c);
+    }
+}
+
+TEST(ChineseToPinyin, GbkByteRules) {
+    const Case cases[] = {
+        {"\xC3\xCE\xBE\xB3"s, "MENGJING"}, // 梦境 in GBK
+        {"\xA2\xA1"s, "1"},                // small i
+        {"\xA2\xAA"s, "10"},               // small x
+        {"\xA2\xAB\xA2\xB0"s, ""},         // unassigned codes of the numbered row
+        {"\xA2\xB1\xA2\xC4"s, "120"},      // 1. and 20.
+        {"\xA2\xC5\xA2\xD8"s, "120"},      // (1) and (20)
+        {"\xA2\xD9\xA2\xE2"s, "110"},      // circled 1 and 10
+        {"\xA2\xE3\xA2\xE4"s, ""},         // unassigned
+        {"\xA2\xE5\xA2\xEE"s, "110"},      // ideographic one and ten
+        {"\xA2\xEF\xA2\xF0"s, ""},         // unassigned
+        {"\xA2\xF1\xA2\xFC"s, "112"},      // capital I and XII
+        {"\xA2\xFD\xA2\xFE"s, ""},         // unassigned
+        {"\xA2\x41"
+         "B"s,
+         "B"},                                // a numbered-row code below 0xA1 gives nothing, both bytes used
+        {"\xA3\xE1\xA3\xC2\xA3\xB9"s, "aB9"}, // full-width letters and digit
+        {"\xA3\xA1\xA3\xC0\xA3\xDB"s, ""},    // full-width punctuation
+        {"\xA3\x41"s, ""},                    // trail below 0x80 is no full-width character
+        {"\xA6\xA1\xA6\xB8\xA6\xC1\xA6\xD8"s, "AOAO"},
+        {"\xA6\xA8\xA6\xC8"s, "THTH"},
+        {"\xA6\xB9\xA6\xC0\xA6\xD9\xA6\xE0"s, ""}, // the rest of the Greek row
+        {"\xA1\xA1\xA1\xA3"s, ""},                 // symbol row A1
+        {"\xA8\xA6"s, ""},                         // pinyin letter row
+        {"\xFE\x50"s, ""},                         // row FE
+        {"AB\xD6"s, "AB"},                         // a lead byte at the very end is dropped
+        {"\xD6"
+         "1"s,
+         "1"}, // a byte below 0x40 starts no code; both stand alone
+        {"\xD6\xD0"
+         "\xD6"s,
+         "ZHONG"},
+        {"\xD6\xFF"
+         "A"s,
+         "A"}, // trail 0xFF: two bytes, nothing
+        {"\xFF\x41"
+         "B"s,
+         "B"}, // lead 0xFF: two bytes, nothing
+        {"\xB0\x7F"
+         "C"s,
+         "C"}, // trail 0x7F has a slot but no reading
+        {"\x80"
+         "A"s,
+         "A"},                // 0x80 starts no code
+        {"\x81\x40"s, "KAO"}, // first code of the table
+        {"a\x00z"s, "AZ"},
+        {"\xD6\x0A"
+         "x"s,
+         "X"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChineseToPinyinGbk(c.input), c.expected) << testing::PrintToString(c.input);
+    }
+}
+
+TEST(ChineseToPinyin, TextThatIsNotUtf8IsReadAsGbk) {
+    const Case cases[] = {
+        {"\xC3\xCE\xBE\xB3"s, "MENGJING"}, {"3D\xB4\xF2\xD3\xA1"s, "3DDAYIN"}, // 3D打印
+        {"\xA2\xD9\xBA\xC5"s, "1HAO"},                                         // ①号
+        {"\xA3\xE1\xA3\xC2"s, "aB"},       {"\xD6\xD0"s, "ZHONG"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ChineseToPinyin(c.input), c.expected) << testing::PrintToString(c.input);
+    }
+}
+
+TEST(ChineseToPinyin, ResultIsCutAt255Bytes) {
+    std::string dreams;
+    for (int i = 0; i < 200; ++i) {
+        dreams += "梦";
+    }
+    const std::string expected = [] {
+        std::string s;
+        for (int i = 0; i < 63; ++i) {
+            s += "MENG";
+        }
+        return s + "MEN"; // cut inside the 64th syllable
+    }();
+    const Case cases[] = {
+        {dreams, expected},
+        {std::string(300, 'a'), std::string(255, 'A')},
+        {std::string(255, '9'), std::string(255, '9')},
+        {std::string(1'000'000, 'x') + "梦", std::string(255, 'X')},
+    };
+    for (const auto& c : cases) {
+        expectBothPaths(c);
+    }
+}
+
+// The 400 syllables a character may read as.
+const std::set<std::string>& validSyllables() {
+    static const std::set<std::string> syllables = [] {
+        std::istringstream list(
+            "a ai an ang ao ba bai ban bang bao bei ben beng bi bian biao bie bin bing bo bu ca cai can cang cao ce "
+            "cen ceng cha chai chan chang chao che chen cheng chi chong chou chu chuai chuan chuang chui chun chuo ci "
+            "cong cou cu cuan cui cun cuo da dai dan dang dao de deng di dia dian diao die ding diu dong dou du duan "
+            "dui dun duo e ei en er fa fan fang fei fen feng fou fu ga gai gan gang gao ge gen geng gong gou gu gua "
+            "guai guan guang gui gun guo ha hai han hang hao he hei hen heng hong hou hu hua huai huan huang hui hun "
+            "huo ji jia jian jiang jiao jie jin jing jiong jiu ju juan jue jun ka kai kan kang kao ke ken keng kong "
+            "kou ku kua kuai kuan kuang kui kun kuo la lai lan lang lao le lei leng li lian liang liao lie lin ling "
+            "liu long lou lu luan lue lun luo lv m ma mai man mang mao me mei men meng mi mian miao mie min ming miu "
+            "mo mou mu n na nai nan nang nao ne nei nen neng ni nian niang niao nie nin ning niu nong nou nu nuan nue "
+            "nuo nv o ou pa pai pan pang pao pei pen peng pi pian piao pie pin ping po pou pu qi qia qian qiang qiao "
+            "qie qin qing qiong qiu qu quan que qun ran rang rao re ren reng ri rong rou ru ruan rui run ruo sa sai "
+            "san sang sao se sen seng sha shai shan shang shao she shen sheng shi shou shu shua shuai shuan shuang "
+            "shui shun shuo si song sou su suan sui sun suo ta tai tan tang tao te teng ti tian tiao tie ting tong "
+            "tou tu tuan tui tun tuo wa wai wan wang wei wen weng wo wu xi xia xian xiang xiao xie xin xing xiong xiu "
+            "xu xuan xue xun ya yan yang yao ye yi yin ying yo yong you yu yuan yue yun za zai zan zang zao ze zei "
+            "zen zeng zha zhai zhan zhang zhao zhe zhen zheng zhi zhong zhou zhu zhua zhuai zhuan zhuang zhui zhun "
+            "zhuo zi zong zou zu zuan zui zun zuo");
+        std::set<std::string> result;
+        for (std::string word; list >> word;) {
+            result.insert(word);
+        }
+        return result;
+    }();
+    return syllables;
+}
+
+TEST(PinyinTables, SyllableTableHoldsTheSyllablesOnce) {
+    ASSERT_EQ(validSyllables().size(), 400u);
+    std::set<std::string> entries;
+    int empty = 0;
+    for (const char* syllable : pinyin::kSyllables) {
+        const std::string text = syllable;
+        EXPECT_LE(text.size(), 6u);
+        EXPECT_TRUE(entries.insert(text).second) << "twice: " << text;
+        empty += text.empty() ? 1 : 0;
+    }
+    EXPECT_EQ(empty, 1);
+    for (const auto& syllable : validSyllables()) {
+        EXPECT_TRUE(entries.count(syllable)) << syllable;
+    }
+}
+
+TEST(PinyinTables, ReadingsAreValidSyllablesOfChineseRowsOnly) {
+    int withReading = 0;
+    for (unsigned lead = gbk::kLeadFirst; lead <= gbk::kLeadLast; ++lead) {
+        for (unsigned trail = gbk::kTrailFirst; trail <= gbk::kTrailLast; ++trail) {
+            const std::uint16_t number = pinyin::kReadings[gbk::slotIndex(lead, trail)];
+            if (number == 0) {
+                continue;
+            }
+            ++withReading;
+            const bool chineseRow = (lead >= 0x81 && lead <= 0xA0) || (lead >= 0xAA && lead <= 0xFD);
+            EXPECT_TRUE(chineseRow) << std::hex << lead << trail;
+            EXPECT_NE(trail, 0x7Fu);
+            ASSERT_LE(number, pinyin::kSyllableCount);
+            EXPECT_TRUE(validSyllables().count(pinyin::kSyllables[number - 1])) << std::hex << lead << trail;
+            EXPECT_NE(gbk::codePointOf(static_cast<std::uint16_t>(lead << 8 | trail)), 0u)
+                << "reading for an unassigned code " << std::hex << lead << trail;
+        }
+    }
+    // Close to the 20,745 readings of the long-standing table; the Unihan data gives a few more.
+    EXPECT_GT(withReading, 20'700);
+    EXPECT_LT(withReading, 21'000);
+}
+
+} // namespace
+} // namespace cvt

@@ -1,0 +1,52 @@
+#include "core/ResultMarks.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace cvt {
+namespace {
+
+TEST(QueryClassifyTest, ReplyGivesTheMarkInTheStatedOrder) {
+    struct Case {
+        const char* what;
+        std::string reply;
+        std::string mark;
+        std::string refusal;
+        std::string_view expected;
+    };
+    const std::vector<Case> cases = {
+        {"no-match mark present", "No match for \"AX.COM\".\r\n", "No match for", "", kMarkFree},
+        {"no-match mark absent", "Domain Name: AX.COM\r\n", "No match for", "", kMarkRegistered},
+        {"empty reply", "", "No match for", "", kMarkRegistered},
+        {"failed exchange", std::string(kFailedExchangeReply), "No match for", "", kMarkFailed},
+        {"Error WSA wins over the mark", "No match for x Error WSA", "No match for", "", kMarkFailed},
+        {"Error WSA anywhere", "abcError WSAxyz", "zzz", "", kMarkFailed},
+        {"error wsa in other letter case is an answer", "error wsa", "No match for", "", kMarkRegistered},
+        {"mark compared with letter case", "NO MATCH FOR AX.COM", "No match for", "", kMarkRegistered},
+        {"empty mark never matches", "anything", "", "", kMarkRegistered},
+        {"empty mark, empty reply", "", "", "", kMarkRegistered},
+        {"refusal is a failure", "WHOIS LIMIT EXCEEDED - see terms", "Domain not found.", "WHOIS LIMIT EXCEEDED",
+         kMarkFailed},
+        {"refusal wins over the mark", "Domain not found.\nWHOIS LIMIT EXCEEDED", "Domain not found.",
+         "WHOIS LIMIT EXCEEDED", kMarkFailed},
+        {"refusal absent", "Domain not found.", "Domain not found.", "WHOIS LIMIT EXCEEDED", kMarkFree},
+        {"empty refusal never matches", "Domain not found.", "Domain not found.", "", kMarkFree},
+        {"bytes above 127 compared as bytes", "\xA1\xEE free", "\xA1\xEE", "", kMarkFree},
+        {"embedded zero byte", std::string("a\0No match", 10), "No match", "", kMarkFree},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(classifyReply(c.reply, c.mark, c.refusal), c.expected) << c.what;
+    }
+}
+
+TEST(QueryClassifyTest, OnlyFailedAndEmptyCellsAreAskedAgain) {
+    const std::vector<std::pair<std::string_view, bool>> cases = {
+        {kMarkFailed, true}, {kMarkNotAsked, true}, {kMarkFree, false}, {kMarkRegistered, false}, {"--", false}};
+    for (const auto& [mark, expected] : cases) {
+        EXPECT_EQ(needsRequery(mark), expected) << mark;
+    }
+}
+
+} // namespace
+} // namespace cvt

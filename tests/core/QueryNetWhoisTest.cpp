@@ -1,0 +1,98 @@
+// The query engine over the real WHOIS client, against fake servers on 127.0.0.1.
+#include "core/NetWhoisLookup.h"
+#include "core/QueryEngine.h"
+#include "core/ResultMarks.h"
+#include "tests/core/QueryFakes.h"
+#include "tests/support/FakeWhoisServer.h"
+
+#include <condition_variable>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace cvt {
+namespace {
+
+using test::FakeWhoisConnection;
+using test::FakeWhoisScript;
+using test::FakeWhoisServer;
+
+struct NetRig {
+    ResultTable table{"Domain Name"};
+    test::RecordingControls controls;
+    NetWhoisLookup whois;
+    QueryEngine engine{QueryEngineDeps{table, controls, whois, {}}};
+
+    // Asks one name of one entry and returns the mark written.
+    std::string markFor(const std::string& host, const std::string& refusal = {}) {
+        engine.lvWhoisChange({test::entry("com", host, "No match for", true, refusal)});
+        SearchRequest request;
+        request.patternText = "ax";
+        EXPECT_EQ(engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+        engine.waitIdle();
+        return table.cell(0, 0);
+    }
+};
+
+TEST(QueryNetWhoisTest, EveryKindOfReplyAndFailureGivesItsMark) {
+    struct Case {
+        const char* what;
+        FakeWhoisScript script;
+        std::string_view mark;
+    };
+    const std::vector<Case> cases = {
+        {"no-match reply", FakeWhoisServer::reply("No match for \"AX.COM\".\r\n"), kMarkFree},
+        {"reply in pieces", FakeWhoisServer::replyInPieces({"No ma", "tch for AX"}, std::chrono::milliseconds(1)),
+         kMarkFree},
+        {"registered reply", FakeWhoisServer::reply("Domain Name: AX.COM\r\n"), kMarkRegistered},
+        {"empty reply", FakeWhoisServer::reply(""), kMarkRegistered},
+        {"reply holding Error WSA", FakeWhoisServer::reply("No match for ax; Error WSA 1"), kMarkFailed},
+        {"refusal", FakeWhoisServer::reply("Query rate LIMIT EXCEEDED"), kMarkFailed},
+        {"reset in the middle of the reply", FakeWhoisServer::replyThenReset("No match for"), kMarkFailed},
+        {"reply without end", FakeWhoisServer::endless(std::string(65536, 'x')), kMarkFailed},
+    };
+    for (const Case& c : cases) {
+        FakeWhoisServer server(c.script);
+        NetRig rig;
+        EXPECT_EQ(rig.markFor(server.hostField(), "LIMIT EXCEEDED"), c.mark) << c.what;
+        server.stop(); // the last connection is recorded once its script has ended
+        EXPECT_EQ(server.queries(), std::vector<std::string>{"ax.com\r\n"}) << c.what;
+    }
+    NetRig rig;
+    EXPECT_EQ(rig.markFor("127.0.0.1:" + std::to_string(test::closedLoopbackPort())), kMarkFailed)
+        << "refused connection";
+}
+
+TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool asked = false;
+    std::string query;
+    FakeWhoisServer server([&](FakeWhoisConnection& connection) {
+        std::string received = connection.readQuery();
+        {
+            std::lock_guard lock(mutex);
+            query = std::move(received);
+            asked = true;
+            changed.notify_all();
+        }
+        connection.waitForClientClose();
+    });
+    NetRig rig;
+    rig.engine.lvWhoisChange({test::entry("com", server.hostField(), "No match for")});
+    SearchRequest request;
+    request.patternText = "[a-b]x";
+    ASSERT_EQ(rig.engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+    {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return asked; });
+    }
+    rig.engine.shutdown(); // returns without waiting for the 6000 ms read limit
+    EXPECT_EQ(rig.table.snapshot().rows, (std::vector<ResultRow>{{"ax", {"-"}}}));
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(query, "ax.com\r\n");
+}
+
+} // namespace
+} // namespace cvt

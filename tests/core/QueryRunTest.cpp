@@ -1,0 +1,169 @@
+#include "core/Messages.h"
+#include "core/QueryEngine.h"
+#include "core/ResultMarks.h"
+#include "tests/core/QueryFakes.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace cvt {
+namespace {
+
+using test::EngineRig;
+using test::entry;
+using Strings = std::vector<std::string>;
+
+TEST(QueryRunTest, AsksEveryNameOfEveryTickedEntryAndMarksTheRightCells) {
+    EngineRig rig;
+    rig.engine.lvWhoisChange({entry("com", " h-com ", "No match for"), entry("net", "h-net", "No match for"),
+                              entry("org", "h-org", "Domain not found.", false)});
+    rig.whois.setDefaultReply("Domain Name: TAKEN");
+    rig.whois.setReply("ax.com", "No match for \"AX.COM\".\r\n");
+    rig.whois.setReply("bx.net", "");
+    rig.whois.setFailure("cx.net");
+
+    ASSERT_EQ(rig.searchPattern(" [a-c]x ").status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+
+    EXPECT_EQ(rig.whois.queries(), (Strings{"ax.com", "ax.net", "bx.com", "bx.net", "cx.com", "cx.net"}));
+    EXPECT_EQ(rig.whois.calls()[0].server, "h-com") << "the host is trimmed";
+    EXPECT_EQ(rig.rows(), (Strings{"ax:☆|★", "bx:★|★", "cx:★|-"}));
+    EXPECT_EQ(rig.whois.closes(), 1) << "a failed exchange closes the connection";
+    EXPECT_EQ(rig.controls.eventsStartingWith("status1="),
+              (Strings{"status1=0/3", "status1=1/3", "status1=2/3", "status1=3/3"}));
+    EXPECT_EQ(rig.controls.eventsStartingWith("status0=").front(), "status0=Connecting ax.com");
+    EXPECT_EQ(rig.controls.eventsStartingWith("select="), (Strings{"select=0", "select=1", "select=2"}));
+    const Strings events = rig.controls.events();
+    const Strings idle(events.end() - 7, events.end());
+    EXPECT_EQ(idle, (Strings{"popup=1", "stop=0", "busy=0", "servers=1", "modes=1", "patternMode", "searchIfPattern"}));
+    EXPECT_FALSE(rig.engine.isBusy());
+    EXPECT_TRUE(rig.errors.empty());
+}
+
+TEST(QueryRunTest, SearchSwitchesTheControlsToRunningBeforeTheWorkerStarts) {
+    EngineRig rig;
+    rig.engine.lvWhoisChange({entry("com", "h", "No match")});
+    rig.whois.hold("ax.com");
+    ASSERT_EQ(rig.searchPattern("[a-b]x").status, SearchOutcome::Status::Started);
+    rig.whois.waitUntilHeld();
+    const Strings events = rig.controls.events();
+    const Strings running(events.begin(), events.begin() + 7);
+    EXPECT_EQ(running, (Strings{"servers=0", "modes=0", "popup=0", "status1=0/2", "stop=1", "search=0", "busy=1"}));
+    EXPECT_TRUE(rig.engine.isRunning());
+    EXPECT_TRUE(rig.engine.isRunActive());
+    EXPECT_EQ(rig.searchPattern("[a-b]x").status, SearchOutcome::Status::Busy);
+    EXPECT_FALSE(rig.engine.N2Click()) << "no re-query during a run";
+    rig.whois.release();
+    rig.engine.waitIdle();
+}
+
+TEST(QueryRunTest, RefusalsChangeNothing) {
+    struct Case {
+        const char* what;
+        std::vector<ServerEntry> entries;
+        std::string pattern;
+        std::string language;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        {"blank pattern", {entry("com", "h", "m")}, " \t ", "en", message(Msg::EmptyPattern, "en")},
+        {"no server entry", {}, "[a-b]x", "en", "Please select some domain extensions(whois server)"},
+        {"no server entry, Chinese", {}, "[a-b]x", "zh-cn", "请选择一个域名服务器!"},
+        {"blank pattern before empty table", {}, "", "en", message(Msg::EmptyPattern, "en")},
+        {"unclosed bracket", {entry("com", "h", "m")}, "[a-z", "en", message(Msg::UnclosedBracket, "en")},
+        {"unclosed bracket, Chinese",
+         {entry("com", "h", "m")},
+         "x[ab",
+         "zh-cn",
+         message(Msg::UnclosedBracket, "zh-cn")},
+    };
+    for (const Case& c : cases) {
+        EngineRig rig;
+        rig.engine.lvWhoisChange(c.entries);
+        rig.table.appendRow("kept");
+        rig.controls.clear();
+        SearchRequest request;
+        request.patternText = c.pattern;
+        request.languageCode = c.language;
+        const SearchOutcome outcome = rig.engine.btnSearchClick(std::move(request));
+        EXPECT_EQ(outcome.status, SearchOutcome::Status::Refused) << c.what;
+        EXPECT_EQ(outcome.message, c.message) << c.what;
+        EXPECT_TRUE(rig.controls.events().empty()) << c.what;
+        EXPECT_EQ(rig.table.rowCount(), 1u) << c.what;
+        EXPECT_FALSE(rig.engine.isBusy()) << c.what;
+    }
+}
+
+TEST(QueryRunTest, EntriesSharingACaptionShareOneColumnAndTheLaterMarkStands) {
+    EngineRig rig;
+    rig.engine.lvWhoisChange(
+        {entry("com", "first", "free-1"), entry("net", "n", "free-n"), entry("com", "second", "free-2")});
+    rig.whois.setDefaultReply("free-1");
+    ASSERT_EQ(rig.searchPattern("ax").status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+    EXPECT_EQ(rig.table.snapshot().captions, (Strings{"Domain Name", "com", "net"}));
+    EXPECT_EQ(rig.whois.queries(), (Strings{"ax.com", "ax.net", "ax.com"}));
+    // "free-1" is the first server's mark only: the second server's verdict stands.
+    EXPECT_EQ(rig.rows(), (Strings{"ax:★|★"}));
+}
+
+TEST(QueryRunTest, MarksLandUnderTheirSuffixWhateverTheColumnOrder) {
+    EngineRig rig;
+    // Ticked in the order net, org, com: the columns follow that order, the server table does not.
+    rig.engine.lvWhoisChange({entry("com", "c", "M", false), entry("net", "n", "M"), entry("org", "o", "M", false)});
+    rig.engine.lvWhoisChange({entry("com", "c", "M", false), entry("net", "n", "M"), entry("org", "o", "M")});
+    rig.engine.lvWhoisChange({entry("com", "c", "M"), entry("net", "n", "M"), entry("org", "o", "M")});
+    rig.whois.setReply("ax.com", "M");
+    rig.whois.setReply("ax.org", "Error WSA M");
+    ASSERT_EQ(rig.searchPattern("ax").status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+    EXPECT_EQ(rig.table.snapshot().captions, (Strings{"Domain Name", "net", "org", "com"}));
+    EXPECT_EQ(rig.rows(), (Strings{"ax:★|-|☆"}));
+}
+
+TEST(QueryRunTest, TextModeSortsWithoutRegardToCaseAndNeighbouringDuplicatesShareARow) {
+    EngineRig rig;
+    rig.engine.lvWhoisChange({entry("com", "h", "free")});
+    rig.whois.setReply("b.com", "free");
+    ASSERT_EQ(rig.searchWords({"b", "a", "B", "a", " b"}).status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+    EXPECT_EQ(rig.engine.candidates().toVector(), (Strings{" b", "a", "a", "b", "B"}));
+    EXPECT_EQ(rig.whois.queries(), (Strings{"b.com", "a.com", "a.com", "b.com", "B.com"}));
+    // " b" is asked as "b" but its status line keeps the listed form.
+    EXPECT_EQ(rig.controls.eventsStartingWith("status0=").front(), "status0=Connecting  b.com");
+    EXPECT_EQ(rig.rows(), (Strings{"b:☆", "a:★", "b:☆", "B:★"}));
+    EXPECT_EQ(rig.controls.eventsStartingWith("patternMode").size(), 1u) << "back to pattern mode after text mode";
+}
+
+TEST(QueryRunTest, FailureEscapingTheRunStillRestoresTheControlsAndIsReported) {
+    class ThrowingControls : public test::RecordingControls {
+    public:
+        void selectAndShowRow(std::size_t) override { throw std::logic_error("row vanished"); }
+    };
+    ResultTable table("Domain Name");
+    ThrowingControls controls;
+    test::ScriptedWhois whois;
+    std::vector<std::string> errors;
+    std::mutex errorMutex;
+    {
+        QueryEngine engine({table, controls, whois, [&](const std::string& message) {
+                                std::lock_guard lock(errorMutex);
+                                errors.push_back(message);
+                            }});
+        engine.lvWhoisChange({entry("com", "h", "m")});
+        SearchRequest request;
+        request.patternText = "[a-c]x";
+        ASSERT_EQ(engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+        engine.waitIdle();
+        EXPECT_FALSE(engine.isBusy());
+        EXPECT_TRUE(engine.N2Click()) << "the engine is usable again";
+        engine.waitIdle();
+    }
+    EXPECT_EQ(errors, Strings{"row vanished"});
+    EXPECT_EQ(whois.queries().front(), "ax.com");
+    EXPECT_EQ(controls.eventsStartingWith("popup=1").size(), 2u);
+}
+
+} // namespace
+} // namespace cvt

@@ -1,0 +1,242 @@
+// WHOIS exchanges against scripted servers on 127.0.0.1. Time limits are shortened so that no
+// test waits long.
+#include "net/TNetWhois.h"
+
+#include "net/NetExceptions.h"
+#include "net/ScriptedSocketApi.h"
+#include "tests/support/FakeWhoisServer.h"
+
+#include <atomic>
+#include <future>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace cvt {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FakeWhoisConnection;
+using test::FakeWhoisServer;
+
+constexpr int kShortReadTimeoutMs = 200;
+
+void aimAt(TNetWhois& whois, const FakeWhoisServer& server) {
+    whois.SetServer(server.hostField());
+    whois.SetReadTimeout(kShortReadTimeoutMs);
+}
+
+TEST(TNetWhois, ReplyComesBackByteForByte) {
+    const std::string binary("\x00\x01\x7F\x80\xA1\xEE\xA1\xEF\xFF", 9);
+    struct Case {
+        const char* name;
+        test::FakeWhoisScript script;
+        std::string reply;
+    };
+    const std::vector<Case> cases = {
+        {"empty reply", FakeWhoisServer::reply(""), ""},
+        {"crlf", FakeWhoisServer::reply("No match for \"ABC.COM\".\r\n"), "No match for \"ABC.COM\".\r\n"},
+        {"bare lf and mixed ends", FakeWhoisServer::reply("a\nb\r\nc\rd\n\n"), "a\nb\r\nc\rd\n\n"},
+        {"bytes above 127 and nul", FakeWhoisServer::reply(binary), binary},
+        {"pieces with gaps", FakeWhoisServer::replyInPieces({"Domain ", "Name: ", "ABC.COM\r\n"}, 50ms),
+         "Domain Name: ABC.COM\r\n"},
+        {"one megabyte", FakeWhoisServer::reply(std::string(1 << 20, 'w')), std::string(1 << 20, 'w')},
+        {"exactly the size limit", FakeWhoisServer::reply(std::string(TNetWhois::kMaxReplyBytes, 'z')),
+         std::string(TNetWhois::kMaxReplyBytes, 'z')},
+        {"error wsa text from a server is just reply text", FakeWhoisServer::reply("Error WSAconnectionReset"),
+         "Error WSAconnectionReset"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeWhoisServer server(c.script);
+        TNetWhois whois;
+        aimAt(whois, server);
+        const std::string reply = whois.Lookup("abc.com");
+        EXPECT_EQ(reply.size(), c.reply.size());
+        EXPECT_TRUE(reply == c.reply);
+        EXPECT_EQ(whois.State(), TNetConnectionState::Idle);
+    }
+}
+
+TEST(TNetWhois, QueryGoesOnTheWireAsItStandsWithCrLf) {
+    const std::vector<std::string> queries = {"abc.com", "", "\xD6\xD0\xCE\xC4.cn", "xn--fiqs8s.cn", "a b"};
+    FakeWhoisServer server(FakeWhoisServer::reply("ok"));
+    TNetWhois whois;
+    aimAt(whois, server);
+    for (const auto& query : queries) {
+        whois.Lookup(query);
+    }
+    const auto received = server.queries();
+    ASSERT_EQ(received.size(), queries.size());
+    for (std::size_t i = 0; i < queries.size(); ++i) {
+        EXPECT_EQ(received[i], queries[i] + "\r\n");
+    }
+}
+
+// What a failed exchange raises, and that the client is idle and usable afterwards.
+TEST(TNetWhois, FailuresRaiseTheSpecifiedExceptions) {
+    struct Case {
+        const char* name;
+        test::FakeWhoisScript script;
+        int socketError;  // 0: not an ENetSocketError
+        const char* what; // the whole message, or its end for socket errors
+    };
+    const std::vector<Case> cases = {
+        {"silent after reply", FakeWhoisServer::replyThenSilent("Domain Name: ABC.COM\r\n"), 0, "Read Timeout"},
+        {"reset during reply", FakeWhoisServer::replyThenReset(std::string(1000, 'r')), 10054,
+         "Connection reset by peer."},
+        {"sends without end", FakeWhoisServer::endless(std::string(16384, 'e')), 0, "Reply too large."},
+        {"ten megabytes", FakeWhoisServer::reply(std::string(10 << 20, 'm')), 0, "Reply too large."},
+        {"one byte over the limit", FakeWhoisServer::reply(std::string(TNetWhois::kMaxReplyBytes + 1, 'o')), 0,
+         "Reply too large."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeWhoisServer server(c.script);
+        TNetWhois whois;
+        aimAt(whois, server);
+        try {
+            whois.Lookup("abc.com");
+            ADD_FAILURE() << "no exception";
+        } catch (const ENetSocketError& error) {
+            EXPECT_EQ(error.errorCode(), c.socketError);
+            EXPECT_TRUE(std::string(error.what()).ends_with(c.what)) << error.what();
+        } catch (const ENetException& error) {
+            EXPECT_EQ(c.socketError, 0);
+            EXPECT_STREQ(error.what(), c.what);
+        }
+        EXPECT_EQ(whois.State(), TNetConnectionState::Idle);
+        EXPECT_NO_THROW(whois.CloseConnection());
+    }
+}
+
+TEST(TNetWhois, ClosedPortIsRefused) {
+    TNetWhois whois;
+    whois.SetServer("127.0.0.1:" + std::to_string(test::closedLoopbackPort()));
+    try {
+        whois.Lookup("abc.com");
+        ADD_FAILURE() << "no exception";
+    } catch (const ENetSocketError& error) {
+        EXPECT_EQ(error.errorCode(), 10061);
+        EXPECT_STREQ(error.what(), "Socket Error # 10061\r\nConnection refused.");
+    }
+    // A failed connect leaves the handler attached with its socket closed; closing again is harmless.
+    EXPECT_EQ(whois.State(), TNetConnectionState::Closed);
+    whois.CloseConnection();
+    whois.CloseConnection();
+    EXPECT_EQ(whois.State(), TNetConnectionState::Idle);
+}
+
+TEST(TNetWhois, LocalhostInAnyCaseReachesTheLoopbackServer) {
+    FakeWhoisServer server(FakeWhoisServer::reply("here"));
+    for (const char* host : {"LocalHost", "LOCALHOST", "localhost"}) {
+        TNetWhois whois;
+        whois.SetHost(host);
+        whois.SetPort(server.port());
+        EXPECT_EQ(whois.Lookup("x"), "here") << host;
+    }
+}
+
+TEST(TNetWhois, UnknownHostRaisesHostNotFound) {
+    ScriptedSocketApi api;
+    api.lookupResult = EAI_NONAME;
+    TNetWhois whois;
+    whois.SetSocketApi(api);
+    whois.SetServer("300.1.1.1");
+    try {
+        whois.Lookup("abc.com");
+        ADD_FAILURE() << "no exception";
+    } catch (const ENetSocketError& error) {
+        EXPECT_EQ(error.errorCode(), 11001);
+        EXPECT_STREQ(error.what(), "Socket Error # 11001\r\nHost not found.");
+    }
+    ASSERT_EQ(api.lookups.size(), 1U);
+    EXPECT_EQ(api.lookups.front(), "300.1.1.1");
+}
+
+TEST(TNetWhois, ServerFieldSelectsHostAndPort) {
+    struct Case {
+        const char* field;
+        const char* host;
+        int port;
+    };
+    const Case cases[] = {
+        {"whois.verisign-grs.com", "whois.verisign-grs.com", 43},
+        {"whois.example:4343", "whois.example", 4343},
+        {"127.0.0.1:1", "127.0.0.1", 1},
+        {"127.0.0.1:65535", "127.0.0.1", 65535},
+        {"127.0.0.1:65536", "127.0.0.1:65536", 43},
+        {"127.0.0.1:0", "127.0.0.1:0", 43},
+        {"host:", "host:", 43},
+        {"host:4x", "host:4x", 43},
+        {"host:-1", "host:-1", 43},
+        {"host:0000043", "host:0000043", 43},
+        {"", "", 43},
+    };
+    TNetWhois whois;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        whois.SetServer("previous:99");
+        whois.SetServer(c.field);
+        EXPECT_EQ(whois.Host(), c.host);
+        EXPECT_EQ(whois.Port(), c.port);
+    }
+}
+
+TEST(TNetWhois, DefaultsAreTheExchangeLimits) {
+    const TNetWhois whois;
+    EXPECT_EQ(whois.Port(), 43);
+    EXPECT_FALSE(whois.Host().empty());
+    EXPECT_EQ(whois.ReadTimeout(), 6000);
+    EXPECT_EQ(whois.ConnectTimeout(), 10000);
+    EXPECT_EQ(whois.ReceiveAllLimit(), 4U * 1024 * 1024);
+}
+
+TEST(TNetWhois, CancelFromAnotherThreadEndsABlockedExchange) {
+    std::promise<void> queryRead;
+    std::atomic<bool> signalled{false};
+    FakeWhoisServer server([&](FakeWhoisConnection& connection) {
+        connection.readQuery();
+        if (!signalled.exchange(true)) {
+            queryRead.set_value();
+            connection.waitForClientClose();
+        } else {
+            connection.send("second");
+        }
+    });
+    TNetWhois whois;
+    whois.SetServer(server.hostField());
+    whois.SetReadTimeout(0); // no limit: only the cancel can end the wait
+    std::thread canceller([&] {
+        queryRead.get_future().wait();
+        whois.Cancel();
+    });
+    EXPECT_THROW(whois.Lookup("abc.com"), ENetOperationCancelled);
+    canceller.join();
+    EXPECT_EQ(whois.State(), TNetConnectionState::Idle);
+    whois.ClearCancel();
+    EXPECT_EQ(whois.Lookup("abc.com"), "second");
+}
+
+TEST(TNetWhois, ExchangesFromTwoThreadsDoNotMix) {
+    FakeWhoisServer server(
+        FakeWhoisServer::answer([](std::string_view query) { return "reply to " + std::string(query); }));
+    TNetWhois whois;
+    whois.SetServer(server.hostField());
+    whois.SetReadTimeout(2000);
+    constexpr int kRounds = 20;
+    auto ask = [&](const std::string& prefix) {
+        for (int i = 0; i < kRounds; ++i) {
+            const std::string query = prefix + std::to_string(i);
+            EXPECT_EQ(whois.Lookup(query), "reply to " + query);
+        }
+    };
+    std::thread other(ask, "b");
+    ask("a");
+    other.join();
+    EXPECT_EQ(server.connectionCount(), 2 * kRounds);
+}
+
+} // namespace
+} // namespace cvt

@@ -1,0 +1,446 @@
+#include "core/Messages.h"
+#include "tests/support/FakeWhoisServer.h"
+#include "tests/ui/WindowHarness.h"
+#include "ui/BusyAnimation.h"
+#include "ui/ServerTableModel.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <atomic>
+#include <gtest/gtest.h>
+
+namespace cvt::test {
+namespace {
+
+// Names starting with "a" are free everywhere, all others registered.
+FakeWhoisScript freeWhenStartingWithA() {
+    return FakeWhoisServer::answer([](std::string_view query) {
+        return query.starts_with("a") ? "No match for \"" + std::string(query) + "\".\r\n"
+                                      : "Domain Name: " + std::string(query) + "\r\n";
+    });
+}
+
+std::vector<std::string> threeSuffixes(const FakeWhoisServer& server) {
+    return {"com+" + server.hostField() + "+No match for", "net+" + server.hostField() + "+No match for",
+            "org+" + server.hostField() + "+No match for", "cn+" + server.hostField() + "+No match for"};
+}
+
+ResultRow row(std::string caption, std::vector<std::string> cells) {
+    return ResultRow{std::move(caption), std::move(cells)};
+}
+
+TEST(MainWindow, ControlsSitWhereTheyBelong) {
+    WindowHarness w(std::nullopt);
+    struct Place {
+        const char* name;
+        QRect geometry;
+    };
+    const Place places[] = {
+        {"lvWhois", {8, 8, 233, 473}},     {"rg1", {248, 8, 337, 41}},       {"edtDomain", {256, 59, 153, 21}},
+        {"Animate1", {428, 62, 16, 16}},   {"btnSearch", {448, 59, 57, 22}}, {"btnStop", {520, 59, 57, 22}},
+        {"lvDomain", {248, 96, 337, 385}},
+    };
+    for (const Place& place : places) {
+        auto* widget = w.main->findChild<QWidget*>(QString::fromLatin1(place.name));
+        ASSERT_NE(widget, nullptr) << place.name;
+        EXPECT_EQ(widget->geometry(), place.geometry) << place.name;
+    }
+    // The mode buttons keep their places; they are at least as wide as laid out.
+    EXPECT_EQ(w.main->raRandom->pos(), QPoint(32, 16));
+    EXPECT_EQ(w.main->raText->pos(), QPoint(184, 16));
+    EXPECT_GE(w.main->raRandom->width(), 113);
+    EXPECT_EQ(w.main->centralWidget()->size(), QSize(601, 486));
+    EXPECT_EQ(w.main->minimumSize(), w.main->maximumSize()); // not resizable
+    EXPECT_FALSE(w.main->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(w.main->btnSearch->isDefault());
+    for (const char* name : {"StatusPanel0", "StatusPanel1", "StatusPanel2"}) {
+        EXPECT_NE(w.main->findChild<QLabel*>(QString::fromLatin1(name)), nullptr) << name;
+    }
+    EXPECT_EQ(w.main->findChild<QLabel*>(QStringLiteral("StatusPanel0"))->width(), 250);
+    EXPECT_EQ(w.main->findChild<QLabel*>(QStringLiteral("StatusPanel1"))->width(), 80);
+    EXPECT_EQ(w.main->findChild<QLabel*>(QStringLiteral("StatusPanel2"))->width(), 50);
+    EXPECT_EQ(w.main->lvDomain->columnWidth(0), 120);
+    // Idle before the first run.
+    EXPECT_FALSE(w.main->btnSearch->isEnabled());
+    EXPECT_FALSE(w.main->btnStop->isEnabled());
+    EXPECT_TRUE(w.main->Animate1->isHidden());
+    EXPECT_TRUE(w.main->raRandom->isChecked());
+    EXPECT_FALSE(w.main->Setting1->menuAction()->isVisible());
+    EXPECT_EQ(w.main->statusText(0), QStringLiteral("Welcome!"));
+    EXPECT_EQ(w.main->windowTitle(), QStringLiteral("Corvantide v1.2"));
+}
+
+TEST(MainWindow, CaptionsFollowTheLanguageCodeExactly) {
+    struct Case {
+        std::string code;
+        bool chinese;
+    };
+    const Case cases[] = {{"zh-cn", true}, {"en", false}, {"EN", false}, {"ZH-CN", false}, {"", false}};
+    for (const Case& c : cases) {
+        WindowHarness w(configText(c.code, {}));
+        const std::string lang = c.chinese ? "zh-cn" : "en";
+        auto* m = w.main.get();
+        const std::pair<QString, Msg> captions[] = {
+            {m->rg1->title(), Msg::SearchMethod},
+            {m->raRandom->text(), Msg::RandomQueries},
+            {m->raText->text(), Msg::GetWordsFromText},
+            {m->btnSearch->text(), Msg::Search},
+            {m->btnStop->text(), Msg::Stop},
+            {m->resultModel().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::DomainNameColumn},
+            {m->serverModel().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::ExtensionsColumn},
+            {m->serverModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::WhoisServerColumn},
+            {m->exportExcel->text(), Msg::ExportToExcel},
+            {m->ExporttoText1->text(), Msg::ExportToText},
+            {m->N1->text(), Msg::ClearRegistered},
+            {m->N2->text(), Msg::ForceSearchFailed},
+            {m->Whois1->text(), Msg::BrowseWhoisDetails},
+            {m->N3->text(), Msg::ClearAllRecords},
+            {m->Setting1->title(), Msg::SettingMenu},
+            {m->Language1->title(), Msg::LanguageMenu},
+            {m->Chinese1->text(), Msg::ChineseItem},
+            {m->English1->text(), Msg::EnglishItem},
+            {m->Help1->title(), Msg::HelpMenu},
+            {m->About1->text(), Msg::AboutItem},
+        };
+        for (const auto& [shown, id] : captions) {
+            EXPECT_EQ(shown, QString::fromUtf8(message(id, lang))) << "code '" << c.code << "'";
+        }
+        EXPECT_EQ(m->Chinese1->isChecked(), c.chinese) << c.code;
+        EXPECT_EQ(m->English1->isChecked(), !c.chinese) << c.code;
+        EXPECT_EQ(m->windowTitle(), QStringLiteral("Corvantide v1.2"));
+    }
+}
+
+TEST(MainWindow, PatternBoxTakesOnlyTheCharactersOfAPattern) {
+    WindowHarness w(std::nullopt);
+    struct Case {
+        QString typed;
+        QString kept;
+    };
+    const Case cases[] = {
+        {QStringLiteral("[a-z]phone"), QStringLiteral("[a-z]phone")},
+        {QStringLiteral("a.b_c"), QStringLiteral("abc")},
+        {QStringLiteral("中x文"), QStringLiteral("x")},
+        {QStringLiteral("A 9-]"), QStringLiteral("A 9-]")},
+        {QStringLiteral("a/b\\c;d"), QStringLiteral("abcd")},
+    };
+    for (const Case& c : cases) {
+        w.main->edtDomain->clear();
+        typeText(w.main->edtDomain, c.typed);
+        EXPECT_EQ(w.main->edtDomain->text(), c.kept) << c.typed.toStdString();
+    }
+    // Backspace is a typed character too and still works.
+    w.main->edtDomain->setText(QStringLiteral("ab"));
+    w.main->edtDomain->end(false);
+    QTest::keyClick(w.main->edtDomain, Qt::Key_Backspace);
+    EXPECT_EQ(w.main->edtDomain->text(), QStringLiteral("a"));
+    // Pasting is not filtered.
+    w.main->edtDomain->clear();
+    w.main->edtDomain->insert(QStringLiteral("x.y_z"));
+    EXPECT_EQ(w.main->edtDomain->text(), QStringLiteral("x.y_z"));
+}
+
+TEST(MainWindow, SearchIsEnabledOnlyByTextOtherThanBlanks) {
+    WindowHarness w(std::nullopt);
+    const std::pair<QString, bool> cases[] = {{QStringLiteral("   "), false},
+                                              {QStringLiteral("a"), true},
+                                              {QString(), false},
+                                              {QStringLiteral(" [a] "), true}};
+    for (const auto& [text, enabled] : cases) {
+        w.main->edtDomain->setText(text);
+        EXPECT_EQ(w.main->btnSearch->isEnabled(), enabled) << text.toStdString();
+    }
+}
+
+TEST(MainWindow, EnterRunsAPatternSearchThatFillsRowsAndMarks) {
+    FakeWhoisServer server(freeWhenStartingWithA());
+    auto lines = threeSuffixes(server);
+    WindowHarness w(configText("en", lines));
+    w.main->show();
+    ASSERT_EQ(w.captions(), (std::vector<std::string>{"Domain Name", "com", "net", "org"}));
+    QTest::keyClicks(w.main->edtDomain, QStringLiteral("[ba]phone"));
+    QTest::keyClick(w.main->edtDomain, Qt::Key_Return);
+    ASSERT_TRUE(w.waitIdle());
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆", "☆", "☆"}), row("bphone", {"★", "★", "★"})}));
+    EXPECT_EQ(server.connectionCount(), 6);
+    EXPECT_EQ(w.main->statusText(1), QStringLiteral("2/2"));
+    EXPECT_EQ(w.main->statusText(0), QStringLiteral("Connecting bphone.org"));
+    // After the run: idle controls, the animation shown but still, the last new row selected.
+    EXPECT_FALSE(w.main->btnStop->isEnabled());
+    EXPECT_TRUE(w.main->lvWhois->isEnabled());
+    EXPECT_TRUE(w.main->rg1->isEnabled());
+    EXPECT_TRUE(w.main->Animate1->isVisible());
+    EXPECT_FALSE(w.main->Animate1->isPlaying());
+    EXPECT_TRUE(w.main->N2->isEnabled());
+    const QModelIndexList selected = w.main->lvDomain->selectionModel()->selectedRows();
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.front().row(), 1);
+    EXPECT_TRUE(w.prompts.errors.empty());
+}
+
+TEST(MainWindow, RefusedSearchesShowTheirMessageAndStartNothing) {
+    FakeWhoisServer server(freeWhenStartingWithA());
+    struct Case {
+        std::optional<std::string> config;
+        QString pattern;
+        std::string expected;
+    };
+    const Case cases[] = {
+        // No Config.ini: English and an empty server table.
+        {std::nullopt, QStringLiteral("[a-z]phone"), "Please select some domain extensions(whois server)"},
+        {configText("zh-cn", {}), QStringLiteral("[a-z]phone"), "请选择一个域名服务器!"},
+        {configText("en", threeSuffixes(server)), QStringLiteral("[abc"), message(Msg::UnclosedBracket, "en")},
+        {configText("en", threeSuffixes(server)), QStringLiteral("[a-z][a-z][a-z][a-z][a-z][a-z]"),
+         formatMessage(Msg::TooManyCombinations, "en", {"308915776"})},
+    };
+    for (const Case& c : cases) {
+        WindowHarness w(c.config);
+        w.main->edtDomain->setText(c.pattern);
+        w.main->btnSearch->click();
+        w.main->applyPendingChanges();
+        ASSERT_EQ(w.prompts.errors.size(), 1u) << c.expected;
+        EXPECT_EQ(w.prompts.errors.front().toStdString(), c.expected);
+        EXPECT_FALSE(w.main->engine().isBusy());
+        EXPECT_FALSE(w.main->btnStop->isEnabled());
+        EXPECT_TRUE(w.main->rg1->isEnabled());
+    }
+    EXPECT_EQ(server.connectionCount(), 0);
+}
+
+// A server that holds each query until the test lets it answer.
+struct HeldServer {
+    HeldServer()
+        : server([this](FakeWhoisConnection& connection) {
+              const std::string query = connection.readQuery();
+              ++arrived;
+              while (!released && connection.isOpen() && !stopping) {
+                  connection.pause(std::chrono::milliseconds(5));
+              }
+              connection.send("No match for " + query);
+          }) {}
+    ~HeldServer() {
+        released = true;
+        stopping = true;
+        server.stop();
+    }
+    std::atomic<int> arrived{0};
+    std::atomic<bool> released{false};
+    std::atomic<bool> stopping{false};
+    FakeWhoisServer server;
+};
+
+TEST(MainWindow, StopLetsTheExchangeUnderWayWriteItsCellAndAsksNoMore) {
+    HeldServer held;
+    WindowHarness w(configText("en", threeSuffixes(held.server)));
+    w.main->show();
+    w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
+    w.main->btnSearch->click();
+    ASSERT_TRUE(waitUntil([&] { return held.arrived == 1; }));
+    w.main->applyPendingChanges();
+    EXPECT_TRUE(w.main->btnStop->isEnabled());
+    EXPECT_FALSE(w.main->btnSearch->isEnabled());
+    EXPECT_FALSE(w.main->lvWhois->isEnabled());
+    EXPECT_FALSE(w.main->rg1->isEnabled());
+    EXPECT_FALSE(w.main->N3->isEnabled());
+    EXPECT_TRUE(w.main->Animate1->isPlaying());
+
+    w.main->btnStop->click();
+    w.main->applyPendingChanges();
+    // Search comes back at once, while the worker still waits for its reply.
+    EXPECT_TRUE(w.main->btnSearch->isEnabled());
+    EXPECT_FALSE(w.main->btnStop->isEnabled());
+    EXPECT_TRUE(w.main->lvWhois->isEnabled());
+    EXPECT_TRUE(w.main->rg1->isEnabled());
+    EXPECT_FALSE(w.main->Animate1->isPlaying());
+    EXPECT_TRUE(w.main->engine().isBusy());
+
+    held.released = true;
+    ASSERT_TRUE(w.waitIdle());
+    EXPECT_EQ(held.server.connectionCount(), 1);
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆", "", ""})}));
+    EXPECT_TRUE(w.main->N3->isEnabled());
+}
+
+TEST(MainWindow, RequeryFillsFailedAndEmptyCells) {
+    std::atomic<int> netAsks{0};
+    FakeWhoisServer server(FakeWhoisServer::answer([&](std::string_view query) -> std::string {
+        if (query == "bphone.net" && netAsks++ == 0) {
+            return "Error WSAECONNRESET";
+        }
+        return "No match for " + std::string(query);
+    }));
+    WindowHarness w(configText("en", threeSuffixes(server)));
+    w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
+    w.main->btnSearchClick();
+    ASSERT_TRUE(w.waitIdle());
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆", "☆", "☆"}), row("bphone", {"☆", "-", "☆"})}));
+    // A suffix ticked after the run gets a column with nothing in it yet.
+    w.main->serverModel().setData(w.main->serverModel().index(3, 0), Qt::Checked, Qt::CheckStateRole);
+    w.main->applyPendingChanges();
+    ASSERT_EQ(w.captions(), (std::vector<std::string>{"Domain Name", "com", "net", "org", "cn"}));
+    const int before = server.connectionCount();
+    w.main->N2->trigger();
+    ASSERT_TRUE(w.waitIdle());
+    EXPECT_EQ(w.rows(),
+              (std::vector<ResultRow>{row("aphone", {"☆", "☆", "☆", "☆"}), row("bphone", {"☆", "☆", "☆", "☆"})}));
+    EXPECT_EQ(server.connectionCount() - before, 3); // bphone.net, aphone.cn, bphone.cn
+}
+
+TEST(MainWindow, TickingASuffixAddsOrRemovesItsColumnAtOnce) {
+    FakeWhoisServer server(freeWhenStartingWithA());
+    WindowHarness w(configText("en", threeSuffixes(server)));
+    auto& servers = w.main->serverModel();
+    struct Step {
+        int row;
+        bool ticked;
+        std::vector<std::string> columns;
+    };
+    const Step steps[] = {
+        {3, true, {"Domain Name", "com", "net", "org", "cn"}},
+        {0, false, {"Domain Name", "net", "org", "cn"}},
+        {0, true, {"Domain Name", "net", "org", "cn", "com"}},
+        {3, false, {"Domain Name", "net", "org", "com"}},
+    };
+    for (const Step& step : steps) {
+        servers.setData(servers.index(step.row, 0), step.ticked ? Qt::Checked : Qt::Unchecked, Qt::CheckStateRole);
+        w.main->applyPendingChanges();
+        EXPECT_EQ(w.captions(), step.columns);
+    }
+}
+
+TEST(MainWindow, TextModeOkSearchesTheWordListAndReturnsToPatternMode) {
+    FakeWhoisServer server(freeWhenStartingWithA());
+    WindowHarness w(configText("en", threeSuffixes(server)));
+    w.main->show();
+    w.text->Memo1->setPlainText(QStringLiteral("alpha\nbravo\nalpha\nab"));
+    QTimer::singleShot(0, w.text.get(), [&] {
+        EXPECT_TRUE(w.main->edtDomain->isHidden());
+        w.text->Button2->click();
+    });
+    w.main->raText->click();
+    ASSERT_TRUE(w.waitIdle());
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("alpha", {"☆", "☆", "☆"}), row("bravo", {"★", "★", "★"})}));
+    EXPECT_EQ(w.main->Candidates.size(), 2u);
+    EXPECT_TRUE(w.main->raRandom->isChecked());
+    EXPECT_FALSE(w.main->edtDomain->isHidden());
+    EXPECT_EQ(w.main->edtDomain->text(), QStringLiteral("[a-z]phone"));
+    EXPECT_EQ(w.text->language(), "en");
+}
+
+TEST(MainWindow, TextModeCancelReturnsToRandomModeAndKeepsTheCandidates) {
+    WindowHarness w(configText("zh-cn", {}));
+    w.main->show();
+    w.main->Candidates.push_back("kept");
+    QTimer::singleShot(0, w.text.get(), [&] { w.text->Button3->click(); });
+    w.main->raText->click();
+    EXPECT_TRUE(w.main->raRandom->isChecked());
+    EXPECT_FALSE(w.main->edtDomain->isHidden());
+    ASSERT_EQ(w.main->Candidates.size(), 1u);
+    EXPECT_EQ(w.main->Candidates[0], "kept");
+    EXPECT_FALSE(w.main->engine().isBusy());
+    EXPECT_EQ(w.text->language(), "zh-cn");
+    EXPECT_EQ(w.text->windowTitle(), QStringLiteral("设置文本内容"));
+}
+
+TEST(MainWindow, ClosingDuringARunIsRefusedUnlessTheBoxIsClosed) {
+    HeldServer held;
+    WindowHarness w(configText("en", threeSuffixes(held.server)));
+    w.main->show();
+    w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
+    w.main->btnSearch->click();
+    ASSERT_TRUE(waitUntil([&] { return held.arrived == 1; }));
+
+    w.prompts.answerWithOk = true;
+    EXPECT_FALSE(w.main->close());
+    EXPECT_TRUE(w.main->isVisible());
+    ASSERT_EQ(w.prompts.errors.size(), 1u);
+    EXPECT_EQ(w.prompts.errors.front(), QStringLiteral("Sorry,Please stop to search before exit!"));
+    EXPECT_TRUE(w.main->engine().isBusy());
+
+    // Dismissed through its close box: the window closes, and the worker, whose exchange is
+    // broken off, has ended by then.
+    w.prompts.answerWithOk = false;
+    EXPECT_TRUE(w.main->close());
+    EXPECT_FALSE(w.main->engine().isBusy());
+}
+
+TEST(MainWindow, ClosingAfterStopWaitsForTheStoppingWorkerWithoutAQuestion) {
+    HeldServer held;
+    WindowHarness w(configText("en", threeSuffixes(held.server)));
+    w.main->show();
+    w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
+    w.main->btnSearch->click();
+    ASSERT_TRUE(waitUntil([&] { return held.arrived == 1; }));
+    w.main->btnStopClick();
+    EXPECT_TRUE(w.main->close());
+    EXPECT_TRUE(w.prompts.errors.empty());
+    EXPECT_FALSE(w.main->engine().isBusy());
+}
+
+TEST(MainWindow, ClosingDuringARequeryPassEndsItWithoutAQuestion) {
+    HeldServer held;
+    held.released = true;
+    WindowHarness w(configText("en", threeSuffixes(held.server)));
+    w.main->show();
+    w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
+    w.main->btnSearchClick();
+    ASSERT_TRUE(w.waitIdle());
+    // A suffix ticked after the run leaves cells to ask; hold their answers.
+    held.released = false;
+    const int before = held.arrived;
+    w.main->serverModel().setData(w.main->serverModel().index(3, 0), Qt::Checked, Qt::CheckStateRole);
+    w.main->N2->trigger();
+    ASSERT_TRUE(waitUntil([&] { return held.arrived == before + 1; }));
+    w.main->applyPendingChanges();
+    EXPECT_FALSE(w.main->N3->isEnabled()); // the table belongs to the pass meanwhile
+    EXPECT_TRUE(w.main->close());
+    EXPECT_TRUE(w.prompts.errors.empty());
+    EXPECT_FALSE(w.main->engine().isBusy());
+}
+
+TEST(MainWindow, LanguageMenuSwitchesAndWritesConfig) {
+    WindowHarness w(configText("en", {"com+whois.example+No match for"}));
+    w.main->Chinese1->trigger();
+    EXPECT_EQ(w.main->btnSearch->text(), QStringLiteral("搜索"));
+    EXPECT_EQ(w.main->language(), "zh-cn");
+    EXPECT_TRUE(w.prompts.errors.empty());
+    const std::string saved = readFileBytes(w.path);
+    EXPECT_NE(saved.find("language=zh-cn"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("com+whois.example+No match for"), std::string::npos) << saved;
+
+    // The next start opens in the chosen language.
+    w.options = TIniOptions{};
+    w.build();
+    EXPECT_EQ(w.main->btnSearch->text(), QStringLiteral("搜索"));
+    EXPECT_TRUE(w.main->Chinese1->isChecked());
+
+    w.main->English1->trigger();
+    EXPECT_EQ(w.main->btnSearch->text(), QStringLiteral("Search"));
+    EXPECT_NE(readFileBytes(w.path).find("language=en"), std::string::npos);
+}
+
+TEST(MainWindow, LanguageMenuReportsAFileThatCannotBeWritten) {
+    TempDir elsewhere;
+    const std::filesystem::path unwritable = elsewhere.file("missing-folder") / "Config.ini";
+    WindowHarness w(std::nullopt, unwritable);
+    w.main->Chinese1->trigger();
+    ASSERT_EQ(w.prompts.errors.size(), 1u);
+    EXPECT_EQ(w.prompts.errors.front().toStdString(), "Unable to write to " + unwritable.string());
+    // The window keeps the new language.
+    EXPECT_EQ(w.main->btnStop->text(), QStringLiteral("停止"));
+}
+
+} // namespace
+} // namespace cvt::test
+
+CVT_QT_TEST_MAIN()

@@ -1,0 +1,174 @@
+#include "platform/OleRegistry.h"
+#include "tests/support/FakeWhoisServer.h"
+#include "tests/ui/WindowHarness.h"
+#include "ui/RegisteredRows.h"
+#include "ui/ServerTableModel.h"
+
+#include <QAction>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace cvt::test {
+namespace {
+
+ResultRow row(std::string caption, std::vector<std::string> cells) {
+    return ResultRow{std::move(caption), std::move(cells)};
+}
+
+std::vector<std::string> suffixLines(const std::string& host, std::initializer_list<const char*> suffixes) {
+    std::vector<std::string> lines;
+    for (const char* suffix : suffixes) {
+        lines.push_back(std::string(suffix) + "+" + host + "+No match for");
+    }
+    return lines;
+}
+
+// Fills the window's result table with the rows, as a run would have left them.
+void fill(WindowHarness& w, const std::vector<ResultRow>& rows) {
+    for (const ResultRow& r : rows) {
+        const std::size_t at = w.main->resultTable().appendRow(r.caption);
+        for (std::size_t cell = 0; cell < r.cells.size(); ++cell) {
+            w.main->resultTable().setCell(at, cell, r.cells[cell]);
+        }
+    }
+    w.main->applyPendingChanges();
+}
+
+TEST(RegisteredRows, OnlyRowsWithNothingFreeFailedOrEmptyGo) {
+    struct Case {
+        std::vector<std::string> cells;
+        bool registeredOnly;
+    };
+    const Case cases[] = {
+        {{"★", "★"}, true}, {{"★", "☆"}, false}, {{"★", "-"}, false}, {{"★", ""}, false},
+        {{}, true},         {{"★"}, true},       {{"x", "★"}, true},  {{"☆"}, false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(isRegisteredOnlyRow(row("n", c.cells)), c.registeredOnly) << ::testing::PrintToString(c.cells);
+    }
+}
+
+TEST(PopupCommands, ClearRegisteredRemovesOnlyTheRegisteredRows) {
+    WindowHarness w(configText("en", suffixLines("whois.example", {"com", "net"})));
+    fill(w,
+         {row("a", {"★", "★"}), row("b", {"★", "☆"}), row("c", {"★", "-"}), row("d", {"★", ""}), row("e", {"★", "★"})});
+    w.main->N1->trigger();
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("b", {"★", "☆"}), row("c", {"★", "-"}), row("d", {"★", ""})}));
+    EXPECT_EQ(w.main->resultTable().snapshot().rows, w.rows());
+}
+
+TEST(PopupCommands, ClearAllKeepsTheColumns) {
+    WindowHarness w(configText("en", suffixLines("whois.example", {"com", "net"})));
+    fill(w, {row("a", {"★", "★"}), row("b", {"☆", ""})});
+    w.main->N3->trigger();
+    EXPECT_TRUE(w.rows().empty());
+    EXPECT_EQ(w.captions(), (std::vector<std::string>{"Domain Name", "com", "net"}));
+}
+
+TEST(PopupCommands, TextExportWritesTheChosenFileAndNothingWhenCancelled) {
+    WindowHarness w(configText("zh-cn", suffixLines("whois.example", {"com", "net"})));
+    fill(w, {row("phone", {"☆", "★"})});
+
+    w.main->ExporttoText1->trigger(); // cancelled
+    ASSERT_EQ(w.prompts.saveDialogNames.size(), 1u);
+    EXPECT_EQ(w.prompts.saveDialogNames.front(), QStringLiteral("domain.txt"));
+    const auto filesBefore = std::distance(std::filesystem::directory_iterator(w.dir.path()), {});
+
+    w.prompts.savePath = QString::fromStdString(w.dir.file("domain.txt").string());
+    w.main->ExporttoText1->trigger();
+    EXPECT_EQ(readFileBytes(w.dir.file("domain.txt")), "域名\tcom\tnet\t\r\nphone\t☆\t★\t\r\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(w.dir.path()), {}), filesBefore + 1);
+    EXPECT_TRUE(w.prompts.errors.empty());
+}
+
+TEST(PopupCommands, TextExportIntoAMissingFolderShowsTheReason) {
+    WindowHarness w(configText("en", suffixLines("whois.example", {"com"})));
+    const std::filesystem::path target = w.dir.file("missing") / "domain.txt";
+    w.prompts.savePath = QString::fromStdString(target.string());
+    w.main->ExporttoText1->trigger();
+    ASSERT_EQ(w.prompts.errors.size(), 1u);
+    EXPECT_TRUE(
+        w.prompts.errors.front().startsWith(QString::fromStdString("Cannot create file \"" + target.string() + "\". ")))
+        << w.prompts.errors.front().toStdString();
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+TEST(PopupCommands, SpreadsheetExportWithoutAServerEndsInTheCancelledBox) {
+    WindowHarness w(configText("en", suffixLines("whois.example", {"com"})));
+    fill(w, {row("a", {"★"})});
+    OleRegistry::global().unregisterServer("Excel.Application");
+    w.main->exportExcel->trigger();
+    ASSERT_EQ(w.prompts.informations.size(), 1u);
+    EXPECT_EQ(w.prompts.informations.front(), QStringLiteral("Excel transaction cancelled."));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(PopupCommands, WhoisDetailsNeedASelectedRow) {
+    for (const auto& [code, expected] : {std::pair{"zh-cn", "请选择一行"}, std::pair{"en", "Please select one row!"}}) {
+        FakeWhoisServer server(FakeWhoisServer::reply("reply\r\n"));
+        WindowHarness w(configText(code, suffixLines(server.hostField(), {"com"})));
+        fill(w, {row("a", {"★"})});
+        w.main->lvDomain->clearSelection();
+        w.main->Whois1->trigger();
+        ASSERT_EQ(w.prompts.errors.size(), 1u);
+        EXPECT_EQ(w.prompts.errors.front(), QString::fromUtf8(expected));
+        EXPECT_EQ(server.connectionCount(), 0);
+    }
+}
+
+// Closes the details window as soon as it shows, remembering its text.
+QString detailsShown(WindowHarness& w) {
+    QString shown;
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (w.info->isVisible()) {
+            shown = w.info->text();
+            w.info->accept();
+        }
+    });
+    poll.start();
+    w.main->Whois1->trigger();
+    return shown;
+}
+
+TEST(PopupCommands, WhoisDetailsAskEveryCellOfTheSelectedRowAgain) {
+    FakeWhoisServer server(FakeWhoisServer::answer([](std::string_view query) {
+        return query.ends_with(".net") ? std::string() : "reply for " + std::string(query);
+    }));
+    const std::string bad = "127.0.0.1:" + std::to_string(closedLoopbackPort());
+    auto lines = suffixLines(server.hostField(), {"com", "net"});
+    lines.push_back("org+" + bad + "+No match for");
+    WindowHarness w(configText("en", lines));
+    // A row made while no suffix was ticked has no cells at all.
+    auto& servers = w.main->serverModel();
+    for (int i = 0; i < 3; ++i) {
+        servers.setData(servers.index(i, 0), Qt::Unchecked, Qt::CheckStateRole);
+    }
+    fill(w, {row("zero", {})});
+    for (int i = 0; i < 3; ++i) {
+        servers.setData(servers.index(i, 0), Qt::Checked, Qt::CheckStateRole);
+    }
+    fill(w, {row("phone", {"☆", "★", "-"})});
+    ASSERT_EQ(w.rows().front(), row("zero", {}));
+
+    w.main->selectAndShowRow(1);
+    const QString sep = QStringLiteral("======================================\n");
+    EXPECT_EQ(detailsShown(w), QStringLiteral("reply for phone.com\n") + sep + QStringLiteral("\n") + sep +
+                                   QStringLiteral("Error WSAconnectionReset\n") + sep);
+    EXPECT_EQ(server.queries(), (std::vector<std::string>{"phone.com\r\n", "phone.net\r\n"}));
+    // The table is left as it was.
+    EXPECT_EQ(w.rows()[1], row("phone", {"☆", "★", "-"}));
+
+    // A row without cells asks nothing and shows an empty text.
+    w.main->selectAndShowRow(0);
+    EXPECT_EQ(detailsShown(w), QString());
+    EXPECT_EQ(server.connectionCount(), 2);
+}
+
+} // namespace
+} // namespace cvt::test
+
+CVT_QT_TEST_MAIN()

@@ -1,0 +1,80 @@
+#include "tests/ui/UiTestSupport.h"
+#include "ui/ProgressBox.h"
+#include "ui/TfrmAbout.h"
+#include "ui/TfrmWhoisInfo.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <thread>
+
+namespace cvt::test {
+namespace {
+
+TEST(SmallWindows, DetailsWindowHoldsOneReadOnlyMemo) {
+    TfrmWhoisInfo info;
+    EXPECT_EQ(info.windowTitle(), QStringLiteral("Whois"));
+    EXPECT_EQ(info.size(), QSize(333, 305));
+    EXPECT_EQ(info.Memo1->objectName(), QStringLiteral("Memo1"));
+    EXPECT_EQ(info.Memo1->geometry(), QRect(8, 8, 313, 289));
+    EXPECT_TRUE(info.Memo1->isReadOnly());
+    info.setText(QStringLiteral("a\nb"));
+    EXPECT_EQ(info.text(), QStringLiteral("a\nb"));
+}
+
+TEST(SmallWindows, AboutBoxShowsItsTitleAndParagraph) {
+    TfrmAbout about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("关于..."));
+    EXPECT_EQ(about.size(), QSize(322, 209));
+    EXPECT_EQ(about.Image1->geometry(), QRect(16, 8, 49, 49));
+    EXPECT_FALSE(about.Image1->pixmap().isNull());
+    EXPECT_EQ(about.lblTitle->text(), QStringLiteral("欢迎使用Corvantide v1.2"));
+    EXPECT_TRUE(about.lblTitle->font().bold());
+    EXPECT_EQ(about.lblTitle->geometry(), QRect(96, 24, 193, 25));
+    EXPECT_TRUE(about.lblText->text().startsWith(
+        QStringLiteral("             欢迎使用Corvantide批量域名查询工具，此工具将极大地方便域名注册需求的用户。")));
+    EXPECT_FALSE(about.lblText->text().startsWith(QStringLiteral("              "))); // exactly thirteen
+    EXPECT_EQ(about.lblText->geometry(), QRect(32, 64, 273, 81));
+    EXPECT_EQ(about.lblCredit1->pos(), QPoint(48, 144));
+    EXPECT_EQ(about.lblCredit2->pos(), QPoint(48, 168));
+    EXPECT_TRUE(about.lblCredit1->font().bold() && about.lblCredit2->font().bold());
+}
+
+TEST(ProgressBox, HandsBackTheJobsFailureOnTheCallingThread) {
+    ProgressBox box(nullptr, QStringLiteral("t"), QStringLiteral("working"), [] {});
+    EXPECT_THROW(box.run([] { throw std::runtime_error("failed"); }), std::runtime_error);
+    int value = 0;
+    ProgressBox second(nullptr, QStringLiteral("t"), QStringLiteral("working"), [] {});
+    second.run([&] { value = 42; });
+    EXPECT_EQ(value, 42);
+    EXPECT_FALSE(second.cancelRequested());
+}
+
+TEST(ProgressBox, EscapeAsksTheJobToStopAndWaitsForIt) {
+    std::atomic<bool> stop{false};
+    std::atomic<int> cancels{0};
+    ProgressBox box(nullptr, QStringLiteral("t"), QStringLiteral("working"), [&] {
+        ++cancels;
+        stop = true;
+    });
+    QTimer::singleShot(10, &box, [&] {
+        box.reject(); // Escape or the close box
+        box.reject();
+    });
+    box.run([&] {
+        while (!stop) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    EXPECT_TRUE(box.cancelRequested());
+    EXPECT_EQ(cancels, 1);
+}
+
+} // namespace
+} // namespace cvt::test
+
+CVT_QT_TEST_MAIN()

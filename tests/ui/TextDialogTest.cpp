@@ -1,0 +1,230 @@
+#include "tests/ui/UiTestSupport.h"
+#include "ui/ProgressBox.h"
+#include "ui/TfrmText.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <atomic>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <thread>
+
+namespace cvt::test {
+namespace {
+
+std::vector<std::string> names(const NameList& list) {
+    return list.toVector();
+}
+
+TEST(TextDialog, ControlsSitWhereTheyBelong) {
+    FakePrompts prompts;
+    TfrmText dialog(prompts);
+    EXPECT_EQ(dialog.size(), QSize(464, 418));
+    struct Place {
+        const char* name;
+        QRect geometry;
+    };
+    const Place places[] = {
+        {"txtMsg", {8, 0, 449, 25}},     {"PageControl1", {8, 32, 441, 305}},   {"edtUrl", {48, 244, 289, 21}},
+        {"Button1", {352, 242, 75, 25}}, {"dictSelect", {16, 56, 353, 113}},    {"edtStart", {40, 348, 49, 21}},
+        {"edtEnd", {128, 348, 57, 21}},  {"edtMinCharNum", {288, 348, 41, 21}}, {"edtMaxCharNum", {408, 348, 41, 21}},
+        {"Button2", {279, 384, 75, 25}}, {"Button3", {367, 384, 75, 25}},       {"Label2", {0, 352, 41, 17}},
+        {"Label4", {200, 352, 89, 17}},
+    };
+    for (const Place& place : places) {
+        auto* widget = dialog.findChild<QWidget*>(QString::fromLatin1(place.name));
+        ASSERT_NE(widget, nullptr) << place.name;
+        EXPECT_EQ(widget->geometry(), place.geometry) << place.name;
+    }
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("abend\nabide\nability\nable"));
+    EXPECT_EQ(dialog.Memo2->toPlainText(), QStringLiteral("梦境\n萝卜\n东方"));
+    EXPECT_EQ(dialog.edtUrl->text(), QStringLiteral("http://"));
+    EXPECT_EQ(dialog.edtMinCharNum->text(), QStringLiteral("4"));
+    EXPECT_EQ(dialog.edtMaxCharNum->text(), QStringLiteral("8"));
+    EXPECT_TRUE(dialog.dictSelectItem0->isChecked());
+    EXPECT_FALSE(dialog.Button2->isDefault() || dialog.Button2->autoDefault());
+    EXPECT_FALSE(dialog.Button3->isDefault() || dialog.Button3->autoDefault());
+}
+
+TEST(TextDialog, CaptionsAndHintsFollowTheLanguage) {
+    FakePrompts prompts;
+    TfrmText dialog(prompts);
+    struct Case {
+        std::string code;
+        std::vector<QString> expected;
+    };
+    const Case cases[] = {
+        {"zh-cn",
+         {QStringLiteral("设置文本内容"), QStringLiteral("英文"), QStringLiteral("中文"), QStringLiteral("字典"),
+          QStringLiteral("网址："), QStringLiteral("抓取"), QStringLiteral("前缀"), QStringLiteral("后缀"),
+          QStringLiteral("最少字母数"), QStringLiteral("最多字母数"), QStringLiteral("确定"), QStringLiteral("取消"),
+          QStringLiteral("从指定网页上搜索单词或粘贴文本（每行一个单词）"), QStringLiteral("选择字典"),
+          QStringLiteral("简体中文字典"), QStringLiteral("英文词典")}},
+        {"en",
+         {QStringLiteral("Fetch words from text"), QStringLiteral("English"), QStringLiteral("Chinese"),
+          QStringLiteral("Dictionary"), QStringLiteral("Url:"), QStringLiteral("Fetch"), QStringLiteral("Prefix"),
+          QStringLiteral("Postfix"), QStringLiteral("Min Letters"), QStringLiteral("Max Letters"), QStringLiteral("Ok"),
+          QStringLiteral("Cancel"),
+          QStringLiteral("Fetch words from a specified page or paste the text (one word per line)!"),
+          QStringLiteral("Select Dictionary"), QStringLiteral("Simplified-Chinese Dictionary"),
+          QStringLiteral("English Dictionary")}},
+    };
+    dialog.dictSelectItem1->setChecked(true);
+    for (const Case& c : cases) {
+        dialog.PageControl1->setCurrentIndex(2); // the English page's hint is set whatever page shows
+        dialog.SetLanguage(c.code);
+        const std::vector<QString> shown = {
+            dialog.windowTitle(),
+            dialog.PageControl1->tabText(0),
+            dialog.PageControl1->tabText(1),
+            dialog.PageControl1->tabText(2),
+            dialog.Label1->text(),
+            dialog.Button1->text(),
+            dialog.Label2->text(),
+            dialog.Label3->text(),
+            dialog.Label4->text(),
+            dialog.Label5->text(),
+            dialog.Button2->text(),
+            dialog.Button3->text(),
+            dialog.txtMsg->text(),
+            dialog.dictSelect->title(),
+            dialog.dictSelectItem0->text(),
+            dialog.dictSelectItem1->text(),
+        };
+        EXPECT_EQ(shown, c.expected) << c.code;
+        EXPECT_TRUE(dialog.dictSelectItem1->isChecked());
+    }
+    const std::pair<int, QString> hints[] = {
+        {1, QStringLiteral("Paste Simplified-Chinese phrases (one words per line)")},
+        {2, QStringLiteral("Select one dictionary")},
+        {0, QStringLiteral("Fetch words from a specified page or paste the text (one word per line)!")},
+    };
+    for (const auto& [page, hint] : hints) {
+        dialog.PageControl1->setCurrentIndex(page);
+        EXPECT_EQ(dialog.txtMsg->text(), hint) << page;
+    }
+}
+
+TEST(TextDialog, FieldsTakeOnlyTheirCharacters) {
+    FakePrompts prompts;
+    TfrmText dialog(prompts);
+    struct Case {
+        QLineEdit* field;
+        QString typed;
+        QString kept;
+    };
+    const Case cases[] = {
+        {dialog.edtStart, QStringLiteral("my-1 .x_[中"), QStringLiteral("my-1x")},
+        {dialog.edtEnd, QStringLiteral("Hub 2"), QStringLiteral("Hub2")},
+        {dialog.edtMinCharNum, QStringLiteral("1a-2 3"), QStringLiteral("123")},
+        {dialog.edtMaxCharNum, QStringLiteral("x9"), QStringLiteral("9")},
+    };
+    for (const Case& c : cases) {
+        c.field->clear();
+        typeText(c.field, c.typed);
+        EXPECT_EQ(c.field->text(), c.kept) << c.field->objectName().toStdString();
+    }
+}
+
+TEST(TextDialog, OkBuildsTheWordListOfTheActivePage) {
+    FakePrompts prompts;
+    TfrmText dialog(prompts);
+    dialog.Button2->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(names(dialog.WordList), (std::vector<std::string>{"abend", "abide", "ability", "able"}));
+
+    dialog.PageControl1->setCurrentIndex(1);
+    dialog.Button2->click();
+    EXPECT_EQ(names(dialog.WordList), (std::vector<std::string>{"DONGFANG", "LUOBO", "MENGJING"}));
+
+    dialog.PageControl1->setCurrentIndex(0);
+    dialog.Memo1->setPlainText(QStringLiteral("able\nAble\nab.le\ntwo words"));
+    dialog.edtStart->setText(QStringLiteral(" my "));
+    dialog.edtEnd->setText(QStringLiteral("hub"));
+    dialog.edtMinCharNum->setText(QStringLiteral("4"));
+    dialog.edtMaxCharNum->setText(QStringLiteral("4"));
+    dialog.Button2->click();
+    // ab.le loses its dot; Able collapses into able; the line with a blank is dropped.
+    EXPECT_EQ(names(dialog.WordList), (std::vector<std::string>{"myablehub"}));
+    EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST(TextDialog, AnInvalidLimitShowsItsMessageAndClosesWithNoNames) {
+    FakePrompts prompts;
+    TfrmText dialog(prompts);
+    dialog.WordList.push_back("old");
+    dialog.edtMinCharNum->clear();
+    dialog.Button2->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(dialog.WordList.empty());
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_EQ(prompts.errors.front(), QStringLiteral("'' is not a valid integer value"));
+}
+
+TEST(TextDialog, CancelEmptiesTheWordList) {
+    FakePrompts prompts;
+    TfrmText dialog(prompts);
+    dialog.WordList.push_back("old");
+    dialog.Button3->click();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_TRUE(dialog.WordList.empty());
+}
+
+TEST(TextDialog, FetchReplacesTheMemoOnlyWithAPage) {
+    FakePrompts prompts;
+    TfrmText dialog(prompts);
+    std::string asked;
+    dialog.edtUrl->setText(QStringLiteral("  http://127.0.0.1/page \t"));
+    dialog.setPageSource({[&](const std::string& address) {
+                              asked = address;
+                              return std::string("<p>Green tea, green TEA</p>");
+                          },
+                          [] {}});
+    dialog.Button1->click();
+    EXPECT_EQ(asked, "http://127.0.0.1/page");
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\np\ntea"));
+
+    dialog.setPageSource(
+        {[](const std::string&) -> std::string { throw std::runtime_error("Socket Error # 10061"); }, [] {}});
+    dialog.Button1->click();
+    ASSERT_EQ(prompts.errors.size(), 1u);
+    EXPECT_EQ(prompts.errors.front(), QStringLiteral("Socket Error # 10061"));
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\np\ntea"));
+}
+
+TEST(TextDialog, CancellingAFetchBreaksItOffAndKeepsTheMemo) {
+    FakePrompts prompts;
+    TfrmText dialog(prompts);
+    std::atomic<bool> cancelled{false};
+    dialog.setPageSource({[&](const std::string&) -> std::string {
+                              while (!cancelled) {
+                                  std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                              }
+                              throw std::runtime_error("Operation cancelled");
+                          },
+                          [&] { cancelled = true; }});
+    // Press Cancel in the progress box once it shows; the dialog keeps painting meanwhile.
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* box = dialog.findChild<ProgressBox*>(); box != nullptr && box->isVisible()) {
+            box->findChild<QPushButton*>(QStringLiteral("btnCancel"))->click();
+        }
+    });
+    poll.start();
+    dialog.Button1->click();
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(prompts.errors.empty());
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("abend\nabide\nability\nable"));
+}
+
+} // namespace
+} // namespace cvt::test
+
+CVT_QT_TEST_MAIN()

@@ -1,0 +1,81 @@
+#pragma once
+
+// A main window built as the program builds it, on a Config.ini in a temporary folder, with the
+// real WHOIS client asking fake servers on 127.0.0.1.
+
+#include "config/TIniOptions.h"
+#include "core/NetWhoisLookup.h"
+#include "core/QueryEngine.h"
+#include "tests/support/TempDir.h"
+#include "tests/ui/UiTestSupport.h"
+#include "ui/ResultTableModel.h"
+#include "ui/TfrmText.h"
+#include "ui/TfrmWhoisInfo.h"
+#include "ui/TfrmWhoisMain.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cvt::test {
+
+// "[setting]" with the language and "[whois]" with one line per entry.
+inline std::string configText(const std::string& language, const std::vector<std::string>& whoisLines) {
+    std::string text =
+        "[setting]\r\nlanguage=" + language + "\r\nnum=" + std::to_string(whoisLines.size()) + "\r\n[whois]\r\n";
+    for (std::size_t i = 0; i < whoisLines.size(); ++i) {
+        text += std::to_string(i + 1) + "=" + whoisLines[i] + "\r\n";
+    }
+    return text;
+}
+
+struct WindowHarness {
+    // config: the content of Config.ini, or none for a missing file.
+    explicit WindowHarness(const std::optional<std::string>& config, std::filesystem::path configPath = {}) {
+        path = configPath.empty() ? dir.file("Config.ini") : configPath;
+        if (config) {
+            dir.write("Config.ini", *config);
+        }
+        build();
+    }
+
+    // Builds the windows afresh, as a new start of the program would.
+    void build() {
+        info.reset();
+        text.reset();
+        main.reset();
+        main = std::make_unique<TfrmWhoisMain>(
+            MainWindowDeps{prompts, options, whois, [] { return std::make_unique<NetWhoisLookup>(); }, path});
+        text = std::make_unique<TfrmText>(prompts, main.get());
+        info = std::make_unique<TfrmWhoisInfo>(main.get());
+        main->setDialogs(text.get(), info.get());
+    }
+
+    ~WindowHarness() {
+        info.reset();
+        text.reset();
+        main.reset();
+    }
+
+    // Waits until no worker is left and every change they made is on screen.
+    bool waitIdle(int limitMs = 5000) {
+        const bool idle = waitUntil([this] { return !main->engine().isBusy(); }, limitMs);
+        main->applyPendingChanges();
+        return idle;
+    }
+
+    std::vector<ResultRow> rows() const { return main->resultModel().rows(); }
+    std::vector<std::string> captions() const { return main->resultModel().captions(); }
+
+    TempDir dir;
+    std::filesystem::path path;
+    TIniOptions options;
+    NetWhoisLookup whois;
+    FakePrompts prompts;
+    std::unique_ptr<TfrmWhoisMain> main;
+    std::unique_ptr<TfrmText> text;
+    std::unique_ptr<TfrmWhoisInfo> info;
+};
+
+} // namespace cvt::test

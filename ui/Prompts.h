@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace cvt {
+
+// The modal questions and message boxes the windows show. The windows reach them through this
+// interface so that tests can answer them without a person at the screen.
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+
+    // An error box with a single OK button.
+    virtual void error(QWidget* parent, const QString& text) = 0;
+    // An information box with a single OK button.
+    virtual void information(QWidget* parent, const QString& text) = 0;
+    // An error box with a single OK button; true when the person answered it (OK, Enter, Escape),
+    // false when the box was dismissed through its close box.
+    virtual bool errorAnswered(QWidget* parent, const QString& text) = 0;
+    // The save dialog of the text export: the chosen path, or an empty text when cancelled.
+    virtual QString saveTextFile(QWidget* parent, const QString& initialName) = 0;
+};
+
+// The real boxes and dialogs.
+class QtPrompts : public Prompts {
+public:
+    void error(QWidget* parent, const QString& text) override;
+    void information(QWidget* parent, const QString& text) override;
+    bool errorAnswered(QWidget* parent, const QString& text) override;
+    QString saveTextFile(QWidget* parent, const QString& initialName) override;
+};
+
+// The caption every message box carries: the program's title.
+QString messageBoxCaption();
+
+} // namespace cvt

@@ -1,0 +1,259 @@
+#include "ui/TfrmText.h"
+
+#include "core/TextUtil.h"
+#include "core/WebHarvest.h"
+#include "core/WordListBuilder.h"
+#include "net/TNetHTTP.h"
+#include "ui/ProgressBox.h"
+#include "ui/Prompts.h"
+#include "ui/TypedCharFilter.h"
+#include "ui/UiText.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <stdexcept>
+
+namespace cvt {
+
+namespace {
+
+template <typename T>
+T* named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QLabel* rightAlignedLabel(QWidget* parent, const char* name, int left, int width) {
+    auto* label = named(new QLabel(parent), name);
+    label->setGeometry(left, 352, width, 17);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QLineEdit* field(QWidget* parent, const char* name, int left, int width) {
+    auto* edit = named(new QLineEdit(parent), name);
+    edit->setGeometry(left, 348, width, 21);
+    return edit;
+}
+
+} // namespace
+
+TfrmText::TfrmText(Prompts& prompts, QWidget* parent)
+    : QDialog(parent), m_prompts(prompts), HttpClient(std::make_unique<TNetHTTP>()) {
+    // The Fetch button asks the dialog's own HTTP client; cancelling breaks off its exchange.
+    m_pageSource.fetch = [this](const std::string& address) { return FetchPage(address, *HttpClient); };
+    m_pageSource.cancel = [this] { HttpClient->Cancel(); };
+    setObjectName(QStringLiteral("frmText"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setFixedSize(464, 418);
+    buildControls();
+    SetLanguage({});
+}
+
+TfrmText::~TfrmText() = default;
+
+void TfrmText::buildControls() {
+    txtMsg = named(new QLabel(this), "txtMsg");
+    txtMsg->setGeometry(8, 0, 449, 25);
+    txtMsg->setWordWrap(true);
+    txtMsg->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    PageControl1 = named(new QTabWidget(this), "PageControl1");
+    PageControl1->setGeometry(8, 32, 441, 305);
+
+    TabSheet1 = named(new QWidget, "TabSheet1");
+    Memo1 = named(new QPlainTextEdit(TabSheet1), "Memo1");
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setPlainText(QStringLiteral("abend\nabide\nability\nable"));
+    Label1 = named(new QLabel(TabSheet1), "Label1");
+    Label1->move(16, 248);
+    edtUrl = named(new QLineEdit(QStringLiteral("http://"), TabSheet1), "edtUrl");
+    edtUrl->setGeometry(48, 244, 289, 21);
+    Button1 = named(new QPushButton(TabSheet1), "Button1");
+    Button1->setGeometry(352, 242, 75, 25);
+    Button1->setAutoDefault(false);
+    // The memo fills the page's width above the address row.
+    TabSheet1->installEventFilter(this);
+    PageControl1->addTab(TabSheet1, QString());
+
+    TabSheet2 = named(new QWidget, "TabSheet2");
+    Memo2 = named(new QPlainTextEdit(TabSheet2), "Memo2");
+    Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo2->setPlainText(QStringLiteral("梦境\n萝卜\n东方"));
+    TabSheet2->installEventFilter(this);
+    PageControl1->addTab(TabSheet2, QString());
+
+    TabSheet3 = named(new QWidget, "TabSheet3");
+    dictSelect = named(new QGroupBox(TabSheet3), "dictSelect");
+    dictSelect->setGeometry(16, 56, 353, 113);
+    dictSelectItem0 = named(new QRadioButton(dictSelect), "dictSelectItem0");
+    dictSelectItem0->setGeometry(12, 28, 320, 21);
+    dictSelectItem1 = named(new QRadioButton(dictSelect), "dictSelectItem1");
+    dictSelectItem1->setGeometry(12, 60, 320, 21);
+    dictSelectItem0->setChecked(true);
+    PageControl1->addTab(TabSheet3, QString());
+
+    Label2 = rightAlignedLabel(this, "Label2", 0, 41);
+    edtStart = field(this, "edtStart", 40, 49);
+    Label3 = rightAlignedLabel(this, "Label3", 88, 40);
+    edtEnd = field(this, "edtEnd", 128, 57);
+    Label4 = rightAlignedLabel(this, "Label4", 200, 89);
+    edtMinCharNum = field(this, "edtMinCharNum", 288, 41);
+    edtMinCharNum->setText(QStringLiteral("4"));
+    Label5 = rightAlignedLabel(this, "Label5", 328, 81);
+    edtMaxCharNum = field(this, "edtMaxCharNum", 408, 41);
+    edtMaxCharNum->setText(QStringLiteral("8"));
+    auto* affixFilter = new TypedCharFilter(&TypedCharFilter::affixChar, this);
+    edtStart->installEventFilter(affixFilter);
+    edtEnd->installEventFilter(affixFilter);
+    auto* digitFilter = new TypedCharFilter(&TypedCharFilter::digitChar, this);
+    edtMinCharNum->installEventFilter(digitFilter);
+    edtMaxCharNum->installEventFilter(digitFilter);
+
+    Bevel1 = named(new QFrame(this), "Bevel1");
+    Bevel1->setGeometry(0, 373, 464, 2);
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+
+    Button2 = named(new QPushButton(this), "Button2");
+    Button2->setGeometry(279, 384, 75, 25);
+    Button3 = named(new QPushButton(this), "Button3");
+    Button3->setGeometry(367, 384, 75, 25);
+    // Neither button answers Enter on its own.
+    for (QPushButton* button : {Button2, Button3}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    setTabOrder(PageControl1, edtStart);
+    setTabOrder(edtStart, edtEnd);
+    setTabOrder(edtEnd, edtMinCharNum);
+    setTabOrder(edtMinCharNum, edtMaxCharNum);
+    setTabOrder(edtMaxCharNum, Button2);
+    setTabOrder(Button2, Button3);
+    PageControl1->setFocus();
+
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TfrmText::PageControl1Change);
+    connect(Button1, &QPushButton::clicked, this, &TfrmText::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TfrmText::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TfrmText::Button3Click);
+}
+
+bool TfrmText::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        if (watched == TabSheet1) {
+            Memo1->setGeometry(0, 0, TabSheet1->width(), 233);
+        } else if (watched == TabSheet2) {
+            Memo2->setGeometry(0, 0, TabSheet2->width(), TabSheet2->height());
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmText::SetLanguage(const std::string& code) {
+    Language = code;
+    setWindowTitle(uiText(Msg::WordsDialogCaption, code));
+    PageControl1->setTabText(0, uiText(Msg::WordsEnglishPage, code));
+    PageControl1->setTabText(1, uiText(Msg::WordsChinesePage, code));
+    PageControl1->setTabText(2, uiText(Msg::WordsDictionaryPage, code));
+    Label1->setText(uiText(Msg::WordsUrlLabel, code));
+    Label1->adjustSize();
+    Button1->setText(uiText(Msg::WordsFetchButton, code));
+    Label2->setText(uiText(Msg::WordsPrefixLabel, code));
+    Label3->setText(uiText(Msg::WordsPostfixLabel, code));
+    Label4->setText(uiText(Msg::WordsMinLetters, code));
+    Label5->setText(uiText(Msg::WordsMaxLetters, code));
+    Button2->setText(uiText(Msg::WordsOkButton, code));
+    Button3->setText(uiText(Msg::WordsCancelButton, code));
+    // The English page's hint, whichever page is showing.
+    txtMsg->setText(uiText(Msg::WordsHintEnglishPage, code));
+    dictSelect->setTitle(uiText(Msg::WordsSelectDictionary, code));
+    dictSelectItem0->setText(uiText(Msg::WordsChineseDictionary, code));
+    dictSelectItem1->setText(uiText(Msg::WordsEnglishDictionary, code));
+}
+
+void TfrmText::setPageSource(PageSource source) {
+    m_pageSource = std::move(source);
+}
+
+void TfrmText::PageControl1Change(int page) {
+    static constexpr Msg kHints[] = {Msg::WordsHintEnglishPage, Msg::WordsHintChinesePage,
+                                     Msg::WordsHintDictionaryPage};
+    if (page >= 0 && page < 3) {
+        txtMsg->setText(uiText(kHints[page], Language));
+    }
+}
+
+void TfrmText::Button1Click() {
+    if (!m_pageSource.fetch) {
+        return;
+    }
+    const std::string address(trimBlanks(toStdString(edtUrl->text())));
+    std::string body;
+    ProgressBox box(this, windowTitle(), uiText(Msg::ProgressFetchingPage, Language), m_pageSource.cancel);
+    try {
+        box.run([&] { body = m_pageSource.fetch(address); });
+    } catch (const std::exception& failure) {
+        // The memo keeps its words: it is replaced only once a page has arrived.
+        if (!box.cancelRequested()) {
+            m_prompts.error(this, toQString(failure.what()));
+        }
+        return;
+    }
+    if (box.cancelRequested()) {
+        return;
+    }
+    QString words = toQString(ExtractWords(body));
+    words.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (words.endsWith(QLatin1Char('\n'))) {
+        words.chop(1);
+    }
+    Memo1->setPlainText(words);
+}
+
+void TfrmText::Button2Click() {
+    WordList.clear();
+    WordListRequest request;
+    switch (PageControl1->currentIndex()) {
+    case 1:
+        request.page = WordPage::Chinese;
+        request.lines = WordListBuilder::splitMemoLines(toStdString(Memo2->toPlainText()));
+        break;
+    case 2:
+        request.page = WordPage::Dictionary;
+        request.dictionary = dictSelectItem1->isChecked() ? DictionaryKind::English : DictionaryKind::Chinese;
+        break;
+    default:
+        request.page = WordPage::English;
+        request.lines = WordListBuilder::splitMemoLines(toStdString(Memo1->toPlainText()));
+        break;
+    }
+    request.prefix = toStdString(edtStart->text());
+    request.postfix = toStdString(edtEnd->text());
+    request.minimum = toStdString(edtMinCharNum->text());
+    request.maximum = toStdString(edtMaxCharNum->text());
+    try {
+        WordList = WordListBuilder(std::move(request)).build();
+    } catch (const std::exception& failure) {
+        // The dialog still closes with OK, handing back no names.
+        WordList.clear();
+        m_prompts.error(this, toQString(failure.what()));
+    }
+    accept();
+}
+
+void TfrmText::Button3Click() {
+    WordList.clear();
+    reject();
+}
+
+} // namespace cvt

@@ -1,0 +1,451 @@
+#include "ui/TfrmWhoisMain.h"
+
+#include "core/QueryEngine.h"
+#include "core/TextUtil.h"
+#include "core/WhoisLookup.h"
+#include "ui/BusyAnimation.h"
+#include "ui/Prompts.h"
+#include "ui/ResultTableModel.h"
+#include "ui/ServerTableModel.h"
+#include "ui/TfrmAbout.h"
+#include "ui/TfrmText.h"
+#include "ui/TypedCharFilter.h"
+#include "ui/UiText.h"
+#include "ui/WindowAdapter.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTreeView>
+#include <algorithm>
+
+namespace cvt {
+
+namespace {
+
+template <typename T>
+T* named(T* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
+constexpr int kClientWidth = 601;
+constexpr int kClientHeight = 486;
+constexpr int kPanelWidths[3] = {250, 80, 50};
+
+} // namespace
+
+TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
+    : QMainWindow(parent), m_deps(std::move(deps)), m_servers(std::make_unique<ServerTableModel>()),
+      m_results(std::make_unique<ResultTableModel>()) {
+    setObjectName(QStringLiteral("frmWhoisMain"));
+    setWindowTitle(QStringLiteral("Corvantide v1.2"));
+    // A fixed window with a system menu and a minimise button, but no maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    buildControls();
+    buildMenus();
+
+    m_table = std::make_unique<ResultTable>();
+    m_adapter = std::make_unique<WindowAdapter>(*this, *m_results);
+    m_results->reset(m_table->setListener(m_adapter.get()));
+    m_results->setSource(m_table.get());
+    m_engine = std::make_unique<QueryEngine>(QueryEngineDeps{
+        *m_table, *m_adapter, m_deps.whois, [this](const std::string& message) { reportWorkerError(message); }});
+
+    FormCreate();
+    adjustSize();
+    setFixedSize(sizeHint());
+}
+
+TfrmWhoisMain::~TfrmWhoisMain() {
+    m_engine->shutdown();
+    m_engine.reset();
+    m_table->setListener(nullptr);
+}
+
+void TfrmWhoisMain::setDialogs(TfrmText* frmText, TfrmWhoisInfo* frmWhoisInfo) {
+    m_frmText = frmText;
+    m_frmWhoisInfo = frmWhoisInfo;
+}
+
+void TfrmWhoisMain::buildControls() {
+    auto* client = named(new QWidget(this), "ClientArea");
+    client->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(client);
+
+    lvWhois = named(new QTreeView(client), "lvWhois");
+    lvWhois->setGeometry(8, 8, 233, 473);
+    lvWhois->setModel(m_servers.get());
+    lvWhois->setRootIsDecorated(false);
+    lvWhois->setItemsExpandable(false);
+    lvWhois->setUniformRowHeights(true);
+    lvWhois->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvWhois->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvWhois->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    lvWhois->header()->setSectionsMovable(false);
+    lvWhois->setColumnWidth(0, 80);
+    lvWhois->setColumnWidth(1, 140);
+
+    rg1 = named(new QGroupBox(client), "rg1");
+    rg1->setGeometry(248, 8, 337, 41);
+    rg1->installEventFilter(this); // a click on the frame itself runs the mode handler
+    raRandom = named(new QRadioButton(rg1), "raRandom");
+    raRandom->setGeometry(32, 16, 113, 17);
+    raRandom->setChecked(true);
+    raText = named(new QRadioButton(rg1), "raText");
+    raText->setGeometry(184, 16, 113, 17);
+
+    edtDomain = named(new QLineEdit(client), "edtDomain");
+    edtDomain->setGeometry(256, 59, 153, 21);
+    edtDomain->installEventFilter(new TypedCharFilter(&TypedCharFilter::patternChar, edtDomain));
+
+    Animate1 = named(new BusyAnimation(client), "Animate1");
+    Animate1->move(428, 62);
+    Animate1->hide();
+
+    btnSearch = named(new QPushButton(client), "btnSearch");
+    btnSearch->setGeometry(448, 59, 57, 22);
+    btnSearch->setDefault(true);
+    btnSearch->setEnabled(false);
+    btnStop = named(new QPushButton(client), "btnStop");
+    btnStop->setGeometry(520, 59, 57, 22);
+    btnStop->setAutoDefault(false);
+    btnStop->setEnabled(false);
+
+    lvDomain = named(new QTableView(client), "lvDomain");
+    lvDomain->setGeometry(248, 96, 337, 385);
+    lvDomain->setModel(m_results.get());
+    lvDomain->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvDomain->setSelectionMode(QAbstractItemView::SingleSelection);
+    lvDomain->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    lvDomain->setShowGrid(false);
+    lvDomain->setWordWrap(false);
+    lvDomain->setSortingEnabled(false);
+    lvDomain->verticalHeader()->hide();
+    // Fixed row heights keep scrolling and row insertion cheap for very long tables.
+    lvDomain->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    lvDomain->verticalHeader()->setDefaultSectionSize(lvDomain->fontMetrics().height() + 4);
+    lvDomain->horizontalHeader()->setDefaultSectionSize(50);
+    lvDomain->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lvDomain->horizontalHeader()->setHighlightSections(false);
+    lvDomain->setColumnWidth(0, 120);
+    lvDomain->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The name column keeps its width of 120 whenever the columns change.
+    connect(m_results.get(), &QAbstractItemModel::modelReset, this, [this] { lvDomain->setColumnWidth(0, 120); });
+    connect(m_results.get(), &QAbstractItemModel::columnsInserted, this, [this] { lvDomain->setColumnWidth(0, 120); });
+
+    setTabOrder(edtDomain, btnSearch);
+    setTabOrder(btnSearch, lvWhois);
+    setTabOrder(lvWhois, lvDomain);
+    setTabOrder(lvDomain, btnStop);
+    setTabOrder(btnStop, raRandom);
+    setTabOrder(raRandom, raText);
+
+    auto* bar = named(new QStatusBar(this), "StatusBar");
+    bar->setSizeGripEnabled(false);
+    bar->setFixedHeight(19);
+    static const char* const kPanelNames[3] = {"StatusPanel0", "StatusPanel1", "StatusPanel2"};
+    for (int i = 0; i < 3; ++i) {
+        m_panels[i] = named(new QLabel(bar), kPanelNames[i]);
+        m_panels[i]->setFixedWidth(kPanelWidths[i]);
+        m_panels[i]->setFrameShape(QFrame::Panel);
+        m_panels[i]->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(m_panels[i]);
+    }
+    setStatusBar(bar);
+
+    connect(raRandom, &QRadioButton::clicked, this, &TfrmWhoisMain::rg1Click);
+    connect(raText, &QRadioButton::clicked, this, &TfrmWhoisMain::rg1Click);
+    connect(edtDomain, &QLineEdit::textChanged, this, &TfrmWhoisMain::edtDomainChange);
+    connect(btnSearch, &QPushButton::clicked, this, &TfrmWhoisMain::btnSearchClick);
+    connect(btnStop, &QPushButton::clicked, this, &TfrmWhoisMain::btnStopClick);
+    connect(m_servers.get(), &ServerTableModel::tickChanged, this, &TfrmWhoisMain::lvWhoisChange);
+    connect(m_servers.get(), &ServerTableModel::captionEdited, this, &TfrmWhoisMain::lvWhoisChange);
+    connect(lvDomain, &QTableView::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(lvDomain->viewport()->mapToGlobal(at)); });
+}
+
+void TfrmWhoisMain::buildMenus() {
+    auto* MainMenu1 = named(new QMenuBar(this), "MainMenu1");
+    setMenuBar(MainMenu1);
+    Setting1 = named(MainMenu1->addMenu(QString()), "Setting1");
+    // The settings menu exists but is never shown: the language comes from Config.ini.
+    Setting1->menuAction()->setVisible(false);
+    Language1 = named(Setting1->addMenu(QString()), "Language1");
+    m_languageGroup = new QActionGroup(this);
+    m_languageGroup->setExclusive(true);
+    Chinese1 = named(Language1->addAction(QString()), "Chinese1");
+    English1 = named(Language1->addAction(QString()), "English1");
+    for (QAction* item : {Chinese1, English1}) {
+        item->setCheckable(true);
+        m_languageGroup->addAction(item);
+        connect(item, &QAction::triggered, this, &TfrmWhoisMain::RadioGroup1Click);
+    }
+    Chinese1->setChecked(true);
+    Help1 = named(MainMenu1->addMenu(QString()), "Help1");
+    About1 = named(Help1->addAction(QString()), "About1");
+    connect(About1, &QAction::triggered, this, &TfrmWhoisMain::About1Click);
+
+    PopupMenu1 = named(new QMenu(this), "PopupMenu1");
+    exportExcel = named(PopupMenu1->addAction(QString()), "exportExcel");
+    ExporttoText1 = named(PopupMenu1->addAction(QString()), "ExporttoText1");
+    N1 = named(PopupMenu1->addAction(QString()), "N1");
+    N2 = named(PopupMenu1->addAction(QString()), "N2");
+    Whois1 = named(PopupMenu1->addAction(QString()), "Whois1");
+    N3 = named(PopupMenu1->addAction(QString()), "N3");
+    connect(exportExcel, &QAction::triggered, this, &TfrmWhoisMain::exportExcelClick);
+    connect(ExporttoText1, &QAction::triggered, this, &TfrmWhoisMain::ExporttoText1Click);
+    connect(N1, &QAction::triggered, this, &TfrmWhoisMain::N1Click);
+    connect(N2, &QAction::triggered, this, &TfrmWhoisMain::N2Click);
+    connect(Whois1, &QAction::triggered, this, &TfrmWhoisMain::Whois1Click);
+    connect(N3, &QAction::triggered, this, &TfrmWhoisMain::N3Click);
+}
+
+void TfrmWhoisMain::FormCreate() {
+    const std::vector<ServerEntry> entries = loadServerEntries();
+    m_servers->setEntries(entries);
+    setStatusText(0, "Welcome!");
+    Candidates.clear();
+    lvWhoisChange();
+    applyPendingChanges();
+}
+
+void TfrmWhoisMain::SetLanguage(const std::string& code) {
+    Language = code;
+    rg1->setTitle(uiText(Msg::SearchMethod, code));
+    raRandom->setText(uiText(Msg::RandomQueries, code));
+    raText->setText(uiText(Msg::GetWordsFromText, code));
+    // The buttons keep their places; one whose caption is wider than 113 pixels in the system font
+    // grows to the right within the frame rather than cut its caption off.
+    for (QRadioButton* button : {raRandom, raText}) {
+        const int room = (button == raRandom ? raText->x() : rg1->width()) - button->x() - 4;
+        button->resize(std::clamp(button->sizeHint().width(), 113, std::max(113, room)), 17);
+    }
+    btnSearch->setText(uiText(Msg::Search, code));
+    btnStop->setText(uiText(Msg::Stop, code));
+    m_table->setColumnCaption(0, message(Msg::DomainNameColumn, code));
+    m_servers->setHeaders(uiText(Msg::ExtensionsColumn, code), uiText(Msg::WhoisServerColumn, code));
+    exportExcel->setText(uiText(Msg::ExportToExcel, code));
+    ExporttoText1->setText(uiText(Msg::ExportToText, code));
+    N1->setText(uiText(Msg::ClearRegistered, code));
+    N2->setText(uiText(Msg::ForceSearchFailed, code));
+    Whois1->setText(uiText(Msg::BrowseWhoisDetails, code));
+    N3->setText(uiText(Msg::ClearAllRecords, code));
+    Setting1->setTitle(uiText(Msg::SettingMenu, code));
+    Language1->setTitle(uiText(Msg::LanguageMenu, code));
+    Chinese1->setText(uiText(Msg::ChineseItem, code));
+    English1->setText(uiText(Msg::EnglishItem, code));
+    Help1->setTitle(uiText(Msg::HelpMenu, code));
+    About1->setText(uiText(Msg::AboutItem, code));
+    (isChinese(code) ? Chinese1 : English1)->setChecked(true);
+    applyPendingChanges();
+}
+
+QString TfrmWhoisMain::statusText(int panel) const {
+    return panel >= 0 && panel < 3 ? m_panels[panel]->text() : QString();
+}
+
+void TfrmWhoisMain::applyPendingChanges() {
+    m_adapter->flush();
+}
+
+// --- Modes and the pattern box ------------------------------------------------------------------
+
+void TfrmWhoisMain::rg1Click() {
+    if (raRandom->isChecked()) {
+        edtDomain->show();
+        return;
+    }
+    if (!raText->isChecked() || m_frmText == nullptr) {
+        return;
+    }
+    m_frmText->SetLanguage(Language);
+    edtDomain->hide();
+    if (m_frmText->exec() == QDialog::Accepted) {
+        Candidates = m_frmText->WordList;
+        setStatusText(0, message(Msg::ClickSearchToStart, Language));
+        setStatusText(1, std::to_string(Candidates.size()));
+        btnSearch->setEnabled(true);
+        btnSearchClick();
+    } else {
+        raRandom->setChecked(true);
+        rg1Click();
+    }
+}
+
+void TfrmWhoisMain::edtDomainChange() {
+    const bool hasText = !trimBlanks(toStdString(edtDomain->text())).empty();
+    // While a run is going its Search stays off; the box may still be edited.
+    btnSearch->setEnabled(hasText && !m_engine->isRunActive());
+}
+
+bool TfrmWhoisMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == rg1 && event->type() == QEvent::MouseButtonRelease && rg1->isEnabled()) {
+        rg1Click();
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmWhoisMain::keyPressEvent(QKeyEvent* event) {
+    // Enter anywhere in the window presses the default button.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        if (btnSearch->isEnabled() && btnSearch->isVisible()) {
+            btnSearch->click();
+        }
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
+void TfrmWhoisMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_centred) {
+        m_centred = true;
+        if (const QScreen* screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+}
+
+// --- Search, Stop, server table ----------------------------------------------------------------
+
+void TfrmWhoisMain::lvWhoisChange() {
+    m_engine->lvWhoisChange(m_servers->entries());
+}
+
+void TfrmWhoisMain::btnSearchClick() {
+    SearchRequest request;
+    request.mode = raText->isChecked() ? SearchMode::Text : SearchMode::Pattern;
+    request.languageCode = Language;
+    if (request.mode == SearchMode::Pattern) {
+        request.patternText = toStdString(edtDomain->text());
+    } else {
+        request.words = Candidates;
+    }
+    const SearchOutcome outcome = m_engine->btnSearchClick(std::move(request));
+    if (outcome.status == SearchOutcome::Status::Refused) {
+        m_deps.prompts.error(this, toQString(outcome.message));
+    }
+}
+
+void TfrmWhoisMain::btnStopClick() {
+    m_engine->btnStopClick();
+}
+
+void TfrmWhoisMain::reportWorkerError(const std::string& message) {
+    // Called on a worker: the box is shown on the GUI thread, after the changes queued before it.
+    QMetaObject::invokeMethod(
+        this,
+        [this, text = toQString(message)] {
+            if (!m_closed) {
+                m_deps.prompts.error(this, text);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+// --- Closing -------------------------------------------------------------------------------------
+
+void TfrmWhoisMain::closeEvent(QCloseEvent* event) {
+    if (m_closed) {
+        event->accept();
+        return;
+    }
+    // FormCloseQuery: a run whose Stop is still available must be stopped first, unless the
+    // question is dismissed through its close box.
+    if (m_engine->isRunActive() && m_deps.prompts.errorAnswered(this, uiText(Msg::StopBeforeExit, Language))) {
+        event->ignore();
+        return;
+    }
+    // FormClose: stop the run, end a re-query pass after its current cell and wait for both
+    // workers, cancelling the exchange under way, before anything they use goes away.
+    m_closed = true;
+    m_engine->StopFlag = true;
+    m_engine->shutdown();
+    Candidates.clear();
+    event->accept();
+}
+
+// --- QueryControls -------------------------------------------------------------------------------
+
+void TfrmWhoisMain::setStatusText(int panel, const std::string& text) {
+    if (panel >= 0 && panel < 3) {
+        m_panels[panel]->setText(toQString(text));
+    }
+}
+
+void TfrmWhoisMain::setSearchEnabled(bool enabled) {
+    btnSearch->setEnabled(enabled);
+}
+
+void TfrmWhoisMain::setStopEnabled(bool enabled) {
+    btnStop->setEnabled(enabled);
+}
+
+void TfrmWhoisMain::setBusyAnimation(bool playing) {
+    Animate1->show();
+    if (playing) {
+        Animate1->play();
+    } else {
+        Animate1->stop();
+    }
+}
+
+void TfrmWhoisMain::setServerTableEnabled(bool enabled) {
+    lvWhois->setEnabled(enabled);
+}
+
+void TfrmWhoisMain::setModeGroupEnabled(bool enabled) {
+    rg1->setEnabled(enabled);
+}
+
+void TfrmWhoisMain::setPopupItemsEnabled(bool enabled) {
+    m_popupEnabled = enabled;
+    for (QAction* item : PopupMenu1->actions()) {
+        item->setEnabled(enabled);
+    }
+}
+
+void TfrmWhoisMain::selectAndShowRow(std::size_t row) {
+    if (row >= static_cast<std::size_t>(m_results->rowCount())) {
+        return;
+    }
+    const QModelIndex index = m_results->index(static_cast<int>(row), 0);
+    lvDomain->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    lvDomain->scrollTo(index);
+}
+
+void TfrmWhoisMain::restorePatternMode() {
+    if (trimBlanks(toStdString(edtDomain->text())).empty()) {
+        edtDomain->setText(QStringLiteral("[a-z]phone"));
+    }
+    raRandom->setChecked(true);
+    rg1Click();
+}
+
+void TfrmWhoisMain::enableSearchIfPatternPresent() {
+    if (!trimBlanks(toStdString(edtDomain->text())).empty()) {
+        btnSearch->setEnabled(true);
+    }
+}
+
+void TfrmWhoisMain::About1Click() {
+    TfrmAbout about(this);
+    about.exec();
+}
+
+} // namespace cvt

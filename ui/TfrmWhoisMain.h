@@ -1,0 +1,165 @@
+#pragma once
+
+#include "core/NameList.h"
+#include "core/QueryControls.h"
+#include "core/ResultTable.h"
+#include "core/ServerEntry.h"
+
+#include <QMainWindow>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QActionGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class QTreeView;
+
+namespace cvt {
+
+class BusyAnimation;
+class Prompts;
+class QueryEngine;
+class ResultTableModel;
+class ServerTableModel;
+class TIniOptions;
+class TfrmText;
+class TfrmWhoisInfo;
+class WhoisLookup;
+class WindowAdapter;
+
+// What the main window works with besides its own controls.
+struct MainWindowDeps {
+    Prompts& prompts;
+    // The program's settings, loaded from configPath while the window is created.
+    TIniOptions& options;
+    // The WHOIS client of the query run and the re-query pass.
+    WhoisLookup& whois;
+    // Makes a client for the WHOIS details command, which asks from a worker of its own.
+    std::function<std::unique_ptr<WhoisLookup>()> makeDetailsClient;
+    // "Config.ini", read at creation and written by the language menu.
+    std::filesystem::path configPath;
+};
+
+// The main window: the server table, the mode group with the pattern box, Search and Stop, the
+// result table with its popup commands, the status bar and the menus. It applies the query
+// engine's control changes at once on the GUI thread (as QueryControls); changes from the
+// engine's workers reach it through a WindowAdapter.
+class TfrmWhoisMain : public QMainWindow, public QueryControls {
+    Q_OBJECT
+public:
+    explicit TfrmWhoisMain(MainWindowDeps deps, QWidget* parent = nullptr);
+    ~TfrmWhoisMain() override;
+
+    // The word-list dialog and the WHOIS details window, made after this window.
+    void setDialogs(TfrmText* frmText, TfrmWhoisInfo* frmWhoisInfo);
+
+    void SetLanguage(const std::string& code);
+    const std::string& language() const { return Language; }
+
+    // Handlers, public so that tests can run them as the controls do.
+    void FormCreate();
+    void rg1Click();
+    void RadioGroup1Click();
+    void edtDomainChange();
+    void lvWhoisChange();
+    void btnSearchClick();
+    void btnStopClick();
+    void exportExcelClick();
+    void ExporttoText1Click();
+    void N1Click();
+    void N2Click();
+    void Whois1Click();
+    void N3Click();
+    void About1Click();
+
+    // QueryControls, on the GUI thread only.
+    void setStatusText(int panel, const std::string& text) override;
+    void setSearchEnabled(bool enabled) override;
+    void setStopEnabled(bool enabled) override;
+    void setBusyAnimation(bool playing) override;
+    void setServerTableEnabled(bool enabled) override;
+    void setModeGroupEnabled(bool enabled) override;
+    void setPopupItemsEnabled(bool enabled) override;
+    void selectAndShowRow(std::size_t row) override;
+    void restorePatternMode() override;
+    void enableSearchIfPatternPresent() override;
+
+    QString statusText(int panel) const;
+    QueryEngine& engine() { return *m_engine; }
+    ResultTable& resultTable() { return *m_table; }
+    ResultTableModel& resultModel() { return *m_results; }
+    ServerTableModel& serverModel() { return *m_servers; }
+    WindowAdapter& adapter() { return *m_adapter; }
+    // Applies every change the workers have queued so far.
+    void applyPendingChanges();
+
+    // The window's controls, named as everywhere in the program.
+    QTreeView* lvWhois = nullptr;
+    QGroupBox* rg1 = nullptr;
+    QRadioButton* raRandom = nullptr;
+    QRadioButton* raText = nullptr;
+    QLineEdit* edtDomain = nullptr;
+    BusyAnimation* Animate1 = nullptr;
+    QPushButton* btnSearch = nullptr;
+    QPushButton* btnStop = nullptr;
+    QTableView* lvDomain = nullptr;
+    QMenu* Setting1 = nullptr;
+    QMenu* Language1 = nullptr;
+    QAction* Chinese1 = nullptr;
+    QAction* English1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* About1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* exportExcel = nullptr;
+    QAction* ExporttoText1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* Whois1 = nullptr;
+    QAction* N3 = nullptr;
+
+    // The candidate list of the next text-mode run.
+    NameList Candidates;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void startSearch();
+    bool tableCommandsAllowed() const;
+    void reportWorkerError(const std::string& message);
+    std::vector<ServerEntry> loadServerEntries();
+
+    MainWindowDeps m_deps;
+    std::string Language;
+    QActionGroup* m_languageGroup = nullptr;
+    QLabel* m_panels[3] = {nullptr, nullptr, nullptr};
+    TfrmText* m_frmText = nullptr;
+    TfrmWhoisInfo* m_frmWhoisInfo = nullptr;
+    bool m_centred = false;
+    bool m_closed = false;
+    bool m_popupEnabled = true;
+
+    // Declared in the order they are built; released in reverse, the engine (which stops and joins
+    // its workers) first.
+    std::unique_ptr<ServerTableModel> m_servers;
+    std::unique_ptr<ResultTableModel> m_results;
+    std::unique_ptr<ResultTable> m_table;
+    std::unique_ptr<WindowAdapter> m_adapter;
+    std::unique_ptr<QueryEngine> m_engine;
+};
+
+} // namespace cvt

@@ -1,0 +1,140 @@
+// The popup commands of the result table.
+
+#include "core/QueryEngine.h"
+#include "core/TextExport.h"
+#include "core/WhoisDetails.h"
+#include "core/WhoisLookup.h"
+#include "platform/ExcelExport.h"
+#include "ui/ProgressBox.h"
+#include "ui/Prompts.h"
+#include "ui/RegisteredRows.h"
+#include "ui/ResultTableModel.h"
+#include "ui/TfrmWhoisInfo.h"
+#include "ui/TfrmWhoisMain.h"
+#include "ui/UiText.h"
+
+#include <QApplication>
+#include <QItemSelectionModel>
+#include <QTableView>
+#include <atomic>
+
+namespace cvt {
+
+bool TfrmWhoisMain::tableCommandsAllowed() const {
+    // The commands never run while a run or a re-query pass works on the table.
+    return m_popupEnabled && !m_engine->isBusy();
+}
+
+void TfrmWhoisMain::N1Click() {
+    if (!tableCommandsAllowed()) {
+        return;
+    }
+    m_table->removeRowsIf(&isRegisteredOnlyRow);
+    applyPendingChanges();
+}
+
+void TfrmWhoisMain::N2Click() {
+    if (!tableCommandsAllowed()) {
+        return;
+    }
+    m_engine->N2Click();
+}
+
+void TfrmWhoisMain::N3Click() {
+    if (!tableCommandsAllowed()) {
+        return;
+    }
+    m_table->clearRows();
+    applyPendingChanges();
+}
+
+void TfrmWhoisMain::Whois1Click() {
+    if (!tableCommandsAllowed()) {
+        return;
+    }
+    applyPendingChanges();
+    const QModelIndexList selected = lvDomain->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        m_deps.prompts.error(this, uiText(Msg::SelectOneRow, Language));
+        return;
+    }
+    const auto rowIndex = static_cast<std::size_t>(selected.constFirst().row());
+    if (rowIndex >= m_table->rowCount()) {
+        return;
+    }
+    std::unique_ptr<WhoisLookup> client = m_deps.makeDetailsClient ? m_deps.makeDetailsClient() : nullptr;
+    if (client == nullptr) {
+        return;
+    }
+    // What to ask is read here; the exchanges then run on a worker behind the progress box, with a
+    // client of their own, so the window keeps painting.
+    const ResultRow row = m_table->row(rowIndex);
+    WhoisDetailsRequest request;
+    request.rowCaption = row.caption;
+    request.cells = row.cells;
+    request.columns = m_table->snapshot().captions;
+    std::vector<std::pair<std::string, std::optional<std::string>>> servers;
+    for (std::size_t column = 1; column < request.columns.size(); ++column) {
+        const std::optional<ServerEntry> entry = m_engine->FindServerEntry(request.columns[column]);
+        servers.emplace_back(request.columns[column], entry ? std::optional(entry->host) : std::nullopt);
+    }
+    request.findServer = [&servers](const std::string& suffix) -> std::optional<std::string> {
+        for (const auto& [caption, host] : servers) {
+            if (caption == suffix) {
+                return host;
+            }
+        }
+        return std::nullopt;
+    };
+    request.exchange = exchangeThrough(*client);
+    std::atomic<bool> cancelled{false};
+    request.cancel = &cancelled;
+
+    WhoisDetailsResult result;
+    ProgressBox box(this, QStringLiteral("Whois"), uiText(Msg::ProgressAskingWhois, Language), [&] {
+        cancelled = true;
+        client->cancel();
+    });
+    box.run([&] { result = WhoisDetails(request); });
+    if (cancelled) {
+        return;
+    }
+    if (m_frmWhoisInfo != nullptr) {
+        QString shown = toQString(result.text);
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        m_frmWhoisInfo->setText(shown);
+        m_frmWhoisInfo->exec();
+    }
+}
+
+void TfrmWhoisMain::exportExcelClick() {
+    if (!tableCommandsAllowed()) {
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        ExportToExcel(m_table->snapshot());
+        QApplication::restoreOverrideCursor();
+    } catch (const std::exception&) {
+        // Whatever failed, the person learns only that the export did not happen.
+        QApplication::restoreOverrideCursor();
+        m_deps.prompts.information(this, toQString(kExcelCancelledMessage));
+    }
+}
+
+void TfrmWhoisMain::ExporttoText1Click() {
+    if (!tableCommandsAllowed()) {
+        return;
+    }
+    const QString chosen = m_deps.prompts.saveTextFile(this, QStringLiteral("domain.txt"));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    try {
+        ExportToText(m_table->snapshot(), std::filesystem::path(toStdString(chosen)));
+    } catch (const std::exception& failure) {
+        m_deps.prompts.error(this, toQString(failure.what()));
+    }
+}
+
+} // namespace cvt
