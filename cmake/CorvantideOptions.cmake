@@ -3,6 +3,10 @@
 add_library(corvantide_options INTERFACE)
 target_compile_features(corvantide_options INTERFACE cxx_std_20)
 target_compile_options(corvantide_options INTERFACE -Wall -Wextra -Wpedantic -Werror)
+# GCC 12 reports false -Wrestrict overlaps inside std::string concatenation at -O3.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(corvantide_options INTERFACE -Wno-restrict)
+endif()
 target_compile_definitions(corvantide_options INTERFACE
     QT_NO_CAST_FROM_ASCII
     QT_NO_CAST_TO_ASCII

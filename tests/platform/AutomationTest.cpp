@@ -3,7 +3,9 @@
 #include "platform/OleRegistry.h"
 #include "platform/SpreadsheetApplication.h"
 #include "platform/WorkbookFile.h"
+#include "tests/support/TempDir.h"
 
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -219,6 +221,18 @@ TEST(AutomationTest, CacheFolderComesFromTheEnvironment) {
             EXPECT_EQ(spreadsheetCacheFolder(c.xdg, c.home), std::filesystem::path(c.expected));
         }
     }
+}
+
+TEST(AutomationTest, ShownWorkbooksNeverOverwriteEarlierOnes) {
+    test::TempDir dir;
+    const std::filesystem::path first = freshWorkbookPath(dir.path(), "Book1");
+    EXPECT_EQ(first.parent_path(), dir.path());
+    EXPECT_EQ(first.extension(), ".xlsx");
+    EXPECT_EQ(first.filename().string().rfind("Book1-", 0), 0u);
+    std::ofstream(first) << "taken";
+    const std::filesystem::path second = freshWorkbookPath(dir.path(), "Book1");
+    EXPECT_NE(second, first);
+    EXPECT_FALSE(std::filesystem::exists(second));
 }
 
 TEST(AutomationTest, DesktopOpenerReportsAnOpenerThatFailsOrIsMissing) {
