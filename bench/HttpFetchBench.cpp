@@ -27,7 +27,8 @@ std::string makeResponse(Mode mode) {
     const std::string body(kBodyBytes, 'x');
     switch (mode) {
     case Mode::ContentLength:
-        return "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+        return "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+               body;
     case Mode::Chunked: {
         std::string response = "HTTP/1.1 200 OK\r\nConnection: close\r\nTransfer-Encoding: chunked\r\n\r\n";
         char size[32];

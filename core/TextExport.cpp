@@ -65,17 +65,22 @@ int writeAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-// The path the export replaces: a symbolic link is followed, so the file it points to is replaced
-// and the link stays.
+// The path the export replaces: symbolic links are followed (as far as the system would), so the
+// file they point to is replaced and the links stay.
 std::filesystem::path resolvedTarget(const std::filesystem::path& fileName) {
-    std::error_code error;
-    if (std::filesystem::is_symlink(fileName, error)) {
-        std::filesystem::path target = std::filesystem::read_symlink(fileName, error);
-        if (!error) {
-            return target.is_absolute() ? target : fileName.parent_path() / target;
+    std::filesystem::path target = fileName;
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(target, error)) {
+            break;
         }
+        const std::filesystem::path next = std::filesystem::read_symlink(target, error);
+        if (error) {
+            break;
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
     }
-    return fileName;
+    return target;
 }
 
 } // namespace
@@ -115,12 +120,21 @@ void WriteExportText(const ResultTableSnapshot& table, std::ostream& out) {
 void ExportToText(const ResultTableSnapshot& table, const std::filesystem::path& fileName) {
     const std::filesystem::path target = resolvedTarget(fileName);
 
-    // An existing file that could not be opened for writing (read-only, a folder) is refused as
-    // creating it over would be, and its permissions carry over to the replacement.
     struct stat existing {};
     const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // A device or a pipe (/dev/null, /dev/stdout) is written into, never replaced; a folder is
+        // refused by open.
+        FileHandle device(retryOnInterrupt([&] { return ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC); }));
+        if (device.get() < 0 || writeAll(device.get(), ExportTextBytes(table)) != 0 || device.release() != 0) {
+            cannotCreate(fileName, errno);
+        }
+        return;
+    }
     if (exists) {
-        const int probe = retryOnInterrupt([&] { return ::open(target.c_str(), O_WRONLY | O_CLOEXEC); });
+        // A file that could not be opened for writing (read-only) is refused as creating it over
+        // would be; otherwise its permissions carry over to the replacement.
+        const int probe = retryOnInterrupt([&] { return ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); });
         if (probe < 0) {
             cannotCreate(fileName, errno);
         }

@@ -110,12 +110,12 @@ void checkBuild(const cvt::NameList& built, const std::vector<std::string>& word
     }
 }
 
-// Whether the final split of the build leaves every entry whole: no byte 1 to 32, no double quote.
+// Whether the final split of the build leaves every entry whole: no byte 0 to 32, no double quote.
 bool splitsNothing(const std::vector<std::string>& entries) {
     return std::all_of(entries.begin(), entries.end(), [](const std::string& entry) {
         return std::none_of(entry.begin(), entry.end(), [](char c) {
             const auto byte = static_cast<unsigned char>(c);
-            return (byte >= 1 && byte <= 32) || c == '"';
+            return byte <= 32 || c == '"';
         });
     });
 }

@@ -30,6 +30,10 @@ ProgressBox::ProgressBox(QWidget* parent, const QString& caption, const QString&
     setFixedWidth(300);
 }
 
+void ProgressBox::setCancelText(const QString& text) {
+    m_cancelButton->setText(text);
+}
+
 void ProgressBox::run(const std::function<void()>& job) {
     std::exception_ptr failure;
     m_jobRunning = true;

@@ -18,6 +18,9 @@ class ProgressBox : public QDialog {
 public:
     ProgressBox(QWidget* parent, const QString& caption, const QString& text, std::function<void()> cancel);
 
+    // The Cancel button's caption (the box starts with "Cancel").
+    void setCancelText(const QString& text);
+
     // Runs the job on a fresh worker thread and shows the box modally until it has ended. An
     // exception thrown by the job is rethrown here, on the calling thread.
     void run(const std::function<void()>& job);

@@ -118,6 +118,10 @@ void TfrmText::buildControls() {
     auto* digitFilter = new TypedCharFilter(&TypedCharFilter::digitChar, this);
     edtMinCharNum->installEventFilter(digitFilter);
     edtMaxCharNum->installEventFilter(digitFilter);
+    // Composed input (an input method) would bypass the key filters.
+    for (QLineEdit* edit : {edtStart, edtEnd, edtMinCharNum, edtMaxCharNum}) {
+        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+    }
 
     Bevel1 = named(new QFrame(this), "Bevel1");
     Bevel1->setGeometry(0, 373, 464, 2);
@@ -200,6 +204,7 @@ void TfrmText::Button1Click() {
     const std::string address(trimBlanks(toStdString(edtUrl->text())));
     std::string body;
     ProgressBox box(this, windowTitle(), uiText(Msg::ProgressFetchingPage, Language), m_pageSource.cancel);
+    box.setCancelText(uiText(Msg::WordsCancelButton, Language));
     try {
         box.run([&] { body = m_pageSource.fetch(address); });
     } catch (const std::exception& failure) {

@@ -95,6 +95,7 @@ void TfrmWhoisMain::Whois1Click() {
         cancelled = true;
         client->cancel();
     });
+    box.setCancelText(uiText(Msg::WordsCancelButton, Language));
     box.run([&] { result = WhoisDetails(request); });
     if (cancelled) {
         return;

@@ -3,6 +3,7 @@
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
@@ -76,16 +77,36 @@ TEST(TextExportTest, ReplacesAnExistingFileAndKeepsItsPermissions) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
-TEST(TextExportTest, WritesThroughASymbolicLinkAndKeepsTheLink) {
+TEST(TextExportTest, WritesThroughSymbolicLinksAndKeepsThem) {
     test::TempDir dir;
     const fs::path real = dir.write("real.txt", "old");
     const fs::path link = dir.file("link.txt");
-    fs::create_symlink("real.txt", link);
+    fs::create_symlink("real.txt", dir.file("middle.txt"));
+    fs::create_symlink("middle.txt", link);
 
     ExportToText(table({"N"}, {}), link);
 
     EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_symlink(dir.file("middle.txt")));
     EXPECT_EQ(test::readFileBytes(real), "N\t\r\n");
+}
+
+TEST(TextExportTest, APipeIsWrittenIntoNotReplaced) {
+    test::TempDir dir;
+    const fs::path pipe = dir.file("pipe");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // A reader is open before the export, so its writer neither blocks nor finds no reader.
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+
+    ExportToText(table({"N", "com"}, {{"a", {"☆"}}}), pipe);
+
+    char buffer[256];
+    const ssize_t got = ::read(reader, buffer, sizeof buffer);
+    ::close(reader);
+    EXPECT_EQ(std::string(buffer, got > 0 ? static_cast<std::size_t>(got) : 0), "N\tcom\t\r\na\t☆\t\r\n");
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"pipe"});
 }
 
 struct UncreatableCase {
