@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "cli/WordListOptions.h"
 #include "config/ConfigPath.h"
 #include "config/ServerTable.h"
 #include "config/TIniOptions.h"
@@ -10,6 +11,7 @@
 #include "core/ResultTable.h"
 #include "core/TextExport.h"
 #include "core/TextUtil.h"
+#include "core/WordListBuilder.h"
 #include "platform/EOleError.h"
 #include "platform/ExcelExport.h"
 
@@ -38,9 +40,12 @@ namespace cvt::cli {
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kUsageIntro =
     "Usage: corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] PATTERN\n"
     "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] --words FILE\n"
+    "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE]\n"
+    "                            --page english|chinese|dictionary [--dict en|zh-cn] [--prefix P]\n"
+    "                            [--postfix S] [--min N] [--max N] [FILE]\n"
     "Ask each ticked suffix's WHOIS server about every name and print the result table: a header of\n"
     "column captions, then one line per name; each field is followed by a TAB, each line ends in CR LF.\n"
     "Marks: \xE2\x98\x86 free, \xE2\x98\x85 registered, - failed (asked again with --retry).\n"
@@ -49,42 +54,37 @@ constexpr const char* kUsage =
     "                 entries of the server table)\n"
     "  --words FILE   take the names from FILE, one per line, instead of a pattern; they are sorted\n"
     "                 without regard to letter case and duplicates stay\n"
+    "  --page PAGE    take the names from a word list built as the word-list dialog does, instead of a\n"
+    "                 pattern: english or chinese (its lines come from FILE or standard input) or\n"
+    "                 dictionary (en.dct or zh-cn.dct in the current folder); sorted like --words\n"
     "  --retry        after the run, ask the failed cells once more\n"
     "  --output FILE  write the table to FILE (replaced if it exists) instead of standard output; a FILE\n"
     "                 whose name ends in .xlsx becomes a workbook with the sheet \"Domain\"\n"
+    "With --page:\n";
+
+constexpr const char* kUsageEnd =
     "Progress goes to standard error when it is a terminal. Ctrl-C stops after the exchange under way\n"
     "and still prints the table so far; a second Ctrl-C also abandons that exchange.\n";
+
+void printUsage(std::ostream& out) {
+    out << kUsageIntro << kWordListOptionsHelp << kUsageEnd;
+}
 
 struct CheckOptions {
     std::optional<std::filesystem::path> config;
     std::optional<std::string> suffixes;
     std::optional<std::filesystem::path> words;
+    // The PATTERN, or with --page the FILE of memo lines.
     std::optional<std::string> pattern;
     bool retry = false;
     std::optional<std::filesystem::path> output;
+    WordListOptions wordList;
 };
 
-class UsageError : public std::runtime_error {
+class UsageError : public std::invalid_argument {
 public:
-    using std::runtime_error::runtime_error;
+    using std::invalid_argument::invalid_argument;
 };
-
-// Takes the value of an option given as "--name VALUE" or "--name=VALUE"; false when arg is not it.
-bool takeValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name, std::string& value) {
-    const std::string& arg = args[i];
-    if (arg == name) {
-        if (i + 1 >= args.size()) {
-            throw UsageError("option " + std::string(name) + " needs a value");
-        }
-        value = args[++i];
-        return true;
-    }
-    if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
-        value = arg.substr(name.size() + 1);
-        return true;
-    }
-    return false;
-}
 
 template <typename T>
 void setOnce(std::optional<T>& option, T value, std::string_view name) {
@@ -101,28 +101,44 @@ CheckOptions parseArguments(const std::vector<std::string>& args) {
         const std::string& arg = args[i];
         std::string value;
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            setOnce(options.pattern, arg, "PATTERN");
+            if (options.pattern) {
+                throw UsageError("PATTERN or FILE given twice ('" + *options.pattern + "', then '" + arg + "')");
+            }
+            options.pattern = arg;
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "--retry") {
             options.retry = true;
-        } else if (takeValue(args, i, "--config", value)) {
+        } else if (takeOptionValue(args, i, "--config", value)) {
             setOnce(options.config, std::filesystem::path(value), "--config");
-        } else if (takeValue(args, i, "--suffix", value)) {
+        } else if (takeOptionValue(args, i, "--suffix", value)) {
             setOnce(options.suffixes, value, "--suffix");
-        } else if (takeValue(args, i, "--words", value)) {
+        } else if (takeOptionValue(args, i, "--words", value)) {
             setOnce(options.words, std::filesystem::path(value), "--words");
-        } else if (takeValue(args, i, "--output", value)) {
+        } else if (takeOptionValue(args, i, "--output", value)) {
             setOnce(options.output, std::filesystem::path(value), "--output");
-        } else {
+        } else if (!takeWordListOption(args, i, options.wordList)) {
             throw UsageError("unknown option '" + arg + "'");
         }
+    }
+    if (options.wordList.pageGiven) {
+        if (options.words) {
+            throw UsageError("give either --page or --words FILE, not both");
+        }
+        if (options.pattern && !pageReadsLines(options.wordList.request.page)) {
+            throw UsageError("the dictionary page reads its dictionary from the current folder and takes no "
+                             "PATTERN or FILE");
+        }
+        return options;
+    }
+    if (options.wordList.otherGiven) {
+        throw UsageError("--dict, --prefix, --postfix, --min and --max need --page");
     }
     if (options.pattern && options.words) {
         throw UsageError("give either a PATTERN or --words FILE, not both");
     }
     if (!options.pattern && !options.words) {
-        throw UsageError("give a PATTERN or --words FILE");
+        throw UsageError("give a PATTERN, --words FILE or --page");
     }
     return options;
 }
@@ -281,7 +297,7 @@ int runCheck(CommandContext& context) {
             break;
         }
         if (arg == "--help" || arg == "-h") {
-            context.out << kUsage;
+            printUsage(context.out);
             return 0;
         }
     }
@@ -290,6 +306,13 @@ int runCheck(CommandContext& context) {
     NameList words;
     try {
         options = parseArguments(context.args);
+    } catch (const std::invalid_argument& error) {
+        context.err << "corvantide-cli check: " << error.what() << '\n';
+        printUsage(context.err);
+        return 2;
+    }
+    const bool textMode = options.words || options.wordList.pageGiven;
+    try {
         const std::filesystem::path configPath = options.config ? *options.config : ConfigPath();
         std::error_code error;
         if (!std::filesystem::exists(configPath, error)) {
@@ -302,10 +325,21 @@ int runCheck(CommandContext& context) {
         }
         if (options.words) {
             words = readWordFile(*options.words);
+        } else if (options.wordList.pageGiven) {
+            WordListRequest& request = options.wordList.request;
+            if (pageReadsLines(request.page)) {
+                request.lines = readMemoLines(options.pattern, std::cin);
+            }
+            words = WordListBuilder(std::move(request)).build();
         }
     } catch (const UsageError& error) {
-        context.err << "corvantide-cli check: " << error.what() << '\n' << kUsage;
+        context.err << "corvantide-cli check: " << error.what() << '\n';
+        printUsage(context.err);
         return 2;
+    } catch (const std::runtime_error& error) {
+        // An unreadable word file or memo, a missing dictionary, a limit that is not an integer.
+        context.err << "corvantide-cli check: " << error.what() << '\n';
+        return 1;
     }
 
     ResultTable table(message(Msg::DomainNameColumn, "en"));
@@ -335,7 +369,7 @@ int runCheck(CommandContext& context) {
         engine.lvWhoisChange(entries);
         SearchRequest request;
         request.languageCode = "en";
-        if (options.words) {
+        if (textMode) {
             request.mode = SearchMode::Text;
             request.words = std::move(words);
         } else {

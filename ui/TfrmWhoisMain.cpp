@@ -315,6 +315,7 @@ void TfrmWhoisMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!m_centred) {
         m_centred = true;
+        edtDomain->setFocus(); // first in the tab order
         if (const QScreen* screen = this->screen()) {
             QRect frame = frameGeometry();
             frame.moveCenter(screen->availableGeometry().center());

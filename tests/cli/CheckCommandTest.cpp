@@ -3,6 +3,7 @@
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <condition_variable>
@@ -134,10 +135,12 @@ private:
     Outcome m_outcome;
 };
 
-Outcome runCheck(const std::vector<std::string>& args) {
+// Runs the check command with the text as its standard input, in the folder when one is given.
+Outcome runCheck(const std::vector<std::string>& args, const std::string& input = {},
+                 const std::filesystem::path& workingDirectory = {}) {
     std::vector<std::string> all{"check"};
     all.insert(all.end(), args.begin(), args.end());
-    const test::ProgramResult result = test::runProgram({CORVANTIDE_CLI_PATH, all, {}, {}});
+    const test::ProgramResult result = test::runProgram({CORVANTIDE_CLI_PATH, all, workingDirectory.string(), input});
     return {result.exitCode, result.out, result.err};
 }
 
@@ -236,7 +239,14 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrors) {
         {"unknown option", withConfig({"--bogus", "ax"}), 2, "unknown option '--bogus'"},
         {"unknown suffix", withConfig({"--suffix", "com,zz", "ax"}), 2, "no entry for the suffix 'zz'"},
         {"option without value", {"ax", "--config"}, 2, "needs a value"},
+        {"page and word file", withConfig({"--page", "english", "--words", "w.txt"}), 2, "not both"},
+        {"dictionary page and a pattern", withConfig({"--page=dictionary", "ax"}), 2, "takes no PATTERN"},
+        {"word-list option without page", withConfig({"--min", "2", "ax"}), 2, "need --page"},
+        {"unknown page", withConfig({"--page", "french"}), 2, "unknown page 'french'"},
+        {"unknown dictionary", withConfig({"--page", "dictionary", "--dict", "fr"}), 2, "unknown dictionary 'fr'"},
+        {"page file given twice", withConfig({"--page", "english", "a.txt", "b.txt"}), 2, "given twice"},
         {"missing config", {"--config", m_dir.file("none.ini").string(), "ax"}, 1, "no configuration file"},
+        {"missing memo file", withConfig({"--page", "english", m_dir.file("none.txt").string()}), 1, "cannot open"},
         {"missing word file", withConfig({"--words", m_dir.file("none.txt").string()}), 1, "cannot read"},
         {"unclosed bracket", withConfig({"[a-"}), 1, "without a closing"},
         {"blank pattern", withConfig({" "}), 1, "[a-z]phone"},
@@ -252,6 +262,112 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrors) {
     const Outcome help = runCheck({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("Usage: corvantide-cli check", 0), 0u);
+}
+
+TEST_F(CheckCommandTest, PageOptionsTakeTheNamesFromTheWordListBuild) {
+    const std::filesystem::path memo = m_dir.write("memo.txt", "a.x.y\r\nbzz\nab c\nax\nAX\ntoolong\n");
+    test::TempDir dictionaryFolder;
+    dictionaryFolder.write("en.dct", "apple\nbanana\nax\nbanana\r\nzucchinis\n");
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::string input;
+        std::string table;
+    };
+    const std::vector<Case> cases = {
+        {"english page from a file: dots dropped, words with a space skipped, limits, duplicates folded",
+         {"--suffix", "com", "--page", "english", "--min", "2", "--max", "4", memo.string()},
+         "",
+         "Domain Name\tcom\t\r\nax\t\xE2\x98\x86\t\r\naxy\t\xE2\x98\x86\t\r\nbzz\t\xE2\x98\x85\t\r\n"},
+        {"english page from standard input with prefix and postfix",
+         {"--suffix=com", "--page=english", "--prefix", " a ", "--postfix=z", "--min=1"},
+         "y\nx\n",
+         "Domain Name\tcom\t\r\naxz\t\xE2\x98\x86\t\r\nayz\t\xE2\x98\x86\t\r\n"},
+        {"chinese page in pinyin",
+         {"--suffix", "com", "--page", "chinese", "-"},
+         "\xE7\x99\xBD\xE8\x8F\x9C\n", // 白菜
+         "Domain Name\tcom\t\r\nBAICAI\t\xE2\x98\x85\t\r\n"},
+        {"an empty memo asks nothing", {"--suffix", "com", "--page", "english"}, "", "Domain Name\tcom\t\r\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = runCheck(withConfig(c.args), c.input);
+        EXPECT_EQ(outcome.exitCode, 0) << c.what << ": " << outcome.err;
+        EXPECT_EQ(outcome.out, c.table) << c.what;
+    }
+
+    // The dictionary comes from the current folder; its words keep the default limits 4 to 8.
+    const Outcome outcome =
+        runCheck(withConfig({"--suffix", "com", "--page", "dictionary", "--dict", "en"}), "", dictionaryFolder.path());
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "Domain Name\tcom\t\r\napple\t\xE2\x98\x86\t\r\nbanana\t\xE2\x98\x85\t\r\n");
+    m_server.stop();
+    const std::vector<std::string> queries = m_server.queries();
+    EXPECT_EQ(std::count(queries.begin(), queries.end(), "banana.com\r\n"), 1) << "a repeated entry is asked once";
+}
+
+TEST_F(CheckCommandTest, WordListFailuresEndTheCommandBeforeAnyQuery) {
+    test::TempDir emptyFolder;
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::string input;
+        std::string errorText;
+    };
+    const std::vector<Case> cases = {
+        {"minimum not a number", {"--page", "english", "--min", " x "}, "abcd\n", "'x' is not a valid integer value"},
+        {"maximum not a number", {"--page", "english", "--max", "8x"}, "abcd\n", "'8x' is not a valid integer value"},
+        {"minimum beyond 32 bits",
+         {"--page", "english", "--min", "2147483648"},
+         "abcd\n",
+         "'2147483648' is not a valid integer value"},
+        {"missing Chinese dictionary", {"--page", "dictionary"}, "", "字典文件zh-cn.dct不存在！"},
+        {"missing English dictionary", {"--page", "dictionary", "--dict", "en"}, "", "字典文件en.dct不存在！"},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = runCheck(withConfig(c.args), c.input, emptyFolder.path());
+        EXPECT_EQ(outcome.exitCode, 1) << c.what;
+        EXPECT_EQ(outcome.out, "") << c.what;
+        EXPECT_NE(outcome.err.find("corvantide-cli check: " + c.errorText), std::string::npos)
+            << c.what << ": " << outcome.err;
+    }
+    m_server.stop();
+    EXPECT_TRUE(m_server.queries().empty());
+}
+
+TEST_F(CheckCommandTest, OutputWritesTheTableToAFileInsteadOfStandardOutput) {
+    struct Case {
+        const char* what;
+        std::string fileName;
+        std::function<void(const std::string& bytes)> check;
+    };
+    const std::vector<Case> cases = {
+        {"text file", "table.txt",
+         [](const std::string& bytes) {
+             EXPECT_EQ(bytes, "Domain Name\tcom\tnet\t\r\n"
+                              "ax\t\xE2\x98\x86\t\xE2\x98\x86\t\r\n"
+                              "bx\t\xE2\x98\x85\t-\t\r\n");
+         }},
+        {"workbook", "table.xlsx",
+         [](const std::string& bytes) {
+             ASSERT_GE(bytes.size(), 4u);
+             EXPECT_EQ(bytes.substr(0, 4), std::string("PK\x03\x04", 4));
+         }},
+    };
+    for (const Case& c : cases) {
+        const std::filesystem::path target = m_dir.file(c.fileName);
+        const Outcome outcome = runCheck(withConfig({"--suffix", "com,net", "--output", target.string(), "[a-b]x"}));
+        EXPECT_EQ(outcome.exitCode, 0) << c.what << ": " << outcome.err;
+        EXPECT_EQ(outcome.out, "") << c.what;
+        ASSERT_TRUE(std::filesystem::exists(target)) << c.what;
+        c.check(test::readFileBytes(target));
+    }
+
+    // A target in a missing folder fails with the system's reason and leaves nothing behind.
+    const std::filesystem::path missing = m_dir.file("none") / "table.txt";
+    const Outcome outcome = runCheck(withConfig({"--suffix", "com", "--output", missing.string(), "ax"}));
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.err.find(missing.string()), std::string::npos) << outcome.err;
+    EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
 }
 
 // A gate the server's script waits at until the test opens it.
