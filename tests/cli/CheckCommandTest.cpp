@@ -278,15 +278,15 @@ TEST_F(CheckCommandTest, PageOptionsTakeTheNamesFromTheWordListBuild) {
         {"english page from a file: dots dropped, words with a space skipped, limits, duplicates folded",
          {"--suffix", "com", "--page", "english", "--min", "2", "--max", "4", memo.string()},
          "",
-         "Domain Name\tcom\t\r\nax\t\xE2\x98\x86\t\r\naxy\t\xE2\x98\x86\t\r\nbzz\t\xE2\x98\x85\t\r\n"},
+         "Domain Name\tcom\t\r\nax\t☆\t\r\naxy\t☆\t\r\nbzz\t★\t\r\n"},
         {"english page from standard input with prefix and postfix",
          {"--suffix=com", "--page=english", "--prefix", " a ", "--postfix=z", "--min=1"},
          "y\nx\n",
-         "Domain Name\tcom\t\r\naxz\t\xE2\x98\x86\t\r\nayz\t\xE2\x98\x86\t\r\n"},
+         "Domain Name\tcom\t\r\naxz\t☆\t\r\nayz\t☆\t\r\n"},
         {"chinese page in pinyin",
          {"--suffix", "com", "--page", "chinese", "-"},
-         "\xE7\x99\xBD\xE8\x8F\x9C\n", // 白菜
-         "Domain Name\tcom\t\r\nBAICAI\t\xE2\x98\x85\t\r\n"},
+         "白菜\n",
+         "Domain Name\tcom\t\r\nBAICAI\t★\t\r\n"},
         {"an empty memo asks nothing", {"--suffix", "com", "--page", "english"}, "", "Domain Name\tcom\t\r\n"},
     };
     for (const Case& c : cases) {
@@ -299,7 +299,7 @@ TEST_F(CheckCommandTest, PageOptionsTakeTheNamesFromTheWordListBuild) {
     const Outcome outcome =
         runCheck(withConfig({"--suffix", "com", "--page", "dictionary", "--dict", "en"}), "", dictionaryFolder.path());
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_EQ(outcome.out, "Domain Name\tcom\t\r\napple\t\xE2\x98\x86\t\r\nbanana\t\xE2\x98\x85\t\r\n");
+    EXPECT_EQ(outcome.out, "Domain Name\tcom\t\r\napple\t☆\t\r\nbanana\t★\t\r\n");
     m_server.stop();
     const std::vector<std::string> queries = m_server.queries();
     EXPECT_EQ(std::count(queries.begin(), queries.end(), "banana.com\r\n"), 1) << "a repeated entry is asked once";
@@ -344,8 +344,8 @@ TEST_F(CheckCommandTest, OutputWritesTheTableToAFileInsteadOfStandardOutput) {
         {"text file", "table.txt",
          [](const std::string& bytes) {
              EXPECT_EQ(bytes, "Domain Name\tcom\tnet\t\r\n"
-                              "ax\t\xE2\x98\x86\t\xE2\x98\x86\t\r\n"
-                              "bx\t\xE2\x98\x85\t-\t\r\n");
+                              "ax\t☆\t☆\t\r\n"
+                              "bx\t★\t-\t\r\n");
          }},
         {"workbook", "table.xlsx",
          [](const std::string& bytes) {
