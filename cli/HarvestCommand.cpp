@@ -1,9 +1,7 @@
-#include "cli/Commands.h"
-#include "core/TextUtil.h"
+#include "cli/PageFetch.h"
 #include "core/WebHarvest.h"
-#include "net/TNetHTTP.h"
 
-#include <exception>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -20,26 +18,12 @@ constexpr const char* kUsage =
 } // namespace
 
 int runHarvest(CommandContext& context) {
-    if (context.args.size() == 1 && (context.args[0] == "--help" || context.args[0] == "-h")) {
-        context.out << kUsage;
-        return 0;
+    int exitCode = 0;
+    const std::optional<std::string> body = fetchPageArgument(context, kUsage, exitCode);
+    if (!body) {
+        return exitCode;
     }
-    if (context.args.size() != 1) {
-        context.err << kUsage;
-        return 2;
-    }
-    TNetHTTP client;
-    setUpHarvestClient(client);
-    std::string body;
-    try {
-        body = FetchPage(std::string(trimBlanks(context.args[0])), client);
-    } catch (const std::exception& error) {
-        // Only an unknown scheme fails with an empty message.
-        const std::string message = error.what();
-        context.err << "corvantide-cli: " << (message.empty() ? "unknown protocol" : message) << '\n';
-        return 1;
-    }
-    for (const std::string_view word : ExtractWordList(body)) {
+    for (const std::string_view word : ExtractWordList(*body)) {
         context.out << word << '\n';
     }
     context.out.flush();
