@@ -4,10 +4,13 @@
 #include "ui/TfrmWhoisInfo.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <thread>
@@ -42,6 +45,34 @@ TEST(SmallWindows, AboutBoxShowsItsTitleAndParagraph) {
     EXPECT_EQ(about.lblCredit1->pos(), QPoint(48, 144));
     EXPECT_EQ(about.lblCredit2->pos(), QPoint(48, 168));
     EXPECT_TRUE(about.lblCredit1->font().bold() && about.lblCredit2->font().bold());
+}
+
+TEST(SmallWindows, StopFirstBoxTellsItsCloseBoxFromItsButton) {
+    struct Case {
+        const char* how;
+        std::function<void(QMessageBox*)> dismiss;
+        bool answered;
+    };
+    const Case cases[] = {
+        {"OK button", [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); }, true},
+        {"Escape", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, true},
+        {"close box", [](QMessageBox* box) { box->close(); }, false},
+    };
+    for (const Case& c : cases) {
+        QtPrompts prompts;
+        QTimer poll;
+        poll.setInterval(5);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                poll.stop();
+                c.dismiss(box);
+            }
+        });
+        poll.start();
+        EXPECT_EQ(prompts.errorAnswered(nullptr, QStringLiteral("Sorry,Please stop to search before exit!")),
+                  c.answered)
+            << c.how;
+    }
 }
 
 TEST(ProgressBox, HandsBackTheJobsFailureOnTheCallingThread) {
