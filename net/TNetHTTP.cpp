@@ -88,8 +88,13 @@ std::string TNetCustomHTTP::Get(std::string_view url) {
 }
 
 void TNetCustomHTTP::Get(std::string_view url, std::string& body) {
-    // A cancel belongs to the fetch it was meant for; a new fetch starts without one.
-    ClearCancel();
+    // A cancel belongs to the fetch it was meant for: one given just before this fetch got going
+    // still breaks it off, and whatever the outcome, the next fetch starts without one. (A caller
+    // that may have cancelled an earlier, already finished fetch clears it before starting.)
+    struct CancelReset {
+        TNetCustomHTTP& client;
+        ~CancelReset() { client.ClearCancel(); }
+    } cancelReset{*this};
     m_request.url = url;
     m_request.method = "GET";
     m_responseComplete = false;

@@ -50,6 +50,7 @@ TfrmText::TfrmText(Prompts& prompts, QWidget* parent)
     // The Fetch button asks the dialog's own HTTP client; cancelling breaks off its exchange.
     m_pageSource.fetch = [this](const std::string& address) { return FetchPage(address, *HttpClient); };
     m_pageSource.cancel = [this] { HttpClient->Cancel(); };
+    m_pageSource.reset = [this] { HttpClient->ClearCancel(); };
     setObjectName(QStringLiteral("frmText"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(464, 418);
@@ -203,6 +204,9 @@ void TfrmText::Button1Click() {
     }
     const std::string address(trimBlanks(toStdString(edtUrl->text())));
     std::string body;
+    if (m_pageSource.reset) {
+        m_pageSource.reset();
+    }
     ProgressBox box(this, windowTitle(), uiText(Msg::ProgressFetchingPage, Language), m_pageSource.cancel);
     box.setCancelText(uiText(Msg::WordsCancelButton, Language));
     try {

@@ -32,6 +32,9 @@ public:
     struct PageSource {
         std::function<std::string(const std::string& address)> fetch;
         std::function<void()> cancel;
+        // Called on the dialog's thread before each fetch starts: forgets a cancel that came too
+        // late for the previous fetch.
+        std::function<void()> reset;
     };
 
     TfrmText(Prompts& prompts, QWidget* parent = nullptr);

@@ -387,5 +387,15 @@ TEST_F(HttpClientTest, CancelEndsABlockedFetchAndLeavesTheClientUsable) {
     EXPECT_EQ(client.Get(working.url("/")), "ok");
 }
 
+TEST_F(HttpClientTest, CancelGivenJustBeforeAFetchStartsIsNotLost) {
+    // The Cancel button may be pressed before the worker thread has begun the fetch.
+    FakeHttpServer silent({FakeHttpServer::silent()});
+    client.Cancel();
+    EXPECT_THROW(client.Get(silent.url("/")), ENetOperationCancelled);
+
+    FakeHttpServer working({FakeHttpServer::respond("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")});
+    EXPECT_EQ(client.Get(working.url("/")), "ok");
+}
+
 } // namespace
 } // namespace cvt

@@ -185,13 +185,14 @@ TEST(TextDialog, FetchReplacesTheMemoOnlyWithAPage) {
                               asked = address;
                               return std::string("<p>Green tea, green TEA</p>");
                           },
-                          [] {}});
+                          [] {},
+                          {}});
     dialog.Button1->click();
     EXPECT_EQ(asked, "http://127.0.0.1/page");
     EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\np\ntea"));
 
     dialog.setPageSource(
-        {[](const std::string&) -> std::string { throw std::runtime_error("Socket Error # 10061"); }, [] {}});
+        {[](const std::string&) -> std::string { throw std::runtime_error("Socket Error # 10061"); }, [] {}, {}});
     dialog.Button1->click();
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors.front(), QStringLiteral("Socket Error # 10061"));
@@ -208,7 +209,8 @@ TEST(TextDialog, CancellingAFetchBreaksItOffAndKeepsTheMemo) {
                               }
                               throw std::runtime_error("Operation cancelled");
                           },
-                          [&] { cancelled = true; }});
+                          [&] { cancelled = true; },
+                          {}});
     // Press Cancel in the progress box once it shows; the dialog keeps painting meanwhile.
     QTimer poll;
     poll.setInterval(5);
