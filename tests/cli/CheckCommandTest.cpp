@@ -4,20 +4,18 @@
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
-#include <array>
 #include <chrono>
-#include <condition_variable>
 #include <fcntl.h>
-#include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <map>
-#include <mutex>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -28,24 +26,21 @@ namespace {
 using test::FakeWhoisConnection;
 using test::FakeWhoisServer;
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
+using Outcome = test::ProgramResult;
 
-// The command-line tool as a child process whose standard error can be read while it runs.
+// The command-line tool as a child process whose standard error can be read while it runs; its
+// standard output goes to a file.
 class CliProcess {
 public:
-    explicit CliProcess(const std::vector<std::string>& args) {
-        int outPipe[2];
+    CliProcess(const std::vector<std::string>& args, std::filesystem::path outFile) : m_outFile(std::move(outFile)) {
         int errPipe[2];
-        if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
+        if (pipe2(errPipe, O_CLOEXEC) != 0) {
             throw std::runtime_error("pipe");
         }
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, m_outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
         posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
         std::vector<std::string> all{CORVANTIDE_CLI_PATH, "check"};
         all.insert(all.end(), args.begin(), args.end());
@@ -56,9 +51,8 @@ public:
         argv.push_back(nullptr);
         const int failed = posix_spawn(&m_pid, CORVANTIDE_CLI_PATH, &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
-        close(outPipe[1]);
         close(errPipe[1]);
-        m_fds = {outPipe[0], errPipe[0]};
+        m_errFd = errPipe[0];
         if (failed != 0) {
             throw std::runtime_error("posix_spawn");
         }
@@ -68,18 +62,14 @@ public:
             kill(m_pid, SIGKILL);
             waitpid(m_pid, nullptr, 0);
         }
-        for (int fd : m_fds) {
-            if (fd >= 0) {
-                close(fd);
-            }
-        }
+        close(m_errFd);
     }
 
     void interrupt() { kill(m_pid, SIGINT); }
 
-    // Reads until standard error holds the text (or both streams end); false when it never came.
+    // Reads until standard error holds the text; false when it ends first.
     bool waitForError(const std::string& text) {
-        while (m_outcome.err.find(text) == std::string::npos) {
+        while (m_err.find(text) == std::string::npos) {
             if (!readSome()) {
                 return false;
             }
@@ -93,46 +83,34 @@ public:
         int status = 0;
         waitpid(m_pid, &status, 0);
         m_pid = -1;
-        m_outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return m_outcome;
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readFileBytes(m_outFile), m_err};
     }
 
 private:
-    // One poll of both streams; false when both have ended. The limit only keeps a broken build
-    // from hanging the suite: every test here ends by itself long before it.
+    // False once standard error has ended. The limit only keeps a broken build from hanging the
+    // suite: every test here ends by itself long before it.
     bool readSome() {
-        std::array<pollfd, 2> polled{};
-        int open = 0;
-        for (std::size_t i = 0; i < 2; ++i) {
-            polled[i] = {m_fds[i], POLLIN, 0};
-            open += m_fds[i] >= 0 ? 1 : 0;
-        }
-        if (open == 0) {
-            return false;
-        }
-        if (poll(polled.data(), polled.size(), 60000) <= 0) {
+        pollfd polled{m_errFd, POLLIN, 0};
+        if (poll(&polled, 1, 60000) <= 0) {
             ADD_FAILURE() << "the command did not finish";
             return false;
         }
-        for (std::size_t i = 0; i < 2; ++i) {
-            if ((polled[i].revents & (POLLIN | POLLHUP | POLLERR)) == 0) {
-                continue;
-            }
-            char buffer[4096];
-            const ssize_t got = read(m_fds[i], buffer, sizeof buffer);
-            if (got > 0) {
-                (i == 0 ? m_outcome.out : m_outcome.err).append(buffer, static_cast<std::size_t>(got));
-            } else if (got == 0 || errno != EINTR) {
-                close(m_fds[i]);
-                m_fds[i] = -1;
-            }
+        char buffer[4096];
+        ssize_t got = -1;
+        do {
+            got = read(m_errFd, buffer, sizeof buffer);
+        } while (got < 0 && errno == EINTR);
+        if (got <= 0) {
+            return false;
         }
+        m_err.append(buffer, static_cast<std::size_t>(got));
         return true;
     }
 
+    std::filesystem::path m_outFile;
     pid_t m_pid = -1;
-    std::array<int, 2> m_fds{-1, -1};
-    Outcome m_outcome;
+    int m_errFd = -1;
+    std::string m_err;
 };
 
 // Runs the check command with the text as its standard input, in the folder when one is given.
@@ -140,8 +118,7 @@ Outcome runCheck(const std::vector<std::string>& args, const std::string& input 
                  const std::filesystem::path& workingDirectory = {}) {
     std::vector<std::string> all{"check"};
     all.insert(all.end(), args.begin(), args.end());
-    const test::ProgramResult result = test::runProgram({CORVANTIDE_CLI_PATH, all, workingDirectory.string(), input});
-    return {result.exitCode, result.out, result.err};
+    return test::runProgram({CORVANTIDE_CLI_PATH, all, workingDirectory.string(), input});
 }
 
 // Answers like a registry: names starting with "a" are free, others taken; bx.net is refused for
@@ -162,18 +139,10 @@ protected:
     CheckCommandTest()
         : m_server(FakeWhoisServer::answer([this](std::string_view query) { return registryReply(query, m_asked); })) {
         const std::string host = m_server.hostField();
-        m_config = m_dir.write("test.ini", "[setting]\nlanguage=en\nnum=4\n[whois]\n"
-                                           "1=com+" +
-                                               host +
-                                               "+No match for\n"
-                                               "2=net+" +
-                                               host +
-                                               "+No match for+LIMIT EXCEEDED\n"
-                                               "3=org+127.0.0.1:" +
-                                               std::to_string(test::closedLoopbackPort()) +
-                                               "+No match for\n"
-                                               "4=io+" +
-                                               host + "+No match for\n");
+        const std::string closed = "127.0.0.1:" + std::to_string(test::closedLoopbackPort());
+        m_config = m_dir.write("test.ini", "[setting]\nlanguage=en\nnum=4\n[whois]\n1=com+" + host +
+                                               "+No match for\n2=net+" + host + "+No match for+LIMIT EXCEEDED\n3=org+" +
+                                               closed + "+No match for\n4=io+" + host + "+No match for\n");
     }
 
     std::vector<std::string> withConfig(std::vector<std::string> args) const {
@@ -225,13 +194,17 @@ TEST_F(CheckCommandTest, OptionsChooseSuffixesNamesAndRetry) {
     }
 }
 
-TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrors) {
+TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBeforeAnyQuery) {
     struct Case {
         const char* what;
         std::vector<std::string> args;
         int exitCode;
         std::string errorText;
+        std::string input = {};
     };
+    const std::string none = m_dir.file("none").string();
+    const std::string prefix = "corvantide-cli check: ";
+    // clang-format off
     const std::vector<Case> cases = {
         {"no pattern", withConfig({}), 2, "give a PATTERN"},
         {"two patterns", withConfig({"ax", "bx"}), 2, "given twice"},
@@ -245,14 +218,26 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrors) {
         {"unknown page", withConfig({"--page", "french"}), 2, "unknown page 'french'"},
         {"unknown dictionary", withConfig({"--page", "dictionary", "--dict", "fr"}), 2, "unknown dictionary 'fr'"},
         {"page file given twice", withConfig({"--page", "english", "a.txt", "b.txt"}), 2, "given twice"},
-        {"missing config", {"--config", m_dir.file("none.ini").string(), "ax"}, 1, "no configuration file"},
-        {"missing memo file", withConfig({"--page", "english", m_dir.file("none.txt").string()}), 1, "cannot open"},
-        {"missing word file", withConfig({"--words", m_dir.file("none.txt").string()}), 1, "cannot read"},
+        {"missing config", {"--config", none + ".ini", "ax"}, 1, "no configuration file"},
+        {"missing memo file", withConfig({"--page", "english", none}), 1, "cannot open"},
+        {"missing word file", withConfig({"--words", none}), 1, "cannot read"},
         {"unclosed bracket", withConfig({"[a-"}), 1, "without a closing"},
         {"blank pattern", withConfig({" "}), 1, "[a-z]phone"},
+        {"minimum not a number", withConfig({"--page", "english", "--min", " x "}), 1,
+         prefix + "'x' is not a valid integer value", "abcd\n"},
+        {"maximum not a number", withConfig({"--page", "english", "--max", "8x"}), 1,
+         prefix + "'8x' is not a valid integer value", "abcd\n"},
+        {"minimum beyond 32 bits", withConfig({"--page", "english", "--min", "2147483648"}), 1,
+         prefix + "'2147483648' is not a valid integer value", "abcd\n"},
+        // The dictionaries are looked for in the current folder, an empty one here.
+        {"missing Chinese dictionary", withConfig({"--page", "dictionary"}), 1, prefix + "字典文件zh-cn.dct不存在！"},
+        {"missing English dictionary", withConfig({"--page", "dictionary", "--dict", "en"}), 1,
+         prefix + "字典文件en.dct不存在！"},
     };
+    // clang-format on
+    test::TempDir emptyFolder;
     for (const Case& c : cases) {
-        const Outcome outcome = runCheck(c.args);
+        const Outcome outcome = runCheck(c.args, c.input, emptyFolder.path());
         EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what;
         EXPECT_EQ(outcome.out, "") << c.what;
         EXPECT_NE(outcome.err.find(c.errorText), std::string::npos) << c.what << ": " << outcome.err;
@@ -305,61 +290,19 @@ TEST_F(CheckCommandTest, PageOptionsTakeTheNamesFromTheWordListBuild) {
     EXPECT_EQ(std::count(queries.begin(), queries.end(), "banana.com\r\n"), 1) << "a repeated entry is asked once";
 }
 
-TEST_F(CheckCommandTest, WordListFailuresEndTheCommandBeforeAnyQuery) {
-    test::TempDir emptyFolder;
-    struct Case {
-        const char* what;
-        std::vector<std::string> args;
-        std::string input;
-        std::string errorText;
-    };
-    const std::vector<Case> cases = {
-        {"minimum not a number", {"--page", "english", "--min", " x "}, "abcd\n", "'x' is not a valid integer value"},
-        {"maximum not a number", {"--page", "english", "--max", "8x"}, "abcd\n", "'8x' is not a valid integer value"},
-        {"minimum beyond 32 bits",
-         {"--page", "english", "--min", "2147483648"},
-         "abcd\n",
-         "'2147483648' is not a valid integer value"},
-        {"missing Chinese dictionary", {"--page", "dictionary"}, "", "字典文件zh-cn.dct不存在！"},
-        {"missing English dictionary", {"--page", "dictionary", "--dict", "en"}, "", "字典文件en.dct不存在！"},
-    };
-    for (const Case& c : cases) {
-        const Outcome outcome = runCheck(withConfig(c.args), c.input, emptyFolder.path());
-        EXPECT_EQ(outcome.exitCode, 1) << c.what;
-        EXPECT_EQ(outcome.out, "") << c.what;
-        EXPECT_NE(outcome.err.find("corvantide-cli check: " + c.errorText), std::string::npos)
-            << c.what << ": " << outcome.err;
-    }
-    m_server.stop();
-    EXPECT_TRUE(m_server.queries().empty());
-}
-
 TEST_F(CheckCommandTest, OutputWritesTheTableToAFileInsteadOfStandardOutput) {
-    struct Case {
-        const char* what;
-        std::string fileName;
-        std::function<void(const std::string& bytes)> check;
+    const std::pair<const char*, std::string> cases[] = {
+        // The file name, and the file's whole text or, for a workbook, its zip signature.
+        {"table.txt", "Domain Name\tcom\tnet\t\r\nax\t☆\t☆\t\r\nbx\t★\t-\t\r\n"},
+        {"table.xlsx", std::string("PK\x03\x04", 4)},
     };
-    const std::vector<Case> cases = {
-        {"text file", "table.txt",
-         [](const std::string& bytes) {
-             EXPECT_EQ(bytes, "Domain Name\tcom\tnet\t\r\n"
-                              "ax\t☆\t☆\t\r\n"
-                              "bx\t★\t-\t\r\n");
-         }},
-        {"workbook", "table.xlsx",
-         [](const std::string& bytes) {
-             ASSERT_GE(bytes.size(), 4u);
-             EXPECT_EQ(bytes.substr(0, 4), std::string("PK\x03\x04", 4));
-         }},
-    };
-    for (const Case& c : cases) {
-        const std::filesystem::path target = m_dir.file(c.fileName);
+    for (const auto& [fileName, start] : cases) {
+        const std::filesystem::path target = m_dir.file(fileName);
         const Outcome outcome = runCheck(withConfig({"--suffix", "com,net", "--output", target.string(), "[a-b]x"}));
-        EXPECT_EQ(outcome.exitCode, 0) << c.what << ": " << outcome.err;
-        EXPECT_EQ(outcome.out, "") << c.what;
-        ASSERT_TRUE(std::filesystem::exists(target)) << c.what;
-        c.check(test::readFileBytes(target));
+        EXPECT_EQ(outcome.exitCode, 0) << fileName << ": " << outcome.err;
+        EXPECT_EQ(outcome.out, "") << fileName;
+        const std::string bytes = test::readFileBytes(target);
+        EXPECT_EQ(fileName == std::string("table.txt") ? bytes : bytes.substr(0, 4), start) << fileName;
     }
 
     // A target in a missing folder fails with the system's reason and leaves nothing behind.
@@ -374,26 +317,21 @@ TEST_F(CheckCommandTest, OutputWritesTheTableToAFileInsteadOfStandardOutput) {
 class Gate {
 public:
     void arriveAndWait() {
-        std::unique_lock lock(m_mutex);
-        m_arrived = true;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_open; });
+        m_arrived.set_value();
+        m_opened.wait();
     }
-    void waitArrived() {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_arrived; });
-    }
+    void waitArrived() { m_arrived.get_future().wait(); }
     void open() {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_changed.notify_all();
+        if (!std::exchange(m_isOpen, true)) {
+            m_open.set_value();
+        }
     }
 
 private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_arrived = false;
-    bool m_open = false;
+    std::promise<void> m_arrived;
+    std::promise<void> m_open;
+    std::shared_future<void> m_opened = m_open.get_future().share();
+    bool m_isOpen = false; // touched only by the test's thread
 };
 
 TEST(CheckCommandInterruptTest, CtrlCStopsAfterTheExchangeUnderWayAndPrintsTheTableSoFar) {
@@ -417,7 +355,7 @@ TEST(CheckCommandInterruptTest, CtrlCStopsAfterTheExchangeUnderWayAndPrintsTheTa
         dir.write("test.ini", "[setting]\nnum=2\n[whois]\n1=com+" + server.hostField() + "+No match for\n2=net+" +
                                   server.hostField() + "+No match for\n");
 
-    CliProcess process({"--config", config.string(), "[a-c]x"});
+    CliProcess process({"--config", config.string(), "[a-c]x"}, dir.file("out.txt"));
     gate.waitArrived();
     process.interrupt();
     ASSERT_TRUE(process.waitForError("stopping after the exchange under way"));

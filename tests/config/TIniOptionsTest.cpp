@@ -29,6 +29,7 @@ struct LoadCase {
 
 TEST(TIniOptionsTest, LoadsLanguageNumAndAcceptedLines) {
     const std::string three = "[whois]\n1=com+a+b\n2=net+c+d\n4=org+e+f\n";
+    // clang-format off
     const std::vector<LoadCase> cases = {
         {"[setting]\nlanguage=zh-cn\nnum=3\n" + three, "zh-cn", 3, {"com+a+b", "net+c+d"}, {1, 2}},
         {"[setting]\nlanguage=ZH-CN\nnum=4\n" + three, "ZH-CN", 4, {"com+a+b", "net+c+d", "org+e+f"}, {1, 2, 4}},
@@ -42,25 +43,17 @@ TEST(TIniOptionsTest, LoadsLanguageNumAndAcceptedLines) {
         {"[setting]\nnum=0\n" + three, "'zh-cn'", 0, {}, {}},
         {"[setting]\nnum=-4\n" + three, "'zh-cn'", -4, {}, {}},
         // Six bytes after trimming are enough, five are not; "01" is not key 1; the first "1" counts.
-        {"[setting]\nnum=9\n[whois]\n1=  a+b+c \t\n2=a+b+c\n3=a+b+cd\n01=x+y+zzz\n1=dup+x+y\n",
-         "'zh-cn'",
-         9,
-         {"a+b+cd"},
-         {3}},
+        {"[setting]\nnum=9\n[whois]\n1=  a+b+c \t\n2=a+b+c\n3=a+b+cd\n01=x+y+zzz\n1=dup+x+y\n", "'zh-cn'", 9,
+         {"a+b+cd"}, {3}},
         {"[setting]\nnum=3\n[whois]\n3=\" com+x+y \"\n2=cn\n", "'zh-cn'", 3, {"com+x+y"}, {3}},
         // A huge num reads the keys that exist without walking two billion numbers.
-        {"[setting]\nnum=2147483647\n[whois]\n2147483647=com+a+b\n7=net+c+d\n",
-         "'zh-cn'",
-         2147483647,
-         {"net+c+d", "com+a+b"},
-         {7, 2147483647}},
+        {"[setting]\nnum=2147483647\n[whois]\n2147483647=com+a+b\n7=net+c+d\n", "'zh-cn'", 2147483647,
+         {"net+c+d", "com+a+b"}, {7, 2147483647}},
         // Lines without "=", binary bytes, CR LF.
-        {"[setting]\r\nnum=2\r\njunk\r\n[whois]\r\n\0\x01\xff\r\n1=com+a+b\r\n2=\xff\xfe+a+b\r\n"s,
-         "'zh-cn'",
-         2,
-         {"com+a+b", "\xff\xfe+a+b"},
-         {1, 2}},
+        {"[setting]\r\nnum=2\r\njunk\r\n[whois]\r\n\0\x01\xff\r\n1=com+a+b\r\n2=\xff\xfe+a+b\r\n"s, "'zh-cn'", 2,
+         {"com+a+b", "\xff\xfe+a+b"}, {1, 2}},
     };
+    // clang-format on
     for (const auto& c : cases) {
         const TIniOptions options = load(c.file);
         EXPECT_EQ(options.Language, c.language) << c.file;
@@ -80,23 +73,25 @@ TEST(TIniOptionsTest, NoFileObjectDoesNothing) {
 
 TEST(TIniOptionsTest, LoadFromFileCoversMissingEmptyBinaryAndHugeFiles) {
     test::TempDir dir;
-    TIniOptions missing;
-    missing.LoadFromFile(dir.file("Config.ini"));
-    EXPECT_EQ(missing.Language, "");
-    EXPECT_EQ(missing.Num, 0);
-
-    TIniOptions empty;
-    empty.LoadFromFile(dir.write("empty.ini", ""));
-    EXPECT_EQ(empty.Language, "'zh-cn'");
-    EXPECT_EQ(empty.Num, 5);
-
+    struct Case {
+        std::filesystem::path file;
+        std::string language;
+        std::int32_t num;
+    };
     std::string binary;
     for (int i = 0; i < 4096; ++i) {
         binary += static_cast<char>((i * 131) & 0xff);
     }
-    TIniOptions noise;
-    noise.LoadFromFile(dir.write("binary.ini", binary));
-    EXPECT_EQ(noise.Num, 5);
+    // A missing file leaves everything as it was; an empty or noisy one gives the defaults.
+    const Case cases[] = {{dir.file("Config.ini"), "", 0},
+                          {dir.write("empty.ini", ""), "'zh-cn'", 5},
+                          {dir.write("binary.ini", binary), "'zh-cn'", 5}};
+    for (const Case& c : cases) {
+        TIniOptions options;
+        options.LoadFromFile(c.file);
+        EXPECT_EQ(options.Language, c.language) << c.file;
+        EXPECT_EQ(options.Num, c.num) << c.file;
+    }
 
     std::string huge = "[setting]\nnum=100000\n[whois]\n";
     for (int i = 1; huge.size() < 10'000'000; ++i) {

@@ -27,10 +27,5 @@ TEST(Messages, TableFollowsTheEnumeration) {
     EXPECT_STREQ(message(Msg::EmptyPattern, "en"), message(Msg::EmptyPattern, "zh-cn"));
 }
 
-TEST(Messages, FormatFillsPlaceholdersInOrder) {
-    EXPECT_EQ(formatMessage(Msg::TooManyCombinations, "en", {"308915776"}),
-              "The pattern gives 308915776 names, more than the limit of 16777216. Please narrow it down.");
-}
-
 } // namespace
 } // namespace cvt

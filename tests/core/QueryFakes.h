@@ -94,11 +94,12 @@ public:
         std::lock_guard lock(m_mutex);
         return m_calls;
     }
-    std::vector<std::string> queries() const {
+    // The queries asked, from the call numbered `from` on.
+    std::vector<std::string> queries(std::size_t from = 0) const {
         std::lock_guard lock(m_mutex);
         std::vector<std::string> result;
-        for (const Call& call : m_calls) {
-            result.push_back(call.query);
+        for (std::size_t i = from; i < m_calls.size(); ++i) {
+            result.push_back(m_calls[i].query);
         }
         return result;
     }
@@ -119,6 +120,32 @@ private:
     bool m_cancelled = false;
     std::vector<Call> m_calls;
     int m_closes = 0;
+};
+
+// A gate a thread can wait at until the test opens it; also tells the test when someone waits.
+class Gate {
+public:
+    void wait() {
+        std::unique_lock lock(m_mutex);
+        ++m_waiting;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_open; });
+    }
+    void waitForWaiter() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_waiting > 0; });
+    }
+    void open() {
+        std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    int m_waiting = 0;
+    bool m_open = false;
 };
 
 // Records every control change as a short text ("search=1", "status1=3/26", "select=2", ...).
@@ -219,10 +246,11 @@ inline ServerEntry entry(std::string caption, std::string host, std::string mark
     return ServerEntry{std::move(caption), std::move(host), std::move(mark), std::move(refusal), ticked};
 }
 
-// An engine wired to scripted collaborators.
-struct EngineRig {
+// An engine wired to scripted collaborators; Controls may be a RecordingControls with a fault built in.
+template <class Controls = RecordingControls>
+struct EngineRigWith {
     ResultTable table{"Domain Name"};
-    RecordingControls controls;
+    Controls controls;
     ScriptedWhois whois;
     std::mutex errorMutex;
     std::vector<std::string> errors;
@@ -257,5 +285,6 @@ struct EngineRig {
         return result;
     }
 };
+using EngineRig = EngineRigWith<>;
 
 } // namespace cvt::test

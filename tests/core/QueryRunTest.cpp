@@ -141,28 +141,16 @@ TEST(QueryRunTest, FailureEscapingTheRunStillRestoresTheControlsAndIsReported) {
     public:
         void selectAndShowRow(std::size_t) override { throw std::logic_error("row vanished"); }
     };
-    ResultTable table("Domain Name");
-    ThrowingControls controls;
-    test::ScriptedWhois whois;
-    std::vector<std::string> errors;
-    std::mutex errorMutex;
-    {
-        QueryEngine engine({table, controls, whois, [&](const std::string& message) {
-                                std::lock_guard lock(errorMutex);
-                                errors.push_back(message);
-                            }});
-        engine.lvWhoisChange({entry("com", "h", "m")});
-        SearchRequest request;
-        request.patternText = "[a-c]x";
-        ASSERT_EQ(engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
-        engine.waitIdle();
-        EXPECT_FALSE(engine.isBusy());
-        EXPECT_TRUE(engine.N2Click()) << "the engine is usable again";
-        engine.waitIdle();
-    }
-    EXPECT_EQ(errors, Strings{"row vanished"});
-    EXPECT_EQ(whois.queries().front(), "ax.com");
-    EXPECT_EQ(controls.eventsStartingWith("popup=1").size(), 2u);
+    test::EngineRigWith<ThrowingControls> rig;
+    rig.engine.lvWhoisChange({entry("com", "h", "m")});
+    ASSERT_EQ(rig.searchPattern("[a-c]x").status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+    EXPECT_FALSE(rig.engine.isBusy());
+    EXPECT_TRUE(rig.engine.N2Click()) << "the engine is usable again";
+    rig.engine.waitIdle();
+    EXPECT_EQ(rig.errors, Strings{"row vanished"});
+    EXPECT_EQ(rig.whois.queries().front(), "ax.com");
+    EXPECT_EQ(rig.controls.eventsStartingWith("popup=1").size(), 2u);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "core/QueryEngine.h"
 #include "tests/core/QueryFakes.h"
 
-#include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
@@ -50,38 +49,18 @@ TEST(QueryStopTest, CellUnderWayIsStillWrittenAndNothingFurtherIsAsked) {
 
 TEST(QueryStopTest, StopBeforeTheFirstNameAsksNothingAndStillCleansUp) {
     // The run empties the table before its first name; the listener holds it there until Stop.
-    class HoldOnClear : public test::MirrorListener {
-    public:
-        void rowsCleared() override {
-            std::unique_lock lock(m_mutex);
-            m_reached = true;
-            m_changed.notify_all();
-            m_changed.wait(lock, [this] { return m_go; });
-        }
-        void waitReached() {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [this] { return m_reached; });
-        }
-        void go() {
-            std::lock_guard lock(m_mutex);
-            m_go = true;
-            m_changed.notify_all();
-        }
-
-    private:
-        std::mutex m_mutex;
-        std::condition_variable m_changed;
-        bool m_reached = false;
-        bool m_go = false;
+    struct HoldOnClear : test::MirrorListener {
+        void rowsCleared() override { gate.wait(); }
+        test::Gate gate;
     };
     EngineRig rig;
     HoldOnClear listener;
     rig.table.setListener(&listener);
     rig.engine.lvWhoisChange(comAndNet());
     ASSERT_EQ(rig.searchPattern("[a-c]x").status, SearchOutcome::Status::Started);
-    listener.waitReached();
+    listener.gate.waitForWaiter();
     rig.engine.btnStopClick();
-    listener.go();
+    listener.gate.open();
     rig.engine.waitIdle();
     rig.table.setListener(nullptr);
 

@@ -1,7 +1,8 @@
 #include "core/ThreadComponent.h"
 
+#include "tests/core/QueryFakes.h"
+
 #include <atomic>
-#include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <stdexcept>
@@ -11,31 +12,7 @@
 namespace cvt {
 namespace {
 
-// A gate a handler can wait at until the test opens it; also tells the test when someone waits.
-class Gate {
-public:
-    void wait() {
-        std::unique_lock lock(m_mutex);
-        ++m_waiting;
-        m_changed.notify_all();
-        m_changed.wait(lock, [this] { return m_open; });
-    }
-    void waitForWaiter() {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return m_waiting > 0; });
-    }
-    void open() {
-        std::lock_guard lock(m_mutex);
-        m_open = true;
-        m_changed.notify_all();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    int m_waiting = 0;
-    bool m_open = false;
-};
+using test::Gate;
 
 // Records the handler calls of one component.
 struct Recorder {

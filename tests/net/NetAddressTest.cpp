@@ -15,27 +15,15 @@ TEST(NetAddress, DottedIPv4IsFourPartsFromZeroTo255) {
         const char* text;
         const char* address; // null: not an address
     };
+    // clang-format off
     const Case cases[] = {
-        {"127.0.0.1", "127.0.0.1"},
-        {"0.0.0.0", "0.0.0.0"},
-        {"255.255.255.255", "255.255.255.255"},
-        {"010.001.0.07", "10.1.0.7"},
-        {"300.1.1.1", nullptr},
-        {"1.2.3.256", nullptr},
-        {"1.2.3", nullptr},
-        {"1.2.3.4.5", nullptr},
-        {"1..3.4", nullptr},
-        {"1.2.3.", nullptr},
-        {".1.2.3", nullptr},
-        {"1.2.3.-4", nullptr},
-        {"1.2.3.+4", nullptr},
-        {" 1.2.3.4", nullptr},
-        {"1.2.3.4 ", nullptr},
-        {"a.b.c.d", nullptr},
-        {"99999999999999999999.1.1.1", nullptr},
-        {"", nullptr},
-        {"whois.nic.it", nullptr},
+        {"127.0.0.1", "127.0.0.1"}, {"0.0.0.0", "0.0.0.0"}, {"255.255.255.255", "255.255.255.255"},
+        {"010.001.0.07", "10.1.0.7"}, {"300.1.1.1", nullptr}, {"1.2.3.256", nullptr}, {"1.2.3", nullptr},
+        {"1.2.3.4.5", nullptr}, {"1..3.4", nullptr}, {"1.2.3.", nullptr}, {".1.2.3", nullptr}, {"1.2.3.-4", nullptr},
+        {"1.2.3.+4", nullptr}, {" 1.2.3.4", nullptr}, {"1.2.3.4 ", nullptr}, {"a.b.c.d", nullptr},
+        {"99999999999999999999.1.1.1", nullptr}, {"", nullptr}, {"whois.nic.it", nullptr},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const auto parsed = parseDottedIPv4(c.text);
@@ -54,16 +42,13 @@ TEST(NetAddress, LocalhostAndDottedAddressesNeedNoLookupOtherNamesDo) {
         bool looksUp;
         const char* address;
     };
+    // clang-format off
     const Case cases[] = {
-        {"LOCALHOST", false, "127.0.0.1"},
-        {"LocalHost", false, "127.0.0.1"},
-        {"localhost", false, "127.0.0.1"},
-        {"192.0.2.7", false, "192.0.2.7"},
-        {"300.1.1.1", true, "10.0.0.1"},
-        {"localhost.", true, "10.0.0.1"},
-        {"whois.verisign-grs.com", true, "10.0.0.1"},
-        {"", true, "10.0.0.1"},
+        {"LOCALHOST", false, "127.0.0.1"}, {"LocalHost", false, "127.0.0.1"}, {"localhost", false, "127.0.0.1"},
+        {"192.0.2.7", false, "192.0.2.7"}, {"300.1.1.1", true, "10.0.0.1"}, {"localhost.", true, "10.0.0.1"},
+        {"whois.verisign-grs.com", true, "10.0.0.1"}, {"", true, "10.0.0.1"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.host);
         ScriptedSocketApi api;

@@ -3,7 +3,6 @@
 #include "net/TNetWhois.h"
 
 #include "net/NetExceptions.h"
-#include "net/ScriptedSocketApi.h"
 #include "tests/support/FakeWhoisServer.h"
 
 #include <atomic>
@@ -34,6 +33,8 @@ TEST(TNetWhois, ReplyComesBackByteForByte) {
         test::FakeWhoisScript script;
         std::string reply;
     };
+    const std::string limit(TNetWhois::kMaxReplyBytes, 'z');
+    // clang-format off
     const std::vector<Case> cases = {
         {"empty reply", FakeWhoisServer::reply(""), ""},
         {"crlf", FakeWhoisServer::reply("No match for \"ABC.COM\".\r\n"), "No match for \"ABC.COM\".\r\n"},
@@ -41,12 +42,11 @@ TEST(TNetWhois, ReplyComesBackByteForByte) {
         {"bytes above 127 and nul", FakeWhoisServer::reply(binary), binary},
         {"pieces with gaps", FakeWhoisServer::replyInPieces({"Domain ", "Name: ", "ABC.COM\r\n"}, 50ms),
          "Domain Name: ABC.COM\r\n"},
-        {"one megabyte", FakeWhoisServer::reply(std::string(1 << 20, 'w')), std::string(1 << 20, 'w')},
-        {"exactly the size limit", FakeWhoisServer::reply(std::string(TNetWhois::kMaxReplyBytes, 'z')),
-         std::string(TNetWhois::kMaxReplyBytes, 'z')},
+        {"exactly the size limit", FakeWhoisServer::reply(limit), limit},
         {"error wsa text from a server is just reply text", FakeWhoisServer::reply("Error WSAconnectionReset"),
          "Error WSAconnectionReset"},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeWhoisServer server(c.script);
@@ -67,6 +67,7 @@ TEST(TNetWhois, QueryGoesOnTheWireAsItStandsWithCrLf) {
     for (const auto& query : queries) {
         whois.Lookup(query);
     }
+    server.stop(); // the last connection is recorded once its script has ended
     const auto received = server.queries();
     ASSERT_EQ(received.size(), queries.size());
     for (std::size_t i = 0; i < queries.size(); ++i) {
@@ -82,15 +83,17 @@ TEST(TNetWhois, FailuresRaiseTheSpecifiedExceptions) {
         int socketError;  // 0: not an ENetSocketError
         const char* what; // the whole message, or its end for socket errors
     };
+    const char* tooLarge = "Reply too large.";
+    // clang-format off
     const std::vector<Case> cases = {
         {"silent after reply", FakeWhoisServer::replyThenSilent("Domain Name: ABC.COM\r\n"), 0, "Read Timeout"},
         {"reset during reply", FakeWhoisServer::replyThenReset(std::string(1000, 'r')), 10054,
          "Connection reset by peer."},
-        {"sends without end", FakeWhoisServer::endless(std::string(16384, 'e')), 0, "Reply too large."},
-        {"ten megabytes", FakeWhoisServer::reply(std::string(10 << 20, 'm')), 0, "Reply too large."},
+        {"sends without end", FakeWhoisServer::endless(std::string(16384, 'e')), 0, tooLarge},
         {"one byte over the limit", FakeWhoisServer::reply(std::string(TNetWhois::kMaxReplyBytes + 1, 'o')), 0,
-         "Reply too large."},
+         tooLarge},
     };
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FakeWhoisServer server(c.script);
@@ -128,52 +131,20 @@ TEST(TNetWhois, ClosedPortIsRefused) {
     EXPECT_EQ(whois.State(), TNetConnectionState::Idle);
 }
 
-TEST(TNetWhois, LocalhostInAnyCaseReachesTheLoopbackServer) {
-    FakeWhoisServer server(FakeWhoisServer::reply("here"));
-    for (const char* host : {"LocalHost", "LOCALHOST", "localhost"}) {
-        TNetWhois whois;
-        whois.SetHost(host);
-        whois.SetPort(server.port());
-        EXPECT_EQ(whois.Lookup("x"), "here") << host;
-    }
-}
-
-TEST(TNetWhois, UnknownHostRaisesHostNotFound) {
-    ScriptedSocketApi api;
-    api.lookupResult = EAI_NONAME;
-    TNetWhois whois;
-    whois.SetSocketApi(api);
-    whois.SetServer("300.1.1.1");
-    try {
-        whois.Lookup("abc.com");
-        ADD_FAILURE() << "no exception";
-    } catch (const ENetSocketError& error) {
-        EXPECT_EQ(error.errorCode(), 11001);
-        EXPECT_STREQ(error.what(), "Socket Error # 11001\r\nHost not found.");
-    }
-    ASSERT_EQ(api.lookups.size(), 1U);
-    EXPECT_EQ(api.lookups.front(), "300.1.1.1");
-}
-
 TEST(TNetWhois, ServerFieldSelectsHostAndPort) {
     struct Case {
         const char* field;
         const char* host;
         int port;
     };
+    // clang-format off
     const Case cases[] = {
-        {"whois.verisign-grs.com", "whois.verisign-grs.com", 43},
-        {"whois.example:4343", "whois.example", 4343},
-        {"127.0.0.1:1", "127.0.0.1", 1},
-        {"127.0.0.1:65535", "127.0.0.1", 65535},
-        {"127.0.0.1:65536", "127.0.0.1:65536", 43},
-        {"127.0.0.1:0", "127.0.0.1:0", 43},
-        {"host:", "host:", 43},
-        {"host:4x", "host:4x", 43},
-        {"host:-1", "host:-1", 43},
-        {"host:0000043", "host:0000043", 43},
-        {"", "", 43},
+        {"whois.verisign-grs.com", "whois.verisign-grs.com", 43}, {"whois.example:4343", "whois.example", 4343},
+        {"127.0.0.1:1", "127.0.0.1", 1}, {"127.0.0.1:65535", "127.0.0.1", 65535},
+        {"127.0.0.1:65536", "127.0.0.1:65536", 43}, {"127.0.0.1:0", "127.0.0.1:0", 43}, {"host:", "host:", 43},
+        {"host:4x", "host:4x", 43}, {"host:-1", "host:-1", 43}, {"host:0000043", "host:0000043", 43}, {"", "", 43},
     };
+    // clang-format on
     TNetWhois whois;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);

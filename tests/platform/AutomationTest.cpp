@@ -64,42 +64,25 @@ struct RefusedCall {
 };
 
 TEST(AutomationTest, WrongKindsAndArgumentsAreErrors) {
+    // clang-format off
     const RefusedCall cases[] = {
         {"text property given an integer", [](Fixture& f) { f.app.put("Caption", 5); }},
         {"boolean property given a text", [](Fixture& f) { f.app.put("Visible", "yes"); }},
         {"property called as a plain method", [](Fixture& f) { f.app.callVoid("Workbooks"); }},
         {"method reached by a plain get", [](Fixture& f) { f.app.call("Workbooks").get("Add"); }},
         {"read-only property set", [](Fixture& f) { f.app.put("Workbooks", 1); }},
-        {"too many arguments",
-         [](Fixture& f) {
-             f.app.get("Workbooks", {1, 2});
-         }},
+        {"too many arguments", [](Fixture& f) { f.app.get("Workbooks", {1, 2}); }},
         {"index zero", [](Fixture& f) { f.app.get("Workbooks", {0}); }},
         {"missing workbook", [](Fixture& f) { f.app.get("Workbooks", {2}); }},
         {"missing sheet by name", [](Fixture& f) { f.sheet("Domain"); }},
         {"missing sheet by index", [](Fixture& f) { f.sheet(3); }},
         {"sheet chosen by a boolean", [](Fixture& f) { f.sheet(true); }},
-        {"cell index as text",
-         [](Fixture& f) {
-             f.sheet(1).put("Cells", {"A", 1}, "x");
-         }},
-        {"cell index with a fraction",
-         [](Fixture& f) {
-             f.sheet(1).put("Cells", {1.5, 1}, "x");
-         }},
+        {"cell index as text", [](Fixture& f) { f.sheet(1).put("Cells", {"A", 1}, "x"); }},
+        {"cell index with a fraction", [](Fixture& f) { f.sheet(1).put("Cells", {1.5, 1}, "x"); }},
         {"cell put with one index", [](Fixture& f) { f.sheet(1).put("Cells", {1}, "x"); }},
-        {"row beyond the sheet",
-         [](Fixture& f) {
-             f.sheet(1).put("Cells", {kMaxSheetRows + 1, 1}, "x");
-         }},
-        {"column beyond the sheet",
-         [](Fixture& f) {
-             f.sheet(1).put("Cells", {1, kMaxSheetColumns + 1}, "x");
-         }},
-        {"cell given an object",
-         [](Fixture& f) {
-             f.sheet(1).put("Cells", {1, 1}, f.sheet(1));
-         }},
+        {"row beyond the sheet", [](Fixture& f) { f.sheet(1).put("Cells", {kMaxSheetRows + 1, 1}, "x"); }},
+        {"column beyond the sheet", [](Fixture& f) { f.sheet(1).put("Cells", {1, kMaxSheetColumns + 1}, "x"); }},
+        {"cell given an object", [](Fixture& f) { f.sheet(1).put("Cells", {1, 1}, f.sheet(1)); }},
         {"sheet renamed like another", [](Fixture& f) { f.sheet(1).put("Name", "SHEET1"); }},
         {"sheet name too long", [](Fixture& f) { f.sheet(1).put("Name", std::string(32, 'x')); }},
         {"sheet name empty", [](Fixture& f) { f.sheet(1).put("Name", ""); }},
@@ -110,6 +93,7 @@ TEST(AutomationTest, WrongKindsAndArgumentsAreErrors) {
          [](Fixture& f) { f.sheet("Sheet1").call("Cells").callVoid("Select"); }},
         {"late binding on a plain value", [](Fixture& f) { f.app.get("Caption").get("Length"); }},
     };
+    // clang-format on
     for (const RefusedCall& c : cases) {
         SCOPED_TRACE(c.title);
         Fixture f;
@@ -205,13 +189,10 @@ TEST(AutomationTest, CacheFolderComesFromTheEnvironment) {
         const char* home;
         const char* expected; // null: an error
     };
+    const char* cache = "/home/u/.cache/corvantide";
     const Case cases[] = {
-        {"/x/cache", "/home/u", "/x/cache/corvantide"},
-        {nullptr, "/home/u", "/home/u/.cache/corvantide"},
-        {"", "/home/u", "/home/u/.cache/corvantide"},
-        {"relative/cache", "/home/u", "/home/u/.cache/corvantide"},
-        {nullptr, nullptr, nullptr},
-        {nullptr, "", nullptr},
+        {"/x/cache", "/home/u", "/x/cache/corvantide"}, {nullptr, "/home/u", cache}, {"", "/home/u", cache},
+        {"relative/cache", "/home/u", cache},           {nullptr, nullptr, nullptr}, {nullptr, "", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.xdg ? c.xdg : "(unset)") + " " + (c.home ? c.home : "(unset)"));

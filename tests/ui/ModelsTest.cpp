@@ -1,4 +1,5 @@
 #include "core/ResultTable.h"
+#include "tests/core/QueryFakes.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/ResultTableModel.h"
 #include "ui/ServerTableModel.h"
@@ -12,24 +13,6 @@
 namespace cvt::test {
 namespace {
 
-// Records the control changes in the order they reach the GUI thread.
-class RecordingControls : public QueryControls {
-public:
-    void setStatusText(int panel, const std::string& text) override {
-        log.push_back("status" + std::to_string(panel) + " " + text);
-    }
-    void setSearchEnabled(bool on) override { log.push_back(std::string("search ") + (on ? "on" : "off")); }
-    void setStopEnabled(bool on) override { log.push_back(std::string("stop ") + (on ? "on" : "off")); }
-    void setBusyAnimation(bool on) override { log.push_back(std::string("busy ") + (on ? "on" : "off")); }
-    void setServerTableEnabled(bool on) override { log.push_back(std::string("servers ") + (on ? "on" : "off")); }
-    void setModeGroupEnabled(bool on) override { log.push_back(std::string("modes ") + (on ? "on" : "off")); }
-    void setPopupItemsEnabled(bool on) override { log.push_back(std::string("popup ") + (on ? "on" : "off")); }
-    void selectAndShowRow(std::size_t row) override { log.push_back("select " + std::to_string(row)); }
-    void restorePatternMode() override { log.push_back("pattern mode"); }
-    void enableSearchIfPatternPresent() override { log.push_back("search if pattern"); }
-    std::vector<std::string> log;
-};
-
 struct Mirror {
     Mirror() : tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal), adapter(controls, model) {
         model.reset(table.setListener(&adapter));
@@ -40,7 +23,7 @@ struct Mirror {
     ResultTable table;
     ResultTableModel model;
     QAbstractItemModelTester tester;
-    RecordingControls controls;
+    RecordingControls controls; // records in the order the changes reach the GUI thread
     WindowAdapter adapter;
 };
 
@@ -119,13 +102,13 @@ TEST(WindowAdapter, AppliesControlChangesInOrderOnTheGuiThread) {
         m.adapter.enableSearchIfPatternPresent();
     });
     worker.join();
-    EXPECT_TRUE(m.controls.log.empty()); // nothing happens on the worker's thread
-    ASSERT_TRUE(waitUntil([&] { return m.adapter.pendingCount() == 0 && !m.controls.log.empty(); }));
+    EXPECT_TRUE(m.controls.events().empty()); // nothing happens on the worker's thread
+    ASSERT_TRUE(waitUntil([&] { return m.adapter.pendingCount() == 0 && !m.controls.events().empty(); }));
     m.adapter.flush();
     // Switches keep their order; of the status texts only the last one is shown, no later than
     // the change that follows a batch's end.
-    EXPECT_EQ(m.controls.log, (std::vector<std::string>{"stop on", "search off", "popup on", "stop off", "status1 2/2",
-                                                        "pattern mode", "search if pattern"}));
+    EXPECT_EQ(m.controls.events(), (std::vector<std::string>{"stop=1", "search=0", "popup=1", "stop=0", "status1=2/2",
+                                                             "patternMode", "searchIfPattern"}));
 }
 
 TEST(WindowAdapter, SelectsOnlyRowsThatExistWhenItApplies) {
@@ -138,13 +121,11 @@ TEST(WindowAdapter, SelectsOnlyRowsThatExistWhenItApplies) {
     m.table.clearRows(); // the selection meant rows that have gone
     m.adapter.flush();
     EXPECT_EQ(m.model.rowCount(), 0);
-    EXPECT_EQ(std::count_if(m.controls.log.begin(), m.controls.log.end(),
-                            [](const std::string& entry) { return entry.starts_with("select"); }),
-              0);
+    EXPECT_TRUE(m.controls.eventsStartingWith("select").empty());
     m.table.placeMark("x", "com", "★");
     m.adapter.selectAndShowRow(0);
     m.adapter.flush();
-    EXPECT_EQ(m.controls.log.back(), "select 0");
+    EXPECT_EQ(m.controls.events().back(), "select=0");
 }
 
 TEST(ResultTableModel, EditingANameGoesThroughTheCoreTable) {

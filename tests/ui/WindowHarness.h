@@ -13,6 +13,7 @@
 #include "ui/TfrmWhoisInfo.h"
 #include "ui/TfrmWhoisMain.h"
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,19 @@ inline std::string configText(const std::string& language, const std::vector<std
         text += std::to_string(i + 1) + "=" + whoisLines[i] + "\r\n";
     }
     return text;
+}
+
+// One "[whois]" line per suffix, all asking the same host with the mark "No match for".
+inline std::vector<std::string> suffixLines(const std::string& host, std::initializer_list<const char*> suffixes) {
+    std::vector<std::string> lines;
+    for (const char* suffix : suffixes) {
+        lines.push_back(std::string(suffix) + "+" + host + "+No match for");
+    }
+    return lines;
+}
+
+inline ResultRow row(std::string caption, std::vector<std::string> cells) {
+    return ResultRow{std::move(caption), std::move(cells)};
 }
 
 struct WindowHarness {
