@@ -24,12 +24,6 @@ namespace cvt {
 
 namespace {
 
-template <typename T>
-T* named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 QLabel* rightAlignedLabel(QWidget* parent, const char* name, int left, int width) {
     auto* label = named(new QLabel(parent), name);
     label->setGeometry(left, 352, width, 17);

@@ -33,12 +33,6 @@ namespace cvt {
 
 namespace {
 
-template <typename T>
-T* named(T* object, const char* name) {
-    object->setObjectName(QString::fromLatin1(name));
-    return object;
-}
-
 constexpr int kClientWidth = 601;
 constexpr int kClientHeight = 486;
 constexpr int kPanelWidths[3] = {250, 80, 50};

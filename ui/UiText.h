@@ -17,6 +17,13 @@ inline std::string toStdString(const QString& text) {
     return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
+// Gives a control or window its name (the name the window definitions and the tests use).
+template <typename T>
+T* named(T* object, const char* name) {
+    object->setObjectName(QString::fromLatin1(name));
+    return object;
+}
+
 // A caption or message in the wording the language code chooses.
 inline QString uiText(Msg id, std::string_view languageCode) {
     return QString::fromUtf8(message(id, languageCode));
