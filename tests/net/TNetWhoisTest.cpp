@@ -19,7 +19,7 @@ using namespace std::chrono_literals;
 using test::FakeWhoisConnection;
 using test::FakeWhoisServer;
 
-constexpr int kShortReadTimeoutMs = 200;
+constexpr int kShortReadTimeoutMs = 1000;
 
 void aimAt(TNetWhois& whois, const FakeWhoisServer& server) {
     whois.SetServer(server.hostField());

@@ -165,7 +165,7 @@ TEST(MainWindow, EnterRunsAPatternSearchThatFillsRowsAndMarks) {
     ASSERT_TRUE(w.waitIdle());
     EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆", "☆", "☆"}), row("bphone", {"★", "★", "★"})}));
     // The server books a connection once its script has ended, which may be just after the run.
-    EXPECT_TRUE(waitUntil([&] { return server.connectionCount() == 6; }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return server.connectionCount() == 6; }));
     EXPECT_EQ(w.main->statusText(1), QStringLiteral("2/2"));
     EXPECT_EQ(w.main->statusText(0), QStringLiteral("Connecting bphone.org"));
     // After the run: idle controls, the animation shown but still, the last new row selected.
@@ -282,7 +282,7 @@ TEST(MainWindow, RequeryFillsFailedAndEmptyCells) {
     w.main->btnSearchClick();
     ASSERT_TRUE(w.waitIdle());
     EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆", "☆", "☆"}), row("bphone", {"☆", "-", "☆"})}));
-    ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 6; }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 6; }));
     // A suffix ticked after the run gets a column with nothing in it yet.
     w.main->serverModel().setData(w.main->serverModel().index(3, 0), Qt::Checked, Qt::CheckStateRole);
     w.main->applyPendingChanges();
@@ -293,7 +293,7 @@ TEST(MainWindow, RequeryFillsFailedAndEmptyCells) {
     EXPECT_EQ(w.rows(),
               (std::vector<ResultRow>{row("aphone", {"☆", "☆", "☆", "☆"}), row("bphone", {"☆", "☆", "☆", "☆"})}));
     // bphone.net, aphone.cn, bphone.cn
-    EXPECT_TRUE(waitUntil([&] { return server.connectionCount() - before == 3; }, 2000));
+    EXPECT_TRUE(waitUntil([&] { return server.connectionCount() - before == 3; }));
 }
 
 TEST(MainWindow, TickingASuffixAddsOrRemovesItsColumnAtOnce) {

@@ -38,7 +38,7 @@ public:
 };
 
 // Runs the event loop until the condition holds or the limit passes; returns the condition.
-inline bool waitUntil(const std::function<bool()>& condition, int limitMs = 5000) {
+inline bool waitUntil(const std::function<bool()>& condition, int limitMs = 30000) {
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {
