@@ -1,8 +1,7 @@
 #include "cli/Commands.h"
+#include "cli/ServerTableLoading.h"
 #include "cli/WordListOptions.h"
 #include "config/ConfigPath.h"
-#include "config/ServerTable.h"
-#include "config/TIniOptions.h"
 #include "core/Messages.h"
 #include "core/NameList.h"
 #include "core/NetWhoisLookup.h"
@@ -144,12 +143,7 @@ CheckOptions parseArguments(const std::vector<std::string>& args) {
 }
 
 std::vector<ServerEntry> loadServerEntries(const std::filesystem::path& path, std::ostream& err) {
-    TIniOptions ini;
-    ini.LoadFromFile(path);
-    const ServerTableData table = BuildServerTable(ini);
-    for (const SkippedServerLine& skipped : table.skipped) {
-        err << "corvantide-cli check: warning: " << describeSkippedServerLine(skipped) << '\n';
-    }
+    const ServerTableData table = loadServerTable(path, "check", err);
     std::vector<ServerEntry> entries;
     for (const ServerTableEntry& row : table.entries) {
         entries.push_back(ServerEntry{row.caption, row.host, row.mark, row.refusal, row.ticked});

@@ -1,7 +1,6 @@
 #include "cli/Commands.h"
+#include "cli/ServerTableLoading.h"
 #include "config/ConfigPath.h"
-#include "config/ServerTable.h"
-#include "config/TIniOptions.h"
 
 #include <filesystem>
 #include <ostream>
@@ -53,12 +52,7 @@ int runServers(CommandContext& context) {
         return 1;
     }
 
-    TIniOptions options;
-    options.LoadFromFile(configPath);
-    const ServerTableData table = BuildServerTable(options);
-    for (const SkippedServerLine& skipped : table.skipped) {
-        context.err << "corvantide-cli servers: warning: " << describeSkippedServerLine(skipped) << '\n';
-    }
+    const ServerTableData table = loadServerTable(configPath, "servers", context.err);
     for (const ServerTableEntry& entry : table.entries) {
         context.out << (entry.ticked ? 'x' : ' ') << '\t' << entry.caption << '\t' << entry.host << '\t' << entry.mark
                     << '\n';

@@ -15,8 +15,7 @@ struct CommandEntry {
 };
 
 constexpr CommandEntry kCommands[] = {
-    {"expand", "expand PATTERN                 print the names a query pattern allows, sorted",
-     cvt::cli::runExpand},
+    {"expand", "expand PATTERN                 print the names a query pattern allows, sorted", cvt::cli::runExpand},
     {"servers", "servers [--config FILE]        print the WHOIS server table built from Config.ini",
      cvt::cli::runServers},
     {"check", "check [OPTIONS] PATTERN         ask the WHOIS servers about every name (see check --help)",
@@ -25,8 +24,7 @@ constexpr CommandEntry kCommands[] = {
     {"pinyin", "pinyin TEXT...                  turn Chinese text into upper-case pinyin", cvt::cli::runPinyin},
     {"whois", "whois [--host HOST[:PORT]] QUERY  one WHOIS exchange; print the raw reply", cvt::cli::runWhois},
     {"fetch", "fetch URL                       print the body of a web page (HTTP/1.1 GET)", cvt::cli::runFetch},
-    {"harvest", "harvest URL                     print the words of a web page, one per line",
-     cvt::cli::runHarvest},
+    {"harvest", "harvest URL                     print the words of a web page, one per line", cvt::cli::runHarvest},
 };
 
 void printHelp(std::ostream& out) {

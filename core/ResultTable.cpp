@@ -191,11 +191,7 @@ void ResultTable::setCellLocked(std::size_t row, std::size_t cell, const std::st
     if (row >= m_rows.size()) {
         return;
     }
-    std::vector<std::string>& cells = m_rows[row].cells;
-    if (cells.size() <= cell) {
-        cells.resize(cell + 1);
-    }
-    cells[cell] = mark;
+    m_rows[row].setCell(cell, mark);
     if (m_listener != nullptr) {
         m_listener->cellChanged(row, cell, mark);
     }

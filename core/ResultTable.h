@@ -17,6 +17,14 @@ struct ResultRow {
     std::string caption;
     std::vector<std::string> cells;
 
+    // Writes cell `cell`, first padding a shorter row with empty cells.
+    void setCell(std::size_t cell, const std::string& mark) {
+        if (cells.size() <= cell) {
+            cells.resize(cell + 1);
+        }
+        cells[cell] = mark;
+    }
+
     bool operator==(const ResultRow&) const = default;
 };
 

@@ -1,5 +1,6 @@
 #include "core/WhoisDetails.h"
 
+#include "core/ResultMarks.h"
 #include "core/WhoisLookup.h"
 
 #include <algorithm>
@@ -21,10 +22,10 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
         try {
             const std::optional<std::string> server = request.findServer(suffix);
             reply = server ? request.exchange(*server, request.rowCaption + "." + suffix)
-                           : std::string(kWhoisDetailsFailure);
+                           : std::string(kFailedExchangeReply);
         } catch (const std::exception&) {
             // Any failure of the exchange is shown as the one failure text; the next cell is asked.
-            reply = kWhoisDetailsFailure;
+            reply = kFailedExchangeReply;
         }
         result.text.append(reply).append("\r\n").append(kWhoisDetailsSeparator).append("\r\n");
         ++result.asked;

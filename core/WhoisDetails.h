@@ -10,8 +10,6 @@
 
 namespace cvt {
 
-// The text placed instead of a reply when an exchange fails.
-inline constexpr std::string_view kWhoisDetailsFailure = "Error WSAconnectionReset";
 // The line that follows every reply.
 inline constexpr std::string_view kWhoisDetailsSeparator = "======================================";
 
@@ -38,7 +36,7 @@ struct WhoisDetailsResult {
 
 // Asks the WHOIS server of every cell's suffix again, in cell order, with the text
 // "<name>.<suffix>" (cell j belongs to column j + 1), and joins the replies. A failed exchange, or a
-// suffix without a server entry, gives kWhoisDetailsFailure in place of the reply; the other cells
+// suffix without a server entry, gives kFailedExchangeReply in place of the reply; the other cells
 // are still asked. Cells beyond the last column have no suffix and are skipped. The result table
 // is not changed and the replies are not judged.
 WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request);

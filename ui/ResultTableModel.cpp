@@ -109,11 +109,7 @@ void ResultTableModel::setCell(std::size_t row, std::size_t cell, const std::str
     if (row >= m_rows.size()) {
         return;
     }
-    std::vector<std::string>& cells = m_rows[row].cells;
-    if (cells.size() <= cell) {
-        cells.resize(cell + 1);
-    }
-    cells[cell] = mark;
+    m_rows[row].setCell(cell, mark);
     if (cell + 1 < m_captions.size()) {
         const QModelIndex changed = index(static_cast<int>(row), static_cast<int>(cell + 1));
         Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});

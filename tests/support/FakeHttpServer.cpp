@@ -12,12 +12,11 @@
 
 namespace cvt::test {
 
-FakeHttpConnection::~FakeHttpConnection() {
-    close();
-}
+namespace {
 
-bool FakeHttpConnection::waitReadable() {
-    pollfd fds[2] = {{m_fd, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
+// Waits until fd is ready for events or the stop descriptor is signalled; true only for the former.
+bool waitUnlessStopped(int fd, short events, int stopFd) {
+    pollfd fds[2] = {{fd, events, 0}, {stopFd, POLLIN, 0}};
     while (true) {
         const int ready = ::poll(fds, 2, -1);
         if (ready < 0 && errno == EINTR) {
@@ -25,6 +24,16 @@ bool FakeHttpConnection::waitReadable() {
         }
         return ready > 0 && (fds[1].revents & POLLIN) == 0 && fds[0].revents != 0;
     }
+}
+
+} // namespace
+
+FakeHttpConnection::~FakeHttpConnection() {
+    close();
+}
+
+bool FakeHttpConnection::waitReadable() {
+    return waitUnlessStopped(m_fd, POLLIN, m_stopFd);
 }
 
 std::string FakeHttpConnection::readRequest() {
@@ -54,14 +63,7 @@ std::string FakeHttpConnection::readRequest() {
 
 void FakeHttpConnection::send(std::string_view bytes) {
     while (m_fd >= 0 && !bytes.empty()) {
-        pollfd fds[2] = {{m_fd, POLLOUT, 0}, {m_stopFd, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        if (fds[1].revents & POLLIN) {
+        if (!waitUnlessStopped(m_fd, POLLOUT, m_stopFd)) {
             return;
         }
         const ssize_t sent = ::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -142,14 +144,7 @@ void FakeHttpServer::stop() {
 
 void FakeHttpServer::serve() {
     while (true) {
-        pollfd fds[2] = {{m_listenFd, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        if (fds[1].revents & POLLIN) {
+        if (!waitUnlessStopped(m_listenFd, POLLIN, m_stopFd)) {
             return;
         }
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
