@@ -42,6 +42,8 @@ void setUpHarvestClient(TNetHTTP& client) {
 }
 
 std::string FetchPage(std::string_view url, TNetHTTP& client) {
+    client.SetHandleRedirects(true);
+    client.SetRedirectMaximum(kPageRedirectLimit);
     return client.Get(url);
 }
 

@@ -15,8 +15,12 @@ inline constexpr const char* kHarvestUserAgent = "Mozilla/4.0 (compatible;MSIE 6
 // Gives a client the request settings of the word-list dialog's fetch.
 void setUpHarvestClient(TNetHTTP& client);
 
-// One GET of url on the given client; the response body, byte for byte. Every failure is an
-// exception (the client's; see TNetHTTP.h).
+// How many redirects a page fetch follows.
+inline constexpr int kPageRedirectLimit = 5;
+
+// One GET of url on the given client, following up to kPageRedirectLimit redirects (http to https
+// allowed, https to http refused); the response body, byte for byte. Every failure is an exception
+// (the client's; see TNetHTTP.h).
 std::string FetchPage(std::string_view url, TNetHTTP& client);
 
 // The words of a page source: every maximal run of the 63 word bytes (0-9, A-Z, a-z and "_")

@@ -115,6 +115,10 @@ void TNetCustomHTTP::Get(std::string_view url, std::string& body) {
             if (http::equalsIgnoreCase(m_url.protocol, "https") && !http::equalsIgnoreCase(parsed.protocol, "https")) {
                 throw ENetHTTPRedirectRefused("Redirect from https to http refused: " + next);
             }
+            if (!parsed.host.empty() && !http::equalsIgnoreCase(parsed.host, m_url.host)) {
+                // Credentials belong to the host they were typed for.
+                m_request.basicAuthentication = false;
+            }
             if (!parsed.host.empty() && parsed.port.empty()) {
                 // A new host without a port is reached on its scheme's port, not the previous one.
                 m_url.port.clear();
