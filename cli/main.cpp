@@ -22,8 +22,9 @@ constexpr CommandEntry kCommands[] = {
      cvt::cli::runCheck},
     {"words", "words [OPTIONS]                 build a word list (see words --help)", cvt::cli::runWords},
     {"pinyin", "pinyin TEXT...                  turn Chinese text into upper-case pinyin", cvt::cli::runPinyin},
-    {"whois", "whois [--host HOST[:PORT]] QUERY  one WHOIS exchange; print the raw reply (an https:// host:\n"
-              "                                  one RDAP lookup)",
+    {"whois",
+     "whois [--host HOST[:PORT]] QUERY  one WHOIS exchange; print the raw reply (an https:// host:\n"
+     "                                  one RDAP lookup)",
      cvt::cli::runWhois},
     {"fetch", "fetch URL                       print the body of a web page (HTTP/1.1 GET, http or https)",
      cvt::cli::runFetch},

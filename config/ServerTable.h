@@ -9,9 +9,9 @@
 namespace cvt {
 
 // One row of the WHOIS server table. caption: the suffix without its leading dot; host: the WHOIS
-// server, "host" or "host:port", or an RDAP base address ("https://..." or "http://..."); mark: text whose presence in a reply means the name is free;
-// refusal: the optional text the server sends when it refuses a query for quota reasons (empty when
-// not given); ticked: whether the suffix takes part in a run.
+// server, "host" or "host:port", or an RDAP base address ("https://..." or "http://..."); mark: text whose presence in
+// a reply means the name is free; refusal: the optional text the server sends when it refuses a query for quota reasons
+// (empty when not given); ticked: whether the suffix takes part in a run.
 struct ServerTableEntry {
     std::string caption, host, mark, refusal;
     bool ticked;

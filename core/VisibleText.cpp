@@ -68,15 +68,15 @@ struct NamedReference {
 };
 
 constexpr NamedReference kOtherNames[] = {
-    {"amp", 38},       {"lt", 60},        {"gt", 62},       {"quot", 34},     {"apos", 39},     {"OElig", 338},
-    {"oelig", 339},    {"Scaron", 352},   {"scaron", 353},  {"Yuml", 376},    {"fnof", 402},    {"circ", 710},
-    {"tilde", 732},    {"ensp", 8194},    {"emsp", 8195},   {"thinsp", 8201}, {"zwnj", 8204},   {"zwj", 8205},
-    {"lrm", 8206},     {"rlm", 8207},     {"ndash", 8211},  {"mdash", 8212},  {"lsquo", 8216},  {"rsquo", 8217},
-    {"sbquo", 8218},   {"ldquo", 8220},   {"rdquo", 8221},  {"bdquo", 8222},  {"dagger", 8224}, {"Dagger", 8225},
-    {"bull", 8226},    {"hellip", 8230},  {"permil", 8240}, {"prime", 8242},  {"Prime", 8243},  {"lsaquo", 8249},
-    {"rsaquo", 8250},  {"oline", 8254},   {"euro", 8364},   {"trade", 8482},  {"larr", 8592},   {"uarr", 8593},
-    {"rarr", 8594},    {"darr", 8595},    {"harr", 8596},   {"minus", 8722},  {"le", 8804},     {"ge", 8805},
-    {"ne", 8800},      {"infin", 8734},   {"hearts", 9829},
+    {"amp", 38},      {"lt", 60},       {"gt", 62},       {"quot", 34},     {"apos", 39},     {"OElig", 338},
+    {"oelig", 339},   {"Scaron", 352},  {"scaron", 353},  {"Yuml", 376},    {"fnof", 402},    {"circ", 710},
+    {"tilde", 732},   {"ensp", 8194},   {"emsp", 8195},   {"thinsp", 8201}, {"zwnj", 8204},   {"zwj", 8205},
+    {"lrm", 8206},    {"rlm", 8207},    {"ndash", 8211},  {"mdash", 8212},  {"lsquo", 8216},  {"rsquo", 8217},
+    {"sbquo", 8218},  {"ldquo", 8220},  {"rdquo", 8221},  {"bdquo", 8222},  {"dagger", 8224}, {"Dagger", 8225},
+    {"bull", 8226},   {"hellip", 8230}, {"permil", 8240}, {"prime", 8242},  {"Prime", 8243},  {"lsaquo", 8249},
+    {"rsaquo", 8250}, {"oline", 8254},  {"euro", 8364},   {"trade", 8482},  {"larr", 8592},   {"uarr", 8593},
+    {"rarr", 8594},   {"darr", 8595},   {"harr", 8596},   {"minus", 8722},  {"le", 8804},     {"ge", 8805},
+    {"ne", 8800},     {"infin", 8734},  {"hearts", 9829},
 };
 
 bool namedReference(std::string_view name, std::uint32_t& code) {
@@ -165,10 +165,9 @@ std::size_t tagEnd(std::string_view text, std::size_t at) {
 }
 
 constexpr std::string_view kHiddenElements[] = {"script", "style", "noscript", "template"};
-constexpr std::string_view kInlineElements[] = {"a",    "abbr", "b",    "bdi",   "bdo", "cite", "code",
-                                                "data", "dfn",  "em",   "font",  "i",   "kbd",  "mark",
-                                                "q",    "s",    "samp", "small", "span", "strong", "sub",
-                                                "sup",  "time", "u",    "var"};
+constexpr std::string_view kInlineElements[] = {"a",    "abbr",   "b",   "bdi", "bdo",  "cite", "code", "data", "dfn",
+                                                "em",   "font",   "i",   "kbd", "mark", "q",    "s",    "samp", "small",
+                                                "span", "strong", "sub", "sup", "time", "u",    "var"};
 
 bool contains(const std::string_view* begin, const std::string_view* end, std::string_view name) {
     return std::find(begin, end, name) != end;

@@ -90,8 +90,8 @@ RdapOutcome rdapOutcomeOf(const RdapReply& reply, std::chrono::system_clock::tim
     outcome.reason = reply.statusLine;
     const nlohmann::json json = nlohmann::json::parse(reply.body, nullptr, false);
     const bool isObject = !json.is_discarded() && json.is_object();
-    outcome.details = json.is_discarded() ? reply.statusLine
-                                          : json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    outcome.details =
+        json.is_discarded() ? reply.statusLine : json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     if (reply.status == 404) {
         outcome.mark = RdapMark::Free;
     } else if (reply.status == 200 && isObject) {

@@ -18,8 +18,8 @@ const std::string kPage = "<html><head><meta charset=\"gbk\"><title>Tea &amp; mo
                           "<body><!-- nav --><p>Green&nbsp;tea &mdash; \xC2\xCC\xB2\xE8</p></body></html>";
 
 std::string ok(const std::string& body) {
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) +
-           "\r\n\r\n" + body;
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+           body;
 }
 
 ProgramResult cli(std::vector<std::string> args) {
@@ -43,8 +43,8 @@ TEST_F(PageCommands, FetchAndHarvestOverHttps) {
     FakeHttpServer backend({FakeHttpServer::respondEach({ok(kPage)}), FakeHttpServer::respondEach({ok(kPage)}),
                             FakeHttpServer::respondEach({ok(kPage)}), FakeHttpServer::respondEach({ok(kPage)})});
     FakeTlsServer tls(leaf.certFile, leaf.keyFile, backend.port());
-    const std::string redirect = "HTTP/1.1 301 Moved Permanently\r\nLocation: " + tls.url("/page") +
-                                 "\r\nContent-Length: 0\r\n\r\n";
+    const std::string redirect =
+        "HTTP/1.1 301 Moved Permanently\r\nLocation: " + tls.url("/page") + "\r\nContent-Length: 0\r\n\r\n";
     FakeHttpServer plain({FakeHttpServer::respondEach({redirect})});
 
     const struct {
@@ -55,7 +55,8 @@ TEST_F(PageCommands, FetchAndHarvestOverHttps) {
         {{"harvest", plain.url("/")}, "Green\nmore\nTea\n"},
         {{"harvest", "--chinese", tls.url("/page")}, "\xE7\xBB\xBF\xE8\x8C\xB6\n"},
         {{"harvest", "--raw", tls.url("/page")},
-         "1\namp\nbody\ncharset\nfamily\nfont\nfunction\ngbk\nGreen\nhead\nhtml\ninitAnalytics\nmdash\nmeta\nmore\nnav\n"
+         "1\namp\nbody\ncharset\nfamily\nfont\nfunction\ngbk\nGreen\nhead\nhtml\ninitAnalytics\nmdash\nmeta\nmore\nnav"
+         "\n"
          "nbsp\np\nscript\nserif\nstyle\nTea\ntitle\nvar\nx\n"},
     };
     for (const auto& c : cases) {
@@ -78,11 +79,11 @@ TEST_F(PageCommands, UntrustedCertificateAndWrongOptionsFail) {
 
 TEST_F(PageCommands, WhoisWithAnRdapBaseDoesOneLookup) {
     const std::string json = R"({"objectClassName":"domain"})";
-    FakeHttpServer backend(
-        {FakeHttpServer::respondEach({"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"}),
-         FakeHttpServer::respondEach({"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(json.size()) +
-                                      "\r\n\r\n" + json}),
-         FakeHttpServer::respondEach({"HTTP/1.1 429 Too Many Requests\r\nRetry-After: 5\r\nContent-Length: 0\r\n\r\n"})});
+    FakeHttpServer backend({FakeHttpServer::respondEach({"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"}),
+                            FakeHttpServer::respondEach({"HTTP/1.1 200 OK\r\nContent-Length: " +
+                                                         std::to_string(json.size()) + "\r\n\r\n" + json}),
+                            FakeHttpServer::respondEach(
+                                {"HTTP/1.1 429 Too Many Requests\r\nRetry-After: 5\r\nContent-Length: 0\r\n\r\n"})});
     FakeTlsServer tls(leaf.certFile, leaf.keyFile, backend.port());
     const struct {
         int exitCode;

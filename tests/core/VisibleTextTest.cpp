@@ -1,5 +1,6 @@
-#include "core/PageCharset.h"
 #include "core/VisibleText.h"
+
+#include "core/PageCharset.h"
 #include "core/WebHarvest.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,8 @@ TEST(VisibleText, MarkupIsRemovedAndReferencesDecoded) {
         {"<STYLE type=\"text/css\">p { color: red }</Style>y", " y"},
         {"<noscript>enable</noscript><template><p>t</p></template>z", "  z"},
         {"<!DOCTYPE html><?xml version='1.0'?>q", "  q"},
-        {"fish &amp; chips&nbsp;&mdash;&#233;&#x4E2D;&eacute;", "fish & chips\xC2\xA0\xE2\x80\x94\xC3\xA9\xE4\xB8\xAD\xC3\xA9"},
+        {"fish &amp; chips&nbsp;&mdash;&#233;&#x4E2D;&eacute;",
+         "fish & chips\xC2\xA0\xE2\x80\x94\xC3\xA9\xE4\xB8\xAD\xC3\xA9"},
         {"&unknown; &amp &#; &#0; a<3 a < b", "&unknown; &amp &#; \xEF\xBF\xBD a<3 a < b"},
         {"<img alt='a>b' src=x>after", " after"},
         {std::string("nul\0byte", 8), "nul byte"},

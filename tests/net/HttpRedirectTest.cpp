@@ -100,8 +100,8 @@ TEST(HttpRedirect, NotFollowedByDefault) {
 }
 
 TEST(HttpRedirect, CredentialsStayWithTheirHost) {
-    FakeHttpServer server({FakeHttpServer::respondEach({redirect(302, "/same"), kPage}),
-                           FakeHttpServer::respondEach({kPage})});
+    FakeHttpServer server(
+        {FakeHttpServer::respondEach({redirect(302, "/same"), kPage}), FakeHttpServer::respondEach({kPage})});
     const std::string port = std::to_string(server.port());
     FakeHttpServer other({FakeHttpServer::respondEach({redirect(302, "http://localhost:" + port + "/")})});
     TNetHTTP client;

@@ -1,4 +1,5 @@
 #include "net/rdap/RdapClient.h"
+
 #include "tests/support/FakeHttpServer.h"
 #include "tests/support/FakeTlsServer.h"
 #include "tests/support/TempDir.h"
@@ -39,18 +40,35 @@ TEST(RdapClient, StatusesGiveMarksOverOneKeptAliveConnection) {
         std::string details;
     };
     const std::vector<Case> cases = {
-        {"free", reply("404 Not Found", R"({"errorCode":404})"), RdapMark::Free, "HTTP/1.1 404 Not Found", {},
+        {"free",
+         reply("404 Not Found", R"({"errorCode":404})"),
+         RdapMark::Free,
+         "HTTP/1.1 404 Not Found",
+         {},
          "{\n  \"errorCode\": 404\n}"},
-        {"registered", reply("200 OK", R"({"objectClassName":"domain","ldhName":"ABC.INFO"})"), RdapMark::Registered,
-         "HTTP/1.1 200 OK", {}, "{\n  \"ldhName\": \"ABC.INFO\",\n  \"objectClassName\": \"domain\"\n}"},
+        {"registered",
+         reply("200 OK", R"({"objectClassName":"domain","ldhName":"ABC.INFO"})"),
+         RdapMark::Registered,
+         "HTTP/1.1 200 OK",
+         {},
+         "{\n  \"ldhName\": \"ABC.INFO\",\n  \"objectClassName\": \"domain\"\n}"},
         {"rate limited", reply("429 Too Many Requests", "", "Retry-After: 30\r\n"), RdapMark::Failed,
          "HTTP/1.1 429 Too Many Requests", 30s, "HTTP/1.1 429 Too Many Requests"},
-        {"unavailable until a date", reply("503 Service Unavailable", "busy", "Retry-After: Thu, 01 Jan 2026 00:02:00 GMT\r\n"),
-         RdapMark::Failed, "HTTP/1.1 503 Service Unavailable", 120s, "HTTP/1.1 503 Service Unavailable"},
-        {"server error", reply("500 Internal Server Error", "oops"), RdapMark::Failed,
-         "HTTP/1.1 500 Internal Server Error", {}, "HTTP/1.1 500 Internal Server Error"},
-        {"garbage JSON", reply("200 OK", "<html>portal</html>"), RdapMark::Failed,
-         "HTTP/1.1 200 OK (the reply is not RDAP JSON)", {}, "HTTP/1.1 200 OK"},
+        {"unavailable until a date",
+         reply("503 Service Unavailable", "busy", "Retry-After: Thu, 01 Jan 2026 00:02:00 GMT\r\n"), RdapMark::Failed,
+         "HTTP/1.1 503 Service Unavailable", 120s, "HTTP/1.1 503 Service Unavailable"},
+        {"server error",
+         reply("500 Internal Server Error", "oops"),
+         RdapMark::Failed,
+         "HTTP/1.1 500 Internal Server Error",
+         {},
+         "HTTP/1.1 500 Internal Server Error"},
+        {"garbage JSON",
+         reply("200 OK", "<html>portal</html>"),
+         RdapMark::Failed,
+         "HTTP/1.1 200 OK (the reply is not RDAP JSON)",
+         {},
+         "HTTP/1.1 200 OK"},
     };
     std::vector<std::string> responses;
     for (const Case& c : cases) {
