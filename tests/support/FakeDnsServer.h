@@ -1,0 +1,87 @@
+#pragma once
+
+// A DNS responder for tests: UDP on 127.0.0.1 on a port the system chooses, answering NS questions
+// from a table on its own thread and counting what it was asked. It does not listen on TCP, so a
+// client that retries a truncated reply over TCP finds the port closed.
+//
+//     cvt::test::FakeDnsServer dns;                          // unknown names: NXDOMAIN
+//     dns.set("taken.com", FakeDnsServer::nameServers({"ns1.host.net", "ns2.host.net"}));
+//     dns.set("broken.com", {FakeDnsServer::Reply::ServerFailure, {}});
+//     dns.timesAsked("taken.com");                           // -> 1
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace cvt::test {
+
+class FakeDnsServer {
+public:
+    enum class Reply {
+        NameServers,   // NOERROR with the entry's NS records
+        NoSuchName,    // NXDOMAIN
+        NoRecords,     // NOERROR without records
+        ServerFailure, // SERVFAIL
+        Silent,        // no reply at all
+        Truncated,     // NOERROR with TC set and no records
+        Held,          // no reply until release(), then the entry's NS records
+    };
+    struct Entry {
+        Reply reply = Reply::NoSuchName;
+        std::vector<std::string> nameServers;
+    };
+    static Entry nameServers(std::vector<std::string> hosts) { return {Reply::NameServers, std::move(hosts)}; }
+
+    // Starts at once, answering names missing from the table as the given entry (NXDOMAIN by
+    // default). Throws std::runtime_error when it cannot bind.
+    FakeDnsServer();
+    explicit FakeDnsServer(Entry unknownNames);
+    ~FakeDnsServer();
+    FakeDnsServer(const FakeDnsServer&) = delete;
+    FakeDnsServer& operator=(const FakeDnsServer&) = delete;
+
+    // Names are matched without regard to letter case.
+    void set(const std::string& name, Entry entry);
+    std::uint16_t port() const { return m_port; }
+
+    int timesAsked(const std::string& name) const;
+    int questionCount() const;
+    // Questions held so far and not yet answered.
+    int heldCount() const;
+    // Answers every held question, and answers Held names at once from now on.
+    void release();
+    void stop();
+
+private:
+    struct HeldQuestion {
+        std::vector<std::uint8_t> query;
+        std::vector<std::uint8_t> peer; // the sender's sockaddr bytes
+        std::string name;
+    };
+
+    void serve();
+    void answer(const std::vector<std::uint8_t>& query, const std::vector<std::uint8_t>& peer);
+    void send(const std::vector<std::uint8_t>& bytes, const std::vector<std::uint8_t>& peer);
+
+    Entry m_unknown;
+    int m_fd = -1;
+    int m_stopFd = -1;
+    int m_releaseFd = -1;
+    std::uint16_t m_port = 0;
+    mutable std::mutex m_mutex;
+    std::map<std::string, Entry> m_table;
+    std::map<std::string, int> m_asked;
+    int m_questions = 0;
+    bool m_released = false;
+    std::vector<HeldQuestion> m_held;
+    std::thread m_thread;
+};
+
+// A UDP port on 127.0.0.1 where nothing listens: a datagram there is refused.
+std::uint16_t closedUdpLoopbackPort();
+
+} // namespace cvt::test
