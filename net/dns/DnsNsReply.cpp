@@ -1,8 +1,9 @@
 #include "net/dns/DnsNsReply.h"
 
 #include <ares.h>
-#include <netdb.h>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace cvt {
 
@@ -63,6 +64,76 @@ bool sameHost(std::string_view a, std::string_view b) {
     return true;
 }
 
+constexpr int kHeaderBytes = 12;
+constexpr int kRecordFixedBytes = 10; // type, class, TTL, data length
+constexpr unsigned kTypeNs = 2;
+constexpr unsigned kClassIn = 1;
+
+unsigned read16(const unsigned char* at) {
+    return (static_cast<unsigned>(at[0]) << 8) | at[1];
+}
+
+// A domain name at offset `at` of the reply (compression followed by the library); sets `used` to
+// its length at that place. False when it does not parse.
+bool expandName(const unsigned char* reply, int replyLength, int at, std::string& out, long& used) {
+    if (at < 0 || at >= replyLength) {
+        return false;
+    }
+    char* name = nullptr;
+    if (ares_expand_name(reply + at, reply, replyLength, &name, &used) != ARES_SUCCESS) {
+        return false;
+    }
+    out = name;
+    ares_free_string(name);
+    return used > 0 && at + used <= replyLength;
+}
+
+struct NsScan {
+    bool wellFormed = false;
+    std::vector<std::string> hosts; // NS targets owned by the question's name, in answer order
+};
+
+// Walks the answer section; only NS records whose owner is the asked name count, so a reply that
+// hands back some other zone's name servers (the suffix's own, say) settles nothing.
+NsScan scanAnswers(const unsigned char* reply, int replyLength) {
+    NsScan scan;
+    if (replyLength < kHeaderBytes || read16(reply + 4) != 1) {
+        return scan;
+    }
+    const unsigned answerCount = read16(reply + 6);
+    int at = kHeaderBytes;
+    std::string asked;
+    long used = 0;
+    if (!expandName(reply, replyLength, at, asked, used) || at + used + 4 > replyLength) {
+        return scan;
+    }
+    at += static_cast<int>(used) + 4;
+    for (unsigned i = 0; i < answerCount; ++i) {
+        std::string owner;
+        if (!expandName(reply, replyLength, at, owner, used) || at + used + kRecordFixedBytes > replyLength) {
+            return scan;
+        }
+        at += static_cast<int>(used);
+        const unsigned type = read16(reply + at);
+        const unsigned klass = read16(reply + at + 2);
+        const int dataLength = static_cast<int>(read16(reply + at + 8));
+        at += kRecordFixedBytes;
+        if (at + dataLength > replyLength) {
+            return scan;
+        }
+        if (type == kTypeNs && klass == kClassIn && sameHost(owner, asked)) {
+            std::string host;
+            if (!expandName(reply, replyLength, at, host, used) || used > dataLength) {
+                return scan;
+            }
+            scan.hosts.push_back(std::move(host));
+        }
+        at += dataLength;
+    }
+    scan.wellFormed = true;
+    return scan;
+}
+
 } // namespace
 
 DnsAnswer interpretNsReply(int status, const unsigned char* reply, int replyLength) {
@@ -75,18 +146,14 @@ DnsAnswer interpretNsReply(int status, const unsigned char* reply, int replyLeng
         answer.Why = DnsMiss::BadReply;
         return answer;
     }
-    hostent* host = nullptr;
-    const int parsed = ares_parse_ns_reply(reply, replyLength, &host);
-    if (parsed != ARES_SUCCESS) {
-        answer.Why = parsed == ARES_ENODATA ? DnsMiss::NoNameServers : DnsMiss::BadReply;
-        if (host != nullptr) {
-            ares_free_hostent(host);
-        }
+    const NsScan scan = scanAnswers(reply, replyLength);
+    if (!scan.wellFormed) {
+        answer.Why = DnsMiss::BadReply;
         return answer;
     }
-    for (char** alias = host->h_aliases; alias != nullptr && *alias != nullptr; ++alias) {
+    for (const std::string& raw : scan.hosts) {
         std::string name;
-        if (answer.NameServers.size() >= kMaxNameServers || !cleanHostName(*alias, name)) {
+        if (answer.NameServers.size() >= kMaxNameServers || !cleanHostName(raw, name)) {
             continue;
         }
         bool repeated = false;
@@ -97,7 +164,6 @@ DnsAnswer interpretNsReply(int status, const unsigned char* reply, int replyLeng
             answer.NameServers.push_back(std::move(name));
         }
     }
-    ares_free_hostent(host);
     if (answer.NameServers.empty()) {
         answer.Why = DnsMiss::NoNameServers;
         return answer;

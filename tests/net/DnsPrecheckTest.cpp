@@ -81,8 +81,10 @@ TEST(DnsPrecheck, SettlesOnlyNamesWithNameServers) {
     server.set("taken.com", FakeDnsServer::nameServers({"ns1.host.net", "NS2.host.net", "ns1.HOST.net"}));
     server.set("empty.com", {FakeDnsServer::Reply::NoRecords, {}});
     server.set("broken.com", {FakeDnsServer::Reply::ServerFailure, {}});
-    // The retry over TCP finds no listener: not delegated, the registry is asked.
-    server.set("long-answer.com", {FakeDnsServer::Reply::Truncated, {}});
+    // Name servers of the suffix, not of the name: nothing is settled by them.
+    server.set("parent.com", {FakeDnsServer::Reply::ParentRecords, {"a.gtld-servers.net"}});
+    // Too long for UDP: asked again over TCP, where the full answer comes.
+    server.set("long-answer.com", {FakeDnsServer::Reply::Truncated, {"ns1.big.net"}});
 
     const std::string longLabel(64, 'a');
     const std::string longName = std::string(63, 'b') + "." + std::string(63, 'c') + "." + std::string(63, 'd') + "." +
@@ -98,7 +100,8 @@ TEST(DnsPrecheck, SettlesOnlyNamesWithNameServers) {
         {"free.com", DnsVerdict::NotDelegated, DnsMiss::NoSuchName, 1},
         {"empty.com", DnsVerdict::NotDelegated, DnsMiss::NoNameServers, 1},
         {"broken.com", DnsVerdict::NotDelegated, DnsMiss::ServerFailure, 1},
-        {"long-answer.com", DnsVerdict::NotDelegated, DnsMiss::Refused, 2},
+        {"parent.com", DnsVerdict::NotDelegated, DnsMiss::NoNameServers, 1},
+        {"long-answer.com", DnsVerdict::Delegated, DnsMiss::None, 2},
         {longLabel + ".com", DnsVerdict::NotDelegated, DnsMiss::NotAsked, 0},
         {longName, DnsVerdict::NotDelegated, DnsMiss::NotAsked, 0},
         {"under_score.com", DnsVerdict::NotDelegated, DnsMiss::NotAsked, 0},
@@ -123,6 +126,8 @@ TEST(DnsPrecheck, SettlesOnlyNamesWithNameServers) {
         EXPECT_EQ(server.timesAsked(cases[i].name), cases[i].timesAsked);
     }
     EXPECT_EQ(answers.of("taken.com").details(), "Delegated in DNS: ns1.host.net, NS2.host.net");
+    EXPECT_EQ(answers.of("long-answer.com").details(), "Delegated in DNS: ns1.big.net");
+    EXPECT_EQ(server.tcpQuestionCount(), 1);
     EXPECT_TRUE(answers.of("free.com").NameServers.empty());
 }
 
@@ -133,9 +138,12 @@ TEST(DnsPrecheck, FailingServersNeverSettleAName) {
         DnsMiss why;
     };
     FakeDnsServer silent(FakeDnsServer::Entry{FakeDnsServer::Reply::Silent, {}});
+    // A reply too long for UDP whose retry over TCP finds the port closed.
+    FakeDnsServer udpOnly(FakeDnsServer::Entry{FakeDnsServer::Reply::Truncated, {"ns1.big.net"}}, false);
     const std::vector<Case> cases = {
         {"silent server: two tries, then given up", silent.port(), DnsMiss::TimedOut},
         {"closed port", test::closedUdpLoopbackPort(), DnsMiss::Refused},
+        {"truncated reply, no TCP", udpOnly.port(), DnsMiss::Refused},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -33,6 +33,37 @@ std::string lowered(std::string text) {
     return text;
 }
 
+// A TCP socket listening on 127.0.0.1:port; -1 when the port is taken.
+int listeningTcpSocket(std::uint16_t port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && ::listen(fd, 16) == 0) {
+        return fd;
+    }
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return -1;
+}
+
+bool receiveAll(int fd, std::uint8_t* data, std::size_t length) {
+    while (length > 0) {
+        const ssize_t got = ::recv(fd, data, length, 0);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        data += got;
+        length -= static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
 int boundUdpSocket(std::uint16_t& port) {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -97,11 +128,12 @@ std::optional<std::pair<std::string, std::size_t>> question(const std::vector<st
 }
 
 std::vector<std::uint8_t> reply(const std::vector<std::uint8_t>& query, std::size_t questionEnd,
-                                const FakeDnsServer::Entry& entry) {
+                                const std::string& name, const FakeDnsServer::Entry& entry, bool overTcp) {
     using Reply = FakeDnsServer::Reply;
     std::uint16_t flags = kFlagResponse | kFlagRecursionAvailable | (read16(query, 2) & kFlagRecursionDesired);
-    const bool withRecords = entry.reply == Reply::NameServers || entry.reply == Reply::Held;
-    switch (entry.reply) {
+    const bool withRecords = entry.reply == Reply::NameServers || entry.reply == Reply::Held ||
+                             entry.reply == Reply::ParentRecords || (entry.reply == Reply::Truncated && overTcp);
+    switch (overTcp && entry.reply == Reply::Truncated ? Reply::NameServers : entry.reply) {
     case Reply::NoSuchName:
         flags |= kNameError;
         break;
@@ -124,9 +156,14 @@ std::vector<std::uint8_t> reply(const std::vector<std::uint8_t>& query, std::siz
     out.insert(out.end(), query.begin() + kHeaderBytes, query.begin() + static_cast<std::ptrdiff_t>(questionEnd));
     if (withRecords) {
         for (const std::string& host : entry.nameServers) {
-            put16(out, 0xc00c); // the question's name
-            put16(out, 2);      // NS
-            put16(out, 1);      // IN
+            if (entry.reply == Reply::ParentRecords) {
+                const std::size_t dot = name.find('.');
+                putName(out, dot == std::string::npos ? std::string_view() : std::string_view(name).substr(dot + 1));
+            } else {
+                put16(out, 0xc00c); // the question's name
+            }
+            put16(out, 2); // NS
+            put16(out, 1); // IN
             put16(out, 0);
             put16(out, 300); // TTL
             std::vector<std::uint8_t> data;
@@ -142,10 +179,22 @@ std::vector<std::uint8_t> reply(const std::vector<std::uint8_t>& query, std::siz
 
 FakeDnsServer::FakeDnsServer() : FakeDnsServer(Entry{}) {}
 
-FakeDnsServer::FakeDnsServer(Entry unknownNames) : m_unknown(std::move(unknownNames)) {
+FakeDnsServer::FakeDnsServer(Entry unknownNames, bool listenOnTcp) : m_unknown(std::move(unknownNames)) {
     m_fd = boundUdpSocket(m_port);
+    // The TCP port must be the UDP one; another program may hold it, so a few ports are tried.
+    for (int attempt = 0; attempt < 20 && listenOnTcp && m_tcpFd < 0; ++attempt) {
+        m_tcpFd = listeningTcpSocket(m_port);
+        if (m_tcpFd < 0) {
+            ::close(m_fd);
+            m_fd = boundUdpSocket(m_port);
+        }
+    }
     m_stopFd = ::eventfd(0, EFD_CLOEXEC);
     m_releaseFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (listenOnTcp && m_tcpFd < 0) {
+        ::close(m_fd);
+        throw std::runtime_error("fake DNS server cannot listen on TCP");
+    }
     if (m_stopFd < 0 || m_releaseFd < 0) {
         throw std::runtime_error("fake DNS server: eventfd failed");
     }
@@ -154,7 +203,7 @@ FakeDnsServer::FakeDnsServer(Entry unknownNames) : m_unknown(std::move(unknownNa
 
 FakeDnsServer::~FakeDnsServer() {
     stop();
-    for (const int fd : {m_fd, m_stopFd, m_releaseFd}) {
+    for (const int fd : {m_fd, m_tcpFd, m_stopFd, m_releaseFd}) {
         if (fd >= 0) {
             ::close(fd);
         }
@@ -170,6 +219,11 @@ int FakeDnsServer::timesAsked(const std::string& name) const {
     const std::lock_guard lock(m_mutex);
     const auto found = m_asked.find(lowered(name));
     return found == m_asked.end() ? 0 : found->second;
+}
+
+int FakeDnsServer::tcpQuestionCount() const {
+    const std::lock_guard lock(m_mutex);
+    return m_tcpQuestions;
 }
 
 int FakeDnsServer::questionCount() const {
@@ -198,17 +252,23 @@ void FakeDnsServer::stop() {
 void FakeDnsServer::serve() {
     std::vector<std::uint8_t> buffer(65536);
     for (;;) {
-        pollfd fds[3] = {{m_fd, POLLIN, 0}, {m_stopFd, POLLIN, 0}, {m_releaseFd, POLLIN, 0}};
-        if (::poll(fds, 3, -1) < 0) {
+        std::vector<pollfd> fds = {{m_stopFd, POLLIN, 0}, {m_releaseFd, POLLIN, 0}, {m_fd, POLLIN, 0}};
+        if (m_tcpFd >= 0) {
+            fds.push_back({m_tcpFd, POLLIN, 0});
+        }
+        for (const int connection : m_connections) {
+            fds.push_back({connection, POLLIN, 0});
+        }
+        if (::poll(fds.data(), fds.size(), -1) < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            return;
+            break;
+        }
+        if (fds[0].revents != 0) {
+            break;
         }
         if (fds[1].revents != 0) {
-            return;
-        }
-        if (fds[2].revents != 0) {
             std::uint64_t count = 0;
             (void)!::read(m_releaseFd, &count, sizeof count);
             std::vector<HeldQuestion> held;
@@ -221,36 +281,90 @@ void FakeDnsServer::serve() {
                 answer(question.query, question.peer);
             }
         }
-        if (fds[0].revents == 0) {
-            continue;
-        }
-        sockaddr_storage peer{};
-        socklen_t peerLength = sizeof peer;
-        const ssize_t got =
-            ::recvfrom(m_fd, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&peer), &peerLength);
-        if (got <= 0) {
-            continue;
-        }
-        const std::vector<std::uint8_t> query(buffer.begin(), buffer.begin() + got);
-        const auto* peerBytes = reinterpret_cast<const std::uint8_t*>(&peer);
-        const std::vector<std::uint8_t> peerCopy(peerBytes, peerBytes + peerLength);
-        const auto asked = question(query);
-        if (!asked) {
-            continue;
-        }
-        {
-            const std::lock_guard lock(m_mutex);
-            ++m_questions;
-            ++m_asked[lowered(asked->first)];
-            const auto found = m_table.find(lowered(asked->first));
-            const Entry& entry = found == m_table.end() ? m_unknown : found->second;
-            if (entry.reply == Reply::Held && !m_released) {
-                m_held.push_back({query, peerCopy, asked->first});
-                continue;
+        if (fds[2].revents != 0) {
+            sockaddr_storage peer{};
+            socklen_t peerLength = sizeof peer;
+            const ssize_t got =
+                ::recvfrom(m_fd, buffer.data(), buffer.size(), 0, reinterpret_cast<sockaddr*>(&peer), &peerLength);
+            if (got > 0) {
+                const std::vector<std::uint8_t> query(buffer.begin(), buffer.begin() + got);
+                const auto* peerBytes = reinterpret_cast<const std::uint8_t*>(&peer);
+                const std::vector<std::uint8_t> peerCopy(peerBytes, peerBytes + peerLength);
+                const auto asked = question(query);
+                if (asked) {
+                    if (const std::optional<Entry> entry = record(asked->first, query, peerCopy)) {
+                        if (entry->reply != Reply::Silent) {
+                            send(reply(query, asked->second, asked->first, *entry, false), peerCopy);
+                        }
+                    }
+                }
             }
         }
-        answer(query, peerCopy);
+        std::size_t next = 3;
+        if (m_tcpFd >= 0 && fds[next++].revents != 0) {
+            const int connection = ::accept4(m_tcpFd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (connection >= 0) {
+                m_connections.push_back(connection);
+            }
+        }
+        for (; next < fds.size(); ++next) {
+            if (fds[next].revents != 0 && !serveTcp(fds[next].fd)) {
+                ::close(fds[next].fd);
+                std::erase(m_connections, fds[next].fd);
+            }
+        }
     }
+    for (const int connection : m_connections) {
+        ::close(connection);
+    }
+    m_connections.clear();
+}
+
+bool FakeDnsServer::serveTcp(int fd) {
+    std::uint8_t prefix[2] = {};
+    if (!receiveAll(fd, prefix, sizeof prefix)) {
+        return false;
+    }
+    std::vector<std::uint8_t> query(static_cast<std::size_t>((prefix[0] << 8) | prefix[1]));
+    if (!receiveAll(fd, query.data(), query.size())) {
+        return false;
+    }
+    const auto asked = question(query);
+    if (!asked) {
+        return false;
+    }
+    std::optional<Entry> entry;
+    {
+        const std::lock_guard lock(m_mutex);
+        ++m_tcpQuestions;
+        ++m_questions;
+        ++m_asked[lowered(asked->first)];
+        const auto found = m_table.find(lowered(asked->first));
+        entry = found == m_table.end() ? m_unknown : found->second;
+    }
+    if (entry->reply == Reply::Silent) {
+        return true;
+    }
+    const std::vector<std::uint8_t> bytes = reply(query, asked->second, asked->first, *entry, true);
+    std::vector<std::uint8_t> framed;
+    put16(framed, static_cast<std::uint16_t>(bytes.size()));
+    framed.insert(framed.end(), bytes.begin(), bytes.end());
+    return ::send(fd, framed.data(), framed.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(framed.size());
+}
+
+std::optional<FakeDnsServer::Entry> FakeDnsServer::record(const std::string& name,
+                                                          const std::vector<std::uint8_t>& query,
+                                                          const std::vector<std::uint8_t>& peer) {
+    const std::lock_guard lock(m_mutex);
+    ++m_questions;
+    ++m_asked[lowered(name)];
+    const auto found = m_table.find(lowered(name));
+    const Entry& entry = found == m_table.end() ? m_unknown : found->second;
+    if (entry.reply == Reply::Held && !m_released) {
+        m_held.push_back({query, peer, name});
+        return std::nullopt;
+    }
+    return entry;
 }
 
 void FakeDnsServer::answer(const std::vector<std::uint8_t>& query, const std::vector<std::uint8_t>& peer) {
@@ -261,10 +375,7 @@ void FakeDnsServer::answer(const std::vector<std::uint8_t>& query, const std::ve
         const auto found = m_table.find(lowered(asked->first));
         entry = found == m_table.end() ? m_unknown : found->second;
     }
-    if (entry.reply == Reply::Silent) {
-        return;
-    }
-    send(reply(query, asked->second, entry), peer);
+    send(reply(query, asked->second, asked->first, entry, false), peer);
 }
 
 void FakeDnsServer::send(const std::vector<std::uint8_t>& bytes, const std::vector<std::uint8_t>& peer) {

@@ -1,8 +1,9 @@
 #pragma once
 
-// A DNS responder for tests: UDP on 127.0.0.1 on a port the system chooses, answering NS questions
-// from a table on its own thread and counting what it was asked. It does not listen on TCP, so a
-// client that retries a truncated reply over TCP finds the port closed.
+// A DNS responder for tests: UDP and TCP on 127.0.0.1 on one port the system chooses, answering NS
+// questions from a table on its own thread and counting what it was asked. Over TCP a Truncated
+// entry is answered in full (its NS records, if any), as a server does when a reply did not fit; a
+// server made without TCP leaves that retry to find the port closed.
 //
 //     cvt::test::FakeDnsServer dns;                          // unknown names: NXDOMAIN
 //     dns.set("taken.com", FakeDnsServer::nameServers({"ns1.host.net", "ns2.host.net"}));
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -27,8 +29,9 @@ public:
         NoRecords,     // NOERROR without records
         ServerFailure, // SERVFAIL
         Silent,        // no reply at all
-        Truncated,     // NOERROR with TC set and no records
+        Truncated,     // over UDP NOERROR with TC set and no records; over TCP the NS records
         Held,          // no reply until release(), then the entry's NS records
+        ParentRecords, // NOERROR with the entry's NS records owned by the name's parent (the suffix)
     };
     struct Entry {
         Reply reply = Reply::NoSuchName;
@@ -37,9 +40,9 @@ public:
     static Entry nameServers(std::vector<std::string> hosts) { return {Reply::NameServers, std::move(hosts)}; }
 
     // Starts at once, answering names missing from the table as the given entry (NXDOMAIN by
-    // default). Throws std::runtime_error when it cannot bind.
+    // default), on UDP and, unless told otherwise, TCP. Throws std::runtime_error when it cannot bind.
     FakeDnsServer();
-    explicit FakeDnsServer(Entry unknownNames);
+    explicit FakeDnsServer(Entry unknownNames, bool listenOnTcp = true);
     ~FakeDnsServer();
     FakeDnsServer(const FakeDnsServer&) = delete;
     FakeDnsServer& operator=(const FakeDnsServer&) = delete;
@@ -48,7 +51,9 @@ public:
     void set(const std::string& name, Entry entry);
     std::uint16_t port() const { return m_port; }
 
+    // Questions over UDP and TCP together.
     int timesAsked(const std::string& name) const;
+    int tcpQuestionCount() const;
     int questionCount() const;
     // Questions held so far and not yet answered.
     int heldCount() const;
@@ -66,9 +71,16 @@ private:
     void serve();
     void answer(const std::vector<std::uint8_t>& query, const std::vector<std::uint8_t>& peer);
     void send(const std::vector<std::uint8_t>& bytes, const std::vector<std::uint8_t>& peer);
+    // Serves one length-prefixed question of a TCP connection; false when the connection ended.
+    bool serveTcp(int fd);
+    // Counts the question; the entry to answer it with, or nothing when it was held.
+    std::optional<Entry> record(const std::string& name, const std::vector<std::uint8_t>& query,
+                                const std::vector<std::uint8_t>& peer);
 
     Entry m_unknown;
     int m_fd = -1;
+    int m_tcpFd = -1;
+    std::vector<int> m_connections; // the serving thread's
     int m_stopFd = -1;
     int m_releaseFd = -1;
     std::uint16_t m_port = 0;
@@ -76,6 +88,7 @@ private:
     std::map<std::string, Entry> m_table;
     std::map<std::string, int> m_asked;
     int m_questions = 0;
+    int m_tcpQuestions = 0;
     bool m_released = false;
     std::vector<HeldQuestion> m_held;
     std::thread m_thread;
