@@ -14,14 +14,16 @@ struct DnsServerSetting {
     std::string Address; // the address literal, without brackets
     std::uint16_t Port = 53;
 
+    struct Parsed;
     // Reads the setting's text (blanks at either end ignored). Empty text gives no server and no
     // error (the system's resolvers are used); a bad value gives no server and Error says why, in a
     // sentence that names the value.
-    struct Parsed {
-        std::optional<DnsServerSetting> Server;
-        std::string Error;
-    };
     static Parsed parse(std::string_view text);
+};
+
+struct DnsServerSetting::Parsed {
+    std::optional<DnsServerSetting> Server;
+    std::string Error;
 };
 
 } // namespace cvt

@@ -161,6 +161,11 @@ TEST(DnsPrecheck, FailingServersNeverSettleAName) {
 }
 
 TEST(DnsPrecheck, ResolverThatCannotBeSetUpAnswersEveryNameUnasked) {
+    for (const char* address : {"::1", "127.0.0.1"}) {
+        DnsPrecheckOptions options = localServer(5353);
+        options.ServerAddress = address;
+        EXPECT_EQ(DnsPrecheck(options, [](DnsAnswer) {}).setupError(), "") << address;
+    }
     Answers answers;
     DnsPrecheckOptions options = localServer(53);
     options.ServerAddress = "not an address";
