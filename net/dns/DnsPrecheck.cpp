@@ -95,7 +95,7 @@ public:
             Pending next = std::move(queue.front());
             queue.pop_front();
             if (m_failed || !dnsCanCarry(next.Name)) {
-                m_owner.m_sink(notAsked(next.Tag, std::move(next.Name)));
+                m_owner.deliver(notAsked(next.Tag, std::move(next.Name)));
                 continue;
             }
             auto* question = new Question{this, next.Tag, std::move(next.Name), std::max(1, m_owner.m_options.Tries)};
@@ -182,7 +182,7 @@ private:
         DnsAnswer answer = interpretNsReply(status, reply, replyLength);
         answer.Tag = question->tag;
         answer.Name = std::move(question->name);
-        worker.m_owner.m_sink(std::move(answer));
+        worker.m_owner.deliver(std::move(answer));
     }
 
     DnsPrecheck& m_owner;
@@ -238,6 +238,10 @@ std::string DnsPrecheck::setupError() {
     std::unique_lock lock(m_mutex);
     m_setupChanged.wait(lock, [this] { return m_setupDone; });
     return m_setupError;
+}
+
+void DnsPrecheck::deliver(DnsAnswer answer) noexcept {
+    m_sink(std::move(answer));
 }
 
 void DnsPrecheck::wake() {

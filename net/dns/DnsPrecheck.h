@@ -8,7 +8,7 @@
 //     dns.stop();                             // ends everything under way; no answer arrives after it
 //
 // The sink runs on the component's thread, one answer at a time; it should hand the answer over
-// and return (it must not destroy the component; calling stop() from it is fine). A name DNS cannot
+// and return (it must not throw or destroy the component; calling stop() from it is fine). A name DNS cannot
 // carry, or every name when no resolver could be set up, is answered NotDelegated/NotAsked without
 // a question on the wire. Every failure is NotDelegated: the caller then asks the registry.
 
@@ -68,6 +68,9 @@ private:
 
     void run();
     void wake();
+    // Hands an answer to the sink; a sink that throws ends the program rather than unwind through
+    // the resolver library.
+    void deliver(DnsAnswer answer) noexcept;
 
     DnsPrecheckOptions m_options;
     Sink m_sink;
