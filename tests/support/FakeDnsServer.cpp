@@ -333,15 +333,8 @@ bool FakeDnsServer::serveTcp(int fd) {
     if (!asked) {
         return false;
     }
-    std::optional<Entry> entry;
-    {
-        const std::lock_guard lock(m_mutex);
-        ++m_tcpQuestions;
-        ++m_questions;
-        ++m_asked[lowered(asked->first)];
-        const auto found = m_table.find(lowered(asked->first));
-        entry = found == m_table.end() ? m_unknown : found->second;
-    }
+    // Held questions are answered at once over TCP.
+    const std::optional<Entry> entry = record(asked->first, query, {});
     if (entry->reply == Reply::Silent) {
         return true;
     }
@@ -355,12 +348,14 @@ bool FakeDnsServer::serveTcp(int fd) {
 std::optional<FakeDnsServer::Entry> FakeDnsServer::record(const std::string& name,
                                                           const std::vector<std::uint8_t>& query,
                                                           const std::vector<std::uint8_t>& peer) {
+    const bool overTcp = peer.empty();
     const std::lock_guard lock(m_mutex);
     ++m_questions;
+    m_tcpQuestions += overTcp ? 1 : 0;
     ++m_asked[lowered(name)];
     const auto found = m_table.find(lowered(name));
     const Entry& entry = found == m_table.end() ? m_unknown : found->second;
-    if (entry.reply == Reply::Held && !m_released) {
+    if (entry.reply == Reply::Held && !m_released && !overTcp) {
         m_held.push_back({query, peer, name});
         return std::nullopt;
     }

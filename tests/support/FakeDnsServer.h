@@ -73,7 +73,8 @@ private:
     void send(const std::vector<std::uint8_t>& bytes, const std::vector<std::uint8_t>& peer);
     // Serves one length-prefixed question of a TCP connection; false when the connection ended.
     bool serveTcp(int fd);
-    // Counts the question; the entry to answer it with, or nothing when it was held.
+    // Counts the question (an empty peer: over TCP); the entry to answer it with, or nothing when
+    // it was held.
     std::optional<Entry> record(const std::string& name, const std::vector<std::uint8_t>& query,
                                 const std::vector<std::uint8_t>& peer);
 
