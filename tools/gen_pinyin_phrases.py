@@ -14,12 +14,13 @@ from that committed file, so the two tables always agree). Readings are toneless
 as the character table spells it (lv, nv, ju, lue), the erhua suffix r as er.
 
 Choosing one reading for a word that has several entries:
-  1. Entries of common words (reading in lower case) win over proper nouns and surnames (reading
-     starting with a capital letter); proper-noun readings count only when the word has no other,
-     as for 长城 or 重庆.
-  2. If any of the remaining readings equals the character-by-character reading, the word stays out
-     of the table: the phrase table only changes a reading that no entry supports.
-  3. Otherwise the reading of the first such entry in the file wins (the file is in a fixed order).
+  1. If any entry's reading equals the character-by-character reading, the word stays out of the
+     table: the phrase table only changes a reading that no entry supports (明朝 keeps MINGCHAO
+     although "tomorrow morning" reads mingzhao).
+  2. Otherwise entries of common words (reading in lower case) win over proper nouns and surnames
+     (reading starting with a capital letter); proper-noun readings count only when the word has no
+     other, as for 长城 or 重庆.
+  3. Among those, the reading of the first entry in the file wins (the file is in a fixed order).
 Entries with a syllable outside the 400 toneless syllables are skipped. OVERRIDES below corrects
 words whose chosen reading is not the everyday one.
 
@@ -143,10 +144,10 @@ def build_table(entries, syllables, readings):
     table = {}
     for word, found in candidates.items():
         by_character = tuple(syllables[readings[slot_of(ch)] - 1] for ch in word)
+        if any(reading == by_character for _, reading in found):
+            continue
         common = [reading for proper, reading in found if not proper]
         choices = common or [reading for _, reading in found]
-        if by_character in choices:
-            continue
         table[word] = choices[0]
     for word, reading in OVERRIDES.items():
         assert all(syllable in valid for syllable in reading) and len(reading) == len(word)
