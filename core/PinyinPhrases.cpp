@@ -5,7 +5,8 @@
 namespace cvt::pinyin {
 
 const PhraseEntry* longestPhrase(const std::uint16_t* codes, std::size_t count, std::size_t& length) {
-    if (count < 2) {
+    // A word runs over double-byte codes only: a single byte ends it.
+    if (count < 2 || codes[1] < 0x100) {
         return nullptr;
     }
     const unsigned lead = codes[0] >> 8;
@@ -14,29 +15,31 @@ const PhraseEntry* longestPhrase(const std::uint16_t* codes, std::size_t count, 
         return nullptr;
     }
     const std::size_t slot = gbk::slotIndex(lead, trail);
-    const PhraseEntry* first = kPhrases + kPhraseFirst[slot];
-    const PhraseEntry* last = kPhrases + kPhraseFirst[slot + 1];
-    if (first == last) {
-        return nullptr;
-    }
-    // A word runs over double-byte codes only: a single byte ends it.
-    std::size_t run = 1;
-    while (run < count && run < kPhraseMaxLength && codes[run] >= 0x100) {
-        ++run;
-    }
-    const auto byRest = [](const PhraseEntry& entry, const std::array<std::uint16_t, kPhraseMaxLength - 1>& rest) {
-        return entry.rest < rest;
-    };
-    for (std::size_t candidate = run; candidate >= 2; --candidate) {
-        std::array<std::uint16_t, kPhraseMaxLength - 1> rest{};
-        std::copy(codes + 1, codes + candidate, rest.begin());
-        const PhraseEntry* found = std::lower_bound(first, last, rest, byRest);
-        if (found != last && found->rest == rest) {
-            length = candidate;
-            return found;
+    const PhraseEntry* const last = kPhrases + kPhraseFirst[slot + 1];
+    const std::uint64_t second = phraseKey(codes[1], 0, 0);
+    // The words of this first character are sorted by key, the two-character word first among
+    // those with the same second character: one search finds where the candidates start.
+    const PhraseEntry* entry = std::lower_bound(kPhrases + kPhraseFirst[slot], last, second,
+                                                [](const PhraseEntry& e, std::uint64_t key) { return e.rest < key; });
+    const std::uint64_t third = count > 2 && codes[2] >= 0x100 ? phraseKey(codes[1], codes[2], 0) : 0;
+    const std::uint64_t fourth =
+        third != 0 && count > 3 && codes[3] >= 0x100 ? phraseKey(codes[1], codes[2], codes[3]) : 0;
+    const PhraseEntry* found = nullptr;
+    for (; entry != last && (entry->rest >> 32) == codes[1]; ++entry) {
+        if (entry->rest == second) {
+            found = entry;
+            length = 2;
+        } else if (third != 0 && entry->rest == third) {
+            found = entry;
+            length = 3;
+        } else if (fourth != 0 && entry->rest == fourth) {
+            length = 4;
+            return entry;
+        } else if (entry->rest > fourth && entry->rest > third) {
+            break; // past every candidate
         }
     }
-    return nullptr;
+    return found;
 }
 
 } // namespace cvt::pinyin

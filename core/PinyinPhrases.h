@@ -11,10 +11,17 @@ namespace cvt::pinyin {
 // Longest word of the phrase table, in characters.
 constexpr std::size_t kPhraseMaxLength = 4;
 
-// One word of the phrase table: the GBK codes of its characters after the first (0 where the word
-// is shorter) and the syllable numbers of its reading (see kSyllables; 0 where the word is shorter).
+// The GBK codes of a word's characters after the first, packed into one number that sorts as the
+// codes do: the second character in bits 32 to 47, the third in 16 to 31, the fourth in 0 to 15; 0
+// where the word is shorter.
+constexpr std::uint64_t phraseKey(std::uint16_t second, std::uint16_t third, std::uint16_t fourth) {
+    return std::uint64_t{second} << 32 | std::uint64_t{third} << 16 | fourth;
+}
+
+// One word of the phrase table: the key of its characters after the first and the syllable numbers
+// of its reading (see kSyllables; 0 where the word is shorter).
 struct PhraseEntry {
-    std::array<std::uint16_t, kPhraseMaxLength - 1> rest;
+    std::uint64_t rest;
     std::array<std::uint16_t, kPhraseMaxLength> syllables;
 };
 

@@ -177,7 +177,7 @@ def write_table(path, table):
     for word, reading in rows:
         rest = [gbk_code(ch) for ch in word[1:]] + [0] * (MAX_WORD - len(word))
         numbers = reading + [0] * (MAX_WORD - len(reading))
-        lines.append("    {{%s},{%s}}, // %s" % (",".join(f"0x{c:04X}" for c in rest),
+        lines.append("    {phraseKey(%s),{%s}}, // %s" % (",".join(f"0x{c:04X}" for c in rest),
                                                   ",".join(str(n) for n in numbers), word))
     starts, line = [], "   "
     for value in first:

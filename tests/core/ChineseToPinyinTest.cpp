@@ -202,9 +202,10 @@ TEST(PinyinTables, EveryPhraseIsFoundAndDiffers) {
             std::string word{static_cast<char>(lead), static_cast<char>(trail)};
             std::string reading;
             for (std::size_t k = 0; k < pinyin::kPhraseMaxLength; ++k) {
-                if (k > 0 && entry.rest[k - 1] != 0) {
-                    word += static_cast<char>(entry.rest[k - 1] >> 8);
-                    word += static_cast<char>(entry.rest[k - 1] & 0xFF);
+                const auto code = static_cast<std::uint16_t>(k == 0 ? 0 : entry.rest >> (48 - 16 * k));
+                if (code != 0) {
+                    word += static_cast<char>(code >> 8);
+                    word += static_cast<char>(code & 0xFF);
                 }
                 if (entry.syllables[k] != 0) {
                     ASSERT_LE(entry.syllables[k], pinyin::kSyllableCount);
