@@ -71,6 +71,8 @@ public:
     // Memo2; unticked: the words of the raw page source.
     QCheckBox* chkVisibleText = nullptr;
     QPlainTextEdit* Memo2 = nullptr;
+    // Set: Chinese lines and zh-cn.dct entries read character by character instead of word by word.
+    QCheckBox* chkByCharacter = nullptr;
     QGroupBox* dictSelect = nullptr;
     QRadioButton* dictSelectItem0 = nullptr;
     QRadioButton* dictSelectItem1 = nullptr;
