@@ -195,7 +195,9 @@ TNetIOHandlerSocket::IoResult TNetIOHandlerSSL::Send(const char* data, std::size
 }
 
 bool TNetIOHandlerSSL::WaitReadable(int timeoutMs) {
-    if (m_ssl != nullptr && SSL_has_pending(m_ssl) == 1) {
+    // Decrypted bytes already waiting count as readable. (Without read-ahead TLS never takes more
+    // from the socket than the record under way, so anything else is still the socket's to tell.)
+    if (m_ssl != nullptr && SSL_pending(m_ssl) > 0) {
         return true;
     }
     return TNetIOHandlerSocket::WaitReadable(timeoutMs);
