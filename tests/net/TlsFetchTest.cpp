@@ -1,11 +1,13 @@
 #include "net/HttpExceptions.h"
 #include "net/NetExceptions.h"
+#include "net/SocketApi.h"
 #include "net/TNetHTTP.h"
 #include "tests/support/FakeHttpServer.h"
 #include "tests/support/FakeTlsServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestCertificates.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -41,6 +43,46 @@ TEST_F(TlsFetchTest, HttpsPageIsFetchedAndTheConnectionKeptAlive) {
     ASSERT_EQ(backend.requests().size(), 2u);
     EXPECT_EQ(backend.requests()[1].substr(0, 8), "GET /b H");
     EXPECT_NE(backend.requests()[0].find("Host: localhost:" + std::to_string(tls.port()) + "\r\n"), std::string::npos);
+}
+
+// Every third send and receive is interrupted before it starts; counts the calls that got through.
+class InterruptingSocketApi : public SocketApi {
+public:
+    ssize_t send(int fd, const void* data, size_t length, int flags) override {
+        if (++m_calls % 3 == 0) {
+            errno = EINTR;
+            return -1;
+        }
+        ++sends;
+        return SocketApi::send(fd, data, length, flags);
+    }
+    ssize_t recv(int fd, void* data, size_t length, int flags) override {
+        if (++m_calls % 3 == 0) {
+            errno = EINTR;
+            return -1;
+        }
+        ++receives;
+        return SocketApi::recv(fd, data, length, flags);
+    }
+    int sends = 0;
+    int receives = 0;
+
+private:
+    int m_calls = 0;
+};
+
+TEST_F(TlsFetchTest, TlsBytesGoThroughTheSocketSeamAndSurviveInterruptions) {
+    const std::string big(300000, 'b');
+    FakeHttpServer backend({FakeHttpServer::respond("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(big.size()) +
+                                                    "\r\n\r\n" + big)});
+    const test::TestLeaf leaf = certificates.localhost();
+    FakeTlsServer tls(leaf.certFile, leaf.keyFile, backend.port());
+    InterruptingSocketApi api;
+    TNetHTTP client;
+    client.SetSocketApi(api);
+    EXPECT_EQ(client.Get(tls.url("/big")), big);
+    EXPECT_GT(api.sends, 1);
+    EXPECT_GT(api.receives, 1);
 }
 
 TEST_F(TlsFetchTest, HandshakeFailuresSayWhy) {
