@@ -55,6 +55,7 @@ void TIniOptions::LoadFromIni(const IniFile* ini) {
         return;
     }
     Language = ini->readString("setting", "language", "'zh-cn'");
+    VisibleTextOnly = ini->readInteger("setting", "visibletext", 1) != 0;
     Num = ini->readInteger("setting", "num", 5);
     Dns = ini->readInteger("setting", "dns", 0) != 0;
     DnsServer = ini->readString("setting", "dns_server", "");
@@ -84,6 +85,11 @@ void TIniOptions::SaveToIni(IniFile* ini) const {
     }
     ini->writeString("setting", "language", Language);
     ini->writeString("setting", "num", std::to_string(WhoisLines.size()));
+    // Written only when it is not the default or the file says otherwise, so files saved before the
+    // setting existed stay as they were.
+    if (!VisibleTextOnly || ini->readInteger("setting", "visibletext", 1) == 0) {
+        ini->writeString("setting", "visibletext", VisibleTextOnly ? "1" : "0");
+    }
     std::vector<IniEntry> entries;
     entries.reserve(WhoisLines.size());
     for (std::size_t i = 0; i < WhoisLines.size(); ++i) {

@@ -21,6 +21,9 @@ public:
     std::vector<std::string> WhoisLines;
     // The key number each line of WhoisLines was read from, so problems can name the key.
     std::vector<std::int32_t> WhoisKeys;
+    // The word-list dialog's "Visible text only" tick box ([setting] visibletext, 1 or 0; ticked
+    // when missing).
+    bool VisibleTextOnly = true;
     // "[setting] dns": names are first asked of DNS when not 0 (missing or 0: off).
     bool Dns = false;
     // "[setting] dns_server" as read (empty: the system's resolvers); DnsServerSetting::parse reads it.

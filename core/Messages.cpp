@@ -67,6 +67,7 @@ constexpr std::array kWordings = {
     Wording{Msg::WordsReadByCharacter, "逐字注音", "Read by character"},
     Wording{Msg::ProgressFetchingPage, "正在抓取网页……", "Fetching the page..."},
     Wording{Msg::ProgressAskingWhois, "正在查询Whois信息……", "Asking the WHOIS servers..."},
+    Wording{Msg::WordsVisibleTextOnly, "仅可见文字", "Visible text only"},
 };
 
 } // namespace

@@ -62,6 +62,8 @@ enum class Msg {
     // Progress boxes of the desktop program.
     ProgressFetchingPage,
     ProgressAskingWhois,
+    // The word-list dialog's tick box beside Fetch.
+    WordsVisibleTextOnly,
 };
 
 bool isChinese(std::string_view languageCode);

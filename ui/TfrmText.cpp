@@ -44,7 +44,7 @@ QLineEdit* field(QWidget* parent, const char* name, int left, int width) {
 TfrmText::TfrmText(Prompts& prompts, QWidget* parent)
     : QDialog(parent), m_prompts(prompts), HttpClient(std::make_unique<TNetHTTP>()) {
     // The Fetch button asks the dialog's own HTTP client; cancelling breaks off its exchange.
-    m_pageSource.fetch = [this](const std::string& address) { return FetchPage(address, *HttpClient); };
+    m_pageSource.fetch = [this](const std::string& address) { return FetchPageWithType(address, *HttpClient); };
     m_pageSource.cancel = [this] { HttpClient->Cancel(); };
     m_pageSource.reset = [this] { HttpClient->ClearCancel(); };
     setObjectName(QStringLiteral("frmText"));
@@ -73,7 +73,10 @@ void TfrmText::buildControls() {
     Label1 = named(new QLabel(TabSheet1), "Label1");
     Label1->move(16, 248);
     edtUrl = named(new QLineEdit(QStringLiteral("http://"), TabSheet1), "edtUrl");
-    edtUrl->setGeometry(48, 244, 289, 21);
+    edtUrl->setGeometry(48, 244, 170, 21);
+    chkVisibleText = named(new QCheckBox(TabSheet1), "chkVisibleText");
+    chkVisibleText->setGeometry(224, 246, 124, 17);
+    chkVisibleText->setChecked(true);
     Button1 = named(new QPushButton(TabSheet1), "Button1");
     Button1->setGeometry(352, 242, 75, 25);
     Button1->setAutoDefault(false);
@@ -173,6 +176,7 @@ void TfrmText::SetLanguage(const std::string& code) {
     Label1->setText(uiText(Msg::WordsUrlLabel, code));
     Label1->adjustSize();
     Button1->setText(uiText(Msg::WordsFetchButton, code));
+    chkVisibleText->setText(uiText(Msg::WordsVisibleTextOnly, code));
     Label2->setText(uiText(Msg::WordsPrefixLabel, code));
     Label3->setText(uiText(Msg::WordsPostfixLabel, code));
     Label4->setText(uiText(Msg::WordsMinLetters, code));
@@ -204,14 +208,14 @@ void TfrmText::Button1Click() {
         return;
     }
     const std::string address(trimBlanks(toStdString(edtUrl->text())));
-    std::string body;
+    FetchedPage page;
     if (m_pageSource.reset) {
         m_pageSource.reset();
     }
     ProgressBox box(this, windowTitle(), uiText(Msg::ProgressFetchingPage, Language), m_pageSource.cancel);
     box.setCancelText(uiText(Msg::WordsCancelButton, Language));
     try {
-        box.run([&] { body = m_pageSource.fetch(address); });
+        box.run([&] { page = m_pageSource.fetch(address); });
     } catch (const std::exception& failure) {
         // The memo keeps its words: it is replaced only once a page has arrived.
         if (!box.cancelRequested()) {
@@ -222,12 +226,19 @@ void TfrmText::Button1Click() {
     if (box.cancelRequested()) {
         return;
     }
-    QString words = toQString(ExtractWords(body));
-    words.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (words.endsWith(QLatin1Char('\n'))) {
-        words.chop(1);
+    const PageHarvest harvest = HarvestPage(page, chkVisibleText->isChecked());
+    auto joined = [](const auto& lines) {
+        std::string text;
+        for (const auto& line : lines) {
+            text.append(text.empty() ? "" : "\n").append(line);
+        }
+        return toQString(text);
+    };
+    Memo1->setPlainText(joined(harvest.words));
+    // A page without Chinese leaves the Chinese page's list as it was.
+    if (!harvest.hanRuns.empty()) {
+        Memo2->setPlainText(joined(harvest.hanRuns));
     }
-    Memo1->setPlainText(words);
 }
 
 void TfrmText::Button2Click() {

@@ -1,5 +1,6 @@
 #include "ui/TfrmWhoisMain.h"
 
+#include "config/TIniOptions.h"
 #include "core/QueryEngine.h"
 #include "core/TextUtil.h"
 #include "core/WhoisLookup.h"
@@ -14,6 +15,7 @@
 #include "ui/WindowAdapter.h"
 
 #include <QActionGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -267,8 +269,11 @@ void TfrmWhoisMain::rg1Click() {
         return;
     }
     m_frmText->SetLanguage(Language);
+    m_frmText->chkVisibleText->setChecked(m_deps.options.VisibleTextOnly);
     edtDomain->hide();
-    if (m_frmText->exec() == QDialog::Accepted) {
+    const int result = m_frmText->exec();
+    rememberVisibleTextChoice(m_frmText->chkVisibleText->isChecked());
+    if (result == QDialog::Accepted) {
         Candidates = m_frmText->WordList;
         setStatusText(0, message(Msg::ClickSearchToStart, Language));
         setStatusText(1, std::to_string(Candidates.size()));

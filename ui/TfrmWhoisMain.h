@@ -142,6 +142,8 @@ private:
     bool tableCommandsAllowed() const;
     void reportWorkerError(const std::string& message);
     std::vector<ServerEntry> loadServerEntries();
+    // Stores the word-list dialog's "Visible text only" choice in Config.ini when it changed.
+    void rememberVisibleTextChoice(bool ticked);
 
     MainWindowDeps m_deps;
     std::string Language;

@@ -36,11 +36,13 @@ TEST_F(TextDialog, ControlsSitWhereTheyBelong) {
         QRect geometry;
     };
     const Place places[] = {
-        {"txtMsg", {8, 0, 449, 25}},     {"PageControl1", {8, 32, 441, 305}},   {"edtUrl", {48, 244, 289, 21}},
-        {"Button1", {352, 242, 75, 25}}, {"dictSelect", {16, 56, 353, 113}},    {"edtStart", {40, 348, 49, 21}},
-        {"edtEnd", {128, 348, 57, 21}},  {"edtMinCharNum", {288, 348, 41, 21}}, {"edtMaxCharNum", {408, 348, 41, 21}},
-        {"Button2", {279, 384, 75, 25}}, {"Button3", {367, 384, 75, 25}},       {"Label2", {0, 352, 41, 17}},
-        {"Label4", {200, 352, 89, 17}},
+        {"txtMsg", {8, 0, 449, 25}},           {"PageControl1", {8, 32, 441, 305}},
+        {"edtUrl", {48, 244, 170, 21}},        {"chkVisibleText", {224, 246, 124, 17}},
+        {"Button1", {352, 242, 75, 25}},       {"dictSelect", {16, 56, 353, 113}},
+        {"edtStart", {40, 348, 49, 21}},       {"edtEnd", {128, 348, 57, 21}},
+        {"edtMinCharNum", {288, 348, 41, 21}}, {"edtMaxCharNum", {408, 348, 41, 21}},
+        {"Button2", {279, 384, 75, 25}},       {"Button3", {367, 384, 75, 25}},
+        {"Label2", {0, 352, 41, 17}},          {"Label4", {200, 352, 89, 17}},
     };
     for (const Place& place : places) {
         auto* widget = dialog.findChild<QWidget*>(QString::fromLatin1(place.name));
@@ -204,16 +206,33 @@ TEST_F(TextDialog, FetchReplacesTheMemoOnlyWithAPage) {
                           },
                           [] {},
                           {}});
+    // Visible text (ticked at first) leaves the markup out; unticked, the raw source counts.
+    ASSERT_TRUE(dialog.chkVisibleText->isChecked());
     dialog.Button1->click();
     EXPECT_EQ(asked, "http://127.0.0.1/page");
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\ntea"));
+    EXPECT_EQ(dialog.Memo2->toPlainText(), QStringLiteral("梦境\n萝卜\n东方")) << "no Chinese on the page";
+    dialog.chkVisibleText->setChecked(false);
+    dialog.Button1->click();
     EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\np\ntea"));
+
+    dialog.chkVisibleText->setChecked(true);
+    dialog.setPageSource({[](const std::string&) {
+                              return FetchedPage("<title>\xB2\xE8</title><p>tea &amp; \xC2\xCC\xB2\xE8</p>",
+                                                 "text/html; charset=gb2312");
+                          },
+                          [] {},
+                          {}});
+    dialog.Button1->click();
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("tea"));
+    EXPECT_EQ(dialog.Memo2->toPlainText(), QStringLiteral("茶\n绿茶"));
 
     dialog.setPageSource(
         {[](const std::string&) -> std::string { throw std::runtime_error("Socket Error # 10061"); }, [] {}, {}});
     dialog.Button1->click();
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors.front(), QStringLiteral("Socket Error # 10061"));
-    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\np\ntea"));
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("tea"));
 }
 
 TEST_F(TextDialog, CancellingAFetchBreaksItOffAndKeepsTheMemo) {
