@@ -29,7 +29,6 @@ check_metainfo() {
 # user without settings: it must find its shipped files relative to itself.
 check_staged() {
     local build=$1 cmake=$2 gui=$3
-    local work
     work=$(mktemp -d) || fail "no temporary folder"
     trap 'rm -rf "$work"' EXIT
     local prefix=/opt/corvantide-test
