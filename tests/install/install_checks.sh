@@ -1,5 +1,5 @@
 #!/bin/bash
-# install_checks.sh desktop FILE | metainfo FILE | staged BUILD_DIR CMAKE GUI(yes|no)
+# install_checks.sh desktop FILE | metainfo FILE VERSION | staged BUILD_DIR CMAKE GUI(yes|no) CLI_DOCS(yes|no)
 set -u
 
 fail() {
@@ -23,12 +23,14 @@ check_desktop() {
 check_metainfo() {
     command -v appstreamcli >/dev/null || skip "appstreamcli is missing (Debian package appstream)"
     appstreamcli validate --no-net "$1" || fail "appstreamcli rejects $1"
+    # The newest release listed must be the one being built.
+    grep -m1 '<release ' "$1" | grep -q "version=\"$2\"" || fail "the newest release in $1 is not $2"
 }
 
 # Installs into a staging folder under an unusual prefix, then runs the installed tool there as a
 # user without settings: it must find its shipped files relative to itself.
 check_staged() {
-    local build=$1 cmake=$2 gui=$3
+    local build=$1 cmake=$2 gui=$3 cli_docs=$4
     work=$(mktemp -d) || fail "no temporary folder"
     trap 'rm -rf "$work"' EXIT
     local prefix=/opt/corvantide-test
@@ -51,6 +53,7 @@ check_staged() {
         share/icons/hicolor/256x256/apps/$app.png
     )
     [ "$gui" = yes ] && expected+=(bin/corvantide)
+    [ "$cli_docs" = yes ] && expected+=(share/man/man1/corvantide-cli.1 share/bash-completion/completions/corvantide-cli)
     echo "Installed under $prefix:"
     (cd "$root" && find . -type f | sort)
     local file
@@ -101,7 +104,7 @@ check_staged() {
 
 case "${1:-}" in
 desktop) check_desktop "$2" ;;
-metainfo) check_metainfo "$2" ;;
-staged) check_staged "$2" "$3" "$4" ;;
+metainfo) check_metainfo "$2" "$3" ;;
+staged) check_staged "$2" "$3" "$4" "$5" ;;
 *) fail "unknown check '${1:-}'" ;;
 esac
