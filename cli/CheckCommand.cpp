@@ -2,6 +2,7 @@
 #include "cli/ServerTableLoading.h"
 #include "cli/WordListOptions.h"
 #include "config/ConfigPath.h"
+#include "config/DataFolders.h"
 #include "core/Messages.h"
 #include "core/NameList.h"
 #include "core/NetWhoisLookup.h"
@@ -324,6 +325,7 @@ int runCheck(CommandContext& context) {
             if (pageReadsLines(request.page)) {
                 request.lines = readMemoLines(options.pattern, std::cin);
             }
+            request.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(request.dictionary));
             words = WordListBuilder(std::move(request)).build();
         }
     } catch (const UsageError& error) {

@@ -11,7 +11,8 @@ namespace cvt::cli {
 
 const char* const kWordListOptionsHelp =
     "  --dict NAME    the dictionary of the dictionary page: en (en.dct) or zh-cn (zh-cn.dct, the\n"
-    "                 default), read from the current folder\n"
+    "                 default), read from the current folder, else ~/.local/share/corvantide, else\n"
+    "                 the installed data folder\n"
     "  --prefix P     put P (trimmed) before every word\n"
     "  --postfix S    put S (trimmed) after every word\n"
     "  --min N        skip words shorter than N bytes (default 4); the prefix and postfix do not count\n"

@@ -4,6 +4,7 @@ corvantide_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libxlsxwriter-dev libc-ares-dev libssl-dev nlohmann-json3-dev
     unicode-data xdg-utils
+    desktop-file-utils appstream dpkg-dev file
 )
 
 corvantide_ensure_packages() {

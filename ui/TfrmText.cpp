@@ -1,5 +1,6 @@
 #include "ui/TfrmText.h"
 
+#include "config/DataFolders.h"
 #include "core/TextUtil.h"
 #include "core/WebHarvest.h"
 #include "core/WordListBuilder.h"
@@ -252,6 +253,7 @@ void TfrmText::Button2Click() {
     case 2:
         request.page = WordPage::Dictionary;
         request.dictionary = dictSelectItem1->isChecked() ? DictionaryKind::English : DictionaryKind::Chinese;
+        request.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(request.dictionary));
         break;
     default:
         request.page = WordPage::English;

@@ -446,7 +446,7 @@ void TfrmWhoisMain::enableSearchIfPatternPresent() {
 }
 
 void TfrmWhoisMain::About1Click() {
-    TfrmAbout about(this);
+    TfrmAbout about(this, QString::fromStdString(m_deps.configPath.string()));
     about.exec();
 }
 

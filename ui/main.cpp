@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     // The settings object exists before any window; the main window loads Config.ini into it.
     cvt::TIniOptions IniOptions;
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.corvantide.Corvantide"));
     cvt::QtPrompts prompts;
     cvt::NetWhoisLookup whois;
     cvt::TfrmWhoisMain frmWhoisMain(cvt::MainWindowDeps{
