@@ -61,6 +61,7 @@ enum class Msg {
     // Progress boxes of the desktop program.
     ProgressFetchingPage,
     ProgressAskingWhois,
+    ProgressExporting,
 };
 
 bool isChinese(std::string_view languageCode);

@@ -1,8 +1,11 @@
 #include "ui/Prompts.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <vector>
 
 namespace cvt {
 
@@ -46,20 +49,62 @@ bool QtPrompts::errorAnswered(QWidget* parent, const QString& text) {
     return !box.closedByCloseBox();
 }
 
-QString QtPrompts::saveTextFile(QWidget* parent, const QString& initialName) {
+namespace {
+
+struct FileType {
+    QString filter;
+    QString suffix;
+};
+
+// A save dialog for the given file types (the first one preselected); the chosen path carries the
+// suffix of the type picked, or an empty text when cancelled.
+QString saveFile(QWidget* parent, const QString& initialPath, const std::vector<FileType>& types) {
     QFileDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("*.txt"));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    QStringList filters;
+    for (const FileType& type : types) {
+        filters << type.filter;
+    }
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(types.front().suffix);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &types](const QString& filter) {
+        for (const FileType& type : types) {
+            if (type.filter == filter) {
+                dialog.setDefaultSuffix(type.suffix);
+            }
+        }
+    });
     // An existing file is replaced without a question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.selectFile(initialName);
+    dialog.selectFile(initialPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
-    return dialog.selectedFiles().constFirst();
+    QString chosen = dialog.selectedFiles().constFirst();
+    for (const FileType& type : types) {
+        if (type.filter == dialog.selectedNameFilter() &&
+            !chosen.endsWith(QLatin1Char('.') + type.suffix, Qt::CaseInsensitive)) {
+            // The name still carries another type's suffix (the preselected domain.txt, say).
+            const QFileInfo info(chosen);
+            const QString stem = info.suffix().isEmpty() ? info.fileName() : info.completeBaseName();
+            chosen = info.dir().filePath(stem + QLatin1Char('.') + type.suffix);
+        }
+    }
+    return chosen;
+}
+
+} // namespace
+
+QString QtPrompts::saveTextFile(QWidget* parent, const QString& initialPath) {
+    return saveFile(parent, initialPath,
+                    {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt")},
+                     {QStringLiteral("CSV (*.csv)"), QStringLiteral("csv")}});
+}
+
+QString QtPrompts::saveWorkbookFile(QWidget* parent, const QString& initialPath) {
+    return saveFile(parent, initialPath, {{QStringLiteral("Excel Workbook (*.xlsx)"), QStringLiteral("xlsx")}});
 }
 
 } // namespace cvt

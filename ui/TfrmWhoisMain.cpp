@@ -3,6 +3,7 @@
 #include "core/QueryEngine.h"
 #include "core/TextUtil.h"
 #include "core/WhoisLookup.h"
+#include "platform/DesktopOpener.h"
 #include "ui/BusyAnimation.h"
 #include "ui/Prompts.h"
 #include "ui/ResultTableModel.h"
