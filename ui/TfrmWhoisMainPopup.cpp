@@ -122,14 +122,18 @@ QString TfrmWhoisMain::exportDialogPath(const QString& name) const {
 TfrmWhoisMain::ExportOutcome
 TfrmWhoisMain::runExport(const std::function<void(const ResultTableSnapshot&, const std::atomic<bool>&)>& job) {
     applyPendingChanges();
-    // The worker reads its own copy, so the table stays free for the window meanwhile.
-    const ResultTableSnapshot table = m_table->snapshot();
     std::atomic<bool> cancelled{false};
     ProgressBox box(this, messageBoxCaption(), uiText(Msg::ProgressExporting, Language), [&] { cancelled = true; });
     box.setCancelText(uiText(Msg::WordsCancelButton, Language));
     ExportOutcome outcome;
     try {
-        box.run([&] { job(table, cancelled); });
+        box.run([&] {
+            // The copy is taken on the worker too (the table is locked while it is copied), so a
+            // big table never holds up the window; nothing changes it meanwhile: no run is going
+            // and the progress box keeps the commands away.
+            const ResultTableSnapshot table = m_table->snapshot();
+            job(table, cancelled);
+        });
     } catch (const EExportCancelled&) {
         outcome.status = ExportOutcome::Status::Cancelled;
     } catch (const std::exception& failure) {
