@@ -158,7 +158,7 @@ void tickSuffixes(std::vector<ServerEntry>& entries, std::string_view list) {
     std::size_t start = 0;
     while (start <= list.size()) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
-        const std::string_view item = trimBlanks(list.substr(start, comma - start));
+        const std::string_view item = trim(list.substr(start, comma - start));
         if (!item.empty()) {
             wanted.emplace(item);
         }

@@ -21,7 +21,7 @@ ServerTableData BuildServerTable(const TIniOptions& options) {
             table.skipped.push_back({key, line, "fewer than three fields"});
             continue;
         }
-        ServerTableEntry entry{std::string(ini::trim(fields[0])), std::string(ini::trim(fields[1])), fields[2],
+        ServerTableEntry entry{std::string(trim(fields[0])), std::string(trim(fields[1])), fields[2],
                                fields.size() > 3 ? fields[3] : std::string(), false};
         if (entry.caption.empty() || entry.host.empty()) {
             table.skipped.push_back({key, line, "blank suffix or server"});

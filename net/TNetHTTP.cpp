@@ -273,8 +273,8 @@ bool TNetCustomHTTP::responseKeepsAlive() {
     if (!m_responseComplete || !IsConnected() || !InputBuffer().empty()) {
         return false;
     }
-    const std::string connection(http::trim(m_response.connection()));
-    const std::string proxyConnection(http::trim(m_response.proxyConnection()));
+    const std::string connection(trim(m_response.connection()));
+    const std::string proxyConnection(trim(m_response.proxyConnection()));
     if (m_protocolVersion == TNetHTTPProtocolVersion::pv1_1) {
         return !http::equalsIgnoreCase(connection, "close") && !http::equalsIgnoreCase(proxyConnection, "close");
     }

@@ -196,7 +196,7 @@ void TfrmText::Button1Click() {
     if (!m_pageSource.fetch) {
         return;
     }
-    const std::string address(trimBlanks(toStdString(edtUrl->text())));
+    const std::string address(trim(toStdString(edtUrl->text())));
     std::string body;
     if (m_pageSource.reset) {
         m_pageSource.reset();

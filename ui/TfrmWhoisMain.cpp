@@ -282,7 +282,7 @@ void TfrmWhoisMain::rg1Click() {
 }
 
 void TfrmWhoisMain::edtDomainChange() {
-    const bool hasText = !trimBlanks(toStdString(edtDomain->text())).empty();
+    const bool hasText = !trim(toStdString(edtDomain->text())).empty();
     // While a run is going its Search stays off; the box may still be edited.
     btnSearch->setEnabled(hasText && !m_engine->isRunActive());
 }
@@ -428,7 +428,7 @@ void TfrmWhoisMain::selectAndShowRow(std::size_t row) {
 }
 
 void TfrmWhoisMain::restorePatternMode() {
-    if (trimBlanks(toStdString(edtDomain->text())).empty()) {
+    if (trim(toStdString(edtDomain->text())).empty()) {
         edtDomain->setText(QStringLiteral("[a-z]phone"));
     }
     raRandom->setChecked(true);
@@ -436,7 +436,7 @@ void TfrmWhoisMain::restorePatternMode() {
 }
 
 void TfrmWhoisMain::enableSearchIfPatternPresent() {
-    if (!trimBlanks(toStdString(edtDomain->text())).empty()) {
+    if (!trim(toStdString(edtDomain->text())).empty()) {
         btnSearch->setEnabled(true);
     }
 }
