@@ -1,10 +1,10 @@
 #include "ui/Prompts.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <algorithm>
 #include <vector>
 
 namespace cvt {
@@ -56,8 +56,9 @@ struct FileType {
     QString suffix;
 };
 
-// A save dialog for the given file types (the first one preselected); the chosen path carries the
-// suffix of the type picked, or an empty text when cancelled.
+// A save dialog for the given file types (the first one preselected): the chosen path, or an empty
+// text when cancelled. Picking another type swaps the suffix of the name typed so far; a name
+// typed without a suffix gets the picked type's.
 QString saveFile(QWidget* parent, const QString& initialPath, const std::vector<FileType>& types) {
     QFileDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
@@ -70,9 +71,21 @@ QString saveFile(QWidget* parent, const QString& initialPath, const std::vector<
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(types.front().suffix);
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &types](const QString& filter) {
-        for (const FileType& type : types) {
-            if (type.filter == filter) {
-                dialog.setDefaultSuffix(type.suffix);
+        const auto picked =
+            std::find_if(types.begin(), types.end(), [&](const FileType& t) { return t.filter == filter; });
+        if (picked == types.end()) {
+            return;
+        }
+        dialog.setDefaultSuffix(picked->suffix);
+        const QStringList named = dialog.selectedFiles();
+        if (named.isEmpty()) {
+            return;
+        }
+        const QFileInfo info(named.constFirst());
+        for (const FileType& other : types) {
+            if (info.suffix().compare(other.suffix, Qt::CaseInsensitive) == 0) {
+                dialog.selectFile(info.completeBaseName() + QLatin1Char('.') + picked->suffix);
+                break;
             }
         }
     });
@@ -82,17 +95,7 @@ QString saveFile(QWidget* parent, const QString& initialPath, const std::vector<
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
-    QString chosen = dialog.selectedFiles().constFirst();
-    for (const FileType& type : types) {
-        if (type.filter == dialog.selectedNameFilter() &&
-            !chosen.endsWith(QLatin1Char('.') + type.suffix, Qt::CaseInsensitive)) {
-            // The name still carries another type's suffix (the preselected domain.txt, say).
-            const QFileInfo info(chosen);
-            const QString stem = info.suffix().isEmpty() ? info.fileName() : info.completeBaseName();
-            chosen = info.dir().filePath(stem + QLatin1Char('.') + type.suffix);
-        }
-    }
-    return chosen;
+    return dialog.selectedFiles().constFirst();
 }
 
 } // namespace

@@ -20,8 +20,8 @@ public:
     // false when the box was dismissed through its close box.
     virtual bool errorAnswered(QWidget* parent, const QString& text) = 0;
     // The save dialog of the text export, offering "Text (*.txt)" and "CSV (*.csv)": the chosen
-    // path (ending in .csv when CSV was picked), or an empty text when cancelled. The initial path
-    // may hold a folder.
+    // path (its suffix says which), or an empty text when cancelled. The initial path may hold a
+    // folder.
     virtual QString saveTextFile(QWidget* parent, const QString& initialPath) = 0;
     // The save dialog of the spreadsheet export, for .xlsx files; the same answers.
     virtual QString saveWorkbookFile(QWidget* parent, const QString& initialPath) = 0;

@@ -1,10 +1,12 @@
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/ui/WindowHarness.h"
+#include "ui/Prompts.h"
 #include "ui/RegisteredRows.h"
 #include "ui/ServerTableModel.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTableView>
@@ -166,6 +168,26 @@ TEST(PopupCommands, ExportsOfferTheLastFolderAndACancelledExportLeavesNoFile) {
     EXPECT_TRUE(w.prompts.saveDialogNames[1].startsWith(lastFolder + QStringLiteral("domains-")));
     EXPECT_EQ(w.prompts.saveDialogNames[2], lastFolder + QStringLiteral("domain.txt"));
     EXPECT_EQ(w.rows().size(), rows.size());
+}
+
+// The real save dialog of the text export: both types offered, and picking CSV turns domain.txt
+// into domain.csv.
+TEST(PopupCommands, TextSaveDialogOffersCsvAndSwapsTheSuffix) {
+    TempDir dir;
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        filters = dialog->nameFilters();
+        Q_EMIT dialog->filterSelected(QStringLiteral("CSV (*.csv)"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QtPrompts prompts;
+    const QString chosen = prompts.saveTextFile(nullptr, QString::fromStdString((dir.path() / "domain.txt").string()));
+    EXPECT_EQ(filters, QStringList({QStringLiteral("Text (*.txt)"), QStringLiteral("CSV (*.csv)")}));
+    EXPECT_EQ(chosen, QString::fromStdString((dir.path() / "domain.csv").string()));
 }
 
 TEST(PopupCommands, WhoisDetailsNeedASelectedRow) {
