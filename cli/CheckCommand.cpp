@@ -44,7 +44,7 @@ constexpr const char* kUsageIntro =
     "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] --words FILE\n"
     "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE]\n"
     "                            --page english|chinese|dictionary [--dict en|zh-cn] [--prefix P]\n"
-    "                            [--postfix S] [--min N] [--max N] [FILE]\n"
+    "                            [--postfix S] [--min N] [--max N] [--by-character] [FILE]\n"
     "Ask each ticked suffix's WHOIS server about every name and print the result table: a header of\n"
     "column captions, then one line per name; each field is followed by a TAB, each line ends in CR LF.\n"
     "Marks: \xE2\x98\x86 free, \xE2\x98\x85 registered, - failed (asked again with --retry).\n"
@@ -132,7 +132,7 @@ CheckOptions parseArguments(const std::vector<std::string>& args) {
         return options;
     }
     if (options.wordList.otherGiven) {
-        throw UsageError("--dict, --prefix, --postfix, --min and --max need --page");
+        throw UsageError("--dict, --prefix, --postfix, --min, --max and --by-character need --page");
     }
     if (options.pattern && options.words) {
         throw UsageError("give either a PATTERN or --words FILE, not both");

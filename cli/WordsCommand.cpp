@@ -15,7 +15,8 @@ namespace {
 
 constexpr const char* kUsageIntro =
     "Usage: corvantide-cli words [--page english|chinese|dictionary] [--dict en|zh-cn]\n"
-    "                            [--prefix P] [--postfix S] [--min N] [--max N] [FILE]\n"
+    "                            [--prefix P] [--postfix S] [--min N] [--max N] [--by-character]\n"
+    "                            [FILE]\n"
     "Builds a word list as the word-list dialog's OK does and prints it, one name per line.\n"
     "The english and chinese pages take their lines from FILE or standard input; the dictionary\n"
     "page reads en.dct or zh-cn.dct from the current folder. Defaults: --page english --dict zh-cn\n"

@@ -56,6 +56,8 @@ void TIniOptions::LoadFromIni(const IniFile* ini) {
     }
     Language = ini->readString("setting", "language", "'zh-cn'");
     Num = ini->readInteger("setting", "num", 5);
+    Dns = ini->readInteger("setting", "dns", 0) != 0;
+    DnsServer = ini->readString("setting", "dns_server", "");
     if (Num <= 0) {
         return;
     }

@@ -58,6 +58,7 @@ enum class Msg {
     WordsSelectDictionary,
     WordsChineseDictionary,
     WordsEnglishDictionary,
+    WordsReadByCharacter,
     // Progress boxes of the desktop program.
     ProgressFetchingPage,
     ProgressAskingWhois,

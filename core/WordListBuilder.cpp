@@ -101,7 +101,7 @@ NameList WordListBuilder::build() {
         break;
     case WordPage::Chinese:
         for (const std::string& line : m_request.lines) {
-            addWord(ChineseToPinyin(line), SpaceTest::KeepAll);
+            addWord(ChineseToPinyin(line, m_request.reading), SpaceTest::KeepAll);
         }
         break;
     case WordPage::Dictionary: {
@@ -109,7 +109,7 @@ NameList WordListBuilder::build() {
         const bool chinese = m_request.dictionary == DictionaryKind::Chinese;
         file.forEachEntry([&](std::string_view entry) {
             if (chinese) {
-                addWord(ChineseToPinyin(entry), SpaceTest::KeepAll);
+                addWord(ChineseToPinyin(entry, m_request.reading), SpaceTest::KeepAll);
             } else {
                 addWord(entry, SpaceTest::KeepAll);
             }

@@ -2,7 +2,7 @@
 corvantide_packages=(
     cmake ninja-build g++ pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libxlsxwriter-dev zlib1g-dev
+    qt6-base-dev libxlsxwriter-dev zlib1g-dev libc-ares-dev
     unicode-data xdg-utils
 )
 

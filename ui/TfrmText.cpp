@@ -9,6 +9,7 @@
 #include "ui/TypedCharFilter.h"
 #include "ui/UiText.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <algorithm>
 #include <stdexcept>
 
 namespace cvt {
@@ -84,6 +86,7 @@ void TfrmText::buildControls() {
     Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo2->setPlainText(QStringLiteral("梦境\n萝卜\n东方"));
+    chkByCharacter = named(new QCheckBox(TabSheet2), "chkByCharacter");
     TabSheet2->installEventFilter(this);
     PageControl1->addTab(TabSheet2, QString());
 
@@ -152,7 +155,10 @@ bool TfrmText::eventFilter(QObject* watched, QEvent* event) {
         if (watched == TabSheet1) {
             Memo1->setGeometry(0, 0, TabSheet1->width(), 233);
         } else if (watched == TabSheet2) {
-            Memo2->setGeometry(0, 0, TabSheet2->width(), TabSheet2->height());
+            // The memo fills the page above the tick box.
+            constexpr int kTickRow = 28;
+            Memo2->setGeometry(0, 0, TabSheet2->width(), std::max(0, TabSheet2->height() - kTickRow));
+            chkByCharacter->setGeometry(8, TabSheet2->height() - kTickRow + 4, TabSheet2->width() - 16, 21);
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -178,6 +184,7 @@ void TfrmText::SetLanguage(const std::string& code) {
     dictSelect->setTitle(uiText(Msg::WordsSelectDictionary, code));
     dictSelectItem0->setText(uiText(Msg::WordsChineseDictionary, code));
     dictSelectItem1->setText(uiText(Msg::WordsEnglishDictionary, code));
+    chkByCharacter->setText(uiText(Msg::WordsReadByCharacter, code));
 }
 
 void TfrmText::setPageSource(PageSource source) {
@@ -244,6 +251,7 @@ void TfrmText::Button2Click() {
     request.postfix = toStdString(edtEnd->text());
     request.minimum = toStdString(edtMinCharNum->text());
     request.maximum = toStdString(edtMaxCharNum->text());
+    request.reading = chkByCharacter->isChecked() ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
     try {
         WordList = WordListBuilder(std::move(request)).build();
     } catch (const std::exception& failure) {

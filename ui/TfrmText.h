@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -65,6 +66,8 @@ public:
     QLineEdit* edtUrl = nullptr;
     QPushButton* Button1 = nullptr;
     QPlainTextEdit* Memo2 = nullptr;
+    // Set: Chinese lines and zh-cn.dct entries read character by character instead of word by word.
+    QCheckBox* chkByCharacter = nullptr;
     QGroupBox* dictSelect = nullptr;
     QRadioButton* dictSelectItem0 = nullptr;
     QRadioButton* dictSelectItem1 = nullptr;

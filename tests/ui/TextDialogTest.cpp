@@ -2,6 +2,7 @@
 #include "ui/ProgressBox.h"
 #include "ui/TfrmText.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,7 +68,7 @@ TEST_F(TextDialog, CaptionsAndHintsFollowTheLanguage) {
           QStringLiteral("网址："), QStringLiteral("抓取"), QStringLiteral("前缀"), QStringLiteral("后缀"),
           QStringLiteral("最少字母数"), QStringLiteral("最多字母数"), QStringLiteral("确定"), QStringLiteral("取消"),
           QStringLiteral("从指定网页上搜索单词或粘贴文本（每行一个单词）"), QStringLiteral("选择字典"),
-          QStringLiteral("简体中文字典"), QStringLiteral("英文词典")}},
+          QStringLiteral("简体中文字典"), QStringLiteral("英文词典"), QStringLiteral("逐字注音")}},
         {"en",
          {QStringLiteral("Fetch words from text"), QStringLiteral("English"), QStringLiteral("Chinese"),
           QStringLiteral("Dictionary"), QStringLiteral("Url:"), QStringLiteral("Fetch"), QStringLiteral("Prefix"),
@@ -75,7 +76,7 @@ TEST_F(TextDialog, CaptionsAndHintsFollowTheLanguage) {
           QStringLiteral("Cancel"),
           QStringLiteral("Fetch words from a specified page or paste the text (one word per line)!"),
           QStringLiteral("Select Dictionary"), QStringLiteral("Simplified-Chinese Dictionary"),
-          QStringLiteral("English Dictionary")}},
+          QStringLiteral("English Dictionary"), QStringLiteral("Read by character")}},
     };
     dialog.dictSelectItem1->setChecked(true);
     for (const Case& c : cases) {
@@ -98,6 +99,7 @@ TEST_F(TextDialog, CaptionsAndHintsFollowTheLanguage) {
             dialog.dictSelect->title(),
             dialog.dictSelectItem0->text(),
             dialog.dictSelectItem1->text(),
+            dialog.chkByCharacter->text(),
         };
         EXPECT_EQ(shown, c.expected) << c.code;
         EXPECT_TRUE(dialog.dictSelectItem1->isChecked());
@@ -150,6 +152,30 @@ TEST_F(TextDialog, OkBuildsTheWordListOfTheActivePage) {
     dialog.edtMaxCharNum->setText(QStringLiteral("4"));
     dialog.Button2->click();
     EXPECT_EQ(names(dialog.WordList), (std::vector<std::string>{"myablehub"}));
+    EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST_F(TextDialog, ChinesePageReadsWordsUnlessReadByCharacterIsTicked) {
+    dialog.show();
+    dialog.PageControl1->setCurrentIndex(1);
+    EXPECT_TRUE(dialog.chkByCharacter->isVisible());
+    EXPECT_FALSE(dialog.chkByCharacter->isChecked());
+    EXPECT_LE(dialog.Memo2->geometry().bottom(), dialog.chkByCharacter->geometry().top());
+    dialog.Memo2->setPlainText(QStringLiteral("重庆\n音乐\n长城\n会计\n重新\n长大\n银行\n行长\n快乐"));
+    dialog.edtMaxCharNum->setText(QStringLiteral("10"));
+    const std::pair<bool, std::vector<std::string>> cases[] = {
+        {false,
+         {"CHANGCHENG", "CHONGQING", "CHONGXIN", "HANGZHANG", "KUAIJI", "KUAILE", "YINHANG", "YINYUE", "ZHANGDA"}},
+        {true, {"HANGZHANG", "HUIJI", "KUAILE", "YINHANG", "YINLE", "ZHANGCHENG", "ZHANGDA", "ZHONGQING", "ZHONGXIN"}},
+    };
+    for (const auto& [ticked, expected] : cases) {
+        if (ticked) {
+            dialog.chkByCharacter->click();
+        }
+        EXPECT_EQ(dialog.chkByCharacter->isChecked(), ticked);
+        dialog.Button2->click();
+        EXPECT_EQ(names(dialog.WordList), expected) << ticked;
+    }
     EXPECT_TRUE(prompts.errors.empty());
 }
 
