@@ -12,7 +12,7 @@
 #include "core/TextExport.h"
 #include "core/TextUtil.h"
 #include "core/WordListBuilder.h"
-#include "platform/EOleError.h"
+#include "platform/EWorkbookError.h"
 #include "platform/ExcelExport.h"
 
 #include <atomic>
@@ -59,7 +59,8 @@ constexpr const char* kUsageIntro =
     "                 dictionary (en.dct or zh-cn.dct in the current folder); sorted like --words\n"
     "  --retry        after the run, ask the failed cells once more\n"
     "  --output FILE  write the table to FILE (replaced if it exists) instead of standard output; a FILE\n"
-    "                 whose name ends in .xlsx becomes a workbook with the sheet \"Domain\"\n"
+    "                 whose name ends in .xlsx becomes a workbook with the sheet \"Domain\", one ending in\n"
+    "                 .csv comma-separated values (UTF-8, header row, CR LF)\n"
     "With --page:\n";
 
 constexpr const char* kUsageEnd =
@@ -158,7 +159,7 @@ void tickSuffixes(std::vector<ServerEntry>& entries, std::string_view list) {
     std::size_t start = 0;
     while (start <= list.size()) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
-        const std::string_view item = trimBlanks(list.substr(start, comma - start));
+        const std::string_view item = trim(list.substr(start, comma - start));
         if (!item.empty()) {
             wanted.emplace(item);
         }
@@ -392,13 +393,14 @@ int runCheck(CommandContext& context) {
     progress.finish();
 
     if (options.output) {
-        // A workbook when the name ends in .xlsx, the text form otherwise.
+        // A workbook when the name ends in .xlsx, comma-separated values for .csv, the text form
+        // otherwise.
         try {
             ExportToFile(table.snapshot(), *options.output);
         } catch (const ECreateFileError& error) {
             context.err << "corvantide-cli check: " << error.what() << '\n';
             return 1;
-        } catch (const EOleError& error) {
+        } catch (const EWorkbookError& error) {
             context.err << "corvantide-cli check: " << error.what() << '\n';
             return 1;
         }

@@ -23,7 +23,7 @@ std::optional<FetchedPage> fetchPageArgument(CommandContext& context, const char
     TNetHTTP client;
     setUpHarvestClient(client);
     try {
-        return FetchPageWithType(std::string(trimBlanks(context.args[0])), client);
+        return FetchPageWithType(std::string(trim(context.args[0])), client);
     } catch (const std::exception& error) {
         // Only an unknown scheme fails with an empty message.
         const std::string message = error.what();

@@ -71,7 +71,7 @@ void TIniOptions::LoadFromIni(const IniFile* ini) {
         }
     }
     for (const auto& [number, value] : byNumber) {
-        const std::string_view line = ini::trim(value);
+        const std::string_view line = trim(value);
         if (line.size() >= kMinimumLineLength) {
             WhoisLines.emplace_back(line);
             WhoisKeys.push_back(number);

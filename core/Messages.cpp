@@ -68,6 +68,7 @@ constexpr std::array kWordings = {
     Wording{Msg::ProgressFetchingPage, "正在抓取网页……", "Fetching the page..."},
     Wording{Msg::ProgressAskingWhois, "正在查询Whois信息……", "Asking the WHOIS servers..."},
     Wording{Msg::WordsVisibleTextOnly, "仅可见文字", "Visible text only"},
+    Wording{Msg::ProgressExporting, "正在导出……", "Exporting..."},
 };
 
 } // namespace

@@ -64,6 +64,7 @@ enum class Msg {
     ProgressAskingWhois,
     // The word-list dialog's tick box beside Fetch.
     WordsVisibleTextOnly,
+    ProgressExporting,
 };
 
 bool isChinese(std::string_view languageCode);

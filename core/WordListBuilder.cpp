@@ -25,10 +25,10 @@ std::string withoutDots(std::string_view line) {
 } // namespace
 
 WordListBuilder::WordListBuilder(WordListRequest request)
-    : m_request(std::move(request)), m_prefix(trimBlanks(m_request.prefix)), m_postfix(trimBlanks(m_request.postfix)) {}
+    : m_request(std::move(request)), m_prefix(trim(m_request.prefix)), m_postfix(trim(m_request.postfix)) {}
 
 std::int32_t WordListBuilder::parseLimit(std::string_view fieldText) {
-    const std::string_view text = trimBlanks(fieldText);
+    const std::string_view text = trim(fieldText);
     std::string_view digits = text;
     if (!digits.empty() && digits.front() == '+') {
         digits.remove_prefix(1); // from_chars takes a minus sign but no plus sign

@@ -156,7 +156,7 @@ void TNetCustomHTTP::exchange(std::string& received) {
 }
 
 std::string TNetCustomHTTP::redirectTarget() const {
-    const std::string location(http::trim(m_response.location()));
+    const std::string location(trim(m_response.location()));
     if (location.find("://") != std::string::npos) {
         return location;
     }
@@ -321,8 +321,8 @@ bool TNetCustomHTTP::responseKeepsAlive() {
     if (!m_responseComplete || !IsConnected() || !InputBuffer().empty()) {
         return false;
     }
-    const std::string connection(http::trim(m_response.connection()));
-    const std::string proxyConnection(http::trim(m_response.proxyConnection()));
+    const std::string connection(trim(m_response.connection()));
+    const std::string proxyConnection(trim(m_response.proxyConnection()));
     if (m_protocolVersion == TNetHTTPProtocolVersion::pv1_1) {
         return !http::equalsIgnoreCase(connection, "close") && !http::equalsIgnoreCase(proxyConnection, "close");
     }

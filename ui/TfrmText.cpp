@@ -208,7 +208,7 @@ void TfrmText::Button1Click() {
     if (!m_pageSource.fetch) {
         return;
     }
-    const std::string address(trimBlanks(toStdString(edtUrl->text())));
+    const std::string address(trim(toStdString(edtUrl->text())));
     FetchedPage page;
     if (m_pageSource.reset) {
         m_pageSource.reset();

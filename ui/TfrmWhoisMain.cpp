@@ -4,6 +4,7 @@
 #include "core/QueryEngine.h"
 #include "core/TextUtil.h"
 #include "core/WhoisLookup.h"
+#include "platform/DesktopOpener.h"
 #include "ui/BusyAnimation.h"
 #include "ui/Prompts.h"
 #include "ui/ResultTableModel.h"
@@ -286,7 +287,7 @@ void TfrmWhoisMain::rg1Click() {
 }
 
 void TfrmWhoisMain::edtDomainChange() {
-    const bool hasText = !trimBlanks(toStdString(edtDomain->text())).empty();
+    const bool hasText = !trim(toStdString(edtDomain->text())).empty();
     // While a run is going its Search stays off; the box may still be edited.
     btnSearch->setEnabled(hasText && !m_engine->isRunActive());
 }
@@ -432,7 +433,7 @@ void TfrmWhoisMain::selectAndShowRow(std::size_t row) {
 }
 
 void TfrmWhoisMain::restorePatternMode() {
-    if (trimBlanks(toStdString(edtDomain->text())).empty()) {
+    if (trim(toStdString(edtDomain->text())).empty()) {
         edtDomain->setText(QStringLiteral("[a-z]phone"));
     }
     raRandom->setChecked(true);
@@ -440,7 +441,7 @@ void TfrmWhoisMain::restorePatternMode() {
 }
 
 void TfrmWhoisMain::enableSearchIfPatternPresent() {
-    if (!trimBlanks(toStdString(edtDomain->text())).empty()) {
+    if (!trim(toStdString(edtDomain->text())).empty()) {
         btnSearch->setEnabled(true);
     }
 }

@@ -1,4 +1,4 @@
-#include "net/ScriptedSocketApi.h"
+#include "tests/support/ScriptedSocketApi.h"
 
 #include "net/NetAddress.h"
 
