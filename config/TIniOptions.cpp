@@ -2,6 +2,7 @@
 
 #include "config/IniError.h"
 #include "config/IniText.h"
+#include "config/RunSettingsIni.h"
 
 #include <map>
 #include <string>
@@ -56,6 +57,7 @@ void TIniOptions::LoadFromIni(const IniFile* ini) {
     }
     Language = ini->readString("setting", "language", "'zh-cn'");
     Num = ini->readInteger("setting", "num", 5);
+    Run = ReadRunSettings(*ini, RunWarnings);
     if (Num <= 0) {
         return;
     }

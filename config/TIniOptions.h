@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/IniFile.h"
+#include "core/RunSettings.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -21,6 +22,10 @@ public:
     std::vector<std::string> WhoisLines;
     // The key number each line of WhoisLines was read from, so problems can name the key.
     std::vector<std::int32_t> WhoisKeys;
+    // Lanes, pace and back-off of a run ([setting] parallel, interval, backoff; [interval]).
+    RunSettings Run;
+    // What was wrong with those settings, one English line each; the defaults stand in.
+    std::vector<std::string> RunWarnings;
 
     // Loads the file when it exists (a missing file changes nothing). Throws IniReadError when it
     // exists but cannot be read.

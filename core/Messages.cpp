@@ -66,6 +66,7 @@ constexpr std::array kWordings = {
     Wording{Msg::WordsEnglishDictionary, "英文词典", "English Dictionary"},
     Wording{Msg::ProgressFetchingPage, "正在抓取网页……", "Fetching the page..."},
     Wording{Msg::ProgressAskingWhois, "正在查询Whois信息……", "Asking the WHOIS servers..."},
+    Wording{Msg::PreparingNames, "正在准备域名列表……", "Preparing the list of names..."},
 };
 
 } // namespace

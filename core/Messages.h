@@ -61,6 +61,7 @@ enum class Msg {
     // Progress boxes of the desktop program.
     ProgressFetchingPage,
     ProgressAskingWhois,
+    PreparingNames,
 };
 
 bool isChinese(std::string_view languageCode);

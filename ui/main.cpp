@@ -13,9 +13,8 @@ int main(int argc, char** argv) {
     cvt::TIniOptions IniOptions;
     QApplication application(argc, argv);
     cvt::QtPrompts prompts;
-    cvt::NetWhoisLookup whois;
     cvt::TfrmWhoisMain frmWhoisMain(cvt::MainWindowDeps{
-        prompts, IniOptions, whois, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, cvt::ConfigPath()});
+        prompts, IniOptions, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, cvt::ConfigPath()});
     cvt::TfrmText frmText(prompts, &frmWhoisMain);
     cvt::TfrmWhoisInfo frmWhoisInfo(&frmWhoisMain);
     frmWhoisMain.setDialogs(&frmText, &frmWhoisInfo);
