@@ -59,16 +59,11 @@ void QueryEventQueue::flush() {
     const RunProgress* state = nullptr;
     const std::string* activity = nullptr;
     for (Event& event : events) {
+        // A cell refers to a row appended before it, so all rows of a batch may go before its
+        // cells; only the emptying of the table is a boundary.
         if (auto* row = std::get_if<AppendedRow>(&event)) {
-            if (!cells.empty()) {
-                handOn();
-            }
             rows.push_back(std::move(*row));
         } else if (auto* cell = std::get_if<AnsweredCell>(&event)) {
-            // A cell may belong to a row still in the batch: the rows go first.
-            if (!rows.empty()) {
-                handOn();
-            }
             cells.push_back(std::move(*cell));
         } else if (const auto* progress = std::get_if<RunProgress>(&event)) {
             state = progress;

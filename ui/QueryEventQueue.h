@@ -12,9 +12,9 @@ namespace cvt {
 
 // The window's sink for the query engine's events. The engine calls it from any thread; each call
 // is appended to one queue and returns at once. The GUI thread takes the whole queue in one queued
-// call and hands it on in order as batched signals: consecutive rows as one rowsAppended,
-// consecutive cells as one cellsAnswered, then the latest activity text and run state. So a flood of
-// answers costs the window one update per batch.
+// call and hands it on as batched signals: its rows as one rowsAppended, then its cells as one
+// cellsAnswered (a cell always refers to a row appended before it), then the latest activity text
+// and run state. So a flood of answers costs the window one update per batch.
 class QueryEventQueue : public QObject, public QueryEventSink {
     Q_OBJECT
 public:

@@ -85,6 +85,8 @@ public:
     // The run's state as the controls show it: which buttons, the mode group, the popup items,
     // the busy animation, the progress panel and, when a run ends, the pattern box.
     void applyRunState(const RunProgress& progress);
+    // Selects the row (dropping the previous selection) and scrolls it into view.
+    void selectAndShowRow(std::size_t row);
 
     QString statusText(int panel) const;
     QueryEngine& engine() { return *m_engine; }
@@ -131,7 +133,6 @@ private:
     void connectEngine();
     void setStatusText(int panel, const std::string& text);
     void setPopupItemsEnabled(bool enabled);
-    void selectAndShowRow(std::size_t row);
     void restorePatternMode();
     void buildMenus();
     void startSearch();

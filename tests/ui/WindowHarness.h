@@ -60,7 +60,7 @@ struct WindowHarness {
         text.reset();
         main.reset();
         main = std::make_unique<TfrmWhoisMain>(
-            MainWindowDeps{prompts, options, whois, [] { return std::make_unique<NetWhoisLookup>(); }, path});
+            MainWindowDeps{prompts, options, [] { return std::make_unique<NetWhoisLookup>(); }, path});
         text = std::make_unique<TfrmText>(prompts, main.get());
         info = std::make_unique<TfrmWhoisInfo>(main.get());
         main->setDialogs(text.get(), info.get());
@@ -85,7 +85,6 @@ struct WindowHarness {
     TempDir dir;
     std::filesystem::path path;
     TIniOptions options;
-    NetWhoisLookup whois;
     FakePrompts prompts;
     std::unique_ptr<TfrmWhoisMain> main;
     std::unique_ptr<TfrmText> text;
