@@ -1,6 +1,9 @@
 #include "ui/QueryEventQueue.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
+#include <algorithm>
+#include <optional>
 #include <utility>
 
 namespace cvt {
@@ -32,16 +35,30 @@ void QueryEventQueue::post(Event event) {
     m_queue.push_back(std::move(event));
     if (!m_drainPosted) {
         m_drainPosted = true;
-        QMetaObject::invokeMethod(this, &QueryEventQueue::flush, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { drain(true); }, Qt::QueuedConnection);
     }
 }
 
 void QueryEventQueue::flush() {
-    std::vector<Event> events;
+    drain(false);
+}
+
+void QueryEventQueue::drain(bool timeLimited) {
+    constexpr std::size_t kSlice = 4096;
+    constexpr qint64 kBudgetMs = 8;
+    QElapsedTimer elapsed;
+    elapsed.start();
     {
         std::lock_guard lock(m_mutex);
-        events.swap(m_queue);
         m_drainPosted = false;
+        if (m_backlogPos == m_backlog.size()) {
+            m_backlog.clear();
+            m_backlogPos = 0;
+        }
+        m_backlog.insert(m_backlog.end(), std::make_move_iterator(m_queue.begin()),
+                         std::make_move_iterator(m_queue.end()));
+        m_queue.clear();
     }
     std::vector<AppendedRow> rows;
     std::vector<AnsweredCell> cells;
@@ -55,32 +72,47 @@ void QueryEventQueue::flush() {
             cells.clear();
         }
     };
-    // Only the latest state and activity matter; they follow the rows and cells of the batch.
-    const RunProgress* state = nullptr;
-    const std::string* activity = nullptr;
-    for (Event& event : events) {
-        // A cell refers to a row appended before it, so all rows of a batch may go before its
-        // cells; only the emptying of the table is a boundary.
-        if (auto* row = std::get_if<AppendedRow>(&event)) {
-            rows.push_back(std::move(*row));
-        } else if (auto* cell = std::get_if<AnsweredCell>(&event)) {
-            cells.push_back(std::move(*cell));
-        } else if (const auto* progress = std::get_if<RunProgress>(&event)) {
-            state = progress;
-        } else if (const auto* text = std::get_if<Activity>(&event)) {
-            activity = &text->text;
-        } else {
-            handOn();
-            Q_EMIT rowsClearedSignal();
+    while (m_backlogPos < m_backlog.size()) {
+        // Only the latest state and activity of a slice matter; they follow its rows and cells.
+        std::optional<RunProgress> state;
+        std::optional<std::string> activity;
+        const std::size_t end = std::min(m_backlog.size(), m_backlogPos + kSlice);
+        for (; m_backlogPos < end; ++m_backlogPos) {
+            Event& event = m_backlog[m_backlogPos];
+            // A cell refers to a row appended before it, so all rows of a slice may go before its
+            // cells; only the emptying of the table is a boundary.
+            if (auto* row = std::get_if<AppendedRow>(&event)) {
+                rows.push_back(std::move(*row));
+            } else if (auto* cell = std::get_if<AnsweredCell>(&event)) {
+                cells.push_back(std::move(*cell));
+            } else if (const auto* progress = std::get_if<RunProgress>(&event)) {
+                state = *progress;
+            } else if (auto* text = std::get_if<Activity>(&event)) {
+                activity = std::move(text->text);
+            } else {
+                handOn();
+                Q_EMIT rowsClearedSignal();
+            }
+        }
+        handOn();
+        if (activity) {
+            Q_EMIT activityChangedSignal(*activity);
+        }
+        if (state) {
+            Q_EMIT runStateChangedSignal(*state);
+        }
+        if (timeLimited && m_backlogPos < m_backlog.size() && elapsed.elapsed() >= kBudgetMs) {
+            std::lock_guard lock(m_mutex);
+            if (!m_drainPosted) {
+                m_drainPosted = true;
+                QMetaObject::invokeMethod(
+                    this, [this] { drain(true); }, Qt::QueuedConnection);
+            }
+            return;
         }
     }
-    handOn();
-    if (activity != nullptr) {
-        Q_EMIT activityChangedSignal(*activity);
-    }
-    if (state != nullptr) {
-        Q_EMIT runStateChangedSignal(*state);
-    }
+    m_backlog.clear();
+    m_backlogPos = 0;
 }
 
 } // namespace cvt

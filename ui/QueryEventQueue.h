@@ -44,10 +44,16 @@ private:
     using Event = std::variant<Cleared, AppendedRow, AnsweredCell, RunProgress, Activity>;
 
     void post(Event event);
+    // Hands on the queued events in slices; with a time limit, stops after the slice that used it
+    // up and goes on in a fresh call, so the window keeps taking input during a flood.
+    void drain(bool timeLimited);
 
     std::mutex m_mutex;
     std::vector<Event> m_queue;
     bool m_drainPosted = false;
+    // GUI thread only: events taken from the queue but not yet handed on.
+    std::vector<Event> m_backlog;
+    std::size_t m_backlogPos = 0;
 };
 
 } // namespace cvt

@@ -77,8 +77,10 @@ void TfrmWhoisMain::connectEngine() {
     });
     connect(events, &QueryEventQueue::cellsAnswered, this,
             [this](const std::vector<AnsweredCell>& cells) { m_results->applyCells(cells); });
-    connect(events, &QueryEventQueue::activityChangedSignal, this,
-            [this](const std::string& text) { setStatusText(0, text); });
+    connect(events, &QueryEventQueue::activityChangedSignal, this, [this](const std::string& text) {
+        m_restoreActivity = false;
+        setStatusText(0, text);
+    });
     connect(events, &QueryEventQueue::runStateChangedSignal, this, &TfrmWhoisMain::applyRunState);
 }
 
@@ -420,24 +422,21 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
     case RunState::Preparing:
         if (previous != RunState::Preparing) {
             m_activityBeforePreparing = statusText(0);
+            m_restoreActivity = true;
         }
         setPopupItemsEnabled(false);
         setRunning(true);
         setStatusText(0, message(Msg::PreparingNames, Language));
         break;
     case RunState::Running:
-        if (previous == RunState::Preparing) {
-            setStatusText(0, toStdString(m_activityBeforePreparing));
-        }
+        restoreActivityAfterPreparing();
         setPopupItemsEnabled(false);
         setRunning(true);
         setStatusText(1, std::to_string(progress.done) + "/" + std::to_string(progress.total));
         break;
     case RunState::Stopping:
         // The controls look idle at once; the popup items wait for the run's end.
-        if (previous == RunState::Preparing) {
-            setStatusText(0, toStdString(m_activityBeforePreparing));
-        }
+        restoreActivityAfterPreparing();
         setRunning(false);
         btnSearch->setEnabled(true);
         break;
@@ -449,9 +448,7 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         rg1->setEnabled(false);
         break;
     case RunState::Idle:
-        if (previous == RunState::Preparing) {
-            setStatusText(0, toStdString(m_activityBeforePreparing));
-        }
+        restoreActivityAfterPreparing();
         if (previous == RunState::Requerying) {
             setPopupItemsEnabled(true);
             lvWhois->setEnabled(true);
@@ -471,6 +468,14 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
             }
         }
         break;
+    }
+}
+
+void TfrmWhoisMain::restoreActivityAfterPreparing() {
+    // The preparation's notice goes as soon as the run shows anything else, or ends.
+    if (m_restoreActivity) {
+        m_restoreActivity = false;
+        setStatusText(0, toStdString(m_activityBeforePreparing));
     }
 }
 

@@ -134,6 +134,7 @@ private:
     void setStatusText(int panel, const std::string& text);
     void setPopupItemsEnabled(bool enabled);
     void restorePatternMode();
+    void restoreActivityAfterPreparing();
     void buildMenus();
     void startSearch();
     bool tableCommandsAllowed() const;
@@ -151,6 +152,7 @@ private:
     bool m_popupEnabled = true;
     RunState m_shownState = RunState::Idle;
     QString m_activityBeforePreparing;
+    bool m_restoreActivity = false;
 
     // Declared in the order they are built; released in reverse, the engine (which stops and joins
     // its workers) first.
