@@ -73,7 +73,7 @@ void QueryEventQueue::drain(bool timeLimited) {
         }
     };
     while (m_backlogPos < m_backlog.size()) {
-        // Only the latest state and activity of a slice matter; they follow its rows and cells.
+        // Only the latest progress and activity of a slice matter; they follow its rows and cells.
         std::optional<RunProgress> state;
         std::optional<std::string> activity;
         const std::size_t end = std::min(m_backlog.size(), m_backlogPos + kSlice);
@@ -86,6 +86,11 @@ void QueryEventQueue::drain(bool timeLimited) {
             } else if (auto* cell = std::get_if<AnsweredCell>(&event)) {
                 cells.push_back(std::move(*cell));
             } else if (const auto* progress = std::get_if<RunProgress>(&event)) {
+                // Progress within one state is coalesced; every change of state is handed on.
+                if (state && state->state != progress->state) {
+                    handOn();
+                    Q_EMIT runStateChangedSignal(*state);
+                }
                 state = *progress;
             } else if (auto* text = std::get_if<Activity>(&event)) {
                 activity = std::move(text->text);

@@ -14,7 +14,8 @@ namespace cvt {
 // is appended to one queue and returns at once. The GUI thread takes the whole queue in one queued
 // call and hands it on as batched signals: its rows as one rowsAppended, then its cells as one
 // cellsAnswered (a cell always refers to a row appended before it), then the latest activity text
-// and run state. So a flood of answers costs the window one update per batch.
+// and run state (every change of state is handed on; only progress within a state is coalesced). So a flood of answers
+// costs the window one update per batch.
 class QueryEventQueue : public QObject, public QueryEventSink {
     Q_OBJECT
 public:
