@@ -113,7 +113,7 @@ struct QueryEngine::RunShared {
     // The row of each name, when neighbouring names share rows; empty when every name has its own.
     std::vector<std::uint32_t> rowOf;
     // Per name, the lanes that have asked all their entries for it (lanes on).
-    std::unique_ptr<std::atomic<std::uint8_t>[]> lanesDone;
+    std::unique_ptr<std::atomic<std::uint16_t>[]> lanesDone;
     std::size_t namesDone = 0;
 
     std::mutex rowMutex;
@@ -366,7 +366,7 @@ void QueryEngine::threadRun(const WorkerState& worker) {
                     }
                 }
                 if (plan.size() > 1) {
-                    shared.lanesDone = std::make_unique<std::atomic<std::uint8_t>[]>(names.size());
+                    shared.lanesDone = std::make_unique<std::atomic<std::uint16_t>[]>(names.size());
                 }
                 std::vector<std::function<void()>> jobs;
                 for (std::vector<ServerEntry>& entries : plan) {
