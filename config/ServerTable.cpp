@@ -26,8 +26,8 @@ ServerTableData BuildServerTable(const TIniOptions& options) {
             continue;
         }
         ServerEntry entry{std::string(trim(fields[0])), std::string(trim(fields[1])),
-                          fields.size() > 2 ? fields[2] : std::string(),
-                          fields.size() > 3 ? fields[3] : std::string(), false};
+                          fields.size() > 2 ? fields[2] : std::string(), fields.size() > 3 ? fields[3] : std::string(),
+                          false};
         if (entry.caption.empty() || entry.host.empty()) {
             table.skipped.push_back({key, line, "blank suffix or server"});
             continue;

@@ -1,8 +1,8 @@
 // The popup commands of the result table.
 
+#include "config/TIniOptions.h"
 #include "core/CsvExport.h"
 #include "core/EExportCancelled.h"
-#include "config/TIniOptions.h"
 #include "core/QueryEngine.h"
 #include "core/TextExport.h"
 #include "core/WhoisDetails.h"

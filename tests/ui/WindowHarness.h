@@ -59,8 +59,8 @@ struct WindowHarness {
         info.reset();
         text.reset();
         main.reset();
-        main = std::make_unique<TfrmWhoisMain>(MainWindowDeps{
-            prompts, options, [] { return std::make_unique<NetWhoisLookup>(); }, path, openProgram});
+        main = std::make_unique<TfrmWhoisMain>(
+            MainWindowDeps{prompts, options, [] { return std::make_unique<NetWhoisLookup>(); }, path, openProgram});
         text = std::make_unique<TfrmText>(prompts, main.get());
         info = std::make_unique<TfrmWhoisInfo>(main.get());
         main->setDialogs(text.get(), info.get());
