@@ -1,7 +1,8 @@
+#include "cli/CommandFactories.h"
 #include "cli/PageFetch.h"
 #include "core/WebHarvest.h"
 
-#include <optional>
+#include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
 
@@ -9,25 +10,35 @@ namespace cvt::cli {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: corvantide-cli harvest URL\n"
-    "Fetches one web page and prints the distinct words of its source, one per line, sorted without\n"
-    "regard to letter case. A word is a run of the letters A-Z and a-z, the digits and \"_\"; markup\n"
-    "is not skipped, and nothing after a NUL byte is read.\n";
+class HarvestCommand : public Command {
+public:
+    std::string name() const override { return "harvest"; }
+    std::string summary() const override { return "print the words of a web page, one per line"; }
+
+    void declare(CLI::App& command) override {
+        command.description("Fetch one web page and print the distinct words of its source, one per line, sorted "
+                            "without\nregard to letter case. A word is a run of the letters A-Z and a-z, the digits "
+                            "and \"_\"; markup\nis not skipped, and nothing after a NUL byte is read.");
+        command.add_option("URL", m_url, "the address of the page")->required();
+    }
+
+    int run(CommandIo& io) override {
+        const std::string body = fetchPage(m_url);
+        for (const std::string_view word : ExtractWordList(body)) {
+            io.out << word << '\n';
+        }
+        io.out.flush();
+        return io.out ? 0 : 1;
+    }
+
+private:
+    std::string m_url;
+};
 
 } // namespace
 
-int runHarvest(CommandContext& context) {
-    int exitCode = 0;
-    const std::optional<std::string> body = fetchPageArgument(context, kUsage, exitCode);
-    if (!body) {
-        return exitCode;
-    }
-    for (const std::string_view word : ExtractWordList(*body)) {
-        context.out << word << '\n';
-    }
-    context.out.flush();
-    return 0;
+std::unique_ptr<Command> makeHarvestCommand() {
+    return std::make_unique<HarvestCommand>();
 }
 
 } // namespace cvt::cli

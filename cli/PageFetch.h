@@ -1,15 +1,11 @@
 #pragma once
 
-#include "cli/Commands.h"
-
-#include <optional>
 #include <string>
 
 namespace cvt::cli {
 
-// The shared front of `fetch` and `harvest`: checks the one URL argument, fetches the page and
-// returns its body. Returns no body when the command is already done (help printed, usage error or
-// a failed fetch reported on standard error); exitCode then holds the process exit code.
-std::optional<std::string> fetchPageArgument(CommandContext& context, const char* usage, int& exitCode);
+// The shared fetch of `fetch` and `harvest`: one GET of the URL (trimmed of blanks) on a client set
+// up as the word-list builder's is; the body. Throws std::runtime_error naming the failure.
+std::string fetchPage(const std::string& url);
 
 } // namespace cvt::cli

@@ -1,0 +1,148 @@
+#include "cli/CheckRun.h"
+
+#include "core/Messages.h"
+#include "core/ResultMarks.h"
+
+#include <algorithm>
+
+namespace cvt::cli {
+
+CheckRun::CheckRun(CheckRunObserver& observer, const std::string& languageCode)
+    : m_observer(observer), m_table(message(Msg::DomainNameColumn, languageCode)),
+      m_engine({m_table, m_controls, m_whois, [this](const std::string& text) {
+                    std::lock_guard lock(m_errorMutex);
+                    m_errors.push_back(text);
+                }}) {
+    m_table.setListener(this);
+}
+
+CheckRun::~CheckRun() {
+    m_engine.shutdown();
+    m_table.setListener(nullptr);
+}
+
+CheckRunResult CheckRun::run(CheckRunRequest request) {
+    CheckRunResult result;
+    m_retry = request.retry;
+    m_engine.lvWhoisChange(request.entries);
+    const std::vector<std::string> captions = m_table.snapshot().captions;
+    m_running.store(true);
+    const SearchOutcome outcome = m_engine.btnSearchClick(std::move(request.search));
+    if (outcome.status != SearchOutcome::Status::Started) {
+        m_running.store(false);
+        result.refusal = outcome.message;
+        return result;
+    }
+    {
+        std::lock_guard lock(m_rowMutex);
+        m_progress.names = m_engine.candidates().size();
+        m_observer.runStarted(captions, m_progress.names);
+    }
+    // A Ctrl-C that came before the run existed is applied now.
+    if (m_interrupted.load()) {
+        m_engine.btnStopClick();
+    }
+    m_engine.waitIdle();
+    finishCurrentRow();
+
+    if (m_retry && !m_interrupted.load()) {
+        {
+            std::lock_guard lock(m_rowMutex);
+            m_requerying = true;
+        }
+        if (m_engine.N2Click()) {
+            if (m_interrupted.load()) {
+                m_engine.stopRequery();
+            }
+            m_engine.waitIdle();
+        }
+    }
+    std::vector<std::size_t> held;
+    {
+        std::lock_guard lock(m_rowMutex);
+        held.swap(m_held);
+    }
+    for (const std::size_t index : held) {
+        m_observer.rowFinished(m_table.row(index));
+    }
+    m_engine.shutdown();
+    m_running.store(false);
+
+    result.table = m_table.snapshot();
+    std::lock_guard lock(m_errorMutex);
+    result.errors = m_errors;
+    return result;
+}
+
+void CheckRun::interrupt(int count) {
+    m_interrupted.store(true);
+    if (!m_running.load()) {
+        return;
+    }
+    if (count == 1) {
+        m_engine.btnStopClick();
+        m_engine.stopRequery();
+        m_observer.note("corvantide-cli check: stopping after the exchange under way (Ctrl-C again to abandon it)");
+    } else {
+        m_whois.cancel();
+    }
+}
+
+void CheckRun::rowsCleared() {
+    std::lock_guard lock(m_rowMutex);
+    m_rowCount = 0;
+    m_currentIndex.reset();
+}
+
+// The run appends a row when it reaches a new name, so the row before is complete.
+void CheckRun::rowAppended(const ResultRow& row) {
+    finishCurrentRow();
+    std::lock_guard lock(m_rowMutex);
+    m_currentIndex = m_rowCount++;
+    m_current = row;
+}
+
+void CheckRun::cellChanged(std::size_t row, std::size_t cell, const std::string& mark) {
+    std::lock_guard lock(m_rowMutex);
+    if (m_requerying) {
+        // The pass asks only cells that failed in the run.
+        count(std::string(kMarkFailed), -1);
+    } else if (m_currentIndex == row) {
+        m_current.setCell(cell, mark);
+    }
+    count(mark, 1);
+    m_observer.progressChanged(m_progress);
+}
+
+void CheckRun::finishCurrentRow() {
+    std::lock_guard lock(m_rowMutex);
+    if (!m_currentIndex) {
+        return;
+    }
+    ++m_progress.namesDone;
+    m_observer.progressChanged(m_progress);
+    const bool hold = m_retry && std::any_of(m_current.cells.begin(), m_current.cells.end(),
+                                             [](const std::string& mark) { return needsRequery(mark); });
+    if (hold) {
+        m_held.push_back(*m_currentIndex);
+    } else {
+        m_observer.rowFinished(m_current);
+    }
+    m_currentIndex.reset();
+}
+
+void CheckRun::count(const std::string& mark, int step) {
+    std::size_t* counter = nullptr;
+    if (mark == kMarkFree) {
+        counter = &m_progress.free;
+    } else if (mark == kMarkRegistered) {
+        counter = &m_progress.registered;
+    } else if (mark == kMarkFailed) {
+        counter = &m_progress.failed;
+    }
+    if (counter != nullptr) {
+        *counter += static_cast<std::size_t>(step);
+    }
+}
+
+} // namespace cvt::cli
