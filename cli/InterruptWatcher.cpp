@@ -37,7 +37,8 @@ void InterruptWatcher::setHandler(std::function<void(int)> handler) {
     std::lock_guard lock(m_mutex);
     m_handler = std::move(handler);
     m_mode = Mode::Handler;
-    if (m_count > 0) {
+    if (m_held) {
+        m_held = false;
         m_handler(m_count);
     }
 }
@@ -46,7 +47,7 @@ void InterruptWatcher::endProcessOnInterrupt() {
     std::lock_guard lock(m_mutex);
     m_mode = Mode::EndProcess;
     m_handler = nullptr;
-    if (m_count > 0) {
+    if (m_held) {
         endProcess();
     }
 }
@@ -66,6 +67,8 @@ void InterruptWatcher::watch() {
             m_handler(m_count);
         } else if (m_mode == Mode::EndProcess) {
             endProcess();
+        } else {
+            m_held = true;
         }
     }
 }

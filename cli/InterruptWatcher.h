@@ -38,6 +38,7 @@ private:
     std::mutex m_mutex;
     Mode m_mode = Mode::Hold;
     int m_count = 0;
+    bool m_held = false; // a Ctrl-C came while held and has not been acted on
     bool m_ending = false;
     std::function<void(int)> m_handler;
     std::thread m_thread;

@@ -2,7 +2,7 @@
 corvantide_packages=(
     cmake ninja-build g++ pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libxlsxwriter-dev
+    qt6-base-dev libxlsxwriter-dev libcli11-dev nlohmann-json3-dev
     unicode-data xdg-utils
 )
 
