@@ -69,14 +69,17 @@ CommandLine::CommandLine()
     for (const auto& command : m_commands) {
         names.push_back(command->name());
     }
-    help->add_option("COMMAND", m_helpTopic, "the command to describe")->check(CLI::IsMember(names));
+    help->add_option("COMMAND", m_helpTopic, "the command to describe")
+        ->check(CLI::IsMember(names).description(""))
+        ->type_name("");
 }
 
 CommandLine::~CommandLine() = default;
 
 std::string CommandLine::helpText(const std::string& command) const {
     if (command.empty()) {
-        return m_app->help();
+        // Straight from the formatter: App::help() would describe the command chosen, such as help.
+        return m_app->get_formatter()->make_help(m_app.get(), kProgram, CLI::AppFormatMode::Normal);
     }
     return m_app->get_subcommand(command)->help(kProgram);
 }
@@ -105,6 +108,11 @@ int CommandLine::run(int argc, const char* const* argv, CommandIo& io) {
         io.interrupts.endProcessOnInterrupt();
         const CLI::App* command = chosenCommand(*m_app);
         std::string message = error.what();
+        // An unknown option is named even when a required argument is missing too.
+        if (command != nullptr && dynamic_cast<const CLI::RequiredError*>(&error) != nullptr &&
+            !command->remaining().empty()) {
+            message = CLI::ExtrasError(command->remaining()).what();
+        }
         if (command == nullptr && dynamic_cast<const CLI::ExtrasError*>(&error) != nullptr) {
             message = "unknown command or option: " + message.substr(message.find(':') + 2) + " (" + kProgram +
                       " help lists the commands)";
@@ -116,7 +124,7 @@ int CommandLine::run(int argc, const char* const* argv, CommandIo& io) {
     const CLI::App* chosen = chosenCommand(*m_app);
     if (chosen == nullptr) {
         io.interrupts.endProcessOnInterrupt();
-        io.err << m_app->help();
+        io.err << helpText();
         return 2;
     }
     if (chosen->get_name() == "help") {
