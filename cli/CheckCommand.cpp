@@ -71,7 +71,7 @@ class CheckReporter : public CheckRunObserver {
 public:
     CheckReporter(CheckOutput& output, ProgressLine& progress) : m_output(output), m_progress(progress) {}
 
-    void runStarted(const std::vector<std::string>& captions, std::size_t) override { m_output.start(captions); }
+    void runStarted(const std::vector<std::string>& captions) override { m_output.start(captions); }
     void rowFinished(const ResultRow& row) override { m_output.row(row); }
     void progressChanged(const CheckProgress& progress) override { m_progress.update(progress); }
     void note(const std::string& text) override { m_progress.note(text); }

@@ -25,7 +25,8 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
     CheckRunResult result;
     m_retry = request.retry;
     m_engine.lvWhoisChange(request.entries);
-    const std::vector<std::string> captions = m_table.snapshot().captions;
+    // Told before the run starts: its first rows may finish before btnSearchClick returns.
+    m_observer.runStarted(m_table.snapshot().captions);
     m_running.store(true);
     const SearchOutcome outcome = m_engine.btnSearchClick(std::move(request.search));
     if (outcome.status != SearchOutcome::Status::Started) {
@@ -36,7 +37,6 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
     {
         std::lock_guard lock(m_rowMutex);
         m_progress.names = m_engine.candidates().size();
-        m_observer.runStarted(captions, m_progress.names);
     }
     // A Ctrl-C that came before the run existed is applied now.
     if (m_interrupted.load()) {

@@ -19,8 +19,8 @@ namespace cvt::cli {
 class CheckRunObserver {
 public:
     virtual ~CheckRunObserver() = default;
-    // Before the first name: the column captions (index 0 = the name column) and the name count.
-    virtual void runStarted(const std::vector<std::string>& captions, std::size_t names) = 0;
+    // Before the first name: the column captions (index 0 = the name column).
+    virtual void runStarted(const std::vector<std::string>& captions) = 0;
     // A row whose cells will not change any more in this run.
     virtual void rowFinished(const ResultRow& row) = 0;
     virtual void progressChanged(const CheckProgress& progress) = 0;
