@@ -26,7 +26,12 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
     m_retry = request.retry;
     m_engine.lvWhoisChange(request.entries);
     // Told before the run starts: its first rows may finish before btnSearchClick returns.
-    m_observer.runStarted(m_table.snapshot().captions);
+    const std::vector<std::string> captions = m_table.snapshot().captions;
+    {
+        std::lock_guard lock(m_rowMutex);
+        m_columns = captions.empty() ? 0 : captions.size() - 1;
+    }
+    m_observer.runStarted(captions);
     m_running.store(true);
     const SearchOutcome outcome = m_engine.btnSearchClick(std::move(request.search));
     if (outcome.status != SearchOutcome::Status::Started) {
@@ -107,15 +112,27 @@ void CheckRun::cellChanged(std::size_t row, std::size_t cell, const std::string&
     if (m_requerying) {
         // The pass asks only cells that failed in the run.
         count(std::string(kMarkFailed), -1);
-    } else if (m_currentIndex == row) {
-        m_current.setCell(cell, mark);
     }
     count(mark, 1);
     m_observer.progressChanged(m_progress);
+    if (!m_requerying && m_currentIndex == row) {
+        m_current.setCell(cell, mark);
+        // Every ticked suffix asked: the row is complete before the next name starts.
+        const bool complete = m_current.cells.size() >= m_columns &&
+                              std::none_of(m_current.cells.begin(), m_current.cells.end(),
+                                           [](const std::string& cellMark) { return cellMark.empty(); });
+        if (complete) {
+            finishCurrentRowLocked();
+        }
+    }
 }
 
 void CheckRun::finishCurrentRow() {
     std::lock_guard lock(m_rowMutex);
+    finishCurrentRowLocked();
+}
+
+void CheckRun::finishCurrentRowLocked() {
     if (!m_currentIndex) {
         return;
     }

@@ -70,6 +70,7 @@ private:
     void cellChanged(std::size_t row, std::size_t cell, const std::string& mark) override;
 
     void finishCurrentRow();
+    void finishCurrentRowLocked();
     void count(const std::string& mark, int step);
 
     CheckRunObserver& m_observer;
@@ -88,6 +89,7 @@ private:
     std::mutex m_rowMutex;
     bool m_retry = false;
     bool m_requerying = false;
+    std::size_t m_columns = 0;
     std::size_t m_rowCount = 0;
     std::optional<std::size_t> m_currentIndex;
     ResultRow m_current;
