@@ -39,10 +39,6 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
         result.refusal = outcome.message;
         return result;
     }
-    {
-        std::lock_guard lock(m_rowMutex);
-        m_progress.names = m_engine.candidates().size();
-    }
     // A Ctrl-C that came before the run existed is applied now.
     if (m_interrupted.load()) {
         m_engine.btnStopClick();
@@ -91,6 +87,22 @@ void CheckRun::interrupt(int count) {
     } else {
         m_whois.cancel();
     }
+}
+
+void CheckRun::ProgressControls::setStatusText(int panel, const std::string& text) {
+    const std::size_t slash = text.find('/');
+    if (panel != 1 || slash == std::string::npos) {
+        return;
+    }
+    std::size_t total = 0;
+    for (const char c : text.substr(slash + 1)) {
+        if (c < '0' || c > '9') {
+            return;
+        }
+        total = total * 10 + static_cast<std::size_t>(c - '0');
+    }
+    std::lock_guard lock(m_run.m_rowMutex);
+    m_run.m_progress.names = total;
 }
 
 void CheckRun::rowsCleared() {

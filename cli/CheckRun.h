@@ -73,9 +73,19 @@ private:
     void finishCurrentRowLocked();
     void count(const std::string& mark, int step);
 
+    // The engine's progress panel reads "done/total": the total is the number of names of the run.
+    class ProgressControls : public NullQueryControls {
+    public:
+        explicit ProgressControls(CheckRun& run) : m_run(run) {}
+        void setStatusText(int panel, const std::string& text) override;
+
+    private:
+        CheckRun& m_run;
+    };
+
     CheckRunObserver& m_observer;
     ResultTable m_table;
-    NullQueryControls m_controls;
+    ProgressControls m_controls{*this};
     NetWhoisLookup m_whois;
     std::mutex m_errorMutex;
     std::vector<std::string> m_errors;

@@ -49,9 +49,16 @@ ProgressLine::~ProgressLine() {
 }
 
 void ProgressLine::update(const CheckProgress& progress) {
-    std::lock_guard lock(m_mutex);
-    m_progress = progress;
-    m_changed = true;
+    bool first = false;
+    {
+        std::lock_guard lock(m_mutex);
+        m_progress = progress;
+        m_changed = true;
+        first = !m_shown;
+    }
+    if (first) {
+        m_wake.notify_all();
+    }
 }
 
 void ProgressLine::note(const std::string& text) {
@@ -86,7 +93,8 @@ void ProgressLine::redrawLoop() {
             m_shown = true;
             m_changed = false;
         }
-        m_wake.wait_for(lock, kRedrawInterval, [this] { return m_finished; });
+        // The first change shows at once; later ones with the next redraw.
+        m_wake.wait_for(lock, kRedrawInterval, [this] { return m_finished || (m_changed && !m_shown); });
     }
 }
 

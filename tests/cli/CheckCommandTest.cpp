@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
@@ -389,6 +390,52 @@ TEST_F(CheckCommandTest, NamesFromAPipeAndCsvThatStaysText) {
                        "Domain Name,com\r\n'=1+2,★\r\n'@x,★\r\n\"b,\"\"q\"\"\",★\r\n");
     EXPECT_EQ(parsedByPython("csv", csv.out), R"([["Domain Name","com"],["'=1+2","★"],["'@x","★"],["b,\"q\"","★"]])"
                                               "\n");
+}
+
+TEST_F(CheckCommandTest, ProgressShowsOnATerminalOnly) {
+    // Standard error on a pseudo-terminal, standard output in a file.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string terminal = ptsname(master);
+    const std::filesystem::path out = m_dir.file("out.txt");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
+    std::vector<std::string> args = withConfig({"--suffix", "com", "[ab]x"});
+    args.insert(args.begin(), {CORVANTIDE_CLI_PATH, "check"});
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, CORVANTIDE_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    std::string shown;
+    char buffer[4096];
+    for (;;) {
+        pollfd polled{master, POLLIN, 0};
+        if (poll(&polled, 1, 60000) <= 0) {
+            ADD_FAILURE() << "the command did not finish";
+            break;
+        }
+        const ssize_t got = read(master, buffer, sizeof buffer);
+        if (got <= 0) {
+            break; // EIO once the program has closed the terminal
+        }
+        shown.append(buffer, static_cast<std::size_t>(got));
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(master);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+    EXPECT_EQ(test::readFileBytes(out), "Domain Name\tcom\t\r\nax\t☆\t\r\nbx\t★\t\r\n");
+    EXPECT_NE(shown.find("/2 names, "), std::string::npos) << shown;
+    EXPECT_EQ(shown.rfind("\r\033[K", 0), 0u) << shown;
+    EXPECT_TRUE(shown.ends_with("\r\033[K")) << "the line is cleared at the end: " << shown;
 }
 
 TEST_F(CheckCommandTest, MessagesAndCaptionsFollowTheConfiguredLanguage) {
