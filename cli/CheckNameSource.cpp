@@ -1,7 +1,6 @@
 #include "cli/CheckNameSource.h"
 
 #include "cli/Command.h"
-#include "config/DataFolders.h"
 
 #include <CLI/CLI.hpp>
 #include <stdexcept>
@@ -60,7 +59,6 @@ SearchRequest CheckNameSource::prepare(std::istream& standardInput) {
         if (pageReadsLines(wordList.page)) {
             wordList.lines = readMemoLines(m_argument, standardInput);
         }
-        wordList.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(wordList.dictionary));
         request.mode = SearchMode::Text;
         request.words = WordListBuilder(std::move(wordList)).build();
     } else if (m_wordsOption->count() > 0) {

@@ -1,6 +1,7 @@
 #include "cli/WordListOptions.h"
 
 #include "cli/SharedOptions.h"
+#include "config/DataFolders.h"
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
@@ -69,6 +70,7 @@ WordListRequest WordListOptions::toRequest() const {
     chosen.page = chosenPage();
     chosen.dictionary = dictionary == "en" ? DictionaryKind::English : DictionaryKind::Chinese;
     chosen.reading = byCharacter ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
+    chosen.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(chosen.dictionary));
     return chosen;
 }
 

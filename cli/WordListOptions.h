@@ -23,7 +23,8 @@ struct WordListOptions {
     WordListRequest request;
 
     void declare(CLI::App& command);
-    // The request with the page and the dictionary chosen (the lines are the caller's to set).
+    // The request with the page, the reading and the dictionary chosen, the dictionary looked for in
+    // the data folders (the lines are the caller's to set).
     WordListRequest toRequest() const;
     WordPage chosenPage() const;
     // Whether --page was given.

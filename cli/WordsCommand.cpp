@@ -1,6 +1,5 @@
 #include "cli/CommandFactories.h"
 #include "cli/WordListOptions.h"
-#include "config/DataFolders.h"
 #include "core/WordListBuilder.h"
 
 #include <CLI/CLI.hpp>
@@ -33,7 +32,6 @@ public:
         } else if (!m_file.empty()) {
             throw UsageError("the dictionary page reads its dictionary from the data folders and takes no FILE");
         }
-        request.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(request.dictionary));
         const NameList names = WordListBuilder(std::move(request)).build();
         for (const std::string_view name : names) {
             io.out << name << '\n';
