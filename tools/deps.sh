@@ -5,6 +5,8 @@ corvantide_packages=(
     qt6-base-dev libxlsxwriter-dev
     unicode-data xdg-utils
 )
+# The libFuzzer build (tools/fuzz-all.sh, the CI's fuzz step): clang and its sanitizer runtimes.
+corvantide_fuzz_packages=(clang libclang-rt-14-dev)
 
 corvantide_ensure_packages() {
     local missing=()
