@@ -15,8 +15,11 @@
 
 namespace {
 
+// Blanks split names and double quotes start quoted names in the final sort, so the simple
+// property holds only for text without either.
 bool hasBlank(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) <= 32 || c == '"'; });
 }
 
 std::string withoutDots(std::string_view line) {
