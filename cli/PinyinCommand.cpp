@@ -7,14 +7,23 @@ namespace cvt::cli {
 
 namespace {
 
-constexpr const char* kUsage = "Usage: corvantide-cli pinyin TEXT...\n"
-                               "Prints each TEXT turned into upper-case pinyin letters and digits, one per line\n"
-                               "(at most 255 bytes each). TEXT is UTF-8; text that is not UTF-8 is read as GBK.\n";
+constexpr const char* kUsage =
+    "Usage: corvantide-cli pinyin [--by-character] TEXT...\n"
+    "Prints each TEXT turned into upper-case pinyin letters and digits, one per line\n"
+    "(at most 255 bytes each). TEXT is UTF-8; text that is not UTF-8 is read as GBK.\n"
+    "Words read as words (重庆 gives CHONGQING); with --by-character every character keeps its\n"
+    "own fixed reading (ZHONGQING).\n";
 
 } // namespace
 
 int runPinyin(CommandContext& context) {
-    if (context.args.empty()) {
+    auto texts = context.args.begin();
+    PinyinReading reading = PinyinReading::ByPhrase;
+    if (texts != context.args.end() && *texts == "--by-character") {
+        reading = PinyinReading::ByCharacter;
+        ++texts;
+    }
+    if (texts == context.args.end()) {
         context.err << kUsage;
         return 2;
     }
@@ -22,8 +31,8 @@ int runPinyin(CommandContext& context) {
         context.out << kUsage;
         return 0;
     }
-    for (const std::string& text : context.args) {
-        context.out << ChineseToPinyin(text) << '\n';
+    for (; texts != context.args.end(); ++texts) {
+        context.out << ChineseToPinyin(*texts, reading) << '\n';
     }
     return context.out.good() ? 0 : 1;
 }

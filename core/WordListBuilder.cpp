@@ -1,8 +1,8 @@
 #include "core/WordListBuilder.h"
 
-#include "base/CheckedNumber.h"
 #include "core/ChineseToPinyin.h"
 #include "core/TextUtil.h"
+#include "text/CheckedNumber.h"
 
 #include <limits>
 #include <stdexcept>
@@ -26,10 +26,10 @@ std::string withoutDots(std::string_view line) {
 } // namespace
 
 WordListBuilder::WordListBuilder(WordListRequest request)
-    : m_request(std::move(request)), m_prefix(trimBlanks(m_request.prefix)), m_postfix(trimBlanks(m_request.postfix)) {}
+    : m_request(std::move(request)), m_prefix(trim(m_request.prefix)), m_postfix(trim(m_request.postfix)) {}
 
 std::int32_t WordListBuilder::parseLimit(std::string_view fieldText) {
-    const std::string_view text = trimBlanks(fieldText);
+    const std::string_view text = trim(fieldText);
     const SignedResult value =
         parseSignedDigits(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
     if (!value.ok) {
@@ -95,7 +95,7 @@ NameList WordListBuilder::build() {
         break;
     case WordPage::Chinese:
         for (const std::string& line : m_request.lines) {
-            addWord(ChineseToPinyin(line), SpaceTest::KeepAll);
+            addWord(ChineseToPinyin(line, m_request.reading), SpaceTest::KeepAll);
         }
         break;
     case WordPage::Dictionary: {
@@ -103,7 +103,7 @@ NameList WordListBuilder::build() {
         const bool chinese = m_request.dictionary == DictionaryKind::Chinese;
         file.forEachEntry([&](std::string_view entry) {
             if (chinese) {
-                addWord(ChineseToPinyin(entry), SpaceTest::KeepAll);
+                addWord(ChineseToPinyin(entry, m_request.reading), SpaceTest::KeepAll);
             } else {
                 addWord(entry, SpaceTest::KeepAll);
             }

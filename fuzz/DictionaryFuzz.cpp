@@ -150,7 +150,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // exactly the distinct non-empty conversions.
     std::vector<std::string> pinyin;
     for (const std::string& entry : expected) {
-        pinyin.push_back(cvt::ChineseToPinyin(entry));
+        pinyin.push_back(cvt::ChineseToPinyin(entry, cvt::PinyinReading::ByPhrase));
     }
     checkBuild(cvt::WordListBuilder(dictionaryRequest(cvt::DictionaryKind::Chinese, folder.path())).build(), pinyin);
 

@@ -6,8 +6,8 @@
 #include "fuzz/FuzzInput.h"
 #include "net/HttpExceptions.h"
 #include "net/NetExceptions.h"
-#include "net/ScriptedSocketApi.h"
 #include "net/TNetHTTP.h"
+#include "tests/support/ScriptedSocketApi.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The checked number reader against a reference that computes in 128 bits: same status, same
 // value, for any text, maximum and base.
-#include "base/CheckedNumber.h"
 #include "fuzz/FuzzInput.h"
+#include "text/CheckedNumber.h"
 
 #include <cstddef>
 #include <cstdint>

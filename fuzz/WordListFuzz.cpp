@@ -1,9 +1,9 @@
 // The word-list builder's English and Chinese pages with any memo text and any limit fields. A
 // failure is only ever the integer message for one of the two limits; on the English page with
 // blank-free text every name is prefix + line without dots + postfix, its word within the limits.
-#include "core/TextUtil.h"
 #include "core/WordListBuilder.h"
 #include "fuzz/FuzzInput.h"
+#include "text/Trim.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } catch (const std::runtime_error& error) {
         // An exception's text ends at a NUL byte.
         const auto messageFor = [](std::string_view field) {
-            const std::string message = "'" + std::string(cvt::trimBlanks(field)) + "' is not a valid integer value";
+            const std::string message = "'" + std::string(cvt::trim(field)) + "' is not a valid integer value";
             return message.substr(0, message.find('\0'));
         };
         const std::string message = error.what();
@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     require(names.isSortedIgnoreCase());
 
-    const std::string prefix(cvt::trimBlanks(request.prefix));
-    const std::string postfix(cvt::trimBlanks(request.postfix));
+    const std::string prefix(cvt::trim(request.prefix));
+    const std::string postfix(cvt::trim(request.postfix));
     if (request.page != cvt::WordPage::English || hasBlank(prefix) || hasBlank(postfix) || hasBlank(memo)) {
         return 0;
     }

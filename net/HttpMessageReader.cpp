@@ -1,7 +1,7 @@
 #include "net/HttpMessageReader.h"
 
-#include "base/CheckedNumber.h"
 #include "net/HttpExceptions.h"
+#include "text/CheckedNumber.h"
 
 namespace cvt {
 

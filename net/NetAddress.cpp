@@ -1,9 +1,9 @@
 #include "net/NetAddress.h"
 
-#include "base/CheckedNumber.h"
 #include "net/NetErrors.h"
 #include "net/NetExceptions.h"
 #include "net/SocketApi.h"
+#include "text/CheckedNumber.h"
 
 #include <arpa/inet.h>
 #include <array>

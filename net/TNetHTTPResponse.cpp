@@ -1,7 +1,7 @@
 #include "net/TNetHTTPResponse.h"
 
-#include "base/CheckedNumber.h"
 #include "net/HttpText.h"
+#include "text/CheckedNumber.h"
 
 #include <limits>
 #include <optional>
@@ -59,7 +59,7 @@ int TNetHTTPResponse::parseStatusCode(std::string_view statusLine) {
     if (blank == std::string_view::npos) {
         return -1;
     }
-    std::string_view rest = http::trim(statusLine.substr(blank + 1));
+    std::string_view rest = trim(statusLine.substr(blank + 1));
     rest = rest.substr(0, rest.find(' '));
     const DigitsResult code = parseDigits(rest, std::numeric_limits<int>::max());
     return code.ok() ? static_cast<int>(code.value) : -1;

@@ -1,6 +1,6 @@
 #include "net/TNetWhois.h"
 
-#include "base/CheckedNumber.h"
+#include "text/CheckedNumber.h"
 
 namespace cvt {
 

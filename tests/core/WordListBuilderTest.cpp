@@ -152,6 +152,27 @@ TEST(WordListBuilder, DictionaryPage) {
     }
 }
 
+TEST(WordListBuilder, ChineseReadsWordsUnlessByCharacter) {
+    struct Case {
+        PinyinReading reading;
+        Names expected;
+    };
+    const Case cases[] = {
+        {PinyinReading::ByPhrase, {"CHONGQING", "KUAIJI", "YINHANG", "YINYUE"}},
+        {PinyinReading::ByCharacter, {"HUIJI", "YINHANG", "YINLE", "ZHONGQING"}},
+    };
+    for (const auto& c : cases) {
+        WordListRequest page = chinese({"重庆", "音乐", "会计", "银行"}, "4", "9");
+        page.reading = c.reading;
+        EXPECT_EQ(build(page), c.expected) << "Chinese page";
+        test::TempDir dir;
+        dir.write("zh-cn.dct", "重庆\r\n音乐\n会计\n银行");
+        WordListRequest file = dictionary(DictionaryKind::Chinese, dir, "4", "9");
+        file.reading = c.reading;
+        EXPECT_EQ(build(file), c.expected) << "Chinese dictionary";
+    }
+}
+
 TEST(WordListBuilder, MissingDictionaryFailsTheBuild) {
     test::TempDir dir;
     dir.write("en.dct", "abcdef\n"); // the other kind's file does not stand in

@@ -207,8 +207,7 @@ TEST(TNetWhois, ExchangesFromTwoThreadsDoNotMix) {
     std::thread other(ask, "b");
     ask("a");
     other.join();
-    // The server records a query after answering it: stop it so that the last one is counted.
-    server.stop();
+    server.stop(); // the server counts a connection after closing it
     EXPECT_EQ(server.connectionCount(), 2 * kRounds);
 }
 
