@@ -21,6 +21,9 @@ build_dir=${BUILD_DIR:-build-fuzz}
 if [ ! -f "$build_dir/CMakeCache.txt" ]; then
     CXX=clang++ CC=clang cmake -S . -B "$build_dir" -G Ninja -DCORVANTIDE_LIBFUZZER=ON \
         -DCORVANTIDE_BUILD_GUI=OFF -DCORVANTIDE_BUILD_BENCH=OFF >/dev/null
+else
+    # Configure again so that targets added since the last build are listed.
+    cmake -S . -B "$build_dir" >/dev/null
 fi
 mapfile -t targets < <(ninja -C "$build_dir" -t targets all | sed -n 's/^\(libfuzzer_[A-Za-z0-9]*\): .*/\1/p' |
     sort -u | grep -E -- "$filter" || true)
