@@ -6,6 +6,8 @@ corvantide_packages=(
     unicode-data xdg-utils
     desktop-file-utils appstream dpkg-dev file
 )
+# The libFuzzer build (tools/fuzz-all.sh, the CI's fuzz step): clang and its sanitizer runtimes.
+corvantide_fuzz_packages=(clang libclang-rt-14-dev)
 
 corvantide_ensure_packages() {
     local missing=()
