@@ -53,7 +53,8 @@ public:
     // Sets a key's value: its line is rewritten in place, or a new key line goes behind the last key
     // of the section, or a new section goes at the end of the file. Throws std::invalid_argument for
     // names or values that would not read back (line breaks, "]" in a section name, "=" in a key,
-    // empty or untrimmed names).
+    // empty or untrimmed names, values over kMaxValueLength). A value with blanks at an end or
+    // wholly in quotes is written in double quotes, so that it reads back as it was.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     // writeString for many keys of one section at once, in time proportional to the file.
     void writeStrings(std::string_view section, const std::vector<IniEntry>& values);

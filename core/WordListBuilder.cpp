@@ -2,8 +2,9 @@
 
 #include "core/ChineseToPinyin.h"
 #include "core/TextUtil.h"
+#include "text/CheckedNumber.h"
 
-#include <charconv>
+#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -29,19 +30,12 @@ WordListBuilder::WordListBuilder(WordListRequest request)
 
 std::int32_t WordListBuilder::parseLimit(std::string_view fieldText) {
     const std::string_view text = trim(fieldText);
-    std::string_view digits = text;
-    if (!digits.empty() && digits.front() == '+') {
-        digits.remove_prefix(1); // from_chars takes a minus sign but no plus sign
-        if (!digits.empty() && digits.front() == '-') {
-            digits = {};
-        }
-    }
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 10);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+    const SignedResult value =
+        parseSignedDigits(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+    if (!value.ok) {
         throw std::runtime_error("'" + std::string(text) + "' is not a valid integer value");
     }
-    return value;
+    return static_cast<std::int32_t>(value.value);
 }
 
 std::vector<std::string> WordListBuilder::splitMemoLines(std::string_view text) {

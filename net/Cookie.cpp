@@ -1,6 +1,7 @@
 #include "net/Cookie.h"
 
 #include "net/HttpText.h"
+#include "text/CheckedNumber.h"
 
 #include <array>
 #include <vector>
@@ -63,6 +64,26 @@ bool parseTime(std::string_view token, int& hour, int& minute, int& second) {
     minute = (token[3] - '0') * 10 + (token[4] - '0');
     second = (token[6] - '0') * 10 + (token[7] - '0');
     return hour < 24 && minute < 60 && second < 61;
+}
+
+// The expiry a Max-Age value gives: seconds from now written as digits, or "-" and digits. Zero and
+// negative ages expire the cookie at once; far-future ages are capped so the time point cannot
+// overflow. Empty when the value is not such a number (the attribute is then ignored).
+std::optional<TNetCookie::Clock::time_point> maxAgeExpiry(std::string_view text, TNetCookie::Clock::time_point now) {
+    constexpr std::uint64_t kMaxSeconds = 100ULL * 365 * 24 * 3600;
+    const bool negative = text.starts_with('-');
+    if (negative) {
+        text.remove_prefix(1);
+    }
+    const DigitsResult seconds = parseDigits(text, kMaxSeconds);
+    if (seconds.status == DigitsResult::Status::NotDigits) {
+        return std::nullopt;
+    }
+    if (negative || (seconds.ok() && seconds.value == 0)) {
+        return TNetCookie::Clock::time_point::min();
+    }
+    const std::uint64_t age = seconds.ok() ? seconds.value : kMaxSeconds;
+    return now + std::chrono::seconds(static_cast<std::int64_t>(age));
 }
 
 } // namespace
@@ -136,11 +157,8 @@ TNetCookie TNetCookie::parse(std::string_view header, Kind kind, Clock::time_poi
         if (http::equalsIgnoreCase(name, "expires")) {
             fromExpires = parseDate(unquote(value));
         } else if (http::equalsIgnoreCase(name, "max-age")) {
-            if (const auto seconds = http::parseDecimal(unquote(value))) {
-                // Far-future ages are capped so the time point cannot overflow.
-                constexpr std::int64_t kMaxSeconds = 100LL * 365 * 24 * 3600;
-                const std::int64_t clamped = *seconds > kMaxSeconds ? kMaxSeconds : *seconds;
-                fromMaxAge = clamped <= 0 ? Clock::time_point::min() : now + std::chrono::seconds(clamped);
+            if (const auto expiry = maxAgeExpiry(unquote(value), now)) {
+                fromMaxAge = expiry;
             }
         } else if (http::equalsIgnoreCase(name, "domain")) {
             cookie.domain = unquote(value);

@@ -1,7 +1,7 @@
 #include "net/HttpMessageReader.h"
 
 #include "net/HttpExceptions.h"
-#include "net/HttpText.h"
+#include "text/CheckedNumber.h"
 
 namespace cvt {
 
@@ -39,8 +39,11 @@ void HttpMessageReader::readHeaderBlock(TNetHeaderList& headers, std::size_t& us
 }
 
 std::uint64_t HttpMessageReader::parseChunkSize(std::string_view line, std::uint64_t limit) {
-    const std::string_view size = line.substr(0, line.find(' '));
-    return http::parseHexLimited(size, limit).value_or(0);
+    const DigitsResult size = parseDigits(line.substr(0, line.find(' ')), limit, 16);
+    if (size.status == DigitsResult::Status::TooLarge) {
+        return limit + 1;
+    }
+    return size.ok() ? size.value : 0;
 }
 
 void HttpMessageReader::readChunked(std::string& body, std::size_t maxBody) {

@@ -2,8 +2,6 @@
 
 #include "text/Trim.h"
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,16 +14,7 @@ bool endsWithIgnoreCase(std::string_view text, std::string_view suffix);
 // Case-insensitive substring test; an empty needle is found at 0.
 bool containsIgnoreCase(std::string_view text, std::string_view needle);
 
-// A decimal integer: an optional sign followed by one or more digits, nothing else. Empty when the
-// text is not one or does not fit.
-std::optional<std::int64_t> parseDecimal(std::string_view text);
-
-// A hexadecimal number of one or more hex digits, nothing else, at most `limit`. Values above the
-// limit (overflowing ones included) give limit + 1, so callers can tell "too large" from "not a
-// number" (empty).
-std::optional<std::uint64_t> parseHexLimited(std::string_view text, std::uint64_t limit);
-
-// Four decimal parts from 0 to 255 joined by three dots.
+// Four decimal parts from 0 to 255 joined by three dots: the rule of parseDottedIPv4 (NetAddress.h).
 bool isDottedIPv4(std::string_view text);
 
 // Standard Base64 with "=" padding.

@@ -3,6 +3,7 @@
 #include "net/NetErrors.h"
 #include "net/NetExceptions.h"
 #include "net/SocketApi.h"
+#include "text/CheckedNumber.h"
 
 #include <arpa/inet.h>
 #include <array>
@@ -14,20 +15,8 @@ namespace {
 
 // A decimal integer from 0 to 255 written with digits only (leading zeros allowed).
 std::optional<std::uint8_t> parseOctet(std::string_view part) {
-    if (part.empty()) {
-        return std::nullopt;
-    }
-    unsigned value = 0;
-    for (char c : part) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + static_cast<unsigned>(c - '0');
-        if (value > 255) {
-            return std::nullopt;
-        }
-    }
-    return static_cast<std::uint8_t>(value);
+    const DigitsResult octet = parseDigits(part, 255);
+    return octet.ok() ? std::optional<std::uint8_t>(static_cast<std::uint8_t>(octet.value)) : std::nullopt;
 }
 
 bool isLocalhost(std::string_view host) {

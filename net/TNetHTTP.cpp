@@ -3,6 +3,7 @@
 #include "net/HttpExceptions.h"
 #include "net/HttpMessageReader.h"
 #include "net/HttpText.h"
+#include "text/CheckedNumber.h"
 
 namespace cvt {
 
@@ -13,20 +14,20 @@ constexpr int kHostNotFound = 11001;
 
 // The port of the current target as a number: 0 when empty or not a number.
 int portOrZero(std::string_view port) {
-    const auto value = http::parseDecimal(port);
-    return value && *value >= 0 && *value <= 65535 ? static_cast<int>(*value) : 0;
+    const DigitsResult value = parseDigits(port, 65535);
+    return value.ok() ? static_cast<int>(value.value) : 0;
 }
 
 // The port to connect to; EConvertError when the text is not a port number.
 int connectPort(const std::string& port) {
-    const auto value = http::parseDecimal(port);
-    if (!value) {
+    const DigitsResult value = parseDigits(port, 65535);
+    if (value.status == DigitsResult::Status::NotDigits) {
         throw EConvertError("'" + port + "' is not a valid integer value");
     }
-    if (*value < 1 || *value > 65535) {
+    if (!value.ok() || value.value < 1) {
         throw EConvertError("'" + port + "' is not a valid port number");
     }
-    return static_cast<int>(*value);
+    return static_cast<int>(value.value);
 }
 
 bool holdsLineBreakOrNul(std::string_view text) {

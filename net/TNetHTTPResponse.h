@@ -3,6 +3,7 @@
 #include "net/HttpHeaderList.h"
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -24,12 +25,16 @@ public:
     std::string connection() const { return rawHeaders.value("Connection"); }
     std::string proxyConnection() const { return rawHeaders.value("Proxy-Connection"); }
     std::string transferEncoding() const { return rawHeaders.value("Transfer-Encoding"); }
-    // Content-Length read as a decimal; -1 with hasContentLength() false when missing or unreadable.
+    // A Content-Length above this reads as this value, which no body limit admits.
+    static constexpr std::int64_t kMaxContentLength = std::numeric_limits<std::int64_t>::max();
+
+    // Content-Length read as a decimal (a negative one means no body); -1 with hasContentLength()
+    // false when missing or unreadable; kMaxContentLength when larger than that.
     bool hasContentLength() const;
     std::int64_t contentLength() const;
 
     // The code of a status line: the text after the first blank, trimmed, up to the next blank, read
-    // as a decimal number; -1 when there is no such number.
+    // as decimal digits; -1 when there is no such number or it does not fit an int.
     static int parseStatusCode(std::string_view statusLine);
 
 private:

@@ -1,5 +1,7 @@
 #include "net/TNetWhois.h"
 
+#include "text/CheckedNumber.h"
+
 namespace cvt {
 
 TNetWhois::TNetWhois() {
@@ -14,18 +16,10 @@ void TNetWhois::SetServer(std::string_view hostField) {
     const std::size_t colon = hostField.rfind(':');
     if (colon != std::string_view::npos) {
         const std::string_view portText = hostField.substr(colon + 1);
-        int port = 0;
-        bool valid = !portText.empty() && portText.size() <= 5;
-        for (char c : portText) {
-            if (c < '0' || c > '9') {
-                valid = false;
-                break;
-            }
-            port = port * 10 + (c - '0');
-        }
-        if (valid && port >= 1 && port <= 65535) {
+        const DigitsResult port = parseDigits(portText, 65535);
+        if (portText.size() <= 5 && port.ok() && port.value >= 1) {
             SetHost(std::string(hostField.substr(0, colon)));
-            SetPort(port);
+            SetPort(static_cast<int>(port.value));
             return;
         }
     }

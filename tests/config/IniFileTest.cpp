@@ -103,6 +103,11 @@ TEST(IniFileTest, WritesInPlaceAndKeepsEverythingElse) {
         {"[setting]", "setting", "num", "3", "[setting]\nnum=3\n"},
         {"[setting]\nlanguage=a\nlanguage=b\n", "SETTING", "LANGUAGE", "c", "[setting]\nlanguage=c\nlanguage=b\n"},
         {"junk without equals\n[setting]\nnum=1\n", "setting", "num", "2", "junk without equals\n[setting]\nnum=2\n"},
+        // Values the reader would trim or unquote are protected by a pair of quotes.
+        {"[s]\nk=1\n", "s", "k", " padded\t", "[s]\nk=\" padded\t\"\n"},
+        {"", "s", "k", "\"quoted\"", "[s]\nk=\"\"quoted\"\"\n"},
+        {"", "s", "k", "'q'", "[s]\nk=\"'q'\"\n"},
+        {"", "s", "k", "\"half", "[s]\nk=\"half\n"},
     };
     for (const auto& c : cases) {
         IniFile ini(c.before);
@@ -120,8 +125,10 @@ TEST(IniFileTest, UnchangedTextRoundTripsByteForByte) {
 }
 
 TEST(IniFileTest, RefusesNamesAndValuesThatWouldNotReadBack) {
+    const std::string tooLong(IniFile::kMaxValueLength + 1, 'v');
     const std::array<const char*, 3> cases[] = {
-        {"a]b", "k", "v"}, {"", "k", "v"}, {"s", "k=1", "v"}, {"s", " k", "v"}, {"s", ";k", "v"}, {"s", "k", "v\nw=1"},
+        {"a]b", "k", "v"}, {"", "k", "v"},       {"s", "k=1", "v"},           {"s", " k", "v"},
+        {"s", ";k", "v"},  {"s", "k", "v\nw=1"}, {"s", "k", tooLong.c_str()},
     };
     IniFile ini;
     for (const auto& [section, key, value] : cases) {

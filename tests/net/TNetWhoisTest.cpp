@@ -143,6 +143,7 @@ TEST(TNetWhois, ServerFieldSelectsHostAndPort) {
         {"127.0.0.1:1", "127.0.0.1", 1}, {"127.0.0.1:65535", "127.0.0.1", 65535},
         {"127.0.0.1:65536", "127.0.0.1:65536", 43}, {"127.0.0.1:0", "127.0.0.1:0", 43}, {"host:", "host:", 43},
         {"host:4x", "host:4x", 43}, {"host:-1", "host:-1", 43}, {"host:0000043", "host:0000043", 43}, {"", "", 43},
+        {"whois.example:99999999999", "whois.example:99999999999", 43},
     };
     // clang-format on
     TNetWhois whois;
