@@ -157,7 +157,7 @@ public:
             ApplyDnsSettings(settings, m_dns || (table.dns && !m_noDns), m_dnsServer.value_or(table.dnsServer),
                              warnings);
             for (const std::string& warning : warnings) {
-                io.err << "corvantide-cli check: " << warning << '\n';
+                io.err << "corvantide-cli check: warning: " << warning << '\n';
             }
         }
         if (!m_suffixes.empty()) {
