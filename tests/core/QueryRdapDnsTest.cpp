@@ -1,5 +1,6 @@
 // Runs over RDAP entries (a TLS RDAP server on 127.0.0.1) and runs that ask DNS first (the test
 // DNS responder), with the real clients.
+#include "core/DnsStage.h"
 #include "core/NetWhoisLookup.h"
 #include "core/QueryEngine.h"
 #include "core/ResultMarks.h"
@@ -197,6 +198,24 @@ TEST(QueryRdapDnsTest, DelegatedNamesNeverReachTheRegistryAndAFailingResolverCha
     EXPECT_EQ(settled.details[8], "Delegated in DNS: ns1.host.net, ns2.host.net");
     EXPECT_EQ(settled.details[9], "Delegated in DNS: ns1.host.net");
     EXPECT_EQ(working.timesAsked("under_score.com"), 0) << "a name DNS cannot carry goes straight to the registry";
+}
+
+TEST(QueryRdapDnsTest, AResolverThatNeverAnswersIsGivenUpAndEveryCellGoesToTheRegistry) {
+    std::vector<std::string> words;
+    for (int i = 0; i < 3 * DnsStage::kSilentLimit; ++i) {
+        words.push_back("name" + std::to_string(i));
+    }
+    const NameList names = NameList::fromRange(words);
+    RunSettings settings;
+    settings.dns = true;
+    settings.dnsServerAddress = "127.0.0.1";
+    settings.dnsServerPort = test::closedUdpLoopbackPort();
+    DnsStage stage(settings, names, {"com"}, names.size());
+    stage.feed(0);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(stage.await(i, 0, [] { return false; }), std::nullopt) << words[i];
+    }
+    EXPECT_TRUE(stage.givenUp());
 }
 
 TEST(QueryRdapDnsTest, StopAndClosingEndARunWaitingOnDnsAtOnce) {
