@@ -9,7 +9,7 @@ namespace {
 
 constexpr const char* kUsage = "Usage: corvantide-cli pinyin TEXT...\n"
                                "Prints each TEXT turned into upper-case pinyin letters and digits, one per line\n"
-                               "(at most 255 bytes each). TEXT is UTF-8; text that is not UTF-8 is read as GBK.\n";
+                               "(at most 255 bytes each). The TEXTs are read together as UTF-8 or as GBK.\n";
 
 } // namespace
 
@@ -22,8 +22,14 @@ int runPinyin(CommandContext& context) {
         context.out << kUsage;
         return 0;
     }
+    // The arguments are one text: all UTF-8 or all GBK.
+    gbk::EncodingVote vote;
     for (const std::string& text : context.args) {
-        context.out << ChineseToPinyin(text) << '\n';
+        vote.add(text);
+    }
+    const gbk::TextEncoding encoding = vote.result();
+    for (const std::string& text : context.args) {
+        context.out << ChineseToPinyin(text, encoding) << '\n';
     }
     return context.out.good() ? 0 : 1;
 }

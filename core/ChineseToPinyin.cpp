@@ -107,7 +107,11 @@ std::string ChineseToPinyinGbk(std::string_view gbkBytes) {
 }
 
 std::string ChineseToPinyin(std::string_view text) {
-    if (!gbk::isValidUtf8(text)) {
+    return ChineseToPinyin(text, gbk::detectEncoding(text));
+}
+
+std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding) {
+    if (encoding == gbk::TextEncoding::Gbk) {
         return ChineseToPinyinGbk(text);
     }
     // Each character maps to one GBK code: ASCII stays a single byte, the rest become double-byte
