@@ -51,8 +51,9 @@ constexpr const char* kUsageIntro =
     "  --config FILE  read FILE instead of the Config.ini beside the program\n"
     "  --suffix LIST  ask exactly the suffixes in the comma-separated LIST (default: the first three\n"
     "                 entries of the server table)\n"
-    "  --words FILE   take the names from FILE, one per line, instead of a pattern; they are sorted\n"
-    "                 without regard to letter case and duplicates stay\n"
+    "  --words FILE   take the names from FILE, one per line (trimmed; blank lines are skipped),\n"
+    "                 instead of a pattern; they are sorted without regard to letter case and\n"
+    "                 duplicates stay\n"
     "  --page PAGE    take the names from a word list built as the word-list dialog does, instead of a\n"
     "                 pattern: english or chinese (its lines come from FILE or standard input) or\n"
     "                 dictionary (en.dct or zh-cn.dct in the current folder); sorted like --words\n"
@@ -194,7 +195,11 @@ NameList readWordFile(const std::filesystem::path& path) {
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
-        names.push_back(std::string_view(text).substr(start, end - start));
+        // Lines are trimmed (a CR LF file leaves no CR behind); blank ones give no name.
+        const std::string_view name = trimBlanks(std::string_view(text).substr(start, end - start));
+        if (!name.empty()) {
+            names.push_back(name);
+        }
         start = end + 1;
     }
     return names;
@@ -373,6 +378,10 @@ int runCheck(CommandContext& context) {
         if (outcome.status != SearchOutcome::Status::Started) {
             progress.note("corvantide-cli check: " + outcome.message);
             return 1;
+        }
+        if (outcome.droppedNames > 0) {
+            progress.note("corvantide-cli check: left out " + std::to_string(outcome.droppedNames) +
+                          " names holding control characters");
         }
         // A Ctrl-C that came before the run existed is applied now.
         if (interrupted.load()) {

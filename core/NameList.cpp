@@ -27,6 +27,22 @@ void NameList::clear() {
     m_offsets.assign(1, 0);
 }
 
+std::size_t NameList::eraseIf(const std::function<bool(std::string_view)>& pick) {
+    NameList kept;
+    std::size_t erased = 0;
+    for (const std::string_view name : *this) {
+        if (pick(name)) {
+            ++erased;
+        } else {
+            kept.push_back(name);
+        }
+    }
+    if (erased > 0) {
+        *this = std::move(kept);
+    }
+    return erased;
+}
+
 bool NameList::isSortedIgnoreCase() const {
     for (std::size_t i = 1; i < size(); ++i) {
         if (compareIgnoreCase((*this)[i - 1], (*this)[i]) > 0) {

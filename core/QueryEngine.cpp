@@ -71,6 +71,8 @@ SearchOutcome QueryEngine::btnSearchClick(SearchRequest request) {
     } else {
         names = std::move(request.words);
     }
+    // A line break or other control inside a name would reach the server as query lines of its own.
+    const std::size_t dropped = names.eraseIf(hasControlCharacter);
     // Stable, so the duplicates a word list may hold stay next to each other.
     names.sortIgnoreCase();
     const std::size_t count = names.size();
@@ -90,7 +92,7 @@ SearchOutcome QueryEngine::btnSearchClick(SearchRequest request) {
     m_pendingRun = RunRequest{activation, std::move(names), std::move(entries)};
     m_latestRunActivation = activation;
     m_runInProgress = true;
-    return {SearchOutcome::Status::Started, {}};
+    return {SearchOutcome::Status::Started, {}, dropped};
 }
 
 void QueryEngine::btnStopClick() {

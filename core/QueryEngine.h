@@ -40,6 +40,8 @@ struct SearchOutcome {
     };
     Status status = Status::Busy;
     std::string message;
+    // Candidates left out because they hold a control character (a started run only).
+    std::size_t droppedNames = 0;
 };
 
 // What the engine works with. Every object must outlive the engine.

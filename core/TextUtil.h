@@ -13,6 +13,10 @@ constexpr bool isBlank(char c) {
 // The text without blanks at either end.
 std::string_view trimBlanks(std::string_view text);
 
+// True when the text holds a control character (a byte below 0x20, or 0x7F): such a name would put
+// line breaks or other controls into a query line, so it never reaches a server.
+bool hasControlCharacter(std::string_view text);
+
 constexpr char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }

@@ -136,6 +136,34 @@ TEST(QueryRunTest, TextModeSortsWithoutRegardToCaseAndNeighbouringDuplicatesShar
     EXPECT_EQ(rig.controls.eventsStartingWith("patternMode").size(), 1u) << "back to pattern mode after text mode";
 }
 
+// A control character inside a name would put extra lines into the query: such names are left out
+// of both kinds of list, and the outcome counts them.
+TEST(QueryRunTest, NamesWithControlCharactersNeverReachTheServer) {
+    struct Case {
+        const char* name;
+        bool pattern;
+        std::string patternText;
+        Strings words;
+        Strings expected;
+        std::size_t dropped;
+    };
+    const Case cases[] = {
+        {"pattern", true, "x[a\x7f]b", {}, {"xab"}, 1},
+        {"word list", false, "", {"ab\r\ncd", "ok", "tab\there", "del\x7f", "\x1b[0m"}, {"ok"}, 4},
+        {"nothing to drop", false, "", {"ok"}, {"ok"}, 0},
+    };
+    for (const auto& c : cases) {
+        EngineRig rig;
+        rig.engine.lvWhoisChange({entry("com", "h", "free")});
+        const SearchOutcome outcome = c.pattern ? rig.searchPattern(c.patternText) : rig.searchWords(c.words);
+        ASSERT_EQ(outcome.status, SearchOutcome::Status::Started) << c.name;
+        rig.engine.waitIdle();
+        EXPECT_EQ(outcome.droppedNames, c.dropped) << c.name;
+        EXPECT_EQ(rig.engine.candidates().toVector(), c.expected) << c.name;
+        EXPECT_EQ(rig.whois.queries().size(), c.expected.size()) << c.name;
+    }
+}
+
 TEST(QueryRunTest, FailureEscapingTheRunStillRestoresTheControlsAndIsReported) {
     class ThrowingControls : public test::RecordingControls {
     public:
