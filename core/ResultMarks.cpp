@@ -1,14 +1,43 @@
 #include "core/ResultMarks.h"
 
+#include "core/GbkCodec.h"
 #include "core/TextUtil.h"
 
+#include <algorithm>
+#include <string>
+
 namespace cvt {
+
+namespace {
+
+// The mark as written (UTF-8) or, when it holds characters beyond ASCII that GBK has, in GBK: the
+// servers of Chinese registries answer in GBK.
+bool replyHoldsMark(std::string_view reply, std::string_view mark) {
+    if (containsText(reply, mark)) {
+        return true;
+    }
+    const bool ascii =
+        std::all_of(mark.begin(), mark.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii || !gbk::isValidUtf8(mark)) {
+        return false;
+    }
+    gbk::Utf8Reader reader(mark);
+    char32_t codePoint = 0;
+    while (reader.next(codePoint)) {
+        if (codePoint >= 0x80 && gbk::codeOf(codePoint) == 0) {
+            return false; // a GBK form without that character would match too much
+        }
+    }
+    return containsText(reply, gbk::utf8ToGbk(mark));
+}
+
+} // namespace
 
 std::string_view classifyReply(std::string_view reply, std::string_view noMatchMark, std::string_view refusal) {
     if (containsText(reply, kFailureText) || containsText(reply, refusal)) {
         return kMarkFailed;
     }
-    return containsText(reply, noMatchMark) ? kMarkFree : kMarkRegistered;
+    return replyHoldsMark(reply, noMatchMark) ? kMarkFree : kMarkRegistered;
 }
 
 bool needsRequery(std::string_view mark) {

@@ -21,7 +21,8 @@ inline constexpr std::string_view kFailureText = "Error WSA";
 //   the reply contains the no-match mark          -> "☆"
 //   otherwise                                     -> "★"
 // "Contains" is a case-sensitive substring test in which an empty text is never contained, so an
-// empty refusal never matches and an empty no-match mark makes every answered reply "★".
+// empty refusal never matches and an empty no-match mark makes every answered reply "★". A
+// no-match mark holding characters beyond ASCII (written in UTF-8) also matches in its GBK form.
 std::string_view classifyReply(std::string_view reply, std::string_view noMatchMark, std::string_view refusal);
 
 // True for the marks the re-query pass asks again: "-" and the empty cell.
