@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <limits>
 
 namespace cvt {
 
@@ -215,10 +216,20 @@ int TNetTCPConnection::ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raise
     return count;
 }
 
-std::string TNetTCPConnection::ReceiveAll() {
+std::string TNetTCPConnection::ReceiveAll(std::optional<std::chrono::steady_clock::time_point> deadline) {
     std::string result;
     while (IsConnected()) {
-        ReceiveStep(false, -1, true);
+        int waitMs = -1;
+        if (deadline) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - m_api->now()).count();
+            if (left <= 0) {
+                m_ioHandler->CloseSocket();
+                throw ENetReadTimeout();
+            }
+            const auto bounded = static_cast<int>(std::min<long long>(left, std::numeric_limits<int>::max()));
+            waitMs = m_readTimeout > 0 ? std::min(m_readTimeout, bounded) : bounded;
+        }
+        ReceiveStep(false, waitMs, true);
         if (result.empty()) {
             result.swap(m_inputBuffer);
         } else {

@@ -5,9 +5,11 @@
 #include "net/TNetComponent.h"
 #include "net/TNetIOHandlerSocket.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -104,8 +106,10 @@ public:
     // One wait-and-receive into the input buffer: the count received (0 when the peer closed),
     // or -1 on time-out when raiseOnTimeout is false.
     int ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raiseOnTimeout);
-    // Everything until the peer closes (each wait limited by ReadTimeout).
-    std::string ReceiveAll();
+    // Everything until the peer closes (each wait limited by ReadTimeout). With a deadline (on the
+    // clock of the socket seam) the whole reading ends there too, with ENetReadTimeout, however
+    // steadily the bytes trickle in.
+    std::string ReceiveAll(std::optional<std::chrono::steady_clock::time_point> deadline = std::nullopt);
     // One line without its terminator (and without a CR before an LF terminator). An empty
     // terminator means LF; maxLength -1 means MaxLineLength, 0 no limit.
     std::string ReceiveLine(std::string_view terminator = "\n", int timeoutMs = -1, int maxLength = -1);

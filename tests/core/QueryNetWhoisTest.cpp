@@ -2,6 +2,7 @@
 #include "core/NetWhoisLookup.h"
 #include "core/QueryEngine.h"
 #include "core/ResultMarks.h"
+#include "net/TNetWhois.h"
 #include "tests/core/QueryFakes.h"
 #include "tests/support/FakeWhoisServer.h"
 
@@ -59,6 +60,19 @@ TEST(QueryNetWhoisTest, EveryKindOfReplyAndFailureGivesItsMark) {
     NetRig rig;
     EXPECT_EQ(rig.markFor("127.0.0.1:" + std::to_string(test::closedLoopbackPort())), kMarkFailed)
         << "refused connection";
+}
+
+// A server that keeps dripping the no-match text one byte at a time holds the cell no longer than
+// the whole exchange may last; the cell is then failed, so the re-query asks it again.
+TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
+    std::vector<std::string> drip;
+    for (const char c : std::string("No match for \"AX.COM\".")) {
+        drip.emplace_back(1, c);
+    }
+    FakeWhoisServer server(FakeWhoisServer::replyInPieces(drip, std::chrono::milliseconds(50)));
+    NetRig rig;
+    rig.whois.client().SetExchangeTimeout(300);
+    EXPECT_EQ(rig.markFor(server.hostField()), kMarkFailed);
 }
 
 TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {
