@@ -3,6 +3,9 @@
 #include "net/HttpExceptions.h"
 #include "net/HttpMessageReader.h"
 #include "net/HttpText.h"
+#include "net/SocketApi.h"
+
+#include <chrono>
 
 namespace cvt {
 
@@ -95,6 +98,11 @@ void TNetCustomHTTP::Get(std::string_view url, std::string& body) {
         TNetCustomHTTP& client;
         ~CancelReset() { client.ClearCancel(); }
     } cancelReset{*this};
+    Deadline deadline;
+    if (m_fetchTimeout > 0) {
+        deadline = Api().now() + std::chrono::milliseconds(m_fetchTimeout);
+    }
+    SetReceiveDeadline(deadline);
     m_request.url = url;
     m_request.method = "GET";
     m_responseComplete = false;

@@ -165,6 +165,18 @@ void TNetTCPConnection::appendInput(const char* data, std::size_t length) {
     }
 }
 
+int TNetTCPConnection::boundedByDeadline(int waitMs) const {
+    if (!m_receiveDeadline) {
+        return waitMs;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*m_receiveDeadline - m_api->now()).count();
+    if (left <= 0) {
+        return 0; // a look without waiting: only bytes already there still count
+    }
+    const int bounded = static_cast<int>(std::min<long long>(left, std::numeric_limits<int>::max()));
+    return waitMs < 0 ? bounded : std::min(waitMs, bounded);
+}
+
 int TNetTCPConnection::ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raiseOnTimeout) {
     if (timeoutMs == -1) {
         timeoutMs = m_readTimeout;
@@ -176,6 +188,12 @@ int TNetTCPConnection::ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raise
             throw ENetNotConnected();
         }
         return 0;
+    }
+    if (m_receiveDeadline && m_api->now() >= *m_receiveDeadline) {
+        if (raiseOnTimeout) {
+            throw ENetReadTimeout();
+        }
+        return -1;
     }
     if (m_recvScratch.size() != static_cast<std::size_t>(m_recvBufferSize)) {
         m_recvScratch.resize(static_cast<std::size_t>(m_recvBufferSize));
@@ -189,7 +207,7 @@ int TNetTCPConnection::ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raise
         if (result.count < 0) {
             count = 0;
             if (result.error == wsa::kWouldBlock) {
-                if (!m_ioHandler->WaitReadable(waitMs)) {
+                if (!m_ioHandler->WaitReadable(boundedByDeadline(waitMs))) {
                     if (raiseOnTimeout) {
                         throw ENetReadTimeout();
                     }
@@ -216,20 +234,10 @@ int TNetTCPConnection::ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raise
     return count;
 }
 
-std::string TNetTCPConnection::ReceiveAll(std::optional<std::chrono::steady_clock::time_point> deadline) {
+std::string TNetTCPConnection::ReceiveAll() {
     std::string result;
     while (IsConnected()) {
-        int waitMs = -1;
-        if (deadline) {
-            const auto left = std::chrono::ceil<std::chrono::milliseconds>(*deadline - m_api->now()).count();
-            if (left <= 0) {
-                m_ioHandler->CloseSocket();
-                throw ENetReadTimeout();
-            }
-            const auto bounded = static_cast<int>(std::min<long long>(left, std::numeric_limits<int>::max()));
-            waitMs = m_readTimeout > 0 ? std::min(m_readTimeout, bounded) : bounded;
-        }
-        ReceiveStep(false, waitMs, true);
+        ReceiveStep(false, -1, true);
         if (result.empty()) {
             result.swap(m_inputBuffer);
         } else {

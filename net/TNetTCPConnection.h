@@ -75,6 +75,12 @@ public:
     // ENetReplyTooLarge. 0 = no limit (the default).
     std::size_t ReceiveAllLimit() const { return m_receiveAllLimit; }
     void SetReceiveAllLimit(std::size_t bytes) { m_receiveAllLimit = bytes; }
+    // A moment on the seam's clock (SocketApi::now) after which every receive wait ends with
+    // ENetReadTimeout (or -1 when the step does not raise on time-out), however steadily bytes
+    // trickle in: the limit of a whole exchange. None by default.
+    using Deadline = std::optional<std::chrono::steady_clock::time_point>;
+    const Deadline& ReceiveDeadline() const { return m_receiveDeadline; }
+    void SetReceiveDeadline(Deadline deadline) { m_receiveDeadline = deadline; }
 
     // The system-call seam the next OpenConnection uses; the system's by default. The object must
     // outlive the connection (tests and fuzz targets pass scripted ones).
@@ -106,10 +112,8 @@ public:
     // One wait-and-receive into the input buffer: the count received (0 when the peer closed),
     // or -1 on time-out when raiseOnTimeout is false.
     int ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raiseOnTimeout);
-    // Everything until the peer closes (each wait limited by ReadTimeout). With a deadline (on the
-    // clock of the socket seam) the whole reading ends there too, with ENetReadTimeout, however
-    // steadily the bytes trickle in.
-    std::string ReceiveAll(std::optional<std::chrono::steady_clock::time_point> deadline = std::nullopt);
+    // Everything until the peer closes (each wait limited by ReadTimeout).
+    std::string ReceiveAll();
     // One line without its terminator (and without a CR before an LF terminator). An empty
     // terminator means LF; maxLength -1 means MaxLineLength, 0 no limit.
     std::string ReceiveLine(std::string_view terminator = "\n", int timeoutMs = -1, int maxLength = -1);
@@ -153,6 +157,8 @@ protected:
 private:
     // Sends every byte through the handler, applying the rules for 0-byte and failing sends.
     void writeDirect(std::string_view bytes);
+    // A wait of waitMs (-1: no limit) cut to what is left before the receive deadline.
+    int boundedByDeadline(int waitMs) const;
     // Appends the bytes to the input buffer (through the ASCII filter when on).
     void appendInput(const char* data, std::size_t length);
     // The 4-byte peer address for Host (see NetAddress.h) joined with Port.
@@ -170,6 +176,7 @@ private:
     std::string m_boundIP;
     int m_boundPort = 0;
     std::size_t m_receiveAllLimit = 0;
+    Deadline m_receiveDeadline;
 
     SocketApi* m_api;
     NetCancelSignal m_cancel;

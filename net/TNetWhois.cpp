@@ -3,7 +3,6 @@
 #include "net/SocketApi.h"
 
 #include <chrono>
-#include <optional>
 
 namespace cvt {
 
@@ -40,15 +39,16 @@ void TNetWhois::SetServer(std::string_view hostField) {
 
 std::string TNetWhois::Lookup(std::string_view query) {
     std::lock_guard lock(m_exchangeMutex);
-    std::optional<std::chrono::steady_clock::time_point> deadline;
+    Deadline deadline;
     if (m_exchangeTimeout > 0) {
         deadline = Api().now() + std::chrono::milliseconds(m_exchangeTimeout);
     }
+    SetReceiveDeadline(deadline);
     OpenConnection(-1);
     std::string reply;
     try {
         SendLine(query);
-        reply = ReceiveAll(deadline);
+        reply = ReceiveAll();
     } catch (...) {
         // Whatever ended the exchange (also running out of memory), the socket must not stay open:
         // the next exchange would find the connection still open.

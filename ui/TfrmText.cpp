@@ -41,7 +41,9 @@ QLineEdit* field(QWidget* parent, const char* name, int left, int width) {
 
 TfrmText::TfrmText(Prompts& prompts, QWidget* parent)
     : QDialog(parent), m_prompts(prompts), HttpClient(std::make_unique<TNetHTTP>()) {
-    // The Fetch button asks the dialog's own HTTP client; cancelling breaks off its exchange.
+    // The Fetch button asks the dialog's own HTTP client, set up as every page fetch is; cancelling
+    // breaks off its exchange.
+    setUpHarvestClient(*HttpClient);
     m_pageSource.fetch = [this](const std::string& address) { return FetchPage(address, *HttpClient); };
     m_pageSource.cancel = [this] { HttpClient->Cancel(); };
     m_pageSource.reset = [this] { HttpClient->ClearCancel(); };

@@ -1,3 +1,4 @@
+#include "tests/support/FakeHttpServer.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/ProgressBox.h"
 #include "ui/TfrmText.h"
@@ -188,6 +189,20 @@ TEST_F(TextDialog, FetchReplacesTheMemoOnlyWithAPage) {
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors.front(), QStringLiteral("Socket Error # 10061"));
     EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\np\ntea"));
+}
+
+// The dialog's own client, as Fetch uses it, is set up like every page fetch (the User-Agent shows
+// it).
+TEST_F(TextDialog, FetchUsesTheSharedClientSetUp) {
+    FakeHttpServer server({FakeHttpServer::respond("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n<p>tea</p>")});
+    dialog.edtUrl->setText(QString::fromStdString(server.url("/")));
+    dialog.Button1->click();
+    EXPECT_TRUE(prompts.errors.empty());
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("p\ntea"));
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_NE(server.requests()[0].find("\r\nUser-Agent: Mozilla/4.0 (compatible;MSIE 6.0; Windows98;Maxthon)\r\n"),
+              std::string::npos)
+        << server.requests()[0];
 }
 
 TEST_F(TextDialog, CancellingAFetchBreaksItOffAndKeepsTheMemo) {
