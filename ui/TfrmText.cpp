@@ -110,12 +110,12 @@ void TfrmText::buildControls() {
     edtMaxCharNum = field(this, "edtMaxCharNum", 408, 41);
     edtMaxCharNum->setText(QStringLiteral("8"));
     auto* affixFilter = new TypedCharFilter(&TypedCharFilter::affixChar, this);
-    edtStart->installEventFilter(affixFilter);
-    edtEnd->installEventFilter(affixFilter);
+    edtStart->setValidator(affixFilter);
+    edtEnd->setValidator(affixFilter);
     auto* digitFilter = new TypedCharFilter(&TypedCharFilter::digitChar, this);
-    edtMinCharNum->installEventFilter(digitFilter);
-    edtMaxCharNum->installEventFilter(digitFilter);
-    // Composed input (an input method) would bypass the key filters.
+    edtMinCharNum->setValidator(digitFilter);
+    edtMaxCharNum->setValidator(digitFilter);
+    // The fields take plain keys only: an input method would compose characters they refuse anyway.
     for (QLineEdit* edit : {edtStart, edtEnd, edtMinCharNum, edtMaxCharNum}) {
         edit->setAttribute(Qt::WA_InputMethodEnabled, false);
     }

@@ -102,8 +102,8 @@ void TfrmWhoisMain::buildControls() {
 
     edtDomain = named(new QLineEdit(client), "edtDomain");
     edtDomain->setGeometry(256, 59, 153, 21);
-    edtDomain->installEventFilter(new TypedCharFilter(&TypedCharFilter::patternChar, edtDomain));
-    // Composed input (an input method) would bypass the key filter; the box takes plain keys only.
+    edtDomain->setValidator(new TypedCharFilter(&TypedCharFilter::patternChar, edtDomain));
+    // The box takes plain keys only: an input method would compose characters it refuses anyway.
     edtDomain->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     Animate1 = named(new BusyAnimation(client), "Animate1");

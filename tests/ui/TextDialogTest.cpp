@@ -3,6 +3,8 @@
 #include "ui/ProgressBox.h"
 #include "ui/TfrmText.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -131,6 +134,38 @@ TEST_F(TextDialog, FieldsTakeOnlyTheirCharacters) {
         typeText(c.field, c.typed);
         EXPECT_EQ(c.field->text(), c.kept) << c.field->objectName().toStdString();
     }
+}
+
+// Tab walks the four fields in order, Escape closes the dialog from any of them, and pasted text
+// keeps only each field's characters.
+TEST_F(TextDialog, FieldsKeepTabEscapeAndFilterPastes) {
+    dialog.show();
+    QLineEdit* fields[] = {dialog.edtStart, dialog.edtEnd, dialog.edtMinCharNum, dialog.edtMaxCharNum};
+    fields[0]->setFocus();
+    for (std::size_t i = 0; i + 1 < std::size(fields); ++i) {
+        ASSERT_TRUE(waitUntil([&] { return fields[i]->hasFocus(); })) << i;
+        QTest::keyClick(fields[i], Qt::Key_Tab);
+        EXPECT_TRUE(fields[i + 1]->hasFocus()) << "Tab from field " << i;
+    }
+    QTest::keyClick(fields[3], Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(fields[2]->hasFocus()) << "Shift+Tab";
+
+    const std::pair<QLineEdit*, QString> pastes[] = {
+        {dialog.edtStart, QStringLiteral("my-1x")},
+        {dialog.edtEnd, QStringLiteral("my-1x")},
+        {dialog.edtMinCharNum, QStringLiteral("1")},
+        {dialog.edtMaxCharNum, QStringLiteral("1")},
+    };
+    for (const auto& [field, kept] : pastes) {
+        QApplication::clipboard()->setText(QStringLiteral("my-1 .x_[中"));
+        field->clear();
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(field->text(), kept) << field->objectName().toStdString();
+    }
+
+    QTest::keyClick(dialog.edtMinCharNum, Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog.isVisible()) << "Escape closes the dialog";
 }
 
 TEST_F(TextDialog, OkBuildsTheWordListOfTheActivePage) {
