@@ -6,6 +6,7 @@
 #include "ui/BusyAnimation.h"
 #include "ui/Prompts.h"
 #include "ui/ResultTableModel.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/ServerTableModel.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmText.h"
@@ -311,9 +312,11 @@ void TfrmWhoisMain::showEvent(QShowEvent* event) {
         m_centred = true;
         edtDomain->setFocus(); // first in the tab order
         if (const QScreen* screen = this->screen()) {
+            // Centred, but never with the title bar or the menu off the screen (a large scale factor
+            // can make the window taller than the screen).
             QRect frame = frameGeometry();
             frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
+            move(keptInside(frame, screen->availableGeometry()));
         }
     }
 }
