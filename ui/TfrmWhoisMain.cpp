@@ -19,12 +19,14 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcutEvent>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTreeView>
@@ -177,8 +179,10 @@ void TfrmWhoisMain::buildMenus() {
     auto* MainMenu1 = named(new QMenuBar(this), "MainMenu1");
     setMenuBar(MainMenu1);
     Setting1 = named(MainMenu1->addMenu(QString()), "Setting1");
-    // The settings menu exists but is never shown: the language comes from Config.ini.
+    // The settings menu exists but is never shown: the language comes from Config.ini. Its mnemonic
+    // stays with the menu bar, which eventFilter() keeps from acting on it.
     Setting1->menuAction()->setVisible(false);
+    MainMenu1->installEventFilter(this);
     Language1 = named(Setting1->addMenu(QString()), "Language1");
     m_languageGroup = new QActionGroup(this);
     m_languageGroup->setExclusive(true);
@@ -288,6 +292,12 @@ void TfrmWhoisMain::edtDomainChange() {
 }
 
 bool TfrmWhoisMain::eventFilter(QObject* watched, QEvent* event) {
+    // Alt+S, the mnemonic of the hidden settings menu, would open nothing yet leave the menu bar in
+    // keyboard mode, holding every key stroke until Escape: the shortcut is swallowed instead.
+    if (watched == menuBar() && event->type() == QEvent::Shortcut &&
+        static_cast<QShortcutEvent*>(event)->key() == QKeySequence::mnemonic(Setting1->title())) {
+        return true;
+    }
     if (watched == rg1 && event->type() == QEvent::MouseButtonRelease && rg1->isEnabled()) {
         rg1Click();
     }

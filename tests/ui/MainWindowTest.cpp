@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <atomic>
 #include <gtest/gtest.h>
 
@@ -182,6 +183,24 @@ TEST(MainWindow, PatternBoxKeepsEditingKeysAndFiltersPastes) {
     ASSERT_TRUE(waitUntil([&] { return box->hasFocus(); }));
     QTest::keyClick(box, Qt::Key_Tab);
     EXPECT_FALSE(box->hasFocus()) << "Tab leaves the pattern box";
+}
+
+// Alt+S names the hidden settings menu: it must not leave the menu bar holding the keyboard.
+TEST(MainWindow, AltSLeavesTheKeysWithTheFocusedField) {
+    WindowHarness w(std::nullopt);
+    w.main->show();
+    QWindow* window = w.main->windowHandle();
+    ASSERT_NE(window, nullptr);
+    QApplication::setActiveWindow(w.main.get());
+    w.main->edtDomain->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return w.main->edtDomain->hasFocus(); }));
+    w.main->edtDomain->clear();
+    // Through the window system, as a real key stroke arrives.
+    QTest::keyClick(window, Qt::Key_S, Qt::AltModifier);
+    QTest::keyClick(window, 'a');
+    QTest::keyClick(window, 'b');
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+    EXPECT_EQ(w.main->edtDomain->text(), QStringLiteral("ab"));
 }
 
 TEST(MainWindow, EnterRunsAPatternSearchThatFillsRowsAndMarks) {
