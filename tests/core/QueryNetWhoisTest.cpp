@@ -2,6 +2,7 @@
 #include "core/NetWhoisLookup.h"
 #include "core/QueryEngine.h"
 #include "core/ResultMarks.h"
+#include "core/WhoisDetails.h"
 #include "net/TNetWhois.h"
 #include "tests/core/QueryFakes.h"
 #include "tests/support/FakeWhoisServer.h"
@@ -63,7 +64,8 @@ TEST(QueryNetWhoisTest, EveryKindOfReplyAndFailureGivesItsMark) {
 }
 
 // A server that keeps dripping the no-match text one byte at a time holds the cell no longer than
-// the whole exchange may last; the cell is then failed, so the re-query asks it again.
+// the whole exchange may last; the cell is then failed, so the re-query asks it again, and the
+// details name the time-out.
 TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
     std::vector<std::string> drip;
     for (const char c : std::string("No match for \"AX.COM\".")) {
@@ -73,6 +75,16 @@ TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
     NetRig rig;
     rig.whois.client().SetExchangeTimeout(300);
     EXPECT_EQ(rig.markFor(server.hostField()), kMarkFailed);
+
+    // The details of the row ask again and say why the exchange failed.
+    WhoisDetailsRequest request;
+    request.rowCaption = "ax";
+    request.cells = {"-"};
+    request.columns = {"Domain Name", "com"};
+    request.findServer = [&](const std::string&) -> std::optional<std::string> { return server.hostField(); };
+    request.exchange = exchangeThrough(rig.whois);
+    EXPECT_EQ(WhoisDetails(request).text,
+              "Error WSAconnectionReset\r\nRead Timeout\r\n" + std::string(kWhoisDetailsSeparator) + "\r\n");
 }
 
 TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {
