@@ -149,6 +149,7 @@ TEST(QueryRunTest, NamesWithControlCharactersNeverReachTheServer) {
     };
     const Case cases[] = {
         {"pattern", true, "x[a\x7f]b", {}, {"xab"}, 1},
+        {"quotes keep line breaks inside names", true, "\"b\r\n[a\"]\r\nab\"", {}, {"ab\""}, 2},
         {"word list", false, "", {"ab\r\ncd", "ok", "tab\there", "del\x7f", "\x1b[0m"}, {"ok"}, 4},
         {"nothing to drop", false, "", {"ok"}, {"ok"}, 0},
     };
