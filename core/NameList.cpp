@@ -28,18 +28,27 @@ void NameList::clear() {
 }
 
 std::size_t NameList::eraseIf(const std::function<bool(std::string_view)>& pick) {
+    std::size_t first = 0;
+    while (first < size() && !pick((*this)[first])) {
+        ++first;
+    }
+    if (first == size()) {
+        return 0; // nothing to remove, nothing copied
+    }
     NameList kept;
+    kept.reserve(size(), m_bytes.size());
+    for (std::size_t i = 0; i < first; ++i) {
+        kept.push_back((*this)[i]);
+    }
     std::size_t erased = 0;
-    for (const std::string_view name : *this) {
-        if (pick(name)) {
+    for (std::size_t i = first; i < size(); ++i) {
+        if (pick((*this)[i])) {
             ++erased;
         } else {
-            kept.push_back(name);
+            kept.push_back((*this)[i]);
         }
     }
-    if (erased > 0) {
-        *this = std::move(kept);
-    }
+    *this = std::move(kept);
     return erased;
 }
 

@@ -29,6 +29,8 @@ public:
     // Removes the names the predicate picks, keeping the order of the rest; returns their number.
     std::size_t eraseIf(const std::function<bool(std::string_view)>& pick);
     std::size_t byteSize() const { return m_bytes.size(); }
+    // Every name's bytes, one after the other without separators.
+    std::string_view bytes() const { return m_bytes; }
 
     // Stable sort by compareIgnoreCase (names equal but for letter case keep their order).
     void sortIgnoreCase();
