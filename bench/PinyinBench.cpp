@@ -30,18 +30,24 @@ std::vector<std::string> chinesePhrases(std::size_t totalBytes) {
     return lines;
 }
 
+// Argument 0 reads by character, 1 word by word (goal: at most twice the time of reading by character).
+cvt::PinyinReading readingOf(const benchmark::State& state) {
+    return state.range(0) == 0 ? cvt::PinyinReading::ByCharacter : cvt::PinyinReading::ByPhrase;
+}
+
 void BM_PinyinUtf8Lines(benchmark::State& state) {
     const auto lines = chinesePhrases(kTextBytes);
+    const cvt::PinyinReading reading = readingOf(state);
     for (auto _ : state) {
         std::size_t out = 0;
         for (const auto& line : lines) {
-            out += cvt::ChineseToPinyin(line).size();
+            out += cvt::ChineseToPinyin(line, reading).size();
         }
         benchmark::DoNotOptimize(out);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kTextBytes));
 }
-BENCHMARK(BM_PinyinUtf8Lines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PinyinUtf8Lines)->Arg(0)->Arg(1)->ArgNames({"phrases"})->Unit(benchmark::kMillisecond);
 
 void BM_PinyinGbkLines(benchmark::State& state) {
     auto lines = chinesePhrases(kTextBytes);
@@ -50,16 +56,44 @@ void BM_PinyinGbkLines(benchmark::State& state) {
         line = cvt::gbk::utf8ToGbk(line);
         bytes += line.size() + 1;
     }
+    const cvt::PinyinReading reading = readingOf(state);
     for (auto _ : state) {
         std::size_t out = 0;
         for (const auto& line : lines) {
-            out += cvt::ChineseToPinyinGbk(line).size();
+            out += cvt::ChineseToPinyinGbk(line, reading).size();
         }
         benchmark::DoNotOptimize(out);
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }
-BENCHMARK(BM_PinyinGbkLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PinyinGbkLines)->Arg(0)->Arg(1)->ArgNames({"phrases"})->Unit(benchmark::kMillisecond);
+
+// Running text rather than short lines: 1 MB of sentences converted in lines of about 200 bytes,
+// most of each cut short by the 255-byte limit of the result.
+void BM_PinyinSentences(benchmark::State& state) {
+    static const char* const kSentences[] = {"我在重庆听音乐，长城很长。", "会计重新计算了银行的账目。",
+                                             "行长说快乐的孩子长大了。", "这个网站的中文名字很好记。"};
+    std::vector<std::string> lines;
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; bytes < kTextBytes; ++i) {
+        std::string line;
+        for (std::size_t k = 0; k < 5; ++k) {
+            line += kSentences[(i + k) % 4];
+        }
+        bytes += line.size() + 1;
+        lines.push_back(std::move(line));
+    }
+    const cvt::PinyinReading reading = readingOf(state);
+    for (auto _ : state) {
+        std::size_t out = 0;
+        for (const auto& line : lines) {
+            out += cvt::ChineseToPinyin(line, reading).size();
+        }
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_PinyinSentences)->Arg(0)->Arg(1)->ArgNames({"phrases"})->Unit(benchmark::kMillisecond);
 
 // One 1 MB line: the whole text is checked for UTF-8, the conversion stops at the 255-byte cut.
 void BM_PinyinOneHugeLine(benchmark::State& state) {
@@ -67,12 +101,13 @@ void BM_PinyinOneHugeLine(benchmark::State& state) {
     for (const auto& line : chinesePhrases(kTextBytes)) {
         text += line;
     }
+    const cvt::PinyinReading reading = readingOf(state);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(cvt::ChineseToPinyin(text));
+        benchmark::DoNotOptimize(cvt::ChineseToPinyin(text, reading));
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_PinyinOneHugeLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PinyinOneHugeLine)->Arg(0)->Arg(1)->ArgNames({"phrases"})->Unit(benchmark::kMillisecond);
 
 class DictionaryFolder {
 public:

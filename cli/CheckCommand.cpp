@@ -2,6 +2,7 @@
 #include "cli/ServerTableLoading.h"
 #include "cli/WordListOptions.h"
 #include "config/ConfigPath.h"
+#include "config/DataFolders.h"
 #include "core/Messages.h"
 #include "core/NameList.h"
 #include "core/NetWhoisLookup.h"
@@ -11,7 +12,7 @@
 #include "core/TextExport.h"
 #include "core/TextUtil.h"
 #include "core/WordListBuilder.h"
-#include "platform/EOleError.h"
+#include "platform/EWorkbookError.h"
 #include "platform/ExcelExport.h"
 
 #include <atomic>
@@ -44,7 +45,7 @@ constexpr const char* kUsageIntro =
     "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] --words FILE\n"
     "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE]\n"
     "                            --page english|chinese|dictionary [--dict en|zh-cn] [--prefix P]\n"
-    "                            [--postfix S] [--min N] [--max N] [FILE]\n"
+    "                            [--postfix S] [--min N] [--max N] [--by-character] [FILE]\n"
     "Ask each ticked suffix's WHOIS server about every name and print the result table: a header of\n"
     "column captions, then one line per name; each field is followed by a TAB, each line ends in CR LF.\n"
     "Marks: \xE2\x98\x86 free, \xE2\x98\x85 registered, - failed (asked again with --retry).\n"
@@ -59,7 +60,8 @@ constexpr const char* kUsageIntro =
     "                 dictionary (en.dct or zh-cn.dct in the current folder); sorted like --words\n"
     "  --retry        after the run, ask the failed cells once more\n"
     "  --output FILE  write the table to FILE (replaced if it exists) instead of standard output; a FILE\n"
-    "                 whose name ends in .xlsx becomes a workbook with the sheet \"Domain\"\n"
+    "                 whose name ends in .xlsx becomes a workbook with the sheet \"Domain\", one ending in\n"
+    "                 .csv comma-separated values (UTF-8, header row, CR LF)\n"
     "With --page:\n";
 
 constexpr const char* kUsageEnd =
@@ -132,7 +134,7 @@ CheckOptions parseArguments(const std::vector<std::string>& args) {
         return options;
     }
     if (options.wordList.otherGiven) {
-        throw UsageError("--dict, --prefix, --postfix, --min and --max need --page");
+        throw UsageError("--dict, --prefix, --postfix, --min, --max and --by-character need --page");
     }
     if (options.pattern && options.words) {
         throw UsageError("give either a PATTERN or --words FILE, not both");
@@ -158,7 +160,7 @@ void tickSuffixes(std::vector<ServerEntry>& entries, std::string_view list) {
     std::size_t start = 0;
     while (start <= list.size()) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
-        const std::string_view item = trimBlanks(list.substr(start, comma - start));
+        const std::string_view item = trim(list.substr(start, comma - start));
         if (!item.empty()) {
             wanted.emplace(item);
         }
@@ -196,7 +198,7 @@ NameList readWordFile(const std::filesystem::path& path) {
     while (start < text.size()) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
         // Lines are trimmed (a CR LF file leaves no CR behind); blank ones give no name.
-        const std::string_view name = trimBlanks(std::string_view(text).substr(start, end - start));
+        const std::string_view name = trim(std::string_view(text).substr(start, end - start));
         if (!name.empty()) {
             names.push_back(name);
         }
@@ -329,6 +331,7 @@ int runCheck(CommandContext& context) {
             if (pageReadsLines(request.page)) {
                 request.lines = readMemoLines(options.pattern, std::cin);
             }
+            request.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(request.dictionary));
             words = WordListBuilder(std::move(request)).build();
         }
     } catch (const UsageError& error) {
@@ -399,13 +402,14 @@ int runCheck(CommandContext& context) {
     progress.finish();
 
     if (options.output) {
-        // A workbook when the name ends in .xlsx, the text form otherwise.
+        // A workbook when the name ends in .xlsx, comma-separated values for .csv, the text form
+        // otherwise.
         try {
             ExportToFile(table.snapshot(), *options.output);
         } catch (const ECreateFileError& error) {
             context.err << "corvantide-cli check: " << error.what() << '\n';
             return 1;
-        } catch (const EOleError& error) {
+        } catch (const EWorkbookError& error) {
             context.err << "corvantide-cli check: " << error.what() << '\n';
             return 1;
         }

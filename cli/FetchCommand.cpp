@@ -11,17 +11,19 @@ namespace {
 
 constexpr const char* kUsage = "Usage: corvantide-cli fetch URL\n"
                                "Fetches one web page with an HTTP/1.1 GET and prints its body, byte for byte.\n"
-                               "Redirects are not followed; https addresses are refused.\n";
+                               "Up to 5 redirects are followed (http to https, never https to http);\n"
+                               "https certificates are checked against the system's trust store\n"
+                               "(SSL_CERT_FILE and SSL_CERT_DIR name another).\n";
 
 } // namespace
 
 int runFetch(CommandContext& context) {
     int exitCode = 0;
-    const std::optional<std::string> body = fetchPageArgument(context, kUsage, exitCode);
-    if (!body) {
+    const std::optional<FetchedPage> page = fetchPageArgument(context, kUsage, exitCode);
+    if (!page) {
         return exitCode;
     }
-    context.out.write(body->data(), static_cast<std::streamsize>(body->size()));
+    context.out.write(page->body.data(), static_cast<std::streamsize>(page->body.size()));
     context.out.flush();
     return 0;
 }

@@ -9,7 +9,7 @@
 
 namespace cvt::cli {
 
-std::optional<std::string> fetchPageArgument(CommandContext& context, const char* usage, int& exitCode) {
+std::optional<FetchedPage> fetchPageArgument(CommandContext& context, const char* usage, int& exitCode) {
     if (context.args.size() == 1 && (context.args[0] == "--help" || context.args[0] == "-h")) {
         context.out << usage;
         exitCode = 0;
@@ -23,7 +23,7 @@ std::optional<std::string> fetchPageArgument(CommandContext& context, const char
     TNetHTTP client;
     setUpHarvestClient(client);
     try {
-        return FetchPage(std::string(trimBlanks(context.args[0])), client);
+        return FetchPageWithType(std::string(trim(context.args[0])), client);
     } catch (const std::exception& error) {
         // Only an unknown scheme fails with an empty message.
         const std::string message = error.what();

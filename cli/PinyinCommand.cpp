@@ -7,14 +7,23 @@ namespace cvt::cli {
 
 namespace {
 
-constexpr const char* kUsage = "Usage: corvantide-cli pinyin TEXT...\n"
-                               "Prints each TEXT turned into upper-case pinyin letters and digits, one per line\n"
-                               "(at most 255 bytes each). The TEXTs are read together as UTF-8 or as GBK.\n";
+constexpr const char* kUsage =
+    "Usage: corvantide-cli pinyin [--by-character] TEXT...\n"
+    "Prints each TEXT turned into upper-case pinyin letters and digits, one per line\n"
+    "(at most 255 bytes each). The TEXTs are read together as UTF-8 or as GBK.\n"
+    "Words read as words (重庆 gives CHONGQING); with --by-character every character keeps its\n"
+    "own fixed reading (ZHONGQING).\n";
 
 } // namespace
 
 int runPinyin(CommandContext& context) {
-    if (context.args.empty()) {
+    auto texts = context.args.begin();
+    PinyinReading reading = PinyinReading::ByPhrase;
+    if (texts != context.args.end() && *texts == "--by-character") {
+        reading = PinyinReading::ByCharacter;
+        ++texts;
+    }
+    if (texts == context.args.end()) {
         context.err << kUsage;
         return 2;
     }
@@ -24,12 +33,12 @@ int runPinyin(CommandContext& context) {
     }
     // The arguments are one text: all UTF-8 or all GBK.
     gbk::EncodingVote vote;
-    for (const std::string& text : context.args) {
-        vote.add(text);
+    for (auto text = texts; text != context.args.end(); ++text) {
+        vote.add(*text);
     }
     const gbk::TextEncoding encoding = vote.result();
-    for (const std::string& text : context.args) {
-        context.out << ChineseToPinyin(text, encoding) << '\n';
+    for (; texts != context.args.end(); ++texts) {
+        context.out << ChineseToPinyin(*texts, encoding, reading) << '\n';
     }
     return context.out.good() ? 0 : 1;
 }

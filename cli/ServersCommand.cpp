@@ -14,7 +14,9 @@ constexpr const char* kUsage =
     "Usage: corvantide-cli servers [--config FILE]\n"
     "Print the WHOIS server table as the program builds it from Config.ini, one entry per line:\n"
     "tick (x for the entries ticked at start, else a blank), suffix, server, no-match mark, TAB-separated.\n"
-    "  --config FILE  read FILE instead of the Config.ini beside the program\n";
+    "  --config FILE  read FILE instead of the Config.ini in use (the one beside the program when its\n"
+    "                 folder is writable, else ~/.config/corvantide/Config.ini), which is named on\n"
+    "                 standard error\n";
 
 } // namespace
 
@@ -45,6 +47,7 @@ int runServers(CommandContext& context) {
     }
     if (!configGiven) {
         configPath = ConfigPath();
+        context.err << "corvantide-cli servers: settings from " << configPath.string() << '\n';
     }
     std::error_code error;
     if (!std::filesystem::exists(configPath, error)) {

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 #include "net/NetExceptions.h"
 #include "net/TNetWhois.h"
+#include "net/rdap/RdapClient.h"
 
 #include <ostream>
 #include <string>
@@ -15,9 +16,32 @@ constexpr const char* kUsage =
     "The query goes out as it stands, followed by CR LF.\n\n"
     "  --host HOST[:PORT]  the server to ask, on port 43 unless PORT is given\n"
     "                      (default: whois.verisign-grs.com, the server of .com and .net)\n"
+    "  --host URL          an RDAP base address (https://... or http://..., e.g.\n"
+    "                      https://rdap.identitydigital.services/rdap/): one RDAP lookup of QUERY;\n"
+    "                      prints \"free\", \"registered\" or \"failed\" with the status line, then\n"
+    "                      the reply's JSON pretty-printed\n"
     "  --help              print this help\n\n"
     "The connect may take at most 10 s, each wait for reply data at most 6 s, and the reply may\n"
     "hold at most 4 MiB. On failure the reason goes to standard error and the exit code is 1.\n";
+
+int rdapLookup(CommandContext& context, const std::string& base, const std::string& name) {
+    RdapClient client;
+    const RdapOutcome outcome = client.lookup(base, name);
+    static constexpr const char* kMarks[] = {"free", "registered", "failed"};
+    context.out << kMarks[static_cast<int>(outcome.mark)] << ": " << outcome.reason << '\n';
+    if (outcome.retryAfter) {
+        context.out << "retry after: " << outcome.retryAfter->count() << " s\n";
+    }
+    if (outcome.details != outcome.reason) {
+        context.out << outcome.details << '\n';
+    }
+    context.out.flush();
+    if (outcome.mark == RdapMark::Failed) {
+        context.err << "corvantide-cli whois: " << outcome.reason << '\n';
+        return 1;
+    }
+    return context.out ? 0 : 1;
+}
 
 } // namespace
 
@@ -65,6 +89,10 @@ int runWhois(CommandContext& context) {
     if (host.empty()) {
         context.err << "corvantide-cli whois: --host is empty\n" << kUsage;
         return 2;
+    }
+
+    if (host.starts_with("https://") || host.starts_with("http://")) {
+        return rdapLookup(context, host, *query);
     }
 
     TNetWhois whois;

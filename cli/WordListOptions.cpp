@@ -11,11 +11,14 @@ namespace cvt::cli {
 
 const char* const kWordListOptionsHelp =
     "  --dict NAME    the dictionary of the dictionary page: en (en.dct) or zh-cn (zh-cn.dct, the\n"
-    "                 default), read from the current folder\n"
+    "                 default), read from the current folder, else ~/.local/share/corvantide, else\n"
+    "                 the installed data folder\n"
     "  --prefix P     put P (trimmed) before every word\n"
     "  --postfix S    put S (trimmed) after every word\n"
     "  --min N        skip words shorter than N bytes (default 4); the prefix and postfix do not count\n"
-    "  --max N        skip words longer than N bytes (default 8)\n";
+    "  --max N        skip words longer than N bytes (default 8)\n"
+    "  --by-character read Chinese lines and zh-cn.dct character by character (重庆 gives ZHONGQING)\n"
+    "                 instead of word by word (CHONGQING)\n";
 
 namespace {
 
@@ -77,7 +80,9 @@ bool takeWordListOption(const std::vector<std::string>& args, std::size_t& i, Wo
         options.pageGiven = true;
         return true;
     }
-    if (takeOptionValue(args, i, "--dict", value)) {
+    if (args[i] == "--by-character") {
+        request.reading = PinyinReading::ByCharacter;
+    } else if (takeOptionValue(args, i, "--dict", value)) {
         request.dictionary = parseDictionary(value);
     } else if (takeOptionValue(args, i, "--prefix", value)) {
         request.prefix = value;

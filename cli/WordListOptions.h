@@ -17,10 +17,10 @@ namespace cvt::cli {
 struct WordListOptions {
     WordListRequest request;
     bool pageGiven = false;  // --page appeared
-    bool otherGiven = false; // --dict, --prefix, --postfix, --min or --max appeared
+    bool otherGiven = false; // --dict, --prefix, --postfix, --min, --max or --by-character appeared
 };
 
-// Help lines for --dict, --prefix, --postfix, --min and --max (each command describes --page itself).
+// Help lines for --dict, --prefix, --postfix, --min, --max and --by-character (each command describes --page itself).
 extern const char* const kWordListOptionsHelp;
 
 // Takes the value of an option given as "--name VALUE" or "--name=VALUE" and moves i onto the last

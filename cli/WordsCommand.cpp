@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 #include "cli/WordListOptions.h"
+#include "config/DataFolders.h"
 #include "core/WordListBuilder.h"
 
 #include <iostream>
@@ -15,10 +16,12 @@ namespace {
 
 constexpr const char* kUsageIntro =
     "Usage: corvantide-cli words [--page english|chinese|dictionary] [--dict en|zh-cn]\n"
-    "                            [--prefix P] [--postfix S] [--min N] [--max N] [FILE]\n"
+    "                            [--prefix P] [--postfix S] [--min N] [--max N] [--by-character]\n"
+    "                            [FILE]\n"
     "Builds a word list as the word-list dialog's OK does and prints it, one name per line.\n"
     "The english and chinese pages take their lines from FILE or standard input; the dictionary\n"
-    "page reads en.dct or zh-cn.dct from the current folder. Defaults: --page english --dict zh-cn\n"
+    "page reads en.dct or zh-cn.dct from the current folder (else ~/.local/share/corvantide, else the\n"
+    "installed data folder). Defaults: --page english --dict zh-cn\n"
     "--min 4 --max 8, no prefix or postfix.\n"
     "  --page PAGE    english, chinese or dictionary\n";
 
@@ -78,6 +81,7 @@ int runWords(CommandContext& context) {
             return 1;
         }
     }
+    request.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(request.dictionary));
     WordListBuilder builder(std::move(request));
     const NameList names = builder.build();
     for (const std::string_view name : names) {

@@ -22,9 +22,14 @@ constexpr CommandEntry kCommands[] = {
      cvt::cli::runCheck},
     {"words", "words [OPTIONS]                 build a word list (see words --help)", cvt::cli::runWords},
     {"pinyin", "pinyin TEXT...                  turn Chinese text into upper-case pinyin", cvt::cli::runPinyin},
-    {"whois", "whois [--host HOST[:PORT]] QUERY  one WHOIS exchange; print the raw reply", cvt::cli::runWhois},
-    {"fetch", "fetch URL                       print the body of a web page (HTTP/1.1 GET)", cvt::cli::runFetch},
-    {"harvest", "harvest URL                     print the words of a web page, one per line", cvt::cli::runHarvest},
+    {"whois",
+     "whois [--host HOST[:PORT]] QUERY  one WHOIS exchange; print the raw reply (an https:// host:\n"
+     "                                  one RDAP lookup)",
+     cvt::cli::runWhois},
+    {"fetch", "fetch URL                       print the body of a web page (HTTP/1.1 GET, http or https)",
+     cvt::cli::runFetch},
+    {"harvest", "harvest [--raw|--chinese] URL   print the words (or Chinese runs) of a web page, one per line",
+     cvt::cli::runHarvest},
 };
 
 void printHelp(std::ostream& out) {

@@ -117,7 +117,7 @@ IniFile IniFile::fromFile(const std::filesystem::path& path) {
 }
 
 IniFile::Parsed IniFile::parse(std::string_view content) {
-    const std::string_view text = ini::trim(content);
+    const std::string_view text = trim(content);
     Parsed parsed;
     if (text.empty() || text[0] == ';') {
         return parsed;
@@ -125,7 +125,7 @@ IniFile::Parsed IniFile::parse(std::string_view content) {
     if (text[0] == '[') {
         const std::size_t close = text.find(']');
         parsed.kind = Kind::Section;
-        parsed.name = ini::trim(text.substr(1, close == std::string_view::npos ? npos : close - 1));
+        parsed.name = trim(text.substr(1, close == std::string_view::npos ? npos : close - 1));
         return parsed;
     }
     const std::size_t equals = text.find('=');
@@ -133,8 +133,8 @@ IniFile::Parsed IniFile::parse(std::string_view content) {
         return parsed;
     }
     parsed.kind = Kind::Key;
-    parsed.name = ini::trim(text.substr(0, equals));
-    parsed.value = ini::trim(text.substr(equals + 1));
+    parsed.name = trim(text.substr(0, equals));
+    parsed.value = trim(text.substr(equals + 1));
     return parsed;
 }
 
@@ -229,13 +229,13 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
 }
 
 void IniFile::writeStrings(std::string_view section, const std::vector<IniEntry>& values) {
-    if (section.empty() || ini::trim(section) != section || hasLineBreak(section) ||
+    if (section.empty() || trim(section) != section || hasLineBreak(section) ||
         section.find(']') != std::string_view::npos) {
         throw std::invalid_argument("unusable INI section name");
     }
     for (const IniEntry& entry : values) {
         const std::string_view key = entry.key;
-        if (key.empty() || ini::trim(key) != key || hasLineBreak(key) || key.find('=') != std::string_view::npos ||
+        if (key.empty() || trim(key) != key || hasLineBreak(key) || key.find('=') != std::string_view::npos ||
             key[0] == ';' || key[0] == '[') {
             throw std::invalid_argument("unusable INI key name");
         }
@@ -248,7 +248,7 @@ void IniFile::writeStrings(std::string_view section, const std::vector<IniEntry>
     std::vector<std::string> added;
     std::size_t insertAt = m_lines.size();
     if (sectionLine == npos) {
-        if (!m_lines.empty() && !ini::trim(m_lines.back().content).empty()) {
+        if (!m_lines.empty() && !trim(m_lines.back().content).empty()) {
             added.emplace_back();
         }
         added.push_back("[" + std::string(section) + "]");

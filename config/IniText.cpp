@@ -2,18 +2,6 @@
 
 namespace cvt::ini {
 
-std::string_view trim(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && isBlank(text[begin])) {
-        ++begin;
-    }
-    while (end > begin && isBlank(text[end - 1])) {
-        --end;
-    }
-    return text.substr(begin, end - begin);
-}
-
 std::string lower(std::string_view text) {
     std::string result(text);
     for (char& c : result) {

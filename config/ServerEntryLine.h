@@ -13,4 +13,8 @@ namespace cvt {
 // Blanks are ordinary bytes.
 std::vector<std::string> SplitServerLine(std::string_view line);
 
+// Whether a server field names an RDAP base address (it starts with "https://" or "http://", in
+// any letter case) rather than a WHOIS host.
+bool isRdapServerField(std::string_view server);
+
 } // namespace cvt

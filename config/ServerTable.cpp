@@ -17,11 +17,14 @@ ServerTableData BuildServerTable(const TIniOptions& options) {
         const std::string& line = options.WhoisLines[i];
         const std::int32_t key = i < options.WhoisKeys.size() ? options.WhoisKeys[i] : static_cast<std::int32_t>(i + 1);
         const std::vector<std::string> fields = SplitServerLine(line);
-        if (fields.size() < 3) {
+        // An RDAP entry (suffix+https://base/) needs no no-match mark: the status code tells.
+        const bool rdap = fields.size() == 2 && isRdapServerField(trim(fields[1]));
+        if (fields.size() < 3 && !rdap) {
             table.skipped.push_back({key, line, "fewer than three fields"});
             continue;
         }
-        ServerTableEntry entry{std::string(ini::trim(fields[0])), std::string(ini::trim(fields[1])), fields[2],
+        ServerTableEntry entry{std::string(trim(fields[0])), std::string(trim(fields[1])),
+                               fields.size() > 2 ? fields[2] : std::string(),
                                fields.size() > 3 ? fields[3] : std::string(), false};
         if (entry.caption.empty() || entry.host.empty()) {
             table.skipped.push_back({key, line, "blank suffix or server"});

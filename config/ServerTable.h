@@ -9,9 +9,9 @@
 namespace cvt {
 
 // One row of the WHOIS server table. caption: the suffix without its leading dot; host: the WHOIS
-// server, "host" or "host:port"; mark: text whose presence in a reply means the name is free;
-// refusal: the optional text the server sends when it refuses a query for quota reasons (empty when
-// not given); ticked: whether the suffix takes part in a run.
+// server, "host" or "host:port", or an RDAP base address ("https://..." or "http://..."); mark: text whose presence in
+// a reply means the name is free; refusal: the optional text the server sends when it refuses a query for quota reasons
+// (empty when not given); ticked: whether the suffix takes part in a run.
 struct ServerTableEntry {
     std::string caption, host, mark, refusal;
     bool ticked;
@@ -31,7 +31,8 @@ struct ServerTableData {
 
 // Builds the rows from the accepted lines, in order. Captions and hosts are trimmed, marks and
 // refusal texts kept as they are; fields after the fourth are ignored. A line with fewer than three
-// fields, or whose suffix or host is blank, makes no row and is reported in skipped. The first
+// fields (other than an RDAP entry, suffix+https://base/, whose mark is then empty), or whose
+// suffix or host is blank, makes no row and is reported in skipped. The first
 // three rows are ticked.
 ServerTableData BuildServerTable(const TIniOptions& options);
 

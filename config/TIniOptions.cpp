@@ -55,7 +55,10 @@ void TIniOptions::LoadFromIni(const IniFile* ini) {
         return;
     }
     Language = ini->readString("setting", "language", "'zh-cn'");
+    VisibleTextOnly = ini->readInteger("setting", "visibletext", 1) != 0;
     Num = ini->readInteger("setting", "num", 5);
+    Dns = ini->readInteger("setting", "dns", 0) != 0;
+    DnsServer = ini->readString("setting", "dns_server", "");
     if (Num <= 0) {
         return;
     }
@@ -68,7 +71,7 @@ void TIniOptions::LoadFromIni(const IniFile* ini) {
         }
     }
     for (const auto& [number, value] : byNumber) {
-        const std::string_view line = ini::trim(value);
+        const std::string_view line = trim(value);
         if (line.size() >= kMinimumLineLength) {
             WhoisLines.emplace_back(line);
             WhoisKeys.push_back(number);
@@ -82,6 +85,11 @@ void TIniOptions::SaveToIni(IniFile* ini) const {
     }
     ini->writeString("setting", "language", Language);
     ini->writeString("setting", "num", std::to_string(WhoisLines.size()));
+    // Written only when it is not the default or the file says otherwise, so files saved before the
+    // setting existed stay as they were.
+    if (!VisibleTextOnly || ini->readInteger("setting", "visibletext", 1) == 0) {
+        ini->writeString("setting", "visibletext", VisibleTextOnly ? "1" : "0");
+    }
     std::vector<IniEntry> entries;
     entries.reserve(WhoisLines.size());
     for (std::size_t i = 0; i < WhoisLines.size(); ++i) {

@@ -9,7 +9,7 @@
 
 namespace cvt {
 
-// The program's settings: the language code and the accepted WHOIS server-entry lines.
+// The program's settings: the language code, the accepted WHOIS server-entry lines and the DNS check.
 class TIniOptions {
 public:
     // The language code as read ("zh-cn" gives Chinese, anything else English). A file without the
@@ -21,6 +21,13 @@ public:
     std::vector<std::string> WhoisLines;
     // The key number each line of WhoisLines was read from, so problems can name the key.
     std::vector<std::int32_t> WhoisKeys;
+    // The word-list dialog's "Visible text only" tick box ([setting] visibletext, 1 or 0; ticked
+    // when missing).
+    bool VisibleTextOnly = true;
+    // "[setting] dns": names are first asked of DNS when not 0 (missing or 0: off).
+    bool Dns = false;
+    // "[setting] dns_server" as read (empty: the system's resolvers); DnsServerSetting::parse reads it.
+    std::string DnsServer;
 
     // Loads the file when it exists (a missing file changes nothing). Throws IniReadError when it
     // exists but cannot be read.
@@ -29,7 +36,7 @@ public:
     // keeping everything else in it. Throws IniWriteError("Unable to write to <path>").
     void SaveToFile(const std::filesystem::path& path, FileOps& ops = FileOps::system()) const;
 
-    // Reads language, num and whois keys 1 to num; keys shorter than six bytes after trimming, and
+    // Reads language, num, dns, dns_server and whois keys 1 to num; keys shorter than six bytes after trimming, and
     // missing ones, are skipped. Appends to WhoisLines. Does nothing without a file.
     void LoadFromIni(const IniFile* ini);
     // Writes language, num (the line count) and whois keys 1 to that count; nothing is deleted.

@@ -1,5 +1,7 @@
 #include "core/ChineseToPinyin.h"
 
+#include "core/PinyinPhrases.h"
+
 #include <string_view>
 
 namespace cvt {
@@ -45,6 +47,13 @@ void appendSingle(std::string& out, unsigned c) {
     }
 }
 
+// Appends syllable number (1..405) in upper case.
+void appendSyllable(std::string& out, std::uint16_t number) {
+    for (const char* letter = pinyin::kSyllables[number - 1]; *letter != '\0'; ++letter) {
+        out += asciiUpper(static_cast<unsigned char>(*letter));
+    }
+}
+
 // Appends the output of one double-byte code: lead >= 0x81, trail >= 0x40.
 void appendDouble(std::string& out, unsigned lead, unsigned trail) {
     switch (lead) {
@@ -71,9 +80,7 @@ void appendDouble(std::string& out, unsigned lead, unsigned trail) {
             return; // lead byte 0xFF or trail byte 0xFF
         }
         if (const std::uint16_t number = pinyin::kReadings[gbk::slotIndex(lead, trail)]; number != 0) {
-            for (const char* letter = pinyin::kSyllables[number - 1]; *letter != '\0'; ++letter) {
-                out += asciiUpper(static_cast<unsigned char>(*letter));
-            }
+            appendSyllable(out, number);
         }
         return;
     }
@@ -83,6 +90,93 @@ void cut(std::string& out) {
     if (out.size() > kPinyinMaxLength) {
         out.resize(kPinyinMaxLength);
     }
+}
+
+// A single byte (below 0x100) or a double-byte code (lead << 8 | trail).
+void appendUnit(std::string& out, std::uint16_t unit) {
+    if (unit >= 0x100) {
+        appendDouble(out, unit >> 8, unit & 0xFF);
+    } else {
+        appendSingle(out, unit);
+    }
+}
+
+// GBK bytes as the by-character walk splits them into single bytes and double-byte codes.
+class GbkUnits {
+public:
+    explicit GbkUnits(std::string_view bytes) : m_bytes(bytes) {}
+    bool next(std::uint16_t& unit) {
+        if (m_position >= m_bytes.size()) {
+            return false;
+        }
+        const auto c = static_cast<unsigned char>(m_bytes[m_position]);
+        const unsigned n = m_position + 1 < m_bytes.size() ? static_cast<unsigned char>(m_bytes[m_position + 1]) : 0;
+        if (c >= 0x81 && n >= 0x40) {
+            unit = static_cast<std::uint16_t>(c << 8 | n);
+            m_position += 2;
+        } else {
+            unit = c;
+            ++m_position;
+        }
+        return true;
+    }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_position = 0;
+};
+
+// UTF-8 text as the same units: ASCII as single bytes, other characters as their GBK code. A
+// character GBK lacks gives a single byte 0x80, which reads as nothing and ends a word.
+class Utf8Units {
+public:
+    explicit Utf8Units(std::string_view text) : m_reader(text) {}
+    bool next(std::uint16_t& unit) {
+        char32_t codePoint = 0;
+        if (!m_reader.next(codePoint)) {
+            return false;
+        }
+        if (codePoint < 0x80) {
+            unit = static_cast<std::uint16_t>(codePoint);
+        } else if (const std::uint16_t code = gbk::codeOf(codePoint); code != 0) {
+            unit = code;
+        } else {
+            unit = 0x80;
+        }
+        return true;
+    }
+
+private:
+    gbk::Utf8Reader m_reader;
+};
+
+// Forward maximum matching over the phrase table, looking at most a word's length ahead.
+template <class Units>
+std::string convertByPhrase(Units units) {
+    std::string out;
+    std::array<std::uint16_t, pinyin::kPhraseMaxLength> window{};
+    std::size_t count = 0;
+    while (count < window.size() && units.next(window[count])) {
+        ++count;
+    }
+    while (count > 0 && out.size() < kPinyinMaxLength) {
+        std::size_t used = 1;
+        if (const pinyin::PhraseEntry* phrase = pinyin::longestPhrase(window.data(), count, used)) {
+            for (std::size_t i = 0; i < used; ++i) {
+                appendSyllable(out, phrase->syllables[i]);
+            }
+        } else {
+            appendUnit(out, window[0]);
+        }
+        std::copy(window.begin() + static_cast<std::ptrdiff_t>(used),
+                  window.begin() + static_cast<std::ptrdiff_t>(count), window.begin());
+        count -= used;
+        while (count < window.size() && units.next(window[count])) {
+            ++count;
+        }
+    }
+    cut(out);
+    return out;
 }
 
 } // namespace
@@ -128,6 +222,27 @@ std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding) {
     }
     cut(out);
     return out;
+}
+
+std::string ChineseToPinyinGbk(std::string_view gbkBytes, PinyinReading reading) {
+    if (reading == PinyinReading::ByCharacter) {
+        return ChineseToPinyinGbk(gbkBytes);
+    }
+    return convertByPhrase(GbkUnits(gbkBytes));
+}
+
+std::string ChineseToPinyin(std::string_view text, PinyinReading reading) {
+    return ChineseToPinyin(text, gbk::detectEncoding(text), reading);
+}
+
+std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding, PinyinReading reading) {
+    if (reading == PinyinReading::ByCharacter) {
+        return ChineseToPinyin(text, encoding);
+    }
+    if (encoding == gbk::TextEncoding::Gbk) {
+        return convertByPhrase(GbkUnits(text));
+    }
+    return convertByPhrase(Utf8Units(text));
 }
 
 } // namespace cvt

@@ -29,6 +29,22 @@ std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding);
 // The same conversion on GBK bytes.
 std::string ChineseToPinyinGbk(std::string_view gbkBytes);
 
+// How Chinese characters are read.
+enum class PinyinReading {
+    // Words of the phrase table take their own reading: within each run of Chinese characters the
+    // longest word of the table that starts at the current character wins (重庆 gives CHONGQING,
+    // 音乐 YINYUE); other characters read as ByCharacter does.
+    ByPhrase,
+    // Each character gives its one fixed syllable (重庆 gives ZHONGQING): the conversion above.
+    ByCharacter,
+};
+
+// The conversions above with a choice of reading; ByCharacter gives exactly their result.
+std::string ChineseToPinyin(std::string_view text, PinyinReading reading);
+// The conversion with a choice of reading, when the encoding was decided for the whole text.
+std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding, PinyinReading reading);
+std::string ChineseToPinyinGbk(std::string_view gbkBytes, PinyinReading reading);
+
 namespace pinyin {
 
 constexpr std::size_t kSyllableCount = 405;

@@ -64,8 +64,11 @@ constexpr std::array kWordings = {
     Wording{Msg::WordsSelectDictionary, "选择字典", "Select Dictionary"},
     Wording{Msg::WordsChineseDictionary, "简体中文字典", "Simplified-Chinese Dictionary"},
     Wording{Msg::WordsEnglishDictionary, "英文词典", "English Dictionary"},
+    Wording{Msg::WordsReadByCharacter, "逐字注音", "Read by character"},
     Wording{Msg::ProgressFetchingPage, "正在抓取网页……", "Fetching the page..."},
     Wording{Msg::ProgressAskingWhois, "正在查询Whois信息……", "Asking the WHOIS servers..."},
+    Wording{Msg::WordsVisibleTextOnly, "仅可见文字", "Visible text only"},
+    Wording{Msg::ProgressExporting, "正在导出……", "Exporting..."},
 };
 
 } // namespace

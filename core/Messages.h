@@ -58,9 +58,13 @@ enum class Msg {
     WordsSelectDictionary,
     WordsChineseDictionary,
     WordsEnglishDictionary,
+    WordsReadByCharacter,
     // Progress boxes of the desktop program.
     ProgressFetchingPage,
     ProgressAskingWhois,
+    // The word-list dialog's tick box beside Fetch.
+    WordsVisibleTextOnly,
+    ProgressExporting,
 };
 
 bool isChinese(std::string_view languageCode);

@@ -217,7 +217,7 @@ Columns reducePlain(const Columns& columns) {
 NameList expandGeneral(const Columns& columns) {
     SortUniqueBuilder builder;
     forEachCombination(columns, [&builder](std::string_view combination) {
-        const std::string_view trimmed = trimBlanks(combination);
+        const std::string_view trimmed = trim(combination);
         // A space with other bytes on both sides drops the combination.
         if (trimmed.find(' ') != std::string_view::npos || RejectCandidate(trimmed, '-')) {
             return;
@@ -230,7 +230,7 @@ NameList expandGeneral(const Columns& columns) {
 
 // The positions of a pattern the Search command accepts (step 1 and the checks before step 2).
 Columns acceptedColumns(std::string_view patternBoxText) {
-    const std::string_view pattern = trimBlanks(patternBoxText);
+    const std::string_view pattern = trim(patternBoxText);
     if (pattern.empty()) {
         throw PatternError(Msg::EmptyPattern);
     }
@@ -276,7 +276,7 @@ std::uint64_t CountCombinations(const std::vector<TItem>& positions) {
 }
 
 bool RejectCandidate(std::string_view text, char c) {
-    const std::string_view trimmed = trimBlanks(text);
+    const std::string_view trimmed = trim(text);
     return trimmed.empty() || trimmed.front() == c || trimmed.back() == c;
 }
 

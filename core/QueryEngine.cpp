@@ -49,7 +49,7 @@ SearchOutcome QueryEngine::btnSearchClick(SearchRequest request) {
             return {SearchOutcome::Status::Busy, {}};
         }
     }
-    if (request.mode == SearchMode::Pattern && trimBlanks(request.patternText).empty()) {
+    if (request.mode == SearchMode::Pattern && trim(request.patternText).empty()) {
         return {SearchOutcome::Status::Refused, message(Msg::EmptyPattern, request.languageCode)};
     }
     std::vector<ServerEntry> entries;
@@ -143,11 +143,11 @@ void QueryEngine::lvWhoisChange(const std::vector<ServerEntry>& entries) {
     std::set<std::string, std::less<>> ticked;
     for (const ServerEntry& entry : entries) {
         if (entry.ticked) {
-            ticked.emplace(trimBlanks(entry.caption));
+            ticked.emplace(trim(entry.caption));
         }
     }
     for (const ServerEntry& entry : entries) {
-        const std::string caption(trimBlanks(entry.caption));
+        const std::string caption(trim(entry.caption));
         if (!entry.ticked) {
             if (!ticked.contains(caption)) {
                 m_table.RemoveSuffixColumn(caption);
@@ -161,7 +161,7 @@ void QueryEngine::lvWhoisChange(const std::vector<ServerEntry>& entries) {
 std::optional<ServerEntry> QueryEngine::FindServerEntry(std::string_view caption) const {
     std::lock_guard lock(m_stateMutex);
     for (const ServerEntry& entry : m_entries) {
-        if (trimBlanks(entry.caption) == caption) {
+        if (trim(entry.caption) == caption) {
             return entry;
         }
     }
@@ -261,7 +261,7 @@ void QueryEngine::walkCandidates(const std::vector<ServerEntry>& entries, const 
     for (std::size_t index = 0; index < count && !runStopRequested(worker); ++index) {
         m_controls.setStatusText(1, progressText(index + 1, count));
         const std::string_view listed = Candidates[index];
-        const std::string name(trimBlanks(listed));
+        const std::string name(trim(listed));
         for (const ServerEntry& entry : entries) {
             if (runStopRequested(worker)) {
                 break;
@@ -269,9 +269,9 @@ void QueryEngine::walkCandidates(const std::vector<ServerEntry>& entries, const 
             if (!entry.ticked) {
                 continue;
             }
-            const std::string suffix(trimBlanks(entry.caption));
+            const std::string suffix(trim(entry.caption));
             m_controls.setStatusText(0, std::string(kConnectingPrefix) + joinQuery(listed, suffix));
-            const std::string reply = askServer(std::string(trimBlanks(entry.host)), joinQuery(name, suffix));
+            const std::string reply = askServer(std::string(trim(entry.host)), joinQuery(name, suffix));
             const std::string mark(classifyReply(reply, entry.mark, entry.refusal));
             const PlacedMark placed = m_table.placeMark(name, suffix, mark);
             if (placed.rowAppended) {
@@ -331,7 +331,7 @@ void QueryEngine::requeryCell(std::size_t row, std::size_t column, const ResultR
     std::string mark(kMarkFailed);
     // A column whose suffix has no server entry cannot be asked: it stays failed.
     if (const std::optional<ServerEntry> entry = FindServerEntry(suffix)) {
-        const std::string reply = askServer(std::string(trimBlanks(entry->host)), query);
+        const std::string reply = askServer(std::string(trim(entry->host)), query);
         mark = classifyReply(reply, entry->mark, entry->refusal);
     }
     m_table.setCellChecked(row, column, name, suffix, mark);

@@ -1,5 +1,7 @@
 #include "core/TextExport.h"
 
+#include "core/EExportCancelled.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -117,7 +119,16 @@ void WriteExportText(const ResultTableSnapshot& table, std::ostream& out) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-void ExportToText(const ResultTableSnapshot& table, const std::filesystem::path& fileName) {
+void ExportToText(const ResultTableSnapshot& table, const std::filesystem::path& fileName,
+                  const std::atomic<bool>* cancel) {
+    WriteExportFile(fileName, ExportTextBytes(table), cancel);
+}
+
+void WriteExportFile(const std::filesystem::path& fileName, std::string_view bytes, const std::atomic<bool>* cancel) {
+    auto cancelled = [cancel] { return cancel != nullptr && cancel->load(std::memory_order_relaxed); };
+    if (cancelled()) {
+        throw EExportCancelled();
+    }
     const std::filesystem::path target = resolvedTarget(fileName);
 
     struct stat existing {};
@@ -126,7 +137,7 @@ void ExportToText(const ResultTableSnapshot& table, const std::filesystem::path&
         // A device or a pipe (/dev/null, /dev/stdout) is written into, never replaced; a folder is
         // refused by open.
         FileHandle device(retryOnInterrupt([&] { return ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC); }));
-        if (device.get() < 0 || writeAll(device.get(), ExportTextBytes(table)) != 0 || device.release() != 0) {
+        if (device.get() < 0 || writeAll(device.get(), bytes) != 0 || device.release() != 0) {
             cannotCreate(fileName, errno);
         }
         return;
@@ -159,7 +170,7 @@ void ExportToText(const ResultTableSnapshot& table, const std::filesystem::path&
     if (exists && ::fchmod(file.get(), mode) != 0) {
         fail(errno);
     }
-    if (writeAll(file.get(), ExportTextBytes(table)) != 0) {
+    if (writeAll(file.get(), bytes) != 0) {
         fail(errno);
     }
     if (::fsync(file.get()) != 0 && errno != EINVAL && errno != EROFS) {
@@ -167,6 +178,10 @@ void ExportToText(const ResultTableSnapshot& table, const std::filesystem::path&
     }
     if (file.release() != 0) {
         fail(errno);
+    }
+    if (cancelled()) {
+        ::unlink(temporary.c_str());
+        throw EExportCancelled();
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         fail(errno);

@@ -1,17 +1,11 @@
 #pragma once
 
+#include "text/Trim.h"
+
 #include <string>
 #include <string_view>
 
 namespace cvt {
-
-// Blanks are every byte from 0 to 32: the space and the control characters.
-constexpr bool isBlank(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-// The text without blanks at either end.
-std::string_view trimBlanks(std::string_view text);
 
 // True when the text holds a control character (a byte below 0x20, or 0x7F): such a name would put
 // line breaks or other controls into a query line, so it never reaches a server.

@@ -1,6 +1,8 @@
 #include "core/WebHarvest.h"
 
+#include "core/PageCharset.h"
 #include "core/SortUnique.h"
+#include "core/VisibleText.h"
 #include "net/TNetHTTP.h"
 
 namespace cvt {
@@ -44,7 +46,27 @@ void setUpHarvestClient(TNetHTTP& client) {
 }
 
 std::string FetchPage(std::string_view url, TNetHTTP& client) {
+    client.SetHandleRedirects(true);
+    client.SetRedirectMaximum(kPageRedirectLimit);
     return client.Get(url);
+}
+
+FetchedPage FetchPageWithType(std::string_view url, TNetHTTP& client) {
+    std::string body = FetchPage(url, client);
+    return {std::move(body), client.Response().rawHeaders.value("Content-Type")};
+}
+
+PageHarvest HarvestPage(const FetchedPage& page, bool visibleTextOnly) {
+    PageHarvest harvest;
+    if (!visibleTextOnly) {
+        harvest.words = ExtractWordList(page.body);
+        return harvest;
+    }
+    const std::string charset = declaredPageCharset(page.contentType, page.body);
+    const std::string text = visibleTextOfHtml(decodePageToUtf8(page.body, charset));
+    harvest.words = ExtractWordList(text);
+    harvest.hanRuns = hanRuns(text);
+    return harvest;
 }
 
 std::string ExtractWords(std::string_view body) {

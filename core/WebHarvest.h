@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cvt {
 
@@ -22,9 +23,39 @@ inline constexpr int kHarvestFetchTimeoutMs = 120000;
 // and the command-line tool's fetch and harvest): the User-Agent, the accepted types, the limits.
 void setUpHarvestClient(TNetHTTP& client);
 
-// One GET of url on the given client; the response body, byte for byte. Every failure is an
-// exception (the client's; see TNetHTTP.h).
+// How many redirects a page fetch follows.
+inline constexpr int kPageRedirectLimit = 5;
+
+// One GET of url on the given client, following up to kPageRedirectLimit redirects (http to https
+// allowed, https to http refused); the response body, byte for byte. Every failure is an exception
+// (the client's; see TNetHTTP.h).
 std::string FetchPage(std::string_view url, TNetHTTP& client);
+
+// A fetched page: its body, byte for byte, and its Content-Type header (empty when not known).
+struct FetchedPage {
+    FetchedPage() = default;
+    // A page whose type is not known.
+    FetchedPage(std::string pageBody) : body(std::move(pageBody)) {}
+    FetchedPage(std::string pageBody, std::string type) : body(std::move(pageBody)), contentType(std::move(type)) {}
+
+    std::string body;
+    std::string contentType;
+};
+
+// FetchPage, keeping the Content-Type too.
+FetchedPage FetchPageWithType(std::string_view url, TNetHTTP& client);
+
+// What the word-list builder takes from a page.
+struct PageHarvest {
+    NameList words;                   // see ExtractWordList
+    std::vector<std::string> hanRuns; // runs of Han characters, UTF-8, each once (visible text only)
+};
+
+// With visibleTextOnly, the page is decoded from its declared character set to UTF-8 (see
+// core/PageCharset.h), reduced to its visible text (core/VisibleText.h), and the words and the Han
+// runs are taken from that. Without it, the words are taken from the raw bytes exactly as
+// ExtractWordList does, and there are no Han runs.
+PageHarvest HarvestPage(const FetchedPage& page, bool visibleTextOnly);
 
 // The words of a page source: every maximal run of the 63 word bytes (0-9, A-Z, a-z and "_")
 // before the first NUL byte, sorted and de-duplicated without regard to letter case (the first

@@ -25,10 +25,10 @@ std::string withoutDots(std::string_view line) {
 } // namespace
 
 WordListBuilder::WordListBuilder(WordListRequest request)
-    : m_request(std::move(request)), m_prefix(trimBlanks(m_request.prefix)), m_postfix(trimBlanks(m_request.postfix)) {}
+    : m_request(std::move(request)), m_prefix(trim(m_request.prefix)), m_postfix(trim(m_request.postfix)) {}
 
 std::int32_t WordListBuilder::parseLimit(std::string_view fieldText) {
-    const std::string_view text = trimBlanks(fieldText);
+    const std::string_view text = trim(fieldText);
     std::string_view digits = text;
     if (!digits.empty() && digits.front() == '+') {
         digits.remove_prefix(1); // from_chars takes a minus sign but no plus sign
@@ -107,7 +107,7 @@ NameList WordListBuilder::build() {
         }
         const gbk::TextEncoding encoding = vote.result();
         for (const std::string& line : m_request.lines) {
-            addWord(ChineseToPinyin(line, encoding), SpaceTest::KeepAll);
+            addWord(ChineseToPinyin(line, encoding, m_request.reading), SpaceTest::KeepAll);
         }
         break;
     }
@@ -125,7 +125,7 @@ NameList WordListBuilder::build() {
         }
         const gbk::TextEncoding encoding = vote.result();
         for (const std::string& entry : entries) {
-            addWord(ChineseToPinyin(entry, encoding), SpaceTest::KeepAll);
+            addWord(ChineseToPinyin(entry, encoding, m_request.reading), SpaceTest::KeepAll);
         }
         break;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ChineseToPinyin.h"
 #include "core/DictionaryFile.h"
 #include "core/NameList.h"
 #include "core/SortUnique.h"
@@ -26,6 +27,9 @@ struct WordListRequest {
     // Lines of the active page's memo (English or Chinese page); unused on the Dictionary page.
     std::vector<std::string> lines;
     DictionaryKind dictionary = DictionaryKind::Chinese;
+    // How Chinese lines and zh-cn.dct entries are read: word by word (the default) or character by
+    // character.
+    PinyinReading reading = PinyinReading::ByPhrase;
     // The four field texts as typed; they are trimmed here.
     std::string prefix;
     std::string postfix;

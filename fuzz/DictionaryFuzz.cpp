@@ -154,7 +154,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::vector<std::string> pinyin;
     for (const std::string& entry : expected) {
-        pinyin.push_back(cvt::ChineseToPinyin(entry, vote.result()));
+        pinyin.push_back(cvt::ChineseToPinyin(entry, vote.result(), cvt::PinyinReading::ByPhrase));
     }
     checkBuild(cvt::WordListBuilder(dictionaryRequest(cvt::DictionaryKind::Chinese, folder.path())).build(), pinyin);
 

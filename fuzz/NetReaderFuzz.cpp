@@ -5,8 +5,8 @@
 // filter), then a program of operations until a 0xFF byte, then the peer's script: one kind byte
 // per event, data events followed by a length byte and that many bytes.
 #include "net/NetExceptions.h"
-#include "net/ScriptedSocketApi.h"
 #include "net/TNetTCPClient.h"
+#include "tests/support/ScriptedSocketApi.h"
 
 #include <cerrno>
 #include <cstddef>

@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
-        const auto positions = cvt::ParsePattern(cvt::trimBlanks(text));
+        const auto positions = cvt::ParsePattern(cvt::trim(text));
         if (positions.size() > 1 + 200 + 1) {
             std::abort();
         }

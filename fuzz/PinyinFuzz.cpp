@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the pinyin conversion (as text and as GBK bytes), to the encoding
-// decision and to the dictionary line reader, and checks what every result must hold.
+// Feeds arbitrary bytes to the pinyin conversion (as text and as GBK bytes, reading by character and
+// word by word), to the encoding decision and to the dictionary line reader, and checks what every
+// result must hold.
 #include "core/ChineseToPinyin.h"
 #include "core/DictionaryFile.h"
 
@@ -30,8 +31,16 @@ void checkPinyin(const std::string& result) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    checkPinyin(cvt::ChineseToPinyin(bytes));
+    const std::string byCharacter = cvt::ChineseToPinyin(bytes);
+    checkPinyin(byCharacter);
     checkPinyin(cvt::ChineseToPinyinGbk(bytes));
+    // Word readings replace the readings of characters that have one: nothing from nothing.
+    const std::string byPhrase = cvt::ChineseToPinyin(bytes, cvt::PinyinReading::ByPhrase);
+    checkPinyin(byPhrase);
+    if (byCharacter.empty() != byPhrase.empty()) {
+        std::abort();
+    }
+    checkPinyin(cvt::ChineseToPinyinGbk(bytes, cvt::PinyinReading::ByPhrase));
 
     // The encoding of a text is the same whether it is weighed whole or line by line.
     cvt::gbk::EncodingVote lines;

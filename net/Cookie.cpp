@@ -13,7 +13,7 @@ std::vector<std::string_view> splitItems(std::string_view text) {
     std::vector<std::string_view> items;
     while (true) {
         const std::size_t semicolon = text.find(';');
-        items.push_back(http::trim(text.substr(0, semicolon)));
+        items.push_back(trim(text.substr(0, semicolon)));
         if (semicolon == std::string_view::npos) {
             return items;
         }
@@ -122,17 +122,17 @@ TNetCookie TNetCookie::parse(std::string_view header, Kind kind, Clock::time_poi
     const std::vector<std::string_view> items = splitItems(header);
     const std::string_view first = items.front();
     const std::size_t equals = first.find('=');
-    cookie.name = http::trim(first.substr(0, equals));
+    cookie.name = trim(first.substr(0, equals));
     if (equals != std::string_view::npos) {
-        cookie.value = http::trim(first.substr(equals + 1));
+        cookie.value = trim(first.substr(equals + 1));
     }
     std::optional<Clock::time_point> fromExpires;
     std::optional<Clock::time_point> fromMaxAge;
     for (std::size_t k = 1; k < items.size(); ++k) {
         const std::size_t eq = items[k].find('=');
-        const std::string_view name = http::trim(items[k].substr(0, eq));
+        const std::string_view name = trim(items[k].substr(0, eq));
         const std::string_view value =
-            eq == std::string_view::npos ? std::string_view() : http::trim(items[k].substr(eq + 1));
+            eq == std::string_view::npos ? std::string_view() : trim(items[k].substr(eq + 1));
         if (http::equalsIgnoreCase(name, "expires")) {
             fromExpires = parseDate(unquote(value));
         } else if (http::equalsIgnoreCase(name, "max-age")) {

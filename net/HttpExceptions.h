@@ -33,7 +33,8 @@ private:
     std::string m_errorMessage;
 };
 
-// The address asks for a secure connection, which the client cannot make.
+// The address asks for a secure connection, which a client without TLS cannot make (kept for
+// callers that name it; this build always has TLS).
 class ENetIOHandlerPropInvalid : public ENetException {
 public:
     ENetIOHandlerPropInvalid() : ENetException("IOHandler value is not valid") {}
@@ -48,6 +49,13 @@ public:
 // A response whose header block or body is larger than the client accepts. The connection is
 // closed before this is thrown.
 class ENetHTTPResponseTooLarge : public ENetException {
+public:
+    using ENetException::ENetException;
+};
+
+// A redirect the client does not follow although it follows redirects: one more than the limit
+// ("Too many redirects (last: URL)") or one from https to http. The message names the target.
+class ENetHTTPRedirectRefused : public ENetException {
 public:
     using ENetException::ENetException;
 };

@@ -13,7 +13,7 @@ bool isContinuation(std::string_view line) {
 }
 
 std::string_view trimRight(std::string_view text) {
-    while (!text.empty() && http::isBlankByte(text.back())) {
+    while (!text.empty() && isBlank(text.back())) {
         text.remove_suffix(1);
     }
     return text;
@@ -27,12 +27,12 @@ bool TNetHeaderList::valueAt(std::size_t index, std::string_view name, std::stri
         return false;
     }
     const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos || !http::equalsIgnoreCase(http::trim(line.substr(0, colon)), name)) {
+    if (colon == std::string_view::npos || !http::equalsIgnoreCase(trim(line.substr(0, colon)), name)) {
         return false;
     }
-    value = http::trim(line.substr(colon + 1));
+    value = trim(line.substr(colon + 1));
     for (std::size_t next = index + 1; next < m_lines.size() && isContinuation(m_lines[next]); ++next) {
-        const std::string_view more = http::trim(m_lines[next]);
+        const std::string_view more = trim(m_lines[next]);
         if (!more.empty()) {
             value += value.empty() ? "" : " ";
             value += more;

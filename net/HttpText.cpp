@@ -25,16 +25,6 @@ int hexValue(char c) {
 
 } // namespace
 
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && isBlankByte(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlankByte(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 bool equalsIgnoreCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/Trim.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -7,13 +9,6 @@
 
 // Small byte-string helpers of the HTTP client. Letter case is folded for ASCII letters only.
 namespace cvt::http {
-
-constexpr bool isBlankByte(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-// The text without bytes 0 to 32 at either end.
-std::string_view trim(std::string_view text);
 
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 bool startsWithIgnoreCase(std::string_view text, std::string_view prefix);

@@ -101,6 +101,14 @@ public:
     ENetReplyTooLarge() : ENetException("Reply too large.") {}
 };
 
+// A TLS failure: the handshake (certificate verification, protocol mismatch, a peer that does not
+// speak TLS, the time limit) or a broken TLS record later on. The message says which and names the
+// host.
+class ENetTLSError : public ENetException {
+public:
+    using ENetException::ENetException;
+};
+
 // Another thread called Cancel() on the connection while (or before) this operation waited. The
 // socket is closed before this is thrown; the connection can be opened again after ClearCancel().
 class ENetOperationCancelled : public ENetException {

@@ -104,9 +104,46 @@ void TNetCustomHTTP::Get(std::string_view url, std::string& body) {
     }
     SetReceiveDeadline(deadline);
     m_request.url = url;
+    std::string received;
+    for (int hop = 0;; ++hop) {
+        try {
+            exchange(received);
+            break;
+        } catch (const ENetHTTPProtocolException& error) {
+            const int code = error.replyCode();
+            const bool followed = code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
+            if (!m_handleRedirects || !followed || m_response.location().empty()) {
+                throw;
+            }
+            std::string next = redirectTarget();
+            const TNetURI parsed = TNetURI::parse(next);
+            if (hop >= m_redirectMaximum) {
+                throw ENetHTTPRedirectRefused("Too many redirects (last: " + next + ")");
+            }
+            if (http::equalsIgnoreCase(m_url.protocol, "https") && !http::equalsIgnoreCase(parsed.protocol, "https")) {
+                throw ENetHTTPRedirectRefused("Redirect from https to http refused: " + next);
+            }
+            if (!parsed.host.empty() && !http::equalsIgnoreCase(parsed.host, m_url.host)) {
+                // Credentials belong to the host they were typed for.
+                m_request.basicAuthentication = false;
+            }
+            if (!parsed.host.empty() && parsed.port.empty()) {
+                // A new host without a port is reached on its scheme's port, not the previous one.
+                m_url.port.clear();
+            }
+            m_request.url = std::move(next);
+        }
+    }
+    if (body.empty()) {
+        body.swap(received);
+    } else {
+        body += received;
+    }
+}
+
+void TNetCustomHTTP::exchange(std::string& received) {
     m_request.method = "GET";
     m_responseComplete = false;
-    std::string received;
     try {
         prepareRequest();
         connectToHost();
@@ -124,11 +161,23 @@ void TNetCustomHTTP::Get(std::string_view url, std::string& body) {
     if (!m_keepAlive) {
         CloseConnection();
     }
-    if (body.empty()) {
-        body.swap(received);
-    } else {
-        body += received;
+}
+
+std::string TNetCustomHTTP::redirectTarget() const {
+    const std::string location(trim(m_response.location()));
+    if (location.find("://") != std::string::npos) {
+        return location;
     }
+    if (location.starts_with("//")) {
+        return m_url.protocol + ":" + location;
+    }
+    const bool defaultPort = (http::equalsIgnoreCase(m_url.protocol, "http") && m_url.port == "80") ||
+                             (http::equalsIgnoreCase(m_url.protocol, "https") && m_url.port == "443");
+    const std::string origin = m_url.protocol + "://" + m_url.host + (defaultPort ? "" : ":" + m_url.port);
+    if (location.starts_with("/")) {
+        return origin + location;
+    }
+    return origin + m_url.path + location;
 }
 
 void TNetCustomHTTP::prepareRequest() {
@@ -183,15 +232,14 @@ void TNetCustomHTTP::prepareRequest() {
 
 void TNetCustomHTTP::connectToHost() {
     const int port = connectPort(m_url.port);
-    if (!http::equalsIgnoreCase(Host(), m_url.host) || Port() != port) {
+    const bool tls = http::equalsIgnoreCase(m_url.protocol, "https");
+    if (!http::equalsIgnoreCase(Host(), m_url.host) || Port() != port || UseTLS() != tls) {
         if (IsConnected()) {
             CloseConnection();
         }
         SetHost(m_url.host);
         SetPort(port);
-    }
-    if (http::equalsIgnoreCase(m_url.protocol, "https")) {
-        throw ENetIOHandlerPropInvalid();
+        SetUseTLS(tls);
     }
     if (!m_keepAlive) {
         CloseConnection();
@@ -281,8 +329,8 @@ bool TNetCustomHTTP::responseKeepsAlive() {
     if (!m_responseComplete || !IsConnected() || !InputBuffer().empty()) {
         return false;
     }
-    const std::string connection(http::trim(m_response.connection()));
-    const std::string proxyConnection(http::trim(m_response.proxyConnection()));
+    const std::string connection(trim(m_response.connection()));
+    const std::string proxyConnection(trim(m_response.proxyConnection()));
     if (m_protocolVersion == TNetHTTPProtocolVersion::pv1_1) {
         return !http::equalsIgnoreCase(connection, "close") && !http::equalsIgnoreCase(proxyConnection, "close");
     }

@@ -29,10 +29,14 @@ enum TNetHTTPOption : unsigned {
 // is taken against the previous host, port and path), the cookie store, and a connection the
 // server left open, which the next fetch to the same host and port reuses.
 //
-// Redirects are not followed: a 3xx status (other than 304), or any response with a Location
-// header, fails like any status outside 2xx with ENetHTTPProtocolException carrying the status
-// line, the code and the error page. https addresses fail with ENetIOHandlerPropInvalid before any
-// connection is made. A body larger than kMaxBodyBytes, or a header larger than kMaxHeadBytes,
+// Redirects are not followed unless HandleRedirects is on: a 3xx status (other than 304), or any
+// response with a Location header, fails like any status outside 2xx with
+// ENetHTTPProtocolException carrying the status line, the code and the error page. With
+// HandleRedirects on, 301, 302, 303, 307 and 308 are followed with a GET, at most RedirectMaximum
+// times; one more fails with ENetHTTPRedirectRefused "Too many redirects (last: URL)", and so does
+// a redirect from https to http ("Redirect from https to http refused: URL"). Credentials are not
+// offered to another host. https addresses are fetched over TLS (see net/tls). A body larger than
+// kMaxBodyBytes, or a header larger than kMaxHeadBytes,
 // fails with ENetHTTPResponseTooLarge.
 //
 // Cancel() (from any thread) ends a fetch under way with ENetOperationCancelled; the client stays
@@ -61,7 +65,7 @@ public:
 
     bool AllowCookies() const { return m_allowCookies; }
     void SetAllowCookies(bool on) { m_allowCookies = on; }
-    // Kept for callers that set them; redirects are never followed.
+    // Whether (and how often) 301/302/303/307/308 are followed; off by default.
     bool HandleRedirects() const { return m_handleRedirects; }
     void SetHandleRedirects(bool on) { m_handleRedirects = on; }
     int RedirectMaximum() const { return m_redirectMaximum; }
@@ -87,6 +91,10 @@ public:
 private:
     class ConnectionSource;
 
+    // One request and its response, without following a redirect.
+    void exchange(std::string& body);
+    // The Location of the last response as an absolute address.
+    std::string redirectTarget() const;
     void prepareRequest();
     void connectToHost();
     void sendRequest();

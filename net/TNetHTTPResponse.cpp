@@ -33,7 +33,7 @@ int TNetHTTPResponse::parseStatusCode(std::string_view statusLine) {
     if (blank == std::string_view::npos) {
         return -1;
     }
-    std::string_view rest = http::trim(statusLine.substr(blank + 1));
+    std::string_view rest = trim(statusLine.substr(blank + 1));
     rest = rest.substr(0, rest.find(' '));
     const auto code = http::parseDecimal(rest);
     if (!code || *code < std::numeric_limits<int>::min() || *code > std::numeric_limits<int>::max()) {

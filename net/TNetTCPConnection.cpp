@@ -3,6 +3,7 @@
 #include "net/NetAddress.h"
 #include "net/NetErrors.h"
 #include "net/SocketApi.h"
+#include "net/tls/TNetIOHandlerSSL.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -37,9 +38,19 @@ void TNetTCPConnection::OpenConnection(int timeoutMs) {
     if (m_ioHandler && m_ioHandler->Connected()) {
         throw ENetAlreadyConnected();
     }
-    if (!m_ioHandler) {
-        m_ioHandler = std::make_unique<TNetIOHandlerSocket>(*m_api, m_cancel);
+    auto* tlsHandler = dynamic_cast<TNetIOHandlerSSL*>(m_ioHandler.get());
+    if (!m_ioHandler || (tlsHandler != nullptr) != m_useTLS) {
+        if (m_useTLS) {
+            auto made = std::make_unique<TNetIOHandlerSSL>(*m_api, m_cancel);
+            tlsHandler = made.get();
+            m_ioHandler = std::move(made);
+        } else {
+            m_ioHandler = std::make_unique<TNetIOHandlerSocket>(*m_api, m_cancel);
+        }
         m_freeIOHandlerOnClose = true;
+    }
+    if (tlsHandler != nullptr) {
+        tlsHandler->SetServerName(m_host);
     }
     m_ioHandler->ResetSocket();
     m_inputBuffer.clear();

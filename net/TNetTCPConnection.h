@@ -85,6 +85,10 @@ public:
     // The system-call seam the next OpenConnection uses; the system's by default. The object must
     // outlive the connection (tests and fuzz targets pass scripted ones).
     void SetSocketApi(SocketApi& api) { m_api = &api; }
+    // When on, the next OpenConnection speaks TLS (see net/tls/TNetIOHandlerSSL.h) and verifies
+    // the peer against Host. Default off.
+    bool UseTLS() const { return m_useTLS; }
+    void SetUseTLS(bool on) { m_useTLS = on; }
     SocketApi& Api() const { return *m_api; }
 
     // --- State ----------------------------------------------------------------------------------
@@ -177,6 +181,7 @@ private:
     int m_boundPort = 0;
     std::size_t m_receiveAllLimit = 0;
     Deadline m_receiveDeadline;
+    bool m_useTLS = false;
 
     SocketApi* m_api;
     NetCancelSignal m_cancel;

@@ -1,6 +1,6 @@
 #include "platform/DesktopOpener.h"
 
-#include "platform/EOleError.h"
+#include "platform/EWorkbookError.h"
 
 #include <cerrno>
 #include <cstring>
@@ -50,8 +50,8 @@ void DesktopOpener::open(const std::filesystem::path& file) {
     const int spawned = ::posix_spawnp(&child, program.c_str(), nullptr, &attributes, argv, environ);
     posix_spawnattr_destroy(&attributes);
     if (spawned != 0) {
-        throw EOleError("No program to open \"" + argument + "\": cannot start " + m_program + ": " +
-                        std::strerror(spawned));
+        throw EWorkbookError("No program to open \"" + argument + "\": cannot start " + m_program + ": " +
+                             std::strerror(spawned));
     }
 
     const auto deadline = std::chrono::steady_clock::now() + m_patience;
@@ -64,7 +64,7 @@ void DesktopOpener::open(const std::filesystem::path& file) {
             }
             const std::string how = WIFEXITED(status) ? "exited with status " + std::to_string(WEXITSTATUS(status))
                                                       : "ended by signal " + std::to_string(WTERMSIG(status));
-            throw EOleError("No program could open \"" + argument + "\": " + m_program + " " + how);
+            throw EWorkbookError("No program could open \"" + argument + "\": " + m_program + " " + how);
         }
         if (ended < 0) {
             return; // someone else collected it; nothing more to learn

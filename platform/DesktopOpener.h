@@ -12,7 +12,7 @@ namespace cvt {
 // Opens a file with the program the desktop associates with it, by starting the opener program
 // ("xdg-open" by default) with the file as its only argument, without a shell. The opener is given
 // a short while to report: an exit status other than 0 (no program for the file, or it failed) is
-// an EOleError, as is an opener that cannot be started. An opener still running after that while
+// an EWorkbookError, as is an opener that cannot be started. An opener still running after that while
 // (it waits for the program it started) is left to run and collected later.
 class DesktopOpener {
 public:

@@ -1,66 +1,103 @@
 #include "platform/ExcelExport.h"
 
+#include "core/CsvExport.h"
+#include "core/EExportCancelled.h"
+#include "core/TextExport.h"
 #include "core/TextUtil.h"
-#include "platform/SpreadsheetApplication.h"
+#include "platform/EWorkbookError.h"
+#include "platform/XlsxWorkbookWriter.h"
 
-#include <algorithm>
-#include <cstdint>
+#include <limits>
 
 namespace cvt {
 
 namespace {
 
-// A 1-based sheet index as an automation integer; one too large for it stays too large for a
-// sheet, so the server refuses it.
-OleVariant position(std::size_t zeroBased, std::size_t offset) {
-    const std::size_t oneBased = zeroBased + offset;
-    return OleVariant(static_cast<std::int32_t>(std::min<std::size_t>(oneBased, INT32_MAX)));
+constexpr std::size_t kCancelCheckEvery = 4096;
+
+std::uint32_t sheetIndex(std::size_t index) {
+    if (index > std::numeric_limits<std::uint32_t>::max()) {
+        throw EWorkbookError("The table has more rows or columns than a sheet holds");
+    }
+    return static_cast<std::uint32_t>(index);
 }
 
 } // namespace
 
-void ExportToExcel(const ResultTableSnapshot& table, const OleRegistry& registry) {
-    const OleVariant application = registry.create(kSpreadsheetProgId);
+std::string workbookNotOpenedMessage(const std::filesystem::path& savedTo) {
+    return "Saved to " + savedTo.string() + ". No program was found to open .xlsx files.";
+}
 
-    application.put("Caption", "Domain List");
-    application.call("Workbooks").callVoid("Add");
-    application.get("Workbooks", {1}).call("Sheets").callVoid("Add");
-    application.get("Workbooks", {1}).get("WorkSheets", {1}).put("Name", "Domain");
-    const OleVariant sheet = application.get("Workbooks", {1}).get("WorkSheets", {"Domain"});
+std::string defaultWorkbookName(std::time_t now) {
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M", &local);
+    return std::string("domains-") + stamp + ".xlsx";
+}
 
+// The workbook is made by the same steps, in the same order, as it always was:
+//   1  the workbook server is created          -> the writer given
+//   2  its caption becomes "Domain List"       -> setTitle
+//   3  a workbook is added                     -> (the writer starts an empty workbook)
+//   4  a sheet is added to it                  -> addSheet
+//   5  the first sheet is named "Domain"       -> (the name given to addSheet)
+//   6  that sheet is looked up by name         -> (the calls below go to the sheet added last)
+//   7  every caption and cell is written       -> setCell
+//   8  row 1 is made bold                      -> setRowBold
+//   9  every cell is selected                  -> (the font calls apply to the whole sheet)
+//  10  the font becomes Arial                  -> setFontName
+//  11  of size 9                               -> setFontSize
+//  12  the columns are fitted                  -> fitColumns
+//  13  the workbook is shown                   -> save; the caller then opens the file
+void ExportToExcel(const ResultTableSnapshot& table, WorkbookWriter& writer, const std::filesystem::path& path,
+                   const std::atomic<bool>* cancel) {
+    auto checkCancel = [cancel] {
+        if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+            throw EExportCancelled();
+        }
+    };
+    writer.setTitle("Domain List");
+    writer.addSheet("Domain");
     for (std::size_t i = 0; i < table.captions.size(); ++i) {
-        sheet.put("Cells", {1, position(i, 1)}, table.captions[i]);
+        writer.setCell(0, sheetIndex(i), table.captions[i]);
     }
     const std::size_t suffixColumns = table.captions.empty() ? 0 : table.captions.size() - 1;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        if (r % kCancelCheckEvery == 0) {
+            checkCancel();
+        }
         const ResultRow& row = table.rows[r];
-        sheet.put("Cells", {position(r, 2), 1}, row.caption);
+        const std::uint32_t sheetRow = sheetIndex(r + 1);
+        writer.setCell(sheetRow, 0, row.caption);
         for (std::size_t j = 0; j < suffixColumns; ++j) {
-            sheet.put("Cells", {position(r, 2), position(j, 2)}, j < row.cells.size() ? row.cells[j] : std::string());
+            writer.setCell(sheetRow, sheetIndex(j + 1), j < row.cells.size() ? std::string_view(row.cells[j]) : "");
         }
     }
-
-    application.get("rows", {1}).call("Font").put("Bold", true);
-    application.call("Cells").callVoid("select");
-    application.call("Selection").call("Font").put("Name", "Arial");
-    application.call("Selection").call("Font").put("Size", 9);
-    application.call("selection").call("Columns").callVoid("AutoFit");
-    application.put("Visible", true);
+    writer.setRowBold(0);
+    writer.setFontName("Arial");
+    writer.setFontSize(9);
+    writer.fitColumns();
+    checkCancel();
+    writer.save(path);
 }
 
-void ExportToFile(const ResultTableSnapshot& table, const std::filesystem::path& fileName) {
+void ExportToWorkbookFile(const ResultTableSnapshot& table, const std::filesystem::path& path,
+                          const std::atomic<bool>* cancel) {
+    XlsxWorkbookWriter writer(cancel);
+    ExportToExcel(table, writer, path, cancel);
+}
+
+void ExportToFile(const ResultTableSnapshot& table, const std::filesystem::path& fileName,
+                  const std::atomic<bool>* cancel) {
     const std::string extension = fileName.extension().string();
-    if (!equalsIgnoreCase(extension, ".xlsx")) {
-        ExportToText(table, fileName);
-        return;
+    if (equalsIgnoreCase(extension, ".xlsx")) {
+        ExportToWorkbookFile(table, fileName, cancel);
+    } else if (equalsIgnoreCase(extension, ".csv")) {
+        ExportToCsv(table, fileName, cancel);
+    } else {
+        ExportToText(table, fileName, cancel);
     }
-    OleRegistry registry;
-    registry.registerServer(std::string(kSpreadsheetProgId), [fileName] {
-        SpreadsheetOptions options;
-        options.saveTo = fileName;
-        return std::make_shared<SpreadsheetApplication>(std::move(options));
-    });
-    ExportToExcel(table, registry);
 }
 
 } // namespace cvt

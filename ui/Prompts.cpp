@@ -2,7 +2,10 @@
 
 #include <QCloseEvent>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <algorithm>
+#include <vector>
 
 namespace cvt {
 
@@ -46,20 +49,65 @@ bool QtPrompts::errorAnswered(QWidget* parent, const QString& text) {
     return !box.closedByCloseBox();
 }
 
-QString QtPrompts::saveTextFile(QWidget* parent, const QString& initialName) {
+namespace {
+
+struct FileType {
+    QString filter;
+    QString suffix;
+};
+
+// A save dialog for the given file types (the first one preselected): the chosen path, or an empty
+// text when cancelled. Picking another type swaps the suffix of the name typed so far; a name
+// typed without a suffix gets the picked type's.
+QString saveFile(QWidget* parent, const QString& initialPath, const std::vector<FileType>& types) {
     QFileDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QStringLiteral("*.txt"));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    QStringList filters;
+    for (const FileType& type : types) {
+        filters << type.filter;
+    }
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(types.front().suffix);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &types](const QString& filter) {
+        const auto picked =
+            std::find_if(types.begin(), types.end(), [&](const FileType& t) { return t.filter == filter; });
+        if (picked == types.end()) {
+            return;
+        }
+        dialog.setDefaultSuffix(picked->suffix);
+        const QStringList named = dialog.selectedFiles();
+        if (named.isEmpty()) {
+            return;
+        }
+        const QFileInfo info(named.constFirst());
+        for (const FileType& other : types) {
+            if (info.suffix().compare(other.suffix, Qt::CaseInsensitive) == 0) {
+                dialog.selectFile(info.completeBaseName() + QLatin1Char('.') + picked->suffix);
+                break;
+            }
+        }
+    });
     // An existing file is replaced without a question.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.selectFile(initialName);
+    dialog.selectFile(initialPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};
     }
     return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+QString QtPrompts::saveTextFile(QWidget* parent, const QString& initialPath) {
+    return saveFile(parent, initialPath,
+                    {{QStringLiteral("Text (*.txt)"), QStringLiteral("txt")},
+                     {QStringLiteral("CSV (*.csv)"), QStringLiteral("csv")}});
+}
+
+QString QtPrompts::saveWorkbookFile(QWidget* parent, const QString& initialPath) {
+    return saveFile(parent, initialPath, {{QStringLiteral("Excel Workbook (*.xlsx)"), QStringLiteral("xlsx")}});
 }
 
 } // namespace cvt

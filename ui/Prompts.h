@@ -19,8 +19,12 @@ public:
     // An error box with a single OK button; true when the person answered it (OK, Enter, Escape),
     // false when the box was dismissed through its close box.
     virtual bool errorAnswered(QWidget* parent, const QString& text) = 0;
-    // The save dialog of the text export: the chosen path, or an empty text when cancelled.
-    virtual QString saveTextFile(QWidget* parent, const QString& initialName) = 0;
+    // The save dialog of the text export, offering "Text (*.txt)" and "CSV (*.csv)": the chosen
+    // path (its suffix says which), or an empty text when cancelled. The initial path may hold a
+    // folder.
+    virtual QString saveTextFile(QWidget* parent, const QString& initialPath) = 0;
+    // The save dialog of the spreadsheet export, for .xlsx files; the same answers.
+    virtual QString saveWorkbookFile(QWidget* parent, const QString& initialPath) = 0;
 };
 
 // The real boxes and dialogs.
@@ -29,7 +33,8 @@ public:
     void error(QWidget* parent, const QString& text) override;
     void information(QWidget* parent, const QString& text) override;
     bool errorAnswered(QWidget* parent, const QString& text) override;
-    QString saveTextFile(QWidget* parent, const QString& initialName) override;
+    QString saveTextFile(QWidget* parent, const QString& initialPath) override;
+    QString saveWorkbookFile(QWidget* parent, const QString& initialPath) override;
 };
 
 // The caption every message box carries: the program's title.

@@ -37,11 +37,12 @@ QLabel* boldLabel(const QString& text, QWidget* parent) {
 
 } // namespace
 
-TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
+TfrmAbout::TfrmAbout(QWidget* parent, const QString& configPath) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("关于..."));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(322, 209);
+    constexpr int kConfigHeight = 40;
+    setFixedSize(322, configPath.isEmpty() ? 209 : 209 + kConfigHeight);
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
@@ -71,6 +72,15 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     lblCredit2->setObjectName(QStringLiteral("lblCredit2"));
     lblCredit2->move(48, 168);
     lblCredit2->adjustSize();
+
+    if (!configPath.isEmpty()) {
+        lblConfig = new QLabel(QStringLiteral("Config.ini: ") + configPath, this);
+        lblConfig->setObjectName(QStringLiteral("lblConfig"));
+        lblConfig->setGeometry(16, 200, 290, kConfigHeight);
+        lblConfig->setWordWrap(true);
+        lblConfig->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        lblConfig->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
 }
 
 } // namespace cvt

@@ -1,5 +1,6 @@
 #include "ui/TfrmText.h"
 
+#include "config/DataFolders.h"
 #include "core/TextUtil.h"
 #include "core/WebHarvest.h"
 #include "core/WordListBuilder.h"
@@ -9,6 +10,7 @@
 #include "ui/TypedCharFilter.h"
 #include "ui/UiText.h"
 
+#include <QCheckBox>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -18,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <algorithm>
 #include <stdexcept>
 
 namespace cvt {
@@ -44,7 +47,7 @@ TfrmText::TfrmText(Prompts& prompts, QWidget* parent)
     // The Fetch button asks the dialog's own HTTP client, set up as every page fetch is; cancelling
     // breaks off its exchange.
     setUpHarvestClient(*HttpClient);
-    m_pageSource.fetch = [this](const std::string& address) { return FetchPage(address, *HttpClient); };
+    m_pageSource.fetch = [this](const std::string& address) { return FetchPageWithType(address, *HttpClient); };
     m_pageSource.cancel = [this] { HttpClient->Cancel(); };
     m_pageSource.reset = [this] { HttpClient->ClearCancel(); };
     setObjectName(QStringLiteral("frmText"));
@@ -73,7 +76,10 @@ void TfrmText::buildControls() {
     Label1 = named(new QLabel(TabSheet1), "Label1");
     Label1->move(16, 248);
     edtUrl = named(new QLineEdit(QStringLiteral("http://"), TabSheet1), "edtUrl");
-    edtUrl->setGeometry(48, 244, 289, 21);
+    edtUrl->setGeometry(48, 244, 170, 21);
+    chkVisibleText = named(new QCheckBox(TabSheet1), "chkVisibleText");
+    chkVisibleText->setGeometry(224, 246, 124, 17);
+    chkVisibleText->setChecked(true);
     Button1 = named(new QPushButton(TabSheet1), "Button1");
     Button1->setGeometry(352, 242, 75, 25);
     Button1->setAutoDefault(false);
@@ -86,6 +92,7 @@ void TfrmText::buildControls() {
     Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo2->setPlainText(QStringLiteral("梦境\n萝卜\n东方"));
+    chkByCharacter = named(new QCheckBox(TabSheet2), "chkByCharacter");
     TabSheet2->installEventFilter(this);
     PageControl1->addTab(TabSheet2, QString());
 
@@ -154,7 +161,10 @@ bool TfrmText::eventFilter(QObject* watched, QEvent* event) {
         if (watched == TabSheet1) {
             Memo1->setGeometry(0, 0, TabSheet1->width(), 233);
         } else if (watched == TabSheet2) {
-            Memo2->setGeometry(0, 0, TabSheet2->width(), TabSheet2->height());
+            // The memo fills the page above the tick box.
+            constexpr int kTickRow = 28;
+            Memo2->setGeometry(0, 0, TabSheet2->width(), std::max(0, TabSheet2->height() - kTickRow));
+            chkByCharacter->setGeometry(8, TabSheet2->height() - kTickRow + 4, TabSheet2->width() - 16, 21);
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -169,6 +179,7 @@ void TfrmText::SetLanguage(const std::string& code) {
     Label1->setText(uiText(Msg::WordsUrlLabel, code));
     Label1->adjustSize();
     Button1->setText(uiText(Msg::WordsFetchButton, code));
+    chkVisibleText->setText(uiText(Msg::WordsVisibleTextOnly, code));
     Label2->setText(uiText(Msg::WordsPrefixLabel, code));
     Label3->setText(uiText(Msg::WordsPostfixLabel, code));
     Label4->setText(uiText(Msg::WordsMinLetters, code));
@@ -180,6 +191,7 @@ void TfrmText::SetLanguage(const std::string& code) {
     dictSelect->setTitle(uiText(Msg::WordsSelectDictionary, code));
     dictSelectItem0->setText(uiText(Msg::WordsChineseDictionary, code));
     dictSelectItem1->setText(uiText(Msg::WordsEnglishDictionary, code));
+    chkByCharacter->setText(uiText(Msg::WordsReadByCharacter, code));
 }
 
 void TfrmText::setPageSource(PageSource source) {
@@ -198,15 +210,15 @@ void TfrmText::Button1Click() {
     if (!m_pageSource.fetch) {
         return;
     }
-    const std::string address(trimBlanks(toStdString(edtUrl->text())));
-    std::string body;
+    const std::string address(trim(toStdString(edtUrl->text())));
+    FetchedPage page;
     if (m_pageSource.reset) {
         m_pageSource.reset();
     }
     ProgressBox box(this, windowTitle(), uiText(Msg::ProgressFetchingPage, Language), m_pageSource.cancel);
     box.setCancelText(uiText(Msg::WordsCancelButton, Language));
     try {
-        box.run([&] { body = m_pageSource.fetch(address); });
+        box.run([&] { page = m_pageSource.fetch(address); });
     } catch (const std::exception& failure) {
         // The memo keeps its words: it is replaced only once a page has arrived.
         if (!box.cancelRequested()) {
@@ -217,12 +229,19 @@ void TfrmText::Button1Click() {
     if (box.cancelRequested()) {
         return;
     }
-    QString words = toQString(ExtractWords(body));
-    words.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    if (words.endsWith(QLatin1Char('\n'))) {
-        words.chop(1);
+    const PageHarvest harvest = HarvestPage(page, chkVisibleText->isChecked());
+    auto joined = [](const auto& lines) {
+        std::string text;
+        for (const auto& line : lines) {
+            text.append(text.empty() ? "" : "\n").append(line);
+        }
+        return toQString(text);
+    };
+    Memo1->setPlainText(joined(harvest.words));
+    // A page without Chinese leaves the Chinese page's list as it was.
+    if (!harvest.hanRuns.empty()) {
+        Memo2->setPlainText(joined(harvest.hanRuns));
     }
-    Memo1->setPlainText(words);
 }
 
 void TfrmText::Button2Click() {
@@ -236,6 +255,7 @@ void TfrmText::Button2Click() {
     case 2:
         request.page = WordPage::Dictionary;
         request.dictionary = dictSelectItem1->isChecked() ? DictionaryKind::English : DictionaryKind::Chinese;
+        request.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(request.dictionary));
         break;
     default:
         request.page = WordPage::English;
@@ -246,6 +266,7 @@ void TfrmText::Button2Click() {
     request.postfix = toStdString(edtEnd->text());
     request.minimum = toStdString(edtMinCharNum->text());
     request.maximum = toStdString(edtMaxCharNum->text());
+    request.reading = chkByCharacter->isChecked() ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
     try {
         WordList = WordListBuilder(std::move(request)).build();
     } catch (const std::exception& failure) {

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "core/NameList.h"
+#include "core/WebHarvest.h"
 
 #include <QDialog>
 #include <functional>
 #include <memory>
 #include <string>
 
+class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -27,10 +29,11 @@ class TNetHTTP;
 class TfrmText : public QDialog {
     Q_OBJECT
 public:
-    // The page fetch of the Fetch button: the address in, the page body out; throws on failure.
+    // The page fetch of the Fetch button: the address in, the page (body and type) out; throws on
+    // failure.
     // cancel() may be called from the GUI thread while fetch() runs on a worker and must make it end.
     struct PageSource {
-        std::function<std::string(const std::string& address)> fetch;
+        std::function<FetchedPage(const std::string& address)> fetch;
         std::function<void()> cancel;
         // Called on the dialog's thread before each fetch starts: forgets a cancel that came too
         // late for the previous fetch.
@@ -64,7 +67,12 @@ public:
     QLabel* Label1 = nullptr;
     QLineEdit* edtUrl = nullptr;
     QPushButton* Button1 = nullptr;
+    // Ticked: Fetch takes the words of the page's visible text and puts its Chinese runs into
+    // Memo2; unticked: the words of the raw page source.
+    QCheckBox* chkVisibleText = nullptr;
     QPlainTextEdit* Memo2 = nullptr;
+    // Set: Chinese lines and zh-cn.dct entries read character by character instead of word by word.
+    QCheckBox* chkByCharacter = nullptr;
     QGroupBox* dictSelect = nullptr;
     QRadioButton* dictSelectItem0 = nullptr;
     QRadioButton* dictSelectItem1 = nullptr;

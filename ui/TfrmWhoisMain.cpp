@@ -1,8 +1,10 @@
 #include "ui/TfrmWhoisMain.h"
 
+#include "config/TIniOptions.h"
 #include "core/QueryEngine.h"
 #include "core/TextUtil.h"
 #include "core/WhoisLookup.h"
+#include "platform/DesktopOpener.h"
 #include "ui/BusyAnimation.h"
 #include "ui/Prompts.h"
 #include "ui/ResultTableModel.h"
@@ -15,6 +17,7 @@
 #include "ui/WindowAdapter.h"
 
 #include <QActionGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -272,8 +275,11 @@ void TfrmWhoisMain::rg1Click() {
         return;
     }
     m_frmText->SetLanguage(Language);
+    m_frmText->chkVisibleText->setChecked(m_deps.options.VisibleTextOnly);
     edtDomain->hide();
-    if (m_frmText->exec() == QDialog::Accepted) {
+    const int result = m_frmText->exec();
+    rememberVisibleTextChoice(m_frmText->chkVisibleText->isChecked());
+    if (result == QDialog::Accepted) {
         Candidates = m_frmText->WordList;
         setStatusText(0, message(Msg::ClickSearchToStart, Language));
         setStatusText(1, std::to_string(Candidates.size()));
@@ -286,7 +292,7 @@ void TfrmWhoisMain::rg1Click() {
 }
 
 void TfrmWhoisMain::edtDomainChange() {
-    const bool hasText = !trimBlanks(toStdString(edtDomain->text())).empty();
+    const bool hasText = !trim(toStdString(edtDomain->text())).empty();
     // While a run is going its Search stays off; the box may still be edited.
     btnSearch->setEnabled(hasText && !m_engine->isRunActive());
 }
@@ -440,7 +446,7 @@ void TfrmWhoisMain::selectAndShowRow(std::size_t row) {
 }
 
 void TfrmWhoisMain::restorePatternMode() {
-    if (trimBlanks(toStdString(edtDomain->text())).empty()) {
+    if (trim(toStdString(edtDomain->text())).empty()) {
         edtDomain->setText(QStringLiteral("[a-z]phone"));
     }
     raRandom->setChecked(true);
@@ -448,13 +454,13 @@ void TfrmWhoisMain::restorePatternMode() {
 }
 
 void TfrmWhoisMain::enableSearchIfPatternPresent() {
-    if (!trimBlanks(toStdString(edtDomain->text())).empty()) {
+    if (!trim(toStdString(edtDomain->text())).empty()) {
         btnSearch->setEnabled(true);
     }
 }
 
 void TfrmWhoisMain::About1Click() {
-    TfrmAbout about(this);
+    TfrmAbout about(this, QString::fromStdString(m_deps.configPath.string()));
     about.exec();
 }
 

@@ -6,6 +6,7 @@
 #include "core/ServerEntry.h"
 
 #include <QMainWindow>
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -32,6 +33,7 @@ class ResultTableModel;
 class ServerTableModel;
 class TIniOptions;
 class TfrmText;
+class DesktopOpener;
 class TfrmWhoisInfo;
 class WhoisLookup;
 class WindowAdapter;
@@ -47,6 +49,8 @@ struct MainWindowDeps {
     std::function<std::unique_ptr<WhoisLookup>()> makeDetailsClient;
     // "Config.ini", read at creation and written by the language menu.
     std::filesystem::path configPath;
+    // The program that opens an exported workbook with the desktop's program for .xlsx files.
+    std::string openProgram = "xdg-open";
 };
 
 // The main window: the server table, the mode group with the pattern box, Search and Stop, the
@@ -142,6 +146,17 @@ private:
     bool tableCommandsAllowed() const;
     void reportWorkerError(const std::string& message);
     std::vector<ServerEntry> loadServerEntries();
+    // Stores the word-list dialog's "Visible text only" choice in Config.ini when it changed.
+    void rememberVisibleTextChoice(bool ticked);
+    // How an export behind the progress box ended.
+    struct ExportOutcome {
+        enum class Status { Done, Cancelled, Failed } status = Status::Done;
+        std::string message; // the failure's text
+    };
+    // Runs the export on a worker behind the progress box, on a copy of the table taken here.
+    ExportOutcome runExport(const std::function<void(const ResultTableSnapshot&, const std::atomic<bool>&)>& job);
+    // The save dialog's initial path: the name in the folder of the last export, if any.
+    QString exportDialogPath(const QString& name) const;
 
     MainWindowDeps m_deps;
     std::string Language;
@@ -152,6 +167,9 @@ private:
     bool m_centred = false;
     bool m_closed = false;
     bool m_popupEnabled = true;
+    QString m_lastExportFolder;
+    // Made at the first spreadsheet export; it collects the openers it left running.
+    std::unique_ptr<DesktopOpener> m_opener;
 
     // Declared in the order they are built; released in reverse, the engine (which stops and joins
     // its workers) first.

@@ -1,9 +1,13 @@
 // The popup commands of the result table.
 
+#include "core/CsvExport.h"
+#include "core/EExportCancelled.h"
 #include "core/QueryEngine.h"
 #include "core/TextExport.h"
 #include "core/WhoisDetails.h"
 #include "core/WhoisLookup.h"
+#include "platform/DesktopOpener.h"
+#include "platform/EWorkbookError.h"
 #include "platform/ExcelExport.h"
 #include "ui/ProgressBox.h"
 #include "ui/Prompts.h"
@@ -14,9 +18,12 @@
 #include "ui/UiText.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QTableView>
 #include <atomic>
+#include <ctime>
 
 namespace cvt {
 
@@ -108,18 +115,63 @@ void TfrmWhoisMain::Whois1Click() {
     }
 }
 
+QString TfrmWhoisMain::exportDialogPath(const QString& name) const {
+    return m_lastExportFolder.isEmpty() ? name : QDir(m_lastExportFolder).filePath(name);
+}
+
+TfrmWhoisMain::ExportOutcome
+TfrmWhoisMain::runExport(const std::function<void(const ResultTableSnapshot&, const std::atomic<bool>&)>& job) {
+    applyPendingChanges();
+    std::atomic<bool> cancelled{false};
+    ProgressBox box(this, messageBoxCaption(), uiText(Msg::ProgressExporting, Language), [&] { cancelled = true; });
+    box.setCancelText(uiText(Msg::WordsCancelButton, Language));
+    ExportOutcome outcome;
+    try {
+        box.run([&] {
+            // The copy is taken on the worker too (the table is locked while it is copied), so a
+            // big table never holds up the window; nothing changes it meanwhile: no run is going
+            // and the progress box keeps the commands away.
+            const ResultTableSnapshot table = m_table->snapshot();
+            job(table, cancelled);
+        });
+    } catch (const EExportCancelled&) {
+        outcome.status = ExportOutcome::Status::Cancelled;
+    } catch (const std::exception& failure) {
+        outcome.status = ExportOutcome::Status::Failed;
+        outcome.message = failure.what();
+    }
+    return outcome;
+}
+
 void TfrmWhoisMain::exportExcelClick() {
     if (!tableCommandsAllowed()) {
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        ExportToExcel(m_table->snapshot());
-        QApplication::restoreOverrideCursor();
-    } catch (const std::exception&) {
-        // Whatever failed, the person learns only that the export did not happen.
-        QApplication::restoreOverrideCursor();
+    const QString chosen =
+        m_deps.prompts.saveWorkbookFile(this, exportDialogPath(toQString(defaultWorkbookName(std::time(nullptr)))));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    m_lastExportFolder = QFileInfo(chosen).absolutePath();
+    const std::filesystem::path path(toStdString(chosen));
+    bool opened = false;
+    if (m_opener == nullptr) {
+        m_opener = std::make_unique<DesktopOpener>(m_deps.openProgram);
+    }
+    DesktopOpener& opener = *m_opener;
+    const ExportOutcome outcome = runExport([&](const ResultTableSnapshot& table, const std::atomic<bool>& cancel) {
+        ExportToWorkbookFile(table, path, &cancel);
+        try {
+            opener.open(path);
+            opened = true;
+        } catch (const EWorkbookError&) {
+            opened = false; // told below; the workbook is saved all the same
+        }
+    });
+    if (outcome.status == ExportOutcome::Status::Failed) {
         m_deps.prompts.information(this, toQString(kExcelCancelledMessage));
+    } else if (outcome.status == ExportOutcome::Status::Done && !opened) {
+        m_deps.prompts.information(this, toQString(workbookNotOpenedMessage(path)));
     }
 }
 
@@ -127,14 +179,22 @@ void TfrmWhoisMain::ExporttoText1Click() {
     if (!tableCommandsAllowed()) {
         return;
     }
-    const QString chosen = m_deps.prompts.saveTextFile(this, QStringLiteral("domain.txt"));
+    const QString chosen = m_deps.prompts.saveTextFile(this, exportDialogPath(QStringLiteral("domain.txt")));
     if (chosen.isEmpty()) {
         return;
     }
-    try {
-        ExportToText(m_table->snapshot(), std::filesystem::path(toStdString(chosen)));
-    } catch (const std::exception& failure) {
-        m_deps.prompts.error(this, toQString(failure.what()));
+    m_lastExportFolder = QFileInfo(chosen).absolutePath();
+    const std::filesystem::path path(toStdString(chosen));
+    const bool csv = chosen.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    const ExportOutcome outcome = runExport([&](const ResultTableSnapshot& table, const std::atomic<bool>& cancel) {
+        if (csv) {
+            ExportToCsv(table, path, &cancel);
+        } else {
+            ExportToText(table, path, &cancel);
+        }
+    });
+    if (outcome.status == ExportOutcome::Status::Failed) {
+        m_deps.prompts.error(this, toQString(outcome.message));
     }
 }
 

@@ -41,4 +41,16 @@ void TfrmWhoisMain::RadioGroup1Click() {
     }
 }
 
+void TfrmWhoisMain::rememberVisibleTextChoice(bool ticked) {
+    if (m_deps.options.VisibleTextOnly == ticked) {
+        return;
+    }
+    m_deps.options.VisibleTextOnly = ticked;
+    try {
+        m_deps.options.SaveToFile(m_deps.configPath);
+    } catch (const std::exception& failure) {
+        m_deps.prompts.error(this, toQString(failure.what()));
+    }
+}
+
 } // namespace cvt

@@ -12,10 +12,12 @@ int main(int argc, char** argv) {
     // The settings object exists before any window; the main window loads Config.ini into it.
     cvt::TIniOptions IniOptions;
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.corvantide.Corvantide"));
     cvt::QtPrompts prompts;
     cvt::NetWhoisLookup whois;
-    cvt::TfrmWhoisMain frmWhoisMain(cvt::MainWindowDeps{
-        prompts, IniOptions, whois, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, cvt::ConfigPath()});
+    cvt::TfrmWhoisMain frmWhoisMain(cvt::MainWindowDeps{prompts, IniOptions, whois,
+                                                        [] { return std::make_unique<cvt::NetWhoisLookup>(); },
+                                                        cvt::ConfigPath(), "xdg-open"});
     cvt::TfrmText frmText(prompts, &frmWhoisMain);
     cvt::TfrmWhoisInfo frmWhoisInfo(&frmWhoisMain);
     frmWhoisMain.setDialogs(&frmText, &frmWhoisInfo);

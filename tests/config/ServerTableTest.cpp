@@ -40,8 +40,11 @@ TEST(BuildServerTableTest, BuildsRowsTicksTheFirstThreeAndReportsBadLines) {
                           "org+whois.c.org+Domain not found.+WHOIS LIMIT EXCEEDED+ignored",
                           "com +   +mark",
                           "io+localhost:4343+free",
-                          "com+second.com+dup"};
-    options.WhoisKeys = {1, 2, 3, 5, 6, 7, 9};
+                          "com+second.com+dup",
+                          "info+HTTPS://rdap.example/rdap/",
+                          "app+http://rdap.example/+mark kept",
+                          "dev+whois.nic.dev"};
+    options.WhoisKeys = {1, 2, 3, 5, 6, 7, 9, 10, 11, 12};
     const ServerTableData table = BuildServerTable(options);
 
     std::vector<std::vector<std::string>> rows;
@@ -54,14 +57,17 @@ TEST(BuildServerTableTest, BuildsRowsTicksTheFirstThreeAndReportsBadLines) {
         {"org", "whois.c.org", "Domain not found.", "WHOIS LIMIT EXCEEDED", "ticked"},
         {"io", "localhost:4343", "free", "", ""},
         {"com", "second.com", "dup", "", ""},
+        {"info", "HTTPS://rdap.example/rdap/", "", "", ""},
+        {"app", "http://rdap.example/", "mark kept", "", ""},
     };
     EXPECT_EQ(rows, expected);
 
-    ASSERT_EQ(table.skipped.size(), 2U);
+    ASSERT_EQ(table.skipped.size(), 3U);
     EXPECT_EQ(table.skipped[0].key, 2);
     EXPECT_EQ(describeSkippedServerLine(table.skipped[0]),
               "Config.ini key 2 (cnxxxxx): fewer than three fields; the entry is left out");
     EXPECT_EQ(table.skipped[1].key, 6);
+    EXPECT_EQ(table.skipped[2].key, 12) << "only an RDAP entry may leave out the mark";
 
     const ServerTableData empty = BuildServerTable(TIniOptions());
     EXPECT_TRUE(empty.entries.empty());

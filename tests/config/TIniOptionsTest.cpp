@@ -136,6 +136,24 @@ TEST(TIniOptionsTest, SaveCreatesAMissingFile) {
     EXPECT_EQ(test::readFileBytes(dir.file("Config.ini")), "[setting]\nlanguage=zh-cn\nnum=1\n\n[whois]\n1=com+a+b\n");
 }
 
+TEST(TIniOptionsTest, VisibleTextChoiceIsStoredOnlyWhenUnticked) {
+    test::TempDir dir;
+    const auto path = dir.file("Config.ini");
+    TIniOptions options;
+    EXPECT_TRUE(options.VisibleTextOnly);
+    options.VisibleTextOnly = false;
+    options.SaveToFile(path);
+    TIniOptions reread;
+    reread.LoadFromFile(path);
+    EXPECT_FALSE(reread.VisibleTextOnly);
+    reread.VisibleTextOnly = true;
+    reread.SaveToFile(path);
+    EXPECT_EQ(test::readFileBytes(path), "[setting]\nlanguage=\nnum=0\nvisibletext=1\n\n[whois]\n");
+    TIniOptions again;
+    again.LoadFromFile(path);
+    EXPECT_TRUE(again.VisibleTextOnly);
+}
+
 TEST(TIniOptionsTest, FailedSaveRaisesUnableToWriteAndLeavesTheFile) {
     test::TempDir dir;
     TIniOptions options;

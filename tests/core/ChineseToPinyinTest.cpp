@@ -1,6 +1,7 @@
 #include "core/ChineseToPinyin.h"
 
 #include "core/GbkCodec.h"
+#include "core/PinyinPhrases.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -20,12 +21,17 @@ struct Case {
 
 // Converts the UTF-8 text on every path: as UTF-8, as the GBK bytes of the same text, and those
 // GBK bytes handed to the entry that tells the encodings apart (also when they happen to be valid
-// UTF-8).
-void expectBothPaths(const Case& c) {
-    EXPECT_EQ(ChineseToPinyin(c.input), c.expected) << "UTF-8: " << c.input;
+// UTF-8). The one-argument entries read by character; so does the choice ByCharacter.
+void expectBothPaths(const Case& c, PinyinReading reading = PinyinReading::ByCharacter) {
     const std::string gbkBytes = gbk::utf8ToGbk(c.input);
-    EXPECT_EQ(ChineseToPinyinGbk(gbkBytes), c.expected) << "GBK: " << c.input;
-    EXPECT_EQ(ChineseToPinyin(gbkBytes), c.expected) << "GBK through the detecting entry: " << c.input;
+    if (reading == PinyinReading::ByCharacter) {
+        EXPECT_EQ(ChineseToPinyin(c.input), c.expected) << "UTF-8: " << c.input;
+        EXPECT_EQ(ChineseToPinyinGbk(gbkBytes), c.expected) << "GBK: " << c.input;
+        EXPECT_EQ(ChineseToPinyin(gbkBytes), c.expected) << "GBK through the detecting entry: " << c.input;
+    }
+    EXPECT_EQ(ChineseToPinyin(c.input, reading), c.expected) << "UTF-8: " << c.input;
+    EXPECT_EQ(ChineseToPinyinGbk(gbkBytes, reading), c.expected) << "GBK: " << c.input;
+    EXPECT_EQ(ChineseToPinyin(gbkBytes, reading), c.expected) << "GBK through the detecting entry: " << c.input;
 }
 
 // GBK phrases whose bytes are also valid UTF-8 (two-byte sequences of characters GBK lacks).
@@ -163,6 +169,96 @@ TEST(ChineseToPinyin, ResultIsCutAt255Bytes) {
     for (const auto& c : cases) {
         expectBothPaths(c);
     }
+}
+
+TEST(ChineseToPinyin, WordsReadAsWords) {
+    struct Reading {
+        std::string input;
+        std::string byPhrase;
+        std::string byCharacter;
+    };
+    const Reading cases[] = {
+        {"重庆", "CHONGQING", "ZHONGQING"},
+        {"音乐", "YINYUE", "YINLE"},
+        {"长城", "CHANGCHENG", "ZHANGCHENG"},
+        {"会计", "KUAIJI", "HUIJI"},
+        {"重新", "CHONGXIN", "ZHONGXIN"},
+        {"长大", "ZHANGDA", "ZHANGDA"},
+        {"银行", "YINHANG", "YINHANG"},
+        {"行长", "HANGZHANG", "HANGZHANG"},
+        {"快乐", "KUAILE", "KUAILE"},
+        {"明朝", "MINGCHAO", "MINGCHAO"}, // a proper-noun reading equal to the characters'
+        {"梦境萝卜东方", "MENGJINGLUOBODONGFANG", "MENGJINGLUOBODONGFANG"},
+        {"重庆市", "CHONGQINGSHI", "ZHONGQINGSHI"},           // the longest word wins
+        {"长江大桥", "CHANGJIANGDAQIAO", "ZHANGJIANGDAQIAO"}, // four characters
+        {"我在重庆听音乐", "WOZAICHONGQINGTINGYINYUE", "WOZAIZHONGQINGTINGYINLE"},
+        {"重庆2008音乐", "CHONGQING2008YINYUE", "ZHONGQING2008YINLE"},
+        {"重-庆", "ZHONGQING", "ZHONGQING"}, // a symbol ends the run of characters
+        {"重 庆", "ZHONGQING", "ZHONGQING"},
+        {"重①庆", "ZHONG1QING", "ZHONG1QING"},
+        {"ａ重庆Ω", "aCHONGQINGO", "aZHONGQINGO"},
+        {"重", "ZHONG", "ZHONG"},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        expectBothPaths({c.input, c.byPhrase}, PinyinReading::ByPhrase);
+        expectBothPaths({c.input, c.byCharacter}, PinyinReading::ByCharacter);
+    }
+    // A character GBK lacks reads as nothing and ends the word.
+    EXPECT_EQ(ChineseToPinyin("重😀庆", PinyinReading::ByPhrase), "ZHONGQING");
+    // GBK bytes: a lead byte at the end is dropped, a stray byte ends the word.
+    EXPECT_EQ(ChineseToPinyinGbk("\xD6\xD8\xC7\xEC\xD6"s, PinyinReading::ByPhrase), "CHONGQING");
+    EXPECT_EQ(ChineseToPinyinGbk("\xD6\xD8\x00\xC7\xEC"s, PinyinReading::ByPhrase), "ZHONGQING");
+    EXPECT_EQ(ChineseToPinyinGbk("\xD6\xD8\xC7\xEC\x00"s, PinyinReading::ByPhrase), "CHONGQING");
+    // The cut applies to word readings too.
+    std::string many;
+    for (int i = 0; i < 100; ++i) {
+        many += "重庆";
+    }
+    const std::string cut = ChineseToPinyin(many, PinyinReading::ByPhrase);
+    EXPECT_EQ(cut.size(), kPinyinMaxLength);
+    EXPECT_EQ(cut.substr(0, 18), "CHONGQINGCHONGQING");
+}
+
+// Every word of the phrase table is found by the lookup and reads differently from its characters;
+// the groups are sorted as the binary search needs.
+TEST(PinyinTables, EveryPhraseIsFoundAndDiffers) {
+    std::size_t words = 0;
+    for (std::size_t slot = 0; slot < gbk::kSlotCount; ++slot) {
+        const std::size_t first = pinyin::kPhraseFirst[slot];
+        const std::size_t last = pinyin::kPhraseFirst[slot + 1];
+        ASSERT_LE(first, last) << slot;
+        const auto lead = static_cast<unsigned>(gbk::kLeadFirst + slot / gbk::kTrailsPerLead);
+        const auto trail = static_cast<unsigned>(gbk::kTrailFirst + slot % gbk::kTrailsPerLead);
+        for (std::size_t i = first; i < last; ++i) {
+            const pinyin::PhraseEntry& entry = pinyin::kPhrases[i];
+            if (i > first) {
+                EXPECT_LT(pinyin::kPhrases[i - 1].rest, entry.rest) << slot;
+            }
+            std::string word{static_cast<char>(lead), static_cast<char>(trail)};
+            std::string reading;
+            for (std::size_t k = 0; k < pinyin::kPhraseMaxLength; ++k) {
+                const auto code = static_cast<std::uint16_t>(k == 0 ? 0 : entry.rest >> (48 - 16 * k));
+                if (code != 0) {
+                    word += static_cast<char>(code >> 8);
+                    word += static_cast<char>(code & 0xFF);
+                }
+                if (entry.syllables[k] != 0) {
+                    ASSERT_LE(entry.syllables[k], pinyin::kSyllableCount);
+                    reading += pinyin::kSyllables[entry.syllables[k] - 1];
+                }
+            }
+            ASSERT_GE(word.size(), 4u);
+            for (char& letter : reading) {
+                letter = static_cast<char>(letter - 'a' + 'A');
+            }
+            EXPECT_EQ(ChineseToPinyinGbk(word, PinyinReading::ByPhrase), reading) << testing::PrintToString(word);
+            EXPECT_NE(ChineseToPinyinGbk(word, PinyinReading::ByCharacter), reading) << testing::PrintToString(word);
+            ++words;
+        }
+    }
+    EXPECT_EQ(words, pinyin::kPhraseFirst.back());
+    EXPECT_GT(words, 3'000u);
 }
 
 // The 400 syllables a character may read as.

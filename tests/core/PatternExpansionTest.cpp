@@ -340,7 +340,7 @@ void compareWithReference(const std::string& alphabet, int patterns, unsigned se
         }
         std::vector<TItem> positions;
         try {
-            positions = ParsePattern(trimBlanks(pattern));
+            positions = ParsePattern(trim(pattern));
         } catch (const PatternError&) {
             EXPECT_THROW(PreparePatternCandidates(pattern), PatternError) << pattern;
             continue;

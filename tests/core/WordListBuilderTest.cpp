@@ -175,11 +175,39 @@ TEST(WordListBuilder, ShippedChineseDictionaryInGbk) {
     }
     test::TempDir dir;
     dir.write("zh-cn.dct", gbkText);
-    WordListRequest utf8Request = dictionary(DictionaryKind::Chinese, dir, "1", "255");
-    utf8Request.dictionaryFolder = CORVANTIDE_DATA_DIR;
-    const Names fromUtf8 = build(utf8Request);
-    EXPECT_EQ(fromUtf8.size(), 8872u);
-    EXPECT_EQ(build(dictionary(DictionaryKind::Chinese, dir, "1", "255")), fromUtf8);
+    for (const PinyinReading reading : {PinyinReading::ByCharacter, PinyinReading::ByPhrase}) {
+        WordListRequest utf8Request = dictionary(DictionaryKind::Chinese, dir, "1", "255");
+        utf8Request.dictionaryFolder = CORVANTIDE_DATA_DIR;
+        utf8Request.reading = reading;
+        const Names fromUtf8 = build(utf8Request);
+        if (reading == PinyinReading::ByCharacter) {
+            EXPECT_EQ(fromUtf8.size(), 8872u);
+        }
+        WordListRequest gbkRequest = dictionary(DictionaryKind::Chinese, dir, "1", "255");
+        gbkRequest.reading = reading;
+        EXPECT_EQ(build(gbkRequest), fromUtf8);
+    }
+}
+
+TEST(WordListBuilder, ChineseReadsWordsUnlessByCharacter) {
+    struct Case {
+        PinyinReading reading;
+        Names expected;
+    };
+    const Case cases[] = {
+        {PinyinReading::ByPhrase, {"CHONGQING", "KUAIJI", "YINHANG", "YINYUE"}},
+        {PinyinReading::ByCharacter, {"HUIJI", "YINHANG", "YINLE", "ZHONGQING"}},
+    };
+    for (const auto& c : cases) {
+        WordListRequest page = chinese({"重庆", "音乐", "会计", "银行"}, "4", "9");
+        page.reading = c.reading;
+        EXPECT_EQ(build(page), c.expected) << "Chinese page";
+        test::TempDir dir;
+        dir.write("zh-cn.dct", "重庆\r\n音乐\n会计\n银行");
+        WordListRequest file = dictionary(DictionaryKind::Chinese, dir, "4", "9");
+        file.reading = c.reading;
+        EXPECT_EQ(build(file), c.expected) << "Chinese dictionary";
+    }
 }
 
 TEST(WordListBuilder, MissingDictionaryFailsTheBuild) {

@@ -1,7 +1,7 @@
 #include "net/NetAddress.h"
 
 #include "net/NetExceptions.h"
-#include "net/ScriptedSocketApi.h"
+#include "tests/support/ScriptedSocketApi.h"
 
 #include <gtest/gtest.h>
 #include <optional>

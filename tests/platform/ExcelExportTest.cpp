@@ -1,12 +1,19 @@
 #include "platform/ExcelExport.h"
 
-#include "platform/EOleError.h"
-#include "platform/RecordingDispatch.h"
-#include "platform/SpreadsheetApplication.h"
+#include "core/EExportCancelled.h"
+#include "core/TextExport.h"
+#include "platform/EWorkbookError.h"
+#include "platform/XlsxWorkbookWriter.h"
+#include "tests/support/RecordingWorkbookWriter.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
+#include <csignal>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace cvt {
 namespace {
@@ -18,32 +25,14 @@ ResultTableSnapshot sampleTable() {
                                {{"phone", {"☆", "★"}}, {"short", {"-"}}, {"long", {"★", "☆", "-"}}}};
 }
 
-// The spreadsheet server of a test: it writes into a temporary folder and records what it would open.
-struct Server {
-    test::TempDir dir;
-    std::vector<fs::path> opened;
-    std::shared_ptr<SpreadsheetApplication> application;
-    std::shared_ptr<CallLog> log = std::make_shared<CallLog>();
-    OleRegistry registry;
-
-    explicit Server(std::function<std::shared_ptr<Dispatch>(std::shared_ptr<Dispatch>)> wrap = {}) {
-        registry.registerServer("Excel.Application", [this, wrap]() -> std::shared_ptr<Dispatch> {
-            SpreadsheetOptions options;
-            options.outputFolder = dir.path() / "cache";
-            options.openFile = [this](const fs::path& file) { opened.push_back(file); };
-            application = std::make_shared<SpreadsheetApplication>(std::move(options));
-            std::shared_ptr<Dispatch> served = wrap ? wrap(application) : application;
-            return std::make_shared<RecordingDispatch>(served, "application", log);
-        });
+std::vector<std::string> folderEntries(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
     }
-    std::vector<std::string> calls() const {
-        std::vector<std::string> described;
-        for (const RecordedCall& call : *log) {
-            described.push_back(call.describe());
-        }
-        return described;
-    }
-};
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // The text of one member of a zip file, read by Python's zipfile module.
 std::string zipMember(const fs::path& zip, const std::string& member) {
@@ -58,180 +47,185 @@ std::string zipMember(const fs::path& zip, const std::string& member) {
     return result.out;
 }
 
-TEST(ExcelExportTest, MakesTheThirteenCallsInOrderWithTheirKindsAndArguments) {
-    Server server;
-    ExportToExcel(sampleTable(), server.registry);
-
-    const std::string wb = "application.Workbooks";
-    const std::string sheet = "application.Workbooks.WorkSheets";
+TEST(ExcelExportTest, AsksTheWriterForTheWorkbookInItsStepsAndOrder) {
+    test::RecordingWorkbookWriter writer;
+    ExportToExcel(sampleTable(), writer, "/out/book.xlsx");
     const std::vector<std::string> expected = {
-        "application.Caption put() = \"Domain List\"",
-        "application.Workbooks method|get()",
-        wb + ".Add method()",
-        "application.Workbooks get(1)",
-        wb + ".Sheets method|get()",
-        wb + ".Sheets.Add method()",
-        "application.Workbooks get(1)",
-        wb + ".WorkSheets get(1)",
-        sheet + ".Name put() = \"Domain\"",
-        "application.Workbooks get(1)",
-        wb + ".WorkSheets get(\"Domain\")",
-        sheet + ".Cells put(1, 1) = \"Domain Name\"",
-        sheet + ".Cells put(1, 2) = \"com\"",
-        sheet + ".Cells put(1, 3) = \"net\"",
-        sheet + ".Cells put(2, 1) = \"phone\"",
-        sheet + ".Cells put(2, 2) = \"☆\"",
-        sheet + ".Cells put(2, 3) = \"★\"",
-        sheet + ".Cells put(3, 1) = \"short\"",
-        sheet + ".Cells put(3, 2) = \"-\"",
-        sheet + ".Cells put(3, 3) = \"\"",
-        sheet + ".Cells put(4, 1) = \"long\"",
-        sheet + ".Cells put(4, 2) = \"★\"",
-        sheet + ".Cells put(4, 3) = \"☆\"",
-        "application.rows get(1)",
-        "application.rows.Font method|get()",
-        "application.rows.Font.Bold put() = true",
-        "application.Cells method|get()",
-        "application.Cells.select method()",
-        "application.Selection method|get()",
-        "application.Selection.Font method|get()",
-        "application.Selection.Font.Name put() = \"Arial\"",
-        "application.Selection method|get()",
-        "application.Selection.Font method|get()",
-        "application.Selection.Font.Size put() = 9",
-        "application.selection method|get()",
-        "application.selection.Columns method|get()",
-        "application.selection.Columns.AutoFit method()",
-        "application.Visible put() = true",
+        "title Domain List",
+        "sheet Domain",
+        "cell 0,0 Domain Name",
+        "cell 0,1 com",
+        "cell 0,2 net",
+        "cell 1,0 phone",
+        "cell 1,1 ☆",
+        "cell 1,2 ★",
+        // A short row gets empty cells; a cell without a column is left out.
+        "cell 2,0 short",
+        "cell 2,1 -",
+        "cell 2,2 ",
+        "cell 3,0 long",
+        "cell 3,1 ★",
+        "cell 3,2 ☆",
+        "bold row 0",
+        "font Arial",
+        "size 9",
+        "fit columns",
+        "save /out/book.xlsx",
     };
-    EXPECT_EQ(server.calls(), expected);
-    // Kinds of the values matter too: integers, not doubles; the automation boolean.
-    EXPECT_EQ((*server.log)[11].args[0].kind(), VariantKind::Integer);
-    EXPECT_EQ((*server.log)[33].value.kind(), VariantKind::Integer);
-    EXPECT_EQ((*server.log).back().value.kind(), VariantKind::Boolean);
+    EXPECT_EQ(writer.calls, expected);
 }
 
-TEST(ExcelExportTest, BuildsTheWorkbookAndShowsItOnce) {
-    Server server;
-    ExportToExcel(sampleTable(), server.registry);
-
-    // The cells and fonts follow from the calls above and the server's own tests; here the outcome as a whole.
-    const ApplicationData& data = *server.application->data();
-    EXPECT_EQ(data.caption, "Domain List");
-    EXPECT_TRUE(data.visible);
-    ASSERT_EQ(data.workbooks.size(), 1u);
-    const WorkbookData& book = *data.workbooks[0];
-    ASSERT_EQ(book.sheets.size(), 2u);
-    EXPECT_EQ(book.sheets[0]->name, "Domain");
-    EXPECT_EQ(book.sheets[0]->cells.size(), 12u);
-    EXPECT_EQ(book.sheets[0]->columnWidths.size(), 3u);
-
-    ASSERT_EQ(server.opened.size(), 1u);
-    EXPECT_EQ(server.opened[0].parent_path(), server.dir.path() / "cache");
-    EXPECT_EQ(server.opened[0].extension(), ".xlsx");
-    EXPECT_TRUE(fs::exists(server.opened[0]));
-}
-
-TEST(ExcelExportTest, WrittenWorkbookReadsBackWithSheetBoldHeaderFontAndCells) {
-    Server server;
+TEST(ExcelExportTest, WrittenWorkbookHoldsTextCellsBoldHeaderArialNineAndFittedColumns) {
+    test::TempDir dir;
     ResultTableSnapshot table = sampleTable();
     table.rows.push_back({"ctl\x01<&>\xFF", {"☆"}});
-    ExportToExcel(table, server.registry);
-    ASSERT_EQ(server.opened.size(), 1u);
-    const fs::path file = server.opened[0];
-    EXPECT_EQ(test::readFileBytes(file).substr(0, 2), "PK");
+    table.rows.push_back({"=1+2", {"☆"}});
+    table.rows.push_back({"-5", {"☆"}});
+    const fs::path file = dir.file("book.xlsx");
+    ExportToWorkbookFile(table, file);
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"book.xlsx"}) << "no temporary file left";
 
     const std::string workbook = zipMember(file, "xl/workbook.xml");
-    const auto domain = workbook.find("name=\"Domain\"");
-    const auto sheet1 = workbook.find("name=\"Sheet1\"");
-    ASSERT_NE(domain, std::string::npos) << workbook;
-    ASSERT_NE(sheet1, std::string::npos);
-    EXPECT_LT(domain, sheet1) << "the sheet \"Domain\" comes first";
+    EXPECT_NE(workbook.find("<sheet name=\"Domain\" sheetId=\"1\""), std::string::npos) << workbook;
+    EXPECT_NE(zipMember(file, "docProps/core.xml").find("<dc:title>Domain List</dc:title>"), std::string::npos);
 
     const std::string sheet = zipMember(file, "xl/worksheets/sheet1.xml");
-    for (const char* text : {"Domain Name", "com", "net", "phone", "☆", "★", "short", "long"}) {
-        EXPECT_NE(sheet.find(std::string(">") + text), std::string::npos) << text << " in " << sheet;
+    for (const char* text : {"Domain Name", "com", "net", "phone", "☆", "★", "short", "long", "-5"}) {
+        EXPECT_NE(sheet.find(std::string("<t>") + text + "</t>"), std::string::npos) << text << " in " << sheet;
     }
-    // Markup characters escaped, a control character in the sheet's escape form, a malformed byte replaced.
-    EXPECT_NE(sheet.find(">ctl_x0001_&lt;&amp;&gt;\xEF\xBF\xBD<"), std::string::npos);
-    EXPECT_NE(sheet.find("<col "), std::string::npos) << "fitted column widths";
+    // A name that looks like a formula or a number stays a text cell.
+    EXPECT_NE(sheet.find("<t>=1+2</t>"), std::string::npos) << sheet;
+    EXPECT_EQ(sheet.find("<f>"), std::string::npos);
+    EXPECT_EQ(sheet.find("<v>"), std::string::npos) << "no cell is a number";
+    // Markup escaped, a control character in the sheet's escape form, a malformed byte replaced.
+    EXPECT_NE(sheet.find(">ctl_x0001_&lt;&amp;&gt;\xEF\xBF\xBD<"), std::string::npos) << sheet;
+    // Every column has its fitted width (the widths themselves are checked below).
+    EXPECT_NE(sheet.find("<cols><col min=\"1\" max=\"1\""), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("<col min=\"3\" max=\"3\""), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("<row r=\"1\""), std::string::npos);
 
     const std::string styles = zipMember(file, "xl/styles.xml");
-    EXPECT_NE(styles.find("<b/>"), std::string::npos);
-    EXPECT_NE(styles.find("<sz val=\"9\"/>"), std::string::npos);
+    EXPECT_NE(styles.find("<b/><sz val=\"9\"/>"), std::string::npos) << styles;
     EXPECT_NE(styles.find("<name val=\"Arial\"/>"), std::string::npos);
 }
 
-// Forwards to the real server but knows no member of the given name, as an older server might not.
-class MissingMember : public Dispatch {
-public:
-    MissingMember(std::shared_ptr<Dispatch> inner, std::string missing)
-        : m_inner(std::move(inner)), m_missing(std::move(missing)) {}
-    DispId idOfName(std::string_view name) override {
-        if (name == m_missing) {
-            throw EOleError("Unknown name \"" + m_missing + "\"");
-        }
-        return m_inner->idOfName(name);
-    }
-    OleVariant invoke(DispId id, const DispatchCall& call) override {
-        OleVariant result = m_inner->invoke(id, call);
-        if (result.kind() == VariantKind::Dispatch) {
-            return OleVariant(std::make_shared<MissingMember>(result.asDispatch(), m_missing));
-        }
-        return result;
-    }
-
-private:
-    std::shared_ptr<Dispatch> m_inner;
-    std::string m_missing;
-};
-
-TEST(ExcelExportTest, FailuresEndTheExportKeepingWhatWasWrittenAndShowNothing) {
-    {
-        SCOPED_TRACE("no server for the identifier");
-        OleRegistry empty;
-        EXPECT_THROW(ExportToExcel(sampleTable(), empty), EOleError);
-    }
-    {
-        SCOPED_TRACE("unknown member after the cells");
-        Server server([](std::shared_ptr<Dispatch> inner) { return std::make_shared<MissingMember>(inner, "select"); });
-        EXPECT_THROW(ExportToExcel(sampleTable(), server.registry), EOleError);
-        EXPECT_EQ(server.application->data()->workbooks[0]->sheets[0]->cells.size(), 12u);
-        EXPECT_FALSE(server.application->data()->visible);
-        EXPECT_TRUE(server.opened.empty());
-        EXPECT_EQ(server.calls().back(), "application.Cells method|get()");
-    }
-    {
-        SCOPED_TRACE("no program to open the workbook");
-        Server server;
-        server.registry.registerServer("Excel.Application", [&server]() -> std::shared_ptr<Dispatch> {
-            SpreadsheetOptions options;
-            options.outputFolder = server.dir.path();
-            options.openFile = [](const fs::path&) { throw EOleError("No program could open it"); };
-            return std::make_shared<SpreadsheetApplication>(std::move(options));
-        });
-        EXPECT_THROW(ExportToExcel(sampleTable(), server.registry), EOleError);
+TEST(ExcelExportTest, FittedWidthCountsWideCharactersTwiceAndBoldWider) {
+    struct Case {
+        const char* text;
+        double size;
+        bool bold;
+        double width;
+    };
+    const Case cases[] = {
+        {"", 9, false, 0.0},   {"abcd", 11, false, 4.75},       {"学习", 11, false, 4.75},
+        {"☆", 9, false, 1.57}, {"Domain Name", 9, true, 10.65}, {"\xFF", 11, false, 1.75},
+    };
+    for (const Case& c : cases) {
+        EXPECT_DOUBLE_EQ(XlsxWorkbookWriter::fittedWidth(c.text, c.size, c.bold), c.width) << c.text;
     }
 }
 
-TEST(ExcelExportTest, ExportToFileChoosesTheFormatByTheNameAndOpensNothing) {
+TEST(ExcelExportTest, BadTargetsAndCancelLeaveNoFileAndKeepAnOldOne) {
     test::TempDir dir;
-    for (const char* name : {"out.xlsx", "OUT2.XLSX"}) {
-        SCOPED_TRACE(name);
-        ExportToFile(sampleTable(), dir.file(name));
-        EXPECT_NE(zipMember(dir.file(name), "xl/workbook.xml").find("name=\"Domain\""), std::string::npos);
+    const std::string before = "an older workbook";
+    { std::ofstream(dir.file("kept.xlsx")) << before; }
+    fs::create_directory(dir.file("folder.xlsx"));
+    std::atomic<bool> cancel{true};
+    struct Case {
+        const char* what;
+        fs::path target;
+        const std::atomic<bool>* cancel;
+        bool cancelled;
+    };
+    const Case cases[] = {
+        {"missing folder", dir.file("missing") / "book.xlsx", nullptr, false},
+        {"target is a folder", dir.file("folder.xlsx"), nullptr, false},
+        {"folder nobody can write", "/proc/corvantide-book.xlsx", nullptr, false},
+        {"cancelled", dir.file("new.xlsx"), &cancel, true},
+        {"cancelled over an older file", dir.file("kept.xlsx"), &cancel, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.cancelled) {
+            EXPECT_THROW(ExportToWorkbookFile(sampleTable(), c.target, c.cancel), EExportCancelled);
+        } else {
+            try {
+                ExportToWorkbookFile(sampleTable(), c.target, c.cancel);
+                ADD_FAILURE() << "no error";
+            } catch (const EWorkbookError& error) {
+                EXPECT_NE(std::string(error.what()).find(c.target.string()), std::string::npos) << error.what();
+            }
+        }
     }
-    ExportToFile(sampleTable(), dir.file("out.txt"));
-    EXPECT_EQ(test::readFileBytes(dir.file("out.txt")), ExportTextBytes(sampleTable()));
+    EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"folder.xlsx", "kept.xlsx"}));
+    EXPECT_EQ(test::readFileBytes(dir.file("kept.xlsx")), before);
+}
 
-    EXPECT_THROW(ExportToFile(sampleTable(), dir.file("missing") / "out.xlsx"), EOleError);
-    EXPECT_THROW(ExportToFile(sampleTable(), dir.file("missing") / "out.txt"), ECreateFileError);
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(dir.path())) {
-        left.push_back(entry.path().filename().string());
+// A full disk, as a file-size limit in a child process: the export fails with a message and leaves
+// no file, for each format.
+TEST(ExcelExportTest, FullDiskFailsCleanlyInEveryFormat) {
+    ResultTableSnapshot table{{"Domain Name", "com", "net", "org"}, {}};
+    for (int i = 0; i < 20000; ++i) {
+        table.rows.push_back({"name" + std::to_string(i * 7919), {"☆", "★", "-"}});
     }
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"OUT2.XLSX", "out.txt", "out.xlsx"})) << "no temporary file left";
+    for (const char* name : {"big.xlsx", "big.csv", "big.txt"}) {
+        SCOPED_TRACE(name);
+        test::TempDir dir;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{64 * 1024, 64 * 1024};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            int code = 3;
+            try {
+                ExportToFile(table, dir.file(name));
+                code = 1;
+            } catch (const EWorkbookError&) {
+                code = 0;
+            } catch (const ECreateFileError&) {
+                code = 0;
+            } catch (...) {
+                code = 2;
+            }
+            ::_exit(code);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "1: no error, 2: another error";
+        EXPECT_TRUE(folderEntries(dir.path()).empty()) << ::testing::PrintToString(folderEntries(dir.path()));
+    }
+}
+
+// Where LibreOffice is installed, it must read the workbook with the cells the table has.
+TEST(ExcelExportTest, LibreOfficeReadsTheWorkbook) {
+    std::string office;
+    for (const char* candidate : {"libreoffice", "soffice"}) {
+        const test::ProgramResult found =
+            test::runProgram({"/bin/sh", {"-c", std::string("command -v ") + candidate}, {}, {}});
+        if (found.exitCode == 0 && !found.out.empty()) {
+            office = found.out.substr(0, found.out.find('\n'));
+            break;
+        }
+    }
+    if (office.empty()) {
+        GTEST_SKIP() << "LibreOffice (libreoffice or soffice) is not installed, so the workbook is not opened in it";
+    }
+    test::TempDir dir;
+    ResultTableSnapshot table = sampleTable();
+    table.rows.push_back({"=1+2", {"☆"}});
+    ExportToWorkbookFile(table, dir.file("book.xlsx"));
+    const test::ProgramResult converted =
+        test::runProgram({office,
+                          {"-env:UserInstallation=file://" + (dir.path() / "profile").string(), "--headless",
+                           "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76", "--outdir",
+                           (dir.path() / "out").string(), dir.file("book.xlsx").string()},
+                          {},
+                          {}});
+    ASSERT_EQ(converted.exitCode, 0) << converted.err;
+    EXPECT_EQ(test::readFileBytes(dir.path() / "out" / "book.csv"),
+              "Domain Name,com,net\nphone,☆,★\nshort,-,\nlong,★,☆\n=1+2,☆,\n");
 }
 
 } // namespace

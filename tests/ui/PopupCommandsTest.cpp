@@ -1,11 +1,14 @@
-#include "platform/OleRegistry.h"
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/ui/WindowHarness.h"
+#include "ui/Prompts.h"
 #include "ui/RegisteredRows.h"
 #include "ui/ServerTableModel.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFileDialog>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -76,14 +79,115 @@ TEST(PopupCommands, TextExportWritesTheChosenFileAndNothingWhenCancelledOrRefuse
     EXPECT_FALSE(std::filesystem::exists(target));
 }
 
-TEST(PopupCommands, SpreadsheetExportWithoutAServerEndsInTheCancelledBox) {
+TEST(PopupCommands, SpreadsheetExportSavesWhereAskedThenOpensOrSaysWhereItIs) {
+    struct Case {
+        const char* what;
+        const char* openProgram;
+        const char* target;
+        std::string message;
+        bool written;
+    };
+    const Case cases[] = {
+        {"dialog cancelled", "true", nullptr, "", false},
+        {"saved and opened", "true", "book.xlsx", "", true},
+        {"no program for .xlsx", "false", "book.xlsx", "Saved to %s. No program was found to open .xlsx files.", true},
+        {"no opener at all", "/nonexistent/xdg-open", "book.xlsx",
+         "Saved to %s. No program was found to open .xlsx files.", true},
+        {"missing folder", "true", "missing/book.xlsx", "Excel transaction cancelled.", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowHarness w(configText("en", suffixLines("whois.example", {"com"})));
+        w.openProgram = c.openProgram;
+        w.build();
+        fill(w, {row("a", {"★"}), row("=1+2", {"☆"})});
+        // No target: the dialog is cancelled.
+        const std::filesystem::path target = w.dir.file(c.target != nullptr ? c.target : "book.xlsx");
+        w.prompts.savePath = c.target == nullptr ? QString() : QString::fromStdString(target.string());
+        w.main->exportExcel->trigger();
+
+        ASSERT_EQ(w.prompts.saveDialogNames.size(), 1u);
+        EXPECT_TRUE(QRegularExpression(QStringLiteral("^domains-\\d{8}-\\d{4}\\.xlsx$"))
+                        .match(w.prompts.saveDialogNames.front())
+                        .hasMatch())
+            << w.prompts.saveDialogNames.front().toStdString();
+        std::vector<QString> expected;
+        if (!c.message.empty()) {
+            std::string text = c.message;
+            if (const auto at = text.find("%s"); at != std::string::npos) {
+                text.replace(at, 2, target.string());
+            }
+            expected.push_back(QString::fromStdString(text));
+        }
+        EXPECT_EQ(w.prompts.informations, expected);
+        EXPECT_EQ(std::filesystem::exists(target), c.written);
+        if (c.written) {
+            EXPECT_EQ(readFileBytes(target).substr(0, 2), "PK");
+        }
+        EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("a", {"★"}), row("=1+2", {"☆"})}));
+    }
+}
+
+TEST(PopupCommands, ExportsOfferTheLastFolderAndACancelledExportLeavesNoFile) {
     WindowHarness w(configText("en", suffixLines("whois.example", {"com"})));
-    fill(w, {row("a", {"★"})});
-    OleRegistry::global().unregisterServer("Excel.Application");
-    w.main->exportExcel->trigger();
-    ASSERT_EQ(w.prompts.informations.size(), 1u);
-    EXPECT_EQ(w.prompts.informations.front(), QStringLiteral("Excel transaction cancelled."));
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    std::vector<ResultRow> rows;
+    for (int i = 0; i < 50000; ++i) {
+        rows.push_back(row("name" + std::to_string(i), {"☆"}));
+    }
+    fill(w, rows);
+    const std::filesystem::path folder = w.dir.file("exports");
+    std::filesystem::create_directory(folder);
+    w.prompts.savePath = QString::fromStdString((folder / "first.csv").string());
+    w.main->ExporttoText1->trigger();
+    EXPECT_EQ(readFileBytes(folder / "first.csv").substr(0, 26), "\xEF\xBB\xBF"
+                                                                 "Domain Name,com\r\nname0,");
+
+    // Cancel as soon as the progress box shows.
+    for (QAction* command : {w.main->exportExcel, w.main->ExporttoText1}) {
+        w.prompts.savePath = QString::fromStdString((folder / "cancelled.xlsx").string());
+        if (command == w.main->ExporttoText1) {
+            w.prompts.savePath = QString::fromStdString((folder / "cancelled.txt").string());
+        }
+        QTimer::singleShot(0, [] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                box->close();
+            }
+        });
+        command->trigger();
+    }
+    EXPECT_TRUE(w.prompts.informations.empty());
+    EXPECT_TRUE(w.prompts.errors.empty());
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        left.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"first.csv"});
+    const QString lastFolder = QString::fromStdString(folder.string()) + QStringLiteral("/");
+    ASSERT_EQ(w.prompts.saveDialogNames.size(), 3u);
+    EXPECT_EQ(w.prompts.saveDialogNames[0], QStringLiteral("domain.txt"));
+    EXPECT_TRUE(w.prompts.saveDialogNames[1].startsWith(lastFolder + QStringLiteral("domains-")));
+    EXPECT_EQ(w.prompts.saveDialogNames[2], lastFolder + QStringLiteral("domain.txt"));
+    EXPECT_EQ(w.rows().size(), rows.size());
+}
+
+// The real save dialog of the text export: both types offered, and picking CSV turns domain.txt
+// into domain.csv.
+TEST(PopupCommands, TextSaveDialogOffersCsvAndSwapsTheSuffix) {
+    TempDir dir;
+    QStringList filters;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        filters = dialog->nameFilters();
+        Q_EMIT dialog->filterSelected(QStringLiteral("CSV (*.csv)"));
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    QtPrompts prompts;
+    const QString chosen = prompts.saveTextFile(nullptr, QString::fromStdString((dir.path() / "domain.txt").string()));
+    EXPECT_EQ(filters, QStringList({QStringLiteral("Text (*.txt)"), QStringLiteral("CSV (*.csv)")}));
+    EXPECT_EQ(chosen, QString::fromStdString((dir.path() / "domain.csv").string()));
 }
 
 TEST(PopupCommands, WhoisDetailsNeedASelectedRow) {

@@ -42,6 +42,12 @@ TEST(SmallWindows, AboutBoxShowsItsTitleAndParagraph) {
     EXPECT_EQ(about.lblCredit1->pos(), QPoint(48, 144));
     EXPECT_EQ(about.lblCredit2->pos(), QPoint(48, 168));
     EXPECT_TRUE(about.lblCredit1->font().bold() && about.lblCredit2->font().bold());
+    EXPECT_EQ(about.lblConfig, nullptr);
+
+    TfrmAbout named(nullptr, QStringLiteral("/home/user/.config/corvantide/Config.ini"));
+    ASSERT_NE(named.lblConfig, nullptr);
+    EXPECT_EQ(named.lblConfig->text(), QStringLiteral("Config.ini: /home/user/.config/corvantide/Config.ini"));
+    EXPECT_GE(named.height(), named.lblConfig->geometry().bottom());
 }
 
 TEST(SmallWindows, StopFirstBoxTellsItsCloseBoxFromItsButton) {

@@ -4,6 +4,7 @@
 #include "ui/TfrmText.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
@@ -39,11 +40,13 @@ TEST_F(TextDialog, ControlsSitWhereTheyBelong) {
         QRect geometry;
     };
     const Place places[] = {
-        {"txtMsg", {8, 0, 449, 25}},     {"PageControl1", {8, 32, 441, 305}},   {"edtUrl", {48, 244, 289, 21}},
-        {"Button1", {352, 242, 75, 25}}, {"dictSelect", {16, 56, 353, 113}},    {"edtStart", {40, 348, 49, 21}},
-        {"edtEnd", {128, 348, 57, 21}},  {"edtMinCharNum", {288, 348, 41, 21}}, {"edtMaxCharNum", {408, 348, 41, 21}},
-        {"Button2", {279, 384, 75, 25}}, {"Button3", {367, 384, 75, 25}},       {"Label2", {0, 352, 41, 17}},
-        {"Label4", {200, 352, 89, 17}},
+        {"txtMsg", {8, 0, 449, 25}},           {"PageControl1", {8, 32, 441, 305}},
+        {"edtUrl", {48, 244, 170, 21}},        {"chkVisibleText", {224, 246, 124, 17}},
+        {"Button1", {352, 242, 75, 25}},       {"dictSelect", {16, 56, 353, 113}},
+        {"edtStart", {40, 348, 49, 21}},       {"edtEnd", {128, 348, 57, 21}},
+        {"edtMinCharNum", {288, 348, 41, 21}}, {"edtMaxCharNum", {408, 348, 41, 21}},
+        {"Button2", {279, 384, 75, 25}},       {"Button3", {367, 384, 75, 25}},
+        {"Label2", {0, 352, 41, 17}},          {"Label4", {200, 352, 89, 17}},
     };
     for (const Place& place : places) {
         auto* widget = dialog.findChild<QWidget*>(QString::fromLatin1(place.name));
@@ -71,7 +74,7 @@ TEST_F(TextDialog, CaptionsAndHintsFollowTheLanguage) {
           QStringLiteral("网址："), QStringLiteral("抓取"), QStringLiteral("前缀"), QStringLiteral("后缀"),
           QStringLiteral("最少字母数"), QStringLiteral("最多字母数"), QStringLiteral("确定"), QStringLiteral("取消"),
           QStringLiteral("从指定网页上搜索单词或粘贴文本（每行一个单词）"), QStringLiteral("选择字典"),
-          QStringLiteral("简体中文字典"), QStringLiteral("英文词典")}},
+          QStringLiteral("简体中文字典"), QStringLiteral("英文词典"), QStringLiteral("逐字注音")}},
         {"en",
          {QStringLiteral("Fetch words from text"), QStringLiteral("English"), QStringLiteral("Chinese"),
           QStringLiteral("Dictionary"), QStringLiteral("Url:"), QStringLiteral("Fetch"), QStringLiteral("Prefix"),
@@ -79,7 +82,7 @@ TEST_F(TextDialog, CaptionsAndHintsFollowTheLanguage) {
           QStringLiteral("Cancel"),
           QStringLiteral("Fetch words from a specified page or paste the text (one word per line)!"),
           QStringLiteral("Select Dictionary"), QStringLiteral("Simplified-Chinese Dictionary"),
-          QStringLiteral("English Dictionary")}},
+          QStringLiteral("English Dictionary"), QStringLiteral("Read by character")}},
     };
     dialog.dictSelectItem1->setChecked(true);
     for (const Case& c : cases) {
@@ -102,6 +105,7 @@ TEST_F(TextDialog, CaptionsAndHintsFollowTheLanguage) {
             dialog.dictSelect->title(),
             dialog.dictSelectItem0->text(),
             dialog.dictSelectItem1->text(),
+            dialog.chkByCharacter->text(),
         };
         EXPECT_EQ(shown, c.expected) << c.code;
         EXPECT_TRUE(dialog.dictSelectItem1->isChecked());
@@ -189,6 +193,30 @@ TEST_F(TextDialog, OkBuildsTheWordListOfTheActivePage) {
     EXPECT_TRUE(prompts.errors.empty());
 }
 
+TEST_F(TextDialog, ChinesePageReadsWordsUnlessReadByCharacterIsTicked) {
+    dialog.show();
+    dialog.PageControl1->setCurrentIndex(1);
+    EXPECT_TRUE(dialog.chkByCharacter->isVisible());
+    EXPECT_FALSE(dialog.chkByCharacter->isChecked());
+    EXPECT_LE(dialog.Memo2->geometry().bottom(), dialog.chkByCharacter->geometry().top());
+    dialog.Memo2->setPlainText(QStringLiteral("重庆\n音乐\n长城\n会计\n重新\n长大\n银行\n行长\n快乐"));
+    dialog.edtMaxCharNum->setText(QStringLiteral("10"));
+    const std::pair<bool, std::vector<std::string>> cases[] = {
+        {false,
+         {"CHANGCHENG", "CHONGQING", "CHONGXIN", "HANGZHANG", "KUAIJI", "KUAILE", "YINHANG", "YINYUE", "ZHANGDA"}},
+        {true, {"HANGZHANG", "HUIJI", "KUAILE", "YINHANG", "YINLE", "ZHANGCHENG", "ZHANGDA", "ZHONGQING", "ZHONGXIN"}},
+    };
+    for (const auto& [ticked, expected] : cases) {
+        if (ticked) {
+            dialog.chkByCharacter->click();
+        }
+        EXPECT_EQ(dialog.chkByCharacter->isChecked(), ticked);
+        dialog.Button2->click();
+        EXPECT_EQ(names(dialog.WordList), expected) << ticked;
+    }
+    EXPECT_TRUE(prompts.errors.empty());
+}
+
 TEST_F(TextDialog, AnInvalidLimitOrCancelClosesWithNoNames) {
     // An invalid limit shows its message, yet the dialog closes as accepted.
     dialog.WordList.push_back("old");
@@ -214,16 +242,33 @@ TEST_F(TextDialog, FetchReplacesTheMemoOnlyWithAPage) {
                           },
                           [] {},
                           {}});
+    // Visible text (ticked at first) leaves the markup out; unticked, the raw source counts.
+    ASSERT_TRUE(dialog.chkVisibleText->isChecked());
     dialog.Button1->click();
     EXPECT_EQ(asked, "http://127.0.0.1/page");
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\ntea"));
+    EXPECT_EQ(dialog.Memo2->toPlainText(), QStringLiteral("梦境\n萝卜\n东方")) << "no Chinese on the page";
+    dialog.chkVisibleText->setChecked(false);
+    dialog.Button1->click();
     EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\np\ntea"));
+
+    dialog.chkVisibleText->setChecked(true);
+    dialog.setPageSource({[](const std::string&) {
+                              return FetchedPage("<title>\xB2\xE8</title><p>tea &amp; \xC2\xCC\xB2\xE8</p>",
+                                                 "text/html; charset=gb2312");
+                          },
+                          [] {},
+                          {}});
+    dialog.Button1->click();
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("tea"));
+    EXPECT_EQ(dialog.Memo2->toPlainText(), QStringLiteral("茶\n绿茶"));
 
     dialog.setPageSource(
         {[](const std::string&) -> std::string { throw std::runtime_error("Socket Error # 10061"); }, [] {}, {}});
     dialog.Button1->click();
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors.front(), QStringLiteral("Socket Error # 10061"));
-    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("Green\np\ntea"));
+    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("tea"));
 }
 
 // The dialog's own client, as Fetch uses it, is set up like every page fetch (the User-Agent shows
@@ -233,7 +278,8 @@ TEST_F(TextDialog, FetchUsesTheSharedClientSetUp) {
     dialog.edtUrl->setText(QString::fromStdString(server.url("/")));
     dialog.Button1->click();
     EXPECT_TRUE(prompts.errors.empty());
-    EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("p\ntea"));
+    EXPECT_TRUE(dialog.Memo1->toPlainText().contains(QStringLiteral("tea")))
+        << dialog.Memo1->toPlainText().toStdString();
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_NE(server.requests()[0].find("\r\nUser-Agent: Mozilla/4.0 (compatible;MSIE 6.0; Windows98;Maxthon)\r\n"),
               std::string::npos)

@@ -25,8 +25,12 @@ public:
         errors.push_back(text);
         return answerWithOk;
     }
-    QString saveTextFile(QWidget*, const QString& initialName) override {
-        saveDialogNames.push_back(initialName);
+    QString saveTextFile(QWidget*, const QString& initialPath) override {
+        saveDialogNames.push_back(initialPath);
+        return savePath;
+    }
+    QString saveWorkbookFile(QWidget*, const QString& initialPath) override {
+        saveDialogNames.push_back(initialPath);
         return savePath;
     }
 

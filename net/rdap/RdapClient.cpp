@@ -1,0 +1,54 @@
+#include "net/rdap/RdapClient.h"
+
+#include "net/HttpExceptions.h"
+#include "net/NetExceptions.h"
+
+#include <exception>
+
+namespace cvt {
+
+RdapClient::RdapClient() : m_clock([] { return std::chrono::system_clock::now(); }) {
+    TNetHTTPRequest& request = m_http.Request();
+    request.accept = "application/rdap+json";
+    request.contentType.clear();
+    request.userAgent = "corvantide";
+    m_http.SetAllowCookies(false);
+    m_http.SetHandleRedirects(true);
+    m_http.SetRedirectMaximum(5);
+    m_http.SetReadTimeout(kDefaultReadTimeoutMs);
+}
+
+std::string RdapClient::lookupUrl(std::string_view base, std::string_view domain) {
+    std::string url(base);
+    if (url.empty() || url.back() != '/') {
+        url += '/';
+    }
+    url += "domain/";
+    url += domain;
+    return url;
+}
+
+RdapOutcome RdapClient::lookup(std::string_view base, std::string_view domain) {
+    RdapReply reply;
+    try {
+        reply.body = m_http.Get(lookupUrl(base, domain));
+        reply.status = m_http.Response().responseCode();
+        reply.statusLine = m_http.Response().responseText;
+    } catch (const ENetHTTPProtocolException& error) {
+        reply.status = error.replyCode();
+        reply.statusLine = error.what();
+        reply.body = error.errorMessage();
+        reply.retryAfter = m_http.Response().rawHeaders.value("Retry-After");
+    } catch (const ENetOperationCancelled&) {
+        throw;
+    } catch (const std::exception& error) {
+        // Network, TLS and redirect failures, and a base address the client cannot use.
+        RdapOutcome failed;
+        failed.reason = error.what();
+        failed.details = error.what();
+        return failed;
+    }
+    return rdapOutcomeOf(reply, m_clock());
+}
+
+} // namespace cvt

