@@ -2,6 +2,8 @@
 
 #include "config/IniError.h"
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
@@ -21,21 +23,29 @@ bool writeAll(FileOps& ops, int fd, std::string_view bytes) {
     return true;
 }
 
-} // namespace
-
-namespace {
-
-void rewriteInPlace(const std::filesystem::path& target, std::string_view bytes, FileOps& ops,
-                    const std::filesystem::path& shownPath) {
+// Writes the whole content into the open file from its start and cuts it there.
+bool writeFromStart(FileOps& ops, const std::filesystem::path& target, std::string_view bytes) {
     const int fd = retryInterrupted([&] { return ops.openExisting(target.string()); });
     if (fd < 0) {
-        throw IniWriteError(shownPath.string());
+        return false;
     }
     bool ok = writeAll(ops, fd, bytes);
     ok = ok && retryInterrupted([&] { return ops.truncate(fd, static_cast<off_t>(bytes.size())); }) == 0;
     ok = ok && retryInterrupted([&] { return ops.sync(fd); }) == 0;
-    ok = (ops.close(fd) == 0) && ok;
-    if (!ok) {
+    return (ops.close(fd) == 0) && ok;
+}
+
+// The file keeps its inode: written where it lies. A write that fails part way puts the old content
+// back as well as it can, so the user's file is not left cut short.
+void rewriteInPlace(const std::filesystem::path& target, std::string_view bytes, FileOps& ops,
+                    const std::filesystem::path& shownPath) {
+    std::ifstream in(target, std::ios::binary);
+    const std::string old((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const bool oldKnown = in.is_open() && !in.bad();
+    if (!writeFromStart(ops, target, bytes)) {
+        if (oldKnown) {
+            writeFromStart(ops, target, old);
+        }
         throw IniWriteError(shownPath.string());
     }
 }

@@ -91,6 +91,20 @@ TEST(ReplaceFileTest, WritesThroughShortWritesAndInterruptionsAndAnyFailureLeave
     }
 }
 
+// A file with other hard links is written in place; a failure on the way puts the old content back.
+TEST(ReplaceFileTest, InPlaceWriteFailuresLeaveTheOldContent) {
+    using Fault = FaultyOps::Fault;
+    for (const auto fault : {Fault::Write, Fault::Sync, Fault::Close}) {
+        SCOPED_TRACE(static_cast<int>(fault));
+        test::TempDir dir;
+        const auto path = dir.write("Config.ini", "old content");
+        std::filesystem::create_hard_link(path, dir.file("linked.ini"));
+        FaultyOps ops(fault);
+        EXPECT_THROW(replaceFile(path, "new content, somewhat longer", ops), IniWriteError);
+        EXPECT_EQ(test::readFileBytes(dir.file("linked.ini")), "old content");
+    }
+}
+
 TEST(ReplaceFileTest, CreatesMissingFilesAndKeepsPermissions) {
     test::TempDir dir;
     replaceFile(dir.file("new.ini"), "x");
