@@ -1,13 +1,28 @@
-// What the query engine itself costs per exchange, with a WHOIS client that answers at once: the
-// run's bookkeeping (status texts, row choice, classification, the table and its listener) must stay
-// far below the milliseconds a real exchange takes.
-#include "core/QueryControls.h"
+// The query engine's cost and its lanes.
+//
+// BM_QueryRunPerExchange: what the engine itself costs per exchange, with a client that answers at
+// once: the run's bookkeeping (events, row choice, classification) must stay far below the
+// milliseconds a real exchange takes.
+//
+// BM_LanesAgainstSlowServers: three local WHOIS servers that each wait 20 ms before they answer;
+// 50 names asked of one suffix, of three suffixes in lanes (goal: at most 1.1 times the one
+// suffix), and of three suffixes with lanes off (about 3 times).
+#include "core/NetWhoisLookup.h"
 #include "core/QueryEngine.h"
-#include "core/ResultTable.h"
+#include "core/QueryEvents.h"
 #include "core/WhoisLookup.h"
 
+#include <arpa/inet.h>
+#include <atomic>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <mutex>
+#include <netinet/in.h>
+#include <stdexcept>
 #include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -19,51 +34,128 @@ public:
     void closeConnection() override {}
 };
 
-// A listener that does what a window's mirror does at least: copies what it is told.
-class CopyingListener : public cvt::ResultTableListener {
+// A sink that does what an owner does at least: keeps a count and copies what it is told.
+class CountingSink : public cvt::QueryEventSink {
 public:
-    void columnAppended(const std::string& caption) override { benchmark::DoNotOptimize(m_last = caption); }
-    void columnRemoved(std::size_t) override {}
-    void columnCaptionChanged(std::size_t, const std::string&) override {}
-    void rowAppended(const cvt::ResultRow& row) override { benchmark::DoNotOptimize(m_last = row.caption); }
-    void rowsRemoved(const std::vector<std::size_t>&) override {}
     void rowsCleared() override {}
-    void rowCaptionChanged(std::size_t, const std::string&) override {}
-    void cellChanged(std::size_t, std::size_t, const std::string& mark) override {
-        benchmark::DoNotOptimize(m_last = mark);
+    void rowAppended(const cvt::AppendedRow& row) override {
+        std::lock_guard lock(m_mutex);
+        benchmark::DoNotOptimize(m_last = row.caption);
     }
+    void cellAnswered(const cvt::AnsweredCell& cell) override {
+        std::lock_guard lock(m_mutex);
+        benchmark::DoNotOptimize(m_last = cell.mark);
+        ++cells;
+    }
+    void runStateChanged(const cvt::RunProgress&) override {}
+    void activityChanged(const std::string& text) override {
+        std::lock_guard lock(m_mutex);
+        benchmark::DoNotOptimize(m_last = text);
+    }
+    std::atomic<std::size_t> cells{0};
 
 private:
+    std::mutex m_mutex;
     std::string m_last;
 };
 
+std::vector<cvt::ServerEntry> entries(int count, const std::string (&hosts)[3]) {
+    static const char* const suffixes[] = {"com", "net", "org"};
+    std::vector<cvt::ServerEntry> result;
+    for (int i = 0; i < count; ++i) {
+        result.push_back({suffixes[i], hosts[i], "No match for", "", true});
+    }
+    return result;
+}
+
 // One whole run of "[a-z][a-z][a-z]" (17,576 names) against as many ticked suffixes as the argument.
 void BM_QueryRunPerExchange(benchmark::State& state) {
-    cvt::ResultTable table("Domain Name");
-    CopyingListener listener;
-    table.setListener(&listener);
-    cvt::NullQueryControls controls;
-    InstantWhois whois;
-    cvt::QueryEngine engine({table, controls, whois, {}});
-    std::vector<cvt::ServerEntry> entries;
-    const char* suffixes[] = {"com", "net", "org"};
-    for (int i = 0; i < state.range(0); ++i) {
-        entries.push_back({suffixes[i], "whois.example", "No match for", "LIMIT EXCEEDED", true});
-    }
-    engine.lvWhoisChange(entries);
-    std::size_t exchanges = 0;
+    CountingSink sink;
+    cvt::QueryEngine engine({sink, [] { return std::make_unique<InstantWhois>(); }, nullptr, {}});
+    const std::string hosts[3] = {"whois.example", "whois.example", "whois.example"};
+    engine.setServerEntries(entries(static_cast<int>(state.range(0)), hosts));
     for (auto _ : state) {
         cvt::SearchRequest request;
         request.patternText = "[a-z][a-z][a-z]";
         engine.btnSearchClick(std::move(request));
         engine.waitIdle();
-        exchanges += table.rowCount() * entries.size();
     }
-    state.counters["exchanges/s"] = benchmark::Counter(static_cast<double>(exchanges), benchmark::Counter::kIsRate);
+    const auto exchanges = static_cast<double>(sink.cells.load());
+    state.counters["exchanges/s"] = benchmark::Counter(exchanges, benchmark::Counter::kIsRate);
     state.counters["ns/exchange"] =
-        benchmark::Counter(static_cast<double>(exchanges), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-    table.setListener(nullptr);
+        benchmark::Counter(exchanges, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_QueryRunPerExchange)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Accepts one connection after another; reads the query line, waits 20 ms, answers and closes.
+class SlowWhoisServer {
+public:
+    SlowWhoisServer() {
+        m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (m_listenFd < 0 || ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(m_listenFd, 16) != 0 ||
+            ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            throw std::runtime_error("slow WHOIS server cannot listen");
+        }
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~SlowWhoisServer() {
+        m_stopping = true;
+        ::shutdown(m_listenFd, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listenFd);
+    }
+    std::string hostField() const { return "127.0.0.1:" + std::to_string(m_port); }
+
+private:
+    void serve() {
+        while (!m_stopping) {
+            const int fd = ::accept(m_listenFd, nullptr, nullptr);
+            if (fd < 0) {
+                return;
+            }
+            char buffer[256];
+            std::string query;
+            ssize_t got = 0;
+            while (query.find('\n') == std::string::npos && (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
+                query.append(buffer, static_cast<std::size_t>(got));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            const std::string reply = "No match for " + query;
+            benchmark::DoNotOptimize(::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL));
+            ::close(fd);
+        }
+    }
+
+    int m_listenFd = -1;
+    std::uint16_t m_port = 0;
+    std::atomic<bool> m_stopping{false};
+    std::thread m_thread;
+};
+
+// Argument 0: one suffix; 1: three suffixes in lanes; 2: three suffixes with lanes off.
+void BM_LanesAgainstSlowServers(benchmark::State& state) {
+    SlowWhoisServer servers[3];
+    const std::string hosts[3] = {servers[0].hostField(), servers[1].hostField(), servers[2].hostField()};
+    CountingSink sink;
+    cvt::QueryEngine engine({sink, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, nullptr, {}});
+    engine.setServerEntries(entries(state.range(0) == 0 ? 1 : 3, hosts));
+    cvt::RunSettings settings;
+    settings.parallel = state.range(0) != 2;
+    engine.setSettings(settings);
+    for (auto _ : state) {
+        cvt::SearchRequest request;
+        request.patternText = "[a-y][ab]x"; // 50 names
+        engine.btnSearchClick(std::move(request));
+        engine.waitIdle();
+    }
+    state.SetLabel(state.range(0) == 0 ? "one suffix" : state.range(0) == 1 ? "three, lanes on" : "three, lanes off");
+}
+BENCHMARK(BM_LanesAgainstSlowServers)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 } // namespace

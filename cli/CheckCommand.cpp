@@ -3,10 +3,10 @@
 #include "cli/WordListOptions.h"
 #include "config/ConfigPath.h"
 #include "config/DataFolders.h"
+#include "config/RunSettingsIni.h"
 #include "core/Messages.h"
 #include "core/NameList.h"
 #include "core/NetWhoisLookup.h"
-#include "core/QueryControls.h"
 #include "core/QueryEngine.h"
 #include "core/ResultTable.h"
 #include "core/TextExport.h"
@@ -41,9 +41,9 @@ namespace cvt::cli {
 namespace {
 
 constexpr const char* kUsageIntro =
-    "Usage: corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] PATTERN\n"
-    "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] --words FILE\n"
-    "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE]\n"
+    "Usage: corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] [PACE] PATTERN\n"
+    "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] [PACE] --words FILE\n"
+    "       corvantide-cli check [--config FILE] [--suffix LIST] [--retry] [--output FILE] [PACE]\n"
     "                            --page english|chinese|dictionary [--dict en|zh-cn] [--prefix P]\n"
     "                            [--postfix S] [--min N] [--max N] [--by-character] [FILE]\n"
     "Ask each ticked suffix's WHOIS server about every name and print the result table: a header of\n"
@@ -62,6 +62,12 @@ constexpr const char* kUsageIntro =
     "  --output FILE  write the table to FILE (replaced if it exists) instead of standard output; a FILE\n"
     "                 whose name ends in .xlsx becomes a workbook with the sheet \"Domain\", one ending in\n"
     "                 .csv comma-separated values (UTF-8, header row, CR LF)\n"
+    "                 whose name ends in .xlsx becomes a workbook with the sheet \"Domain\"\n"
+    "PACE overrides the [setting] keys of Config.ini:\n"
+    "  --parallel     ask each server on its own connection, all at the same time\n"
+    "  --no-parallel  ask one exchange after another\n"
+    "  --interval MS  the least time between two exchanges with one server, 0 to 86400000\n"
+    "  --backoff S    the first pause after a server refuses (it doubles up to 600), 0 to 86400\n"
     "With --page:\n";
 
 constexpr const char* kUsageEnd =
@@ -79,6 +85,9 @@ struct CheckOptions {
     // The PATTERN, or with --page the FILE of memo lines.
     std::optional<std::string> pattern;
     bool retry = false;
+    std::optional<bool> parallel;
+    std::optional<std::int64_t> intervalMs;
+    std::optional<std::int64_t> backoffSeconds;
     std::optional<std::filesystem::path> output;
     WordListOptions wordList;
 };
@@ -96,6 +105,15 @@ void setOnce(std::optional<T>& option, T value, std::string_view name) {
     option = std::move(value);
 }
 
+std::int64_t numberOption(const std::string& value, std::int64_t limit, std::string_view name) {
+    const std::optional<std::int64_t> number = ParseSettingNumber(value, limit);
+    if (!number) {
+        throw UsageError(std::string(name) + " needs a whole number from 0 to " + std::to_string(limit) + ", not '" +
+                         value + "'");
+    }
+    return *number;
+}
+
 CheckOptions parseArguments(const std::vector<std::string>& args) {
     CheckOptions options;
     bool optionsEnded = false;
@@ -111,6 +129,12 @@ CheckOptions parseArguments(const std::vector<std::string>& args) {
             optionsEnded = true;
         } else if (arg == "--retry") {
             options.retry = true;
+        } else if (arg == "--parallel" || arg == "--no-parallel") {
+            setOnce(options.parallel, arg == "--parallel", "--parallel");
+        } else if (takeOptionValue(args, i, "--interval", value)) {
+            setOnce(options.intervalMs, numberOption(value, kMaxIntervalMs, "--interval"), "--interval");
+        } else if (takeOptionValue(args, i, "--backoff", value)) {
+            setOnce(options.backoffSeconds, numberOption(value, kMaxBackoffSeconds, "--backoff"), "--backoff");
         } else if (takeOptionValue(args, i, "--config", value)) {
             setOnce(options.config, std::filesystem::path(value), "--config");
         } else if (takeOptionValue(args, i, "--suffix", value)) {
@@ -143,15 +167,6 @@ CheckOptions parseArguments(const std::vector<std::string>& args) {
         throw UsageError("give a PATTERN, --words FILE or --page");
     }
     return options;
-}
-
-std::vector<ServerEntry> loadServerEntries(const std::filesystem::path& path, std::ostream& err) {
-    const ServerTableData table = loadServerTable(path, "check", err);
-    std::vector<ServerEntry> entries;
-    for (const ServerTableEntry& row : table.entries) {
-        entries.push_back(ServerEntry{row.caption, row.host, row.mark, row.refusal, row.ticked});
-    }
-    return entries;
 }
 
 // Ticks exactly the entries whose captions are in the comma-separated list.
@@ -207,39 +222,66 @@ NameList readWordFile(const std::filesystem::path& path) {
     return names;
 }
 
-// The status panels as one live line on a terminal; nothing otherwise.
-class TerminalProgress : public NullQueryControls {
+// The command's sink: keeps the result table and shows the status panels as one live line on a
+// terminal (nothing otherwise).
+class CheckSink : public QueryEventSink {
 public:
-    TerminalProgress(std::ostream& err, bool live) : m_err(err), m_live(live) {}
+    CheckSink(std::ostream& err, bool live) : m_table(message(Msg::DomainNameColumn, "en")), m_err(err), m_live(live) {}
 
-    void setStatusText(int panel, const std::string& text) override {
+    void rowsCleared() override {
         std::lock_guard lock(m_mutex);
-        (panel == 0 ? m_activity : m_progress) = text;
-        if (m_live) {
-            m_err << "\r\033[K" << m_progress << ' ' << m_activity << std::flush;
-            m_shown = true;
+        m_table.clearRows();
+    }
+    void rowAppended(const AppendedRow& row) override {
+        std::lock_guard lock(m_mutex);
+        m_table.appendRow(row.caption);
+    }
+    void cellAnswered(const AnsweredCell& cell) override {
+        std::lock_guard lock(m_mutex);
+        m_table.writeAnswer(cell.row, cell.suffix, cell.mark, cell.details);
+    }
+    void runStateChanged(const RunProgress& progress) override {
+        std::lock_guard lock(m_mutex);
+        if (progress.state == RunState::Running || progress.state == RunState::Requerying) {
+            m_progress = std::to_string(progress.done) + "/" + std::to_string(progress.total);
+            show();
         }
+    }
+    void activityChanged(const std::string& text) override {
+        std::lock_guard lock(m_mutex);
+        m_activity = text;
+        show();
     }
     // Writes a line of its own, below the live line.
     void note(const std::string& text) {
         std::lock_guard lock(m_mutex);
-        if (m_shown) {
-            m_err << "\r\033[K";
-            m_shown = false;
-        }
+        clearLine();
         m_err << text << '\n' << std::flush;
     }
     // Removes the live line, so the terminal is clean for what follows.
     void finish() {
         std::lock_guard lock(m_mutex);
+        clearLine();
+        m_err << std::flush;
+    }
+    ResultTable& table() { return m_table; }
+
+private:
+    void show() {
+        if (m_live) {
+            m_err << "\r\033[K" << m_progress << ' ' << m_activity << std::flush;
+            m_shown = true;
+        }
+    }
+    void clearLine() {
         if (m_shown) {
-            m_err << "\r\033[K" << std::flush;
+            m_err << "\r\033[K";
             m_shown = false;
         }
     }
 
-private:
     std::mutex m_mutex;
+    ResultTable m_table;
     std::ostream& m_err;
     bool m_live;
     bool m_shown = false;
@@ -304,6 +346,7 @@ int runCheck(CommandContext& context) {
     }
     CheckOptions options;
     std::vector<ServerEntry> entries;
+    RunSettings settings;
     NameList words;
     try {
         options = parseArguments(context.args);
@@ -320,7 +363,16 @@ int runCheck(CommandContext& context) {
             context.err << "corvantide-cli check: no configuration file at " << configPath.string() << '\n';
             return 1;
         }
-        entries = loadServerEntries(configPath, context.err);
+        ServerTableData loaded = loadServerTable(configPath, "check", context.err);
+        entries = std::move(loaded.entries);
+        settings = loaded.run;
+        settings.parallel = options.parallel.value_or(settings.parallel);
+        if (options.intervalMs) {
+            settings.interval = std::chrono::milliseconds(*options.intervalMs);
+        }
+        if (options.backoffSeconds) {
+            settings.backoff = std::chrono::seconds(*options.backoffSeconds);
+        }
         if (options.suffixes) {
             tickSuffixes(entries, *options.suffixes);
         }
@@ -344,12 +396,11 @@ int runCheck(CommandContext& context) {
         return 1;
     }
 
-    ResultTable table(message(Msg::DomainNameColumn, "en"));
-    TerminalProgress progress(context.err, &context.err == &std::cerr && isatty(STDERR_FILENO) == 1);
-    NetWhoisLookup whois;
+    CheckSink progress(context.err, &context.err == &std::cerr && isatty(STDERR_FILENO) == 1);
     std::mutex errorMutex;
     std::vector<std::string> workerErrors;
-    QueryEngine engine({table, progress, whois, [&](const std::string& text) {
+    QueryEngine engine({progress, [] { return std::make_unique<NetWhoisLookup>(); }, nullptr,
+                        [&](const std::string& text) {
                             std::lock_guard lock(errorMutex);
                             workerErrors.push_back(text);
                         }});
@@ -365,10 +416,12 @@ int runCheck(CommandContext& context) {
                 progress.note("corvantide-cli check: stopping after the exchange under way (Ctrl-C again to "
                               "abandon it)");
             } else {
-                whois.cancel();
+                engine.cancelExchanges();
             }
         });
-        engine.lvWhoisChange(entries);
+        progress.table().alignSuffixColumns(entries);
+        engine.setServerEntries(entries);
+        engine.setSettings(settings);
         SearchRequest request;
         request.languageCode = "en";
         if (textMode) {
@@ -382,16 +435,16 @@ int runCheck(CommandContext& context) {
             progress.note("corvantide-cli check: " + outcome.message);
             return 1;
         }
-        if (outcome.droppedNames > 0) {
-            progress.note("corvantide-cli check: left out " + std::to_string(outcome.droppedNames) +
-                          " names holding control characters");
-        }
         // A Ctrl-C that came before the run existed is applied now.
         if (interrupted.load()) {
             engine.btnStopClick();
         }
         engine.waitIdle();
-        if (options.retry && !interrupted.load() && engine.N2Click()) {
+        if (const std::size_t dropped = engine.droppedNames(); dropped > 0) {
+            progress.note("corvantide-cli check: left out " + std::to_string(dropped) +
+                          " names holding control characters");
+        }
+        if (options.retry && !interrupted.load() && engine.N2Click(CellsToRequery(progress.table()))) {
             if (interrupted.load()) {
                 engine.stopRequery();
             }
@@ -405,7 +458,7 @@ int runCheck(CommandContext& context) {
         // A workbook when the name ends in .xlsx, comma-separated values for .csv, the text form
         // otherwise.
         try {
-            ExportToFile(table.snapshot(), *options.output);
+            ExportToFile(progress.table().snapshot(), *options.output);
         } catch (const ECreateFileError& error) {
             context.err << "corvantide-cli check: " << error.what() << '\n';
             return 1;
@@ -414,7 +467,7 @@ int runCheck(CommandContext& context) {
             return 1;
         }
     } else {
-        WriteExportText(table.snapshot(), context.out);
+        WriteExportText(progress.table().snapshot(), context.out);
         context.out.flush();
     }
     for (const std::string& text : workerErrors) {

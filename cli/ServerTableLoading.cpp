@@ -13,6 +13,9 @@ ServerTableData loadServerTable(const std::filesystem::path& path, std::string_v
     for (const SkippedServerLine& skipped : table.skipped) {
         err << "corvantide-cli " << command << ": warning: " << describeSkippedServerLine(skipped) << '\n';
     }
+    for (const std::string& warning : table.runWarnings) {
+        err << "corvantide-cli " << command << ": warning: " << warning << '\n';
+    }
     return table;
 }
 

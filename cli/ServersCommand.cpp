@@ -56,7 +56,7 @@ int runServers(CommandContext& context) {
     }
 
     const ServerTableData table = loadServerTable(configPath, "servers", context.err);
-    for (const ServerTableEntry& entry : table.entries) {
+    for (const ServerEntry& entry : table.entries) {
         context.out << (entry.ticked ? 'x' : ' ') << '\t' << entry.caption << '\t' << entry.host << '\t' << entry.mark
                     << '\n';
     }

@@ -13,6 +13,8 @@ constexpr std::size_t kTickedAtStart = 3;
 
 ServerTableData BuildServerTable(const TIniOptions& options) {
     ServerTableData table;
+    table.run = options.Run;
+    table.runWarnings = options.RunWarnings;
     for (std::size_t i = 0; i < options.WhoisLines.size(); ++i) {
         const std::string& line = options.WhoisLines[i];
         const std::int32_t key = i < options.WhoisKeys.size() ? options.WhoisKeys[i] : static_cast<std::int32_t>(i + 1);
@@ -23,9 +25,9 @@ ServerTableData BuildServerTable(const TIniOptions& options) {
             table.skipped.push_back({key, line, "fewer than three fields"});
             continue;
         }
-        ServerTableEntry entry{std::string(trim(fields[0])), std::string(trim(fields[1])),
-                               fields.size() > 2 ? fields[2] : std::string(),
-                               fields.size() > 3 ? fields[3] : std::string(), false};
+        ServerEntry entry{std::string(trim(fields[0])), std::string(trim(fields[1])),
+                          fields.size() > 2 ? fields[2] : std::string(), fields.size() > 3 ? fields[3] : std::string(),
+                          false};
         if (entry.caption.empty() || entry.host.empty()) {
             table.skipped.push_back({key, line, "blank suffix or server"});
             continue;

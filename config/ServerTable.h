@@ -1,21 +1,13 @@
 #pragma once
 
 #include "config/TIniOptions.h"
+#include "core/ServerEntry.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace cvt {
-
-// One row of the WHOIS server table. caption: the suffix without its leading dot; host: the WHOIS
-// server, "host" or "host:port", or an RDAP base address ("https://..." or "http://..."); mark: text whose presence in
-// a reply means the name is free; refusal: the optional text the server sends when it refuses a query for quota reasons
-// (empty when not given); ticked: whether the suffix takes part in a run.
-struct ServerTableEntry {
-    std::string caption, host, mark, refusal;
-    bool ticked;
-};
 
 // A stored line that makes no row, with the key it was read from.
 struct SkippedServerLine {
@@ -25,8 +17,11 @@ struct SkippedServerLine {
 };
 
 struct ServerTableData {
-    std::vector<ServerTableEntry> entries;
+    std::vector<ServerEntry> entries;
     std::vector<SkippedServerLine> skipped;
+    // The run's lanes, pace and back-off, with what was wrong with them.
+    RunSettings run;
+    std::vector<std::string> runWarnings;
 };
 
 // Builds the rows from the accepted lines, in order. Captions and hosts are trimmed, marks and

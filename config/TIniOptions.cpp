@@ -2,6 +2,7 @@
 
 #include "config/IniError.h"
 #include "config/IniText.h"
+#include "config/RunSettingsIni.h"
 
 #include <map>
 #include <string>
@@ -59,6 +60,7 @@ void TIniOptions::LoadFromIni(const IniFile* ini) {
     Num = ini->readInteger("setting", "num", 5);
     Dns = ini->readInteger("setting", "dns", 0) != 0;
     DnsServer = ini->readString("setting", "dns_server", "");
+    Run = ReadRunSettings(*ini, RunWarnings);
     if (Num <= 0) {
         return;
     }

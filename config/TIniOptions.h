@@ -1,6 +1,7 @@
 #pragma once
 
 #include "config/IniFile.h"
+#include "core/RunSettings.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -28,6 +29,10 @@ public:
     bool Dns = false;
     // "[setting] dns_server" as read (empty: the system's resolvers); DnsServerSetting::parse reads it.
     std::string DnsServer;
+    // Lanes, pace and back-off of a run ([setting] parallel, interval, backoff; [interval]).
+    RunSettings Run;
+    // What was wrong with those settings, one English line each; the defaults stand in.
+    std::vector<std::string> RunWarnings;
 
     // Loads the file when it exists (a missing file changes nothing). Throws IniReadError when it
     // exists but cannot be read.

@@ -69,6 +69,7 @@ constexpr std::array kWordings = {
     Wording{Msg::ProgressAskingWhois, "正在查询Whois信息……", "Asking the WHOIS servers..."},
     Wording{Msg::WordsVisibleTextOnly, "仅可见文字", "Visible text only"},
     Wording{Msg::ProgressExporting, "正在导出……", "Exporting..."},
+    Wording{Msg::PreparingNames, "正在准备域名列表……", "Preparing the list of names..."},
 };
 
 } // namespace

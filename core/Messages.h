@@ -65,6 +65,8 @@ enum class Msg {
     // The word-list dialog's tick box beside Fetch.
     WordsVisibleTextOnly,
     ProgressExporting,
+    // Search while the list of names is being prepared.
+    PreparingNames,
 };
 
 bool isChinese(std::string_view languageCode);

@@ -280,6 +280,10 @@ bool RejectCandidate(std::string_view text, char c) {
     return trimmed.empty() || trimmed.front() == c || trimmed.back() == c;
 }
 
+void CheckPattern(std::string_view patternBoxText) {
+    acceptedColumns(patternBoxText);
+}
+
 NameList PreparePatternCandidates(std::string_view patternBoxText, std::vector<TItem>* positions) {
     const Columns columns = acceptedColumns(patternBoxText);
     NameList names;

@@ -51,6 +51,10 @@ std::uint64_t CountCombinations(const std::vector<TItem>& positions);
 // True when the text, trimmed of blanks, is empty or begins or ends with c.
 bool RejectCandidate(std::string_view text, char c);
 
+// The checks of the Search command's preparation alone, which are quick: throws PatternError as
+// PreparePatternCandidates does, without making any name.
+void CheckPattern(std::string_view patternBoxText);
+
 // Steps 1 to 4 of the Search command's preparation, applied to the text of the pattern box (which
 // is trimmed here): parse, combine in odometer order, drop unusable names and trim the others, then
 // sort and de-duplicate as SortUnique does. Throws PatternError for an empty pattern

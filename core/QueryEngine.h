@@ -1,13 +1,17 @@
 #pragma once
 
 #include "core/NameList.h"
+#include "core/PaceClock.h"
+#include "core/QueryEvents.h"
 #include "core/ResultTable.h"
+#include "core/RunSettings.h"
 #include "core/ServerEntry.h"
 #include "core/ThreadComponent.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -16,7 +20,7 @@
 
 namespace cvt {
 
-class QueryControls;
+class QueryLane;
 class WhoisLookup;
 
 enum class SearchMode {
@@ -40,30 +44,41 @@ struct SearchOutcome {
     };
     Status status = Status::Busy;
     std::string message;
-    // Candidates left out because they hold a control character (a started run only).
-    std::size_t droppedNames = 0;
 };
+
+// A cell the re-query pass asks again.
+struct RequeryCell {
+    std::size_t row = 0;
+    std::string name;   // the row's caption
+    std::string suffix; // the column's caption
+};
+
+// The cells marked "-" or empty, row by row and column by column (a row shorter than the columns
+// gives its missing cells too).
+std::vector<RequeryCell> CellsToRequery(const ResultTable& table);
 
 // What the engine works with. Every object must outlive the engine.
 struct QueryEngineDeps {
-    ResultTable& table;
-    QueryControls& controls;
-    WhoisLookup& whois;
+    QueryEventSink& sink;
+    // Makes the WHOIS client of one lane; called on the run's worker for every lane of every run.
+    std::function<std::unique_ptr<WhoisLookup>()> makeClient;
+    // The pace's clock; null for the steady clock.
+    PaceClock* clock = nullptr;
     // Told the message of an error that escaped a worker (the worker has ended, its clean-up done).
     std::function<void(const std::string& message)> reportError;
 };
 
-// The query engine: the Search and Stop commands, the query run, the column upkeep and the re-query
-// pass, written once for the window and the command-line tool.
+// The query engine: the Search and Stop commands, the query run in lanes and the re-query pass,
+// written once for the window and the command-line tool. It keeps no result table: it publishes
+// what happens to its sink, whose owner keeps the table.
 //
-// Commands (btnSearchClick, btnStopClick, N2Click, lvWhoisChange, shutdown) are called from one
-// thread, the owner's (the GUI thread in the window). The run and the re-query pass run on workers
-// of their own and report to the window only through QueryControls and the result table's listener.
+// A run groups the ticked entries into lanes: with RunSettings::parallel one lane per server field
+// (compared without letter case), otherwise one lane for all. Each lane walks the candidates in
+// order and asks its entries for each name, one exchange at a time, on its own connection; the
+// lanes run at the same time. A name's row is appended when the first lane reaches it, so rows
+// come in candidate order. The re-query pass uses the same lanes.
 //
-// A run, a re-query pass and the result-list commands never work on the table at the same time: a
-// run or pass disables the popup items, the server table, the mode group and Search while it lasts;
-// the commands here refuse to start one while the other is in progress; and the two workers take
-// one work lock besides.
+// Commands are called from one thread, the owner's; btnStopClick and stopRequery from any.
 class QueryEngine {
 public:
     explicit QueryEngine(QueryEngineDeps deps);
@@ -72,56 +87,49 @@ public:
     QueryEngine(const QueryEngine&) = delete;
     QueryEngine& operator=(const QueryEngine&) = delete;
 
-    // The Search command: checks the request, prepares the candidate list, switches the controls to
-    // their running state and activates the run worker. Refused, with the message for the request's
-    // language: a blank pattern, a pattern the expansion refuses (unclosed "[", too many names), an
-    // empty server table. Busy while a re-query pass is in progress. A run still stopping is allowed:
-    // the new run starts when the old worker has ended, and the table is emptied only then.
+    // The Search command: checks the request and activates the run worker, which prepares and
+    // sorts the candidate list and then runs the lanes. Refused, with the message for the
+    // request's language: a blank pattern, a pattern the expansion refuses (unclosed "[", too many
+    // names), an empty server table. Busy while a run or a re-query pass is in progress; a run
+    // still stopping is allowed (the new run starts when the old worker has ended).
     SearchOutcome btnSearchClick(SearchRequest request);
 
-    // The Stop command: the run ends after the exchange under way (whose cell is still written).
-    // Search is enabled at once; the popup items come back when the worker has run its clean-up.
-    // Safe from any thread (the command-line tool calls it on Ctrl-C).
+    // The Stop command: every lane ends after its exchange under way (whose cell is still
+    // reported); pauses end at once. Stop during the preparation ends the run without asking.
     void btnStopClick();
 
-    // Ends a re-query pass after the cell under way. Unlike the other commands it may be called from
-    // any thread (the command-line tool calls it on Ctrl-C); the window offers no way to stop a pass.
+    // The re-query command: asks the given cells again on the re-query worker. Returns false,
+    // doing nothing, while a run or a pass is in progress.
+    bool N2Click(std::vector<RequeryCell> cells);
+    // Ends a re-query pass after the cells under way (the command-line tool's Ctrl-C).
     void stopRequery();
 
-    // The re-query command: asks again every cell marked "-" or empty, on the re-query worker.
-    // Returns false, doing nothing, while a run or a pass is in progress.
-    bool N2Click();
-
-    // The column upkeep, run on every change of the server table: stores the entries (the next
-    // Search and re-query use them) and brings the suffix columns into line with the ticks. A
-    // suffix keeps its column while any entry with that caption is ticked; a column that goes
-    // takes its cells with it. Captions are compared trimmed of blanks.
-    void lvWhoisChange(const std::vector<ServerEntry>& entries);
+    // The server table as it stands after a change (the column upkeep is the table owner's).
+    void setServerEntries(std::vector<ServerEntry> entries);
+    // Lanes, pace and back-off of the next run or pass.
+    void setSettings(RunSettings settings);
 
     // The first stored server entry whose caption, trimmed, equals caption exactly.
     std::optional<ServerEntry> FindServerEntry(std::string_view caption) const;
 
-    // Closing: stops the run, makes a re-query pass end after its current cell, cancels the exchange
-    // under way (its cell is marked "-") and waits for both workers. The clean-ups then leave the
-    // controls alone, and every later command is refused. Call it before the table, the controls or
-    // the WHOIS client go away.
+    // Closing: stops the run and a pass, cancels the exchanges under way (their cells are "-"),
+    // ends every pause and waits for both workers. Every later command is refused.
     void shutdown();
 
-    // From a Search until the clean-up of its run (a stopping run included): the popup items and
-    // the re-query command are unavailable.
-    bool isRunning() const;
+    // Makes the exchanges under way fail at once (their cells are "-"). Any thread.
+    void cancelExchanges();
+
+    RunProgress progress() const;
+    // The candidates of the last run left out because they hold a control character (known once the
+    // run is past preparing).
+    std::size_t droppedNames() const { return m_droppedNames.load(); }
     // A run whose Stop has not yet been given: what the window shows as an enabled Stop button.
     bool isRunActive() const;
-    // From the re-query command until the pass's clean-up.
-    bool isRequerying() const;
-    // A run or a pass holds the table: the result-list commands must wait.
-    bool isBusy() const { return isRunning() || isRequerying(); }
+    // A run (a stopping one included) or a pass holds the table.
+    bool isBusy() const;
 
     // Waits until both workers have ended (the command-line tool and tests use it).
     void waitIdle();
-
-    // The names of the current run, sorted (or of the last run).
-    NameList candidates() const;
 
     // The run worker's and the re-query worker's handlers.
     void threadRun(const WorkerState& worker);
@@ -130,36 +138,41 @@ public:
     std::atomic<bool> StopFlag{false};
 
 private:
-    struct RunRequest {
-        std::uint64_t activation = 0;
-        NameList names;
-        std::vector<ServerEntry> entries;
-    };
+    std::atomic<std::size_t> m_droppedNames{0};
+
+    struct RunRequest;
+    struct RunShared;
+    struct RequeryRequest;
 
     bool runStopRequested(const WorkerState& worker) const;
-    std::string askServer(const std::string& hostField, const std::string& query);
-    void walkCandidates(const std::vector<ServerEntry>& entries, const WorkerState& worker);
+    std::unique_ptr<QueryLane> makeLane(const RunSettings& settings);
+    void releaseLane(QueryLane& lane);
+    NameList prepareNames(RunRequest& request, const WorkerState& worker);
+    void walkLane(QueryLane& lane, RunShared& shared, const WorkerState& worker);
+    void requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, std::size_t total, const WorkerState& worker);
+    void publishState(RunState state, std::size_t done, std::size_t total);
     void runCleanUp(std::uint64_t activation);
-    void requeryCell(std::size_t row, std::size_t column, const ResultRow& content);
     void requeryCleanUp(std::uint64_t activation);
     void reportWorkerError(const std::string& message);
 
-    ResultTable& m_table;
-    QueryControls& m_controls;
-    WhoisLookup& m_whois;
+    QueryEventSink& m_sink;
+    std::function<std::unique_ptr<WhoisLookup>()> m_makeClient;
+    std::unique_ptr<PaceClock> m_ownClock;
+    PaceClock& m_clock;
     std::function<void(const std::string&)> m_reportError;
 
-    // Guards the fields below and orders the control changes made by commands and by clean-ups,
-    // so a finishing worker's clean-up never undoes the running state a newer Search has set.
+    // Guards the fields below; state events are published under it, so they arrive in order.
     mutable std::mutex m_stateMutex;
     std::vector<ServerEntry> m_entries;
-    std::optional<RunRequest> m_pendingRun;
+    RunSettings m_settings;
+    std::unique_ptr<RunRequest> m_pendingRun;
+    std::unique_ptr<RequeryRequest> m_pendingRequery;
     std::uint64_t m_latestRunActivation = 0;
-    bool m_runInProgress = false;     // from Search until the clean-up of the newest run
-    bool m_requeryInProgress = false; // from the re-query command until the pass's clean-up
+    bool m_runInProgress = false;
+    bool m_requeryInProgress = false;
     bool m_closing = false;
-    // Written by the run worker under m_stateMutex; read by it without.
-    NameList Candidates;
+    RunProgress m_progress;
+    std::vector<QueryLane*> m_liveLanes; // cancelled on closing
 
     // Held by a worker for its whole handler, so the run and the pass never overlap.
     std::mutex m_workMutex;

@@ -1,5 +1,7 @@
 #include "ui/ResultTableModel.h"
 
+#include <algorithm>
+
 namespace cvt {
 
 namespace {
@@ -16,135 +18,119 @@ bool ResultTableModel::isCell(const QModelIndex& index) const {
 
 ResultTableModel::ResultTableModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void ResultTableModel::reset(ResultTableSnapshot snapshot) {
-    beginResetModel();
-    m_captions = std::move(snapshot.captions);
-    m_rows = std::move(snapshot.rows);
-    endResetModel();
-}
-
-void ResultTableModel::appendColumn(const std::string& caption) {
-    const int at = static_cast<int>(m_captions.size());
-    beginInsertColumns({}, at, at);
-    m_captions.push_back(caption);
-    endInsertColumns();
-}
-
-void ResultTableModel::removeColumn(std::size_t column) {
-    if (column == 0 || column >= m_captions.size()) {
-        return;
-    }
-    beginRemoveColumns({}, static_cast<int>(column), static_cast<int>(column));
-    m_captions.erase(m_captions.begin() + static_cast<std::ptrdiff_t>(column));
-    for (ResultRow& row : m_rows) {
-        if (row.cells.size() >= column) {
-            row.cells.erase(row.cells.begin() + static_cast<std::ptrdiff_t>(column - 1));
-        }
-    }
-    endRemoveColumns();
-}
-
 void ResultTableModel::setColumnCaption(std::size_t column, const std::string& caption) {
-    if (column >= m_captions.size()) {
+    if (column >= m_table.columnCount()) {
         return;
     }
-    m_captions[column] = caption;
+    m_table.setColumnCaption(column, caption);
     Q_EMIT headerDataChanged(Qt::Horizontal, static_cast<int>(column), static_cast<int>(column));
 }
 
-void ResultTableModel::appendRows(std::vector<ResultRow> rows) {
+void ResultTableModel::alignSuffixColumns(const std::vector<ServerEntry>& entries) {
+    // Tried first on the captions alone: most notifications change nothing. A change resets the
+    // model, which keeps the views' bookkeeping simple and is cheap next to a run.
+    ResultTable probe(m_table.captions().front());
+    for (std::size_t column = 1; column < m_table.columnCount(); ++column) {
+        probe.appendColumn(m_table.captions()[column]);
+    }
+    bool changed = false;
+    probe.alignSuffixColumns(
+        entries, [&](std::size_t) { changed = true; }, [&](const std::string&) { changed = true; });
+    if (!changed) {
+        return;
+    }
+    beginResetModel();
+    m_table.alignSuffixColumns(entries);
+    endResetModel();
+}
+
+void ResultTableModel::appendRows(const std::vector<AppendedRow>& rows) {
     if (rows.empty()) {
         return;
     }
-    const int first = static_cast<int>(m_rows.size());
+    const int first = static_cast<int>(m_table.rowCount());
     beginInsertRows({}, first, first + static_cast<int>(rows.size()) - 1);
-    if (m_rows.empty()) {
-        m_rows = std::move(rows);
-    } else {
-        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    for (const AppendedRow& row : rows) {
+        m_table.appendRow(row.caption);
     }
     endInsertRows();
 }
 
-void ResultTableModel::removeRows(const std::vector<std::size_t>& ascendingRows) {
-    // Contiguous runs are removed together, from the bottom up, so the indices below stay valid.
-    std::size_t end = ascendingRows.size();
-    while (end > 0) {
-        std::size_t begin = end - 1;
-        while (begin > 0 && ascendingRows[begin - 1] + 1 == ascendingRows[begin]) {
-            --begin;
+void ResultTableModel::appendRow(const std::string& caption, const std::vector<std::string>& cells) {
+    const int at = static_cast<int>(m_table.rowCount());
+    beginInsertRows({}, at, at);
+    const std::size_t row = m_table.appendRow(caption);
+    for (std::size_t cell = 0; cell < cells.size(); ++cell) {
+        m_table.setCell(row, cell, cells[cell]);
+    }
+    endInsertRows();
+}
+
+void ResultTableModel::applyCells(const std::vector<AnsweredCell>& cells) {
+    int top = -1;
+    int bottom = -1;
+    for (const AnsweredCell& cell : cells) {
+        if (m_table.writeAnswer(cell.row, cell.suffix, cell.mark, cell.details) < 0) {
+            continue;
         }
-        const std::size_t first = ascendingRows[begin];
-        const std::size_t last = ascendingRows[end - 1];
-        if (last < m_rows.size()) {
-            beginRemoveRows({}, static_cast<int>(first), static_cast<int>(last));
-            m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first),
-                         m_rows.begin() + static_cast<std::ptrdiff_t>(last) + 1);
-            endRemoveRows();
-        }
-        end = begin;
+        const int row = static_cast<int>(cell.row);
+        top = top < 0 ? row : std::min(top, row);
+        bottom = std::max(bottom, row);
+    }
+    if (top >= 0 && columnCount() > 1) {
+        Q_EMIT dataChanged(index(top, 1), index(bottom, columnCount() - 1), {Qt::DisplayRole, Qt::ToolTipRole});
     }
 }
 
 void ResultTableModel::clearRows() {
-    if (m_rows.empty()) {
+    if (m_table.rowCount() == 0) {
         return;
     }
-    beginRemoveRows({}, 0, static_cast<int>(m_rows.size()) - 1);
-    m_rows.clear();
-    m_rows.shrink_to_fit();
+    beginRemoveRows({}, 0, static_cast<int>(m_table.rowCount()) - 1);
+    m_table.clearRows();
     endRemoveRows();
 }
 
-void ResultTableModel::setRowCaption(std::size_t row, const std::string& caption) {
-    if (row >= m_rows.size()) {
-        return;
-    }
-    m_rows[row].caption = caption;
-    const QModelIndex cell = index(static_cast<int>(row), 0);
-    Q_EMIT dataChanged(cell, cell, {Qt::DisplayRole, Qt::EditRole});
-}
-
-void ResultTableModel::setCell(std::size_t row, std::size_t cell, const std::string& mark) {
-    if (row >= m_rows.size()) {
-        return;
-    }
-    m_rows[row].setCell(cell, mark);
-    if (cell + 1 < m_captions.size()) {
-        const QModelIndex changed = index(static_cast<int>(row), static_cast<int>(cell + 1));
-        Q_EMIT dataChanged(changed, changed, {Qt::DisplayRole});
-    }
+void ResultTableModel::removeRowsIf(const std::function<bool(const ResultRow&)>& predicate) {
+    beginResetModel();
+    m_table.removeRowsIf(predicate);
+    endResetModel();
 }
 
 int ResultTableModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_table.rowCount());
 }
 
 int ResultTableModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(m_captions.size());
+    return parent.isValid() ? 0 : static_cast<int>(m_table.columnCount());
 }
 
 QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
     if (!isCell(index)) {
         return {};
     }
+    const ResultRow& row = m_table.rows()[static_cast<std::size_t>(index.row())];
+    if (index.column() == 0) {
+        return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(fromUtf8(row.caption)) : QVariant();
+    }
+    const auto cell = static_cast<std::size_t>(index.column() - 1);
+    if (role == Qt::ToolTipRole) {
+        const std::string detail = row.detail(cell);
+        return detail.empty() ? QVariant() : QVariant(fromUtf8(detail));
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole) {
         return {};
     }
-    const ResultRow& row = m_rows[static_cast<std::size_t>(index.row())];
-    if (index.column() == 0) {
-        return fromUtf8(row.caption);
-    }
-    const auto cell = static_cast<std::size_t>(index.column() - 1);
     return cell < row.cells.size() ? fromUtf8(row.cells[cell]) : QString();
 }
 
 bool ResultTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (m_source == nullptr || role != Qt::EditRole || index.column() != 0 || !isCell(index)) {
+    if (role != Qt::EditRole || index.column() != 0 || !isCell(index)) {
         return false;
     }
     const QByteArray caption = value.toString().toUtf8();
-    m_source->setRowCaption(static_cast<std::size_t>(index.row()), caption.toStdString());
+    m_table.setRowCaption(static_cast<std::size_t>(index.row()), caption.toStdString());
+    Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     return true;
 }
 
@@ -153,7 +139,7 @@ Qt::ItemFlags ResultTableModel::flags(const QModelIndex& index) const {
         return Qt::NoItemFlags;
     }
     Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-    if (index.column() == 0 && m_source != nullptr) {
+    if (index.column() == 0) {
         result |= Qt::ItemIsEditable;
     }
     return result;
@@ -161,8 +147,8 @@ Qt::ItemFlags ResultTableModel::flags(const QModelIndex& index) const {
 
 QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-        static_cast<std::size_t>(section) < m_captions.size()) {
-        return fromUtf8(m_captions[static_cast<std::size_t>(section)]);
+        static_cast<std::size_t>(section) < m_table.columnCount()) {
+        return fromUtf8(m_table.captions()[static_cast<std::size_t>(section)]);
     }
     if (orientation == Qt::Vertical && role == Qt::DisplayRole) {
         return section + 1;

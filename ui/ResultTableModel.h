@@ -1,38 +1,39 @@
 #pragma once
 
+#include "core/QueryEvents.h"
 #include "core/ResultTable.h"
+#include "core/ServerEntry.h"
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace cvt {
 
-// The GUI thread's copy of the core result table, shown by lvDomain. It changes only through the
-// methods below, which the window adapter calls on the GUI thread in the order in which the core
-// table reported its changes; so the view never reads the core table while a worker writes it.
-// Edits of a name in place go to the core table, whose report then updates this copy.
+// The window's result table and its model for lvDomain: the only copy of the results. It lives on
+// the GUI thread; the query engine's events reach it there in batches (appendRows, applyCells), and
+// the popup commands change it through the methods below. A failed or refused cell shows its
+// reason as a tooltip.
 class ResultTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit ResultTableModel(QObject* parent = nullptr);
 
-    // The table that receives in-place edits of names (none: names are read-only).
-    void setSource(ResultTable* table) { m_source = table; }
+    const ResultTable& table() const { return m_table; }
+    const std::vector<std::string>& captions() const { return m_table.captions(); }
+    const std::vector<ResultRow>& rows() const { return m_table.rows(); }
+    ResultTableSnapshot snapshot() const { return m_table.snapshot(); }
 
-    void reset(ResultTableSnapshot snapshot);
-    void appendColumn(const std::string& caption);
-    void removeColumn(std::size_t column);
     void setColumnCaption(std::size_t column, const std::string& caption);
-    void appendRows(std::vector<ResultRow> rows);
-    void removeRows(const std::vector<std::size_t>& ascendingRows);
+    // The column upkeep (ResultTable::alignSuffixColumns).
+    void alignSuffixColumns(const std::vector<ServerEntry>& entries);
+    void appendRows(const std::vector<AppendedRow>& rows);
+    // Writes each answer under its suffix's column; answers without a row or a column are dropped.
+    void applyCells(const std::vector<AnsweredCell>& cells);
     void clearRows();
-    void setRowCaption(std::size_t row, const std::string& caption);
-    void setCell(std::size_t row, std::size_t cell, const std::string& mark);
-
-    const std::vector<std::string>& captions() const { return m_captions; }
-    const std::vector<ResultRow>& rows() const { return m_rows; }
-    ResultTableSnapshot snapshot() const { return {m_captions, m_rows}; }
+    void removeRowsIf(const std::function<bool(const ResultRow&)>& predicate);
+    void appendRow(const std::string& caption, const std::vector<std::string>& cells);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -43,9 +44,7 @@ public:
 
 private:
     bool isCell(const QModelIndex& index) const;
-    ResultTable* m_source = nullptr;
-    std::vector<std::string> m_captions;
-    std::vector<ResultRow> m_rows;
+    ResultTable m_table;
 };
 
 } // namespace cvt

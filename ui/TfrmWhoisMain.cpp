@@ -7,6 +7,7 @@
 #include "platform/DesktopOpener.h"
 #include "ui/BusyAnimation.h"
 #include "ui/Prompts.h"
+#include "ui/QueryEventQueue.h"
 #include "ui/ResultTableModel.h"
 #include "ui/ScreenPlacement.h"
 #include "ui/ServerTableModel.h"
@@ -14,7 +15,6 @@
 #include "ui/TfrmText.h"
 #include "ui/TypedCharFilter.h"
 #include "ui/UiText.h"
-#include "ui/WindowAdapter.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
@@ -56,12 +56,11 @@ TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
     buildControls();
     buildMenus();
 
-    m_table = std::make_unique<ResultTable>();
-    m_adapter = std::make_unique<WindowAdapter>(*this, *m_results);
-    m_results->reset(m_table->setListener(m_adapter.get()));
-    m_results->setSource(m_table.get());
-    m_engine = std::make_unique<QueryEngine>(QueryEngineDeps{
-        *m_table, *m_adapter, m_deps.whois, [this](const std::string& message) { reportWorkerError(message); }});
+    m_events = std::make_unique<QueryEventQueue>();
+    m_engine = std::make_unique<QueryEngine>(
+        QueryEngineDeps{*m_events, m_deps.makeClient, m_deps.clock,
+                        [this](const std::string& message) { reportWorkerError(message); }});
+    connectEngine();
 
     FormCreate();
     adjustSize();
@@ -71,7 +70,23 @@ TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
 TfrmWhoisMain::~TfrmWhoisMain() {
     m_engine->shutdown();
     m_engine.reset();
-    m_table->setListener(nullptr);
+}
+
+void TfrmWhoisMain::connectEngine() {
+    QueryEventQueue* events = m_events.get();
+    connect(events, &QueryEventQueue::rowsClearedSignal, this, [this] { m_results->clearRows(); });
+    connect(events, &QueryEventQueue::rowsAppended, this, [this](const std::vector<AppendedRow>& rows) {
+        m_results->appendRows(rows);
+        // The newest row is selected and brought into view, so the user can watch the run.
+        selectAndShowRow(rows.back().row);
+    });
+    connect(events, &QueryEventQueue::cellsAnswered, this,
+            [this](const std::vector<AnsweredCell>& cells) { m_results->applyCells(cells); });
+    connect(events, &QueryEventQueue::activityChangedSignal, this, [this](const std::string& text) {
+        m_restoreActivity = false;
+        setStatusText(0, text);
+    });
+    connect(events, &QueryEventQueue::runStateChangedSignal, this, &TfrmWhoisMain::applyRunState);
 }
 
 void TfrmWhoisMain::setDialogs(TfrmText* frmText, TfrmWhoisInfo* frmWhoisInfo) {
@@ -238,7 +253,7 @@ void TfrmWhoisMain::SetLanguage(const std::string& code) {
     }
     btnSearch->setText(uiText(Msg::Search, code));
     btnStop->setText(uiText(Msg::Stop, code));
-    m_table->setColumnCaption(0, message(Msg::DomainNameColumn, code));
+    m_results->setColumnCaption(0, message(Msg::DomainNameColumn, code));
     m_servers->setHeaders(uiText(Msg::ExtensionsColumn, code), uiText(Msg::WhoisServerColumn, code));
     exportExcel->setText(uiText(Msg::ExportToExcel, code));
     ExporttoText1->setText(uiText(Msg::ExportToText, code));
@@ -261,7 +276,7 @@ QString TfrmWhoisMain::statusText(int panel) const {
 }
 
 void TfrmWhoisMain::applyPendingChanges() {
-    m_adapter->flush();
+    m_events->flush();
 }
 
 // --- Modes and the pattern box ------------------------------------------------------------------
@@ -293,8 +308,10 @@ void TfrmWhoisMain::rg1Click() {
 
 void TfrmWhoisMain::edtDomainChange() {
     const bool hasText = !trim(toStdString(edtDomain->text())).empty();
-    // While a run is going its Search stays off; the box may still be edited.
-    btnSearch->setEnabled(hasText && !m_engine->isRunActive());
+    // While a run or a re-query pass is going Search stays off; the box may still be edited.
+    const bool busy = m_shownState == RunState::Preparing || m_shownState == RunState::Running ||
+                      m_shownState == RunState::Requerying;
+    btnSearch->setEnabled(hasText && !busy);
 }
 
 bool TfrmWhoisMain::eventFilter(QObject* watched, QEvent* event) {
@@ -340,7 +357,9 @@ void TfrmWhoisMain::showEvent(QShowEvent* event) {
 // --- Search, Stop, server table ----------------------------------------------------------------
 
 void TfrmWhoisMain::lvWhoisChange() {
-    m_engine->lvWhoisChange(m_servers->entries());
+    const std::vector<ServerEntry> entries = m_servers->entries();
+    m_engine->setServerEntries(entries);
+    m_results->alignSuffixColumns(entries);
 }
 
 void TfrmWhoisMain::btnSearchClick() {
@@ -352,14 +371,18 @@ void TfrmWhoisMain::btnSearchClick() {
     } else {
         request.words = Candidates;
     }
+    m_engine->setSettings(m_deps.options.Run);
     const SearchOutcome outcome = m_engine->btnSearchClick(std::move(request));
     if (outcome.status == SearchOutcome::Status::Refused) {
         m_deps.prompts.error(this, toQString(outcome.message));
     }
+    applyPendingChanges();
 }
 
 void TfrmWhoisMain::btnStopClick() {
     m_engine->btnStopClick();
+    // Search comes back at once; the popup items when the run has ended.
+    applyPendingChanges();
 }
 
 void TfrmWhoisMain::reportWorkerError(const std::string& message) {
@@ -396,37 +419,88 @@ void TfrmWhoisMain::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-// --- QueryControls -------------------------------------------------------------------------------
+// --- The run's state in the controls --------------------------------------------------------------
+
+void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
+    const RunState previous = m_shownState;
+    m_shownState = progress.state;
+    const auto setRunning = [this](bool running) {
+        btnSearch->setEnabled(!running);
+        btnStop->setEnabled(running);
+        Animate1->show();
+        if (running) {
+            Animate1->play();
+        } else {
+            Animate1->stop();
+        }
+        lvWhois->setEnabled(!running);
+        rg1->setEnabled(!running);
+    };
+    switch (progress.state) {
+    case RunState::Preparing:
+        if (previous != RunState::Preparing) {
+            m_activityBeforePreparing = statusText(0);
+            m_restoreActivity = true;
+        }
+        setPopupItemsEnabled(false);
+        setRunning(true);
+        setStatusText(0, message(Msg::PreparingNames, Language));
+        break;
+    case RunState::Running:
+        restoreActivityAfterPreparing();
+        setPopupItemsEnabled(false);
+        setRunning(true);
+        setStatusText(1, std::to_string(progress.done) + "/" + std::to_string(progress.total));
+        break;
+    case RunState::Stopping:
+        // The controls look idle at once; the popup items wait for the run's end.
+        restoreActivityAfterPreparing();
+        setRunning(false);
+        btnSearch->setEnabled(true);
+        break;
+    case RunState::Requerying:
+        // Nothing else may change the table or the server table while the pass works on them.
+        setPopupItemsEnabled(false);
+        btnSearch->setEnabled(false);
+        lvWhois->setEnabled(false);
+        rg1->setEnabled(false);
+        break;
+    case RunState::Idle:
+        restoreActivityAfterPreparing();
+        if (previous == RunState::Requerying) {
+            setPopupItemsEnabled(true);
+            lvWhois->setEnabled(true);
+            rg1->setEnabled(true);
+            btnSearch->setEnabled(!trim(toStdString(edtDomain->text())).empty());
+        } else if (previous != RunState::Idle) {
+            // The end of a run: back to pattern mode, Search ready when the box holds a pattern.
+            setPopupItemsEnabled(true);
+            if (previous == RunState::Running || previous == RunState::Preparing) {
+                setStatusText(1, std::to_string(progress.done) + "/" + std::to_string(progress.total));
+            }
+            setRunning(false);
+            btnSearch->setEnabled(false);
+            restorePatternMode();
+            if (!trim(toStdString(edtDomain->text())).empty()) {
+                btnSearch->setEnabled(true);
+            }
+        }
+        break;
+    }
+}
+
+void TfrmWhoisMain::restoreActivityAfterPreparing() {
+    // The preparation's notice goes as soon as the run shows anything else, or ends.
+    if (m_restoreActivity) {
+        m_restoreActivity = false;
+        setStatusText(0, toStdString(m_activityBeforePreparing));
+    }
+}
 
 void TfrmWhoisMain::setStatusText(int panel, const std::string& text) {
     if (panel >= 0 && panel < 3) {
         m_panels[panel]->setText(toQString(text));
     }
-}
-
-void TfrmWhoisMain::setSearchEnabled(bool enabled) {
-    btnSearch->setEnabled(enabled);
-}
-
-void TfrmWhoisMain::setStopEnabled(bool enabled) {
-    btnStop->setEnabled(enabled);
-}
-
-void TfrmWhoisMain::setBusyAnimation(bool playing) {
-    Animate1->show();
-    if (playing) {
-        Animate1->play();
-    } else {
-        Animate1->stop();
-    }
-}
-
-void TfrmWhoisMain::setServerTableEnabled(bool enabled) {
-    lvWhois->setEnabled(enabled);
-}
-
-void TfrmWhoisMain::setModeGroupEnabled(bool enabled) {
-    rg1->setEnabled(enabled);
 }
 
 void TfrmWhoisMain::setPopupItemsEnabled(bool enabled) {
@@ -451,12 +525,6 @@ void TfrmWhoisMain::restorePatternMode() {
     }
     raRandom->setChecked(true);
     rg1Click();
-}
-
-void TfrmWhoisMain::enableSearchIfPatternPresent() {
-    if (!trim(toStdString(edtDomain->text())).empty()) {
-        btnSearch->setEnabled(true);
-    }
 }
 
 void TfrmWhoisMain::About1Click() {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/NameList.h"
-#include "core/QueryControls.h"
+#include "core/QueryEvents.h"
 #include "core/ResultTable.h"
 #include "core/ServerEntry.h"
 
@@ -27,8 +27,10 @@ class QTreeView;
 namespace cvt {
 
 class BusyAnimation;
+class PaceClock;
 class Prompts;
 class QueryEngine;
+class QueryEventQueue;
 class ResultTableModel;
 class ServerTableModel;
 class TIniOptions;
@@ -36,28 +38,28 @@ class TfrmText;
 class DesktopOpener;
 class TfrmWhoisInfo;
 class WhoisLookup;
-class WindowAdapter;
 
 // What the main window works with besides its own controls.
 struct MainWindowDeps {
     Prompts& prompts;
     // The program's settings, loaded from configPath while the window is created.
     TIniOptions& options;
-    // The WHOIS client of the query run and the re-query pass.
-    WhoisLookup& whois;
-    // Makes a client for the WHOIS details command, which asks from a worker of its own.
-    std::function<std::unique_ptr<WhoisLookup>()> makeDetailsClient;
+    // Makes a WHOIS client: one for each lane of a run or a re-query pass (on the engine's
+    // workers), one for each WHOIS details command.
+    std::function<std::unique_ptr<WhoisLookup>()> makeClient;
     // "Config.ini", read at creation and written by the language menu.
     std::filesystem::path configPath;
     // The program that opens an exported workbook with the desktop's program for .xlsx files.
     std::string openProgram = "xdg-open";
+    // The clock the runs keep their pace by; null for the steady clock.
+    PaceClock* clock = nullptr;
 };
 
 // The main window: the server table, the mode group with the pattern box, Search and Stop, the
-// result table with its popup commands, the status bar and the menus. It applies the query
-// engine's control changes at once on the GUI thread (as QueryControls); changes from the
-// engine's workers reach it through a WindowAdapter.
-class TfrmWhoisMain : public QMainWindow, public QueryControls {
+// result table with its popup commands, the status bar and the menus. The query engine's events
+// reach it through a QueryEventQueue in batches on the GUI thread: rows and cells go into the result
+// model, the run's state into the controls (applyRunState, the one place that does so).
+class TfrmWhoisMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfrmWhoisMain(MainWindowDeps deps, QWidget* parent = nullptr);
@@ -85,25 +87,17 @@ public:
     void N3Click();
     void About1Click();
 
-    // QueryControls, on the GUI thread only.
-    void setStatusText(int panel, const std::string& text) override;
-    void setSearchEnabled(bool enabled) override;
-    void setStopEnabled(bool enabled) override;
-    void setBusyAnimation(bool playing) override;
-    void setServerTableEnabled(bool enabled) override;
-    void setModeGroupEnabled(bool enabled) override;
-    void setPopupItemsEnabled(bool enabled) override;
-    void selectAndShowRow(std::size_t row) override;
-    void restorePatternMode() override;
-    void enableSearchIfPatternPresent() override;
+    // The run's state as the controls show it: which buttons, the mode group, the popup items,
+    // the busy animation, the progress panel and, when a run ends, the pattern box.
+    void applyRunState(const RunProgress& progress);
+    // Selects the row (dropping the previous selection) and scrolls it into view.
+    void selectAndShowRow(std::size_t row);
 
     QString statusText(int panel) const;
     QueryEngine& engine() { return *m_engine; }
-    ResultTable& resultTable() { return *m_table; }
     ResultTableModel& resultModel() { return *m_results; }
     ServerTableModel& serverModel() { return *m_servers; }
-    WindowAdapter& adapter() { return *m_adapter; }
-    // Applies every change the workers have queued so far.
+    // Applies every event the engine has queued so far.
     void applyPendingChanges();
 
     // The window's controls, named as everywhere in the program.
@@ -141,6 +135,11 @@ protected:
 
 private:
     void buildControls();
+    void connectEngine();
+    void setStatusText(int panel, const std::string& text);
+    void setPopupItemsEnabled(bool enabled);
+    void restorePatternMode();
+    void restoreActivityAfterPreparing();
     void buildMenus();
     void startSearch();
     bool tableCommandsAllowed() const;
@@ -170,13 +169,15 @@ private:
     QString m_lastExportFolder;
     // Made at the first spreadsheet export; it collects the openers it left running.
     std::unique_ptr<DesktopOpener> m_opener;
+    RunState m_shownState = RunState::Idle;
+    QString m_activityBeforePreparing;
+    bool m_restoreActivity = false;
 
     // Declared in the order they are built; released in reverse, the engine (which stops and joins
     // its workers) first.
     std::unique_ptr<ServerTableModel> m_servers;
     std::unique_ptr<ResultTableModel> m_results;
-    std::unique_ptr<ResultTable> m_table;
-    std::unique_ptr<WindowAdapter> m_adapter;
+    std::unique_ptr<QueryEventQueue> m_events;
     std::unique_ptr<QueryEngine> m_engine;
 };
 

@@ -1,5 +1,6 @@
 // The popup commands of the result table.
 
+#include "config/TIniOptions.h"
 #include "core/CsvExport.h"
 #include "core/EExportCancelled.h"
 #include "core/QueryEngine.h"
@@ -36,23 +37,23 @@ void TfrmWhoisMain::N1Click() {
     if (!tableCommandsAllowed()) {
         return;
     }
-    m_table->removeRowsIf(&isRegisteredOnlyRow);
-    applyPendingChanges();
+    m_results->removeRowsIf(&isRegisteredOnlyRow);
 }
 
 void TfrmWhoisMain::N2Click() {
     if (!tableCommandsAllowed()) {
         return;
     }
-    m_engine->N2Click();
+    m_engine->setSettings(m_deps.options.Run);
+    m_engine->N2Click(CellsToRequery(m_results->table()));
+    applyPendingChanges();
 }
 
 void TfrmWhoisMain::N3Click() {
     if (!tableCommandsAllowed()) {
         return;
     }
-    m_table->clearRows();
-    applyPendingChanges();
+    m_results->clearRows();
 }
 
 void TfrmWhoisMain::Whois1Click() {
@@ -66,20 +67,20 @@ void TfrmWhoisMain::Whois1Click() {
         return;
     }
     const auto rowIndex = static_cast<std::size_t>(selected.constFirst().row());
-    if (rowIndex >= m_table->rowCount()) {
+    if (rowIndex >= m_results->table().rowCount()) {
         return;
     }
-    std::unique_ptr<WhoisLookup> client = m_deps.makeDetailsClient ? m_deps.makeDetailsClient() : nullptr;
+    std::unique_ptr<WhoisLookup> client = m_deps.makeClient ? m_deps.makeClient() : nullptr;
     if (client == nullptr) {
         return;
     }
     // What to ask is read here; the exchanges then run on a worker behind the progress box, with a
     // client of their own, so the window keeps painting.
-    const ResultRow row = m_table->row(rowIndex);
+    const ResultRow row = m_results->table().row(rowIndex);
     WhoisDetailsRequest request;
     request.rowCaption = row.caption;
     request.cells = row.cells;
-    request.columns = m_table->snapshot().captions;
+    request.columns = m_results->captions();
     std::vector<std::pair<std::string, std::optional<std::string>>> servers;
     for (std::size_t column = 1; column < request.columns.size(); ++column) {
         const std::optional<ServerEntry> entry = m_engine->FindServerEntry(request.columns[column]);
@@ -128,10 +129,10 @@ TfrmWhoisMain::runExport(const std::function<void(const ResultTableSnapshot&, co
     ExportOutcome outcome;
     try {
         box.run([&] {
-            // The copy is taken on the worker too (the table is locked while it is copied), so a
+            // The copy is taken on the worker too, so a
             // big table never holds up the window; nothing changes it meanwhile: no run is going
             // and the progress box keeps the commands away.
-            const ResultTableSnapshot table = m_table->snapshot();
+            const ResultTableSnapshot table = m_results->snapshot();
             job(table, cancelled);
         });
     } catch (const EExportCancelled&) {

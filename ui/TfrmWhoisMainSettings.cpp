@@ -19,11 +19,7 @@ std::vector<ServerEntry> TfrmWhoisMain::loadServerEntries() {
         m_deps.prompts.error(this, toQString(failure.what()));
     }
     SetLanguage(options.Language);
-    std::vector<ServerEntry> entries;
-    for (const ServerTableEntry& row : BuildServerTable(options).entries) {
-        entries.push_back(ServerEntry{row.caption, row.host, row.mark, row.refusal, row.ticked});
-    }
-    return entries;
+    return BuildServerTable(options).entries;
 }
 
 void TfrmWhoisMain::RadioGroup1Click() {

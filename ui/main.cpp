@@ -14,10 +14,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.corvantide.Corvantide"));
     cvt::QtPrompts prompts;
-    cvt::NetWhoisLookup whois;
-    cvt::TfrmWhoisMain frmWhoisMain(cvt::MainWindowDeps{prompts, IniOptions, whois,
-                                                        [] { return std::make_unique<cvt::NetWhoisLookup>(); },
-                                                        cvt::ConfigPath(), "xdg-open"});
+    cvt::TfrmWhoisMain frmWhoisMain(cvt::MainWindowDeps{
+        prompts, IniOptions, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, cvt::ConfigPath(), "xdg-open"});
     cvt::TfrmText frmText(prompts, &frmWhoisMain);
     cvt::TfrmWhoisInfo frmWhoisInfo(&frmWhoisMain);
     frmWhoisMain.setDialogs(&frmText, &frmWhoisInfo);

@@ -140,7 +140,7 @@ protected:
         : m_server(FakeWhoisServer::answer([this](std::string_view query) { return registryReply(query, m_asked); })) {
         const std::string host = m_server.hostField();
         const std::string closed = "127.0.0.1:" + std::to_string(test::closedLoopbackPort());
-        m_config = m_dir.write("test.ini", "[setting]\nlanguage=en\nnum=4\n[whois]\n1=com+" + host +
+        m_config = m_dir.write("test.ini", "[setting]\nlanguage=en\nnum=4\nbackoff=0\n[whois]\n1=com+" + host +
                                                "+No match for\n2=net+" + host + "+No match for+LIMIT EXCEEDED\n3=org+" +
                                                closed + "+No match for\n4=io+" + host + "+No match for\n");
     }
@@ -186,6 +186,9 @@ TEST_F(CheckCommandTest, OptionsChooseSuffixesNamesAndRetry) {
          {"--suffix", "net", "--retry", "bx"},
          "Domain Name\tnet\t\r\nbx\t★\t\r\n"},
         {"without retry a refused cell stays failed", {"--suffix", "net", "bx"}, "Domain Name\tnet\t\r\nbx\t-\t\r\n"},
+        {"lanes give the same table",
+         {"--parallel", "--interval", "1", "--suffix", "com,org", "[a-c]x"},
+         "Domain Name\tcom\torg\t\r\nax\t☆\t-\t\r\nbx\t★\t-\t\r\ncx\t★\t-\t\r\n"},
     };
     for (const Case& c : cases) {
         const Outcome outcome = runCheck(withConfig(c.args));
@@ -224,6 +227,10 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBefor
         {"unknown option", withConfig({"--bogus", "ax"}), 2, "unknown option '--bogus'"},
         {"unknown suffix", withConfig({"--suffix", "com,zz", "ax"}), 2, "no entry for the suffix 'zz'"},
         {"option without value", {"ax", "--config"}, 2, "needs a value"},
+        {"interval not a number", withConfig({"--interval", "1s", "ax"}), 2, "--interval needs a whole number"},
+        {"negative back-off", withConfig({"--backoff", "-1", "ax"}), 2, "--backoff needs a whole number"},
+        {"back-off over a day", withConfig({"--backoff", "86401", "ax"}), 2, "from 0 to 86400"},
+        {"lanes chosen twice", withConfig({"--parallel", "--no-parallel", "ax"}), 2, "given twice"},
         {"page and word file", withConfig({"--page", "english", "--words", "w.txt"}), 2, "not both"},
         {"dictionary page and a pattern", withConfig({"--page=dictionary", "ax"}), 2, "takes no PATTERN"},
         {"word-list option without page", withConfig({"--min", "2", "ax"}), 2, "need --page"},
@@ -259,6 +266,22 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBefor
     const Outcome help = runCheck({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_EQ(help.out.rfind("Usage: corvantide-cli check", 0), 0u);
+}
+
+TEST_F(CheckCommandTest, BadPaceSettingsAreLeftOutWithAWarning) {
+    const std::string host = m_server.hostField();
+    const std::filesystem::path config = m_dir.write(
+        "pace.ini", "[setting]\nlanguage=en\nnum=1\ninterval=-5\nbackoff=lots\n[interval]\n" + host +
+                        "=99999999999\nwhois.unused.example=10\n[whois]\n1=com+" + host + "+No match for\n");
+    const Outcome outcome = runCheck({"--config", config.string(), "ax"});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "Domain Name\tcom\t\r\nax\t☆\t\r\n");
+    for (const std::string& warning : std::vector<std::string>{
+             "[setting] interval=-5: not a number of milliseconds", "[setting] backoff=lots: not a number of seconds",
+             "[interval] " + host + "=99999999999: not a number of milliseconds"}) {
+        EXPECT_NE(outcome.err.find("warning: Config.ini " + warning), std::string::npos) << outcome.err;
+    }
+    EXPECT_EQ(outcome.err.find("unused"), std::string::npos) << "a server of no entry is ignored";
 }
 
 TEST_F(CheckCommandTest, PageOptionsTakeTheNamesFromTheWordListBuild) {

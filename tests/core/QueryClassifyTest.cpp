@@ -32,6 +32,12 @@ TEST(QueryClassifyTest, ReplyGivesTheMarkInTheStatedOrder) {
          "WHOIS LIMIT EXCEEDED", kMarkFailed},
         {"refusal absent", "Domain not found.", "Domain not found.", "WHOIS LIMIT EXCEEDED", kMarkFree},
         {"empty refusal never matches", "Domain not found.", "Domain not found.", "", kMarkFree},
+        {"a quota phrase is a refusal for an entry without refusal text", "Error: Query rate LIMIT exceeded",
+         "No match for", "", kMarkFailed},
+        {"... but not beside the no-match mark", "No match for x\nplease slow down", "No match for", "", kMarkFree},
+        {"terms of use are no refusal", "Registered.\nExcessive querying is prohibited.", "No match", "",
+         kMarkRegistered},
+        {"the entry's own refusal text rules", "limit exceeded", "No match", "BLOCKED", kMarkRegistered},
         {"bytes above 127 compared as bytes", "\xA1\xEE free", "\xA1\xEE", "", kMarkFree},
         {"embedded zero byte", std::string("a\0No match", 10), "No match", "", kMarkFree},
         // Chinese marks are written in UTF-8; the registries answer in UTF-8 or in GBK.
@@ -43,6 +49,17 @@ TEST(QueryClassifyTest, ReplyGivesTheMarkInTheStatedOrder) {
     for (const Case& c : cases) {
         EXPECT_EQ(classifyReply(c.reply, c.mark, c.refusal), c.expected) << c.what;
     }
+}
+
+TEST(QueryClassifyTest, RefusalNamesItsLine) {
+    const CellOutcome quota =
+        judgeReply("% Note\r\n%  Queried interval is too short. \r\n", ServerEntry{"com", "h", "No match", "", true});
+    EXPECT_TRUE(quota.refused);
+    EXPECT_EQ(quota.details, "refused: %  Queried interval is too short.");
+    const CellOutcome own =
+        judgeReply("x WHOIS LIMIT EXCEEDED y", ServerEntry{"com", "h", "No match", "WHOIS LIMIT EXCEEDED", true});
+    EXPECT_EQ(own.details, "refused: WHOIS LIMIT EXCEEDED");
+    EXPECT_FALSE(judgeReply("No match", ServerEntry{"com", "h", "No match", "", true}).refused);
 }
 
 TEST(QueryClassifyTest, OnlyFailedAndEmptyCellsAreAskedAgain) {

@@ -48,7 +48,7 @@ TEST(QueryColumnsTest, ColumnsFollowTheTicks) {
     for (const Case& c : cases) {
         EngineRig rig;
         for (const auto& change : c.changes) {
-            rig.engine.lvWhoisChange(change);
+            rig.setEntries(change);
         }
         EXPECT_EQ(rig.table.snapshot().captions, c.captions) << c.what;
     }

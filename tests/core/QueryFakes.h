@@ -3,17 +3,24 @@
 // Scripted stand-ins for the query engine's collaborators, shared by the engine suites. Every fake
 // is thread-safe: the engine calls it from its workers while the test reads it.
 
-#include "core/QueryControls.h"
+#include "core/PaceClock.h"
+#include "core/QueryEngine.h"
+#include "core/QueryEvents.h"
 #include "core/ResultTable.h"
 #include "core/WhoisLookup.h"
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace cvt::test {
@@ -25,6 +32,7 @@ public:
     struct Call {
         std::string server;
         std::string query;
+        int client = 0; // which of the clients made by client() asked
         bool operator==(const Call&) const = default;
     };
 
@@ -63,8 +71,11 @@ public:
     }
 
     std::string lookup(const std::string& serverField, const std::string& query) override {
+        return lookupAs(0, serverField, query);
+    }
+    std::string lookupAs(int client, const std::string& serverField, const std::string& query) {
         std::unique_lock lock(m_mutex);
-        m_calls.push_back({serverField, query});
+        m_calls.push_back({serverField, query, client});
         if (m_holdQuery && *m_holdQuery == query) {
             m_holding = true;
             m_changed.notify_all();
@@ -88,6 +99,40 @@ public:
         std::lock_guard lock(m_mutex);
         m_cancelled = true;
         m_changed.notify_all();
+    }
+
+    // A client of its own for a lane, answering from this script; clients are numbered from 1.
+    std::unique_ptr<WhoisLookup> client() {
+        class Client : public WhoisLookup {
+        public:
+            Client(ScriptedWhois& script, int id) : m_script(script), m_id(id) {}
+            std::string lookup(const std::string& server, const std::string& query) override {
+                return m_script.lookupAs(m_id, server, query);
+            }
+            void closeConnection() override { m_script.closeConnection(); }
+            void cancel() override { m_script.cancel(); }
+
+        private:
+            ScriptedWhois& m_script;
+            int m_id;
+        };
+        std::lock_guard lock(m_mutex);
+        return std::make_unique<Client>(*this, ++m_clients);
+    }
+    int clientsMade() const {
+        std::lock_guard lock(m_mutex);
+        return m_clients;
+    }
+    // The queries asked by the server, in order.
+    std::vector<std::string> queriesOf(const std::string& server) const {
+        std::lock_guard lock(m_mutex);
+        std::vector<std::string> result;
+        for (const Call& call : m_calls) {
+            if (call.server == server) {
+                result.push_back(call.query);
+            }
+        }
+        return result;
     }
 
     std::vector<Call> calls() const {
@@ -120,6 +165,7 @@ private:
     bool m_cancelled = false;
     std::vector<Call> m_calls;
     int m_closes = 0;
+    int m_clients = 0;
 };
 
 // A gate a thread can wait at until the test opens it; also tells the test when someone waits.
@@ -148,21 +194,85 @@ private:
     bool m_open = false;
 };
 
-// Records every control change as a short text ("search=1", "status1=3/26", "select=2", ...).
-class RecordingControls : public QueryControls {
+// A clock that never waits: a pause moves its time on at once and is recorded. A pause while
+// stop() holds ends at once without moving the time.
+class FakeClock : public PaceClock {
 public:
-    void setStatusText(int panel, const std::string& text) override {
-        record("status" + std::to_string(panel) + "=" + text);
+    TimePoint now() override {
+        std::lock_guard lock(m_mutex);
+        return m_now;
     }
-    void setSearchEnabled(bool enabled) override { record(flag("search", enabled)); }
-    void setStopEnabled(bool enabled) override { record(flag("stop", enabled)); }
-    void setBusyAnimation(bool playing) override { record(flag("busy", playing)); }
-    void setServerTableEnabled(bool enabled) override { record(flag("servers", enabled)); }
-    void setModeGroupEnabled(bool enabled) override { record(flag("modes", enabled)); }
-    void setPopupItemsEnabled(bool enabled) override { record(flag("popup", enabled)); }
-    void selectAndShowRow(std::size_t row) override { record("select=" + std::to_string(row)); }
-    void restorePatternMode() override { record("patternMode"); }
-    void enableSearchIfPatternPresent() override { record("searchIfPattern"); }
+    void sleepUntil(TimePoint deadline, const std::function<bool()>& stop) override {
+        std::lock_guard lock(m_mutex);
+        if (stop() || deadline <= m_now) {
+            return;
+        }
+        m_sleeps.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - m_now).count());
+        m_now = deadline;
+    }
+    void wake() override {}
+    // Moves the time on, as an exchange that takes this long would.
+    void advance(std::chrono::milliseconds by) {
+        std::lock_guard lock(m_mutex);
+        m_now += by;
+    }
+    std::vector<long long> sleepsMs() const {
+        std::lock_guard lock(m_mutex);
+        return m_sleeps;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    TimePoint m_now{};
+    std::vector<long long> m_sleeps;
+};
+
+// Keeps the result table from the events, as the window and the command-line tool do, and records
+// every event as a short text: "status0=Connecting ax.com" (activity), "status1=3/26" (progress
+// of a run), "select=2" (a row appended), "cell=2 com ☆", "state=idle" (a change of state).
+class RecordingSink : public QueryEventSink {
+public:
+    explicit RecordingSink(ResultTable& table) : m_table(table) {}
+
+    void rowsCleared() override {
+        std::lock_guard lock(m_mutex);
+        m_table.clearRows();
+        m_events.push_back("cleared");
+    }
+    void rowAppended(const AppendedRow& row) override {
+        std::lock_guard lock(m_mutex);
+        if (row.row != m_table.rowCount()) {
+            m_events.push_back("ROW OUT OF ORDER " + std::to_string(row.row));
+        }
+        m_table.appendRow(row.caption);
+        m_events.push_back("select=" + std::to_string(row.row));
+    }
+    void cellAnswered(const AnsweredCell& cell) override {
+        std::lock_guard lock(m_mutex);
+        if (cell.row >= m_table.rowCount()) {
+            m_events.push_back("CELL BEFORE ITS ROW " + std::to_string(cell.row));
+        }
+        m_table.writeAnswer(cell.row, cell.suffix, cell.mark, cell.details);
+        m_events.push_back("cell=" + std::to_string(cell.row) + " " + cell.suffix + " " + cell.mark);
+        m_details.push_back(cell.details);
+    }
+    void runStateChanged(const RunProgress& progress) override {
+        std::lock_guard lock(m_mutex);
+        static const char* const kNames[] = {"idle", "preparing", "running", "stopping", "requerying"};
+        const std::string name = kNames[static_cast<int>(progress.state)];
+        if (progress.state == RunState::Running) {
+            m_events.push_back("status1=" + std::to_string(progress.done) + "/" + std::to_string(progress.total));
+        }
+        if (name != m_lastState) {
+            m_events.push_back("state=" + name);
+            m_lastState = name;
+        }
+        m_progress = progress;
+    }
+    void activityChanged(const std::string& text) override {
+        std::lock_guard lock(m_mutex);
+        m_events.push_back("status0=" + text);
+    }
 
     std::vector<std::string> events() const {
         std::lock_guard lock(m_mutex);
@@ -179,85 +289,58 @@ public:
         }
         return result;
     }
+    std::vector<std::string> details() const {
+        std::lock_guard lock(m_mutex);
+        return m_details;
+    }
+    RunProgress progress() const {
+        std::lock_guard lock(m_mutex);
+        return m_progress;
+    }
     void clear() {
         std::lock_guard lock(m_mutex);
         m_events.clear();
     }
 
-private:
-    static std::string flag(const char* name, bool on) { return std::string(name) + (on ? "=1" : "=0"); }
-    void record(std::string event) {
-        std::lock_guard lock(m_mutex);
-        m_events.push_back(std::move(event));
-    }
-
+protected:
     mutable std::mutex m_mutex;
-    std::vector<std::string> m_events;
-};
-
-// Keeps a copy of a ResultTable built only from the listener's reports, as a window's mirror does.
-class MirrorListener : public ResultTableListener {
-public:
-    void start(ResultTableSnapshot initial) { m_mirror = std::move(initial); }
-    const ResultTableSnapshot& mirror() const { return m_mirror; }
-
-    void columnAppended(const std::string& caption) override { m_mirror.captions.push_back(caption); }
-    void columnRemoved(std::size_t column) override {
-        m_mirror.captions.erase(m_mirror.captions.begin() + static_cast<std::ptrdiff_t>(column));
-        for (ResultRow& row : m_mirror.rows) {
-            if (row.cells.size() >= column) {
-                row.cells.erase(row.cells.begin() + static_cast<std::ptrdiff_t>(column - 1));
-            }
-        }
-    }
-    void columnCaptionChanged(std::size_t column, const std::string& caption) override {
-        m_mirror.captions.at(column) = caption;
-    }
-    void rowAppended(const ResultRow& row) override { m_mirror.rows.push_back(row); }
-    void rowsRemoved(const std::vector<std::size_t>& rows) override {
-        for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-            m_mirror.rows.erase(m_mirror.rows.begin() + static_cast<std::ptrdiff_t>(*it));
-        }
-    }
-    void rowsCleared() override { m_mirror.rows.clear(); }
-    void rowCaptionChanged(std::size_t row, const std::string& caption) override {
-        m_mirror.rows.at(row).caption = caption;
-    }
-    void cellChanged(std::size_t row, std::size_t cell, const std::string& mark) override {
-        std::vector<std::string>& cells = m_mirror.rows.at(row).cells;
-        if (cells.size() <= cell) {
-            cells.resize(cell + 1);
-        }
-        cells[cell] = mark;
-    }
 
 private:
-    ResultTableSnapshot m_mirror;
+    ResultTable& m_table;
+    std::vector<std::string> m_events;
+    std::vector<std::string> m_details;
+    std::string m_lastState = "idle";
+    RunProgress m_progress;
 };
-
-} // namespace cvt::test
-
-#include "core/QueryEngine.h"
-
-namespace cvt::test {
 
 inline ServerEntry entry(std::string caption, std::string host, std::string mark, bool ticked = true,
                          std::string refusal = {}) {
     return ServerEntry{std::move(caption), std::move(host), std::move(mark), std::move(refusal), ticked};
 }
 
-// An engine wired to scripted collaborators; Controls may be a RecordingControls with a fault built in.
-template <class Controls = RecordingControls>
+// An engine wired to scripted collaborators: every lane gets its own client of one script, and the
+// pace is kept by a fake clock. Sink may be a RecordingSink with a fault built in.
+template <class Sink = RecordingSink>
 struct EngineRigWith {
     ResultTable table{"Domain Name"};
-    Controls controls;
+    Sink sink{table};
     ScriptedWhois whois;
+    FakeClock clock;
     std::mutex errorMutex;
     std::vector<std::string> errors;
-    QueryEngine engine{QueryEngineDeps{table, controls, whois, [this](const std::string& message) {
+    QueryEngine engine{QueryEngineDeps{sink, [this] { return whois.client(); }, &clock,
+                                       [this](const std::string& message) {
                                            std::lock_guard lock(errorMutex);
                                            errors.push_back(message);
                                        }}};
+
+    // The server table changed: the engine learns it and the table's columns follow the ticks.
+    void setEntries(const std::vector<ServerEntry>& entries) {
+        engine.setServerEntries(entries);
+        table.alignSuffixColumns(entries);
+    }
+    void setSettings(RunSettings settings) { engine.setSettings(std::move(settings)); }
+    bool requery() { return engine.N2Click(CellsToRequery(table)); }
 
     SearchOutcome searchPattern(const std::string& pattern) {
         SearchRequest request;
@@ -275,7 +358,7 @@ struct EngineRigWith {
     // The rows as "caption:cell|cell|...".
     std::vector<std::string> rows() const {
         std::vector<std::string> result;
-        for (const ResultRow& row : table.snapshot().rows) {
+        for (const ResultRow& row : table.rows()) {
             std::string line = row.caption + ":";
             for (std::size_t i = 0; i < row.cells.size(); ++i) {
                 line += (i == 0 ? "" : "|") + row.cells[i];
@@ -286,5 +369,11 @@ struct EngineRigWith {
     }
 };
 using EngineRig = EngineRigWith<>;
+
+inline RunSettings lanesOn() {
+    RunSettings settings;
+    settings.parallel = true;
+    return settings;
+}
 
 } // namespace cvt::test

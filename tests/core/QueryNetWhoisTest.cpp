@@ -22,13 +22,16 @@ using test::FakeWhoisServer;
 
 struct NetRig {
     ResultTable table{"Domain Name"};
-    test::RecordingControls controls;
-    NetWhoisLookup whois;
-    QueryEngine engine{QueryEngineDeps{table, controls, whois, {}}};
+    test::RecordingSink sink{table};
+    QueryEngine engine{QueryEngineDeps{sink, [] { return std::make_unique<NetWhoisLookup>(); }, nullptr, {}}};
 
+    void setEntries(const std::vector<ServerEntry>& entries) {
+        engine.setServerEntries(entries);
+        table.alignSuffixColumns(entries);
+    }
     // Asks one name of one entry and returns the mark written.
     std::string markFor(const std::string& host, const std::string& refusal = {}) {
-        engine.lvWhoisChange({test::entry("com", host, "No match for", true, refusal)});
+        setEntries({test::entry("com", host, "No match for", true, refusal)});
         SearchRequest request;
         request.patternText = "ax";
         EXPECT_EQ(engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
@@ -72,17 +75,32 @@ TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
         drip.emplace_back(1, c);
     }
     FakeWhoisServer server(FakeWhoisServer::replyInPieces(drip, std::chrono::milliseconds(50)));
-    NetRig rig;
-    rig.whois.client().SetExchangeTimeout(300);
-    EXPECT_EQ(rig.markFor(server.hostField()), kMarkFailed);
+    const auto shortExchanges = [] {
+        auto lookup = std::make_unique<NetWhoisLookup>();
+        lookup->client().SetExchangeTimeout(300);
+        return lookup;
+    };
+    ResultTable table{"Domain Name"};
+    test::RecordingSink sink{table};
+    QueryEngine engine{QueryEngineDeps{sink, shortExchanges, nullptr, {}}};
+    const std::vector<ServerEntry> entries = {test::entry("com", server.hostField(), "No match for")};
+    engine.setServerEntries(entries);
+    table.alignSuffixColumns(entries);
+    SearchRequest search;
+    search.patternText = "ax";
+    ASSERT_EQ(engine.btnSearchClick(std::move(search)).status, SearchOutcome::Status::Started);
+    engine.waitIdle();
+    EXPECT_EQ(table.cell(0, 0), kMarkFailed);
+    EXPECT_EQ(sink.details(), std::vector<std::string>{"Read Timeout"});
 
-    // The details of the row ask again and say why the exchange failed.
+    // The row's WHOIS details ask again and say why the exchange failed.
+    const std::unique_ptr<NetWhoisLookup> lookup = shortExchanges();
     WhoisDetailsRequest request;
     request.rowCaption = "ax";
     request.cells = {"-"};
     request.columns = {"Domain Name", "com"};
     request.findServer = [&](const std::string&) -> std::optional<std::string> { return server.hostField(); };
-    request.exchange = exchangeThrough(rig.whois);
+    request.exchange = exchangeThrough(*lookup);
     EXPECT_EQ(WhoisDetails(request).text,
               "Error WSAconnectionReset\r\nRead Timeout\r\n" + std::string(kWhoisDetailsSeparator) + "\r\n");
 }
@@ -103,7 +121,7 @@ TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {
         connection.waitForClientClose();
     });
     NetRig rig;
-    rig.engine.lvWhoisChange({test::entry("com", server.hostField(), "No match for")});
+    rig.setEntries({test::entry("com", server.hostField(), "No match for")});
     SearchRequest request;
     request.patternText = "[a-b]x";
     ASSERT_EQ(rig.engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
@@ -115,6 +133,28 @@ TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {
     EXPECT_EQ(rig.table.snapshot().rows, (std::vector<ResultRow>{{"ax", {"-"}}}));
     std::lock_guard lock(mutex);
     EXPECT_EQ(query, "ax.com\r\n");
+}
+
+TEST(QueryNetWhoisTest, LanesOnTwoServersGiveTheSameTableAsOneLane) {
+    FakeWhoisServer free(FakeWhoisServer::reply("No match for this name\r\n"));
+    FakeWhoisServer taken(FakeWhoisServer::reply("Domain Name: TAKEN\r\n"));
+    std::vector<std::vector<ResultRow>> tables;
+    for (const bool parallel : {false, true}) {
+        NetRig rig;
+        rig.setEntries({test::entry("com", free.hostField(), "No match for"),
+                        test::entry("net", taken.hostField(), "No match for")});
+        RunSettings settings;
+        settings.parallel = parallel;
+        rig.engine.setSettings(settings);
+        SearchRequest request;
+        request.patternText = "[a-c]x";
+        ASSERT_EQ(rig.engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+        rig.engine.waitIdle();
+        tables.push_back(rig.table.rows());
+    }
+    const std::vector<ResultRow> expected{{"ax", {"☆", "★"}}, {"bx", {"☆", "★"}}, {"cx", {"☆", "★"}}};
+    EXPECT_EQ(tables[0], expected);
+    EXPECT_EQ(tables[1], expected);
 }
 
 } // namespace

@@ -43,36 +43,37 @@ TEST(QueryRequeryTest, AsksExactlyTheFailedAndEmptyCells) {
     };
     for (const Case& c : cases) {
         EngineRig rig;
-        rig.engine.lvWhoisChange({entry("com", "h-com", "free"), entry("net", "h-net", "free")});
+        rig.setEntries({entry("com", "h-com", "free"), entry("net", "h-net", "free")});
         runFirst(rig, "[a-b]x", c.failing);
         ASSERT_EQ(rig.rows(), c.rowsAfterRun) << c.what;
         rig.whois.setReply("ax.net", "free");
         rig.whois.setReply("bx.net", "free");
         const std::size_t before = rig.whois.calls().size();
-        rig.controls.clear();
+        rig.sink.clear();
 
-        ASSERT_TRUE(rig.engine.N2Click()) << c.what;
+        ASSERT_TRUE(rig.requery()) << c.what;
         rig.engine.waitIdle();
 
         EXPECT_EQ(rig.whois.queries(before), c.asked) << c.what;
         EXPECT_EQ(rig.rows(), c.rowsAfterPass) << c.what;
-        // No progress text, and the status only when something is asked.
-        EXPECT_TRUE(rig.controls.eventsStartingWith("status1=").empty()) << c.what;
-        EXPECT_EQ(rig.controls.eventsStartingWith("status0=").size(), c.asked.size()) << c.what;
+        // No run progress, and the status only when something is asked.
+        EXPECT_TRUE(rig.sink.eventsStartingWith("status1=").empty()) << c.what;
+        EXPECT_EQ(rig.sink.progress(), (RunProgress{RunState::Idle, c.asked.size(), c.asked.size()})) << c.what;
+        EXPECT_EQ(rig.sink.eventsStartingWith("status0=").size(), c.asked.size()) << c.what;
     }
 }
 
 TEST(QueryRequeryTest, SuffixTickedAfterTheRunIsFilledForEveryRow) {
     EngineRig rig;
     std::vector<ServerEntry> entries{entry("com", "h-com", "free"), entry("io", "h-io", "free", false)};
-    rig.engine.lvWhoisChange(entries);
+    rig.setEntries(entries);
     runFirst(rig, "[a-c]x", {});
     entries[1].ticked = true;
-    rig.engine.lvWhoisChange(entries);
+    rig.setEntries(entries);
     ASSERT_EQ(rig.rows(), (Strings{"ax:★", "bx:★", "cx:★"})) << "rows made before the column lack its cell";
     rig.whois.setReply("bx.io", "free");
 
-    ASSERT_TRUE(rig.engine.N2Click());
+    ASSERT_TRUE(rig.requery());
     rig.engine.waitIdle();
     EXPECT_EQ(rig.rows(), (Strings{"ax:★|★", "bx:★|☆", "cx:★|★"}));
     EXPECT_EQ(rig.whois.queries(3), (Strings{"ax.io", "bx.io", "cx.io"}));
@@ -81,55 +82,56 @@ TEST(QueryRequeryTest, SuffixTickedAfterTheRunIsFilledForEveryRow) {
 
 TEST(QueryRequeryTest, ChoosingTheCommandTwiceRunsOnePass) {
     EngineRig rig;
-    rig.engine.lvWhoisChange({entry("com", "h-com", "free")});
+    rig.setEntries({entry("com", "h-com", "free")});
     runFirst(rig, "[a-c]x", {"ax.com", "cx.com"});
     rig.whois.hold("ax.com");
-    ASSERT_TRUE(rig.engine.N2Click());
+    ASSERT_TRUE(rig.requery());
     rig.whois.waitUntilHeld();
-    EXPECT_FALSE(rig.engine.N2Click());
-    EXPECT_TRUE(rig.engine.isRequerying());
+    EXPECT_FALSE(rig.requery());
+    EXPECT_TRUE(rig.engine.isBusy());
     EXPECT_EQ(rig.searchPattern("zz").status, SearchOutcome::Status::Busy) << "Search waits for the pass";
     rig.whois.release();
     rig.engine.waitIdle();
     EXPECT_EQ(rig.whois.queries(3), (Strings{"ax.com", "cx.com"}));
-    EXPECT_FALSE(rig.engine.isRequerying());
+    EXPECT_FALSE(rig.engine.isBusy());
 }
 
-TEST(QueryRequeryTest, PassDisablesWhatWouldTouchTheTableAndRestoresItAfter) {
+TEST(QueryRequeryTest, PassReportsItsStateAndEachCell) {
     EngineRig rig;
-    rig.engine.lvWhoisChange({entry("com", "h-com", "free")});
+    rig.setEntries({entry("com", "h-com", "free")});
     runFirst(rig, "ax", {"ax.com"});
-    rig.controls.clear();
-    ASSERT_TRUE(rig.engine.N2Click());
+    rig.sink.clear();
+    ASSERT_TRUE(rig.requery());
     rig.engine.waitIdle();
-    EXPECT_EQ(rig.controls.events(), (Strings{"popup=0", "search=0", "servers=0", "modes=0", "status0=ax.com",
-                                              "popup=1", "servers=1", "modes=1", "searchIfPattern"}));
+    EXPECT_EQ(rig.sink.events(), (Strings{"state=requerying", "status0=ax.com", "cell=0 com ★", "state=idle"}));
 }
 
 TEST(QueryRequeryTest, ColumnWithoutServerEntryIsMarkedFailedWithoutAsking) {
     EngineRig rig;
-    rig.engine.lvWhoisChange({entry("com", "h-com", "free"), entry("io", "h-io", "free")});
+    rig.setEntries({entry("com", "h-com", "free"), entry("io", "h-io", "free")});
     runFirst(rig, "ax", {"ax.com"});
     // The io entry leaves the server table altogether; its column stays.
-    rig.engine.lvWhoisChange({entry("com", "h-com", "free")});
+    rig.setEntries({entry("com", "h-com", "free")});
     rig.table.setCell(0, 1, "");
+    rig.sink.clear();
     const std::size_t before = rig.whois.calls().size();
-    ASSERT_TRUE(rig.engine.N2Click());
+    ASSERT_TRUE(rig.requery());
     rig.engine.waitIdle();
     EXPECT_EQ(rig.whois.queries(before), Strings{"ax.com"});
     EXPECT_EQ(rig.rows(), (Strings{"ax:★|-"}));
+    EXPECT_EQ(rig.sink.details().back(), "no server entry for this suffix");
 }
 
 TEST(QueryRequeryTest, ShutdownEndsAPassAfterItsCurrentCell) {
     EngineRig rig;
-    rig.engine.lvWhoisChange({entry("com", "h-com", "free")});
+    rig.setEntries({entry("com", "h-com", "free")});
     runFirst(rig, "[a-c]x", {"ax.com", "bx.com", "cx.com"});
     rig.whois.hold("ax.com");
-    ASSERT_TRUE(rig.engine.N2Click());
+    ASSERT_TRUE(rig.requery());
     rig.whois.waitUntilHeld();
     rig.engine.shutdown();
     EXPECT_EQ(rig.whois.queries(3), Strings{"ax.com"});
-    EXPECT_FALSE(rig.engine.isRequerying());
+    EXPECT_FALSE(rig.engine.isBusy());
 }
 
 } // namespace

@@ -16,8 +16,8 @@ using Strings = std::vector<std::string>;
 
 TEST(QueryRunTest, AsksEveryNameOfEveryTickedEntryAndMarksTheRightCells) {
     EngineRig rig;
-    rig.engine.lvWhoisChange({entry("com", " h-com ", "No match for"), entry("net", "h-net", "No match for"),
-                              entry("org", "h-org", "Domain not found.", false)});
+    rig.setEntries({entry("com", " h-com ", "No match for"), entry("net", "h-net", "No match for"),
+                    entry("org", "h-org", "Domain not found.", false)});
     rig.whois.setDefaultReply("Domain Name: TAKEN");
     rig.whois.setReply("ax.com", "No match for \"AX.COM\".\r\n");
     rig.whois.setReply("bx.net", "");
@@ -30,30 +30,31 @@ TEST(QueryRunTest, AsksEveryNameOfEveryTickedEntryAndMarksTheRightCells) {
     EXPECT_EQ(rig.whois.calls()[0].server, "h-com") << "the host is trimmed";
     EXPECT_EQ(rig.rows(), (Strings{"ax:☆|★", "bx:★|★", "cx:★|-"}));
     EXPECT_EQ(rig.whois.closes(), 1) << "a failed exchange closes the connection";
-    EXPECT_EQ(rig.controls.eventsStartingWith("status1="),
+    EXPECT_EQ(rig.sink.eventsStartingWith("status1="),
               (Strings{"status1=0/3", "status1=1/3", "status1=2/3", "status1=3/3"}));
-    EXPECT_EQ(rig.controls.eventsStartingWith("status0=").front(), "status0=Connecting ax.com");
-    EXPECT_EQ(rig.controls.eventsStartingWith("select="), (Strings{"select=0", "select=1", "select=2"}));
-    const Strings events = rig.controls.events();
-    const Strings idle(events.end() - 7, events.end());
-    EXPECT_EQ(idle, (Strings{"popup=1", "stop=0", "busy=0", "servers=1", "modes=1", "patternMode", "searchIfPattern"}));
+    EXPECT_EQ(rig.sink.eventsStartingWith("status0=").front(), "status0=Connecting ax.com");
+    EXPECT_EQ(rig.sink.eventsStartingWith("select="), (Strings{"select=0", "select=1", "select=2"}));
+    EXPECT_EQ(rig.sink.eventsStartingWith("state="), (Strings{"state=preparing", "state=running", "state=idle"}));
+    EXPECT_EQ(rig.sink.details().back(), "Socket Error # 10061") << "a failed cell keeps its reason";
+    EXPECT_EQ(rig.whois.clientsMade(), 1) << "lanes off: one lane, one connection";
     EXPECT_FALSE(rig.engine.isBusy());
     EXPECT_TRUE(rig.errors.empty());
 }
 
-TEST(QueryRunTest, SearchSwitchesTheControlsToRunningBeforeTheWorkerStarts) {
+TEST(QueryRunTest, SearchReportsPreparingThenEmptiesTheTableAndRuns) {
     EngineRig rig;
-    rig.engine.lvWhoisChange({entry("com", "h", "No match")});
+    rig.setEntries({entry("com", "h", "No match")});
     rig.whois.hold("ax.com");
     ASSERT_EQ(rig.searchPattern("[a-b]x").status, SearchOutcome::Status::Started);
     rig.whois.waitUntilHeld();
-    const Strings events = rig.controls.events();
-    const Strings running(events.begin(), events.begin() + 7);
-    EXPECT_EQ(running, (Strings{"servers=0", "modes=0", "popup=0", "status1=0/2", "stop=1", "search=0", "busy=1"}));
-    EXPECT_TRUE(rig.engine.isRunning());
+    const Strings events = rig.sink.events();
+    const Strings running(events.begin(), events.begin() + 6);
+    EXPECT_EQ(running, (Strings{"state=preparing", "cleared", "status1=0/2", "state=running", "status1=1/2",
+                                "status0=Connecting ax.com"}));
+    EXPECT_TRUE(rig.engine.isBusy());
     EXPECT_TRUE(rig.engine.isRunActive());
     EXPECT_EQ(rig.searchPattern("[a-b]x").status, SearchOutcome::Status::Busy);
-    EXPECT_FALSE(rig.engine.N2Click()) << "no re-query during a run";
+    EXPECT_FALSE(rig.requery()) << "no re-query during a run";
     rig.whois.release();
     rig.engine.waitIdle();
 }
@@ -80,16 +81,16 @@ TEST(QueryRunTest, RefusalsChangeNothing) {
     };
     for (const Case& c : cases) {
         EngineRig rig;
-        rig.engine.lvWhoisChange(c.entries);
+        rig.setEntries(c.entries);
         rig.table.appendRow("kept");
-        rig.controls.clear();
+        rig.sink.clear();
         SearchRequest request;
         request.patternText = c.pattern;
         request.languageCode = c.language;
         const SearchOutcome outcome = rig.engine.btnSearchClick(std::move(request));
         EXPECT_EQ(outcome.status, SearchOutcome::Status::Refused) << c.what;
         EXPECT_EQ(outcome.message, c.message) << c.what;
-        EXPECT_TRUE(rig.controls.events().empty()) << c.what;
+        EXPECT_TRUE(rig.sink.events().empty()) << c.what;
         EXPECT_EQ(rig.table.rowCount(), 1u) << c.what;
         EXPECT_FALSE(rig.engine.isBusy()) << c.what;
     }
@@ -97,8 +98,7 @@ TEST(QueryRunTest, RefusalsChangeNothing) {
 
 TEST(QueryRunTest, EntriesSharingACaptionShareOneColumnAndTheLaterMarkStands) {
     EngineRig rig;
-    rig.engine.lvWhoisChange(
-        {entry("com", "first", "free-1"), entry("net", "n", "free-n"), entry("com", "second", "free-2")});
+    rig.setEntries({entry("com", "first", "free-1"), entry("net", "n", "free-n"), entry("com", "second", "free-2")});
     rig.whois.setDefaultReply("free-1");
     ASSERT_EQ(rig.searchPattern("ax").status, SearchOutcome::Status::Started);
     rig.engine.waitIdle();
@@ -111,9 +111,9 @@ TEST(QueryRunTest, EntriesSharingACaptionShareOneColumnAndTheLaterMarkStands) {
 TEST(QueryRunTest, MarksLandUnderTheirSuffixWhateverTheColumnOrder) {
     EngineRig rig;
     // Ticked in the order net, org, com: the columns follow that order, the server table does not.
-    rig.engine.lvWhoisChange({entry("com", "c", "M", false), entry("net", "n", "M"), entry("org", "o", "M", false)});
-    rig.engine.lvWhoisChange({entry("com", "c", "M", false), entry("net", "n", "M"), entry("org", "o", "M")});
-    rig.engine.lvWhoisChange({entry("com", "c", "M"), entry("net", "n", "M"), entry("org", "o", "M")});
+    rig.setEntries({entry("com", "c", "M", false), entry("net", "n", "M"), entry("org", "o", "M", false)});
+    rig.setEntries({entry("com", "c", "M", false), entry("net", "n", "M"), entry("org", "o", "M")});
+    rig.setEntries({entry("com", "c", "M"), entry("net", "n", "M"), entry("org", "o", "M")});
     rig.whois.setReply("ax.com", "M");
     rig.whois.setReply("ax.org", "Error WSA M");
     ASSERT_EQ(rig.searchPattern("ax").status, SearchOutcome::Status::Started);
@@ -124,62 +124,61 @@ TEST(QueryRunTest, MarksLandUnderTheirSuffixWhateverTheColumnOrder) {
 
 TEST(QueryRunTest, TextModeSortsWithoutRegardToCaseAndNeighbouringDuplicatesShareARow) {
     EngineRig rig;
-    rig.engine.lvWhoisChange({entry("com", "h", "free")});
+    rig.setEntries({entry("com", "h", "free")});
     rig.whois.setReply("b.com", "free");
     ASSERT_EQ(rig.searchWords({"b", "a", "B", "a", " b"}).status, SearchOutcome::Status::Started);
     rig.engine.waitIdle();
-    EXPECT_EQ(rig.engine.candidates().toVector(), (Strings{" b", "a", "a", "b", "B"}));
     EXPECT_EQ(rig.whois.queries(), (Strings{"b.com", "a.com", "a.com", "b.com", "B.com"}));
     // " b" is asked as "b" but its status line keeps the listed form.
-    EXPECT_EQ(rig.controls.eventsStartingWith("status0=").front(), "status0=Connecting  b.com");
+    EXPECT_EQ(rig.sink.eventsStartingWith("status0=").front(), "status0=Connecting  b.com");
     EXPECT_EQ(rig.rows(), (Strings{"b:☆", "a:★", "b:☆", "B:★"}));
-    EXPECT_EQ(rig.controls.eventsStartingWith("patternMode").size(), 1u) << "back to pattern mode after text mode";
+    EXPECT_EQ(rig.sink.eventsStartingWith("select=").size(), 4u);
 }
 
 // A control character inside a name would put extra lines into the query: such names are left out
-// of both kinds of list, and the outcome counts them.
+// of both kinds of list, and the engine counts them.
 TEST(QueryRunTest, NamesWithControlCharactersNeverReachTheServer) {
     struct Case {
         const char* name;
         bool pattern;
         std::string patternText;
         Strings words;
-        Strings expected;
+        Strings queries;
         std::size_t dropped;
     };
     const Case cases[] = {
-        {"pattern", true, "x[a\x7f]b", {}, {"xab"}, 1},
-        {"quotes keep line breaks inside names", true, "\"b\r\n[a\"]\r\nab\"", {}, {"ab\""}, 2},
-        {"word list", false, "", {"ab\r\ncd", "ok", "tab\there", "del\x7f", "\x1b[0m"}, {"ok"}, 4},
-        {"nothing to drop", false, "", {"ok"}, {"ok"}, 0},
+        {"pattern", true, "x[a\x7f]b", {}, {"xab.com"}, 1},
+        {"quotes keep line breaks inside names", true, "\"b\r\n[a\"]\r\nab\"", {}, {"ab\".com"}, 2},
+        {"word list", false, "", {"ab\r\ncd", "ok", "tab\there", "del\x7f", "\x1b[0m"}, {"ok.com"}, 4},
+        {"nothing to drop", false, "", {"ok"}, {"ok.com"}, 0},
     };
     for (const auto& c : cases) {
         EngineRig rig;
-        rig.engine.lvWhoisChange({entry("com", "h", "free")});
+        rig.setEntries({entry("com", "h", "free")});
         const SearchOutcome outcome = c.pattern ? rig.searchPattern(c.patternText) : rig.searchWords(c.words);
         ASSERT_EQ(outcome.status, SearchOutcome::Status::Started) << c.name;
         rig.engine.waitIdle();
-        EXPECT_EQ(outcome.droppedNames, c.dropped) << c.name;
-        EXPECT_EQ(rig.engine.candidates().toVector(), c.expected) << c.name;
-        EXPECT_EQ(rig.whois.queries().size(), c.expected.size()) << c.name;
+        EXPECT_EQ(rig.engine.droppedNames(), c.dropped) << c.name;
+        EXPECT_EQ(rig.whois.queries(), c.queries) << c.name;
     }
 }
 
-TEST(QueryRunTest, FailureEscapingTheRunStillRestoresTheControlsAndIsReported) {
-    class ThrowingControls : public test::RecordingControls {
+TEST(QueryRunTest, FailureEscapingTheRunStillEndsItAndIsReported) {
+    class ThrowingSink : public test::RecordingSink {
     public:
-        void selectAndShowRow(std::size_t) override { throw std::logic_error("row vanished"); }
+        using RecordingSink::RecordingSink;
+        void rowAppended(const AppendedRow&) override { throw std::logic_error("row vanished"); }
     };
-    test::EngineRigWith<ThrowingControls> rig;
-    rig.engine.lvWhoisChange({entry("com", "h", "m")});
+    test::EngineRigWith<ThrowingSink> rig;
+    rig.setEntries({entry("com", "h", "m")});
     ASSERT_EQ(rig.searchPattern("[a-c]x").status, SearchOutcome::Status::Started);
     rig.engine.waitIdle();
     EXPECT_FALSE(rig.engine.isBusy());
-    EXPECT_TRUE(rig.engine.N2Click()) << "the engine is usable again";
+    EXPECT_TRUE(rig.requery()) << "the engine is usable again";
     rig.engine.waitIdle();
     EXPECT_EQ(rig.errors, Strings{"row vanished"});
     EXPECT_EQ(rig.whois.queries().front(), "ax.com");
-    EXPECT_EQ(rig.controls.eventsStartingWith("popup=1").size(), 2u);
+    EXPECT_EQ(rig.sink.eventsStartingWith("state=idle").size(), 2u);
 }
 
 } // namespace

@@ -19,60 +19,62 @@ std::vector<ServerEntry> comAndNet() {
 
 TEST(QueryStopTest, CellUnderWayIsStillWrittenAndNothingFurtherIsAsked) {
     EngineRig rig;
-    rig.engine.lvWhoisChange(comAndNet());
+    rig.setEntries(comAndNet());
     rig.whois.setReply("bx.com", "free");
     rig.whois.hold("bx.com");
     ASSERT_EQ(rig.searchPattern("[a-c]x").status, SearchOutcome::Status::Started);
     rig.whois.waitUntilHeld();
-    rig.controls.clear();
+    rig.sink.clear();
 
     rig.engine.btnStopClick();
     // Search comes back at once; the worker is still inside its exchange.
-    EXPECT_EQ(rig.controls.events(), (Strings{"search=1", "stop=0", "busy=0", "servers=1", "modes=1"}));
+    EXPECT_EQ(rig.sink.events(), Strings{"state=stopping"});
     EXPECT_FALSE(rig.engine.isRunActive());
-    EXPECT_TRUE(rig.engine.isRunning());
-    EXPECT_FALSE(rig.engine.N2Click()) << "popup commands wait for the clean-up";
+    EXPECT_TRUE(rig.engine.isBusy());
+    EXPECT_FALSE(rig.requery()) << "popup commands wait for the clean-up";
 
     rig.whois.release();
     rig.engine.waitIdle();
     EXPECT_EQ(rig.whois.queries(), (Strings{"ax.com", "ax.net", "bx.com"}));
     EXPECT_EQ(rig.rows(), (Strings{"ax:★|★", "bx:☆|"}));
-    EXPECT_EQ(rig.controls.eventsStartingWith("popup="), Strings{"popup=1"});
-    EXPECT_FALSE(rig.engine.isRunning());
+    EXPECT_EQ(rig.sink.eventsStartingWith("state="), (Strings{"state=stopping", "state=idle"}));
+    EXPECT_FALSE(rig.engine.isBusy());
 
     // A re-query then asks the cell of that name that was never asked, and nothing else.
-    ASSERT_TRUE(rig.engine.N2Click());
+    ASSERT_TRUE(rig.requery());
     rig.engine.waitIdle();
     EXPECT_EQ(rig.whois.queries(), (Strings{"ax.com", "ax.net", "bx.com", "bx.net"}));
     EXPECT_EQ(rig.rows(), (Strings{"ax:★|★", "bx:☆|★"}));
 }
 
 TEST(QueryStopTest, StopBeforeTheFirstNameAsksNothingAndStillCleansUp) {
-    // The run empties the table before its first name; the listener holds it there until Stop.
-    struct HoldOnClear : test::MirrorListener {
-        void rowsCleared() override { gate.wait(); }
+    // The run empties the table before it prepares its names; the sink holds it there until Stop.
+    struct HoldOnClear : test::RecordingSink {
+        using RecordingSink::RecordingSink;
+        void rowsCleared() override {
+            gate.wait();
+            RecordingSink::rowsCleared();
+        }
         test::Gate gate;
     };
-    EngineRig rig;
-    HoldOnClear listener;
-    rig.table.setListener(&listener);
-    rig.engine.lvWhoisChange(comAndNet());
+    test::EngineRigWith<HoldOnClear> rig;
+    rig.setEntries(comAndNet());
+    rig.table.appendRow("old");
     ASSERT_EQ(rig.searchPattern("[a-c]x").status, SearchOutcome::Status::Started);
-    listener.gate.waitForWaiter();
+    rig.sink.gate.waitForWaiter();
     rig.engine.btnStopClick();
-    listener.gate.open();
+    rig.sink.gate.open();
     rig.engine.waitIdle();
-    rig.table.setListener(nullptr);
 
     EXPECT_TRUE(rig.whois.calls().empty());
-    EXPECT_EQ(rig.table.rowCount(), 0u);
-    EXPECT_EQ(rig.controls.events().back(), "searchIfPattern");
+    EXPECT_EQ(rig.table.rowCount(), 0u) << "the Search still emptied the table";
+    EXPECT_EQ(rig.sink.eventsStartingWith("state="), (Strings{"state=preparing", "state=stopping", "state=idle"}));
     EXPECT_FALSE(rig.engine.isBusy());
 }
 
 TEST(QueryStopTest, NewSearchWaitsForTheStoppingRunWhichStaysStopped) {
     EngineRig rig;
-    rig.engine.lvWhoisChange(comAndNet());
+    rig.setEntries(comAndNet());
     rig.whois.hold("bx.com");
     ASSERT_EQ(rig.searchPattern("[a-c]x").status, SearchOutcome::Status::Started);
     rig.whois.waitUntilHeld();
@@ -86,10 +88,10 @@ TEST(QueryStopTest, NewSearchWaitsForTheStoppingRunWhichStaysStopped) {
     EXPECT_EQ(rig.whois.queries(), (Strings{"ax.com", "ax.net", "bx.com", "dy.com", "dy.net", "ey.com", "ey.net"}));
     // The old run's last cell went into its own table, which the new run emptied before starting.
     EXPECT_EQ(rig.rows(), (Strings{"dy:★|★", "ey:★|★"}));
-    // Only the newest run's clean-up touched the controls.
-    EXPECT_EQ(rig.controls.eventsStartingWith("popup=1"), Strings{"popup=1"});
-    EXPECT_EQ(rig.controls.eventsStartingWith("stop="), (Strings{"stop=1", "stop=0", "stop=1", "stop=0"}));
-    EXPECT_EQ(rig.controls.events().back(), "searchIfPattern");
+    // Only the newest run's clean-up reported the end.
+    EXPECT_EQ(rig.sink.eventsStartingWith("state="), (Strings{"state=preparing", "state=running", "state=stopping",
+                                                              "state=preparing", "state=running", "state=idle"}));
+    EXPECT_EQ(rig.sink.events().back(), "state=idle");
 }
 
 } // namespace

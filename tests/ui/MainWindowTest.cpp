@@ -345,6 +345,30 @@ TEST(MainWindow, RequeryFillsFailedAndEmptyCells) {
     EXPECT_TRUE(waitUntil([&] { return server.connectionCount() - before == 3; }));
 }
 
+TEST(MainWindow, LanesOnAskEachServerOnItsOwnAndFillTheSameRows) {
+    FakeWhoisServer first(freeWhenStartingWithA());
+    FakeWhoisServer second(freeWhenStartingWithA());
+    std::string config =
+        configText("en", {"com+" + first.hostField() + "+No match for", "net+" + second.hostField() + "+No match for",
+                          "org+" + first.hostField() + "+No match for"});
+    config.replace(config.find("[setting]\r\n"), 11, "[setting]\r\nparallel=1\r\ninterval=abc\r\n");
+    WindowHarness w(config);
+    EXPECT_EQ(w.options.RunWarnings.size(), 1u) << "a bad interval is left out";
+    w.main->show();
+    w.main->edtDomain->setText(QStringLiteral("[a-c]phone"));
+    w.main->btnSearch->click();
+    ASSERT_TRUE(w.waitIdle());
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆", "☆", "☆"}), row("bphone", {"★", "★", "★"}),
+                                                row("cphone", {"★", "★", "★"})}));
+    EXPECT_EQ(w.main->statusText(1), QStringLiteral("3/3"));
+    EXPECT_TRUE(w.main->N2->isEnabled());
+    EXPECT_FALSE(w.main->btnStop->isEnabled());
+    first.stop();
+    second.stop();
+    EXPECT_EQ(first.queries().size(), 6u);
+    EXPECT_EQ(second.queries().size(), 3u);
+}
+
 TEST(MainWindow, TickingASuffixAddsOrRemovesItsColumnAtOnce) {
     FakeWhoisServer server(freeWhenStartingWithA());
     WindowHarness w(configText("en", fourSuffixes(server)));

@@ -1,145 +1,110 @@
 #include "core/ResultTable.h"
 #include "tests/core/QueryFakes.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/QueryEventQueue.h"
 #include "ui/ResultTableModel.h"
 #include "ui/ServerTableModel.h"
-#include "ui/WindowAdapter.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <atomic>
 #include <gtest/gtest.h>
 #include <thread>
 
 namespace cvt::test {
 namespace {
 
-struct Mirror {
-    Mirror() : tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal), adapter(controls, model) {
-        model.reset(table.setListener(&adapter));
-        model.setSource(&table);
+// The window's path for results: the engine's events, from any thread, through the queue into the
+// model that owns the table.
+struct ResultsPath {
+    ResultsPath() : tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal) {
+        QObject::connect(&queue, &QueryEventQueue::rowsClearedSignal, [this] { model.clearRows(); });
+        QObject::connect(&queue, &QueryEventQueue::rowsAppended, [this](const std::vector<AppendedRow>& rows) {
+            model.appendRows(rows);
+            ++rowBatches;
+        });
+        QObject::connect(&queue, &QueryEventQueue::cellsAnswered,
+                         [this](const std::vector<AnsweredCell>& cells) { model.applyCells(cells); });
+        QObject::connect(&queue, &QueryEventQueue::runStateChangedSignal,
+                         [this](const RunProgress& progress) { states.push_back(progress); });
+        model.alignSuffixColumns({entry("com", "h", "m"), entry("net", "h", "m"), entry("org", "h", "m")});
     }
-    ~Mirror() { table.setListener(nullptr); }
 
-    ResultTable table;
     ResultTableModel model;
     QAbstractItemModelTester tester;
-    RecordingControls controls; // records in the order the changes reach the GUI thread
-    WindowAdapter adapter;
+    QueryEventQueue queue;
+    int rowBatches = 0;
+    std::vector<RunProgress> states;
 };
 
-TEST(ResultTableMirror, FollowsEveryKindOfChangeOfTheCoreTable) {
-    Mirror m;
-    using Step = std::function<void(ResultTable&)>;
-    const Step steps[] = {
-        [](ResultTable& t) { t.setColumnCaption(0, "Domain Name"); },
-        [](ResultTable& t) { t.appendColumn("com"); },
-        [](ResultTable& t) { t.appendColumn("net"); },
-        [](ResultTable& t) { t.placeMark("aphone", "com", "☆"); },
-        [](ResultTable& t) { t.placeMark("aphone", "net", "★"); },
-        [](ResultTable& t) { t.placeMark("bphone", "net", "-"); },
-        [](ResultTable& t) { t.appendColumn("org"); },
-        [](ResultTable& t) { t.setCell(0, 2, "☆"); },
-        [](ResultTable& t) { t.RemoveSuffixColumn("com"); },
-        [](ResultTable& t) { t.setRowCaption(1, "cphone"); },
-        [](ResultTable& t) { t.appendRow("dphone"); },
-        [](ResultTable& t) { t.appendRow("ephone"); },
-        [](ResultTable& t) {
-            t.removeRows({0, 2});
-        },
-        [](ResultTable& t) { t.removeRowsIf([](const ResultRow& r) { return r.caption == "ephone"; }); },
-        [](ResultTable& t) { t.setColumnCaption(1, "net2"); },
-        [](ResultTable& t) { t.clearRows(); },
-        [](ResultTable& t) { t.placeMark("fphone", "org", "☆"); },
-    };
-    int index = 0;
-    for (const Step& step : steps) {
-        step(m.table);
-        m.adapter.flush();
-        EXPECT_EQ(m.model.snapshot(), m.table.snapshot()) << "after step " << index;
-        ++index;
-    }
-}
-
-TEST(ResultTableMirror, StaysEqualToTheTableWhileWorkersWriteIt) {
-    Mirror m;
-    m.table.appendColumn("com");
-    m.table.appendColumn("net");
-    m.table.appendColumn("org");
-    std::vector<std::thread> workers;
-    for (int w = 0; w < 3; ++w) {
-        workers.emplace_back([&m, w] {
-            static const char* const suffixes[] = {"com", "net", "org"};
-            for (int i = 0; i < 600; ++i) {
-                m.table.placeMark("name" + std::to_string(i), suffixes[w], i % 2 ? "☆" : "★");
+TEST(QueryEventQueue, ModelFollowsEventsFromSeveralLanes) {
+    ResultsPath p;
+    p.queue.rowsCleared();
+    constexpr std::size_t kRows = 600;
+    std::atomic<std::size_t> published{0};
+    std::vector<std::thread> lanes;
+    static const char* const suffixes[] = {"com", "net", "org"};
+    for (int lane = 0; lane < 3; ++lane) {
+        lanes.emplace_back([&, lane] {
+            for (std::size_t row = 0; row < kRows; ++row) {
+                if (lane == 0) {
+                    p.queue.rowAppended({row, "name" + std::to_string(row)});
+                    published = row + 1;
+                } else {
+                    while (published.load() <= row) {
+                        std::this_thread::yield();
+                    }
+                }
+                p.queue.cellAnswered({row, "", suffixes[lane], row % 2 ? "☆" : "-", row % 2 ? "" : "Read Timeout"});
             }
+            p.queue.runStateChanged({RunState::Running, kRows, kRows});
         });
     }
-    // The GUI thread keeps draining, with its time limit, while the workers write.
-    std::atomic<bool> done{false};
-    std::thread joiner([&] {
-        for (auto& worker : workers) {
-            worker.join();
-        }
-        done = true;
-    });
-    ASSERT_TRUE(waitUntil([&] { return done.load(); }, 60000));
-    joiner.join();
-    // What the timed drains have not applied yet is applied now, in order (the model tester
-    // makes each change slow in instrumented builds, so no time limit is put on this part).
-    m.adapter.flush();
-    EXPECT_EQ(m.adapter.pendingCount(), 0u);
-    EXPECT_EQ(m.model.snapshot(), m.table.snapshot());
+    for (std::thread& lane : lanes) {
+        lane.join();
+    }
+    p.queue.runStateChanged({RunState::Idle, kRows, kRows});
+    // Handed on by the event loop, in batches, without a call from the test.
+    ASSERT_TRUE(waitUntil([&] { return !p.states.empty() && p.states.back().state == RunState::Idle; }));
+    ASSERT_EQ(p.model.rowCount(), static_cast<int>(kRows));
+    EXPECT_LT(p.rowBatches, static_cast<int>(kRows)) << "rows arrive in batches";
+    for (std::size_t row = 0; row < kRows; ++row) {
+        const std::string mark = row % 2 ? "☆" : "-";
+        ASSERT_EQ(p.model.rows()[row], (ResultRow{"name" + std::to_string(row), {mark, mark, mark}})) << row;
+    }
+    EXPECT_EQ(p.model.data(p.model.index(0, 2), Qt::ToolTipRole).toString(), QStringLiteral("Read Timeout"));
+    EXPECT_FALSE(p.model.data(p.model.index(1, 2), Qt::ToolTipRole).isValid());
 }
 
-TEST(WindowAdapter, AppliesControlChangesInOrderOnTheGuiThread) {
-    Mirror m;
+TEST(QueryEventQueue, HandsOnEveryChangeOfStateButOnlyTheLatestProgress) {
+    ResultsPath p;
     std::thread worker([&] {
-        m.adapter.setStopEnabled(true);
-        m.adapter.setSearchEnabled(false);
-        m.adapter.setStatusText(1, "1/2");
-        m.adapter.setStatusText(1, "2/2");
-        m.adapter.setPopupItemsEnabled(true);
-        m.adapter.setStopEnabled(false);
-        m.adapter.restorePatternMode();
-        m.adapter.enableSearchIfPatternPresent();
+        p.queue.runStateChanged({RunState::Preparing, 0, 0});
+        p.queue.runStateChanged({RunState::Running, 0, 2});
+        p.queue.rowAppended({0, "ax"});
+        p.queue.runStateChanged({RunState::Running, 1, 2});
+        p.queue.runStateChanged({RunState::Idle, 1, 2});
     });
     worker.join();
-    EXPECT_TRUE(m.controls.events().empty()); // nothing happens on the worker's thread
-    ASSERT_TRUE(waitUntil([&] { return m.adapter.pendingCount() == 0 && !m.controls.events().empty(); }));
-    m.adapter.flush();
-    // Switches keep their order; of the status texts only the last one is shown, no later than
-    // the change that follows a batch's end.
-    EXPECT_EQ(m.controls.events(), (std::vector<std::string>{"stop=1", "search=0", "popup=1", "stop=0", "status1=2/2",
-                                                             "patternMode", "searchIfPattern"}));
+    p.queue.flush();
+    // A run that ended before the window looked is still seen to have run.
+    EXPECT_EQ(p.states, (std::vector<RunProgress>{
+                            {RunState::Preparing, 0, 0}, {RunState::Running, 1, 2}, {RunState::Idle, 1, 2}}));
+    EXPECT_EQ(p.model.rowCount(), 1);
+    p.queue.flush();
+    EXPECT_EQ(p.states.size(), 3u) << "nothing queued, nothing handed on";
 }
 
-TEST(WindowAdapter, SelectsOnlyRowsThatExistWhenItApplies) {
-    Mirror m;
-    m.table.appendColumn("com");
-    for (int i = 0; i < 5; ++i) {
-        const PlacedMark placed = m.table.placeMark("n" + std::to_string(i), "com", "☆");
-        m.adapter.selectAndShowRow(placed.row);
-    }
-    m.table.clearRows(); // the selection meant rows that have gone
-    m.adapter.flush();
-    EXPECT_EQ(m.model.rowCount(), 0);
-    EXPECT_TRUE(m.controls.eventsStartingWith("select").empty());
-    m.table.placeMark("x", "com", "★");
-    m.adapter.selectAndShowRow(0);
-    m.adapter.flush();
-    EXPECT_EQ(m.controls.events().back(), "select=0");
-}
-
-TEST(ResultTableModel, EditingANameGoesThroughTheCoreTable) {
-    Mirror m;
-    m.table.appendColumn("com");
-    m.table.placeMark("phone", "com", "☆");
-    m.adapter.flush();
-    ASSERT_TRUE(m.model.setData(m.model.index(0, 0), QStringLiteral("fone"), Qt::EditRole));
-    EXPECT_EQ(m.table.rowCaption(0), "fone");
-    m.adapter.flush();
-    EXPECT_EQ(m.model.data(m.model.index(0, 0), Qt::DisplayRole).toString(), QStringLiteral("fone"));
-    EXPECT_FALSE(m.model.flags(m.model.index(0, 1)).testFlag(Qt::ItemIsEditable));
+TEST(ResultTableModel, NamesCanBeEditedAndColumnsFollowTheTicks) {
+    ResultsPath p;
+    p.model.appendRows({{0, "phone"}});
+    p.model.applyCells({{0, "phone", "net", "☆", ""}});
+    ASSERT_TRUE(p.model.setData(p.model.index(0, 0), QStringLiteral("fone"), Qt::EditRole));
+    EXPECT_EQ(p.model.data(p.model.index(0, 0), Qt::DisplayRole).toString(), QStringLiteral("fone"));
+    EXPECT_FALSE(p.model.flags(p.model.index(0, 1)).testFlag(Qt::ItemIsEditable));
+    p.model.alignSuffixColumns({entry("com", "h", "m", false), entry("net", "h", "m"), entry("org", "h", "m")});
+    EXPECT_EQ(p.model.captions(), (std::vector<std::string>{"", "net", "org"}));
+    EXPECT_EQ(p.model.rows()[0].cells, (std::vector<std::string>{"☆", ""})) << "the cells go with their column";
 }
 
 TEST(ServerTableModel, TicksAndCaptionEditsAreReported) {

@@ -19,12 +19,8 @@ namespace {
 // Fills the window's result table with the rows, as a run would have left them.
 void fill(WindowHarness& w, const std::vector<ResultRow>& rows) {
     for (const ResultRow& r : rows) {
-        const std::size_t at = w.main->resultTable().appendRow(r.caption);
-        for (std::size_t cell = 0; cell < r.cells.size(); ++cell) {
-            w.main->resultTable().setCell(at, cell, r.cells[cell]);
-        }
+        w.main->resultModel().appendRow(r.caption, r.cells);
     }
-    w.main->applyPendingChanges();
 }
 
 TEST(RegisteredRows, OnlyRowsWithNothingFreeFailedOrEmptyGo) {
@@ -46,10 +42,8 @@ TEST(PopupCommands, ClearRegisteredTakesOnlyRegisteredRowsAndClearAllKeepsTheCol
     fill(w, {row("a", {"★", "★"}), row("b", {"★", "☆"}), row("c", {"★", ""}), row("d", {"★", "★"})});
     w.main->N1->trigger();
     EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("b", {"★", "☆"}), row("c", {"★", ""})}));
-    EXPECT_EQ(w.main->resultTable().snapshot().rows, w.rows());
     w.main->N3->trigger();
     EXPECT_TRUE(w.rows().empty());
-    EXPECT_TRUE(w.main->resultTable().snapshot().rows.empty());
     EXPECT_EQ(w.captions(), (std::vector<std::string>{"Domain Name", "com", "net"}));
 }
 

@@ -59,8 +59,8 @@ struct WindowHarness {
         info.reset();
         text.reset();
         main.reset();
-        main = std::make_unique<TfrmWhoisMain>(MainWindowDeps{
-            prompts, options, whois, [] { return std::make_unique<NetWhoisLookup>(); }, path, openProgram});
+        main = std::make_unique<TfrmWhoisMain>(
+            MainWindowDeps{prompts, options, [] { return std::make_unique<NetWhoisLookup>(); }, path, openProgram});
         text = std::make_unique<TfrmText>(prompts, main.get());
         info = std::make_unique<TfrmWhoisInfo>(main.get());
         main->setDialogs(text.get(), info.get());
@@ -87,7 +87,6 @@ struct WindowHarness {
     // What opens an exported workbook: "true" stands for a desktop with a spreadsheet program.
     std::string openProgram = "true";
     TIniOptions options;
-    NetWhoisLookup whois;
     FakePrompts prompts;
     std::unique_ptr<TfrmWhoisMain> main;
     std::unique_ptr<TfrmText> text;

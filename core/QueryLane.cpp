@@ -1,0 +1,77 @@
+#include "core/QueryLane.h"
+
+#include "core/TextUtil.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace cvt {
+
+namespace {
+
+// The first line of a failure's message, e.g. "Read Timeout" or "Socket Error # 10061".
+std::string failureReason(const char* what) {
+    const std::string_view text(what);
+    return std::string(trim(text.substr(0, std::min(text.find('\n'), text.size()))));
+}
+
+} // namespace
+
+std::string laneKey(std::string_view serverField) {
+    std::string key(trim(serverField));
+    std::transform(key.begin(), key.end(), key.begin(), asciiLower);
+    return key;
+}
+
+QueryLane::QueryLane(std::unique_ptr<WhoisLookup> client, const RunSettings& settings, PaceClock& clock)
+    : m_client(std::move(client)), m_settings(settings), m_clock(clock) {}
+
+QueryLane::ServerPace& QueryLane::paceOf(const std::string& serverField) {
+    return m_pace[laneKey(serverField)];
+}
+
+bool QueryLane::waitTurn(const std::string& serverField, const std::function<bool()>& stop,
+                         const std::function<void(const std::string&)>& announce) {
+    ServerPace& pace = paceOf(serverField);
+    PaceClock::TimePoint deadline = pace.blockedUntil;
+    if (pace.asked) {
+        deadline = std::max(deadline, pace.lastStart + m_settings.intervalFor(serverField));
+    }
+    const PaceClock::TimePoint now = m_clock.now();
+    if (deadline > now) {
+        const auto wait = deadline - now;
+        if (pace.backoff.count() > 0 || wait >= std::chrono::seconds(1)) {
+            const auto seconds = std::chrono::ceil<std::chrono::seconds>(wait).count();
+            announce("Waiting for " + std::string(trim(serverField)) + ": " + std::to_string(seconds) + " s");
+        }
+        m_clock.sleepUntil(deadline, stop);
+    }
+    if (stop()) {
+        return false;
+    }
+    pace.asked = true;
+    pace.lastStart = m_clock.now();
+    return true;
+}
+
+CellOutcome QueryLane::askCell(const ServerEntry& entry, const std::string& query) {
+    CellOutcome outcome;
+    try {
+        outcome = judgeReply(m_client->lookup(std::string(trim(entry.host)), query), entry);
+    } catch (const std::exception& failure) {
+        // A failed exchange is a result, not an error: its mark is "-" and it can be asked again.
+        m_client->closeConnection();
+        outcome = {std::string(kMarkFailed), failureReason(failure.what()), false};
+    }
+    ServerPace& pace = paceOf(entry.host);
+    if (outcome.refused) {
+        pace.backoff =
+            pace.backoff.count() == 0 ? m_settings.backoff : std::min(pace.backoff * 2, RunSettings::kMaxBackoff);
+        pace.blockedUntil = m_clock.now() + pace.backoff;
+    } else {
+        pace.backoff = std::chrono::seconds(0);
+    }
+    return outcome;
+}
+
+} // namespace cvt
