@@ -41,6 +41,8 @@ void setUpHarvestClient(TNetHTTP& client) {
     client.Request().contentType = "text/html";
     client.Request().accept = "text/html, */*";
     client.SetReadTimeout(0);
+    client.SetConnectTimeout(kHarvestConnectTimeoutMs);
+    client.SetFetchTimeout(kHarvestFetchTimeoutMs);
 }
 
 std::string FetchPage(std::string_view url, TNetHTTP& client) {

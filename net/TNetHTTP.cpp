@@ -3,7 +3,10 @@
 #include "net/HttpExceptions.h"
 #include "net/HttpMessageReader.h"
 #include "net/HttpText.h"
+#include "net/SocketApi.h"
 #include "text/CheckedNumber.h"
+
+#include <chrono>
 
 namespace cvt {
 
@@ -96,6 +99,11 @@ void TNetCustomHTTP::Get(std::string_view url, std::string& body) {
         TNetCustomHTTP& client;
         ~CancelReset() { client.ClearCancel(); }
     } cancelReset{*this};
+    Deadline deadline;
+    if (m_fetchTimeout > 0) {
+        deadline = Api().now() + std::chrono::milliseconds(m_fetchTimeout);
+    }
+    SetReceiveDeadline(deadline);
     m_request.url = url;
     std::string received;
     for (int hop = 0;; ++hop) {

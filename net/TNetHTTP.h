@@ -74,6 +74,11 @@ public:
     void SetProtocolVersion(TNetHTTPProtocolVersion version) { m_protocolVersion = version; }
     unsigned HTTPOptions() const { return m_options; }
     void SetHTTPOptions(unsigned options) { m_options = options; }
+    // Milliseconds a whole fetch may spend reading the response, measured from the start of the Get;
+    // past it the fetch fails with ENetReadTimeout however slowly the bytes still come. 0 = no
+    // limit (the default).
+    int FetchTimeout() const { return m_fetchTimeout; }
+    void SetFetchTimeout(int milliseconds) { m_fetchTimeout = milliseconds; }
     // How long each wait may last while the body of an error response is read. Default 2000 ms.
     int ErrorBodyTimeout() const { return m_errorBodyTimeout; }
     void SetErrorBodyTimeout(int milliseconds) { m_errorBodyTimeout = milliseconds; }
@@ -112,6 +117,7 @@ private:
     TNetHTTPProtocolVersion m_protocolVersion = TNetHTTPProtocolVersion::pv1_1;
     unsigned m_options = hoForceEncodeParams;
     int m_errorBodyTimeout = kDefaultErrorBodyTimeoutMs;
+    int m_fetchTimeout = 0;
 
     bool m_keepAlive = false;
     bool m_responseComplete = false;

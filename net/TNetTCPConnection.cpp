@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <limits>
 
 namespace cvt {
 
@@ -175,6 +176,18 @@ void TNetTCPConnection::appendInput(const char* data, std::size_t length) {
     }
 }
 
+int TNetTCPConnection::boundedByDeadline(int waitMs) const {
+    if (!m_receiveDeadline) {
+        return waitMs;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*m_receiveDeadline - m_api->now()).count();
+    if (left <= 0) {
+        return 0; // a look without waiting: only bytes already there still count
+    }
+    const int bounded = static_cast<int>(std::min<long long>(left, std::numeric_limits<int>::max()));
+    return waitMs < 0 ? bounded : std::min(waitMs, bounded);
+}
+
 int TNetTCPConnection::ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raiseOnTimeout) {
     if (timeoutMs == -1) {
         timeoutMs = m_readTimeout;
@@ -186,6 +199,12 @@ int TNetTCPConnection::ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raise
             throw ENetNotConnected();
         }
         return 0;
+    }
+    if (m_receiveDeadline && m_api->now() >= *m_receiveDeadline) {
+        if (raiseOnTimeout) {
+            throw ENetReadTimeout();
+        }
+        return -1;
     }
     if (m_recvScratch.size() != static_cast<std::size_t>(m_recvBufferSize)) {
         m_recvScratch.resize(static_cast<std::size_t>(m_recvBufferSize));
@@ -199,7 +218,7 @@ int TNetTCPConnection::ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raise
         if (result.count < 0) {
             count = 0;
             if (result.error == wsa::kWouldBlock) {
-                if (!m_ioHandler->WaitReadable(waitMs)) {
+                if (!m_ioHandler->WaitReadable(boundedByDeadline(waitMs))) {
                     if (raiseOnTimeout) {
                         throw ENetReadTimeout();
                     }

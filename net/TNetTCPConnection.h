@@ -5,9 +5,11 @@
 #include "net/TNetComponent.h"
 #include "net/TNetIOHandlerSocket.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -73,6 +75,12 @@ public:
     // ENetReplyTooLarge. 0 = no limit (the default).
     std::size_t ReceiveAllLimit() const { return m_receiveAllLimit; }
     void SetReceiveAllLimit(std::size_t bytes) { m_receiveAllLimit = bytes; }
+    // A moment on the seam's clock (SocketApi::now) after which every receive wait ends with
+    // ENetReadTimeout (or -1 when the step does not raise on time-out), however steadily bytes
+    // trickle in: the limit of a whole exchange. None by default.
+    using Deadline = std::optional<std::chrono::steady_clock::time_point>;
+    const Deadline& ReceiveDeadline() const { return m_receiveDeadline; }
+    void SetReceiveDeadline(Deadline deadline) { m_receiveDeadline = deadline; }
 
     // The system-call seam the next OpenConnection uses; the system's by default. The object must
     // outlive the connection (tests and fuzz targets pass scripted ones).
@@ -153,6 +161,8 @@ protected:
 private:
     // Sends every byte through the handler, applying the rules for 0-byte and failing sends.
     void writeDirect(std::string_view bytes);
+    // A wait of waitMs (-1: no limit) cut to what is left before the receive deadline.
+    int boundedByDeadline(int waitMs) const;
     // Appends the bytes to the input buffer (through the ASCII filter when on).
     void appendInput(const char* data, std::size_t length);
     // The 4-byte peer address for Host (see NetAddress.h) joined with Port.
@@ -170,6 +180,7 @@ private:
     std::string m_boundIP;
     int m_boundPort = 0;
     std::size_t m_receiveAllLimit = 0;
+    Deadline m_receiveDeadline;
     bool m_useTLS = false;
 
     SocketApi* m_api;

@@ -1,6 +1,9 @@
 #include "net/TNetWhois.h"
 
+#include "net/SocketApi.h"
 #include "text/CheckedNumber.h"
+
+#include <chrono>
 
 namespace cvt {
 
@@ -29,6 +32,11 @@ void TNetWhois::SetServer(std::string_view hostField) {
 
 std::string TNetWhois::Lookup(std::string_view query) {
     std::lock_guard lock(m_exchangeMutex);
+    Deadline deadline;
+    if (m_exchangeTimeout > 0) {
+        deadline = Api().now() + std::chrono::milliseconds(m_exchangeTimeout);
+    }
+    SetReceiveDeadline(deadline);
     OpenConnection(-1);
     std::string reply;
     try {
