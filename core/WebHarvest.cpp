@@ -3,7 +3,7 @@
 #include "core/PageCharset.h"
 #include "core/SortUnique.h"
 #include "core/VisibleText.h"
-#include "net/TNetHTTP.h"
+#include "net/http/TNetHTTP.h"
 
 namespace cvt {
 

@@ -4,7 +4,7 @@
 #include "core/TextUtil.h"
 #include "core/WebHarvest.h"
 #include "core/WordListBuilder.h"
-#include "net/TNetHTTP.h"
+#include "net/http/TNetHTTP.h"
 #include "ui/ProgressBox.h"
 #include "ui/Prompts.h"
 #include "ui/TypedCharFilter.h"

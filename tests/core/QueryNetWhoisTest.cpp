@@ -3,7 +3,7 @@
 #include "core/QueryEngine.h"
 #include "core/ResultMarks.h"
 #include "core/WhoisDetails.h"
-#include "net/TNetWhois.h"
+#include "net/whois/TNetWhois.h"
 #include "tests/core/QueryFakes.h"
 #include "tests/support/FakeWhoisServer.h"
 

@@ -1,8 +1,8 @@
 #include "core/WebHarvest.h"
 
-#include "net/HttpExceptions.h"
-#include "net/NetExceptions.h"
-#include "net/TNetHTTP.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/TNetHTTP.h"
+#include "net/socket/NetExceptions.h"
 #include "tests/support/FakeHttpServer.h"
 
 #include <chrono>

@@ -1,8 +1,8 @@
 // WHOIS exchanges against scripted servers on 127.0.0.1. Time limits are shortened so that no
 // test waits long.
-#include "net/TNetWhois.h"
+#include "net/whois/TNetWhois.h"
 
-#include "net/NetExceptions.h"
+#include "net/socket/NetExceptions.h"
 #include "tests/support/FakeWhoisServer.h"
 
 #include <atomic>
