@@ -1,6 +1,7 @@
 #include "cli/CheckNameSource.h"
 
 #include "cli/Command.h"
+#include "text/Trim.h"
 
 #include <CLI/CLI.hpp>
 #include <stdexcept>
@@ -15,8 +16,8 @@ void CheckNameSource::declare(CLI::App& command) {
     m_wordsOption =
         command
             .add_option("--words", m_wordsFile,
-                        "take the names from FILE (\"-\": standard input), one per line; they are sorted without "
-                        "regard to letter case and duplicates stay")
+                        "take the names from FILE (\"-\": standard input), one per line (trimmed; blank lines are "
+                        "skipped); they are sorted without regard to letter case and duplicates stay")
             ->type_name("FILE");
     m_wordList.declare(command);
 }
@@ -78,7 +79,11 @@ NameList splitNameLines(const std::string& text) {
     std::size_t start = 0;
     while (start < text.size()) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
-        names.push_back(std::string_view(text).substr(start, end - start));
+        // Lines are trimmed (a CR LF file leaves no CR behind); blank ones give no name.
+        const std::string_view name = trim(std::string_view(text).substr(start, end - start));
+        if (!name.empty()) {
+            names.push_back(name);
+        }
         start = end + 1;
     }
     return names;

@@ -45,6 +45,10 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
         m_engine.btnStopClick();
     }
     m_engine.waitIdle();
+    if (const std::size_t dropped = m_engine.droppedNames(); dropped > 0) {
+        m_observer.note("corvantide-cli check: left out " + std::to_string(dropped) +
+                        " names holding control characters");
+    }
 
     std::vector<RequeryCell> requery;
     {

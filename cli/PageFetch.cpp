@@ -2,8 +2,8 @@
 
 #include "core/TextUtil.h"
 #include "core/WebHarvest.h"
-#include "net/HttpExceptions.h"
-#include "net/TNetHTTP.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/TNetHTTP.h"
 
 #include <stdexcept>
 

@@ -1,5 +1,6 @@
 #include "cli/CommandFactories.h"
 #include "core/ChineseToPinyin.h"
+#include "core/GbkCodec.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>
@@ -19,14 +20,22 @@ public:
         command.description("Print each TEXT turned into upper-case pinyin letters and digits, one per line (at "
                             "most 255 bytes each).\nWords read as words (重庆 gives CHONGQING); with --by-character "
                             "every character keeps its\nown fixed reading (ZHONGQING).");
-        command.add_option("TEXT", m_texts, "UTF-8 text; text that is not UTF-8 is read as GBK")->required();
+        command
+            .add_option("TEXT", m_texts, "UTF-8 or GBK text; the TEXTs are read together, all as UTF-8 or all as GBK")
+            ->required();
         command.add_flag("--by-character", m_byCharacter, "read every character on its own instead of word by word");
     }
 
     int run(CommandIo& io) override {
+        // The arguments are one text: all UTF-8 or all GBK.
+        gbk::EncodingVote vote;
         for (const std::string& text : m_texts) {
-            io.out << ChineseToPinyin(text, m_byCharacter ? PinyinReading::ByCharacter : PinyinReading::ByPhrase)
-                   << '\n';
+            vote.add(text);
+        }
+        const gbk::TextEncoding encoding = vote.result();
+        const PinyinReading reading = m_byCharacter ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
+        for (const std::string& text : m_texts) {
+            io.out << ChineseToPinyin(text, encoding, reading) << '\n';
         }
         io.out.flush();
         return io.out ? 0 : 1;

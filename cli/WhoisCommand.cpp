@@ -1,7 +1,7 @@
 #include "cli/CommandFactories.h"
-#include "net/NetExceptions.h"
-#include "net/TNetWhois.h"
 #include "net/rdap/RdapClient.h"
+#include "net/socket/NetExceptions.h"
+#include "net/whois/TNetWhois.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>

@@ -60,6 +60,11 @@ std::string storedValue(std::string_view value) {
 } // namespace
 
 IniFile::IniFile(std::string_view text) {
+    // Editors on some systems put a UTF-8 byte-order mark first; it is not part of the first line.
+    if (text.starts_with(kByteOrderMark)) {
+        m_byteOrderMark = true;
+        text.remove_prefix(kByteOrderMark.size());
+    }
     bool styleKnown = false;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -284,7 +289,7 @@ void IniFile::writeStrings(std::string_view section, const std::vector<IniEntry>
 }
 
 std::string IniFile::text() const {
-    std::string result;
+    std::string result(m_byteOrderMark ? kByteOrderMark : std::string_view());
     for (const Line& line : m_lines) {
         result += line.content;
         result += line.ending;

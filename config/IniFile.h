@@ -20,6 +20,7 @@ struct IniEntry {
 // An INI file held as its lines, read and changed in place so that a save keeps every other section,
 // key, comment, blank line and line ending byte for byte.
 //
+// A UTF-8 byte-order mark at the start is skipped on reading and written back on saving.
 // Reading: "[name]" starts a section; "key=value" lines belong to the section above them; lines
 // starting with ";", lines without "=" and keys above the first section are ignored. Section and
 // key names are trimmed and compared without regard to ASCII letter case; of two sections or keys
@@ -85,8 +86,11 @@ private:
     static std::string cookValue(std::string_view raw);
     void insertLines(std::size_t at, std::vector<std::string> contents);
 
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
     std::vector<Line> m_lines;
     std::string m_newline = "\n";
+    bool m_byteOrderMark = false;
 };
 
 } // namespace cvt

@@ -1,8 +1,8 @@
 #include "core/QueryLane.h"
 
 #include "core/TextUtil.h"
-#include "net/NetExceptions.h"
 #include "net/rdap/RdapClient.h"
+#include "net/socket/NetExceptions.h"
 
 #include <algorithm>
 #include <exception>

@@ -30,9 +30,13 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
                 const std::optional<std::string> server = request.findServer(suffix);
                 reply = server ? request.exchange(*server, request.rowCaption + "." + suffix)
                                : std::string(kFailedExchangeReply);
-            } catch (const std::exception&) {
-                // Any failure of the exchange is shown as the one failure text; the next cell is asked.
+            } catch (const std::exception& error) {
+                // Any failure of the exchange is shown as the one failure text followed by its reason
+                // ("Read Timeout", "Socket Error # 10061 ..."); the next cell is asked.
                 reply = kFailedExchangeReply;
+                if (*error.what() != '\0') {
+                    reply.append("\r\n").append(error.what());
+                }
             }
         }
         result.text.append(reply).append("\r\n").append(kWhoisDetailsSeparator).append("\r\n");

@@ -38,9 +38,10 @@ struct WhoisDetailsResult {
 };
 
 // Asks the WHOIS server of every cell's suffix again, in cell order, with the text
-// "<name>.<suffix>" (cell j belongs to column j + 1), and joins the replies. A failed exchange, or a
-// suffix without a server entry, gives kFailedExchangeReply in place of the reply; the other cells
-// are still asked. Cells beyond the last column have no suffix and are skipped. The result table
+// "<name>.<suffix>" (cell j belongs to column j + 1), and joins the replies. A failed exchange gives
+// kFailedExchangeReply in place of the reply, followed by a line with the failure's message ("Read
+// Timeout"); a suffix without a server entry gives kFailedExchangeReply alone. The other cells are
+// still asked. Cells beyond the last column have no suffix and are skipped. The result table
 // is not changed and the replies are not judged. A cell settled by DNS gives its stored details.
 WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request);
 

@@ -93,21 +93,34 @@ NameList WordListBuilder::build() {
             addWord(withoutDots(line), SpaceTest::SkipWordsWithSpace);
         }
         break;
-    case WordPage::Chinese:
+    case WordPage::Chinese: {
+        // The memo's text is UTF-8 or GBK as a whole, whatever a single line would suggest.
+        gbk::EncodingVote vote;
         for (const std::string& line : m_request.lines) {
-            addWord(ChineseToPinyin(line, m_request.reading), SpaceTest::KeepAll);
+            vote.add(line);
+        }
+        const gbk::TextEncoding encoding = vote.result();
+        for (const std::string& line : m_request.lines) {
+            addWord(ChineseToPinyin(line, encoding, m_request.reading), SpaceTest::KeepAll);
         }
         break;
+    }
     case WordPage::Dictionary: {
         const DictionaryFile file(m_request.dictionary, m_request.dictionaryFolder);
-        const bool chinese = m_request.dictionary == DictionaryKind::Chinese;
-        file.forEachEntry([&](std::string_view entry) {
-            if (chinese) {
-                addWord(ChineseToPinyin(entry, m_request.reading), SpaceTest::KeepAll);
-            } else {
-                addWord(entry, SpaceTest::KeepAll);
-            }
-        });
+        if (m_request.dictionary != DictionaryKind::Chinese) {
+            file.forEachEntry([&](std::string_view entry) { addWord(entry, SpaceTest::KeepAll); });
+            break;
+        }
+        // The encoding of the whole file decides, so the entries are read before any is converted.
+        const std::vector<std::string> entries = file.readEntries();
+        gbk::EncodingVote vote;
+        for (const std::string& entry : entries) {
+            vote.add(entry);
+        }
+        const gbk::TextEncoding encoding = vote.result();
+        for (const std::string& entry : entries) {
+            addWord(ChineseToPinyin(entry, encoding, m_request.reading), SpaceTest::KeepAll);
+        }
         break;
     }
     }

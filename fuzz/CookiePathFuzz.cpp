@@ -1,7 +1,7 @@
 // Cookie paths: two cookies with any path attributes, set from any request directory, go back with
 // a request exactly when their stored path begins the request's path, the greater path first.
 #include "fuzz/FuzzInput.h"
-#include "net/CookieManager.h"
+#include "net/http/CookieManager.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,9 +4,9 @@
 //
 // Input: one settings byte, then the bytes the server sends (after which it closes).
 #include "fuzz/FuzzInput.h"
-#include "net/HttpExceptions.h"
-#include "net/NetExceptions.h"
-#include "net/TNetHTTP.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/TNetHTTP.h"
+#include "net/socket/NetExceptions.h"
 #include "tests/support/ScriptedSocketApi.h"
 
 #include <cstddef>

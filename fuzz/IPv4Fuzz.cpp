@@ -1,8 +1,8 @@
 // Dotted IPv4 addresses: the resolver's parser and the cookie store's test follow one rule, agree
 // with a reference, and an address read back from its written form is the same address.
 #include "fuzz/FuzzInput.h"
-#include "net/HttpText.h"
-#include "net/NetAddress.h"
+#include "net/http/HttpText.h"
+#include "net/socket/NetAddress.h"
 
 #include <arpa/inet.h>
 #include <cstddef>

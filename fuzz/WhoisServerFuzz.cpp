@@ -2,7 +2,7 @@
 // port of at most five digits from 1 to 65535 splits at the last colon; everything else is the host
 // as written, on port 43.
 #include "fuzz/FuzzInput.h"
-#include "net/TNetWhois.h"
+#include "net/whois/TNetWhois.h"
 
 #include <cstddef>
 #include <cstdint>

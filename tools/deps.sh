@@ -1,4 +1,6 @@
 # Sourced by run.sh and test.sh: installs the Debian packages the build needs when they are missing.
+# Every library a pkg-config file or a link line names is listed itself (libxlsxwriter links -lz, and
+# its package does not pull in zlib's headers), so nothing comes in only as a recommendation.
 corvantide_packages=(
     cmake ninja-build g++ pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev

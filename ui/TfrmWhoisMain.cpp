@@ -9,6 +9,7 @@
 #include "ui/Prompts.h"
 #include "ui/QueryEventQueue.h"
 #include "ui/ResultTableModel.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/ServerTableModel.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmText.h"
@@ -21,12 +22,14 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcutEvent>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTreeView>
@@ -120,8 +123,8 @@ void TfrmWhoisMain::buildControls() {
 
     edtDomain = named(new QLineEdit(client), "edtDomain");
     edtDomain->setGeometry(256, 59, 153, 21);
-    edtDomain->installEventFilter(new TypedCharFilter(&TypedCharFilter::patternChar, edtDomain));
-    // Composed input (an input method) would bypass the key filter; the box takes plain keys only.
+    edtDomain->setValidator(new TypedCharFilter(&TypedCharFilter::patternChar, edtDomain));
+    // The box takes plain keys only: an input method would compose characters it refuses anyway.
     edtDomain->setAttribute(Qt::WA_InputMethodEnabled, false);
 
     Animate1 = named(new BusyAnimation(client), "Animate1");
@@ -194,8 +197,10 @@ void TfrmWhoisMain::buildMenus() {
     auto* MainMenu1 = named(new QMenuBar(this), "MainMenu1");
     setMenuBar(MainMenu1);
     Setting1 = named(MainMenu1->addMenu(QString()), "Setting1");
-    // The settings menu exists but is never shown: the language comes from Config.ini.
+    // The settings menu exists but is never shown: the language comes from Config.ini. Its mnemonic
+    // stays with the menu bar, which eventFilter() keeps from acting on it.
     Setting1->menuAction()->setVisible(false);
+    MainMenu1->installEventFilter(this);
     Language1 = named(Setting1->addMenu(QString()), "Language1");
     m_languageGroup = new QActionGroup(this);
     m_languageGroup->setExclusive(true);
@@ -310,6 +315,12 @@ void TfrmWhoisMain::edtDomainChange() {
 }
 
 bool TfrmWhoisMain::eventFilter(QObject* watched, QEvent* event) {
+    // Alt+S, the mnemonic of the hidden settings menu, would open nothing yet leave the menu bar in
+    // keyboard mode, holding every key stroke until Escape: the shortcut is swallowed instead.
+    if (watched == menuBar() && event->type() == QEvent::Shortcut &&
+        static_cast<QShortcutEvent*>(event)->key() == QKeySequence::mnemonic(Setting1->title())) {
+        return true;
+    }
     if (watched == rg1 && event->type() == QEvent::MouseButtonRelease && rg1->isEnabled()) {
         rg1Click();
     }
@@ -334,9 +345,11 @@ void TfrmWhoisMain::showEvent(QShowEvent* event) {
         m_centred = true;
         edtDomain->setFocus(); // first in the tab order
         if (const QScreen* screen = this->screen()) {
+            // Centred, but never with the title bar or the menu off the screen (a large scale factor
+            // can make the window taller than the screen).
             QRect frame = frameGeometry();
             frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
+            move(keptInside(frame, screen->availableGeometry()));
         }
     }
 }

@@ -124,6 +124,16 @@ TEST(IniFileTest, UnchangedTextRoundTripsByteForByte) {
     }
 }
 
+TEST(IniFileTest, ByteOrderMarkIsSkippedOnReadingAndKeptOnWriting) {
+    IniFile ini("\xEF\xBB\xBF[setting]\r\nlanguage=zh-cn\r\nnum=3\r\n");
+    EXPECT_EQ(ini.readString("setting", "language", "?"), "zh-cn");
+    EXPECT_EQ(ini.readInteger("setting", "num", 5), 3);
+    ini.writeString("setting", "language", "en");
+    EXPECT_EQ(ini.text(), "\xEF\xBB\xBF[setting]\r\nlanguage=en\r\nnum=3\r\n");
+    // Only at the very start: elsewhere the bytes are text like any other.
+    EXPECT_EQ(IniFile("\n\xEF\xBB\xBF[s]\nk=v\n").readString("s", "k", "?"), "?");
+}
+
 TEST(IniFileTest, RefusesNamesAndValuesThatWouldNotReadBack) {
     const std::string tooLong(IniFile::kMaxValueLength + 1, 'v');
     const std::array<const char*, 3> cases[] = {

@@ -1,4 +1,4 @@
-#include "net/CookieManager.h"
+#include "net/http/CookieManager.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

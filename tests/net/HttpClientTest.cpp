@@ -1,6 +1,6 @@
-#include "net/HttpExceptions.h"
-#include "net/SocketApi.h"
-#include "net/TNetHTTP.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/TNetHTTP.h"
+#include "net/socket/SocketApi.h"
 #include "tests/support/FakeHttpServer.h"
 
 #include <arpa/inet.h>

@@ -1,6 +1,6 @@
-#include "net/HttpExceptions.h"
-#include "net/HttpMessageReader.h"
-#include "net/TNetHTTPRequest.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/HttpMessageReader.h"
+#include "net/http/TNetHTTPRequest.h"
 
 #include <gtest/gtest.h>
 #include <string>
