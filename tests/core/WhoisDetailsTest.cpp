@@ -1,8 +1,8 @@
 #include "core/WhoisDetails.h"
-#include "net/rdap/RdapClient.h"
 
 #include "core/NetWhoisLookup.h"
 #include "core/WhoisLookup.h"
+#include "net/rdap/RdapClient.h"
 #include "tests/support/FakeWhoisServer.h"
 
 #include <algorithm>
