@@ -106,6 +106,15 @@ public:
                         "the first pause after a server refuses; it doubles up to 600 ([setting] backoff)")
             ->check(CLI::Range(std::int64_t{0}, kMaxBackoffSeconds))
             ->type_name("S");
+        CLI::Option* dns = command.add_flag(
+            "--dns", m_dns,
+            "first ask DNS; names delegated there are registered without asking the registry ([setting] dns)");
+        command.add_flag("--no-dns", m_noDns, "ask the registry about every name")->excludes(dns);
+        command
+            .add_option("--dns-server", m_dnsServer,
+                        "ask the DNS server at HOST[:PORT] (an IP address) instead of the system's resolvers "
+                        "([setting] dns_server)")
+            ->type_name("HOST[:PORT]");
         CLI::Option* output =
             command
                 .add_option("--output", m_outputFile,
@@ -142,6 +151,14 @@ public:
         }
         if (m_backoffSeconds) {
             settings.backoff = std::chrono::seconds(*m_backoffSeconds);
+        }
+        if (m_dns || m_noDns || m_dnsServer) {
+            std::vector<std::string> warnings;
+            ApplyDnsSettings(settings, m_dns || (table.dns && !m_noDns), m_dnsServer.value_or(table.dnsServer),
+                             warnings);
+            for (const std::string& warning : warnings) {
+                io.err << "corvantide-cli check: warning: " << warning << '\n';
+            }
         }
         if (!m_suffixes.empty()) {
             tickSuffixes(entries, m_suffixes);
@@ -194,6 +211,9 @@ public:
         for (const std::string& text : result.errors) {
             io.err << "corvantide-cli check: " << text << '\n';
         }
+        if (result.dns) {
+            io.err << result.dnsSettled << " of " << result.runCells << " cells settled by DNS\n";
+        }
         if (!io.out) {
             io.err << "corvantide-cli check: cannot write the table\n";
             return 1;
@@ -229,6 +249,9 @@ private:
     bool m_serial = false;
     std::optional<std::int64_t> m_intervalMs;
     std::optional<std::int64_t> m_backoffSeconds;
+    bool m_dns = false;
+    bool m_noDns = false;
+    std::optional<std::string> m_dnsServer;
     std::string m_outputFile;
     std::string m_format = "text";
     std::string m_only;

@@ -77,6 +77,9 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
         }
         m_held.clear();
         result.table = m_table.snapshot();
+        result.dns = m_runProgress.dns;
+        result.dnsSettled = m_runProgress.dnsSettled;
+        result.runCells = m_runCells;
     }
     m_engine.shutdown();
     m_running.store(false);
@@ -105,6 +108,7 @@ void CheckRun::rowsCleared() {
     m_table.clearRows();
     m_finished.clear();
     m_held.clear();
+    m_runCells = 0;
 }
 
 void CheckRun::rowAppended(const AppendedRow& row) {
@@ -126,12 +130,16 @@ void CheckRun::cellAnswered(const AnsweredCell& cell) {
     count(cell.mark, 1);
     m_observer.progressChanged(m_progress);
     if (!m_requerying) {
+        ++m_runCells;
         finishIfComplete(cell.row);
     }
 }
 
 void CheckRun::runStateChanged(const RunProgress& progress) {
     std::lock_guard lock(m_mutex);
+    if (progress.state != RunState::Requerying && !m_requerying) {
+        m_runProgress = progress;
+    }
     if (progress.state != RunState::Running) {
         return;
     }

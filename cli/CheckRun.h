@@ -43,6 +43,10 @@ struct CheckRunResult {
     std::optional<std::string> refusal;
     // Messages of errors that escaped a worker.
     std::vector<std::string> errors;
+    // The run asked DNS first: of the runCells cells it answered, dnsSettled were found delegated.
+    bool dns = false;
+    std::size_t dnsSettled = 0;
+    std::size_t runCells = 0;
 };
 
 // The query engine under the check command: the command's result table (kept from the engine's
@@ -85,6 +89,8 @@ private:
     bool m_retry = false;
     bool m_requerying = false;
     CheckProgress m_progress;
+    RunProgress m_runProgress; // the engine's latest word on the run
+    std::size_t m_runCells = 0;
 
     QueryEngine m_engine;
     std::atomic<bool> m_interrupted{false};

@@ -1,5 +1,6 @@
 #include "config/RunSettingsIni.h"
 
+#include "config/DnsServerSetting.h"
 #include "config/IniText.h"
 
 namespace cvt {
@@ -72,6 +73,25 @@ RunSettings ReadRunSettings(const IniFile& ini, std::vector<std::string>& warnin
         }
     }
     return settings;
+}
+
+void ApplyDnsSettings(RunSettings& settings, bool dns, std::string_view server, std::vector<std::string>& warnings) {
+    settings.dns = false;
+    settings.dnsServerAddress.clear();
+    settings.dnsServerPort = 53;
+    if (!dns) {
+        return;
+    }
+    const DnsServerSetting::Parsed parsed = DnsServerSetting::parse(server);
+    if (!parsed.Error.empty()) {
+        warnings.push_back(parsed.Error + "; names are not checked in DNS");
+        return;
+    }
+    settings.dns = true;
+    if (parsed.Server) {
+        settings.dnsServerAddress = parsed.Server->Address;
+        settings.dnsServerPort = parsed.Server->Port;
+    }
 }
 
 } // namespace cvt

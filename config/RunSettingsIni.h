@@ -24,4 +24,9 @@ std::optional<std::int64_t> ParseSettingNumber(std::string_view text, std::int64
 // not a number of milliseconds from 0 to 86400000; the default is used"), and the default used.
 RunSettings ReadRunSettings(const IniFile& ini, std::vector<std::string>& warnings);
 
+// Turns the DNS check on or off in settings and sets the server it asks from a dns_server value
+// (HOST[:PORT]; empty: the system's resolvers). A bad value leaves DNS off, with a warning that
+// names it: the run then asks the registry for every cell.
+void ApplyDnsSettings(RunSettings& settings, bool dns, std::string_view server, std::vector<std::string>& warnings);
+
 } // namespace cvt

@@ -8,24 +8,7 @@ bool endsField(char c) {
     return c == '+' || c == '\r' || c == '\n';
 }
 
-bool startsWithNoCase(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        const char c = text[i] >= 'A' && text[i] <= 'Z' ? static_cast<char>(text[i] - 'A' + 'a') : text[i];
-        if (c != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
-
-bool isRdapServerField(std::string_view server) {
-    return startsWithNoCase(server, "https://") || startsWithNoCase(server, "http://");
-}
 
 std::vector<std::string> SplitServerLine(std::string_view line) {
     std::vector<std::string> fields;

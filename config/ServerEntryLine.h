@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ServerEntry.h" // isRdapServerField
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,9 +14,5 @@ namespace cvt {
 // the field; the quotes stay in the field, and a quote never closed runs to the end of the line.
 // Blanks are ordinary bytes.
 std::vector<std::string> SplitServerLine(std::string_view line);
-
-// Whether a server field names an RDAP base address (it starts with "https://" or "http://", in
-// any letter case) rather than a WHOIS host.
-bool isRdapServerField(std::string_view server);
 
 } // namespace cvt

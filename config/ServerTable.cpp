@@ -15,6 +15,8 @@ ServerTableData BuildServerTable(const TIniOptions& options) {
     ServerTableData table;
     table.run = options.Run;
     table.runWarnings = options.RunWarnings;
+    table.dns = options.Dns;
+    table.dnsServer = options.DnsServer;
     for (std::size_t i = 0; i < options.WhoisLines.size(); ++i) {
         const std::string& line = options.WhoisLines[i];
         const std::int32_t key = i < options.WhoisKeys.size() ? options.WhoisKeys[i] : static_cast<std::int32_t>(i + 1);

@@ -22,6 +22,9 @@ struct ServerTableData {
     // The run's lanes, pace and back-off, with what was wrong with them.
     RunSettings run;
     std::vector<std::string> runWarnings;
+    // [setting] dns and dns_server as read (run holds what they came to).
+    bool dns = false;
+    std::string dnsServer;
 };
 
 // Builds the rows from the accepted lines, in order. Captions and hosts are trimmed, marks and

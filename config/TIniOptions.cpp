@@ -61,6 +61,7 @@ void TIniOptions::LoadFromIni(const IniFile* ini) {
     Dns = ini->readInteger("setting", "dns", 0) != 0;
     DnsServer = ini->readString("setting", "dns_server", "");
     Run = ReadRunSettings(*ini, RunWarnings);
+    ApplyDnsSettings(Run, Dns, DnsServer, RunWarnings);
     if (Num <= 0) {
         return;
     }

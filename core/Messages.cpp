@@ -70,6 +70,8 @@ constexpr std::array kWordings = {
     Wording{Msg::WordsVisibleTextOnly, "仅可见文字", "Visible text only"},
     Wording{Msg::ProgressExporting, "正在导出……", "Exporting..."},
     Wording{Msg::PreparingNames, "正在准备域名列表……", "Preparing the list of names..."},
+    Wording{Msg::DnsSettledTip, "已在DNS中查到委派、无需查询注册局的格数",
+            "Cells found delegated in DNS, not asked of the registry"},
 };
 
 } // namespace

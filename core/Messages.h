@@ -67,6 +67,8 @@ enum class Msg {
     ProgressExporting,
     // Search while the list of names is being prepared.
     PreparingNames,
+    // The tooltip of the status panel counting the cells DNS settled.
+    DnsSettledTip,
 };
 
 bool isChinese(std::string_view languageCode);

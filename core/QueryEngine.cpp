@@ -1,12 +1,15 @@
 #include "core/QueryEngine.h"
 
+#include "core/DnsStage.h"
 #include "core/Messages.h"
 #include "core/PatternExpansion.h"
 #include "core/QueryLane.h"
 #include "core/ResultMarks.h"
 #include "core/TextUtil.h"
 #include "core/WhoisLookup.h"
+#include "net/rdap/RdapClient.h"
 
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <thread>
@@ -79,6 +82,20 @@ std::vector<std::vector<ServerEntry>> planLanes(const std::vector<ServerEntry>& 
     return lanes;
 }
 
+// The suffixes a run asks, each once, in lane order.
+std::vector<std::string> runSuffixes(const std::vector<std::vector<ServerEntry>>& plan) {
+    std::vector<std::string> suffixes;
+    for (const std::vector<ServerEntry>& lane : plan) {
+        for (const ServerEntry& entry : lane) {
+            std::string suffix(trim(entry.caption));
+            if (std::find(suffixes.begin(), suffixes.end(), suffix) == suffixes.end()) {
+                suffixes.push_back(std::move(suffix));
+            }
+        }
+    }
+    return suffixes;
+}
+
 const ServerEntry* findEntry(const std::vector<ServerEntry>& entries, std::string_view caption) {
     for (const ServerEntry& entry : entries) {
         if (trim(entry.caption) == caption) {
@@ -115,6 +132,8 @@ struct QueryEngine::RunShared {
     // Per name, the lanes that have asked all their entries for it (lanes on).
     std::unique_ptr<std::atomic<std::uint16_t>[]> lanesDone;
     std::size_t namesDone = 0;
+    // Asks DNS ahead of the lanes; null when the run does not.
+    DnsStage* dns = nullptr;
 
     std::mutex rowMutex;
     std::size_t publishedNames = 0;
@@ -140,7 +159,7 @@ std::vector<RequeryCell> CellsToRequery(const ResultTable& table) {
 }
 
 QueryEngine::QueryEngine(QueryEngineDeps deps)
-    : m_sink(deps.sink), m_makeClient(std::move(deps.makeClient)),
+    : m_sink(deps.sink), m_makeClient(std::move(deps.makeClient)), m_makeRdapClient(std::move(deps.makeRdapClient)),
       m_ownClock(deps.clock == nullptr ? std::make_unique<SystemPaceClock>() : nullptr),
       m_clock(deps.clock == nullptr ? *m_ownClock : *deps.clock), m_reportError(std::move(deps.reportError)),
       thread([this](const WorkerState& worker) { threadRun(worker); },
@@ -186,6 +205,7 @@ SearchOutcome QueryEngine::btnSearchClick(SearchRequest request) {
     m_pendingRun = std::move(run);
     m_runInProgress = true;
     m_progress = {RunState::Preparing, 0, 0};
+    m_progress.dns = m_pendingRun->settings.dns;
     m_sink.runStateChanged(m_progress);
     return {SearchOutcome::Status::Started, {}};
 }
@@ -201,6 +221,9 @@ void QueryEngine::btnStopClick() {
         if (m_runInProgress) {
             m_progress.state = RunState::Stopping;
             m_sink.runStateChanged(m_progress);
+        }
+        if (m_liveDns != nullptr) {
+            m_liveDns->interrupt();
         }
     }
     m_clock.wake();
@@ -254,7 +277,10 @@ void QueryEngine::shutdown() {
         thread.deactivate();
         requeryThread.deactivate();
         for (QueryLane* lane : m_liveLanes) {
-            lane->client().cancel();
+            lane->cancel();
+        }
+        if (m_liveDns != nullptr) {
+            m_liveDns->interrupt();
         }
     }
     m_clock.wake();
@@ -265,7 +291,7 @@ void QueryEngine::cancelExchanges() {
     {
         std::lock_guard lock(m_stateMutex);
         for (QueryLane* lane : m_liveLanes) {
-            lane->client().cancel();
+            lane->cancel();
         }
     }
     m_clock.wake();
@@ -294,12 +320,18 @@ bool QueryEngine::runStopRequested(const WorkerState& worker) const {
     return StopFlag.load() || worker.deactivated.load();
 }
 
-std::unique_ptr<QueryLane> QueryEngine::makeLane(const RunSettings& settings) {
-    auto lane = std::make_unique<QueryLane>(m_makeClient(), settings, m_clock);
+std::unique_ptr<QueryLane> QueryEngine::makeLane(const RunSettings& settings, std::vector<ServerEntry> entries) {
+    std::unique_ptr<RdapClient> rdap;
+    if (std::any_of(entries.begin(), entries.end(),
+                    [](const ServerEntry& entry) { return isRdapServerField(trim(entry.host)); })) {
+        rdap = m_makeRdapClient ? m_makeRdapClient() : std::make_unique<RdapClient>();
+    }
+    auto lane = std::make_unique<QueryLane>(m_makeClient(), std::move(rdap), settings, m_clock);
+    lane->entries = std::move(entries);
     std::lock_guard lock(m_stateMutex);
     m_liveLanes.push_back(lane.get());
     if (m_closing) {
-        lane->client().cancel();
+        lane->cancel();
     }
     return lane;
 }
@@ -310,7 +342,9 @@ void QueryEngine::releaseLane(QueryLane& lane) {
 }
 
 void QueryEngine::publishState(RunState state, std::size_t done, std::size_t total) {
-    m_progress = {state, done, total};
+    m_progress.state = state;
+    m_progress.done = done;
+    m_progress.total = total;
     m_sink.runStateChanged(m_progress);
 }
 
@@ -372,11 +406,17 @@ void QueryEngine::threadRun(const WorkerState& worker) {
                 if (plan.size() > 1) {
                     shared.lanesDone = std::make_unique<std::atomic<std::uint16_t>[]>(names.size());
                 }
+                std::unique_ptr<DnsStage> dns;
+                if (request->settings.dns) {
+                    dns = std::make_unique<DnsStage>(request->settings, names, runSuffixes(plan));
+                    std::lock_guard lock(m_stateMutex);
+                    m_liveDns = dns.get();
+                    shared.dns = dns.get();
+                }
                 std::vector<std::function<void()>> jobs;
                 for (std::vector<ServerEntry>& entries : plan) {
                     jobs.emplace_back([this, &shared, &worker, &request, entries = std::move(entries)]() mutable {
-                        std::unique_ptr<QueryLane> lane = makeLane(request->settings);
-                        lane->entries = std::move(entries);
+                        std::unique_ptr<QueryLane> lane = makeLane(request->settings, std::move(entries));
                         try {
                             walkLane(*lane, shared, worker);
                         } catch (...) {
@@ -386,7 +426,17 @@ void QueryEngine::threadRun(const WorkerState& worker) {
                         releaseLane(*lane);
                     });
                 }
-                runTogether(std::move(jobs));
+                const auto forgetDns = [this] {
+                    std::lock_guard lock(m_stateMutex);
+                    m_liveDns = nullptr;
+                };
+                try {
+                    runTogether(std::move(jobs));
+                } catch (...) {
+                    forgetDns();
+                    throw;
+                }
+                forgetDns();
             }
         }
     } catch (...) {
@@ -424,13 +474,36 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
         }
         const std::string_view listed = shared.names[index];
         const std::string name(trim(listed));
+        if (shared.dns != nullptr) {
+            shared.dns->feed(index);
+        }
         bool complete = true;
         for (const ServerEntry& entry : lane.entries) {
-            if (stop() || !lane.waitTurn(entry.host, stop, announce)) {
+            if (stop()) {
                 complete = false;
                 break;
             }
             const std::string suffix(trim(entry.caption));
+            if (shared.dns != nullptr) {
+                std::optional<std::string> delegation =
+                    shared.dns->await(index, *shared.dns->suffixIndex(suffix), stop);
+                if (stop()) {
+                    complete = false;
+                    break;
+                }
+                if (delegation) {
+                    ensureRows(index);
+                    m_sink.cellAnswered(
+                        {shared.row(index), name, suffix, std::string(kMarkRegistered), std::move(*delegation)});
+                    std::lock_guard lock(m_stateMutex);
+                    ++m_progress.dnsSettled;
+                    continue;
+                }
+            }
+            if (!lane.waitTurn(entry.host, stop, announce)) {
+                complete = false;
+                break;
+            }
             m_sink.activityChanged(std::string(kConnectingPrefix) + joinQuery(listed, suffix));
             CellOutcome outcome = lane.askCell(entry, joinQuery(name, suffix));
             ensureRows(index);
@@ -492,8 +565,7 @@ void QueryEngine::requeryThreadRun(const WorkerState& worker) {
             std::vector<std::function<void()>> jobs;
             for (std::vector<RequeryCell>& cells : lanes) {
                 jobs.emplace_back([this, &request, &worker, total, cells = std::move(cells)]() mutable {
-                    std::unique_ptr<QueryLane> lane = makeLane(request->settings);
-                    lane->entries = request->entries;
+                    std::unique_ptr<QueryLane> lane = makeLane(request->settings, request->entries);
                     try {
                         requeryLane(*lane, std::move(cells), total, worker);
                     } catch (...) {

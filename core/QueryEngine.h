@@ -20,7 +20,9 @@
 
 namespace cvt {
 
+class DnsStage;
 class QueryLane;
+class RdapClient;
 class WhoisLookup;
 
 enum class SearchMode {
@@ -66,6 +68,8 @@ struct QueryEngineDeps {
     PaceClock* clock = nullptr;
     // Told the message of an error that escaped a worker (the worker has ended, its clean-up done).
     std::function<void(const std::string& message)> reportError;
+    // Makes the RDAP client of a lane that has RDAP entries; null for the plain RdapClient.
+    std::function<std::unique_ptr<RdapClient>()> makeRdapClient = {};
 };
 
 // The query engine: the Search and Stop commands, the query run in lanes and the re-query pass,
@@ -76,7 +80,12 @@ struct QueryEngineDeps {
 // (compared without letter case), otherwise one lane for all. Each lane walks the candidates in
 // order and asks its entries for each name, one exchange at a time, on its own connection; the
 // lanes run at the same time. A name's row is appended when the first lane reaches it, so rows
-// come in candidate order. The re-query pass uses the same lanes.
+// come in candidate order. The re-query pass uses the same lanes. A lane asks a WHOIS entry's host
+// on port 43 and an RDAP entry (https:// base address) over HTTPS.
+//
+// With RunSettings::dns the run asks DNS first (DnsStage), ahead of the lanes: a cell whose name is
+// delegated is "★" ("Delegated in DNS: ..." as its details) without asking the registry; every
+// other cell reaches its lane's registry as without DNS, in the lane's order.
 //
 // Commands are called from one thread, the owner's; btnStopClick and stopRequery from any.
 class QueryEngine {
@@ -145,7 +154,7 @@ private:
     struct RequeryRequest;
 
     bool runStopRequested(const WorkerState& worker) const;
-    std::unique_ptr<QueryLane> makeLane(const RunSettings& settings);
+    std::unique_ptr<QueryLane> makeLane(const RunSettings& settings, std::vector<ServerEntry> entries);
     void releaseLane(QueryLane& lane);
     NameList prepareNames(RunRequest& request, const WorkerState& worker);
     void walkLane(QueryLane& lane, RunShared& shared, const WorkerState& worker);
@@ -157,6 +166,7 @@ private:
 
     QueryEventSink& m_sink;
     std::function<std::unique_ptr<WhoisLookup>()> m_makeClient;
+    std::function<std::unique_ptr<RdapClient>()> m_makeRdapClient;
     std::unique_ptr<PaceClock> m_ownClock;
     PaceClock& m_clock;
     std::function<void(const std::string&)> m_reportError;
@@ -173,6 +183,7 @@ private:
     bool m_closing = false;
     RunProgress m_progress;
     std::vector<QueryLane*> m_liveLanes; // cancelled on closing
+    DnsStage* m_liveDns = nullptr;       // the run's DNS stage, woken by Stop
 
     // Held by a worker for its whole handler, so the run and the pass never overlap.
     std::mutex m_workMutex;

@@ -20,6 +20,10 @@ struct RunProgress {
     // the name being asked counts, as the progress panel always showed). Requerying: cells asked.
     std::size_t done = 0;
     std::size_t total = 0;
+    // The run asks DNS first; dnsSettled cells were found delegated there and marked without asking
+    // the registry.
+    bool dns = false;
+    std::size_t dnsSettled = 0;
     bool operator==(const RunProgress&) const = default;
 };
 

@@ -1,6 +1,8 @@
 #include "core/QueryLane.h"
 
 #include "core/TextUtil.h"
+#include "net/rdap/RdapClient.h"
+#include "net/socket/NetExceptions.h"
 
 #include <algorithm>
 #include <exception>
@@ -23,8 +25,18 @@ std::string laneKey(std::string_view serverField) {
     return key;
 }
 
-QueryLane::QueryLane(std::unique_ptr<WhoisLookup> client, const RunSettings& settings, PaceClock& clock)
-    : m_client(std::move(client)), m_settings(settings), m_clock(clock) {}
+QueryLane::QueryLane(std::unique_ptr<WhoisLookup> client, std::unique_ptr<RdapClient> rdap, const RunSettings& settings,
+                     PaceClock& clock)
+    : m_client(std::move(client)), m_rdap(std::move(rdap)), m_settings(settings), m_clock(clock) {}
+
+QueryLane::~QueryLane() = default;
+
+void QueryLane::cancel() {
+    m_client->cancel();
+    if (m_rdap) {
+        m_rdap->Cancel();
+    }
+}
 
 QueryLane::ServerPace& QueryLane::paceOf(const std::string& serverField) {
     return m_pace[laneKey(serverField)];
@@ -54,7 +66,48 @@ bool QueryLane::waitTurn(const std::string& serverField, const std::function<boo
     return true;
 }
 
+CellOutcome QueryLane::askRdap(const ServerEntry& entry, const std::string& query, ServerPace& pace) {
+    if (!m_rdap) {
+        return {std::string(kMarkFailed), "no RDAP client", false};
+    }
+    RdapOutcome answer;
+    try {
+        answer = m_rdap->lookup(trim(entry.host), query);
+    } catch (const ENetOperationCancelled& cancelled) {
+        return {std::string(kMarkFailed), failureReason(cancelled.what()), false};
+    }
+    switch (answer.mark) {
+    case RdapMark::Free:
+        pace.backoff = std::chrono::seconds(0);
+        return {std::string(kMarkFree), {}, false};
+    case RdapMark::Registered:
+        pace.backoff = std::chrono::seconds(0);
+        return {std::string(kMarkRegistered), {}, false};
+    case RdapMark::Failed:
+        break;
+    }
+    const bool refused = answer.status == 429;
+    CellOutcome outcome{std::string(kMarkFailed), (refused ? "refused: " : "") + failureReason(answer.reason.c_str()),
+                        refused};
+    if (answer.retryAfter) {
+        // The server said how long to wait: that wait, not the doubling rule, comes before the next
+        // exchange; a later refusal without one doubles from it.
+        pace.backoff = *answer.retryAfter;
+        pace.blockedUntil = m_clock.now() + *answer.retryAfter;
+    } else if (outcome.refused) {
+        pace.backoff =
+            pace.backoff.count() == 0 ? m_settings.backoff : std::min(pace.backoff * 2, RunSettings::kMaxBackoff);
+        pace.blockedUntil = m_clock.now() + pace.backoff;
+    } else {
+        pace.backoff = std::chrono::seconds(0);
+    }
+    return outcome;
+}
+
 CellOutcome QueryLane::askCell(const ServerEntry& entry, const std::string& query) {
+    if (isRdapServerField(trim(entry.host))) {
+        return askRdap(entry, query, paceOf(entry.host));
+    }
     CellOutcome outcome;
     try {
         outcome = judgeReply(m_client->lookup(std::string(trim(entry.host)), query), entry);

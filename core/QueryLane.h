@@ -15,12 +15,17 @@
 
 namespace cvt {
 
+class RdapClient;
+
 // One lane of a run: the server entries it asks, on a connection of its own, at the pace of their
 // servers. With lanes on a lane serves one server; with lanes off one lane serves every entry.
 // Used by one thread at a time.
 class QueryLane {
 public:
-    QueryLane(std::unique_ptr<WhoisLookup> client, const RunSettings& settings, PaceClock& clock);
+    // rdap asks the lane's RDAP entries; it may be null when the lane has none.
+    QueryLane(std::unique_ptr<WhoisLookup> client, std::unique_ptr<RdapClient> rdap, const RunSettings& settings,
+              PaceClock& clock);
+    ~QueryLane();
 
     // The ticked entries this lane asks for each name, in server-table order.
     std::vector<ServerEntry> entries;
@@ -32,12 +37,16 @@ public:
     bool waitTurn(const std::string& serverField, const std::function<bool()>& stop,
                   const std::function<void(const std::string&)>& announce);
 
-    // Asks one cell: the exchange with the entry's server and the judgement of its reply. A failed
-    // exchange is "-" with its reason, and the connection is closed. A refusal starts (or doubles)
-    // the server's back-off; any other outcome ends it.
+    // Asks one cell: the exchange with the entry's server and the judgement of its reply. A WHOIS
+    // entry asks its host; an RDAP entry (its server field an https:// or http:// base address)
+    // looks the name up there: 404 is free, 200 registered, anything else "-" with the status line
+    // or failure as its reason. A failed exchange is "-" with its reason, and the connection is
+    // closed. A refusal (a quota reply, an RDAP 429) starts (or doubles) the server's back-off; a
+    // Retry-After of an RDAP 429 or 503 is taken as the back-off instead. Any other outcome ends it.
     CellOutcome askCell(const ServerEntry& entry, const std::string& query);
 
-    WhoisLookup& client() { return *m_client; }
+    // Thread-safe: makes the exchange under way (and every later one) fail at once.
+    void cancel();
 
 private:
     struct ServerPace {
@@ -48,7 +57,10 @@ private:
     };
     ServerPace& paceOf(const std::string& serverField);
 
+    CellOutcome askRdap(const ServerEntry& entry, const std::string& query, ServerPace& pace);
+
     std::unique_ptr<WhoisLookup> m_client;
+    std::unique_ptr<RdapClient> m_rdap;
     const RunSettings& m_settings;
     PaceClock& m_clock;
     std::map<std::string, ServerPace, std::less<>> m_pace;

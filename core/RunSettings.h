@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -18,6 +19,15 @@ struct RunSettings {
     std::map<std::string, std::chrono::milliseconds, std::less<>> serverIntervals;
     // The first wait after a refusal; it doubles with each further refusal up to kMaxBackoff.
     std::chrono::seconds backoff{30};
+
+    // Ask DNS first: a cell whose name the suffix's zone delegates is registered without asking the
+    // registry; every other cell is asked as usual.
+    bool dns = false;
+    // The DNS server to ask (an address literal); empty: the system's resolvers.
+    std::string dnsServerAddress;
+    std::uint16_t dnsServerPort = 53;
+    // How long one DNS try waits for its answer; a question gets two tries.
+    std::chrono::milliseconds dnsTryTimeout{2000};
 
     static constexpr std::chrono::seconds kMaxBackoff{600};
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/TextUtil.h"
+
 #include <string>
+#include <string_view>
 
 namespace cvt {
 
@@ -12,5 +15,22 @@ struct ServerEntry {
     std::string refusal; // optional: the text the server sends when it refuses a query for quota reasons
     bool ticked = false; // ticked entries take part in a run
 };
+
+// Whether a server field names an RDAP base address (it starts with "https://" or "http://", in
+// any letter case) rather than a WHOIS host.
+inline bool isRdapServerField(std::string_view server) {
+    const auto startsWith = [server](std::string_view prefix) {
+        if (server.size() < prefix.size()) {
+            return false;
+        }
+        for (std::size_t i = 0; i < prefix.size(); ++i) {
+            if (asciiLower(server[i]) != prefix[i]) {
+                return false;
+            }
+        }
+        return true;
+    };
+    return startsWith("https://") || startsWith("http://");
+}
 
 } // namespace cvt

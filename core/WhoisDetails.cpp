@@ -1,7 +1,9 @@
 #include "core/WhoisDetails.h"
 
 #include "core/ResultMarks.h"
+#include "core/ServerEntry.h"
 #include "core/WhoisLookup.h"
+#include "net/rdap/RdapClient.h"
 
 #include <algorithm>
 #include <exception>
@@ -19,16 +21,22 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
         }
         const std::string& suffix = request.columns[j + 1];
         std::string reply;
-        try {
-            const std::optional<std::string> server = request.findServer(suffix);
-            reply = server ? request.exchange(*server, request.rowCaption + "." + suffix)
-                           : std::string(kFailedExchangeReply);
-        } catch (const std::exception& error) {
-            // Any failure of the exchange is shown as the one failure text followed by its reason
-            // ("Read Timeout", "Socket Error # 10061 ..."); the next cell is asked.
-            reply = kFailedExchangeReply;
-            if (*error.what() != '\0') {
-                reply.append("\r\n").append(error.what());
+        const std::string_view detail = j < request.details.size() ? request.details[j] : std::string_view();
+        if (request.cells[j] == kMarkRegistered && detail.starts_with(kDelegatedInDnsPrefix)) {
+            // Settled by DNS: the registry was never asked, so the delegation is what there is to show.
+            reply = detail;
+        } else {
+            try {
+                const std::optional<std::string> server = request.findServer(suffix);
+                reply = server ? request.exchange(*server, request.rowCaption + "." + suffix)
+                               : std::string(kFailedExchangeReply);
+            } catch (const std::exception& error) {
+                // Any failure of the exchange is shown as the one failure text followed by its reason
+                // ("Read Timeout", "Socket Error # 10061 ..."); the next cell is asked.
+                reply = kFailedExchangeReply;
+                if (*error.what() != '\0') {
+                    reply.append("\r\n").append(error.what());
+                }
             }
         }
         result.text.append(reply).append("\r\n").append(kWhoisDetailsSeparator).append("\r\n");
@@ -41,8 +49,11 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
 }
 
 std::function<std::string(const std::string& serverField, const std::string& query)>
-exchangeThrough(WhoisLookup& lookup) {
-    return [&lookup](const std::string& serverField, const std::string& query) {
+exchangeThrough(WhoisLookup& lookup, RdapClient& rdap) {
+    return [&lookup, &rdap](const std::string& serverField, const std::string& query) {
+        if (isRdapServerField(trim(serverField))) {
+            return rdap.lookup(trim(serverField), query).details;
+        }
         try {
             return lookup.lookup(serverField, query);
         } catch (const std::exception&) {

@@ -14,13 +14,16 @@ namespace cvt {
 inline constexpr std::string_view kWhoisDetailsSeparator = "======================================";
 
 struct WhoisDetailsRequest {
-    std::string rowCaption;           // the name, without suffix
-    std::vector<std::string> cells;   // the row's cells; only their count matters
+    std::string rowCaption;         // the name, without suffix
+    std::vector<std::string> cells; // the row's cells (their marks)
+    // The row's cell details; a "★" cell whose details say it was found delegated in DNS shows
+    // them instead of asking the registry. May be shorter than cells.
+    std::vector<std::string> details;
     std::vector<std::string> columns; // the result table's captions; column 0 is the name column
     // The server field of the first server entry whose suffix equals the caption exactly, or none.
     std::function<std::optional<std::string>(const std::string& suffix)> findServer;
-    // One WHOIS exchange with the server: the whole reply; throws on any failure (and leaves the
-    // client ready for the next exchange).
+    // One exchange with the server (a WHOIS host, or an RDAP base address): the whole reply; throws
+    // on any failure (and leaves the client ready for the next exchange).
     std::function<std::string(const std::string& serverField, const std::string& query)> exchange;
     // Checked before each exchange; when set, no further exchange is made.
     const std::atomic<bool>* cancel = nullptr;
@@ -39,14 +42,20 @@ struct WhoisDetailsResult {
 // kFailedExchangeReply in place of the reply, followed by a line with the failure's message ("Read
 // Timeout"); a suffix without a server entry gives kFailedExchangeReply alone. The other cells are
 // still asked. Cells beyond the last column have no suffix and are skipped. The result table
-// is not changed and the replies are not judged.
+// is not changed and the replies are not judged. A cell settled by DNS gives its stored details.
 WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request);
 
+// The details text of a cell DNS found delegated begins with this.
+inline constexpr std::string_view kDelegatedInDnsPrefix = "Delegated in DNS: ";
+
+class RdapClient;
 class WhoisLookup;
 
-// An exchange through the client that closes its connection after a failure before passing the
-// failure on. The client must outlive the returned function.
+// An exchange through the clients: a WHOIS host is asked through lookup, which closes its
+// connection after a failure before passing the failure on; an RDAP base address through rdap,
+// whose answer is the reply's JSON pretty-printed, or its status line (or failure) when there was
+// no JSON. The clients must outlive the returned function.
 std::function<std::string(const std::string& serverField, const std::string& query)>
-exchangeThrough(WhoisLookup& lookup);
+exchangeThrough(WhoisLookup& lookup, RdapClient& rdap);
 
 } // namespace cvt

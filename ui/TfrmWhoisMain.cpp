@@ -371,6 +371,15 @@ void TfrmWhoisMain::btnSearchClick() {
     } else {
         request.words = Candidates;
     }
+    if (m_deps.options.Dns && !m_deps.options.Run.dns && !m_dnsWarningShown) {
+        // A dns_server the resolver cannot use: said once, and the runs ask the registry alone.
+        m_dnsWarningShown = true;
+        for (const std::string& warning : m_deps.options.RunWarnings) {
+            if (warning.starts_with("dns_server")) {
+                m_deps.prompts.information(this, toQString(warning));
+            }
+        }
+    }
     m_engine->setSettings(m_deps.options.Run);
     const SearchOutcome outcome = m_engine->btnSearchClick(std::move(request));
     if (outcome.status == SearchOutcome::Status::Refused) {
@@ -451,6 +460,7 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         setPopupItemsEnabled(false);
         setRunning(true);
         setStatusText(1, std::to_string(progress.done) + "/" + std::to_string(progress.total));
+        showDnsSettled(progress);
         break;
     case RunState::Stopping:
         // The controls look idle at once; the popup items wait for the run's end.
@@ -477,6 +487,7 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
             setPopupItemsEnabled(true);
             if (previous == RunState::Running || previous == RunState::Preparing) {
                 setStatusText(1, std::to_string(progress.done) + "/" + std::to_string(progress.total));
+                showDnsSettled(progress);
             }
             setRunning(false);
             btnSearch->setEnabled(false);
@@ -487,6 +498,13 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         }
         break;
     }
+}
+
+void TfrmWhoisMain::showDnsSettled(const RunProgress& progress) {
+    // The third panel stays empty unless the run asks DNS first; then it counts the cells DNS
+    // settled, and keeps the count after the run like the other panels.
+    setStatusText(2, progress.dns ? "DNS " + std::to_string(progress.dnsSettled) : std::string());
+    m_panels[2]->setToolTip(progress.dns ? uiText(Msg::DnsSettledTip, Language) : QString());
 }
 
 void TfrmWhoisMain::restoreActivityAfterPreparing() {

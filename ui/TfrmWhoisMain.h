@@ -140,6 +140,7 @@ private:
     void setPopupItemsEnabled(bool enabled);
     void restorePatternMode();
     void restoreActivityAfterPreparing();
+    void showDnsSettled(const RunProgress& progress);
     void buildMenus();
     void startSearch();
     bool tableCommandsAllowed() const;
@@ -172,6 +173,7 @@ private:
     RunState m_shownState = RunState::Idle;
     QString m_activityBeforePreparing;
     bool m_restoreActivity = false;
+    bool m_dnsWarningShown = false;
 
     // Declared in the order they are built; released in reverse, the engine (which stops and joins
     // its workers) first.

@@ -7,6 +7,7 @@
 #include "core/TextExport.h"
 #include "core/WhoisDetails.h"
 #include "core/WhoisLookup.h"
+#include "net/rdap/RdapClient.h"
 #include "platform/DesktopOpener.h"
 #include "platform/EWorkbookError.h"
 #include "platform/ExcelExport.h"
@@ -80,6 +81,7 @@ void TfrmWhoisMain::Whois1Click() {
     WhoisDetailsRequest request;
     request.rowCaption = row.caption;
     request.cells = row.cells;
+    request.details = row.details;
     request.columns = m_results->captions();
     std::vector<std::pair<std::string, std::optional<std::string>>> servers;
     for (std::size_t column = 1; column < request.columns.size(); ++column) {
@@ -94,7 +96,8 @@ void TfrmWhoisMain::Whois1Click() {
         }
         return std::nullopt;
     };
-    request.exchange = exchangeThrough(*client);
+    RdapClient rdap;
+    request.exchange = exchangeThrough(*client, rdap);
     std::atomic<bool> cancelled{false};
     request.cancel = &cancelled;
 
@@ -102,6 +105,7 @@ void TfrmWhoisMain::Whois1Click() {
     ProgressBox box(this, QStringLiteral("Whois"), uiText(Msg::ProgressAskingWhois, Language), [&] {
         cancelled = true;
         client->cancel();
+        rdap.Cancel();
     });
     box.setCancelText(uiText(Msg::WordsCancelButton, Language));
     box.run([&] { result = WhoisDetails(request); });

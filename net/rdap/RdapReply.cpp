@@ -91,6 +91,7 @@ std::optional<std::chrono::seconds> parseRetryAfter(std::string_view value, std:
 RdapOutcome rdapOutcomeOf(const RdapReply& reply, std::chrono::system_clock::time_point now) {
     RdapOutcome outcome;
     outcome.reason = reply.statusLine;
+    outcome.status = reply.status;
     const nlohmann::json json = nlohmann::json::parse(reply.body, nullptr, false);
     const bool isObject = !json.is_discarded() && json.is_object();
     outcome.details =

@@ -16,6 +16,8 @@ enum class RdapMark {
 
 struct RdapOutcome {
     RdapMark mark = RdapMark::Failed;
+    // The reply's HTTP status; 0 when no reply came (a TLS or network failure).
+    int status = 0;
     // Why: the status line, or the failure's message.
     std::string reason;
     // The wait a 429 or 503 asked for (Retry-After in seconds or as an HTTP date), if it did.

@@ -1,4 +1,5 @@
 // The check command run as a program against fake WHOIS servers on 127.0.0.1.
+#include "tests/support/FakeDnsServer.h"
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
@@ -545,6 +546,70 @@ private:
     std::shared_future<void> m_opened = m_open.get_future().share();
     bool m_isOpen = false; // touched only by the test's thread
 };
+
+TEST(CheckCommandDnsTest, DnsOptionsOverrideTheSettingsAndTheClosingLineCountsSettledCells) {
+    test::FakeDnsServer dns; // unknown names: NXDOMAIN
+    dns.set("bx.com", test::FakeDnsServer::nameServers({"ns1.host.net"}));
+    const std::string dnsServer = "127.0.0.1:" + std::to_string(dns.port());
+    const std::string closedDns = "127.0.0.1:" + std::to_string(test::closedUdpLoopbackPort());
+    struct Case {
+        const char* setting; // [setting] lines
+        std::vector<std::string> options;
+        std::string closingLine; // empty: DNS was not asked
+        std::vector<std::string> whoisAsked;
+        std::string warning;
+    };
+    const std::vector<std::string> all = {"ax.com\r\n", "bx.com\r\n", "cx.com\r\n"};
+    const std::vector<Case> cases = {
+        {"dns=1\ndns_server=DNS\n", {}, "1 of 3 cells settled by DNS\n", {"ax.com\r\n", "cx.com\r\n"}, ""},
+        {"dns=1\ndns_server=DNS\n", {"--no-dns"}, "", all, ""},
+        {"dns=0\ndns_server=DNS\n", {"--dns"}, "1 of 3 cells settled by DNS\n", {"ax.com\r\n", "cx.com\r\n"}, ""},
+        {"dns=0\n",
+         {"--dns", "--dns-server", "DNS"},
+         "1 of 3 cells settled by DNS\n",
+         {"ax.com\r\n", "cx.com\r\n"},
+         ""},
+        {"dns=1\ndns_server=DNS\n", {"--dns-server", "CLOSED"}, "0 of 3 cells settled by DNS\n", all, ""},
+        {"dns=1\n",
+         {"--dns-server", "dns.example"},
+         "",
+         all,
+         "corvantide-cli check: warning: dns_server \"dns.example\": "},
+    };
+    const auto place = [&](std::string text) {
+        for (const auto& [word, value] : {std::pair{"CLOSED", closedDns}, std::pair{"DNS", dnsServer}}) {
+            for (std::size_t at; (at = text.find(word)) != std::string::npos;) {
+                text.replace(at, std::string_view(word).size(), value);
+            }
+        }
+        return text;
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.setting) + " " + (c.options.empty() ? "" : c.options[0]));
+        test::TempDir dir;
+        FakeWhoisServer whois(FakeWhoisServer::answer([](std::string_view query) {
+            return query.starts_with("a") ? std::string("No match for\r\n") : "Domain: " + std::string(query);
+        }));
+        const std::filesystem::path config =
+            dir.write("dns.ini", "[setting]\nlanguage=en\nnum=1\n" + place(c.setting) + "[whois]\n1=com+" +
+                                     whois.hostField() + "+No match for\n");
+        std::vector<std::string> args = {"--config", config.string()};
+        for (const std::string& option : c.options) {
+            args.push_back(place(option));
+        }
+        args.push_back("[a-c]x");
+        const Outcome outcome = runCheck(args);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_EQ(outcome.out, "Domain Name\tcom\t\r\nax\t☆\t\r\nbx\t★\t\r\ncx\t★\t\r\n");
+        EXPECT_EQ(outcome.err, c.warning.empty() ? c.closingLine : outcome.err);
+        if (!c.warning.empty()) {
+            EXPECT_EQ(outcome.err.rfind(c.warning, 0), 0u) << outcome.err;
+            EXPECT_EQ(outcome.err.find("settled by DNS"), std::string::npos) << outcome.err;
+        }
+        whois.stop();
+        EXPECT_EQ(whois.queries(), c.whoisAsked);
+    }
+}
 
 TEST(CheckCommandInterruptTest, CtrlCStopsAfterTheExchangeUnderWayAndPrintsTheTableSoFar) {
     Gate gate;

@@ -73,13 +73,18 @@ TEST(DnsServerSetting, SettingsFileSwitchesTheCheckAndNamesTheServer) {
         std::string file;
         bool dns;
         std::string server;
+        bool runAsksDns; // a bad server leaves the runs without DNS, with a warning
+        std::string address;
+        std::uint16_t port;
     };
     const std::vector<Case> cases = {
-        {"", false, ""},
-        {"[setting]\ndns=0\n", false, ""},
-        {"[setting]\ndns=1\ndns_server= 127.0.0.1:5353 \n", true, "127.0.0.1:5353"},
-        {"[SETTING]\nDNS=2\n", true, ""},
-        {"[setting]\ndns=yes\n", false, ""},
+        {"", false, "", false, "", 53},
+        {"[setting]\ndns=0\n", false, "", false, "", 53},
+        {"[setting]\ndns=1\ndns_server= 127.0.0.1:5353 \n", true, "127.0.0.1:5353", true, "127.0.0.1", 5353},
+        {"[SETTING]\nDNS=2\n", true, "", true, "", 53},
+        {"[setting]\ndns=yes\n", false, "", false, "", 53},
+        {"[setting]\ndns=1\ndns_server=dns.example\n", true, "dns.example", false, "", 53},
+        {"[setting]\ndns=0\ndns_server=dns.example\n", false, "dns.example", false, "", 53},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
@@ -88,6 +93,14 @@ TEST(DnsServerSetting, SettingsFileSwitchesTheCheckAndNamesTheServer) {
         options.LoadFromIni(&ini);
         EXPECT_EQ(options.Dns, c.dns);
         EXPECT_EQ(options.DnsServer, c.server);
+        EXPECT_EQ(options.Run.dns, c.runAsksDns);
+        EXPECT_EQ(options.Run.dnsServerAddress, c.address);
+        EXPECT_EQ(options.Run.dnsServerPort, c.port);
+        const bool warned = c.dns && !c.runAsksDns;
+        ASSERT_EQ(options.RunWarnings.size(), warned ? 1u : 0u);
+        if (warned) {
+            EXPECT_EQ(options.RunWarnings[0].rfind("dns_server \"dns.example\": ", 0), 0u) << options.RunWarnings[0];
+        }
     }
 }
 

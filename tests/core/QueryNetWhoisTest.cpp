@@ -3,6 +3,7 @@
 #include "core/QueryEngine.h"
 #include "core/ResultMarks.h"
 #include "core/WhoisDetails.h"
+#include "net/rdap/RdapClient.h"
 #include "net/whois/TNetWhois.h"
 #include "tests/core/QueryFakes.h"
 #include "tests/support/FakeWhoisServer.h"
@@ -100,7 +101,8 @@ TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
     request.cells = {"-"};
     request.columns = {"Domain Name", "com"};
     request.findServer = [&](const std::string&) -> std::optional<std::string> { return server.hostField(); };
-    request.exchange = exchangeThrough(*lookup);
+    RdapClient rdap;
+    request.exchange = exchangeThrough(*lookup, rdap);
     EXPECT_EQ(WhoisDetails(request).text,
               "Error WSAconnectionReset\r\nRead Timeout\r\n" + std::string(kWhoisDetailsSeparator) + "\r\n");
 }

@@ -2,6 +2,7 @@
 
 #include "core/NetWhoisLookup.h"
 #include "core/WhoisLookup.h"
+#include "net/rdap/RdapClient.h"
 #include "tests/support/FakeWhoisServer.h"
 
 #include <algorithm>
@@ -147,7 +148,8 @@ public:
 
 TEST(WhoisDetailsTest, ExchangeThroughClosesTheConnectionAfterAFailureOnly) {
     ScriptedLookup lookup;
-    auto exchange = exchangeThrough(lookup);
+    RdapClient rdap;
+    auto exchange = exchangeThrough(lookup, rdap);
     EXPECT_EQ(exchange("h", "good.com"), "ok");
     EXPECT_EQ(lookup.closed, 0);
     EXPECT_THROW(exchange("h", "bad.com"), std::runtime_error);
@@ -159,6 +161,7 @@ TEST(WhoisDetailsTest, RealExchangesAgainstFakeServersOneResetting) {
         [](std::string_view query) { return "Domain: " + std::string(query) + "\r\nNo match\r\n"; }));
     test::FakeWhoisServer bad(test::FakeWhoisServer::replyThenReset(""));
     NetWhoisLookup lookup;
+    RdapClient rdap;
 
     WhoisDetailsRequest request;
     request.rowCaption = "phone";
@@ -167,7 +170,7 @@ TEST(WhoisDetailsTest, RealExchangesAgainstFakeServersOneResetting) {
     request.findServer = [&](const std::string& suffix) -> std::optional<std::string> {
         return suffix == "net" ? bad.hostField() : good.hostField();
     };
-    request.exchange = exchangeThrough(lookup);
+    request.exchange = exchangeThrough(lookup, rdap);
 
     const WhoisDetailsResult result = WhoisDetails(request);
 

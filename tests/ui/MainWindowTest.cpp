@@ -369,6 +369,25 @@ TEST(MainWindow, LanesOnAskEachServerOnItsOwnAndFillTheSameRows) {
     EXPECT_EQ(second.queries().size(), 3u);
 }
 
+TEST(MainWindow, ABadDnsServerIsSaidOnceAndTheRunsAskTheRegistry) {
+    FakeWhoisServer server(freeWhenStartingWithA());
+    std::string config = configText("en", {"com+" + server.hostField() + "+No match for"});
+    config.replace(config.find("[setting]\r\n"), 11, "[setting]\r\ndns=1\r\ndns_server=dns.example\r\n");
+    WindowHarness w(config);
+    w.main->show();
+    w.main->edtDomain->setText(QStringLiteral("[a-b]phone"));
+    for (int run = 0; run < 2; ++run) {
+        w.main->btnSearch->click();
+        ASSERT_TRUE(w.waitIdle());
+    }
+    ASSERT_EQ(w.prompts.informations.size(), 1u);
+    EXPECT_TRUE(w.prompts.informations[0].startsWith(QStringLiteral("dns_server \"dns.example\": ")));
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆"}), row("bphone", {"★"})}));
+    EXPECT_EQ(w.main->statusText(2), QString());
+    server.stop();
+    EXPECT_EQ(server.queries().size(), 4u);
+}
+
 TEST(MainWindow, TickingASuffixAddsOrRemovesItsColumnAtOnce) {
     FakeWhoisServer server(freeWhenStartingWithA());
     WindowHarness w(configText("en", fourSuffixes(server)));

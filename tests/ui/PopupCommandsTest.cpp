@@ -1,4 +1,8 @@
+#include "tests/support/FakeDnsServer.h"
+#include "tests/support/FakeHttpServer.h"
+#include "tests/support/FakeTlsServer.h"
 #include "tests/support/FakeWhoisServer.h"
+#include "tests/support/TestCertificates.h"
 #include "tests/ui/WindowHarness.h"
 #include "ui/Prompts.h"
 #include "ui/RegisteredRows.h"
@@ -7,10 +11,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTimer>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace cvt::test {
@@ -248,6 +255,46 @@ TEST(PopupCommands, WhoisDetailsAskEveryCellOfTheSelectedRowAgain) {
     w.main->selectAndShowRow(0);
     EXPECT_EQ(detailsShown(w), QString());
     EXPECT_EQ(server.connectionCount(), 2);
+}
+
+TEST(PopupCommands, RunAsksDnsFirstAndDetailsShowTheDelegationAndTheRdapAnswer) {
+    TempDir certificatesFolder;
+    TestCertificates certificates(certificatesFolder.path());
+    ::setenv("SSL_CERT_FILE", certificates.caFile().c_str(), 1);
+    const TestLeaf leaf = certificates.localhost();
+    const auto rdap = [](const std::string& status, const std::string& body) {
+        return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+    };
+    // The run's lookups on one connection, the details command's on a second.
+    FakeHttpServer backend({FakeHttpServer::respondEach({rdap("404 Not Found", ""), rdap("200 OK", "{\"a\":1}")}),
+                            FakeHttpServer::respond(rdap("200 OK", "{\"ldhName\":\"BPHONE.INFO\"}"))});
+    FakeTlsServer tls(leaf.certFile, leaf.keyFile, backend.port());
+    FakeWhoisServer whois(FakeWhoisServer::answer([](std::string_view query) {
+        return query.starts_with("a") ? std::string("No match for\r\n") : "Domain: " + std::string(query);
+    }));
+    FakeDnsServer dns;
+    dns.set("bphone.com", FakeDnsServer::nameServers({"ns1.host.net", "ns2.host.net"}));
+
+    std::string config = configText("en", {"com+" + whois.hostField() + "+No match for", "info+" + tls.url("/rdap/")});
+    config.replace(config.find("[setting]\r\n"), 11,
+                   "[setting]\r\nparallel=1\r\ndns=1\r\ndns_server=127.0.0.1:" + std::to_string(dns.port()) + "\r\n");
+    WindowHarness w(config);
+    w.main->show();
+    EXPECT_EQ(w.main->statusText(2), QString()) << "empty until a run asks DNS";
+    w.main->edtDomain->setText(QStringLiteral("[a-b]phone"));
+    w.main->btnSearch->click();
+    ASSERT_TRUE(w.waitIdle());
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆", "☆"}), row("bphone", {"★", "★"})}));
+    EXPECT_EQ(w.main->statusText(1), QStringLiteral("2/2"));
+    EXPECT_EQ(w.main->statusText(2), QStringLiteral("DNS 1"));
+
+    w.main->selectAndShowRow(1);
+    const QString sep = QStringLiteral("======================================\n");
+    EXPECT_EQ(detailsShown(w), QStringLiteral("Delegated in DNS: ns1.host.net, ns2.host.net\n") + sep +
+                                   QStringLiteral("{\n  \"ldhName\": \"BPHONE.INFO\"\n}\n") + sep);
+    whois.stop();
+    EXPECT_EQ(whois.queries(), std::vector<std::string>{"aphone.com\r\n"}) << "bphone.com was settled by DNS";
+    ::unsetenv("SSL_CERT_FILE");
 }
 
 } // namespace
