@@ -67,6 +67,22 @@ enum class Msg {
     ProgressExporting,
     // Search while the list of names is being prepared.
     PreparingNames,
+    // The main window's additions: the copy commands, the filter, the closing texts, the marks'
+    // tooltips and the question before results are discarded.
+    CopyFreeNames,
+    FilterAll,
+    FilterFree,
+    FilterRegistered,
+    FilterFailed,
+    FilterNamePlaceholder,
+    RunDoneIn,
+    RunStopped,
+    MarkFree,
+    MarkRegistered,
+    MarkFailed,
+    DiscardResults,
+    DurationMinutesSeconds,
+    DurationSeconds,
 };
 
 bool isChinese(std::string_view languageCode);

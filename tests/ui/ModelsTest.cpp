@@ -72,8 +72,9 @@ TEST(QueryEventQueue, ModelFollowsEventsFromSeveralLanes) {
         const std::string mark = row % 2 ? "☆" : "-";
         ASSERT_EQ(p.model.rows()[row], (ResultRow{"name" + std::to_string(row), {mark, mark, mark}})) << row;
     }
-    EXPECT_EQ(p.model.data(p.model.index(0, 2), Qt::ToolTipRole).toString(), QStringLiteral("Read Timeout"));
-    EXPECT_FALSE(p.model.data(p.model.index(1, 2), Qt::ToolTipRole).isValid());
+    EXPECT_EQ(p.model.data(p.model.index(0, 2), Qt::ToolTipRole).toString(), QStringLiteral("failed: Read Timeout"));
+    EXPECT_EQ(p.model.data(p.model.index(1, 2), Qt::ToolTipRole).toString(), QStringLiteral("free"));
+    EXPECT_EQ(p.model.markCounts(), (MarkCounts{3 * (kRows / 2), 0, 3 * (kRows - kRows / 2)}));
 }
 
 TEST(QueryEventQueue, HandsOnEveryChangeOfStateButOnlyTheLatestProgress) {
