@@ -277,13 +277,9 @@ void TfrmWhoisMain::buildMenus() {
 
     // Keys of the result table and of the window.
     CopyRows1 = named(new QAction(lvDomain), "CopyRows1");
-    CopyRows1->setShortcut(QKeySequence::Copy);
     DeleteRows1 = named(new QAction(lvDomain), "DeleteRows1");
-    DeleteRows1->setShortcut(QKeySequence::Delete);
-    for (QAction* key : {CopyRows1, DeleteRows1}) {
-        key->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        lvDomain->addAction(key);
-    }
+    // The table's key filter runs them (the table itself would take Ctrl+C first).
+    lvDomain->installEventFilter(this);
     connect(CopyRows1, &QAction::triggered, this, &TfrmWhoisMain::CopyRowsClick);
     connect(DeleteRows1, &QAction::triggered, this, &TfrmWhoisMain::DeleteRowsClick);
     StopRun1 = named(new QAction(this), "StopRun1");
@@ -392,6 +388,19 @@ void TfrmWhoisMain::edtDomainChange() {
 bool TfrmWhoisMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == rg1 && event->type() == QEvent::MouseButtonRelease && rg1->isEnabled()) {
         rg1Click();
+    }
+    // The table would copy only its current cell, and has no use for Delete (an open editor takes
+    // its keys itself).
+    if (watched == lvDomain && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy)) {
+            CopyRows1->trigger();
+            return true;
+        }
+        if (key->matches(QKeySequence::Delete)) {
+            DeleteRows1->trigger();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
