@@ -47,6 +47,8 @@ public:
     // Writes each answer under its suffix's column; answers without a row or a column are dropped.
     void applyCells(const std::vector<AnsweredCell>& cells);
     void clearRows();
+    // Room for a run's rows (its total is known when it starts asking).
+    void reserveRows(std::size_t count) { m_table.reserveRows(count); }
     void removeRowsIf(const std::function<bool(const ResultRow&)>& predicate);
     void appendRow(const std::string& caption, const std::vector<std::string>& cells);
 

@@ -561,6 +561,9 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
             m_runStarted = std::chrono::steady_clock::now();
             m_runStopped = false;
         }
+        if (previous != RunState::Running) {
+            m_results->reserveRows(progress.total);
+        }
         setRunning(true);
         m_status->showProgress(progress.done, progress.total);
         break;
