@@ -69,7 +69,7 @@ shoot() {
     mkdir -p "$folder"
     cp "$bin_dir/corvantide" "$folder/"
     {
-        printf '[setting]\nlanguage=%s\nparallel=1\nnum=4\n[whois]\n' "$language"
+        printf '[setting]\nlanguage=%s\nparallel=1\nbackoff=1\nnum=4\n[whois]\n' "$language"
         printf '1=com+127.0.0.1:%s+No match for\n' "$port"
         printf '2=net+127.0.0.1:%s+No match for\n' "$port"
         printf '3=org+127.0.0.1:%s+No match for+WHOIS LIMIT EXCEEDED\n' "$port"
@@ -95,7 +95,7 @@ shoot() {
     DISPLAY=$display xdotool windowactivate --sync "$window" 2>/dev/null || DISPLAY=$display xdotool windowfocus "$window"
     DISPLAY=$display xdotool type --delay 20 "[a-f]phone"
     DISPLAY=$display xdotool key Return
-    sleep 3
+    sleep 5
     info=$(DISPLAY=$display xwininfo -name "Corvantide v1.2")
     local x y w h
     x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")

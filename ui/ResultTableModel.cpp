@@ -212,13 +212,14 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
         return mark == kMarkFailed ? QVariant(kFailed) : QVariant();
     }
     case Qt::FontRole: {
-        // The outline star is thin in most fonts; a bold one stays visible on any background.
-        static const QFont kBold = [] {
+        // The stars are thin in most fonts; a larger bold mark stays visible on any background.
+        static const QFont kMarkFont = [] {
             QFont font;
             font.setBold(true);
+            font.setPointSizeF(font.pointSizeF() * 1.2);
             return font;
         }();
-        return mark == kMarkFree ? QVariant(kBold) : QVariant();
+        return mark.empty() ? QVariant() : QVariant(kMarkFont);
     }
     case Qt::TextAlignmentRole:
         return QVariant(Qt::AlignHCenter | Qt::AlignVCenter);

@@ -29,7 +29,7 @@ RunStatusBar::RunStatusBar(QWidget* parent) : QStatusBar(parent) {
         m_panels[i]->setFrameShadow(QFrame::Sunken);
     }
     // The activity takes what is left; the progress panel holds the largest count a run can have.
-    m_panels[0]->setMinimumWidth(250);
+    m_panels[0]->setMinimumWidth(120);
     m_panels[0]->setTextFormat(Qt::PlainText);
     m_panels[1]->setMinimumWidth(m_panels[1]->fontMetrics().horizontalAdvance(QStringLiteral("16777216/16777216")) +
                                  12);
@@ -40,7 +40,7 @@ RunStatusBar::RunStatusBar(QWidget* parent) : QStatusBar(parent) {
     m_counts->setToolTip(QString());
     m_progress = named(new QProgressBar(this), "RunProgress");
     m_progress->setTextVisible(false);
-    m_progress->setFixedWidth(90);
+    m_progress->setFixedWidth(60);
     m_progress->setMaximumHeight(fontMetrics().height());
     m_progress->hide();
 
