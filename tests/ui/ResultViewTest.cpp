@@ -6,6 +6,7 @@
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/ui/WindowHarness.h"
 #include "ui/ResultFilterModel.h"
+#include "ui/RunStatusBar.h"
 #include "ui/ServerTableModel.h"
 
 #include <QAction>
@@ -190,6 +191,24 @@ TEST(ResultView, StateIsRememberedAndABrokenOneIgnored) {
     w.main->show();
     QCoreApplication::processEvents();
     EXPECT_TRUE(screen.contains(w.main->geometry()));
+}
+
+TEST(RunStatusBar, DurationsReadAsMinutesAndSeconds) {
+    struct Case {
+        long long seconds;
+        const char* language;
+        const char* text;
+    };
+    const Case cases[] = {{0, "en", "0 s"},           {59, "en", "59 s"},           {192, "en", "3 min 12 s"},
+                          {3600, "en", "60 min 0 s"}, {192, "zh-cn", "3 分 12 秒"}, {-5, "en", "0 s"}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(durationText(c.seconds, c.language), QString::fromUtf8(c.text)) << c.seconds;
+    }
+    RunStatusBar bar;
+    bar.showProgress(16777216, 16777216);
+    EXPECT_EQ(bar.panelText(1), QStringLiteral("16777216/16777216"));
+    EXPECT_GE(bar.findChild<QWidget*>(QStringLiteral("StatusPanel1"))->minimumWidth(),
+              bar.fontMetrics().horizontalAdvance(bar.panelText(1)));
 }
 
 TEST(ResultView, LanguageMenuSwitchesEveryCaptionAndIsSaved) {
