@@ -197,6 +197,17 @@ void TfrmWhoisMain::buildControls() {
     // Until a header is clicked the rows stand in candidate order.
     lvDomain->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     lvDomain->setSortingEnabled(true);
+    // A third click on the same header returns to candidate order.
+    connect(lvDomain->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) {
+                const bool third = column >= 0 && column == m_sortColumn && m_sortOrder == Qt::DescendingOrder &&
+                                   order == Qt::AscendingOrder;
+                m_sortColumn = third ? -1 : column;
+                m_sortOrder = order;
+                if (third) {
+                    lvDomain->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+                }
+            });
     lvDomain->verticalHeader()->hide();
     // Fixed row heights keep scrolling and row insertion cheap for very long tables.
     lvDomain->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

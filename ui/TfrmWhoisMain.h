@@ -207,6 +207,9 @@ private:
     // When the run under way began, and whether Stop was given during it.
     std::chrono::steady_clock::time_point m_runStarted{};
     bool m_runStopped = false;
+    // The result table's sort column (-1: candidate order) and order, as last clicked.
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     // What "[state]" held at creation (the geometry and word-list fields are used later).
     std::unique_ptr<WindowState> m_savedState;
 

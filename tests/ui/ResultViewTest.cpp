@@ -84,6 +84,28 @@ TEST(ResultView, FilterAndSortingKeepTheCommandsOnTheRowsShown) {
     EXPECT_FALSE(w.main->lvDomain->editTriggers().testFlag(QAbstractItemView::DoubleClicked));
 }
 
+TEST(ResultView, HeaderClicksSortAndThenReturnToCandidateOrder) {
+    WindowHarness w(configText("en", suffixLines("whois.example", {"com", "net"})));
+    w.main->show();
+    fill(w, kRows);
+    QHeaderView* header = w.main->lvDomain->horizontalHeader();
+    const QPoint nameHeader(header->sectionViewportPosition(0) + 10, header->height() / 2);
+    const auto shown = [&] {
+        std::vector<std::string> names;
+        for (int row = 0; row < w.main->filterModel().rowCount(); ++row) {
+            names.push_back(w.rows()[w.main->filterModel().sourceRow(row)].caption);
+        }
+        return names;
+    };
+    const std::vector<std::string> ascending = {"aphone", "bphone", "cphone", "dphone"};
+    const std::vector<std::string> descending = {"dphone", "cphone", "bphone", "aphone"};
+    const std::vector<std::string> candidates = {"dphone", "aphone", "cphone", "bphone"};
+    for (const auto& expected : {ascending, descending, candidates, ascending}) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameHeader);
+        EXPECT_EQ(shown(), expected);
+    }
+}
+
 TEST(ResultView, DetailsOfTheRowShownAndDoubleClicked) {
     FakeWhoisServer server(
         FakeWhoisServer::answer([](std::string_view query) { return "reply for " + std::string(query); }));
