@@ -2,7 +2,7 @@
 // a TLS front relaying to the same plain server, so its figure includes one more loopback hop and
 // the server's encryption on the same machine). RDAP lookups per second against a local TLS
 // server, with the connection kept alive and with a new connection (and handshake) per lookup.
-#include "net/TNetHTTP.h"
+#include "net/http/TNetHTTP.h"
 #include "net/rdap/RdapClient.h"
 #include "tests/support/FakeHttpServer.h"
 #include "tests/support/FakeTlsServer.h"

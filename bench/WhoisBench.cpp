@@ -2,7 +2,7 @@
 // 2 KB and closes, through TNetWhois and through a bare blocking-socket loop doing the same
 // exchange. The two run side by side so their ratio can be read from one run (goal: the client
 // reaches at least 90% of the bare loop).
-#include "net/TNetWhois.h"
+#include "net/whois/TNetWhois.h"
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>

@@ -1,18 +1,14 @@
-#include "cli/Commands.h"
+#include "cli/CommandFactories.h"
+#include "cli/SharedOptions.h"
 #include "core/PatternExpansion.h"
 
+#include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
 
 namespace cvt::cli {
 
 namespace {
-
-constexpr const char* kUsage = "Usage: corvantide-cli expand PATTERN\n"
-                               "Print the names a search of PATTERN would ask, in that order, one per line.\n"
-                               "A pattern is a row of elements, each one character or a set in brackets:\n"
-                               "[a-z]phone gives aphone to zphone. Names beginning or ending with \"-\" are left out,\n"
-                               "and names that differ only in letter case are given once.\n";
 
 // Collects output in large blocks instead of handing each line to the stream.
 class BlockWriter {
@@ -36,46 +32,50 @@ private:
     std::string m_buffer;
 };
 
+class ExpandCommand : public Command {
+public:
+    std::string name() const override { return "expand"; }
+    std::string summary() const override { return "print the names a query pattern allows, sorted"; }
+
+    void declare(CLI::App& command) override {
+        command.description("Print the names a search of PATTERN would ask, in that order, one per line.");
+        command.add_option("PATTERN", m_pattern, "a row of elements, each one character or a set in brackets")
+            ->required();
+        m_config.declare(command);
+        m_language.declare(command);
+        command.footer("[a-z]phone gives aphone to zphone. Names beginning or ending with \"-\" are left out, and "
+                       "names that\ndiffer only in letter case are given once. A pattern that holds spaces must be "
+                       "quoted;\none that begins with \"-\" follows \"--\".");
+    }
+
+    int run(CommandIo& io) override {
+        // The names come out in the order the Search command asks them, its final sort included.
+        BlockWriter writer(io.out);
+        try {
+            StreamPatternCandidates(m_pattern, [&writer](std::string_view name) { writer.line(name); });
+        } catch (const PatternError& error) {
+            io.err << "corvantide-cli expand: " << error.message(m_language.resolve(m_config.path())) << '\n';
+            return 1;
+        }
+        writer.flush();
+        io.out.flush();
+        if (!io.out) {
+            io.err << "corvantide-cli expand: cannot write the names\n";
+            return 1;
+        }
+        return 0;
+    }
+
+private:
+    std::string m_pattern;
+    ConfigOption m_config;
+    LanguageOption m_language;
+};
+
 } // namespace
 
-int runExpand(CommandContext& context) {
-    const std::string* pattern = nullptr;
-    bool endOfOptions = false;
-    for (const std::string& arg : context.args) {
-        if (!endOfOptions && (arg == "--help" || arg == "-h")) {
-            context.out << kUsage;
-            return 0;
-        }
-        if (!endOfOptions && arg == "--") {
-            endOfOptions = true;
-            continue;
-        }
-        if (pattern != nullptr) {
-            context.err << "corvantide-cli expand: one pattern only (quote a pattern that holds spaces)\n" << kUsage;
-            return 2;
-        }
-        pattern = &arg;
-    }
-    if (pattern == nullptr) {
-        context.err << "corvantide-cli expand: no pattern given\n" << kUsage;
-        return 2;
-    }
-
-    // The names come out in the order the Search command asks them, its final sort included.
-    BlockWriter writer(context.out);
-    try {
-        StreamPatternCandidates(*pattern, [&writer](std::string_view name) { writer.line(name); });
-    } catch (const PatternError& error) {
-        context.err << "corvantide-cli expand: " << error.what() << '\n';
-        return 1;
-    }
-    writer.flush();
-    context.out.flush();
-    if (!context.out) {
-        context.err << "corvantide-cli expand: cannot write the names\n";
-        return 1;
-    }
-    return 0;
+std::unique_ptr<Command> makeExpandCommand() {
+    return std::make_unique<ExpandCommand>();
 }
 
 } // namespace cvt::cli

@@ -1,7 +1,7 @@
+#include "cli/CommandFactories.h"
 #include "cli/PageFetch.h"
-#include "core/WebHarvest.h"
 
-#include <optional>
+#include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
 
@@ -9,23 +9,33 @@ namespace cvt::cli {
 
 namespace {
 
-constexpr const char* kUsage = "Usage: corvantide-cli fetch URL\n"
-                               "Fetches one web page with an HTTP/1.1 GET and prints its body, byte for byte.\n"
-                               "Up to 5 redirects are followed (http to https, never https to http);\n"
-                               "https certificates are checked against the system's trust store\n"
-                               "(SSL_CERT_FILE and SSL_CERT_DIR name another).\n";
+class FetchCommand : public Command {
+public:
+    std::string name() const override { return "fetch"; }
+    std::string summary() const override { return "print the body of a web page (HTTP/1.1 GET, http or https)"; }
+
+    void declare(CLI::App& command) override {
+        command.description("Fetch one web page with an HTTP/1.1 GET and print its body, byte for byte.\nUp to 5 "
+                            "redirects are followed (http to https, never https to http);\nhttps certificates are "
+                            "checked against the system's trust store\n(SSL_CERT_FILE and SSL_CERT_DIR name another).");
+        command.add_option("URL", m_url, "the address of the page")->required();
+    }
+
+    int run(CommandIo& io) override {
+        const FetchedPage page = fetchPage(m_url);
+        io.out.write(page.body.data(), static_cast<std::streamsize>(page.body.size()));
+        io.out.flush();
+        return io.out ? 0 : 1;
+    }
+
+private:
+    std::string m_url;
+};
 
 } // namespace
 
-int runFetch(CommandContext& context) {
-    int exitCode = 0;
-    const std::optional<FetchedPage> page = fetchPageArgument(context, kUsage, exitCode);
-    if (!page) {
-        return exitCode;
-    }
-    context.out.write(page->body.data(), static_cast<std::streamsize>(page->body.size()));
-    context.out.flush();
-    return 0;
+std::unique_ptr<Command> makeFetchCommand() {
+    return std::make_unique<FetchCommand>();
 }
 
 } // namespace cvt::cli

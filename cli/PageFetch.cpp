@@ -2,34 +2,46 @@
 
 #include "core/TextUtil.h"
 #include "core/WebHarvest.h"
-#include "net/TNetHTTP.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/TNetHTTP.h"
 
-#include <exception>
-#include <ostream>
+#include <stdexcept>
 
 namespace cvt::cli {
 
-std::optional<FetchedPage> fetchPageArgument(CommandContext& context, const char* usage, int& exitCode) {
-    if (context.args.size() == 1 && (context.args[0] == "--help" || context.args[0] == "-h")) {
-        context.out << usage;
-        exitCode = 0;
-        return std::nullopt;
+namespace {
+
+// The first bytes of a reply, readable on one line.
+std::string replyStart(const std::string& line) {
+    constexpr std::size_t kShown = 60;
+    std::string shown;
+    for (const char c : line.substr(0, kShown)) {
+        const auto byte = static_cast<unsigned char>(c);
+        shown += (byte < 0x20 || byte == 0x7F) ? '?' : c;
     }
-    if (context.args.size() != 1) {
-        context.err << usage;
-        exitCode = 2;
-        return std::nullopt;
-    }
+    return line.size() > kShown ? shown + "..." : shown;
+}
+
+} // namespace
+
+FetchedPage fetchPage(const std::string& url) {
     TNetHTTP client;
     setUpHarvestClient(client);
     try {
-        return FetchPageWithType(std::string(trim(context.args[0])), client);
-    } catch (const std::exception& error) {
-        // Only an unknown scheme fails with an empty message.
-        const std::string message = error.what();
-        context.err << "corvantide-cli: " << (message.empty() ? "unknown protocol" : message) << '\n';
-        exitCode = 1;
-        return std::nullopt;
+        return FetchPageWithType(std::string(trim(url)), client);
+    } catch (const ENetHTTPProtocolException& error) {
+        if (error.replyCode() >= 0) {
+            throw;
+        }
+        // The client reports the first line as the status line, whatever it holds.
+        const std::string line = error.what();
+        if (line.empty()) {
+            throw std::runtime_error("the server's reply has no HTTP status line");
+        }
+        throw std::runtime_error("the server's reply has no valid HTTP status line; it begins \"" + replyStart(line) +
+                                 "\"");
+    } catch (const ENetUnknownProtocol&) {
+        throw std::runtime_error("unknown protocol (only http:// and https:// addresses can be fetched)");
     }
 }
 

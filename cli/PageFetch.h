@@ -1,16 +1,14 @@
 #pragma once
 
-#include "cli/Commands.h"
 #include "core/WebHarvest.h"
 
-#include <optional>
 #include <string>
 
 namespace cvt::cli {
 
-// The shared front of `fetch` and `harvest`: checks the one URL argument, fetches the page (up to
-// five redirects followed) and returns its body and type. Returns no body when the command is already done (help
-// printed, usage error or a failed fetch reported on standard error); exitCode then holds the process exit code.
-std::optional<FetchedPage> fetchPageArgument(CommandContext& context, const char* usage, int& exitCode);
+// The shared fetch of `fetch` and `harvest`: one GET of the URL (trimmed of blanks) on a client set
+// up as the word-list builder's is, following up to five redirects; the body and its type. Throws
+// std::runtime_error naming the failure.
+FetchedPage fetchPage(const std::string& url);
 
 } // namespace cvt::cli

@@ -1,40 +1,55 @@
-#include "cli/Commands.h"
+#include "cli/CommandFactories.h"
 #include "core/ChineseToPinyin.h"
+#include "core/GbkCodec.h"
 
+#include <CLI/CLI.hpp>
 #include <ostream>
+#include <string>
+#include <vector>
 
 namespace cvt::cli {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: corvantide-cli pinyin [--by-character] TEXT...\n"
-    "Prints each TEXT turned into upper-case pinyin letters and digits, one per line\n"
-    "(at most 255 bytes each). TEXT is UTF-8; text that is not UTF-8 is read as GBK.\n"
-    "Words read as words (重庆 gives CHONGQING); with --by-character every character keeps its\n"
-    "own fixed reading (ZHONGQING).\n";
+class PinyinCommand : public Command {
+public:
+    std::string name() const override { return "pinyin"; }
+    std::string summary() const override { return "turn Chinese text into upper-case pinyin"; }
+
+    void declare(CLI::App& command) override {
+        command.description("Print each TEXT turned into upper-case pinyin letters and digits, one per line (at "
+                            "most 255 bytes each).\nWords read as words (重庆 gives CHONGQING); with --by-character "
+                            "every character keeps its\nown fixed reading (ZHONGQING).");
+        command
+            .add_option("TEXT", m_texts, "UTF-8 or GBK text; the TEXTs are read together, all as UTF-8 or all as GBK")
+            ->required();
+        command.add_flag("--by-character", m_byCharacter, "read every character on its own instead of word by word");
+    }
+
+    int run(CommandIo& io) override {
+        // The arguments are one text: all UTF-8 or all GBK.
+        gbk::EncodingVote vote;
+        for (const std::string& text : m_texts) {
+            vote.add(text);
+        }
+        const gbk::TextEncoding encoding = vote.result();
+        const PinyinReading reading = m_byCharacter ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
+        for (const std::string& text : m_texts) {
+            io.out << ChineseToPinyin(text, encoding, reading) << '\n';
+        }
+        io.out.flush();
+        return io.out ? 0 : 1;
+    }
+
+private:
+    std::vector<std::string> m_texts;
+    bool m_byCharacter = false;
+};
 
 } // namespace
 
-int runPinyin(CommandContext& context) {
-    auto texts = context.args.begin();
-    PinyinReading reading = PinyinReading::ByPhrase;
-    if (texts != context.args.end() && *texts == "--by-character") {
-        reading = PinyinReading::ByCharacter;
-        ++texts;
-    }
-    if (texts == context.args.end()) {
-        context.err << kUsage;
-        return 2;
-    }
-    if (context.args.size() == 1 && (context.args[0] == "--help" || context.args[0] == "-h")) {
-        context.out << kUsage;
-        return 0;
-    }
-    for (; texts != context.args.end(); ++texts) {
-        context.out << ChineseToPinyin(*texts, reading) << '\n';
-    }
-    return context.out.good() ? 0 : 1;
+std::unique_ptr<Command> makePinyinCommand() {
+    return std::make_unique<PinyinCommand>();
 }
 
 } // namespace cvt::cli

@@ -1,8 +1,8 @@
-#include "cli/Commands.h"
+#include "cli/CommandFactories.h"
 #include "cli/ServerTableLoading.h"
-#include "config/ConfigPath.h"
+#include "cli/SharedOptions.h"
 
-#include <filesystem>
+#include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
 
@@ -10,62 +10,44 @@ namespace cvt::cli {
 
 namespace {
 
-constexpr const char* kUsage =
-    "Usage: corvantide-cli servers [--config FILE]\n"
-    "Print the WHOIS server table as the program builds it from Config.ini, one entry per line:\n"
-    "tick (x for the entries ticked at start, else a blank), suffix, server, no-match mark, TAB-separated.\n"
-    "  --config FILE  read FILE instead of the Config.ini in use (the one beside the program when its\n"
-    "                 folder is writable, else ~/.config/corvantide/Config.ini), which is named on\n"
-    "                 standard error\n";
+class ServersCommand : public Command {
+public:
+    std::string name() const override { return "servers"; }
+    std::string summary() const override { return "print the WHOIS server table built from Config.ini"; }
+
+    void declare(CLI::App& command) override {
+        command.description(
+            "Print the WHOIS server table as the program builds it from Config.ini, one entry "
+            "per line:\ntick (x for the entries ticked at start, else a blank), suffix, server, "
+            "no-match mark, TAB-separated.\nWithout --config, the Config.ini in use is named on standard error.");
+        m_config.declare(command);
+    }
+
+    int run(CommandIo& io) override {
+        if (!m_config.given()) {
+            io.err << "corvantide-cli servers: settings from " << m_config.path().string() << '\n';
+        }
+        const ServerTableData table = loadServerTable(m_config.existingPath(), "servers", io.err);
+        for (const ServerEntry& entry : table.entries) {
+            io.out << (entry.ticked ? 'x' : ' ') << '\t' << entry.caption << '\t' << entry.host << '\t' << entry.mark
+                   << '\n';
+        }
+        io.out.flush();
+        if (!io.out) {
+            io.err << "corvantide-cli servers: cannot write the table\n";
+            return 1;
+        }
+        return 0;
+    }
+
+private:
+    ConfigOption m_config;
+};
 
 } // namespace
 
-int runServers(CommandContext& context) {
-    std::filesystem::path configPath;
-    bool configGiven = false;
-    const auto& args = context.args;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            context.out << kUsage;
-            return 0;
-        }
-        if (arg == "--config" && i + 1 == args.size()) {
-            context.err << "corvantide-cli servers: --config needs a FILE\n" << kUsage;
-            return 2;
-        }
-        if (arg == "--config" && !configGiven) {
-            configPath = args[++i];
-            configGiven = true;
-        } else if (arg.rfind("--config=", 0) == 0 && !configGiven) {
-            configPath = arg.substr(9);
-            configGiven = true;
-        } else {
-            context.err << "corvantide-cli servers: unexpected argument '" << arg << "'\n" << kUsage;
-            return 2;
-        }
-    }
-    if (!configGiven) {
-        configPath = ConfigPath();
-        context.err << "corvantide-cli servers: settings from " << configPath.string() << '\n';
-    }
-    std::error_code error;
-    if (!std::filesystem::exists(configPath, error)) {
-        context.err << "corvantide-cli servers: no configuration file at " << configPath.string() << '\n';
-        return 1;
-    }
-
-    const ServerTableData table = loadServerTable(configPath, "servers", context.err);
-    for (const ServerEntry& entry : table.entries) {
-        context.out << (entry.ticked ? 'x' : ' ') << '\t' << entry.caption << '\t' << entry.host << '\t' << entry.mark
-                    << '\n';
-    }
-    context.out.flush();
-    if (!context.out) {
-        context.err << "corvantide-cli servers: cannot write the table\n";
-        return 1;
-    }
-    return 0;
+std::unique_ptr<Command> makeServersCommand() {
+    return std::make_unique<ServersCommand>();
 }
 
 } // namespace cvt::cli

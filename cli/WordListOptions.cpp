@@ -1,5 +1,9 @@
 #include "cli/WordListOptions.h"
 
+#include "cli/SharedOptions.h"
+#include "config/DataFolders.h"
+
+#include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -8,17 +12,6 @@
 #include <stdexcept>
 
 namespace cvt::cli {
-
-const char* const kWordListOptionsHelp =
-    "  --dict NAME    the dictionary of the dictionary page: en (en.dct) or zh-cn (zh-cn.dct, the\n"
-    "                 default), read from the current folder, else ~/.local/share/corvantide, else\n"
-    "                 the installed data folder\n"
-    "  --prefix P     put P (trimmed) before every word\n"
-    "  --postfix S    put S (trimmed) after every word\n"
-    "  --min N        skip words shorter than N bytes (default 4); the prefix and postfix do not count\n"
-    "  --max N        skip words longer than N bytes (default 8)\n"
-    "  --by-character read Chinese lines and zh-cn.dct character by character (重庆 gives ZHONGQING)\n"
-    "                 instead of word by word (CHONGQING)\n";
 
 namespace {
 
@@ -31,87 +24,86 @@ std::string readAll(std::istream& in, const std::string& name) {
     return text.str();
 }
 
-WordPage parsePage(const std::string& value) {
-    if (value == "english") {
-        return WordPage::English;
+std::string checkLimit(const std::string& value) {
+    try {
+        WordListBuilder::parseLimit(value);
+        return {};
+    } catch (const std::exception& error) {
+        return error.what();
     }
-    if (value == "chinese") {
-        return WordPage::Chinese;
-    }
-    if (value == "dictionary") {
-        return WordPage::Dictionary;
-    }
-    throw std::invalid_argument("unknown page '" + value + "' (english, chinese or dictionary)");
-}
-
-DictionaryKind parseDictionary(const std::string& value) {
-    if (value == "en") {
-        return DictionaryKind::English;
-    }
-    if (value == "zh-cn") {
-        return DictionaryKind::Chinese;
-    }
-    throw std::invalid_argument("unknown dictionary '" + value + "' (en or zh-cn)");
 }
 
 } // namespace
 
-bool takeOptionValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name, std::string& value) {
-    const std::string& arg = args[i];
-    if (arg == name) {
-        if (i + 1 >= args.size()) {
-            throw std::invalid_argument("option " + std::string(name) + " needs a value");
-        }
-        value = args[++i];
-        return true;
-    }
-    if (arg.size() > name.size() && arg.compare(0, name.size(), name) == 0 && arg[name.size()] == '=') {
-        value = arg.substr(name.size() + 1);
-        return true;
-    }
-    return false;
+void WordListOptions::declare(CLI::App& command) {
+    m_page = addChoiceOption(command, "--page", page, {"english", "chinese", "dictionary"},
+                             "the word source: english or chinese (lines of FILE or standard input) or dictionary");
+    m_others = {
+        addChoiceOption(command, "--dict", dictionary, {"en", "zh-cn"},
+                        "the dictionary of the dictionary page: en (en.dct) or zh-cn (zh-cn.dct, the default), read "
+                        "from the current folder, else ~/.local/share/corvantide, else the installed data folder"),
+        command.add_option("--prefix", request.prefix, "put P (trimmed) before every word")->type_name("P"),
+        command.add_option("--postfix", request.postfix, "put S (trimmed) after every word")->type_name("S"),
+        command
+            .add_option("--min", request.minimum,
+                        "skip words shorter than N bytes (default 4); the prefix and postfix do not count")
+            ->check(CLI::Validator(checkLimit, ""))
+            ->type_name("N"),
+        command.add_option("--max", request.maximum, "skip words longer than N bytes (default 8)")
+            ->check(CLI::Validator(checkLimit, ""))
+            ->type_name("N"),
+        command.add_flag("--by-character", byCharacter,
+                         "read Chinese lines and zh-cn.dct character by character (重庆 gives ZHONGQING) instead of "
+                         "word by word (CHONGQING)"),
+    };
 }
 
-bool takeWordListOption(const std::vector<std::string>& args, std::size_t& i, WordListOptions& options) {
-    WordListRequest& request = options.request;
-    std::string value;
-    if (takeOptionValue(args, i, "--page", value)) {
-        request.page = parsePage(value);
-        options.pageGiven = true;
-        return true;
+WordPage WordListOptions::chosenPage() const {
+    if (page == "chinese") {
+        return WordPage::Chinese;
     }
-    if (args[i] == "--by-character") {
-        request.reading = PinyinReading::ByCharacter;
-    } else if (takeOptionValue(args, i, "--dict", value)) {
-        request.dictionary = parseDictionary(value);
-    } else if (takeOptionValue(args, i, "--prefix", value)) {
-        request.prefix = value;
-    } else if (takeOptionValue(args, i, "--postfix", value)) {
-        request.postfix = value;
-    } else if (takeOptionValue(args, i, "--min", value)) {
-        request.minimum = value;
-    } else if (takeOptionValue(args, i, "--max", value)) {
-        request.maximum = value;
-    } else {
-        return false;
+    return page == "dictionary" ? WordPage::Dictionary : WordPage::English;
+}
+
+WordListRequest WordListOptions::toRequest() const {
+    WordListRequest chosen = request;
+    chosen.page = chosenPage();
+    chosen.dictionary = dictionary == "en" ? DictionaryKind::English : DictionaryKind::Chinese;
+    chosen.reading = byCharacter ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
+    chosen.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(chosen.dictionary));
+    return chosen;
+}
+
+bool WordListOptions::pageGiven() const {
+    return m_page != nullptr && m_page->count() > 0;
+}
+
+bool WordListOptions::otherGiven() const {
+    for (const CLI::Option* option : m_others) {
+        if (option->count() > 0) {
+            return true;
+        }
     }
-    options.otherGiven = true;
-    return true;
+    return false;
 }
 
 bool pageReadsLines(WordPage page) {
     return page != WordPage::Dictionary;
 }
 
-std::vector<std::string> readMemoLines(const std::optional<std::string>& file, std::istream& standardInput) {
-    if (!file || *file == "-") {
-        return WordListBuilder::splitMemoLines(readAll(standardInput, "standard input"));
+std::string readInputText(const std::string& file, std::istream& standardInput, const std::string& what) {
+    if (file == "-") {
+        return readAll(standardInput, "standard input");
     }
-    std::ifstream in(*file, std::ios::binary);
+    std::ifstream in(file, std::ios::binary);
     if (!in) {
-        throw std::runtime_error("cannot open " + *file + ": " + std::strerror(errno));
+        throw std::runtime_error("cannot read " + what + " " + file + ": " + std::strerror(errno));
     }
-    return WordListBuilder::splitMemoLines(readAll(in, *file));
+    return readAll(in, file);
+}
+
+std::vector<std::string> readMemoLines(const std::string& file, std::istream& standardInput) {
+    return WordListBuilder::splitMemoLines(readInputText(file.empty() ? "-" : file, standardInput, "the file"));
 }
 
 } // namespace cvt::cli

@@ -2,42 +2,50 @@
 
 #include "core/WordListBuilder.h"
 
-#include <cstddef>
 #include <iosfwd>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
+
+namespace CLI {
+class App;
+class Option;
+} // namespace CLI
 
 namespace cvt::cli {
 
-// The word-list options the words and check commands share, with the word-list dialog's defaults
-// in the request (english page, dictionary zh-cn, minimum 4, maximum 8, no prefix or postfix).
-// A repeated option takes its last value.
+// The word-list options the words and check commands share (--page, --dict, --prefix, --postfix,
+// --min, --max, --by-character), with the word-list dialog's defaults (english page, dictionary zh-cn, minimum 4,
+// maximum 8, no prefix or postfix). A limit that is not a signed 32-bit integer is wrong usage.
 struct WordListOptions {
+    std::string page = "english";
+    std::string dictionary = "zh-cn";
+    bool byCharacter = false;
     WordListRequest request;
-    bool pageGiven = false;  // --page appeared
-    bool otherGiven = false; // --dict, --prefix, --postfix, --min, --max or --by-character appeared
+
+    void declare(CLI::App& command);
+    // The request with the page, the reading and the dictionary chosen, the dictionary looked for in
+    // the data folders (the lines are the caller's to set).
+    WordListRequest toRequest() const;
+    WordPage chosenPage() const;
+    // Whether --page was given.
+    bool pageGiven() const;
+    // Whether any of --dict, --prefix, --postfix, --min, --max and --by-character was given.
+    bool otherGiven() const;
+
+private:
+    CLI::Option* m_page = nullptr;
+    std::vector<CLI::Option*> m_others;
 };
-
-// Help lines for --dict, --prefix, --postfix, --min, --max and --by-character (each command describes --page itself).
-extern const char* const kWordListOptionsHelp;
-
-// Takes the value of an option given as "--name VALUE" or "--name=VALUE" and moves i onto the last
-// argument used; false when args[i] is not that option. Throws std::invalid_argument when the value
-// is missing.
-bool takeOptionValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name, std::string& value);
-
-// Takes the word-list option at args[i] into options; false when args[i] is none of them. Throws
-// std::invalid_argument on a missing value or an unknown page or dictionary. The limits are kept as
-// typed: the build itself reports a limit that is not an integer.
-bool takeWordListOption(const std::vector<std::string>& args, std::size_t& i, WordListOptions& options);
 
 // Whether the page builds from memo lines (english, chinese) rather than from a dictionary file.
 bool pageReadsLines(WordPage page);
 
 // The memo lines of the english and chinese pages: the text of FILE, or of standard input when FILE
-// is absent or "-", cut at CR LF, LF or a lone CR. Throws std::runtime_error when it cannot be read.
-std::vector<std::string> readMemoLines(const std::optional<std::string>& file, std::istream& standardInput);
+// is empty or "-", cut at CR LF, LF or a lone CR. Throws std::runtime_error when it cannot be read.
+std::vector<std::string> readMemoLines(const std::string& file, std::istream& standardInput);
+
+// The whole text of FILE, or of standard input when FILE is "-". Throws std::runtime_error naming
+// what when it cannot be read.
+std::string readInputText(const std::string& file, std::istream& standardInput, const std::string& what);
 
 } // namespace cvt::cli

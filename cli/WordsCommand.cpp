@@ -1,93 +1,54 @@
-#include "cli/Commands.h"
+#include "cli/CommandFactories.h"
 #include "cli/WordListOptions.h"
-#include "config/DataFolders.h"
 #include "core/WordListBuilder.h"
 
-#include <iostream>
-#include <optional>
+#include <CLI/CLI.hpp>
 #include <ostream>
-#include <stdexcept>
 #include <string>
-#include <string_view>
 
 namespace cvt::cli {
 
 namespace {
 
-constexpr const char* kUsageIntro =
-    "Usage: corvantide-cli words [--page english|chinese|dictionary] [--dict en|zh-cn]\n"
-    "                            [--prefix P] [--postfix S] [--min N] [--max N] [--by-character]\n"
-    "                            [FILE]\n"
-    "Builds a word list as the word-list dialog's OK does and prints it, one name per line.\n"
-    "The english and chinese pages take their lines from FILE or standard input; the dictionary\n"
-    "page reads en.dct or zh-cn.dct from the current folder (else ~/.local/share/corvantide, else the\n"
-    "installed data folder). Defaults: --page english --dict zh-cn\n"
-    "--min 4 --max 8, no prefix or postfix.\n"
-    "  --page PAGE    english, chinese or dictionary\n";
+class WordsCommand : public Command {
+public:
+    std::string name() const override { return "words"; }
+    std::string summary() const override { return "build a word list as the word-list dialog does"; }
 
-void printUsage(std::ostream& out) {
-    out << kUsageIntro << kWordListOptionsHelp;
-}
-
-struct WordsOptions {
-    WordListOptions wordList;
-    std::optional<std::string> file;
-    bool help = false;
-};
-
-// Parses the arguments; throws std::invalid_argument on a usage error.
-WordsOptions parseOptions(const std::vector<std::string>& args) {
-    WordsOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string_view arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-            return options;
-        }
-        if (arg.size() > 2 && arg.substr(0, 2) == "--") {
-            if (!takeWordListOption(args, i, options.wordList)) {
-                throw std::invalid_argument("unknown option " + std::string(arg));
-            }
-        } else if (!options.file) {
-            options.file = std::string(arg);
-        } else {
-            throw std::invalid_argument("more than one FILE");
-        }
+    void declare(CLI::App& command) override {
+        command.description("Build a word list as the word-list dialog's OK does and print it, one name per line.");
+        command.add_option("FILE", m_file,
+                           "the lines of the english or chinese page (default: standard input, also "
+                           "\"-\")");
+        m_wordList.declare(command);
+        command.footer("The dictionary page reads en.dct or zh-cn.dct from the current folder (else\n"
+                       "~/.local/share/corvantide, else the installed data folder) and takes no FILE.");
     }
-    return options;
-}
+
+    int run(CommandIo& io) override {
+        WordListRequest request = m_wordList.toRequest();
+        if (pageReadsLines(request.page)) {
+            request.lines = readMemoLines(m_file, io.in);
+        } else if (!m_file.empty()) {
+            throw UsageError("the dictionary page reads its dictionary from the data folders and takes no FILE");
+        }
+        const NameList names = WordListBuilder(std::move(request)).build();
+        for (const std::string_view name : names) {
+            io.out << name << '\n';
+        }
+        io.out.flush();
+        return io.out ? 0 : 1;
+    }
+
+private:
+    WordListOptions m_wordList;
+    std::string m_file;
+};
 
 } // namespace
 
-int runWords(CommandContext& context) {
-    WordsOptions options;
-    try {
-        options = parseOptions(context.args);
-    } catch (const std::invalid_argument& error) {
-        context.err << "corvantide-cli words: " << error.what() << '\n';
-        printUsage(context.err);
-        return 2;
-    }
-    if (options.help) {
-        printUsage(context.out);
-        return 0;
-    }
-    WordListRequest& request = options.wordList.request;
-    if (pageReadsLines(request.page)) {
-        try {
-            request.lines = readMemoLines(options.file, std::cin);
-        } catch (const std::runtime_error& error) {
-            context.err << "corvantide-cli words: " << error.what() << '\n';
-            return 1;
-        }
-    }
-    request.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(request.dictionary));
-    WordListBuilder builder(std::move(request));
-    const NameList names = builder.build();
-    for (const std::string_view name : names) {
-        context.out << name << '\n';
-    }
-    return context.out.good() ? 0 : 1;
+std::unique_ptr<Command> makeWordsCommand() {
+    return std::make_unique<WordsCommand>();
 }
 
 } // namespace cvt::cli

@@ -26,6 +26,21 @@ elseif(CORVANTIDE_SANITIZE)
     message(FATAL_ERROR "CORVANTIDE_SANITIZE must be address or thread")
 endif()
 
+# A libFuzzer build instruments everything it compiles, the product libraries above all: coverage
+# hooks so that libFuzzer sees which branches of the parsers an input reached, and AddressSanitizer
+# with UndefinedBehaviorSanitizer so that a fault inside them stops the run. Only the fuzz targets
+# link libFuzzer itself (fuzz/CMakeLists.txt).
+if(CORVANTIDE_LIBFUZZER AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    if(CORVANTIDE_SANITIZE STREQUAL "thread")
+        message(FATAL_ERROR "CORVANTIDE_LIBFUZZER builds with AddressSanitizer and cannot use ThreadSanitizer")
+    endif()
+    target_compile_options(corvantide_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+                                                        -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    target_link_options(corvantide_options INTERFACE -fsanitize=address,undefined)
+elseif(CORVANTIDE_LIBFUZZER)
+    message(WARNING "CORVANTIDE_LIBFUZZER needs clang; the fuzz targets are built as replay programs only")
+endif()
+
 # corvantide_add_library(NAME folder DEPENDS ...): one library per source folder; every .cpp in
 # the folder belongs to it.
 function(corvantide_add_library name)

@@ -36,6 +36,22 @@ int FileOps::unlink(const std::string& path) {
     return ::unlink(path.c_str());
 }
 
+int FileOps::checkWritable(const std::string& path) {
+    return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS);
+}
+
+int FileOps::openExisting(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+}
+
+int FileOps::truncate(int fd, off_t size) {
+    return ::ftruncate(fd, size);
+}
+
+int FileOps::changeOwner(int fd, uid_t owner, gid_t group) {
+    return ::fchown(fd, owner, group);
+}
+
 FileOps& FileOps::system() {
     static FileOps ops;
     return ops;

@@ -21,6 +21,12 @@ public:
     virtual int close(int fd);
     virtual int rename(const std::string& from, const std::string& to);
     virtual int unlink(const std::string& path);
+    // faccessat(W_OK) with the effective ids: whether this process may write the file.
+    virtual int checkWritable(const std::string& path);
+    // open(O_WRONLY) of an existing file, for writing it in place.
+    virtual int openExisting(const std::string& path);
+    virtual int truncate(int fd, off_t size);
+    virtual int changeOwner(int fd, uid_t owner, gid_t group);
 
     // The real calls.
     static FileOps& system();

@@ -3,6 +3,7 @@
 #include "config/IniError.h"
 #include "config/IniText.h"
 #include "config/ReplaceFile.h"
+#include "text/CheckedNumber.h"
 
 #include <fstream>
 #include <limits>
@@ -17,6 +18,7 @@ namespace {
 constexpr std::size_t npos = std::string::npos;
 
 // Signed decimal, or hexadecimal after "$", fitting in 32 bits.
+// A signed 32-bit integer: an optional sign, then decimal digits or "$" and hexadecimal digits.
 bool parseInteger(std::string_view text, std::int32_t& result) {
     bool negative = false;
     if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
@@ -28,31 +30,13 @@ bool parseInteger(std::string_view text, std::int32_t& result) {
         base = 16;
         text.remove_prefix(1);
     }
-    if (text.empty()) {
+    constexpr std::uint64_t kMaxPositive = std::numeric_limits<std::int32_t>::max();
+    const DigitsResult magnitude = parseDigits(text, negative ? kMaxPositive + 1 : kMaxPositive, base);
+    if (!magnitude.ok()) {
         return false;
     }
-    std::int64_t value = 0;
-    for (const char c : text) {
-        unsigned digit = 0;
-        if (c >= '0' && c <= '9') {
-            digit = static_cast<unsigned>(c - '0');
-        } else if (base == 16 && c >= 'a' && c <= 'f') {
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        } else if (base == 16 && c >= 'A' && c <= 'F') {
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        } else {
-            return false;
-        }
-        value = value * base + digit;
-        if (value > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) {
-            return false;
-        }
-    }
-    value = negative ? -value : value;
-    if (value > std::numeric_limits<std::int32_t>::max()) {
-        return false;
-    }
-    result = static_cast<std::int32_t>(value);
+    const auto value = static_cast<std::int64_t>(magnitude.value);
+    result = static_cast<std::int32_t>(negative ? -value : value);
     return true;
 }
 
@@ -60,9 +44,27 @@ bool hasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// A value as it is written after "=": the reader trims bytes 0 to 32 at both ends and drops one
+// enclosing pair of quotes, so a value that would lose either gets a pair of double quotes of its
+// own, which is all the reader then drops.
+std::string storedValue(std::string_view value) {
+    const bool loosesBlanks = !value.empty() && (isBlank(value.front()) || isBlank(value.back()));
+    const bool loosesQuotes =
+        value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+    if (loosesBlanks || loosesQuotes) {
+        return "\"" + std::string(value) + "\"";
+    }
+    return std::string(value);
+}
+
 } // namespace
 
 IniFile::IniFile(std::string_view text) {
+    // Editors on some systems put a UTF-8 byte-order mark first; it is not part of the first line.
+    if (text.starts_with(kByteOrderMark)) {
+        m_byteOrderMark = true;
+        text.remove_prefix(kByteOrderMark.size());
+    }
     bool styleKnown = false;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -237,6 +239,9 @@ void IniFile::writeStrings(std::string_view section, const std::vector<IniEntry>
         if (entry.value.find('\n') != std::string::npos) {
             throw std::invalid_argument("an INI value cannot hold a line break");
         }
+        if (entry.value.size() > kMaxValueLength) {
+            throw std::invalid_argument("an INI value reads back at most 2047 bytes");
+        }
     }
 
     std::size_t sectionLine = findSection(section);
@@ -272,19 +277,19 @@ void IniFile::writeStrings(std::string_view section, const std::vector<IniEntry>
         if (const auto at = existing.find(folded); at != existing.end()) {
             // Keep the key's own spelling.
             Line& line = m_lines[at->second];
-            line.content = std::string(parse(line.content).name) + "=" + entry.value;
+            line.content = std::string(parse(line.content).name) + "=" + storedValue(entry.value);
         } else if (const auto again = addedKeys.find(folded); again != addedKeys.end()) {
-            added[again->second] = entry.key + "=" + entry.value;
+            added[again->second] = entry.key + "=" + storedValue(entry.value);
         } else {
             addedKeys.emplace(folded, added.size());
-            added.push_back(entry.key + "=" + entry.value);
+            added.push_back(entry.key + "=" + storedValue(entry.value));
         }
     }
     insertLines(insertAt, std::move(added));
 }
 
 std::string IniFile::text() const {
-    std::string result;
+    std::string result(m_byteOrderMark ? kByteOrderMark : std::string_view());
     for (const Line& line : m_lines) {
         result += line.content;
         result += line.ending;

@@ -20,6 +20,7 @@ struct IniEntry {
 // An INI file held as its lines, read and changed in place so that a save keeps every other section,
 // key, comment, blank line and line ending byte for byte.
 //
+// A UTF-8 byte-order mark at the start is skipped on reading and written back on saving.
 // Reading: "[name]" starts a section; "key=value" lines belong to the section above them; lines
 // starting with ";", lines without "=" and keys above the first section are ignored. Section and
 // key names are trimmed and compared without regard to ASCII letter case; of two sections or keys
@@ -53,7 +54,8 @@ public:
     // Sets a key's value: its line is rewritten in place, or a new key line goes behind the last key
     // of the section, or a new section goes at the end of the file. Throws std::invalid_argument for
     // names or values that would not read back (line breaks, "]" in a section name, "=" in a key,
-    // empty or untrimmed names).
+    // empty or untrimmed names, values over kMaxValueLength). A value with blanks at an end or
+    // wholly in quotes is written in double quotes, so that it reads back as it was.
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     // writeString for many keys of one section at once, in time proportional to the file.
     void writeStrings(std::string_view section, const std::vector<IniEntry>& values);
@@ -84,8 +86,11 @@ private:
     static std::string cookValue(std::string_view raw);
     void insertLines(std::size_t at, std::vector<std::string> contents);
 
+    static constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
     std::vector<Line> m_lines;
     std::string m_newline = "\n";
+    bool m_byteOrderMark = false;
 };
 
 } // namespace cvt

@@ -38,11 +38,6 @@ bool onlyTicks(const std::string& text) {
     return text.find_first_not_of("01") == std::string::npos;
 }
 
-// A value written between quotes reads back whole, also with blanks at its ends or quotes of its own.
-std::string quoted(const std::string& text) {
-    return '"' + text + '"';
-}
-
 } // namespace
 
 WindowState WindowState::readFrom(const IniFile& ini) {
@@ -80,9 +75,9 @@ WindowState WindowState::readFrom(const IniFile& ini) {
 void WindowState::writeTo(IniFile& ini) const {
     std::vector<IniEntry> values;
     const auto text = [&](const char* key, const std::optional<std::string>& value) {
-        // A value with a line break cannot be kept in one line; it is left out rather than cut.
-        if (value && value->find_first_of("\r\n") == std::string::npos) {
-            values.push_back({key, quoted(*value)});
+        // A value with a line break, or too long to read back whole, is left out rather than cut.
+        if (value && value->find_first_of("\r\n") == std::string::npos && value->size() <= IniFile::kMaxValueLength) {
+            values.push_back({key, *value});
         }
     };
     const auto number = [&](const char* key, const std::optional<std::int32_t>& value) {

@@ -201,7 +201,11 @@ std::string ChineseToPinyinGbk(std::string_view gbkBytes) {
 }
 
 std::string ChineseToPinyin(std::string_view text) {
-    if (!gbk::isValidUtf8(text)) {
+    return ChineseToPinyin(text, gbk::detectEncoding(text));
+}
+
+std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding) {
+    if (encoding == gbk::TextEncoding::Gbk) {
         return ChineseToPinyinGbk(text);
     }
     // Each character maps to one GBK code: ASCII stays a single byte, the rest become double-byte
@@ -228,10 +232,14 @@ std::string ChineseToPinyinGbk(std::string_view gbkBytes, PinyinReading reading)
 }
 
 std::string ChineseToPinyin(std::string_view text, PinyinReading reading) {
+    return ChineseToPinyin(text, gbk::detectEncoding(text), reading);
+}
+
+std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding, PinyinReading reading) {
     if (reading == PinyinReading::ByCharacter) {
-        return ChineseToPinyin(text);
+        return ChineseToPinyin(text, encoding);
     }
-    if (!gbk::isValidUtf8(text)) {
+    if (encoding == gbk::TextEncoding::Gbk) {
         return convertByPhrase(GbkUnits(text));
     }
     return convertByPhrase(Utf8Units(text));

@@ -19,9 +19,12 @@ constexpr std::size_t kPinyinMaxLength = 255;
 // give their number and Greek letters their transliteration; everything else is dropped. The
 // result is at most kPinyinMaxLength bytes. Never fails.
 //
-// The text is UTF-8. Text that is not valid UTF-8 as a whole is taken as GBK bytes (files written
-// on Chinese Windows systems). Characters that GBK lacks give nothing.
+// The text is UTF-8 or GBK bytes (files written on Chinese Windows systems), told apart by
+// gbk::detectEncoding. Characters that GBK lacks give nothing.
 std::string ChineseToPinyin(std::string_view text);
+
+// The same conversion when the encoding was decided for the whole text the piece comes from.
+std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding);
 
 // The same conversion on GBK bytes.
 std::string ChineseToPinyinGbk(std::string_view gbkBytes);
@@ -38,6 +41,8 @@ enum class PinyinReading {
 
 // The conversions above with a choice of reading; ByCharacter gives exactly their result.
 std::string ChineseToPinyin(std::string_view text, PinyinReading reading);
+// The conversion with a choice of reading, when the encoding was decided for the whole text.
+std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding, PinyinReading reading);
 std::string ChineseToPinyinGbk(std::string_view gbkBytes, PinyinReading reading);
 
 namespace pinyin {

@@ -112,6 +112,66 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
+namespace {
+
+// Every byte from 0x81 up starts a double-byte code that GBK assigns.
+bool isWellFormedGbk(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            continue;
+        }
+        if (i + 1 >= bytes.size()) {
+            return false;
+        }
+        const auto trail = static_cast<unsigned char>(bytes[++i]);
+        if (!isSlot(lead, trail) || codePointOf(static_cast<std::uint16_t>(lead << 8 | trail)) == 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void EncodingVote::add(std::string_view piece) {
+    if (m_wellFormedGbk && !isWellFormedGbk(piece)) {
+        m_wellFormedGbk = false;
+    }
+    if (!m_validUtf8) {
+        return;
+    }
+    Utf8Reader reader(piece);
+    char32_t codePoint = 0;
+    while (!reader.atEnd()) {
+        if (!reader.next(codePoint)) {
+            m_validUtf8 = false;
+            return;
+        }
+        if (codePoint >= 0x800) {
+            m_longUtf8 = true;
+        } else if (codePoint >= 0x80 && codeOf(codePoint) == 0) {
+            m_allInGbk = false;
+        }
+    }
+}
+
+TextEncoding EncodingVote::result() const {
+    if (!m_validUtf8) {
+        return TextEncoding::Gbk;
+    }
+    if (m_longUtf8 || m_allInGbk) {
+        return TextEncoding::Utf8;
+    }
+    return m_wellFormedGbk ? TextEncoding::Gbk : TextEncoding::Utf8;
+}
+
+TextEncoding detectEncoding(std::string_view wholeText) {
+    EncodingVote vote;
+    vote.add(wholeText);
+    return vote.result();
+}
+
 std::string utf8ToGbk(std::string_view text) {
     if (!isValidUtf8(text)) {
         return std::string(text);

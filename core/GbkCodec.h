@@ -54,6 +54,29 @@ private:
 
 bool isValidUtf8(std::string_view text);
 
+// How a whole text is read: its memo, its file, its argument list or its standard input, never line
+// by line (a short GBK phrase such as 学习 is also valid UTF-8; the rest of the text decides).
+enum class TextEncoding { Utf8, Gbk };
+
+// Weighs a text given in pieces that are split at ASCII bytes (lines, entries, arguments); the
+// answer is the one the joined text would get. The text is UTF-8 when it is valid UTF-8 and either
+// holds a character of three or four bytes (Chinese written in UTF-8 always does) or has a GBK form
+// for every character. Text that is not valid UTF-8 is GBK; valid UTF-8 that fails both tests is
+// GBK only when its bytes are well-formed GBK with assigned codes.
+class EncodingVote {
+public:
+    void add(std::string_view piece);
+    TextEncoding result() const;
+
+private:
+    bool m_validUtf8 = true;
+    bool m_longUtf8 = false;
+    bool m_allInGbk = true;
+    bool m_wellFormedGbk = true;
+};
+
+TextEncoding detectEncoding(std::string_view wholeText);
+
 // UTF-8 text as GBK bytes: ASCII stays, other characters become their double-byte code, characters
 // that GBK lacks are dropped. Text that is not valid UTF-8 is returned unchanged.
 std::string utf8ToGbk(std::string_view text);

@@ -27,6 +27,31 @@ void NameList::clear() {
     m_offsets.assign(1, 0);
 }
 
+std::size_t NameList::eraseIf(const std::function<bool(std::string_view)>& pick) {
+    std::size_t first = 0;
+    while (first < size() && !pick((*this)[first])) {
+        ++first;
+    }
+    if (first == size()) {
+        return 0; // nothing to remove, nothing copied
+    }
+    NameList kept;
+    kept.reserve(size(), m_bytes.size());
+    for (std::size_t i = 0; i < first; ++i) {
+        kept.push_back((*this)[i]);
+    }
+    std::size_t erased = 0;
+    for (std::size_t i = first; i < size(); ++i) {
+        if (pick((*this)[i])) {
+            ++erased;
+        } else {
+            kept.push_back((*this)[i]);
+        }
+    }
+    *this = std::move(kept);
+    return erased;
+}
+
 bool NameList::isSortedIgnoreCase() const {
     for (std::size_t i = 1; i < size(); ++i) {
         if (compareIgnoreCase((*this)[i - 1], (*this)[i]) > 0) {

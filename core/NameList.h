@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,7 +26,11 @@ public:
     void push_back(std::string_view name);
     void reserve(std::size_t names, std::size_t bytes);
     void clear();
+    // Removes the names the predicate picks, keeping the order of the rest; returns their number.
+    std::size_t eraseIf(const std::function<bool(std::string_view)>& pick);
     std::size_t byteSize() const { return m_bytes.size(); }
+    // Every name's bytes, one after the other without separators.
+    std::string_view bytes() const { return m_bytes; }
 
     // Stable sort by compareIgnoreCase (names equal but for letter case keep their order).
     void sortIgnoreCase();

@@ -1,6 +1,6 @@
 #include "core/NetWhoisLookup.h"
 
-#include "net/TNetWhois.h"
+#include "net/whois/TNetWhois.h"
 
 namespace cvt {
 

@@ -9,7 +9,7 @@ namespace cvt {
 class TNetWhois;
 
 // The WHOIS exchange over a real TCP connection (TNetWhois: connect limit 10 s, 6000 ms per read
-// wait, replies up to 4 MiB).
+// wait, 60 s per exchange, replies up to 4 MiB).
 class NetWhoisLookup : public WhoisLookup {
 public:
     NetWhoisLookup();

@@ -317,6 +317,10 @@ void QueryEngine::publishState(RunState state, std::size_t done, std::size_t tot
 NameList QueryEngine::prepareNames(RunRequest& request, const WorkerState& worker) {
     NameList names =
         request.mode == SearchMode::Pattern ? PreparePatternCandidates(request.patternText) : std::move(request.names);
+    // A line break or other control inside a name would reach the server as query lines of its own.
+    // One look at all the bytes settles the usual case of a clean list.
+    const std::size_t dropped = hasControlCharacter(names.bytes()) ? names.eraseIf(hasControlCharacter) : 0;
+    m_droppedNames.store(dropped);
     if (!runStopRequested(worker)) {
         // Stable, so the duplicates a word list may hold stay next to each other.
         names.sortIgnoreCase();

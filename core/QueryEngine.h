@@ -120,6 +120,9 @@ public:
     void cancelExchanges();
 
     RunProgress progress() const;
+    // The candidates of the last run left out because they hold a control character (known once the
+    // run is past preparing).
+    std::size_t droppedNames() const { return m_droppedNames.load(); }
     // A run whose Stop has not yet been given: what the window shows as an enabled Stop button.
     bool isRunActive() const;
     // A run (a stopping one included) or a pass holds the table.
@@ -135,6 +138,8 @@ public:
     std::atomic<bool> StopFlag{false};
 
 private:
+    std::atomic<std::size_t> m_droppedNames{0};
+
     struct RunRequest;
     struct RunShared;
     struct RequeryRequest;

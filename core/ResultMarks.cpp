@@ -1,11 +1,36 @@
 #include "core/ResultMarks.h"
 
+#include "core/GbkCodec.h"
 #include "core/QuotaPhrases.h"
 #include "core/TextUtil.h"
+
+#include <algorithm>
+#include <string>
 
 namespace cvt {
 
 namespace {
+
+// The mark as written (UTF-8) or, when it holds characters beyond ASCII that GBK has, in GBK: the
+// servers of Chinese registries answer in GBK.
+bool replyHoldsMark(std::string_view reply, std::string_view mark) {
+    if (containsText(reply, mark)) {
+        return true;
+    }
+    const bool ascii =
+        std::all_of(mark.begin(), mark.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii || !gbk::isValidUtf8(mark)) {
+        return false;
+    }
+    gbk::Utf8Reader reader(mark);
+    char32_t codePoint = 0;
+    while (reader.next(codePoint)) {
+        if (codePoint >= 0x80 && gbk::codeOf(codePoint) == 0) {
+            return false; // a GBK form without that character would match too much
+        }
+    }
+    return containsText(reply, gbk::utf8ToGbk(mark));
+}
 
 constexpr std::size_t kMaxDetails = 200;
 
@@ -22,7 +47,7 @@ CellOutcome judgeReply(std::string_view reply, const ServerEntry& entry) {
     if (containsText(reply, entry.refusal)) {
         return {std::string(kMarkFailed), refusedDetails(entry.refusal), true};
     }
-    const bool free = containsText(reply, entry.mark);
+    const bool free = replyHoldsMark(reply, entry.mark);
     if (entry.refusal.empty() && !free) {
         if (const std::string_view line = findQuotaLine(reply); !line.empty()) {
             return {std::string(kMarkFailed), refusedDetails(line), true};

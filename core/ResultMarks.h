@@ -33,7 +33,8 @@ struct CellOutcome {
 //   the reply contains the no-match mark                    -> "☆"
 //   otherwise                                               -> "★"
 // "Contains" is a case-sensitive substring test in which an empty text is never contained, so an
-// empty refusal never matches and an empty no-match mark makes every other answered reply "★".
+// empty refusal never matches and an empty no-match mark makes every other answered reply "★". A
+// no-match mark holding characters beyond ASCII (written in UTF-8) also matches in its GBK form.
 CellOutcome judgeReply(std::string_view reply, const ServerEntry& entry);
 
 // The mark judgeReply gives.

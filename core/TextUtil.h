@@ -7,6 +7,10 @@
 
 namespace cvt {
 
+// True when the text holds a control character (a byte below 0x20, or 0x7F): such a name would put
+// line breaks or other controls into a query line, so it never reaches a server.
+bool hasControlCharacter(std::string_view text);
+
 constexpr char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }

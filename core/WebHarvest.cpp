@@ -3,7 +3,7 @@
 #include "core/PageCharset.h"
 #include "core/SortUnique.h"
 #include "core/VisibleText.h"
-#include "net/TNetHTTP.h"
+#include "net/http/TNetHTTP.h"
 
 namespace cvt {
 
@@ -41,6 +41,8 @@ void setUpHarvestClient(TNetHTTP& client) {
     client.Request().contentType = "text/html";
     client.Request().accept = "text/html, */*";
     client.SetReadTimeout(0);
+    client.SetConnectTimeout(kHarvestConnectTimeoutMs);
+    client.SetFetchTimeout(kHarvestFetchTimeoutMs);
 }
 
 std::string FetchPage(std::string_view url, TNetHTTP& client) {

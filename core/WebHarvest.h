@@ -13,7 +13,14 @@ class TNetHTTP;
 // The user agent the word-list dialog's client announces (the trailing blank is stripped when sent).
 inline constexpr const char* kHarvestUserAgent = "Mozilla/4.0 (compatible;MSIE 6.0; Windows98;Maxthon) ";
 
-// Gives a client the request settings of the word-list dialog's fetch.
+// Limits of a page fetch: the connect, and the whole fetch (so a host that accepts and then
+// trickles or stays silent cannot hold a script or the dialog for ever). Each wait has no limit of
+// its own.
+inline constexpr int kHarvestConnectTimeoutMs = 30000;
+inline constexpr int kHarvestFetchTimeoutMs = 120000;
+
+// Gives a client the request settings and limits of every page fetch (the word-list dialog's Fetch
+// and the command-line tool's fetch and harvest): the User-Agent, the accepted types, the limits.
 void setUpHarvestClient(TNetHTTP& client);
 
 // How many redirects a page fetch follows.

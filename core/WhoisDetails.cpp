@@ -18,14 +18,21 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
             break;
         }
         const std::string& suffix = request.columns[j + 1];
+        if (request.headings) {
+            result.text.append("\u2014 ").append(request.rowCaption + "." + suffix).append(" \u2014\r\n");
+        }
         std::string reply;
         try {
             const std::optional<std::string> server = request.findServer(suffix);
             reply = server ? request.exchange(*server, request.rowCaption + "." + suffix)
                            : std::string(kFailedExchangeReply);
-        } catch (const std::exception&) {
-            // Any failure of the exchange is shown as the one failure text; the next cell is asked.
+        } catch (const std::exception& error) {
+            // Any failure of the exchange is shown as the one failure text followed by its reason
+            // ("Read Timeout", "Socket Error # 10061 ..."); the next cell is asked.
             reply = kFailedExchangeReply;
+            if (*error.what() != '\0') {
+                reply.append("\r\n").append(error.what());
+            }
         }
         result.text.append(reply).append("\r\n").append(kWhoisDetailsSeparator).append("\r\n");
         ++result.asked;

@@ -24,6 +24,8 @@ struct WhoisDetailsRequest {
     std::function<std::string(const std::string& serverField, const std::string& query)> exchange;
     // Checked before each exchange; when set, no further exchange is made.
     const std::atomic<bool>* cancel = nullptr;
+    // When set, each reply comes under a heading naming what was asked ("— aphone.com —").
+    bool headings = false;
     // Called after each exchange with the number done and the number to do.
     std::function<void(std::size_t done, std::size_t total)> progress;
 };
@@ -35,9 +37,10 @@ struct WhoisDetailsResult {
 };
 
 // Asks the WHOIS server of every cell's suffix again, in cell order, with the text
-// "<name>.<suffix>" (cell j belongs to column j + 1), and joins the replies. A failed exchange, or a
-// suffix without a server entry, gives kFailedExchangeReply in place of the reply; the other cells
-// are still asked. Cells beyond the last column have no suffix and are skipped. The result table
+// "<name>.<suffix>" (cell j belongs to column j + 1), and joins the replies. A failed exchange gives
+// kFailedExchangeReply in place of the reply, followed by a line with the failure's message ("Read
+// Timeout"); a suffix without a server entry gives kFailedExchangeReply alone. The other cells are
+// still asked. Cells beyond the last column have no suffix and are skipped. The result table
 // is not changed and the replies are not judged.
 WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request);
 

@@ -2,8 +2,9 @@
 
 #include "core/ChineseToPinyin.h"
 #include "core/TextUtil.h"
+#include "text/CheckedNumber.h"
 
-#include <charconv>
+#include <limits>
 #include <stdexcept>
 #include <utility>
 
@@ -29,19 +30,12 @@ WordListBuilder::WordListBuilder(WordListRequest request)
 
 std::int32_t WordListBuilder::parseLimit(std::string_view fieldText) {
     const std::string_view text = trim(fieldText);
-    std::string_view digits = text;
-    if (!digits.empty() && digits.front() == '+') {
-        digits.remove_prefix(1); // from_chars takes a minus sign but no plus sign
-        if (!digits.empty() && digits.front() == '-') {
-            digits = {};
-        }
-    }
-    std::int32_t value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value, 10);
-    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+    const SignedResult value =
+        parseSignedDigits(text, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+    if (!value.ok) {
         throw std::runtime_error("'" + std::string(text) + "' is not a valid integer value");
     }
-    return value;
+    return static_cast<std::int32_t>(value.value);
 }
 
 std::vector<std::string> WordListBuilder::splitMemoLines(std::string_view text) {
@@ -99,21 +93,34 @@ NameList WordListBuilder::build() {
             addWord(withoutDots(line), SpaceTest::SkipWordsWithSpace);
         }
         break;
-    case WordPage::Chinese:
+    case WordPage::Chinese: {
+        // The memo's text is UTF-8 or GBK as a whole, whatever a single line would suggest.
+        gbk::EncodingVote vote;
         for (const std::string& line : m_request.lines) {
-            addWord(ChineseToPinyin(line, m_request.reading), SpaceTest::KeepAll);
+            vote.add(line);
+        }
+        const gbk::TextEncoding encoding = vote.result();
+        for (const std::string& line : m_request.lines) {
+            addWord(ChineseToPinyin(line, encoding, m_request.reading), SpaceTest::KeepAll);
         }
         break;
+    }
     case WordPage::Dictionary: {
         const DictionaryFile file(m_request.dictionary, m_request.dictionaryFolder);
-        const bool chinese = m_request.dictionary == DictionaryKind::Chinese;
-        file.forEachEntry([&](std::string_view entry) {
-            if (chinese) {
-                addWord(ChineseToPinyin(entry, m_request.reading), SpaceTest::KeepAll);
-            } else {
-                addWord(entry, SpaceTest::KeepAll);
-            }
-        });
+        if (m_request.dictionary != DictionaryKind::Chinese) {
+            file.forEachEntry([&](std::string_view entry) { addWord(entry, SpaceTest::KeepAll); });
+            break;
+        }
+        // The encoding of the whole file decides, so the entries are read before any is converted.
+        const std::vector<std::string> entries = file.readEntries();
+        gbk::EncodingVote vote;
+        for (const std::string& entry : entries) {
+            vote.add(entry);
+        }
+        const gbk::TextEncoding encoding = vote.result();
+        for (const std::string& entry : entries) {
+            addWord(ChineseToPinyin(entry, encoding, m_request.reading), SpaceTest::KeepAll);
+        }
         break;
     }
     }

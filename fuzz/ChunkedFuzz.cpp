@@ -1,6 +1,6 @@
 // The chunked body decoder on arbitrary bytes: the body never exceeds its limit or the input.
-#include "net/HttpExceptions.h"
-#include "net/HttpMessageReader.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/HttpMessageReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Cookie headers from arbitrary bytes: the first line is the host, the others Set-Cookie values.
 // The store stays bounded and the Cookie header only carries cookies with a value.
-#include "net/CookieManager.h"
+#include "net/http/CookieManager.h"
 
 #include <chrono>
 #include <cstddef>

@@ -146,11 +146,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
 
-    // Chinese dictionary: every entry becomes its pinyin (letters and digits only), so the names are
-    // exactly the distinct non-empty conversions.
+    // Chinese dictionary: every entry becomes its pinyin (letters and digits only), read in the
+    // encoding of the whole file, so the names are exactly the distinct non-empty conversions.
+    cvt::gbk::EncodingVote vote;
+    for (const std::string& entry : expected) {
+        vote.add(entry);
+    }
     std::vector<std::string> pinyin;
     for (const std::string& entry : expected) {
-        pinyin.push_back(cvt::ChineseToPinyin(entry, cvt::PinyinReading::ByPhrase));
+        pinyin.push_back(cvt::ChineseToPinyin(entry, vote.result(), cvt::PinyinReading::ByPhrase));
     }
     checkBuild(cvt::WordListBuilder(dictionaryRequest(cvt::DictionaryKind::Chinese, folder.path())).build(), pinyin);
 

@@ -1,7 +1,7 @@
 // Status line, header block and body read from arbitrary response bytes: every outcome is a
 // network exception or a response within the limits.
-#include "net/HttpExceptions.h"
-#include "net/HttpMessageReader.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/HttpMessageReader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,8 +4,8 @@
 // Input layout: 4 setting bytes (terminator, line limit and action, receive block size, ASCII
 // filter), then a program of operations until a 0xFF byte, then the peer's script: one kind byte
 // per event, data events followed by a length byte and that many bytes.
-#include "net/NetExceptions.h"
-#include "net/TNetTCPClient.h"
+#include "net/socket/NetExceptions.h"
+#include "net/socket/TNetTCPClient.h"
 #include "tests/support/ScriptedSocketApi.h"
 
 #include <cerrno>

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the pinyin conversion (as text and as GBK bytes, reading by character and
-// word by word) and to the dictionary line reader, and checks what every result must hold.
+// word by word), to the encoding decision and to the dictionary line reader, and checks what every
+// result must hold.
 #include "core/ChineseToPinyin.h"
 #include "core/DictionaryFile.h"
 
@@ -40,6 +41,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
     checkPinyin(cvt::ChineseToPinyinGbk(bytes, cvt::PinyinReading::ByPhrase));
+
+    // The encoding of a text is the same whether it is weighed whole or line by line.
+    cvt::gbk::EncodingVote lines;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = bytes.find('\n', start);
+        lines.add(bytes.substr(start, end == std::string_view::npos ? end : end - start));
+        if (end == std::string_view::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    if (lines.result() != cvt::gbk::detectEncoding(bytes)) {
+        std::abort();
+    }
+    checkPinyin(cvt::ChineseToPinyin(bytes, lines.result()));
 
     std::size_t entryBytes = 0;
     for (const std::string& entry : cvt::DictionaryFile::splitEntries(bytes)) {

@@ -1,6 +1,6 @@
 // Address splitting and path merging: any bytes give parts that join back into a target without
 // the bookmark, and merged paths stay absolute directories.
-#include "net/TNetURI.h"
+#include "net/http/TNetURI.h"
 
 #include <cstddef>
 #include <cstdint>

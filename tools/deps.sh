@@ -1,11 +1,15 @@
 # Sourced by run.sh and test.sh: installs the Debian packages the build needs when they are missing.
+# Every library a pkg-config file or a link line names is listed itself (libxlsxwriter links -lz, and
+# its package does not pull in zlib's headers), so nothing comes in only as a recommendation.
 corvantide_packages=(
     cmake ninja-build g++ pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libxlsxwriter-dev zlib1g-dev libc-ares-dev libssl-dev nlohmann-json3-dev
+    qt6-base-dev libxlsxwriter-dev zlib1g-dev libc-ares-dev libssl-dev nlohmann-json3-dev libcli11-dev
     unicode-data xdg-utils
     desktop-file-utils appstream dpkg-dev file
 )
+# The libFuzzer build (tools/fuzz-all.sh, the CI's fuzz step): clang and its sanitizer runtimes.
+corvantide_fuzz_packages=(clang libclang-rt-14-dev)
 
 corvantide_ensure_packages() {
     local missing=()

@@ -4,7 +4,7 @@
 #include "core/TextUtil.h"
 #include "core/WebHarvest.h"
 #include "core/WordListBuilder.h"
-#include "net/TNetHTTP.h"
+#include "net/http/TNetHTTP.h"
 #include "ui/ProgressBox.h"
 #include "ui/Prompts.h"
 #include "ui/TypedCharFilter.h"
@@ -44,7 +44,9 @@ QLineEdit* field(QWidget* parent, const char* name, int left, int width) {
 
 TfrmText::TfrmText(Prompts& prompts, QWidget* parent)
     : QDialog(parent), m_prompts(prompts), HttpClient(std::make_unique<TNetHTTP>()) {
-    // The Fetch button asks the dialog's own HTTP client; cancelling breaks off its exchange.
+    // The Fetch button asks the dialog's own HTTP client, set up as every page fetch is; cancelling
+    // breaks off its exchange.
+    setUpHarvestClient(*HttpClient);
     m_pageSource.fetch = [this](const std::string& address) { return FetchPageWithType(address, *HttpClient); };
     m_pageSource.cancel = [this] { HttpClient->Cancel(); };
     m_pageSource.reset = [this] { HttpClient->ClearCancel(); };
@@ -115,12 +117,12 @@ void TfrmText::buildControls() {
     edtMaxCharNum = field(this, "edtMaxCharNum", 408, 41);
     edtMaxCharNum->setText(QStringLiteral("8"));
     auto* affixFilter = new TypedCharFilter(&TypedCharFilter::affixChar, this);
-    edtStart->installEventFilter(affixFilter);
-    edtEnd->installEventFilter(affixFilter);
+    edtStart->setValidator(affixFilter);
+    edtEnd->setValidator(affixFilter);
     auto* digitFilter = new TypedCharFilter(&TypedCharFilter::digitChar, this);
-    edtMinCharNum->installEventFilter(digitFilter);
-    edtMaxCharNum->installEventFilter(digitFilter);
-    // Composed input (an input method) would bypass the key filters.
+    edtMinCharNum->setValidator(digitFilter);
+    edtMaxCharNum->setValidator(digitFilter);
+    // The fields take plain keys only: an input method would compose characters they refuse anyway.
     for (QLineEdit* edit : {edtStart, edtEnd, edtMinCharNum, edtMaxCharNum}) {
         edit->setAttribute(Qt::WA_InputMethodEnabled, false);
     }

@@ -12,6 +12,7 @@
 #include "ui/ResultFilterModel.h"
 #include "ui/ResultTableModel.h"
 #include "ui/RunStatusBar.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/ServerTableModel.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmText.h"
@@ -26,6 +27,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -143,8 +145,8 @@ void TfrmWhoisMain::buildControls() {
     edtDomain = named(new QLineEdit(client), "edtDomain");
     edtDomain->setMinimumWidth(153);
     edtDomain->setFixedHeight(21);
-    edtDomain->installEventFilter(new TypedCharFilter(&TypedCharFilter::patternChar, edtDomain));
-    // Composed input (an input method) would bypass the key filter; the box takes plain keys only.
+    edtDomain->setValidator(new TypedCharFilter(&TypedCharFilter::patternChar, edtDomain));
+    // The box takes plain keys only: an input method would compose characters it refuses anyway.
     edtDomain->setAttribute(Qt::WA_InputMethodEnabled, false);
     patternRow->addWidget(edtDomain, 1);
     patternRow->addSpacing(19);
@@ -459,8 +461,8 @@ void TfrmWhoisMain::placeOnScreen() {
     if (!remembered) {
         wanted.moveCenter(room.center());
     }
-    wanted.moveLeft(std::max(room.left(), std::min(wanted.left(), room.right() + 1 - wanted.width())));
-    wanted.moveTop(std::max(room.top(), std::min(wanted.top(), room.bottom() + 1 - wanted.height())));
+    // A window still larger (a large scale factor) keeps its title bar and menu on the screen.
+    wanted.moveTopLeft(keptInside(wanted, room));
     setGeometry(wanted);
 }
 

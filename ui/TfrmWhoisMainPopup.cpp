@@ -158,29 +158,16 @@ void TfrmWhoisMain::Whois1Click() {
         const std::optional<ServerEntry> entry = m_engine->FindServerEntry(request.columns[column]);
         servers.emplace_back(request.columns[column], entry ? std::optional(entry->host) : std::nullopt);
     }
-    // Every reply comes under a heading naming what was asked ("— aphone.com —"); a suffix without
-    // a server comes with its heading too.
-    static const std::string kNoServer = "\x01";
     request.findServer = [&servers](const std::string& suffix) -> std::optional<std::string> {
         for (const auto& [caption, host] : servers) {
             if (caption == suffix) {
-                return host ? host : kNoServer;
+                return host;
             }
         }
-        return kNoServer;
+        return std::nullopt;
     };
-    const auto exchange = exchangeThrough(*client);
-    request.exchange = [&exchange](const std::string& server, const std::string& query) {
-        const std::string heading = "\u2014 " + query + " \u2014\r\n";
-        if (server == kNoServer) {
-            return heading + std::string(kFailedExchangeReply);
-        }
-        try {
-            return heading + exchange(server, query);
-        } catch (const std::exception&) {
-            return heading + std::string(kFailedExchangeReply);
-        }
-    };
+    request.exchange = exchangeThrough(*client);
+    request.headings = true;
     std::atomic<bool> cancelled{false};
     request.cancel = &cancelled;
 

@@ -1,7 +1,5 @@
 #include "ui/TypedCharFilter.h"
 
-#include <QKeyEvent>
-
 namespace cvt {
 
 namespace {
@@ -12,38 +10,37 @@ bool isAsciiLetterOrDigit(char16_t c) {
 
 } // namespace
 
-TypedCharFilter::TypedCharFilter(Predicate accept, QObject* parent) : QObject(parent), m_accept(accept) {}
+TypedCharFilter::TypedCharFilter(Predicate accept, QObject* parent) : QValidator(parent), m_accept(accept) {}
+
+QValidator::State TypedCharFilter::validate(QString& input, int& position) const {
+    QString kept;
+    kept.reserve(input.size());
+    int keptPosition = 0;
+    for (qsizetype i = 0; i < input.size(); ++i) {
+        if (m_accept(input[i].unicode())) {
+            kept += input[i];
+            if (i < position) {
+                ++keptPosition;
+            }
+        }
+    }
+    if (kept.size() != input.size()) {
+        input = kept;
+        position = keptPosition;
+    }
+    return Acceptable;
+}
 
 bool TypedCharFilter::patternChar(char16_t c) {
-    return c == u'\b' || c == u' ' || c == u'-' || c == u'[' || c == u']' || isAsciiLetterOrDigit(c);
+    return c == u' ' || c == u'-' || c == u'[' || c == u']' || isAsciiLetterOrDigit(c);
 }
 
 bool TypedCharFilter::affixChar(char16_t c) {
-    return c == u'\b' || c == u'-' || isAsciiLetterOrDigit(c);
+    return c == u'-' || isAsciiLetterOrDigit(c);
 }
 
 bool TypedCharFilter::digitChar(char16_t c) {
-    return c == u'\b' || (c >= u'0' && c <= u'9');
-}
-
-bool TypedCharFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
-        return QObject::eventFilter(watched, event);
-    }
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-        return false; // Enter belongs to the window's default button.
-    }
-    const QString text = key->text();
-    if (text.isEmpty()) {
-        return false;
-    }
-    for (const QChar ch : text) {
-        if (!m_accept(ch.unicode())) {
-            return true; // swallowed: the character never reaches the field
-        }
-    }
-    return false;
+    return c >= u'0' && c <= u'9';
 }
 
 } // namespace cvt

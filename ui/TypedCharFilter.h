@@ -1,29 +1,29 @@
 #pragma once
 
-#include <QObject>
+#include <QValidator>
 
 namespace cvt {
 
-// Discards typed characters that a field does not accept. Only key presses are looked at: text
-// pasted through the field's context menu goes in unfiltered. Keys that type nothing (arrows,
-// Delete, Home...) and Enter pass through; every other typed character, control characters
-// included, must satisfy the predicate.
-class TypedCharFilter : public QObject {
+// Keeps out of a field the characters it does not accept, however they come: typed, pasted
+// (Ctrl+V, the context menu), dropped or set. Refused characters are dropped and the rest kept, the
+// cursor staying after the same accepted characters. Keys are never looked at, so Tab, Shift+Tab,
+// Escape, Enter, the navigation keys and every key with a modifier (Ctrl+A/C/V/X/Z) work as in any
+// field. Install it with QLineEdit::setValidator.
+class TypedCharFilter : public QValidator {
     Q_OBJECT
 public:
     using Predicate = bool (*)(char16_t);
 
     TypedCharFilter(Predicate accept, QObject* parent);
 
-    // The pattern box: backspace, space, "-", digits, ASCII letters, "[" and "]".
-    static bool patternChar(char16_t c);
-    // Prefix and postfix fields: backspace, "-", digits, ASCII letters.
-    static bool affixChar(char16_t c);
-    // Length limit fields: backspace and digits.
-    static bool digitChar(char16_t c);
+    State validate(QString& input, int& position) const override;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    // The pattern box: space, "-", digits, ASCII letters, "[" and "]".
+    static bool patternChar(char16_t c);
+    // Prefix and postfix fields: "-", digits, ASCII letters.
+    static bool affixChar(char16_t c);
+    // Length limit fields: digits.
+    static bool digitChar(char16_t c);
 
 private:
     Predicate m_accept;

@@ -12,8 +12,8 @@
 // carry, or every name when no resolver could be set up, is answered NotDelegated/NotAsked without
 // a question on the wire. Every failure is NotDelegated: the caller then asks the registry.
 
-#include "net/SocketApi.h"
 #include "net/dns/DnsAnswer.h"
+#include "net/socket/SocketApi.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "net/rdap/RdapClient.h"
 
-#include "net/HttpExceptions.h"
-#include "net/NetExceptions.h"
+#include "net/http/HttpExceptions.h"
+#include "net/socket/NetExceptions.h"
 
 #include <exception>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/TNetHTTP.h"
+#include "net/http/TNetHTTP.h"
 #include "net/rdap/RdapReply.h"
 
 #include <chrono>

@@ -35,7 +35,9 @@ int fixedNumber(std::string_view text, std::size_t at, std::size_t width) {
     return value;
 }
 
-std::optional<std::chrono::system_clock::time_point> parseHttpDate(std::string_view text) {
+// In whole seconds: the system clock's nanoseconds reach only about 292 years either side of 1970,
+// and a date may name any year up to 9999.
+std::optional<std::chrono::sys_seconds> parseHttpDate(std::string_view text) {
     // "Sun, 06 Nov 1994 08:49:37 GMT"
     static constexpr std::array<std::string_view, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -81,7 +83,8 @@ std::optional<std::chrono::seconds> parseRetryAfter(std::string_view value, std:
     if (!date) {
         return std::nullopt;
     }
-    const auto wait = std::chrono::ceil<std::chrono::seconds>(*date - now);
+    // Rounded up to whole seconds, computed in seconds so that no year overflows.
+    const auto wait = *date - std::chrono::floor<std::chrono::seconds>(now);
     return std::clamp(wait, std::chrono::seconds(0), kLongestRetryAfter);
 }
 

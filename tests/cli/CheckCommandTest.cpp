@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
@@ -32,7 +33,10 @@ using Outcome = test::ProgramResult;
 // standard output goes to a file.
 class CliProcess {
 public:
-    CliProcess(const std::vector<std::string>& args, std::filesystem::path outFile) : m_outFile(std::move(outFile)) {
+    // With interruptBlocked the program starts with SIGINT blocked, so a Ctrl-C sent at once waits
+    // for it however early it comes.
+    CliProcess(const std::vector<std::string>& args, std::filesystem::path outFile, bool interruptBlocked = false)
+        : m_outFile(std::move(outFile)) {
         int errPipe[2];
         if (pipe2(errPipe, O_CLOEXEC) != 0) {
             throw std::runtime_error("pipe");
@@ -49,7 +53,17 @@ public:
             argv.push_back(arg.data());
         }
         argv.push_back(nullptr);
-        const int failed = posix_spawn(&m_pid, CORVANTIDE_CLI_PATH, &actions, nullptr, argv.data(), environ);
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        if (interruptBlocked) {
+            sigset_t mask;
+            sigemptyset(&mask);
+            sigaddset(&mask, SIGINT);
+            posix_spawnattr_setsigmask(&attributes, &mask);
+            posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
+        }
+        const int failed = posix_spawn(&m_pid, CORVANTIDE_CLI_PATH, &actions, &attributes, argv.data(), environ);
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
         close(errPipe[1]);
         m_errFd = errPipe[0];
@@ -197,6 +211,18 @@ TEST_F(CheckCommandTest, OptionsChooseSuffixesNamesAndRetry) {
     }
 }
 
+// Blank lines give no name, CR LF lines no CR, and a name with a control character is left out and
+// counted on standard error.
+TEST_F(CheckCommandTest, WordFileSkipsBlankLinesAndNamesWithControlCharacters) {
+    const std::filesystem::path words = m_dir.write("words.txt", "bx\r\n\r\n  \t\nax\n\nb\x7fx\n");
+    const Outcome outcome = runCheck(withConfig({"--suffix", "com", "--words", words.string()}));
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "Domain Name\tcom\t\r\nax\t☆\t\r\nbx\t★\t\r\n");
+    EXPECT_NE(outcome.err.find("left out 1 names holding control characters"), std::string::npos) << outcome.err;
+    m_server.stop();
+    EXPECT_EQ(m_server.queries(), (std::vector<std::string>{"ax.com\r\n", "bx.com\r\n"}));
+}
+
 TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBeforeAnyQuery) {
     struct Case {
         const char* what;
@@ -210,32 +236,32 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBefor
     // clang-format off
     const std::vector<Case> cases = {
         {"no pattern", withConfig({}), 2, "give a PATTERN"},
-        {"two patterns", withConfig({"ax", "bx"}), 2, "given twice"},
+        {"two patterns", withConfig({"ax", "bx"}), 2, "not expected: bx"},
         {"pattern and word file", withConfig({"--words", "w.txt", "ax"}), 2, "not both"},
-        {"unknown option", withConfig({"--bogus", "ax"}), 2, "unknown option '--bogus'"},
+        {"unknown option", withConfig({"--bogus", "ax"}), 2, "not expected: --bogus"},
         {"unknown suffix", withConfig({"--suffix", "com,zz", "ax"}), 2, "no entry for the suffix 'zz'"},
-        {"option without value", {"ax", "--config"}, 2, "needs a value"},
-        {"interval not a number", withConfig({"--interval", "1s", "ax"}), 2, "--interval needs a whole number"},
-        {"negative back-off", withConfig({"--backoff", "-1", "ax"}), 2, "--backoff needs a whole number"},
-        {"back-off over a day", withConfig({"--backoff", "86401", "ax"}), 2, "from 0 to 86400"},
-        {"lanes chosen twice", withConfig({"--parallel", "--no-parallel", "ax"}), 2, "given twice"},
+        {"option without value", {"ax", "--config"}, 2, prefix + "--config: 1 required FILE missing"},
+        {"interval not a number", withConfig({"--interval", "1s", "ax"}), 2, prefix + "--interval: "},
+        {"negative back-off", withConfig({"--backoff", "-1", "ax"}), 2, prefix + "--backoff: "},
+        {"back-off over a day", withConfig({"--backoff", "86401", "ax"}), 2, prefix + "--backoff: "},
+        {"lanes on and off", withConfig({"--parallel", "--no-parallel", "ax"}), 2, "--no-parallel"},
         {"page and word file", withConfig({"--page", "english", "--words", "w.txt"}), 2, "not both"},
         {"dictionary page and a pattern", withConfig({"--page=dictionary", "ax"}), 2, "takes no PATTERN"},
         {"word-list option without page", withConfig({"--min", "2", "ax"}), 2, "need --page"},
-        {"unknown page", withConfig({"--page", "french"}), 2, "unknown page 'french'"},
-        {"unknown dictionary", withConfig({"--page", "dictionary", "--dict", "fr"}), 2, "unknown dictionary 'fr'"},
-        {"page file given twice", withConfig({"--page", "english", "a.txt", "b.txt"}), 2, "given twice"},
+        {"unknown page", withConfig({"--page", "french"}), 2, "--page: french not in"},
+        {"unknown dictionary", withConfig({"--page", "dictionary", "--dict", "fr"}), 2, "--dict: fr not in"},
+        {"page file given twice", withConfig({"--page", "english", "a.txt", "b.txt"}), 2, "not expected: b.txt"},
         {"missing config", {"--config", none + ".ini", "ax"}, 1, "no configuration file"},
-        {"missing memo file", withConfig({"--page", "english", none}), 1, "cannot open"},
+        {"missing memo file", withConfig({"--page", "english", none}), 1, "cannot read the file"},
         {"missing word file", withConfig({"--words", none}), 1, "cannot read"},
         {"unclosed bracket", withConfig({"[a-"}), 1, "without a closing"},
         {"blank pattern", withConfig({" "}), 1, "[a-z]phone"},
-        {"minimum not a number", withConfig({"--page", "english", "--min", " x "}), 1,
-         prefix + "'x' is not a valid integer value", "abcd\n"},
-        {"maximum not a number", withConfig({"--page", "english", "--max", "8x"}), 1,
-         prefix + "'8x' is not a valid integer value", "abcd\n"},
-        {"minimum beyond 32 bits", withConfig({"--page", "english", "--min", "2147483648"}), 1,
-         prefix + "'2147483648' is not a valid integer value", "abcd\n"},
+        {"minimum not a number", withConfig({"--page", "english", "--min", " x "}), 2,
+         prefix + "--min: 'x' is not a valid integer value", "abcd\n"},
+        {"maximum not a number", withConfig({"--page", "english", "--max", "8x"}), 2,
+         prefix + "--max: '8x' is not a valid integer value", "abcd\n"},
+        {"minimum beyond 32 bits", withConfig({"--page", "english", "--min", "2147483648"}), 2,
+         prefix + "--min: '2147483648' is not a valid integer value", "abcd\n"},
         // The dictionaries are looked for in the current folder, an empty one here.
         {"missing Chinese dictionary", withConfig({"--page", "dictionary"}), 1, prefix + "字典文件zh-cn.dct不存在！"},
         {"missing English dictionary", withConfig({"--page", "dictionary", "--dict", "en"}), 1,
@@ -338,6 +364,142 @@ TEST_F(CheckCommandTest, OutputWritesTheTableToAFileInsteadOfStandardOutput) {
     EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
 }
 
+// What Python's json or csv module makes of the bytes, printed back as compact JSON.
+std::string parsedByPython(const std::string& module, const std::string& bytes) {
+    const std::string script =
+        module == "csv"
+            ? "import csv, io, json, sys\n"
+              "text = io.TextIOWrapper(sys.stdin.buffer, encoding='utf-8-sig', newline='')\n"
+              "print(json.dumps(list(csv.reader(text, strict=True)), ensure_ascii=False, separators=(',', ':')))\n"
+        : module == "jsonl"
+            ? "import json, sys\n"
+              "print(json.dumps([json.loads(line) for line in sys.stdin], ensure_ascii=False, separators=(',', ':')))\n"
+            : "import json, sys\n"
+              "print(json.dumps(json.load(sys.stdin), ensure_ascii=False, separators=(',', ':')))\n";
+    const test::ProgramResult parsed = test::runProgram({"/usr/bin/python3", {"-c", script}, "", bytes});
+    EXPECT_EQ(parsed.exitCode, 0) << module << ": " << parsed.err;
+    return parsed.out;
+}
+
+TEST_F(CheckCommandTest, FormatsForScriptsParseWithStandardParsers) {
+    // Patterns without bx, whose .net cell the registry refuses every other time.
+    const std::string rows = R"([{"name":"ax","marks":{"com":"free","net":"free","org":"failed"}},)"
+                             R"({"name":"cx","marks":{"com":"registered","net":"registered","org":"failed"}}])";
+    struct Case {
+        std::vector<std::string> args;
+        std::string parser; // empty: compared byte for byte
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {{"--format", "json", "[ac]x"}, "json", R"({"suffixes":["com","net","org"],"rows":)" + rows + "}\n"},
+        {{"--format=jsonl", "[ac]x"}, "jsonl", rows + "\n"},
+        {{"--format", "csv", "[ac]x"},
+         "csv",
+         R"([["Domain Name","com","net","org"],["ax","☆","☆","-"],["cx","★","★","-"]])"
+         "\n"},
+        {{"--format", "tsv", "--suffix", "com", "[ac]x"}, "", "Domain Name\tcom\t\nax\t☆\t\ncx\t★\t\n"},
+        {{"--only", "registered", "--suffix", "com,org", "[ac]x"}, "", "Domain Name\tcom\torg\t\r\ncx\t★\t-\t\r\n"},
+        {{"--only=free", "--format", "jsonl", "--suffix", "com,org", "[ac]x"},
+         "jsonl",
+         R"([{"name":"ax","marks":{"com":"free","org":"failed"}}])"
+         "\n"},
+        {{"--names", "[ac]x"}, "", "ax.com\nax.net\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = runCheck(withConfig(c.args));
+        EXPECT_EQ(outcome.exitCode, 0) << c.args.front() << ": " << outcome.err;
+        const std::string got = c.parser.empty() ? outcome.out : parsedByPython(c.parser, outcome.out);
+        EXPECT_EQ(got, c.expected) << c.args.front() << " " << c.args[1];
+    }
+}
+
+TEST_F(CheckCommandTest, NamesFromAPipeAndCsvThatStaysText) {
+    // "-" reads the names from standard input, one per line, sorted as a word file's are.
+    const Outcome piped = runCheck(withConfig({"--suffix", "com", "-"}), "bx\nax\n");
+    EXPECT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_EQ(piped.out, "Domain Name\tcom\t\r\nax\t☆\t\r\nbx\t★\t\r\n");
+
+    // Names a spreadsheet would take for a formula keep a leading apostrophe; quotes and commas are
+    // quoted; the file starts with a byte-order mark and every record ends in CR LF.
+    const Outcome csv = runCheck(withConfig({"--suffix", "com", "--format", "csv", "-"}), "=1+2\n@x\nb,\"q\"\n");
+    EXPECT_EQ(csv.exitCode, 0) << csv.err;
+    EXPECT_EQ(csv.out, "\xEF\xBB\xBF"
+                       "Domain Name,com\r\n'=1+2,★\r\n'@x,★\r\n\"b,\"\"q\"\"\",★\r\n");
+    EXPECT_EQ(parsedByPython("csv", csv.out), R"([["Domain Name","com"],["'=1+2","★"],["'@x","★"],["b,\"q\"","★"]])"
+                                              "\n");
+}
+
+TEST_F(CheckCommandTest, ProgressShowsOnATerminalOnly) {
+    // Standard error on a pseudo-terminal, standard output in a file.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(grantpt(master), 0);
+    ASSERT_EQ(unlockpt(master), 0);
+    const std::string terminal = ptsname(master);
+    const std::filesystem::path out = m_dir.file("out.txt");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
+    std::vector<std::string> args = withConfig({"--suffix", "com", "[ab]x"});
+    args.insert(args.begin(), {CORVANTIDE_CLI_PATH, "check"});
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    ASSERT_EQ(posix_spawn(&pid, CORVANTIDE_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    std::string shown;
+    char buffer[4096];
+    for (;;) {
+        pollfd polled{master, POLLIN, 0};
+        if (poll(&polled, 1, 60000) <= 0) {
+            ADD_FAILURE() << "the command did not finish";
+            break;
+        }
+        const ssize_t got = read(master, buffer, sizeof buffer);
+        if (got <= 0) {
+            break; // EIO once the program has closed the terminal
+        }
+        shown.append(buffer, static_cast<std::size_t>(got));
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    close(master);
+    EXPECT_EQ(WEXITSTATUS(status), 0) << shown;
+    EXPECT_EQ(test::readFileBytes(out), "Domain Name\tcom\t\r\nax\t☆\t\r\nbx\t★\t\r\n");
+    EXPECT_NE(shown.find("/2 names, "), std::string::npos) << shown;
+    EXPECT_EQ(shown.rfind("\r\033[K", 0), 0u) << shown;
+    EXPECT_TRUE(shown.ends_with("\r\033[K")) << "the line is cleared at the end: " << shown;
+}
+
+TEST_F(CheckCommandTest, MessagesAndCaptionsFollowTheConfiguredLanguage) {
+    std::string chinese = test::readFileBytes(m_config);
+    chinese.replace(chinese.find("language=en"), 11, "language=zh-cn");
+    const std::string config = m_dir.write("zh.ini", chinese).string();
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {{"check", "--config", config, "--suffix", "com", "ax"}, 0, "域名\tcom\t\r\nax\t☆\t\r\n", ""},
+        {{"check", "--config", config, "[a-"}, 1, "", "查询组合中的“[”没有对应的“]”"},
+        {{"check", "--config", config, "--language", "en", "[a-"}, 1, "", "without a closing"},
+        {{"expand", "--config", config, "[a-"}, 1, "", "查询组合中的“[”没有对应的“]”"},
+        {{"expand", "[a-"}, 1, "", "without a closing"}, // the shipped Config.ini is in English
+    };
+    for (const Case& c : cases) {
+        const Outcome outcome = test::runProgram({CORVANTIDE_CLI_PATH, c.args, "", ""});
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.args.back() << ": " << outcome.err;
+        EXPECT_EQ(outcome.out, c.out) << c.args.back();
+        EXPECT_NE(outcome.err.find(c.err), std::string::npos) << c.args.back() << ": " << outcome.err;
+    }
+}
+
 // A gate the server's script waits at until the test opens it.
 class Gate {
 public:
@@ -394,6 +556,53 @@ TEST(CheckCommandInterruptTest, CtrlCStopsAfterTheExchangeUnderWayAndPrintsTheTa
     EXPECT_NE(outcome.err.find("interrupted"), std::string::npos) << outcome.err;
     server.stop();
     EXPECT_EQ(server.queries(), (std::vector<std::string>{"ax.com\r\n", "ax.net\r\n", "bx.com\r\n"}));
+}
+
+TEST(CheckCommandInterruptTest, JsonLinesReachTheOutputWhileTheRunGoesOn) {
+    Gate gate;
+    FakeWhoisServer server([&](FakeWhoisConnection& connection) {
+        if (connection.readQuery() == "bx.com\r\n") {
+            gate.arriveAndWait();
+        }
+        connection.send("Domain Name: taken\r\n");
+    });
+    struct OpenAtEnd {
+        Gate& gate;
+        ~OpenAtEnd() { gate.open(); }
+    } openAtEnd{gate};
+    test::TempDir dir;
+    const std::filesystem::path config =
+        dir.write("test.ini", "[setting]\nnum=1\n[whois]\n1=com+" + server.hostField() + "+No match for\n");
+    CliProcess process({"--config", config.string(), "--format", "jsonl", "[ab]x"}, dir.file("out.txt"));
+    gate.waitArrived();
+    EXPECT_EQ(test::readFileBytes(dir.file("out.txt")), "{\"name\":\"ax\",\"marks\":{\"com\":\"registered\"}}\n");
+    gate.open();
+    const Outcome outcome = process.finish();
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "{\"name\":\"ax\",\"marks\":{\"com\":\"registered\"}}\n"
+                           "{\"name\":\"bx\",\"marks\":{\"com\":\"registered\"}}\n");
+}
+
+TEST(CheckCommandInterruptTest, ACtrlCBeforeAnythingStartedStillGivesTheTable) {
+    FakeWhoisServer server([](FakeWhoisConnection& connection) {
+        connection.readQuery();
+        connection.pause(std::chrono::milliseconds(50));
+        connection.send("Domain Name: taken\r\n");
+    });
+    test::TempDir dir;
+    const std::filesystem::path config =
+        dir.write("test.ini", "[setting]\nnum=1\n[whois]\n1=com+" + server.hostField() + "+No match for\n");
+    for (const char* format : {"text", "jsonl"}) {
+        CliProcess process({"--config", config.string(), "--format", format, "[a-z]x"}, dir.file("out.txt"), true);
+        process.interrupt();
+        const Outcome outcome = process.finish();
+        EXPECT_EQ(outcome.exitCode, 1) << format << ": " << outcome.err;
+        EXPECT_NE(outcome.err.find("interrupted"), std::string::npos) << outcome.err;
+        if (std::string(format) == "text") {
+            EXPECT_EQ(outcome.out.rfind("Domain Name\tcom\t\r\n", 0), 0u) << outcome.out;
+        }
+        EXPECT_LT(std::count(outcome.out.begin(), outcome.out.end(), '\n'), 26) << format << ": the run was stopped";
+    }
 }
 
 } // namespace

@@ -55,7 +55,7 @@ TEST(ExpandCommandTest, RefusalsGoToStandardErrorUsageErrorsWithStatusTwo) {
     }
     const ProgramResult help = expand({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("Usage: corvantide-cli expand PATTERN"), std::string::npos);
+    EXPECT_NE(help.out.find("Usage: corvantide-cli expand [OPTIONS] PATTERN"), std::string::npos);
 }
 
 TEST(ExpandCommandTest, ThreeLetterPatternIsCompleteAndOrdered) {

@@ -72,9 +72,11 @@ TEST_F(PageCommands, UntrustedCertificateAndWrongOptionsFail) {
     FakeTlsServer tls(untrusted.certFile, untrusted.keyFile, backend.port());
     const ProgramResult fetched = cli({"fetch", tls.url()});
     EXPECT_EQ(fetched.exitCode, 1);
-    EXPECT_EQ(fetched.err, "corvantide-cli: TLS handshake with localhost failed: certificate verify failed "
+    EXPECT_EQ(fetched.err, "corvantide-cli fetch: TLS handshake with localhost failed: certificate verify failed "
                            "(self-signed certificate)\n");
-    EXPECT_EQ(cli({"harvest", "--raw", "--chinese", tls.url()}).exitCode, 2);
+    const ProgramResult both = cli({"harvest", "--raw", "--chinese", tls.url()});
+    EXPECT_EQ(both.exitCode, 2);
+    EXPECT_EQ(both.err, "corvantide-cli harvest: --raw excludes --chinese\n");
 }
 
 TEST_F(PageCommands, WhoisWithAnRdapBaseDoesOneLookup) {

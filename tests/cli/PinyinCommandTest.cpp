@@ -1,3 +1,4 @@
+#include "core/GbkCodec.h"
 #include "tests/support/RunProgram.h"
 
 #include <gtest/gtest.h>
@@ -34,11 +35,41 @@ TEST(PinyinCommandTest, WordsReadAsWordsUnlessByCharacter) {
 TEST(PinyinCommandTest, ByCharacterNeedsSomethingToRead) {
     const ProgramResult alone = run({"pinyin", "--by-character"});
     EXPECT_EQ(alone.exitCode, 2);
-    EXPECT_NE(alone.err.find("Usage: corvantide-cli pinyin [--by-character]"), std::string::npos);
+    EXPECT_EQ(alone.err, "corvantide-cli pinyin: TEXT is required\n");
     // check takes it only with --page.
     const ProgramResult check = run({"check", "--by-character", "ab"});
     EXPECT_EQ(check.exitCode, 2);
     EXPECT_NE(check.err.find("--by-character need --page"), std::string::npos) << check.err;
+}
+
+// GBK text is told from UTF-8 over the whole argument list or the whole standard input, also when
+// a phrase on its own is valid UTF-8 (学习 in GBK).
+TEST(PinyinCommandTest, GbkIsDecidedForTheWholeInput) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::string input;
+        std::string out;
+    };
+    const std::string xuexi = gbk::utf8ToGbk("学习");
+    const std::string mengjing = gbk::utf8ToGbk("梦境");
+    const std::vector<Case> cases = {
+        {"one GBK argument", {"pinyin", xuexi}, "", "XUEXI\n"},
+        {"GBK arguments",
+         {"pinyin", gbk::utf8ToGbk("唯一"), gbk::utf8ToGbk("围墙"), gbk::utf8ToGbk("一位")},
+         "",
+         "WEIYI\nWEIQIANG\nYIWEI\n"},
+        {"UTF-8 arguments", {"pinyin", "学习", "梦境"}, "", "XUEXI\nMENGJING\n"},
+        {"GBK lines on standard input",
+         {"words", "--page", "chinese"},
+         xuexi + "\n" + mengjing + "\n",
+         "MENGJING\nXUEXI\n"},
+    };
+    for (const Case& c : cases) {
+        const ProgramResult result = runProgram({CORVANTIDE_CLI_PATH, c.args, "", c.input});
+        EXPECT_EQ(result.exitCode, 0) << c.what << ": " << result.err;
+        EXPECT_EQ(result.out, c.out) << c.what;
+    }
 }
 
 } // namespace

@@ -43,6 +43,7 @@ TEST(ServersCommandTest, ErrorsAndUsage) {
     const std::vector<Case> cases = {
         {{"--config", dir.file("missing.ini").string()}, 1},
         {{"--config", dir.path().string()}, 1},
+        {{"--config="}, 2},
         {{"--config"}, 2},
         {{"extra"}, 2},
         {{"--help"}, 0},
@@ -57,6 +58,9 @@ TEST(ServersCommandTest, ErrorsAndUsage) {
             EXPECT_FALSE(result.err.empty()) << what;
         } else if (c.args.empty()) {
             EXPECT_EQ(result.out.substr(0, 6), "x\tcom\t");
+            // The file in use is named on standard error, on one line ending in Config.ini.
+            EXPECT_EQ(result.err.rfind("corvantide-cli servers: settings from /", 0), 0u) << result.err;
+            EXPECT_TRUE(result.err.ends_with("/Config.ini\n")) << result.err;
         }
     }
 }

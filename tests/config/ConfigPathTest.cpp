@@ -2,6 +2,7 @@
 
 #include "config/DataFolders.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Unprivileged.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -95,15 +96,20 @@ TEST(ConfigPathTest, PicksPortablePerUserOrShippedFile) {
 }
 
 TEST(ConfigPathTest, ReadOnlyProgramFolderUsesAPerUserCopyOfTheFileBesideIt) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "running as root: every folder is writable";
-    }
     Layout layout(true, true);
-    ::chmod(layout.places.programFolder.c_str(), 0555);
-    const ConfigLocation location = locateConfig(layout.places);
+    // The ordinary user may create its home folder in the layout but not write the program folder.
+    std::filesystem::permissions(layout.dir.path(), std::filesystem::perms::all);
+    ASSERT_EQ(::chmod(layout.places.programFolder.c_str(), 0555), 0);
+    EXPECT_EQ(test::runUnprivileged([&]() -> std::string {
+                  const ConfigLocation location = locateConfig(layout.places);
+                  if (location.kind != ConfigKind::PerUser) {
+                      return "not the per-user file: " + location.path.string() + " " + location.problem;
+                  }
+                  return location.path == layout.places.userFolder / "Config.ini" ? "" : location.path.string();
+              }),
+              "");
     ::chmod(layout.places.programFolder.c_str(), 0755);
-    EXPECT_EQ(location.kind, ConfigKind::PerUser);
-    EXPECT_EQ(readFileBytes(location.path), "[setting]\nlanguage=en\n");
+    EXPECT_EQ(readFileBytes(layout.places.userFolder / "Config.ini"), "[setting]\nlanguage=en\n");
 }
 
 TEST(ConfigPathTest, NoHomeReadsTheShippedFile) {

@@ -103,6 +103,11 @@ TEST(IniFileTest, WritesInPlaceAndKeepsEverythingElse) {
         {"[setting]", "setting", "num", "3", "[setting]\nnum=3\n"},
         {"[setting]\nlanguage=a\nlanguage=b\n", "SETTING", "LANGUAGE", "c", "[setting]\nlanguage=c\nlanguage=b\n"},
         {"junk without equals\n[setting]\nnum=1\n", "setting", "num", "2", "junk without equals\n[setting]\nnum=2\n"},
+        // Values the reader would trim or unquote are protected by a pair of quotes.
+        {"[s]\nk=1\n", "s", "k", " padded\t", "[s]\nk=\" padded\t\"\n"},
+        {"", "s", "k", "\"quoted\"", "[s]\nk=\"\"quoted\"\"\n"},
+        {"", "s", "k", "'q'", "[s]\nk=\"'q'\"\n"},
+        {"", "s", "k", "\"half", "[s]\nk=\"half\n"},
     };
     for (const auto& c : cases) {
         IniFile ini(c.before);
@@ -119,9 +124,21 @@ TEST(IniFileTest, UnchangedTextRoundTripsByteForByte) {
     }
 }
 
+TEST(IniFileTest, ByteOrderMarkIsSkippedOnReadingAndKeptOnWriting) {
+    IniFile ini("\xEF\xBB\xBF[setting]\r\nlanguage=zh-cn\r\nnum=3\r\n");
+    EXPECT_EQ(ini.readString("setting", "language", "?"), "zh-cn");
+    EXPECT_EQ(ini.readInteger("setting", "num", 5), 3);
+    ini.writeString("setting", "language", "en");
+    EXPECT_EQ(ini.text(), "\xEF\xBB\xBF[setting]\r\nlanguage=en\r\nnum=3\r\n");
+    // Only at the very start: elsewhere the bytes are text like any other.
+    EXPECT_EQ(IniFile("\n\xEF\xBB\xBF[s]\nk=v\n").readString("s", "k", "?"), "?");
+}
+
 TEST(IniFileTest, RefusesNamesAndValuesThatWouldNotReadBack) {
+    const std::string tooLong(IniFile::kMaxValueLength + 1, 'v');
     const std::array<const char*, 3> cases[] = {
-        {"a]b", "k", "v"}, {"", "k", "v"}, {"s", "k=1", "v"}, {"s", " k", "v"}, {"s", ";k", "v"}, {"s", "k", "v\nw=1"},
+        {"a]b", "k", "v"}, {"", "k", "v"},       {"s", "k=1", "v"},           {"s", " k", "v"},
+        {"s", ";k", "v"},  {"s", "k", "v\nw=1"}, {"s", "k", tooLong.c_str()},
     };
     IniFile ini;
     for (const auto& [section, key, value] : cases) {

@@ -56,14 +56,16 @@ TEST(WindowStateIni, MissingOrBrokenValuesStayUnset) {
     }
 }
 
-TEST(WindowStateIni, AValueWithALineBreakIsLeftOut) {
+TEST(WindowStateIni, AValueThatCouldNotReadBackIsLeftOut) {
     WindowState state;
     state.pattern = "a\nb";
+    state.builderPrefix = std::string(IniFile::kMaxValueLength + 1, 'p');
     state.builderUrl = "u";
     IniFile ini;
     state.writeTo(ini);
     const WindowState read = WindowState::readFrom(ini);
     EXPECT_FALSE(read.pattern.has_value());
+    EXPECT_FALSE(read.builderPrefix.has_value());
     EXPECT_EQ(read.builderUrl, "u");
 }
 

@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace cvt {
 namespace {
@@ -19,18 +20,53 @@ struct Case {
 };
 
 // Converts the UTF-8 text on every path: as UTF-8, as the GBK bytes of the same text, and those
-// GBK bytes handed to the UTF-8 entry, which reads text that is not UTF-8 as GBK. The one-argument
-// entries read by character; so does the choice ByCharacter.
+// GBK bytes handed to the entry that tells the encodings apart (also when they happen to be valid
+// UTF-8). The one-argument entries read by character; so does the choice ByCharacter.
 void expectBothPaths(const Case& c, PinyinReading reading = PinyinReading::ByCharacter) {
     const std::string gbkBytes = gbk::utf8ToGbk(c.input);
     if (reading == PinyinReading::ByCharacter) {
         EXPECT_EQ(ChineseToPinyin(c.input), c.expected) << "UTF-8: " << c.input;
         EXPECT_EQ(ChineseToPinyinGbk(gbkBytes), c.expected) << "GBK: " << c.input;
+        EXPECT_EQ(ChineseToPinyin(gbkBytes), c.expected) << "GBK through the detecting entry: " << c.input;
     }
     EXPECT_EQ(ChineseToPinyin(c.input, reading), c.expected) << "UTF-8: " << c.input;
     EXPECT_EQ(ChineseToPinyinGbk(gbkBytes, reading), c.expected) << "GBK: " << c.input;
-    if (!gbk::isValidUtf8(gbkBytes)) {
-        EXPECT_EQ(ChineseToPinyin(gbkBytes, reading), c.expected) << "GBK through the UTF-8 entry: " << c.input;
+    EXPECT_EQ(ChineseToPinyin(gbkBytes, reading), c.expected) << "GBK through the detecting entry: " << c.input;
+}
+
+// GBK phrases whose bytes are also valid UTF-8 (two-byte sequences of characters GBK lacks).
+TEST(ChineseToPinyin, GbkThatLooksLikeUtf8IsReadAsGbk) {
+    const Case cases[] = {
+        {"学习", "XUEXI"}, {"唯一", "WEIYI"}, {"围墙", "WEIQIANG"}, {"一位", "YIWEI"}, {"学习 abc", "XUEXIABC"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(gbk::isValidUtf8(gbk::utf8ToGbk(c.input))) << c.input;
+        expectBothPaths(c);
+    }
+}
+
+TEST(GbkEncoding, DecidedForTheWholeText) {
+    struct EncodingCase {
+        const char* name;
+        std::vector<std::string> pieces;
+        gbk::TextEncoding expected;
+    };
+    const std::string xuexi = gbk::utf8ToGbk("学习");
+    const std::string mengjing = gbk::utf8ToGbk("梦境");
+    const EncodingCase cases[] = {
+        {"ASCII", {"abc", ""}, gbk::TextEncoding::Utf8},
+        {"Chinese in UTF-8", {"学习", "梦境"}, gbk::TextEncoding::Utf8},
+        {"two-byte characters GBK has", {"Ωθ", "é"}, gbk::TextEncoding::Utf8},
+        {"an emoji beside Chinese stays UTF-8", {"梦境\U0001F600"}, gbk::TextEncoding::Utf8},
+        {"GBK valid as UTF-8 alone", {xuexi}, gbk::TextEncoding::Gbk},
+        {"a later GBK line decides an earlier one", {xuexi, mengjing}, gbk::TextEncoding::Gbk},
+    };
+    for (const auto& c : cases) {
+        gbk::EncodingVote vote;
+        for (const std::string& piece : c.pieces) {
+            vote.add(piece);
+        }
+        EXPECT_EQ(vote.result(), c.expected) << c.name;
     }
 }
 

@@ -40,6 +40,11 @@ TEST(QueryClassifyTest, ReplyGivesTheMarkInTheStatedOrder) {
         {"the entry's own refusal text rules", "limit exceeded", "No match", "BLOCKED", kMarkRegistered},
         {"bytes above 127 compared as bytes", "\xA1\xEE free", "\xA1\xEE", "", kMarkFree},
         {"embedded zero byte", std::string("a\0No match", 10), "No match", "", kMarkFree},
+        // Chinese marks are written in UTF-8; the registries answer in UTF-8 or in GBK.
+        {"Chinese mark in a UTF-8 reply", "没有匹配的记录。\r\n", "没有匹配", "", kMarkFree},
+        {"Chinese mark in a GBK reply", "\xC3\xBB\xD3\xD0\xC6\xA5\xC5\xE4\r\n", "没有匹配", "", kMarkFree},
+        {"GBK reply without the mark", "\xD3\xF2\xC3\xFB\r\n", "没有匹配", "", kMarkRegistered},
+        {"a mark GBK cannot hold only matches in UTF-8", "\xC3\xBB", "没\U0001F600", "", kMarkRegistered},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(classifyReply(c.reply, c.mark, c.refusal), c.expected) << c.what;

@@ -2,6 +2,8 @@
 #include "core/NetWhoisLookup.h"
 #include "core/QueryEngine.h"
 #include "core/ResultMarks.h"
+#include "core/WhoisDetails.h"
+#include "net/whois/TNetWhois.h"
 #include "tests/core/QueryFakes.h"
 #include "tests/support/FakeWhoisServer.h"
 
@@ -62,6 +64,45 @@ TEST(QueryNetWhoisTest, EveryKindOfReplyAndFailureGivesItsMark) {
     NetRig rig;
     EXPECT_EQ(rig.markFor("127.0.0.1:" + std::to_string(test::closedLoopbackPort())), kMarkFailed)
         << "refused connection";
+}
+
+// A server that keeps dripping the no-match text one byte at a time holds the cell no longer than
+// the whole exchange may last; the cell is then failed, so the re-query asks it again, and the
+// details name the time-out.
+TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
+    std::vector<std::string> drip;
+    for (const char c : std::string("No match for \"AX.COM\".")) {
+        drip.emplace_back(1, c);
+    }
+    FakeWhoisServer server(FakeWhoisServer::replyInPieces(drip, std::chrono::milliseconds(50)));
+    const auto shortExchanges = [] {
+        auto lookup = std::make_unique<NetWhoisLookup>();
+        lookup->client().SetExchangeTimeout(300);
+        return lookup;
+    };
+    ResultTable table{"Domain Name"};
+    test::RecordingSink sink{table};
+    QueryEngine engine{QueryEngineDeps{sink, shortExchanges, nullptr, {}}};
+    const std::vector<ServerEntry> entries = {test::entry("com", server.hostField(), "No match for")};
+    engine.setServerEntries(entries);
+    table.alignSuffixColumns(entries);
+    SearchRequest search;
+    search.patternText = "ax";
+    ASSERT_EQ(engine.btnSearchClick(std::move(search)).status, SearchOutcome::Status::Started);
+    engine.waitIdle();
+    EXPECT_EQ(table.cell(0, 0), kMarkFailed);
+    EXPECT_EQ(sink.details(), std::vector<std::string>{"Read Timeout"});
+
+    // The row's WHOIS details ask again and say why the exchange failed.
+    const std::unique_ptr<NetWhoisLookup> lookup = shortExchanges();
+    WhoisDetailsRequest request;
+    request.rowCaption = "ax";
+    request.cells = {"-"};
+    request.columns = {"Domain Name", "com"};
+    request.findServer = [&](const std::string&) -> std::optional<std::string> { return server.hostField(); };
+    request.exchange = exchangeThrough(*lookup);
+    EXPECT_EQ(WhoisDetails(request).text,
+              "Error WSAconnectionReset\r\nRead Timeout\r\n" + std::string(kWhoisDetailsSeparator) + "\r\n");
 }
 
 TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {

@@ -135,6 +135,34 @@ TEST(QueryRunTest, TextModeSortsWithoutRegardToCaseAndNeighbouringDuplicatesShar
     EXPECT_EQ(rig.sink.eventsStartingWith("select=").size(), 4u);
 }
 
+// A control character inside a name would put extra lines into the query: such names are left out
+// of both kinds of list, and the engine counts them.
+TEST(QueryRunTest, NamesWithControlCharactersNeverReachTheServer) {
+    struct Case {
+        const char* name;
+        bool pattern;
+        std::string patternText;
+        Strings words;
+        Strings queries;
+        std::size_t dropped;
+    };
+    const Case cases[] = {
+        {"pattern", true, "x[a\x7f]b", {}, {"xab.com"}, 1},
+        {"quotes keep line breaks inside names", true, "\"b\r\n[a\"]\r\nab\"", {}, {"ab\".com"}, 2},
+        {"word list", false, "", {"ab\r\ncd", "ok", "tab\there", "del\x7f", "\x1b[0m"}, {"ok.com"}, 4},
+        {"nothing to drop", false, "", {"ok"}, {"ok.com"}, 0},
+    };
+    for (const auto& c : cases) {
+        EngineRig rig;
+        rig.setEntries({entry("com", "h", "free")});
+        const SearchOutcome outcome = c.pattern ? rig.searchPattern(c.patternText) : rig.searchWords(c.words);
+        ASSERT_EQ(outcome.status, SearchOutcome::Status::Started) << c.name;
+        rig.engine.waitIdle();
+        EXPECT_EQ(rig.engine.droppedNames(), c.dropped) << c.name;
+        EXPECT_EQ(rig.whois.queries(), c.queries) << c.name;
+    }
+}
+
 TEST(QueryRunTest, FailureEscapingTheRunStillEndsItAndIsReported) {
     class ThrowingSink : public test::RecordingSink {
     public:

@@ -1,11 +1,14 @@
 #include "core/WebHarvest.h"
 
-#include "net/HttpExceptions.h"
-#include "net/TNetHTTP.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/TNetHTTP.h"
+#include "net/socket/NetExceptions.h"
 #include "tests/support/FakeHttpServer.h"
 
+#include <chrono>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace cvt {
@@ -54,6 +57,31 @@ TEST(WebHarvest, FetchPageReturnsTheBodyByteForByte) {
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_NE(server.requests()[0].find("\r\nUser-Agent: Mozilla/4.0 (compatible;MSIE 6.0; Windows98;Maxthon)\r\n"),
               std::string::npos);
+}
+
+// The whole fetch is limited, however the server holds it: silent after the request, or trickling
+// the body in with gaps (a per-wait limit alone would never end the second).
+TEST(WebHarvest, AFetchEndsAtItsWholeLimit) {
+    TNetHTTP defaults;
+    setUpHarvestClient(defaults);
+    EXPECT_EQ(defaults.ConnectTimeout(), kHarvestConnectTimeoutMs);
+    EXPECT_EQ(defaults.FetchTimeout(), kHarvestFetchTimeoutMs);
+
+    const test::FakeHttpScript trickle = [](test::FakeHttpConnection& connection) {
+        connection.readRequest();
+        connection.send("HTTP/1.1 200 OK\r\nContent-Length: 20\r\n\r\n");
+        for (int i = 0; i < 20 && connection.isOpen(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            connection.send("x");
+        }
+    };
+    for (const auto& script : {FakeHttpServer::silent(), trickle}) {
+        FakeHttpServer server({script});
+        TNetHTTP client;
+        setUpHarvestClient(client);
+        client.SetFetchTimeout(300);
+        EXPECT_THROW(FetchPage(server.url("/"), client), ENetReadTimeout);
+    }
 }
 
 TEST(WebHarvest, FailedFetchGivesNoBody) {

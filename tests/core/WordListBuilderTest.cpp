@@ -1,5 +1,6 @@
 #include "core/WordListBuilder.h"
 
+#include "core/GbkCodec.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -149,6 +150,42 @@ TEST(WordListBuilder, DictionaryPage) {
         dir.write(other, "other\nwrong\n");
         EXPECT_EQ(build(withAffixes(dictionary(c.kind, dir, "4", c.maximum), c.prefix, c.postfix)), c.expected)
             << c.name;
+    }
+}
+
+// The encoding is decided for the whole memo or file: a GBK line that is also valid UTF-8 on its
+// own (学习) follows the rest of the text.
+TEST(WordListBuilder, GbkTextIsDecidedAsAWhole) {
+    const std::string xuexi = gbk::utf8ToGbk("学习");
+    const std::string mengjing = gbk::utf8ToGbk("梦境");
+    EXPECT_EQ(build(chinese({xuexi, mengjing})), (Names{"MENGJING", "XUEXI"}));
+    EXPECT_EQ(build(chinese({xuexi})), Names{"XUEXI"});
+
+    test::TempDir dir;
+    dir.write("zh-cn.dct", xuexi + "\r\n" + mengjing + "\r\n");
+    EXPECT_EQ(build(dictionary(DictionaryKind::Chinese, dir)), (Names{"MENGJING", "XUEXI"}));
+}
+
+// The shipped Chinese dictionary gives the same names in UTF-8 and converted to GBK.
+TEST(WordListBuilder, ShippedChineseDictionaryInGbk) {
+    const std::vector<std::string> entries = DictionaryFile(DictionaryKind::Chinese, CORVANTIDE_DATA_DIR).readEntries();
+    std::string gbkText;
+    for (const std::string& entry : entries) {
+        gbkText += gbk::utf8ToGbk(entry) + "\r\n";
+    }
+    test::TempDir dir;
+    dir.write("zh-cn.dct", gbkText);
+    for (const PinyinReading reading : {PinyinReading::ByCharacter, PinyinReading::ByPhrase}) {
+        WordListRequest utf8Request = dictionary(DictionaryKind::Chinese, dir, "1", "255");
+        utf8Request.dictionaryFolder = CORVANTIDE_DATA_DIR;
+        utf8Request.reading = reading;
+        const Names fromUtf8 = build(utf8Request);
+        if (reading == PinyinReading::ByCharacter) {
+            EXPECT_EQ(fromUtf8.size(), 8872u);
+        }
+        WordListRequest gbkRequest = dictionary(DictionaryKind::Chinese, dir, "1", "255");
+        gbkRequest.reading = reading;
+        EXPECT_EQ(build(gbkRequest), fromUtf8);
     }
 }
 

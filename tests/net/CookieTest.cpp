@@ -1,4 +1,4 @@
-#include "net/CookieManager.h"
+#include "net/http/CookieManager.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
@@ -51,7 +51,10 @@ TEST(CookieParse, ExpiryFromMaxAgeWinsOverExpires) {
         {"a=1; expires=Fri, 01 Jan 2100 00:00:00 GMT; max-age=60", false, true, true},
         {"a=1; expires=never", false, false, false},
         {"a=1; expires=Fri, 01 Jan 9999 00:00:00 GMT", false, false, true},
-        {"a=1; max-age=99999999999999999999", false, false, false},
+        // Ages past the cap are capped, never wrapped around to a few seconds.
+        {"a=1; max-age=99999999999999999999", false, false, true},
+        {"a=1; max-age=18446744073709551617", false, false, true},
+        {"a=1; max-age=+60", false, false, false},
     };
     for (const Case& c : cases) {
         const TNetCookie cookie = TNetCookie::parse(c.header, TNetCookie::Kind::Rfc2109, kNow);

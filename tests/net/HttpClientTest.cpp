@@ -1,6 +1,6 @@
-#include "net/HttpExceptions.h"
-#include "net/SocketApi.h"
-#include "net/TNetHTTP.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/TNetHTTP.h"
+#include "net/socket/SocketApi.h"
 #include "tests/support/FakeHttpServer.h"
 
 #include <arpa/inet.h>
@@ -175,6 +175,9 @@ TEST_F(HttpClientTest, ErrorStatusesRaiseWithStatusLineCodeAndErrorPage) {
         {"HTTP/1.1 304 Not Modified\r\n" + none, "HTTP/1.1 304 Not Modified", 304, ""},
         {"HTTP/1.1 101 Switching\r\n" + none, "HTTP/1.1 101 Switching", 101, ""},
         {"HTTP/1.1 abc OK\r\n" + none, "HTTP/1.1 abc OK", -1, ""},
+        // A code too large for any number is no code, not 200 after wrapping around.
+        {"HTTP/1.1 18446744073709551816 OK\r\nContent-Length: 5\r\n\r\nhello", "HTTP/1.1 18446744073709551816 OK",
+         -1, "hello"},
         {"garbage\r\n" + none, "garbage", -1, ""},
     };
     // clang-format on
@@ -254,6 +257,7 @@ TEST_F(HttpClientTest, RefusalsBeforeAnyConnectionAndHostlessAddress) {
         {"ftp://127.0.0.1/", ""},
         {"http://127.0.0.1:8o/", "'8o' is not a valid integer value"},
         {"http://127.0.0.1:70000/", "'70000' is not a valid port number"},
+        {"http://127.0.0.1:18446744073709551696/", "'18446744073709551696' is not a valid port number"},
         {"http://127.0.0.1:" + port + "/a\r\nX-Injected: 1", "The address holds a line break or a NUL byte."},
         {"http://", "Socket Error # 11001\r\nHost not found."},
     };
@@ -344,10 +348,16 @@ TEST_F(HttpClientTest, BasicAuthorizationAfterA401) {
 }
 
 TEST_F(HttpClientTest, OversizedBodyFailsWithoutReadingIt) {
-    FakeHttpServer server({FakeHttpServer::respond(
-        "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(TNetHTTP::kMaxBodyBytes + 1) + "\r\n\r\nxyz")});
-    EXPECT_THROW(client.Get(server.url("/")), ENetHTTPResponseTooLarge);
-    EXPECT_FALSE(client.IsConnected());
+    // The second length wrapped around to 5 when its digits were multiplied up unchecked.
+    for (const std::string& length :
+         {std::to_string(TNetHTTP::kMaxBodyBytes + 1), std::string("18446744073709551621")}) {
+        SCOPED_TRACE(length);
+        FakeHttpServer server(
+            {FakeHttpServer::respond("HTTP/1.1 200 OK\r\nContent-Length: " + length + "\r\n\r\nhello")});
+        TNetHTTP fresh;
+        EXPECT_THROW(fresh.Get(server.url("/")), ENetHTTPResponseTooLarge);
+        EXPECT_FALSE(fresh.IsConnected());
+    }
 }
 
 TEST_F(HttpClientTest, CancelEndsABlockedFetchAndLeavesTheClientUsable) {

@@ -1,6 +1,6 @@
-#include "net/HttpExceptions.h"
-#include "net/HttpMessageReader.h"
-#include "net/TNetHTTPRequest.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/HttpMessageReader.h"
+#include "net/http/TNetHTTPRequest.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -48,7 +48,10 @@ TEST(HttpHeaderList, ContentLengthReading) {
         {"Content-Length:  12 ", 12},
         {"Content-Length: 0", 0},
         {"Content-Length: abc", -1},
-        {"Content-Length: 99999999999999999999", -1},
+        {"Content-Length: 99999999999999999999", TNetHTTPResponse::kMaxContentLength},
+        {"Content-Length: 18446744073709551621", TNetHTTPResponse::kMaxContentLength},
+        {"Content-Length: -99999999999999999999", -1},
+        {"Content-Length: +5", -1},
         {"Content-Length: -7", -7},
     };
     for (const auto& [line, length] : cases) {

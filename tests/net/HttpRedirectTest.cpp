@@ -1,5 +1,5 @@
-#include "net/HttpExceptions.h"
-#include "net/TNetHTTP.h"
+#include "net/http/HttpExceptions.h"
+#include "net/http/TNetHTTP.h"
 #include "tests/support/FakeHttpServer.h"
 #include "tests/support/FakeTlsServer.h"
 #include "tests/support/TempDir.h"

@@ -1,6 +1,6 @@
-#include "net/NetAddress.h"
+#include "net/socket/NetAddress.h"
 
-#include "net/NetExceptions.h"
+#include "net/socket/NetExceptions.h"
 #include "tests/support/ScriptedSocketApi.h"
 
 #include <gtest/gtest.h>

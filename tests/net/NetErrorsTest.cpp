@@ -1,6 +1,6 @@
-#include "net/NetErrors.h"
+#include "net/socket/NetErrors.h"
 
-#include "net/NetExceptions.h"
+#include "net/socket/NetExceptions.h"
 
 #include <algorithm>
 #include <cerrno>

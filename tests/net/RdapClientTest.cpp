@@ -120,6 +120,9 @@ TEST(RdapClient, RetryAfterValues) {
         {"99999999999999999999", 86400s},
         {"Thu, 01 Jan 2026 00:00:10 GMT", 10s},
         {"Wed, 31 Dec 2025 23:00:00 GMT", 0s},
+        // Years beyond the reach of the nanosecond clock.
+        {"Thu, 01 Jan 4052 00:02:00 GMT", 86400s},
+        {"Mon, 01 Jan 0001 00:00:00 GMT", 0s},
         {"Thu, 31 Feb 2026 00:00:10 GMT", std::nullopt},
         {"Thursday, 01-Jan-26 00:00:10 GMT", std::nullopt},
         {"-5", std::nullopt},

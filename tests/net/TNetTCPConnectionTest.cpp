@@ -1,7 +1,7 @@
 // The connection's readers, writers, close checks and states over a scripted peer: every byte
 // stream, interruption and failure comes from ScriptedSocketApi, so nothing here waits.
-#include "net/NetExceptions.h"
-#include "net/TNetTCPClient.h"
+#include "net/socket/NetExceptions.h"
+#include "net/socket/TNetTCPClient.h"
 #include "tests/support/ScriptedSocketApi.h"
 
 #include <algorithm>

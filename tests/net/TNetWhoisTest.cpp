@@ -1,8 +1,8 @@
 // WHOIS exchanges against scripted servers on 127.0.0.1. Time limits are shortened so that no
 // test waits long.
-#include "net/TNetWhois.h"
+#include "net/whois/TNetWhois.h"
 
-#include "net/NetExceptions.h"
+#include "net/socket/NetExceptions.h"
 #include "tests/support/FakeWhoisServer.h"
 
 #include <atomic>
@@ -143,6 +143,7 @@ TEST(TNetWhois, ServerFieldSelectsHostAndPort) {
         {"127.0.0.1:1", "127.0.0.1", 1}, {"127.0.0.1:65535", "127.0.0.1", 65535},
         {"127.0.0.1:65536", "127.0.0.1:65536", 43}, {"127.0.0.1:0", "127.0.0.1:0", 43}, {"host:", "host:", 43},
         {"host:4x", "host:4x", 43}, {"host:-1", "host:-1", 43}, {"host:0000043", "host:0000043", 43}, {"", "", 43},
+        {"whois.example:99999999999", "whois.example:99999999999", 43},
     };
     // clang-format on
     TNetWhois whois;
@@ -155,12 +156,48 @@ TEST(TNetWhois, ServerFieldSelectsHostAndPort) {
     }
 }
 
+// Each wait is limited by ReadTimeout and the whole exchange by ExchangeTimeout: a reply dripping in
+// with gaps below the read wait succeeds although it takes longer than one wait, and fails once it
+// takes longer than the whole limit.
+TEST(TNetWhois, ReadWaitAndWholeExchangeAreLimitedSeparately) {
+    struct Case {
+        const char* name;
+        int readTimeoutMs;
+        int exchangeTimeoutMs;
+        bool succeeds;
+    };
+    const std::vector<std::string> drip(8, "x"); // 8 pieces 100 ms apart: about 700 ms in all
+    const Case cases[] = {
+        {"gaps below the read wait, total above it", 400, 0, true},
+        {"the whole limit is not reached", 400, 5000, true},
+        {"the whole limit passes while bytes still trickle in", 400, 350, false},
+        {"a gap above the read wait", 50, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeWhoisServer server(FakeWhoisServer::replyInPieces(drip, 100ms));
+        TNetWhois whois;
+        whois.SetServer(server.hostField());
+        whois.SetReadTimeout(c.readTimeoutMs);
+        whois.SetExchangeTimeout(c.exchangeTimeoutMs);
+        try {
+            EXPECT_EQ(whois.Lookup("abc.com"), "xxxxxxxx");
+            EXPECT_TRUE(c.succeeds);
+        } catch (const ENetReadTimeout& error) {
+            EXPECT_FALSE(c.succeeds);
+            EXPECT_STREQ(error.what(), "Read Timeout");
+        }
+        EXPECT_EQ(whois.State(), TNetConnectionState::Idle);
+    }
+}
+
 TEST(TNetWhois, DefaultsAreTheExchangeLimits) {
     const TNetWhois whois;
     EXPECT_EQ(whois.Port(), 43);
     EXPECT_FALSE(whois.Host().empty());
     EXPECT_EQ(whois.ReadTimeout(), 6000);
     EXPECT_EQ(whois.ConnectTimeout(), 10000);
+    EXPECT_EQ(whois.ExchangeTimeout(), 60000);
     EXPECT_EQ(whois.ReceiveAllLimit(), 4U * 1024 * 1024);
 }
 

@@ -1,4 +1,4 @@
-#include "net/TNetURI.h"
+#include "net/http/TNetURI.h"
 
 #include <array>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "tests/support/ScriptedSocketApi.h"
 
-#include "net/NetAddress.h"
+#include "net/socket/NetAddress.h"
 
 #include <arpa/inet.h>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/SocketApi.h"
+#include "net/socket/SocketApi.h"
 
 #include <deque>
 #include <string>

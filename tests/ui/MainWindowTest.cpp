@@ -6,6 +6,8 @@
 #include "ui/ServerTableModel.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,6 +20,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <atomic>
 #include <gtest/gtest.h>
 
@@ -158,10 +161,10 @@ TEST(MainWindow, PatternBoxTakesOnlyPatternCharactersAndEnablesSearch) {
     w.main->edtDomain->end(false);
     QTest::keyClick(w.main->edtDomain, Qt::Key_Backspace);
     EXPECT_EQ(w.main->edtDomain->text(), QStringLiteral("a"));
-    // Pasting is not filtered.
+    // Inserted and pasted text loses the refused characters too.
     w.main->edtDomain->clear();
     w.main->edtDomain->insert(QStringLiteral("x.y_z"));
-    EXPECT_EQ(w.main->edtDomain->text(), QStringLiteral("x.y_z"));
+    EXPECT_EQ(w.main->edtDomain->text(), QStringLiteral("xyz"));
     // Search is enabled only by text other than blanks.
     const std::pair<QString, bool> enabling[] = {{QStringLiteral("   "), false},
                                                  {QStringLiteral("a"), true},
@@ -171,6 +174,56 @@ TEST(MainWindow, PatternBoxTakesOnlyPatternCharactersAndEnablesSearch) {
         w.main->edtDomain->setText(text);
         EXPECT_EQ(w.main->btnSearch->isEnabled(), enabled) << text.toStdString();
     }
+}
+
+// The character filter leaves keys alone: editing shortcuts work, Tab leaves the box, and a paste
+// keeps only the characters the box takes.
+TEST(MainWindow, PatternBoxKeepsEditingKeysAndFiltersPastes) {
+    WindowHarness w(std::nullopt);
+    w.main->show();
+    QLineEdit* box = w.main->edtDomain;
+    box->setFocus();
+    box->setText(QStringLiteral("ab-c"));
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(box->selectedText(), QStringLiteral("ab-c")) << "Ctrl+A";
+    QTest::keyClick(box, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(box->text(), QString()) << "Ctrl+X";
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box->text(), QStringLiteral("ab-c")) << "Ctrl+Z";
+    QApplication::clipboard()->setText(QStringLiteral("x.y_z \"q\"\r\n[1]"));
+    box->clear();
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(box->text(), QStringLiteral("xyz q[1]")) << "Ctrl+V";
+    box->setCursorPosition(1);
+    box->paste();
+    EXPECT_EQ(box->text(), QStringLiteral("xxyz q[1]yz q[1]")) << "a paste in the middle";
+    EXPECT_EQ(box->cursorPosition(), 9) << "the cursor stays behind the pasted characters";
+
+    ASSERT_TRUE(waitUntil([&] { return box->hasFocus(); }));
+    QTest::keyClick(box, Qt::Key_Tab);
+    EXPECT_FALSE(box->hasFocus()) << "Tab leaves the pattern box";
+}
+
+// Alt+S opens the settings menu; Escape gives the keys back to the focused field.
+TEST(MainWindow, AltSOpensTheSettingsMenuAndEscapeGivesTheKeysBack) {
+    WindowHarness w(std::nullopt);
+    w.main->show();
+    QWindow* window = w.main->windowHandle();
+    ASSERT_NE(window, nullptr);
+    QApplication::setActiveWindow(w.main.get());
+    w.main->edtDomain->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return w.main->edtDomain->hasFocus(); }));
+    w.main->edtDomain->clear();
+    // Through the window system, as a real key stroke arrives.
+    QTest::keyClick(window, Qt::Key_S, Qt::AltModifier);
+    ASSERT_TRUE(waitUntil([&] { return w.main->Setting1->isVisible(); }, 5000));
+    QTest::keyClick(w.main->Setting1, Qt::Key_Escape);
+    QTest::keyClick(window, Qt::Key_Escape);
+    ASSERT_TRUE(waitUntil([&] { return !w.main->Setting1->isVisible(); }, 5000));
+    QTest::keyClick(window, 'a');
+    QTest::keyClick(window, 'b');
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+    EXPECT_EQ(w.main->edtDomain->text(), QStringLiteral("ab"));
 }
 
 TEST(MainWindow, EnterRunsAPatternSearchThatFillsRowsAndMarks) {

@@ -1,8 +1,11 @@
+#include "tests/support/FakeHttpServer.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/ProgressBox.h"
 #include "ui/TfrmText.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -136,6 +140,38 @@ TEST_F(TextDialog, FieldsTakeOnlyTheirCharacters) {
     }
 }
 
+// Tab walks the four fields in order, Escape closes the dialog from any of them, and pasted text
+// keeps only each field's characters.
+TEST_F(TextDialog, FieldsKeepTabEscapeAndFilterPastes) {
+    dialog.show();
+    QLineEdit* fields[] = {dialog.edtStart, dialog.edtEnd, dialog.edtMinCharNum, dialog.edtMaxCharNum};
+    fields[0]->setFocus();
+    for (std::size_t i = 0; i + 1 < std::size(fields); ++i) {
+        ASSERT_TRUE(waitUntil([&] { return fields[i]->hasFocus(); })) << i;
+        QTest::keyClick(fields[i], Qt::Key_Tab);
+        EXPECT_TRUE(fields[i + 1]->hasFocus()) << "Tab from field " << i;
+    }
+    QTest::keyClick(fields[3], Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(fields[2]->hasFocus()) << "Shift+Tab";
+
+    const std::pair<QLineEdit*, QString> pastes[] = {
+        {dialog.edtStart, QStringLiteral("my-1x")},
+        {dialog.edtEnd, QStringLiteral("my-1x")},
+        {dialog.edtMinCharNum, QStringLiteral("1")},
+        {dialog.edtMaxCharNum, QStringLiteral("1")},
+    };
+    for (const auto& [field, kept] : pastes) {
+        QApplication::clipboard()->setText(QStringLiteral("my-1 .x_[中"));
+        field->clear();
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(field->text(), kept) << field->objectName().toStdString();
+    }
+
+    QTest::keyClick(dialog.edtMinCharNum, Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog.isVisible()) << "Escape closes the dialog";
+}
+
 TEST_F(TextDialog, OkBuildsTheWordListOfTheActivePage) {
     dialog.Button2->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -233,6 +269,21 @@ TEST_F(TextDialog, FetchReplacesTheMemoOnlyWithAPage) {
     ASSERT_EQ(prompts.errors.size(), 1u);
     EXPECT_EQ(prompts.errors.front(), QStringLiteral("Socket Error # 10061"));
     EXPECT_EQ(dialog.Memo1->toPlainText(), QStringLiteral("tea"));
+}
+
+// The dialog's own client, as Fetch uses it, is set up like every page fetch (the User-Agent shows
+// it).
+TEST_F(TextDialog, FetchUsesTheSharedClientSetUp) {
+    FakeHttpServer server({FakeHttpServer::respond("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n<p>tea</p>")});
+    dialog.edtUrl->setText(QString::fromStdString(server.url("/")));
+    dialog.Button1->click();
+    EXPECT_TRUE(prompts.errors.empty());
+    EXPECT_TRUE(dialog.Memo1->toPlainText().contains(QStringLiteral("tea")))
+        << dialog.Memo1->toPlainText().toStdString();
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_NE(server.requests()[0].find("\r\nUser-Agent: Mozilla/4.0 (compatible;MSIE 6.0; Windows98;Maxthon)\r\n"),
+              std::string::npos)
+        << server.requests()[0];
 }
 
 TEST_F(TextDialog, CancellingAFetchBreaksItOffAndKeepsTheMemo) {
