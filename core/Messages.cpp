@@ -72,6 +72,20 @@ constexpr std::array kWordings = {
     Wording{Msg::PreparingNames, "正在准备域名列表……", "Preparing the list of names..."},
     Wording{Msg::DnsSettledTip, "已在DNS中查到委派、无需查询注册局的格数",
             "Cells found delegated in DNS, not asked of the registry"},
+    Wording{Msg::CopyFreeNames, "复制可注册域名", "Copy free names"},
+    Wording{Msg::FilterAll, "全部", "All"},
+    Wording{Msg::FilterFree, "可注册", "Free"},
+    Wording{Msg::FilterRegistered, "已注册", "Registered"},
+    Wording{Msg::FilterFailed, "查询失败", "Failed"},
+    Wording{Msg::FilterNamePlaceholder, "筛选域名", "Filter names"},
+    Wording{Msg::RunDoneIn, "完成，用时 %s", "Done in %s"},
+    Wording{Msg::RunStopped, "已停止", "Stopped"},
+    Wording{Msg::MarkFree, "可注册", "free"},
+    Wording{Msg::MarkRegistered, "已注册", "registered"},
+    Wording{Msg::MarkFailed, "查询失败", "failed"},
+    Wording{Msg::DiscardResults, "放弃 %d 条结果？", "Discard %d results?"},
+    Wording{Msg::DurationMinutesSeconds, "%d 分 %d 秒", "%d min %d s"},
+    Wording{Msg::DurationSeconds, "%d 秒", "%d s"},
 };
 
 } // namespace

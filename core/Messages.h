@@ -69,6 +69,22 @@ enum class Msg {
     PreparingNames,
     // The tooltip of the status panel counting the cells DNS settled.
     DnsSettledTip,
+    // The main window's additions: the copy commands, the filter, the closing texts, the marks'
+    // tooltips and the question before results are discarded.
+    CopyFreeNames,
+    FilterAll,
+    FilterFree,
+    FilterRegistered,
+    FilterFailed,
+    FilterNamePlaceholder,
+    RunDoneIn,
+    RunStopped,
+    MarkFree,
+    MarkRegistered,
+    MarkFailed,
+    DiscardResults,
+    DurationMinutesSeconds,
+    DurationSeconds,
 };
 
 bool isChinese(std::string_view languageCode);

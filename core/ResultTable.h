@@ -101,6 +101,8 @@ public:
     // Appends a row with the caption and one empty cell per suffix column; returns its index.
     std::size_t appendRow(const std::string& caption);
     void clearRows();
+    // Makes room for that many rows at once, so a long run's appends never move the rows.
+    void reserveRows(std::size_t count) { m_rows.reserve(count); }
     // Removes every row for which the predicate holds; returns the removed indices, ascending.
     std::vector<std::size_t> removeRowsIf(const std::function<bool(const ResultRow&)>& predicate);
     void setRowCaption(std::size_t row, const std::string& caption);

@@ -20,6 +20,9 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
             break;
         }
         const std::string& suffix = request.columns[j + 1];
+        if (request.headings) {
+            result.text.append("\u2014 ").append(request.rowCaption + "." + suffix).append(" \u2014\r\n");
+        }
         std::string reply;
         const std::string_view detail = j < request.details.size() ? request.details[j] : std::string_view();
         if (request.cells[j] == kMarkRegistered && detail.starts_with(kDelegatedInDnsPrefix)) {

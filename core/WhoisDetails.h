@@ -27,6 +27,8 @@ struct WhoisDetailsRequest {
     std::function<std::string(const std::string& serverField, const std::string& query)> exchange;
     // Checked before each exchange; when set, no further exchange is made.
     const std::atomic<bool>* cancel = nullptr;
+    // When set, each reply comes under a heading naming what was asked ("— aphone.com —").
+    bool headings = false;
     // Called after each exchange with the number done and the number to do.
     std::function<void(std::size_t done, std::size_t total)> progress;
 };

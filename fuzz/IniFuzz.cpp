@@ -1,6 +1,7 @@
 // INI reader and writer: any bytes must read, write back and read again without a crash.
 #include "config/IniFile.h"
 #include "config/TIniOptions.h"
+#include "config/WindowStateIni.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (line.size() < 6 || line.size() > cvt::IniFile::kMaxValueLength) {
             std::abort();
         }
+    }
+    // The window's remembered state: what reads back is what was written.
+    const cvt::WindowState state = cvt::WindowState::readFrom(ini);
+    cvt::IniFile stateCopy(text);
+    state.writeTo(stateCopy);
+    if (!(cvt::WindowState::readFrom(cvt::IniFile(stateCopy.text())) == state)) {
+        std::abort();
     }
     options.Language = "en";
     options.SaveToIni(&ini);

@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
-# Takes a picture of the desktop program's main window in English and in Chinese.
+# Takes pictures of the desktop program's main window in English and in Chinese, at 1x and 2x scale.
 #
 #   tools/screenshot.sh [BIN_DIR] [OUT_DIR]
 #
-# BIN_DIR holds the built `corvantide` (default build/bin), OUT_DIR receives main-window-en.png and
-# main-window-zh-cn.png (default docs). The program runs on a private X server (Xvfb) with a copy of
-# the shipped Config.ini whose language is set for each picture. Fails when the window does not
-# appear.
+# BIN_DIR holds the built `corvantide` (default build/bin), OUT_DIR receives main-window-en.png,
+# main-window-zh-cn.png and the same at 2x (main-window-en@2x.png, main-window-zh-cn@2x.png)
+# (default docs). The program runs on a private X server (Xvfb) with a Config.ini whose servers are
+# a small WHOIS server on 127.0.0.1 started here (names starting with a, c or e are free, "dphone"
+# is refused); a short pattern is typed and searched, so the pictures show marks. Fails when the
+# window does not appear.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/deps.sh"
-corvantide_ensure_packages xvfb x11-apps x11-utils fonts-wqy-microhei
+corvantide_ensure_packages xvfb x11-apps x11-utils xdotool fonts-wqy-microhei
 
 bin_dir=$(cd "${1:-$root/build/bin}" && pwd)
 out_dir=${2:-$root/docs}
@@ -19,28 +21,61 @@ out_dir=$(cd "$out_dir" && pwd)
 work=$(mktemp -d)
 xvfb_pid=""
 app_pid=""
+whois_pid=""
 cleanup() {
     if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; fi
+    if [ -n "$whois_pid" ]; then kill "$whois_pid" 2>/dev/null || true; fi
     if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
     rm -rf "$work"
 }
 trap cleanup EXIT
 
 display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb "$display" -screen 0 2048x1536x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 50); do
     if DISPLAY=$display xwininfo -root >/dev/null 2>&1; then break; fi
     sleep 0.1
 done
 
+# A WHOIS server on 127.0.0.1 for the pictures' search; it writes its port into the file named.
+python3 - "$work/port" >"$work/whois.log" 2>&1 <<'PY' &
+import socketserver, sys
+class Answer(socketserver.StreamRequestHandler):
+    def handle(self):
+        name = self.rfile.readline().decode().strip()
+        if name.startswith("dphone.org"):
+            reply = "WHOIS LIMIT EXCEEDED\r\n"
+        elif name[:1] in "ace":
+            reply = "No match for \"%s\".\r\n" % name
+        else:
+            reply = "Domain Name: %s\r\n" % name
+        self.wfile.write(reply.encode())
+server = socketserver.ThreadingTCPServer(("127.0.0.1", 0), Answer)
+with open(sys.argv[1], "w") as out:
+    out.write(str(server.server_address[1]))
+server.serve_forever()
+PY
+whois_pid=$!
+for _ in $(seq 50); do
+    if [ -s "$work/port" ]; then break; fi
+    sleep 0.1
+done
+port=$(cat "$work/port")
+
 shoot() {
-    local language=$1 picture=$2
-    local folder="$work/$language"
+    local language=$1 picture=$2 scale=$3
+    local folder="$work/$language-$scale"
     mkdir -p "$folder"
     cp "$bin_dir/corvantide" "$folder/"
-    sed "s/^language=.*/language=$language/" "$root/data/Config.ini" >"$folder/Config.ini"
-    (cd "$folder" && DISPLAY=$display QT_QPA_PLATFORM=xcb exec ./corvantide) >"$work/app.log" 2>&1 &
+    {
+        printf '[setting]\nlanguage=%s\nparallel=1\nbackoff=1\nnum=4\n[whois]\n' "$language"
+        printf '1=com+127.0.0.1:%s+No match for\n' "$port"
+        printf '2=net+127.0.0.1:%s+No match for\n' "$port"
+        printf '3=org+127.0.0.1:%s+No match for+WHOIS LIMIT EXCEEDED\n' "$port"
+        printf '4=cn+127.0.0.1:%s+No match for\n' "$port"
+    } >"$folder/Config.ini"
+    (cd "$folder" && DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale exec ./corvantide) >"$work/app.log" 2>&1 &
     app_pid=$!
     local info=""
     for _ in $(seq 100); do
@@ -54,6 +89,13 @@ shoot() {
         exit 1
     fi
     sleep 1 # let the first paint finish
+    # Search a short pattern, then let the run end and the free rows be shown.
+    local window
+    window=$(DISPLAY=$display xdotool search --name "Corvantide v1.2" | head -1)
+    DISPLAY=$display xdotool windowactivate --sync "$window" 2>/dev/null || DISPLAY=$display xdotool windowfocus "$window"
+    DISPLAY=$display xdotool type --delay 20 "[a-f]phone"
+    DISPLAY=$display xdotool key Return
+    sleep 5
     info=$(DISPLAY=$display xwininfo -name "Corvantide v1.2")
     local x y w h
     x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
@@ -68,5 +110,7 @@ shoot() {
     echo "$out_dir/$picture"
 }
 
-shoot en main-window-en.png
-shoot zh-cn main-window-zh-cn.png
+shoot en main-window-en.png 1
+shoot zh-cn main-window-zh-cn.png 1
+shoot en main-window-en@2x.png 2
+shoot zh-cn main-window-zh-cn@2x.png 2

@@ -49,6 +49,11 @@ bool QtPrompts::errorAnswered(QWidget* parent, const QString& text) {
     return !box.closedByCloseBox();
 }
 
+bool QtPrompts::confirm(QWidget* parent, const QString& text) {
+    return QMessageBox::question(parent, messageBoxCaption(), text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 namespace {
 
 struct FileType {

@@ -19,6 +19,8 @@ public:
     // An error box with a single OK button; true when the person answered it (OK, Enter, Escape),
     // false when the box was dismissed through its close box.
     virtual bool errorAnswered(QWidget* parent, const QString& text) = 0;
+    // A question with Yes and No (No preselected); true for Yes.
+    virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // The save dialog of the text export, offering "Text (*.txt)" and "CSV (*.csv)": the chosen
     // path (its suffix says which), or an empty text when cancelled. The initial path may hold a
     // folder.
@@ -33,6 +35,7 @@ public:
     void error(QWidget* parent, const QString& text) override;
     void information(QWidget* parent, const QString& text) override;
     bool errorAnswered(QWidget* parent, const QString& text) override;
+    bool confirm(QWidget* parent, const QString& text) override;
     QString saveTextFile(QWidget* parent, const QString& initialPath) override;
     QString saveWorkbookFile(QWidget* parent, const QString& initialPath) override;
 };

@@ -52,13 +52,9 @@ void QueryEventQueue::drain(bool timeLimited) {
     {
         std::lock_guard lock(m_mutex);
         m_drainPosted = false;
-        if (m_backlogPos == m_backlog.size()) {
-            m_backlog.clear();
-            m_backlogPos = 0;
+        if (!m_queue.empty()) {
+            m_backlog.push_back(std::exchange(m_queue, {}));
         }
-        m_backlog.insert(m_backlog.end(), std::make_move_iterator(m_queue.begin()),
-                         std::make_move_iterator(m_queue.end()));
-        m_queue.clear();
     }
     std::vector<AppendedRow> rows;
     std::vector<AnsweredCell> cells;
@@ -72,13 +68,17 @@ void QueryEventQueue::drain(bool timeLimited) {
             cells.clear();
         }
     };
-    while (m_backlogPos < m_backlog.size()) {
+    while (!m_backlog.empty()) {
         // Only the latest progress and activity of a slice matter; they follow its rows and cells.
         std::optional<RunProgress> state;
         std::optional<std::string> activity;
-        const std::size_t end = std::min(m_backlog.size(), m_backlogPos + kSlice);
-        for (; m_backlogPos < end; ++m_backlogPos) {
-            Event& event = m_backlog[m_backlogPos];
+        for (std::size_t taken = 0; taken < kSlice && !m_backlog.empty(); ++taken) {
+            if (m_backlogPos == m_backlog.front().size()) {
+                m_backlog.pop_front();
+                m_backlogPos = 0;
+                continue;
+            }
+            Event& event = m_backlog.front()[m_backlogPos++];
             // A cell refers to a row appended before it, so all rows of a slice may go before its
             // cells; only the emptying of the table is a boundary.
             if (auto* row = std::get_if<AppendedRow>(&event)) {
@@ -106,7 +106,11 @@ void QueryEventQueue::drain(bool timeLimited) {
         if (state) {
             Q_EMIT runStateChangedSignal(*state);
         }
-        if (timeLimited && m_backlogPos < m_backlog.size() && elapsed.elapsed() >= kBudgetMs) {
+        if (!m_backlog.empty() && m_backlogPos == m_backlog.front().size()) {
+            m_backlog.pop_front();
+            m_backlogPos = 0;
+        }
+        if (timeLimited && !m_backlog.empty() && elapsed.elapsed() >= kBudgetMs) {
             std::lock_guard lock(m_mutex);
             if (!m_drainPosted) {
                 m_drainPosted = true;
@@ -116,7 +120,6 @@ void QueryEventQueue::drain(bool timeLimited) {
             return;
         }
     }
-    m_backlog.clear();
     m_backlogPos = 0;
 }
 

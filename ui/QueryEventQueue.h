@@ -3,6 +3,7 @@
 #include "core/QueryEvents.h"
 
 #include <QObject>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <variant>
@@ -53,7 +54,9 @@ private:
     std::vector<Event> m_queue;
     bool m_drainPosted = false;
     // GUI thread only: events taken from the queue but not yet handed on.
-    std::vector<Event> m_backlog;
+    // Batches taken from m_queue whole (never copied event by event, so a long backlog costs no
+    // stall) and the position in the first one.
+    std::deque<std::vector<Event>> m_backlog;
     std::size_t m_backlogPos = 0;
 };
 

@@ -1,5 +1,11 @@
 #include "ui/ResultTableModel.h"
 
+#include "core/Messages.h"
+#include "core/ResultMarks.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
 #include <algorithm>
 
 namespace cvt {
@@ -17,6 +23,49 @@ bool ResultTableModel::isCell(const QModelIndex& index) const {
 }
 
 ResultTableModel::ResultTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ResultTableModel::setLanguage(const std::string& code) {
+    m_language = code;
+}
+
+void ResultTableModel::count(const std::string& mark, int delta) {
+    std::size_t* counter = mark == kMarkFree         ? &m_counts.free
+                           : mark == kMarkRegistered ? &m_counts.registered
+                           : mark == kMarkFailed     ? &m_counts.failed
+                                                     : nullptr;
+    if (counter != nullptr) {
+        *counter = delta > 0 ? *counter + 1 : *counter - 1;
+    }
+}
+
+void ResultTableModel::recount() {
+    // A row may hold cells past the last column for a moment; only cells under a column count.
+    m_counts = {};
+    const std::size_t cells = m_table.columnCount() - 1;
+    for (const ResultRow& row : m_table.rows()) {
+        for (std::size_t cell = 0; cell < std::min(cells, row.cells.size()); ++cell) {
+            count(row.cells[cell], +1);
+        }
+    }
+    Q_EMIT countsChanged();
+}
+
+void ResultTableModel::removeRowsAt(std::vector<std::size_t> indices) {
+    std::sort(indices.begin(), indices.end());
+    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
+    while (!indices.empty() && indices.back() >= m_table.rowCount()) {
+        indices.pop_back();
+    }
+    if (indices.empty()) {
+        return;
+    }
+    const ResultRow* first = m_table.rows().data();
+    removeRowsIf([&](const ResultRow& row) {
+        // The table visits every row once, in order, before it moves any later one.
+        const auto at = static_cast<std::size_t>(&row - first);
+        return std::binary_search(indices.begin(), indices.end(), at);
+    });
+}
 
 void ResultTableModel::setColumnCaption(std::size_t column, const std::string& caption) {
     if (column >= m_table.columnCount()) {
@@ -42,6 +91,7 @@ void ResultTableModel::alignSuffixColumns(const std::vector<ServerEntry>& entrie
     beginResetModel();
     m_table.alignSuffixColumns(entries);
     endResetModel();
+    recount();
 }
 
 void ResultTableModel::appendRows(const std::vector<AppendedRow>& rows) {
@@ -62,23 +112,33 @@ void ResultTableModel::appendRow(const std::string& caption, const std::vector<s
     const std::size_t row = m_table.appendRow(caption);
     for (std::size_t cell = 0; cell < cells.size(); ++cell) {
         m_table.setCell(row, cell, cells[cell]);
+        if (cell + 1 < m_table.columnCount()) {
+            count(cells[cell], +1);
+        }
     }
     endInsertRows();
+    Q_EMIT countsChanged();
 }
 
 void ResultTableModel::applyCells(const std::vector<AnsweredCell>& cells) {
     int top = -1;
     int bottom = -1;
     for (const AnsweredCell& cell : cells) {
-        if (m_table.writeAnswer(cell.row, cell.suffix, cell.mark, cell.details) < 0) {
+        const int column = m_table.SuffixColumn(cell.suffix);
+        if (column < 0 || cell.row >= m_table.rowCount()) {
             continue;
         }
+        count(m_table.cell(cell.row, static_cast<std::size_t>(column) - 1), -1);
+        m_table.writeAnswer(cell.row, cell.suffix, cell.mark, cell.details);
+        count(cell.mark, +1);
         const int row = static_cast<int>(cell.row);
         top = top < 0 ? row : std::min(top, row);
         bottom = std::max(bottom, row);
     }
     if (top >= 0 && columnCount() > 1) {
-        Q_EMIT dataChanged(index(top, 1), index(bottom, columnCount() - 1), {Qt::DisplayRole, Qt::ToolTipRole});
+        Q_EMIT dataChanged(index(top, 1), index(bottom, columnCount() - 1),
+                           {Qt::DisplayRole, Qt::ToolTipRole, Qt::ForegroundRole});
+        Q_EMIT countsChanged();
     }
 }
 
@@ -89,12 +149,14 @@ void ResultTableModel::clearRows() {
     beginRemoveRows({}, 0, static_cast<int>(m_table.rowCount()) - 1);
     m_table.clearRows();
     endRemoveRows();
+    recount();
 }
 
 void ResultTableModel::removeRowsIf(const std::function<bool(const ResultRow&)>& predicate) {
     beginResetModel();
     m_table.removeRowsIf(predicate);
     endResetModel();
+    recount();
 }
 
 int ResultTableModel::rowCount(const QModelIndex& parent) const {
@@ -114,14 +176,56 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
         return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(fromUtf8(row.caption)) : QVariant();
     }
     const auto cell = static_cast<std::size_t>(index.column() - 1);
-    if (role == Qt::ToolTipRole) {
+    static const std::string kEmpty;
+    const std::string& mark = cell < row.cells.size() ? row.cells[cell] : kEmpty;
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return fromUtf8(mark);
+    case Qt::ToolTipRole: {
+        const Msg kind = mark == kMarkFree         ? Msg::MarkFree
+                         : mark == kMarkRegistered ? Msg::MarkRegistered
+                                                   : Msg::MarkFailed;
         const std::string detail = row.detail(cell);
-        return detail.empty() ? QVariant() : QVariant(fromUtf8(detail));
+        if (mark != kMarkFree && mark != kMarkRegistered && mark != kMarkFailed) {
+            // A cell never asked has no outcome; a reason left from an earlier answer still shows.
+            return detail.empty() ? QVariant() : QVariant(fromUtf8(detail));
+        }
+        QString text = QString::fromUtf8(message(kind, m_language));
+        if (!detail.empty()) {
+            text += QStringLiteral(": ") + fromUtf8(detail);
+        }
+        return text;
     }
-    if (role != Qt::DisplayRole && role != Qt::EditRole) {
+    case Qt::ForegroundRole: {
+        // Dark enough to read on white, and replaced by the selection's own text colour on a
+        // selected row.
+        static const QBrush kFree(QColor(0x1b, 0x7f, 0x2a));
+        static const QBrush kRegistered(QColor(0x80, 0x80, 0x80));
+        static const QBrush kFailed(QColor(0xb3, 0x6b, 0x00));
+        if (mark == kMarkFree) {
+            return kFree;
+        }
+        if (mark == kMarkRegistered) {
+            return kRegistered;
+        }
+        return mark == kMarkFailed ? QVariant(kFailed) : QVariant();
+    }
+    case Qt::FontRole: {
+        // The stars are thin in most fonts; a larger bold mark stays visible on any background.
+        static const QFont kMarkFont = [] {
+            QFont font;
+            font.setBold(true);
+            font.setPointSizeF(font.pointSizeF() * 1.2);
+            return font;
+        }();
+        return mark.empty() ? QVariant() : QVariant(kMarkFont);
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant(Qt::AlignHCenter | Qt::AlignVCenter);
+    default:
         return {};
     }
-    return cell < row.cells.size() ? fromUtf8(row.cells[cell]) : QString();
 }
 
 bool ResultTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {

@@ -11,14 +11,29 @@
 
 namespace cvt {
 
+// How many cells of the table hold each mark.
+struct MarkCounts {
+    std::size_t free = 0;
+    std::size_t registered = 0;
+    std::size_t failed = 0;
+    bool operator==(const MarkCounts&) const = default;
+};
+
 // The window's result table and its model for lvDomain: the only copy of the results. It lives on
 // the GUI thread; the query engine's events reach it there in batches (appendRows, applyCells), and
-// the popup commands change it through the methods below. A failed or refused cell shows its
-// reason as a tooltip.
+// the popup commands change it through the methods below. Mark cells keep their texts and show a
+// colour and a tooltip naming the outcome and, when there is one, its reason.
 class ResultTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit ResultTableModel(QObject* parent = nullptr);
+
+    // The language of the tooltips.
+    void setLanguage(const std::string& code);
+    // The marks in the table now, kept up to date as cells are written and rows go.
+    const MarkCounts& markCounts() const { return m_counts; }
+    // Removes the rows at the indices (any order; indices past the end are ignored).
+    void removeRowsAt(std::vector<std::size_t> indices);
 
     const ResultTable& table() const { return m_table; }
     const std::vector<std::string>& captions() const { return m_table.captions(); }
@@ -32,6 +47,8 @@ public:
     // Writes each answer under its suffix's column; answers without a row or a column are dropped.
     void applyCells(const std::vector<AnsweredCell>& cells);
     void clearRows();
+    // Room for a run's rows (its total is known when it starts asking).
+    void reserveRows(std::size_t count) { m_table.reserveRows(count); }
     void removeRowsIf(const std::function<bool(const ResultRow&)>& predicate);
     void appendRow(const std::string& caption, const std::vector<std::string>& cells);
 
@@ -42,9 +59,17 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+Q_SIGNALS:
+    // The mark counts changed.
+    void countsChanged();
+
 private:
     bool isCell(const QModelIndex& index) const;
+    void count(const std::string& mark, int delta);
+    void recount();
     ResultTable m_table;
+    MarkCounts m_counts;
+    std::string m_language;
 };
 
 } // namespace cvt

@@ -6,7 +6,8 @@ class QPlainTextEdit;
 
 namespace cvt {
 
-// The WHOIS details window: one read-only memo with the raw replies of the last details command.
+// The WHOIS details window: one read-only, resizable memo with the replies of the last details
+// command, each under a heading naming what was asked.
 // Created at program start and reused; it keeps its last text.
 class TfrmWhoisInfo : public QDialog {
     Q_OBJECT

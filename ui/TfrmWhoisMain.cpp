@@ -1,6 +1,7 @@
 #include "ui/TfrmWhoisMain.h"
 
 #include "config/TIniOptions.h"
+#include "config/WindowStateIni.h"
 #include "core/QueryEngine.h"
 #include "core/TextUtil.h"
 #include "core/WhoisLookup.h"
@@ -8,7 +9,9 @@
 #include "ui/BusyAnimation.h"
 #include "ui/Prompts.h"
 #include "ui/QueryEventQueue.h"
+#include "ui/ResultFilterModel.h"
 #include "ui/ResultTableModel.h"
+#include "ui/RunStatusBar.h"
 #include "ui/ScreenPlacement.h"
 #include "ui/ServerTableModel.h"
 #include "ui/TfrmAbout.h"
@@ -19,7 +22,9 @@
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -29,10 +34,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QShortcutEvent>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTreeView>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace cvt {
@@ -41,7 +46,6 @@ namespace {
 
 constexpr int kClientWidth = 601;
 constexpr int kClientHeight = 486;
-constexpr int kPanelWidths[3] = {250, 80, 50};
 
 } // namespace
 
@@ -50,9 +54,6 @@ TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
       m_results(std::make_unique<ResultTableModel>()) {
     setObjectName(QStringLiteral("frmWhoisMain"));
     setWindowTitle(QStringLiteral("Corvantide v1.2"));
-    // A fixed window with a system menu and a minimise button, but no maximise button.
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     buildControls();
     buildMenus();
 
@@ -63,8 +64,9 @@ TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
     connectEngine();
 
     FormCreate();
-    adjustSize();
-    setFixedSize(sizeHint());
+    // The classic layout is both the first size and the smallest.
+    setMinimumSize(minimumSizeHint());
+    resize(minimumSizeHint());
 }
 
 TfrmWhoisMain::~TfrmWhoisMain() {
@@ -77,7 +79,8 @@ void TfrmWhoisMain::connectEngine() {
     connect(events, &QueryEventQueue::rowsClearedSignal, this, [this] { m_results->clearRows(); });
     connect(events, &QueryEventQueue::rowsAppended, this, [this](const std::vector<AppendedRow>& rows) {
         m_results->appendRows(rows);
-        // The newest row is selected and brought into view, so the user can watch the run.
+        // The newest row is selected and brought into view, so the user can watch the run (when the
+        // filter shows it).
         selectAndShowRow(rows.back().row);
     });
     connect(events, &QueryEventQueue::cellsAnswered, this,
@@ -92,15 +95,22 @@ void TfrmWhoisMain::connectEngine() {
 void TfrmWhoisMain::setDialogs(TfrmText* frmText, TfrmWhoisInfo* frmWhoisInfo) {
     m_frmText = frmText;
     m_frmWhoisInfo = frmWhoisInfo;
+    applyBuilderState();
 }
 
 void TfrmWhoisMain::buildControls() {
+    // The client area starts at its classic 601 x 486 and never gets smaller; the server table grows
+    // downwards, the result table both ways, the pattern box across, and Search and Stop keep to
+    // the right edge.
     auto* client = named(new QWidget(this), "ClientArea");
-    client->setFixedSize(kClientWidth, kClientHeight);
+    client->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(client);
+    auto* columns = new QHBoxLayout(client);
+    columns->setContentsMargins(8, 8, 16, 5);
+    columns->setSpacing(7);
 
     lvWhois = named(new QTreeView(client), "lvWhois");
-    lvWhois->setGeometry(8, 8, 233, 473);
+    lvWhois->setFixedWidth(233);
     lvWhois->setModel(m_servers.get());
     lvWhois->setRootIsDecorated(false);
     lvWhois->setItemsExpandable(false);
@@ -111,44 +121,95 @@ void TfrmWhoisMain::buildControls() {
     lvWhois->header()->setSectionsMovable(false);
     lvWhois->setColumnWidth(0, 80);
     lvWhois->setColumnWidth(1, 140);
+    columns->addWidget(lvWhois);
+
+    auto* right = new QVBoxLayout;
+    right->setSpacing(0);
+    columns->addLayout(right, 1);
 
     rg1 = named(new QGroupBox(client), "rg1");
-    rg1->setGeometry(248, 8, 337, 41);
+    rg1->setFixedHeight(41);
+    rg1->setMinimumWidth(337);
     rg1->installEventFilter(this); // a click on the frame itself runs the mode handler
     raRandom = named(new QRadioButton(rg1), "raRandom");
     raRandom->setGeometry(32, 16, 113, 17);
     raRandom->setChecked(true);
     raText = named(new QRadioButton(rg1), "raText");
     raText->setGeometry(184, 16, 113, 17);
+    right->addWidget(rg1);
+    right->addSpacing(10);
 
+    auto* patternRow = new QHBoxLayout;
+    patternRow->setContentsMargins(8, 0, 8, 0);
+    patternRow->setSpacing(0);
     edtDomain = named(new QLineEdit(client), "edtDomain");
-    edtDomain->setGeometry(256, 59, 153, 21);
+    edtDomain->setMinimumWidth(153);
+    edtDomain->setFixedHeight(21);
     edtDomain->setValidator(new TypedCharFilter(&TypedCharFilter::patternChar, edtDomain));
     // The box takes plain keys only: an input method would compose characters it refuses anyway.
     edtDomain->setAttribute(Qt::WA_InputMethodEnabled, false);
+    patternRow->addWidget(edtDomain, 1);
+    patternRow->addSpacing(19);
 
     Animate1 = named(new BusyAnimation(client), "Animate1");
-    Animate1->move(428, 62);
+    QSizePolicy keepPlace = Animate1->sizePolicy();
+    keepPlace.setRetainSizeWhenHidden(true); // Search does not jump when the animation shows
+    Animate1->setSizePolicy(keepPlace);
     Animate1->hide();
+    patternRow->addWidget(Animate1, 0, Qt::AlignVCenter);
+    patternRow->addSpacing(4);
 
     btnSearch = named(new QPushButton(client), "btnSearch");
-    btnSearch->setGeometry(448, 59, 57, 22);
+    btnSearch->setFixedSize(57, 22);
     btnSearch->setDefault(true);
     btnSearch->setEnabled(false);
+    patternRow->addWidget(btnSearch);
+    patternRow->addSpacing(15);
     btnStop = named(new QPushButton(client), "btnStop");
-    btnStop->setGeometry(520, 59, 57, 22);
+    btnStop->setFixedSize(57, 22);
     btnStop->setAutoDefault(false);
     btnStop->setEnabled(false);
+    patternRow->addWidget(btnStop);
+    right->addLayout(patternRow);
+    right->addSpacing(15);
+
+    // The filter over the result table: which outcome, and a part of the name.
+    auto* filterRow = new QHBoxLayout;
+    filterRow->setContentsMargins(0, 0, 0, 0);
+    filterRow->setSpacing(6);
+    cbFilter = named(new QComboBox(client), "cbFilter");
+    cbFilter->addItems({QString(), QString(), QString(), QString()});
+    cbFilter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    edtFilter = named(new QLineEdit(client), "edtFilter");
+    edtFilter->setClearButtonEnabled(true);
+    filterRow->addWidget(cbFilter);
+    filterRow->addWidget(edtFilter, 1);
+    right->addLayout(filterRow);
+    right->addSpacing(4);
 
     lvDomain = named(new QTableView(client), "lvDomain");
-    lvDomain->setGeometry(248, 96, 337, 385);
-    lvDomain->setModel(m_results.get());
+    m_filter = std::make_unique<ResultFilterModel>(*m_results);
+    lvDomain->setModel(m_filter.get());
     lvDomain->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvDomain->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvDomain->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    lvDomain->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // F2 renames a row in place; a double-click shows its details.
+    lvDomain->setEditTriggers(QAbstractItemView::EditKeyPressed);
     lvDomain->setShowGrid(false);
     lvDomain->setWordWrap(false);
-    lvDomain->setSortingEnabled(false);
+    // Until a header is clicked the rows stand in candidate order.
+    lvDomain->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    lvDomain->setSortingEnabled(true);
+    // A third click on the same header returns to candidate order.
+    connect(lvDomain->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this,
+            [this](int column, Qt::SortOrder order) {
+                const bool third = column >= 0 && column == m_sortColumn && m_sortOrder == Qt::DescendingOrder &&
+                                   order == Qt::AscendingOrder;
+                m_sortColumn = third ? -1 : column;
+                m_sortOrder = order;
+                if (third) {
+                    lvDomain->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+                }
+            });
     lvDomain->verticalHeader()->hide();
     // Fixed row heights keep scrolling and row insertion cheap for very long tables.
     lvDomain->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -158,29 +219,22 @@ void TfrmWhoisMain::buildControls() {
     lvDomain->horizontalHeader()->setHighlightSections(false);
     lvDomain->setColumnWidth(0, 120);
     lvDomain->setContextMenuPolicy(Qt::CustomContextMenu);
+    right->addWidget(lvDomain, 1);
     // The name column keeps its width of 120 whenever the columns change.
-    connect(m_results.get(), &QAbstractItemModel::modelReset, this, [this] { lvDomain->setColumnWidth(0, 120); });
-    connect(m_results.get(), &QAbstractItemModel::columnsInserted, this, [this] { lvDomain->setColumnWidth(0, 120); });
+    connect(m_filter.get(), &QAbstractItemModel::modelReset, this, [this] { lvDomain->setColumnWidth(0, 120); });
+    connect(m_filter.get(), &QAbstractItemModel::columnsInserted, this, [this] { lvDomain->setColumnWidth(0, 120); });
 
     setTabOrder(edtDomain, btnSearch);
     setTabOrder(btnSearch, lvWhois);
-    setTabOrder(lvWhois, lvDomain);
+    setTabOrder(lvWhois, cbFilter);
+    setTabOrder(cbFilter, edtFilter);
+    setTabOrder(edtFilter, lvDomain);
     setTabOrder(lvDomain, btnStop);
     setTabOrder(btnStop, raRandom);
     setTabOrder(raRandom, raText);
 
-    auto* bar = named(new QStatusBar(this), "StatusBar");
-    bar->setSizeGripEnabled(false);
-    bar->setFixedHeight(19);
-    static const char* const kPanelNames[3] = {"StatusPanel0", "StatusPanel1", "StatusPanel2"};
-    for (int i = 0; i < 3; ++i) {
-        m_panels[i] = named(new QLabel(bar), kPanelNames[i]);
-        m_panels[i]->setFixedWidth(kPanelWidths[i]);
-        m_panels[i]->setFrameShape(QFrame::Panel);
-        m_panels[i]->setFrameShadow(QFrame::Sunken);
-        bar->addWidget(m_panels[i]);
-    }
-    setStatusBar(bar);
+    m_status = new RunStatusBar(this);
+    setStatusBar(m_status);
 
     connect(raRandom, &QRadioButton::clicked, this, &TfrmWhoisMain::rg1Click);
     connect(raText, &QRadioButton::clicked, this, &TfrmWhoisMain::rg1Click);
@@ -191,16 +245,17 @@ void TfrmWhoisMain::buildControls() {
     connect(m_servers.get(), &ServerTableModel::captionEdited, this, &TfrmWhoisMain::lvWhoisChange);
     connect(lvDomain, &QTableView::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(lvDomain->viewport()->mapToGlobal(at)); });
+    connect(lvDomain, &QTableView::doubleClicked, this, &TfrmWhoisMain::lvDomainDblClick);
+    connect(cbFilter, &QComboBox::currentIndexChanged, this,
+            [this](int kind) { m_filter->setKind(static_cast<ResultFilterModel::Kind>(std::clamp(kind, 0, 3))); });
+    connect(edtFilter, &QLineEdit::textChanged, this, [this](const QString& text) { m_filter->setNameText(text); });
+    connect(m_results.get(), &ResultTableModel::countsChanged, this, &TfrmWhoisMain::applyStatusCounts);
 }
 
 void TfrmWhoisMain::buildMenus() {
     auto* MainMenu1 = named(new QMenuBar(this), "MainMenu1");
     setMenuBar(MainMenu1);
     Setting1 = named(MainMenu1->addMenu(QString()), "Setting1");
-    // The settings menu exists but is never shown: the language comes from Config.ini. Its mnemonic
-    // stays with the menu bar, which eventFilter() keeps from acting on it.
-    Setting1->menuAction()->setVisible(false);
-    MainMenu1->installEventFilter(this);
     Language1 = named(Setting1->addMenu(QString()), "Language1");
     m_languageGroup = new QActionGroup(this);
     m_languageGroup->setExclusive(true);
@@ -223,12 +278,32 @@ void TfrmWhoisMain::buildMenus() {
     N2 = named(PopupMenu1->addAction(QString()), "N2");
     Whois1 = named(PopupMenu1->addAction(QString()), "Whois1");
     N3 = named(PopupMenu1->addAction(QString()), "N3");
+    PopupMenu1->addSeparator();
+    CopyFreeNames1 = named(PopupMenu1->addAction(QString()), "CopyFreeNames1");
     connect(exportExcel, &QAction::triggered, this, &TfrmWhoisMain::exportExcelClick);
     connect(ExporttoText1, &QAction::triggered, this, &TfrmWhoisMain::ExporttoText1Click);
     connect(N1, &QAction::triggered, this, &TfrmWhoisMain::N1Click);
     connect(N2, &QAction::triggered, this, &TfrmWhoisMain::N2Click);
     connect(Whois1, &QAction::triggered, this, &TfrmWhoisMain::Whois1Click);
     connect(N3, &QAction::triggered, this, &TfrmWhoisMain::N3Click);
+    connect(CopyFreeNames1, &QAction::triggered, this, &TfrmWhoisMain::CopyFreeNamesClick);
+
+    // Keys of the result table and of the window.
+    CopyRows1 = named(new QAction(lvDomain), "CopyRows1");
+    DeleteRows1 = named(new QAction(lvDomain), "DeleteRows1");
+    // The table's key filter runs them (the table itself would take Ctrl+C first).
+    lvDomain->installEventFilter(this);
+    connect(CopyRows1, &QAction::triggered, this, &TfrmWhoisMain::CopyRowsClick);
+    connect(DeleteRows1, &QAction::triggered, this, &TfrmWhoisMain::DeleteRowsClick);
+    StopRun1 = named(new QAction(this), "StopRun1");
+    StopRun1->setShortcut(QKeySequence(Qt::Key_Escape));
+    StopRun1->setShortcutContext(Qt::WindowShortcut);
+    addAction(StopRun1);
+    connect(StopRun1, &QAction::triggered, this, [this] {
+        if (btnStop->isEnabled()) {
+            btnStopClick();
+        }
+    });
 }
 
 void TfrmWhoisMain::FormCreate() {
@@ -236,7 +311,9 @@ void TfrmWhoisMain::FormCreate() {
     m_servers->setEntries(entries);
     setStatusText(0, "Welcome!");
     Candidates.clear();
+    readWindowState();
     lvWhoisChange();
+    applyStatusCounts();
     applyPendingChanges();
 }
 
@@ -261,6 +338,13 @@ void TfrmWhoisMain::SetLanguage(const std::string& code) {
     N2->setText(uiText(Msg::ForceSearchFailed, code));
     Whois1->setText(uiText(Msg::BrowseWhoisDetails, code));
     N3->setText(uiText(Msg::ClearAllRecords, code));
+    CopyFreeNames1->setText(uiText(Msg::CopyFreeNames, code));
+    static constexpr Msg kFilterItems[4] = {Msg::FilterAll, Msg::FilterFree, Msg::FilterRegistered, Msg::FilterFailed};
+    for (int item = 0; item < 4; ++item) {
+        cbFilter->setItemText(item, uiText(kFilterItems[item], code));
+    }
+    edtFilter->setPlaceholderText(uiText(Msg::FilterNamePlaceholder, code));
+    m_results->setLanguage(code);
     Setting1->setTitle(uiText(Msg::SettingMenu, code));
     Language1->setTitle(uiText(Msg::LanguageMenu, code));
     Chinese1->setText(uiText(Msg::ChineseItem, code));
@@ -272,7 +356,7 @@ void TfrmWhoisMain::SetLanguage(const std::string& code) {
 }
 
 QString TfrmWhoisMain::statusText(int panel) const {
-    return panel >= 0 && panel < 3 ? m_panels[panel]->text() : QString();
+    return m_status->panelText(panel);
 }
 
 void TfrmWhoisMain::applyPendingChanges() {
@@ -315,14 +399,21 @@ void TfrmWhoisMain::edtDomainChange() {
 }
 
 bool TfrmWhoisMain::eventFilter(QObject* watched, QEvent* event) {
-    // Alt+S, the mnemonic of the hidden settings menu, would open nothing yet leave the menu bar in
-    // keyboard mode, holding every key stroke until Escape: the shortcut is swallowed instead.
-    if (watched == menuBar() && event->type() == QEvent::Shortcut &&
-        static_cast<QShortcutEvent*>(event)->key() == QKeySequence::mnemonic(Setting1->title())) {
-        return true;
-    }
     if (watched == rg1 && event->type() == QEvent::MouseButtonRelease && rg1->isEnabled()) {
         rg1Click();
+    }
+    // The table would copy only its current cell, and has no use for Delete (an open editor takes
+    // its keys itself).
+    if (watched == lvDomain && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy)) {
+            CopyRows1->trigger();
+            return true;
+        }
+        if (key->matches(QKeySequence::Delete)) {
+            DeleteRows1->trigger();
+            return true;
+        }
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -344,14 +435,35 @@ void TfrmWhoisMain::showEvent(QShowEvent* event) {
     if (!m_centred) {
         m_centred = true;
         edtDomain->setFocus(); // first in the tab order
-        if (const QScreen* screen = this->screen()) {
-            // Centred, but never with the title bar or the menu off the screen (a large scale factor
-            // can make the window taller than the screen).
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(keptInside(frame, screen->availableGeometry()));
-        }
+        placeOnScreen();
     }
+}
+
+void TfrmWhoisMain::placeOnScreen() {
+    const QScreen* screen = this->screen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect available = screen->availableGeometry();
+    // The frame around the client area, as the window system draws it (none before it is shown).
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    const QRect room = available.marginsRemoved(frame);
+    QRect wanted = geometry();
+    const bool remembered = m_savedState != nullptr && m_savedState->geometry.has_value();
+    if (remembered) {
+        const WindowState::Geometry& saved = *m_savedState->geometry;
+        wanted = QRect(saved.x, saved.y, saved.width, saved.height);
+    }
+    // Never larger than the screen's room, never smaller than the layout, and wholly on the screen.
+    wanted.setWidth(std::max(minimumWidth(), std::min(wanted.width(), room.width())));
+    wanted.setHeight(std::max(minimumHeight(), std::min(wanted.height(), room.height())));
+    if (!remembered) {
+        wanted.moveCenter(room.center());
+    }
+    // A window still larger (a large scale factor) keeps its title bar and menu on the screen.
+    wanted.moveTopLeft(keptInside(wanted, room));
+    setGeometry(wanted);
 }
 
 // --- Search, Stop, server table ----------------------------------------------------------------
@@ -363,6 +475,10 @@ void TfrmWhoisMain::lvWhoisChange() {
 }
 
 void TfrmWhoisMain::btnSearchClick() {
+    // A run starts on an empty table: rows that are there go only when the person agrees.
+    if (!m_engine->isBusy() && !discardAllowed()) {
+        return;
+    }
     SearchRequest request;
     request.mode = raText->isChecked() ? SearchMode::Text : SearchMode::Pattern;
     request.languageCode = Language;
@@ -422,6 +538,7 @@ void TfrmWhoisMain::closeEvent(QCloseEvent* event) {
     // FormClose: stop the run, end a re-query pass after its current cell and wait for both
     // workers, cancelling the exchange under way, before anything they use goes away.
     m_closed = true;
+    saveWindowState();
     m_engine->StopFlag = true;
     m_engine->shutdown();
     Candidates.clear();
@@ -447,6 +564,10 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
     };
     switch (progress.state) {
     case RunState::Preparing:
+        if (previous == RunState::Idle) {
+            m_runStarted = std::chrono::steady_clock::now();
+            m_runStopped = false;
+        }
         if (previous != RunState::Preparing) {
             m_activityBeforePreparing = statusText(0);
             m_restoreActivity = true;
@@ -458,11 +579,19 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
     case RunState::Running:
         restoreActivityAfterPreparing();
         setPopupItemsEnabled(false);
+        if (previous == RunState::Idle) {
+            m_runStarted = std::chrono::steady_clock::now();
+            m_runStopped = false;
+        }
+        if (previous != RunState::Running) {
+            m_results->reserveRows(progress.total);
+        }
         setRunning(true);
-        setStatusText(1, std::to_string(progress.done) + "/" + std::to_string(progress.total));
+        m_status->showProgress(progress.done, progress.total);
         showDnsSettled(progress);
         break;
     case RunState::Stopping:
+        m_runStopped = true;
         // The controls look idle at once; the popup items wait for the run's end.
         restoreActivityAfterPreparing();
         setRunning(false);
@@ -470,6 +599,11 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         break;
     case RunState::Requerying:
         // Nothing else may change the table or the server table while the pass works on them.
+        if (previous == RunState::Idle) {
+            m_runStarted = std::chrono::steady_clock::now();
+            m_runStopped = false;
+        }
+        m_status->showProgress(progress.done, progress.total);
         setPopupItemsEnabled(false);
         btnSearch->setEnabled(false);
         lvWhois->setEnabled(false);
@@ -477,6 +611,17 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         break;
     case RunState::Idle:
         restoreActivityAfterPreparing();
+        if (previous != RunState::Idle) {
+            // The last exchange's "Connecting ..." gives way to how the run or the pass ended.
+            m_status->hideProgress();
+            const auto seconds =
+                std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_runStarted)
+                    .count();
+            m_status->setPanelText(0, m_runStopped
+                                          ? uiText(Msg::RunStopped, Language)
+                                          : toQString(formatMessage(Msg::RunDoneIn, Language,
+                                                                    {toStdString(durationText(seconds, Language))})));
+        }
         if (previous == RunState::Requerying) {
             setPopupItemsEnabled(true);
             lvWhois->setEnabled(true);
@@ -504,7 +649,7 @@ void TfrmWhoisMain::showDnsSettled(const RunProgress& progress) {
     // The third panel stays empty unless the run asks DNS first; then it counts the cells DNS
     // settled, and keeps the count after the run like the other panels.
     setStatusText(2, progress.dns ? "DNS " + std::to_string(progress.dnsSettled) : std::string());
-    m_panels[2]->setToolTip(progress.dns ? uiText(Msg::DnsSettledTip, Language) : QString());
+    m_status->setPanelToolTip(2, progress.dns ? uiText(Msg::DnsSettledTip, Language) : QString());
 }
 
 void TfrmWhoisMain::restoreActivityAfterPreparing() {
@@ -516,9 +661,11 @@ void TfrmWhoisMain::restoreActivityAfterPreparing() {
 }
 
 void TfrmWhoisMain::setStatusText(int panel, const std::string& text) {
-    if (panel >= 0 && panel < 3) {
-        m_panels[panel]->setText(toQString(text));
-    }
+    m_status->setPanelText(panel, toQString(text));
+}
+
+void TfrmWhoisMain::applyStatusCounts() {
+    m_status->showCounts(m_results->markCounts());
 }
 
 void TfrmWhoisMain::setPopupItemsEnabled(bool enabled) {
@@ -532,7 +679,10 @@ void TfrmWhoisMain::selectAndShowRow(std::size_t row) {
     if (row >= static_cast<std::size_t>(m_results->rowCount())) {
         return;
     }
-    const QModelIndex index = m_results->index(static_cast<int>(row), 0);
+    const QModelIndex index = m_filter->mapFromSource(m_results->index(static_cast<int>(row), 0));
+    if (!index.isValid()) {
+        return; // the filter hides it
+    }
     lvDomain->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     lvDomain->scrollTo(index);
 }

@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@
 
 class QAction;
 class QActionGroup;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -31,13 +33,16 @@ class PaceClock;
 class Prompts;
 class QueryEngine;
 class QueryEventQueue;
+class ResultFilterModel;
 class ResultTableModel;
+class RunStatusBar;
 class ServerTableModel;
 class TIniOptions;
 class TfrmText;
 class DesktopOpener;
 class TfrmWhoisInfo;
 class WhoisLookup;
+struct WindowState;
 
 // What the main window works with besides its own controls.
 struct MainWindowDeps {
@@ -47,7 +52,8 @@ struct MainWindowDeps {
     // Makes a WHOIS client: one for each lane of a run or a re-query pass (on the engine's
     // workers), one for each WHOIS details command.
     std::function<std::unique_ptr<WhoisLookup>()> makeClient;
-    // "Config.ini", read at creation and written by the language menu.
+    // "Config.ini", read at creation and written by the language menu; its "[state]" section
+    // keeps the window's place and the last pattern, ticks, mode and word-list fields.
     std::filesystem::path configPath;
     // The program that opens an exported workbook with the desktop's program for .xlsx files.
     std::string openProgram = "xdg-open";
@@ -86,6 +92,12 @@ public:
     void Whois1Click();
     void N3Click();
     void About1Click();
+    // The result table's own commands: copy the selected rows as text-export lines, copy every free
+    // name of the rows shown, remove the selected rows, show the details of a row.
+    void CopyRowsClick();
+    void CopyFreeNamesClick();
+    void DeleteRowsClick();
+    void lvDomainDblClick(const QModelIndex& index);
 
     // The run's state as the controls show it: which buttons, the mode group, the popup items,
     // the busy animation, the progress panel and, when a run ends, the pattern box.
@@ -96,6 +108,8 @@ public:
     QString statusText(int panel) const;
     QueryEngine& engine() { return *m_engine; }
     ResultTableModel& resultModel() { return *m_results; }
+    ResultFilterModel& filterModel() { return *m_filter; }
+    RunStatusBar& runStatusBar() { return *m_status; }
     ServerTableModel& serverModel() { return *m_servers; }
     // Applies every event the engine has queued so far.
     void applyPendingChanges();
@@ -123,6 +137,12 @@ public:
     QAction* N2 = nullptr;
     QAction* Whois1 = nullptr;
     QAction* N3 = nullptr;
+    QAction* CopyFreeNames1 = nullptr;
+    QAction* CopyRows1 = nullptr;
+    QAction* DeleteRows1 = nullptr;
+    QAction* StopRun1 = nullptr;
+    QComboBox* cbFilter = nullptr;
+    QLineEdit* edtFilter = nullptr;
 
     // The candidate list of the next text-mode run.
     NameList Candidates;
@@ -148,6 +168,18 @@ private:
     std::vector<ServerEntry> loadServerEntries();
     // Stores the word-list dialog's "Visible text only" choice in Config.ini when it changed.
     void rememberVisibleTextChoice(bool ticked);
+    // The "[state]" section: read at creation (the word-list fields when the dialog arrives), written
+    // when the window closes.
+    void readWindowState();
+    void applyBuilderState();
+    void saveWindowState();
+    // Puts the window where it last stood, wholly on the available screen, or centres it.
+    void placeOnScreen();
+    // True when the table is empty or the person agreed to discard its rows.
+    bool discardAllowed();
+    // The source rows of the selected rows, in the order the table shows them.
+    std::vector<std::size_t> selectedSourceRows() const;
+    void applyStatusCounts();
     // How an export behind the progress box ended.
     struct ExportOutcome {
         enum class Status { Done, Cancelled, Failed } status = Status::Done;
@@ -161,7 +193,7 @@ private:
     MainWindowDeps m_deps;
     std::string Language;
     QActionGroup* m_languageGroup = nullptr;
-    QLabel* m_panels[3] = {nullptr, nullptr, nullptr};
+    RunStatusBar* m_status = nullptr;
     TfrmText* m_frmText = nullptr;
     TfrmWhoisInfo* m_frmWhoisInfo = nullptr;
     bool m_centred = false;
@@ -174,11 +206,20 @@ private:
     QString m_activityBeforePreparing;
     bool m_restoreActivity = false;
     bool m_dnsWarningShown = false;
+    // When the run under way began, and whether Stop was given during it.
+    std::chrono::steady_clock::time_point m_runStarted{};
+    bool m_runStopped = false;
+    // The result table's sort column (-1: candidate order) and order, as last clicked.
+    int m_sortColumn = -1;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    // What "[state]" held at creation (the geometry and word-list fields are used later).
+    std::unique_ptr<WindowState> m_savedState;
 
     // Declared in the order they are built; released in reverse, the engine (which stops and joins
     // its workers) first.
     std::unique_ptr<ServerTableModel> m_servers;
     std::unique_ptr<ResultTableModel> m_results;
+    std::unique_ptr<ResultFilterModel> m_filter;
     std::unique_ptr<QueryEventQueue> m_events;
     std::unique_ptr<QueryEngine> m_engine;
 };

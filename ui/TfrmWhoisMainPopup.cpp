@@ -4,6 +4,7 @@
 #include "core/CsvExport.h"
 #include "core/EExportCancelled.h"
 #include "core/QueryEngine.h"
+#include "core/ResultMarks.h"
 #include "core/TextExport.h"
 #include "core/WhoisDetails.h"
 #include "core/WhoisLookup.h"
@@ -14,12 +15,14 @@
 #include "ui/ProgressBox.h"
 #include "ui/Prompts.h"
 #include "ui/RegisteredRows.h"
+#include "ui/ResultFilterModel.h"
 #include "ui/ResultTableModel.h"
 #include "ui/TfrmWhoisInfo.h"
 #include "ui/TfrmWhoisMain.h"
 #include "ui/UiText.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -51,10 +54,75 @@ void TfrmWhoisMain::N2Click() {
 }
 
 void TfrmWhoisMain::N3Click() {
-    if (!tableCommandsAllowed()) {
+    if (!tableCommandsAllowed() || !discardAllowed()) {
         return;
     }
     m_results->clearRows();
+}
+
+bool TfrmWhoisMain::discardAllowed() {
+    applyPendingChanges();
+    const int rows = m_results->rowCount();
+    return rows == 0 || m_deps.prompts.confirm(
+                            this, toQString(formatMessage(Msg::DiscardResults, Language, {std::to_string(rows)})));
+}
+
+std::vector<std::size_t> TfrmWhoisMain::selectedSourceRows() const {
+    QModelIndexList selected = lvDomain->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    std::vector<std::size_t> rows;
+    rows.reserve(static_cast<std::size_t>(selected.size()));
+    for (const QModelIndex& index : selected) {
+        rows.push_back(static_cast<std::size_t>(m_filter->mapToSource(index).row()));
+    }
+    return rows;
+}
+
+void TfrmWhoisMain::CopyRowsClick() {
+    applyPendingChanges();
+    ResultTableSnapshot chosen;
+    chosen.captions = m_results->captions();
+    for (const std::size_t row : selectedSourceRows()) {
+        chosen.rows.push_back(m_results->rows()[row]);
+    }
+    if (chosen.rows.empty()) {
+        return;
+    }
+    // The lines the text export writes for these rows, without its header line.
+    std::string text = ExportTextBytes(chosen);
+    text.erase(0, text.find('\n') + 1);
+    QApplication::clipboard()->setText(toQString(text));
+}
+
+void TfrmWhoisMain::CopyFreeNamesClick() {
+    applyPendingChanges();
+    const std::vector<std::string>& captions = m_results->captions();
+    QString text;
+    for (int shown = 0; shown < m_filter->rowCount(); ++shown) {
+        const ResultRow& row = m_results->rows()[m_filter->sourceRow(shown)];
+        for (std::size_t cell = 0; cell < row.cells.size() && cell + 1 < captions.size(); ++cell) {
+            if (row.cells[cell] == kMarkFree) {
+                text += toQString(row.caption + "." + captions[cell + 1]) + QLatin1Char('\n');
+            }
+        }
+    }
+    QApplication::clipboard()->setText(text);
+}
+
+void TfrmWhoisMain::DeleteRowsClick() {
+    if (!tableCommandsAllowed()) {
+        return;
+    }
+    m_results->removeRowsAt(selectedSourceRows());
+}
+
+void TfrmWhoisMain::lvDomainDblClick(const QModelIndex& index) {
+    if (!index.isValid()) {
+        return;
+    }
+    lvDomain->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    Whois1Click();
 }
 
 void TfrmWhoisMain::Whois1Click() {
@@ -62,12 +130,16 @@ void TfrmWhoisMain::Whois1Click() {
         return;
     }
     applyPendingChanges();
+    // The row the person sees selected (the current one of several), mapped through the filter.
     const QModelIndexList selected = lvDomain->selectionModel()->selectedRows();
     if (selected.isEmpty()) {
         m_deps.prompts.error(this, uiText(Msg::SelectOneRow, Language));
         return;
     }
-    const auto rowIndex = static_cast<std::size_t>(selected.constFirst().row());
+    const QModelIndex current = lvDomain->selectionModel()->currentIndex();
+    const QModelIndex shown =
+        current.isValid() && lvDomain->selectionModel()->isRowSelected(current.row()) ? current : selected.constFirst();
+    const auto rowIndex = static_cast<std::size_t>(m_filter->mapToSource(shown).row());
     if (rowIndex >= m_results->table().rowCount()) {
         return;
     }
@@ -98,6 +170,7 @@ void TfrmWhoisMain::Whois1Click() {
     };
     RdapClient rdap;
     request.exchange = exchangeThrough(*client, rdap);
+    request.headings = true;
     std::atomic<bool> cancelled{false};
     request.cancel = &cancelled;
 

@@ -2,10 +2,12 @@
 #include "tests/core/QueryFakes.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/QueryEventQueue.h"
+#include "ui/ResultFilterModel.h"
 #include "ui/ResultTableModel.h"
 #include "ui/ServerTableModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QBrush>
 #include <QSignalSpy>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -72,8 +74,106 @@ TEST(QueryEventQueue, ModelFollowsEventsFromSeveralLanes) {
         const std::string mark = row % 2 ? "☆" : "-";
         ASSERT_EQ(p.model.rows()[row], (ResultRow{"name" + std::to_string(row), {mark, mark, mark}})) << row;
     }
-    EXPECT_EQ(p.model.data(p.model.index(0, 2), Qt::ToolTipRole).toString(), QStringLiteral("Read Timeout"));
-    EXPECT_FALSE(p.model.data(p.model.index(1, 2), Qt::ToolTipRole).isValid());
+    EXPECT_EQ(p.model.data(p.model.index(0, 2), Qt::ToolTipRole).toString(), QStringLiteral("failed: Read Timeout"));
+    EXPECT_EQ(p.model.data(p.model.index(1, 2), Qt::ToolTipRole).toString(), QStringLiteral("free"));
+    EXPECT_EQ(p.model.markCounts(), (MarkCounts{3 * (kRows / 2), 0, 3 * (kRows - kRows / 2)}));
+}
+
+// The rows the filter shows, by name, in its order.
+std::vector<std::string> shownNames(const ResultFilterModel& filter, const ResultTableModel& model) {
+    std::vector<std::string> names;
+    for (int row = 0; row < filter.rowCount(); ++row) {
+        names.push_back(model.rows()[filter.sourceRow(row)].caption);
+    }
+    return names;
+}
+
+TEST(ResultFilterModel, ShowsTheChosenKindAndNamesAndSortsWithoutCopying) {
+    ResultTableModel model;
+    model.alignSuffixColumns({entry("com", "h", "m"), entry("net", "h", "m")});
+    ResultFilterModel filter(model);
+    QAbstractItemModelTester tester(&filter, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.appendRow("delta", {"★", "★"});
+    model.appendRow("Alpha", {"☆", "★"});
+    model.appendRow("charlie", {"-", ""});
+    model.appendRow("bravo", {"★", "☆"});
+    using Kind = ResultFilterModel::Kind;
+    struct Case {
+        Kind kind;
+        const char* text;
+        std::vector<std::string> shown;
+    };
+    const Case cases[] = {
+        {Kind::All, "", {"delta", "Alpha", "charlie", "bravo"}},
+        {Kind::Free, "", {"Alpha", "bravo"}},
+        {Kind::Registered, "", {"delta", "Alpha", "bravo"}},
+        {Kind::Failed, "", {"charlie"}},
+        {Kind::All, "AL", {"Alpha"}},
+        {Kind::Free, " a ", {"Alpha", "bravo"}},
+        {Kind::Failed, "z", {}},
+    };
+    for (const Case& c : cases) {
+        filter.setKind(c.kind);
+        filter.setNameText(QString::fromUtf8(c.text));
+        EXPECT_EQ(shownNames(filter, model), c.shown) << static_cast<int>(c.kind) << " '" << c.text << "'";
+    }
+    // A row answered later joins the filter; sorted by a suffix column, free comes first and equal
+    // marks keep candidate order.
+    filter.setKind(Kind::All);
+    filter.setNameText({});
+    filter.sort(1);
+    EXPECT_EQ(shownNames(filter, model), (std::vector<std::string>{"Alpha", "delta", "bravo", "charlie"}));
+    filter.sort(0);
+    EXPECT_EQ(shownNames(filter, model), (std::vector<std::string>{"Alpha", "bravo", "charlie", "delta"}));
+    filter.sort(-1);
+    filter.setKind(Kind::Free);
+    model.appendRows({{4, "echo"}});
+    model.applyCells({{4, "echo", "net", "☆", ""}, {0, "delta", "com", "☆", ""}});
+    EXPECT_EQ(shownNames(filter, model), (std::vector<std::string>{"delta", "Alpha", "bravo", "echo"}));
+    EXPECT_EQ(model.markCounts(), (MarkCounts{4, 3, 1}));
+    // Removing rows by index keeps the others and their counts.
+    model.removeRowsAt({3, 0, 99, 3});
+    EXPECT_EQ(shownNames(filter, model), (std::vector<std::string>{"Alpha", "echo"}));
+    EXPECT_EQ(model.markCounts(), (MarkCounts{2, 1, 1}));
+}
+
+TEST(ResultTableModel, MarksKeepTheirTextsAndShowColourAndKind) {
+    ResultTableModel model;
+    model.alignSuffixColumns(
+        {entry("com", "h", "m"), entry("net", "h", "m"), entry("org", "h", "m"), entry("cn", "h", "m")});
+    model.appendRows({{0, "name"}});
+    model.applyCells({{0, "name", "com", "☆", ""},
+                      {0, "name", "net", "★", "Delegated in DNS"},
+                      {0, "name", "org", "-", "refused: WHOIS LIMIT EXCEEDED"}});
+    struct Case {
+        int column;
+        const char* text;
+        const char* tooltip;
+        bool coloured;
+    };
+    const Case cases[] = {
+        {1, "☆", "free", true},
+        {2, "★", "registered: Delegated in DNS", true},
+        {3, "-", "failed: refused: WHOIS LIMIT EXCEEDED", true},
+        {4, "", nullptr, false},
+    };
+    for (const Case& c : cases) {
+        const QModelIndex index = model.index(0, c.column);
+        EXPECT_EQ(model.data(index, Qt::DisplayRole).toString(), QString::fromUtf8(c.text)) << c.column;
+        EXPECT_EQ(model.data(index, Qt::ToolTipRole).isValid(), c.tooltip != nullptr) << c.column;
+        if (c.tooltip != nullptr) {
+            EXPECT_EQ(model.data(index, Qt::ToolTipRole).toString(), QString::fromUtf8(c.tooltip)) << c.column;
+        }
+        EXPECT_EQ(model.data(index, Qt::ForegroundRole).isValid(), c.coloured) << c.column;
+    }
+    // Three different colours.
+    const auto colour = [&](int column) {
+        return model.data(model.index(0, column), Qt::ForegroundRole).value<QBrush>();
+    };
+    EXPECT_NE(colour(1), colour(2));
+    EXPECT_NE(colour(2), colour(3));
+    model.setLanguage("zh-cn");
+    EXPECT_EQ(model.data(model.index(0, 1), Qt::ToolTipRole).toString(), QStringLiteral("可注册"));
 }
 
 TEST(QueryEventQueue, HandsOnEveryChangeOfStateButOnlyTheLatestProgress) {

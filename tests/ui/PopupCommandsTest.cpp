@@ -242,9 +242,12 @@ TEST(PopupCommands, WhoisDetailsAskEveryCellOfTheSelectedRowAgain) {
 
     w.main->selectAndShowRow(1);
     const QString sep = QStringLiteral("======================================\n");
-    EXPECT_EQ(detailsShown(w),
-              QStringLiteral("reply for phone.com\n") + sep + QStringLiteral("\n") + sep +
-                  QStringLiteral("Error WSAconnectionReset\nSocket Error # 10061\nConnection refused.\n") + sep);
+    // Each reply under a heading naming what was asked.
+    EXPECT_EQ(detailsShown(w), QStringLiteral("— phone.com —\nreply for phone.com\n") + sep +
+                                   QStringLiteral("— phone.net —\n\n") + sep +
+                                   QStringLiteral("— phone.org —\nError WSAconnectionReset\nSocket Error # 10061\n"
+                                                  "Connection refused.\n") +
+                                   sep);
     // The server books a connection once it has closed it, which may be just after the reply.
     ASSERT_TRUE(waitUntil([&] { return server.connectionCount() == 2; }));
     EXPECT_EQ(server.queries(), (std::vector<std::string>{"phone.com\r\n", "phone.net\r\n"}));
@@ -290,8 +293,8 @@ TEST(PopupCommands, RunAsksDnsFirstAndDetailsShowTheDelegationAndTheRdapAnswer) 
 
     w.main->selectAndShowRow(1);
     const QString sep = QStringLiteral("======================================\n");
-    EXPECT_EQ(detailsShown(w), QStringLiteral("Delegated in DNS: ns1.host.net, ns2.host.net\n") + sep +
-                                   QStringLiteral("{\n  \"ldhName\": \"BPHONE.INFO\"\n}\n") + sep);
+    EXPECT_EQ(detailsShown(w), QStringLiteral("— bphone.com —\nDelegated in DNS: ns1.host.net, ns2.host.net\n") + sep +
+                                   QStringLiteral("— bphone.info —\n{\n  \"ldhName\": \"BPHONE.INFO\"\n}\n") + sep);
     whois.stop();
     EXPECT_EQ(whois.queries(), std::vector<std::string>{"aphone.com\r\n"}) << "bphone.com was settled by DNS";
     ::unsetenv("SSL_CERT_FILE");

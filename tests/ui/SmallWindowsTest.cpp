@@ -3,6 +3,7 @@
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmWhoisInfo.h"
 
+#include <QFontInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -18,12 +19,21 @@
 namespace cvt::test {
 namespace {
 
-TEST(SmallWindows, DetailsWindowHoldsOneReadOnlyMemo) {
+TEST(SmallWindows, DetailsWindowIsResizableWithUnwrappedFixedWidthText) {
     TfrmWhoisInfo info;
     EXPECT_EQ(info.windowTitle(), QStringLiteral("Whois"));
-    EXPECT_EQ(info.size(), QSize(333, 305));
-    EXPECT_EQ(info.Memo1->geometry(), QRect(8, 8, 313, 289));
+    EXPECT_EQ(info.minimumSize(), QSize(333, 305));
     EXPECT_TRUE(info.Memo1->isReadOnly());
+    EXPECT_EQ(info.Memo1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_TRUE(QFontInfo(info.Memo1->font()).fixedPitch());
+    EXPECT_TRUE(info.Memo1->textInteractionFlags().testFlag(Qt::TextSelectableByKeyboard));
+    info.show();
+    info.resize(900, 700);
+    ASSERT_TRUE(waitUntil([&] { return info.Memo1->width() > 800; }));
+    EXPECT_GT(info.Memo1->height(), 600);
+    // The separator line fits on one line.
+    info.setText(QStringLiteral("======================================\n"));
+    EXPECT_EQ(info.Memo1->document()->lineCount(), 2);
 }
 
 TEST(SmallWindows, AboutBoxShowsItsTitleAndParagraph) {

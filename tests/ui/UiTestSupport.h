@@ -25,6 +25,10 @@ public:
         errors.push_back(text);
         return answerWithOk;
     }
+    bool confirm(QWidget*, const QString& text) override {
+        questions.push_back(text);
+        return confirmAnswer;
+    }
     QString saveTextFile(QWidget*, const QString& initialPath) override {
         saveDialogNames.push_back(initialPath);
         return savePath;
@@ -37,8 +41,10 @@ public:
     std::vector<QString> errors;
     std::vector<QString> informations;
     std::vector<QString> saveDialogNames;
-    bool answerWithOk = true; // false: the box is dismissed through its close box
-    QString savePath;         // empty: the save dialog is cancelled
+    std::vector<QString> questions;
+    bool confirmAnswer = true; // the answer to every question: Yes
+    bool answerWithOk = true;  // false: the box is dismissed through its close box
+    QString savePath;          // empty: the save dialog is cancelled
 };
 
 // Runs the event loop until the condition holds or the limit passes; returns the condition.

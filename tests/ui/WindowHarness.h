@@ -59,6 +59,7 @@ struct WindowHarness {
         info.reset();
         text.reset();
         main.reset();
+        options = TIniOptions{};
         main = std::make_unique<TfrmWhoisMain>(
             MainWindowDeps{prompts, options, [] { return std::make_unique<NetWhoisLookup>(); }, path, openProgram});
         text = std::make_unique<TfrmText>(prompts, main.get());

@@ -1,0 +1,100 @@
+#include "ui/ResultFilterModel.h"
+
+#include "core/ResultMarks.h"
+#include "ui/ResultTableModel.h"
+#include "ui/UiText.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace cvt {
+
+namespace {
+
+// The order of a column of marks: free first, then registered, failed and not asked.
+int markRank(const std::string& mark) {
+    if (mark == kMarkFree) {
+        return 0;
+    }
+    if (mark == kMarkRegistered) {
+        return 1;
+    }
+    return mark == kMarkFailed ? 2 : 3;
+}
+
+bool containsFolded(const std::string& text, const std::string& folded) {
+    // Names are mostly ASCII; letters outside it compare as they are.
+    const auto it = std::search(text.begin(), text.end(), folded.begin(), folded.end(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
+    });
+    return it != text.end();
+}
+
+} // namespace
+
+ResultFilterModel::ResultFilterModel(ResultTableModel& source, QObject* parent)
+    : QSortFilterProxyModel(parent), m_source(source) {
+    setSourceModel(&source);
+    setDynamicSortFilter(true);
+}
+
+void ResultFilterModel::setKind(Kind kind) {
+    if (kind == m_kind) {
+        return;
+    }
+    m_kind = kind;
+    invalidateRowsFilter();
+}
+
+void ResultFilterModel::setNameText(const QString& text) {
+    if (text == m_nameText) {
+        return;
+    }
+    m_nameText = text;
+    std::string bytes = toStdString(text.trimmed());
+    std::transform(bytes.begin(), bytes.end(), bytes.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    m_nameBytes = std::move(bytes);
+    invalidateRowsFilter();
+}
+
+std::size_t ResultFilterModel::sourceRow(int proxyRow) const {
+    return static_cast<std::size_t>(mapToSource(index(proxyRow, 0)).row());
+}
+
+bool ResultFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const {
+    if (sourceParent.isValid() || sourceRow < 0 || static_cast<std::size_t>(sourceRow) >= m_source.rows().size()) {
+        return false;
+    }
+    const ResultRow& row = m_source.rows()[static_cast<std::size_t>(sourceRow)];
+    if (!m_nameBytes.empty() && !containsFolded(row.caption, m_nameBytes)) {
+        return false;
+    }
+    if (m_kind == Kind::All) {
+        return true;
+    }
+    const std::string_view wanted = m_kind == Kind::Free         ? kMarkFree
+                                    : m_kind == Kind::Registered ? kMarkRegistered
+                                                                 : kMarkFailed;
+    // Only cells under a column count: a row may be longer for a moment while columns change.
+    const std::size_t cells = std::min(row.cells.size(), m_source.table().columnCount() - 1);
+    return std::any_of(row.cells.begin(), row.cells.begin() + static_cast<std::ptrdiff_t>(cells),
+                       [&](const std::string& mark) { return mark == wanted; });
+}
+
+bool ResultFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
+    const auto& rows = m_source.rows();
+    const ResultRow& a = rows[static_cast<std::size_t>(left.row())];
+    const ResultRow& b = rows[static_cast<std::size_t>(right.row())];
+    if (left.column() == 0) {
+        return a.caption < b.caption;
+    }
+    const auto cell = static_cast<std::size_t>(left.column() - 1);
+    static const std::string kEmpty;
+    const int rankA = markRank(cell < a.cells.size() ? a.cells[cell] : kEmpty);
+    const int rankB = markRank(cell < b.cells.size() ? b.cells[cell] : kEmpty);
+    // Equal marks keep candidate order.
+    return rankA != rankB ? rankA < rankB : left.row() < right.row();
+}
+
+} // namespace cvt

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QStatusBar>
+#include <QString>
+#include <string>
+
+class QLabel;
+class QProgressBar;
+
+namespace cvt {
+
+struct MarkCounts;
+
+// "3 min 12 s", "45 s" (or the Chinese wording) for a run's length in whole seconds.
+QString durationText(long long seconds, const std::string& languageCode);
+
+// The main window's status bar, the one place that shows a run's progress: the activity panel
+// (the exchange under way, then "Done in ..." or "Stopped"), the "done/total" panel with its
+// progress bar, the mark counts and the last panel.
+class RunStatusBar : public QStatusBar {
+    Q_OBJECT
+public:
+    explicit RunStatusBar(QWidget* parent = nullptr);
+
+    void setPanelText(int panel, const QString& text);
+    QString panelText(int panel) const;
+    void setPanelToolTip(int panel, const QString& text);
+    // Shows "done/total" in the second panel and on the progress bar, which appears while a run or
+    // a re-query pass goes.
+    void showProgress(std::size_t done, std::size_t total);
+    void hideProgress();
+    void showCounts(const MarkCounts& counts);
+    QString countsText() const;
+
+    QProgressBar* progressBar() const { return m_progress; }
+
+private:
+    QLabel* m_panels[3] = {nullptr, nullptr, nullptr};
+    QLabel* m_counts = nullptr;
+    QProgressBar* m_progress = nullptr;
+};
+
+} // namespace cvt
