@@ -152,7 +152,7 @@ TEST_F(HttpClientTest, ClosedOrClosingConnectionIsNotReused) {
     EXPECT_FALSE(client.IsConnected());
     // The server closes this one after its response; the client notices before the next fetch.
     EXPECT_EQ(client.Get(server.url("/")), "2");
-    ASSERT_TRUE(server.waitForRequests(2));
+    ASSERT_TRUE(server.waitForEndedConnections(2));
     EXPECT_EQ(client.Get(server.url("/")), "2");
     EXPECT_EQ(server.connectionCount(), 3);
 }

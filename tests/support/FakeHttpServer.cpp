@@ -162,10 +162,17 @@ void FakeHttpServer::serve() {
         m_changed.notify_all();
         // Only this thread adds connection threads; stop() joins them after joining this one.
         m_connectionThreads.emplace_back([this, fd, script = std::move(script)] {
-            FakeHttpConnection connection(*this, fd, m_stopFd);
-            if (script) {
-                script(connection);
+            {
+                FakeHttpConnection connection(*this, fd, m_stopFd);
+                if (script) {
+                    script(connection);
+                }
             }
+            {
+                std::lock_guard lock(m_mutex);
+                ++m_endedConnections;
+            }
+            m_changed.notify_all();
         });
     }
 }
@@ -197,6 +204,13 @@ bool FakeHttpServer::waitForRequests(std::size_t count) const {
     return m_changed.wait_for(lock, std::chrono::seconds(30), [&] {
         return m_stopping || m_requests.size() >= count;
     }) && m_requests.size() >= count;
+}
+
+bool FakeHttpServer::waitForEndedConnections(int count) const {
+    std::unique_lock lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::seconds(30), [&] {
+        return m_stopping || m_endedConnections >= count;
+    }) && m_endedConnections >= count;
 }
 
 FakeHttpScript FakeHttpServer::respond(std::string response) {

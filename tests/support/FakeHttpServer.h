@@ -71,6 +71,8 @@ public:
     // Waits until `count` requests have been read; false if the server stops first. A guard of
     // 30 s keeps a broken test from hanging.
     bool waitForRequests(std::size_t count) const;
+    // Waits until the scripts of `count` connections have ended and their sockets are closed.
+    bool waitForEndedConnections(int count) const;
     // Ends every wait of the scripts under way and stops accepting; joins the threads.
     void stop();
 
@@ -98,6 +100,7 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     bool m_stopping = false;
+    int m_endedConnections = 0;
     int m_connections = 0;
     std::vector<std::string> m_requests;
     std::vector<std::thread> m_connectionThreads;
