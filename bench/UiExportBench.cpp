@@ -2,6 +2,7 @@
 // time and the longest stretch during which the GUI thread could not take an event while it ran
 // (the goal is under 50 ms: the table is copied and the file written on a worker).
 
+#include "bench/UiBenchApplication.h"
 #include "config/TIniOptions.h"
 #include "ui/Prompts.h"
 #include "ui/ResultTableModel.h"
@@ -30,19 +31,8 @@ public:
     std::vector<QString> shown;
 };
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "corvantide-bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static QApplication app(argc, argv);
-    return app;
-}
-
 void exportFromTheWindow(benchmark::State& state, const char* fileName, bool workbook) {
-    application();
+    cvt::bench::application();
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("corvantide-bench-export-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);

@@ -5,6 +5,7 @@
 // which the GUI thread could not take an event (the goal is under 50 ms, so the window answers input
 // throughout), the GUI thread's own processor time in its longest stretch, and the memory per row.
 
+#include "bench/UiBenchApplication.h"
 #include "config/TIniOptions.h"
 #include "core/QueryEngine.h"
 #include "core/WhoisLookup.h"
@@ -36,17 +37,6 @@ public:
     void closeConnection() override {}
 };
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "corvantide-bench";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    static QApplication app(argc, argv);
-    return app;
-}
-
 // The calling thread's processor time, in milliseconds.
 double threadCpuMs() {
     timespec now{};
@@ -65,7 +55,7 @@ double residentBytes() {
 
 // Runs `names` names through the window, the result table filtered on free names when asked.
 void fillWindow(benchmark::State& state, bool freeOnly) {
-    application();
+    cvt::bench::application();
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("corvantide-bench-" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder);

@@ -59,6 +59,20 @@ void runTogether(std::vector<std::function<void()>> jobs) {
     }
 }
 
+// Puts the item into the lane of key; a key seen for the first time opens a new lane after the
+// others, so lanes keep the order in which their first item came.
+template <typename Item>
+void addToLane(std::vector<std::string>& keys, std::vector<std::vector<Item>>& lanes, const std::string& key,
+               Item item) {
+    const auto found = std::find(keys.begin(), keys.end(), key);
+    const auto lane = static_cast<std::size_t>(found - keys.begin());
+    if (found == keys.end()) {
+        keys.push_back(key);
+        lanes.emplace_back();
+    }
+    lanes[lane].push_back(std::move(item));
+}
+
 // The lanes of a run: the ticked entries grouped by server (or all in one lane), in the order of
 // the server table.
 std::vector<std::vector<ServerEntry>> planLanes(const std::vector<ServerEntry>& entries, bool parallel) {
@@ -68,16 +82,7 @@ std::vector<std::vector<ServerEntry>> planLanes(const std::vector<ServerEntry>& 
         if (!entry.ticked) {
             continue;
         }
-        const std::string key = parallel ? laneKey(entry.host) : std::string();
-        std::size_t lane = 0;
-        while (lane < keys.size() && keys[lane] != key) {
-            ++lane;
-        }
-        if (lane == keys.size()) {
-            keys.push_back(key);
-            lanes.emplace_back();
-        }
-        lanes[lane].push_back(entry);
+        addToLane(keys, lanes, parallel ? laneKey(entry.host) : std::string(), entry);
     }
     return lanes;
 }
@@ -552,15 +557,7 @@ void QueryEngine::requeryThreadRun(const WorkerState& worker) {
                 if (request->settings.parallel) {
                     key = entry == nullptr ? std::string("\n") : laneKey(entry->host);
                 }
-                std::size_t lane = 0;
-                while (lane < keys.size() && keys[lane] != key) {
-                    ++lane;
-                }
-                if (lane == keys.size()) {
-                    keys.push_back(key);
-                    lanes.emplace_back();
-                }
-                lanes[lane].push_back(std::move(cell));
+                addToLane(keys, lanes, key, std::move(cell));
             }
             std::vector<std::function<void()>> jobs;
             for (std::vector<RequeryCell>& cells : lanes) {

@@ -94,12 +94,8 @@ CellOutcome QueryLane::askRdap(const ServerEntry& entry, const std::string& quer
         // exchange; a later refusal without one doubles from it.
         pace.backoff = *answer.retryAfter;
         pace.blockedUntil = m_clock.now() + *answer.retryAfter;
-    } else if (outcome.refused) {
-        pace.backoff =
-            pace.backoff.count() == 0 ? m_settings.backoff : std::min(pace.backoff * 2, RunSettings::kMaxBackoff);
-        pace.blockedUntil = m_clock.now() + pace.backoff;
     } else {
-        pace.backoff = std::chrono::seconds(0);
+        keepPace(pace, outcome.refused);
     }
     return outcome;
 }
@@ -116,15 +112,19 @@ CellOutcome QueryLane::askCell(const ServerEntry& entry, const std::string& quer
         m_client->closeConnection();
         outcome = {std::string(kMarkFailed), failureReason(failure.what()), false};
     }
-    ServerPace& pace = paceOf(entry.host);
-    if (outcome.refused) {
+    keepPace(paceOf(entry.host), outcome.refused);
+    return outcome;
+}
+
+void QueryLane::keepPace(ServerPace& pace, bool refused) {
+    if (refused) {
+        // The first refusal waits the configured back-off, each further one twice the last.
         pace.backoff =
             pace.backoff.count() == 0 ? m_settings.backoff : std::min(pace.backoff * 2, RunSettings::kMaxBackoff);
         pace.blockedUntil = m_clock.now() + pace.backoff;
     } else {
         pace.backoff = std::chrono::seconds(0);
     }
-    return outcome;
 }
 
 } // namespace cvt

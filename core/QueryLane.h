@@ -56,6 +56,8 @@ private:
         PaceClock::TimePoint blockedUntil{};
     };
     ServerPace& paceOf(const std::string& serverField);
+    // After an answer: a refusal starts or doubles the back-off, anything else ends it.
+    void keepPace(ServerPace& pace, bool refused);
 
     CellOutcome askRdap(const ServerEntry& entry, const std::string& query, ServerPace& pace);
 
