@@ -1,6 +1,9 @@
 // Reply classification over arbitrary bytes: the mark is always one of the three verdicts and agrees
-// with the order of the tests. Input: one byte giving the no-match mark's length, one giving the
-// refusal's, then the mark, the refusal and the reply.
+// with the order of the tests (failure text, refusal, no-match mark as written or in GBK, quota
+// phrases). Input: one byte giving the no-match mark's length, one giving the refusal's, then the
+// mark, the refusal and the reply.
+#include "core/GbkCodec.h"
+#include "core/QuotaPhrases.h"
 #include "core/ResultMarks.h"
 
 #include <algorithm>
@@ -13,6 +16,17 @@ namespace {
 
 bool contains(std::string_view text, std::string_view part) {
     return !part.empty() && text.find(part) != std::string_view::npos;
+}
+
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool holdsQuotaPhrase(std::string_view reply) {
+    return std::any_of(cvt::kQuotaPhrases.begin(), cvt::kQuotaPhrases.end(), [&](std::string_view phrase) {
+        return std::search(reply.begin(), reply.end(), phrase.begin(), phrase.end(),
+                           [](char a, char b) { return lower(a) == lower(b); }) != reply.end();
+    });
 }
 
 void require(bool condition) {
@@ -36,14 +50,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view reply = rest.substr(refusalLength);
 
     const std::string_view verdict = cvt::classifyReply(reply, mark, refusal);
-    const bool failed = contains(reply, cvt::kFailureText) || contains(reply, refusal);
-    if (failed) {
+    require(cvt::needsRequery(verdict) == (verdict == cvt::kMarkFailed));
+    if (contains(reply, cvt::kFailureText) || contains(reply, refusal)) {
         require(verdict == cvt::kMarkFailed);
-    } else if (contains(reply, mark)) {
+        return 0;
+    }
+    // The mark as written always counts; besides it only its GBK form may.
+    bool free = contains(reply, mark);
+    if (!free && verdict == cvt::kMarkFree) {
+        const bool beyondAscii =
+            std::any_of(mark.begin(), mark.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+        require(beyondAscii && contains(reply, cvt::gbk::utf8ToGbk(mark)));
+        free = true;
+    }
+    if (free) {
         require(verdict == cvt::kMarkFree);
+    } else if (refusal.empty() && holdsQuotaPhrase(reply)) {
+        require(verdict == cvt::kMarkFailed);
     } else {
         require(verdict == cvt::kMarkRegistered);
     }
-    require(cvt::needsRequery(verdict) == failed);
     return 0;
 }

@@ -33,9 +33,10 @@ DnsMiss missOf(int status) {
     }
 }
 
-// A host name as shown in the details: printable ASCII without blanks, trailing dot dropped.
+// A host name as shown in the details: printable ASCII without blanks, trailing dots dropped (a
+// name of dots alone is the root, no name server).
 bool cleanHostName(std::string_view raw, std::string& out) {
-    if (!raw.empty() && raw.back() == '.') {
+    while (!raw.empty() && raw.back() == '.') {
         raw.remove_suffix(1);
     }
     if (raw.empty()) {
