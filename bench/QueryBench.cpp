@@ -14,6 +14,7 @@
 // BM_DnsFirstAgainstSlowWhois: 400 names, half delegated, against a WHOIS server that waits 20 ms
 // per reply, with DNS first (argument 1) and without (0). (The 20,000 names of the goal would take
 // over six minutes without DNS at 20 ms a reply; the ratio is the same.)
+#include "bench/LoopbackListener.h"
 #include "core/NetWhoisLookup.h"
 #include "core/QueryEngine.h"
 #include "core/QueryEvents.h"
@@ -99,17 +100,7 @@ BENCHMARK(BM_QueryRunPerExchange)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)
 class SlowWhoisServer {
 public:
     SlowWhoisServer() {
-        m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (m_listenFd < 0 || ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listenFd, 16) != 0 ||
-            ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            throw std::runtime_error("slow WHOIS server cannot listen");
-        }
-        m_port = ntohs(address.sin_port);
+        m_listenFd = cvt::bench::listenOnLoopback(16, m_port, "slow WHOIS server");
         m_thread = std::thread([this] { serve(); });
     }
     ~SlowWhoisServer() {

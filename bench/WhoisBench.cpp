@@ -2,6 +2,7 @@
 // 2 KB and closes, through TNetWhois and through a bare blocking-socket loop doing the same
 // exchange. The two run side by side so their ratio can be read from one run (goal: the client
 // reaches at least 90% of the bare loop).
+#include "bench/LoopbackListener.h"
 #include "net/whois/TNetWhois.h"
 
 #include <arpa/inet.h>
@@ -23,17 +24,7 @@ constexpr std::size_t kReplyBytes = 2048;
 class LoopbackWhoisServer {
 public:
     LoopbackWhoisServer() : m_reply(makeReply()) {
-        m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (m_listenFd < 0 || ::bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listenFd, 128) != 0 ||
-            ::getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            throw std::runtime_error("loopback WHOIS server cannot listen");
-        }
-        m_port = ntohs(address.sin_port);
+        m_listenFd = cvt::bench::listenOnLoopback(128, m_port, "loopback WHOIS server");
         m_thread = std::thread([this] { serve(); });
     }
 

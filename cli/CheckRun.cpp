@@ -152,7 +152,7 @@ void CheckRun::finishIfComplete(std::size_t row) {
     if (row >= m_finished.size() || m_finished[row]) {
         return;
     }
-    const ResultRow content = m_table.row(row);
+    const ResultRow& content = m_table.rows()[row];
     const std::size_t suffixColumns = m_table.columnCount() - 1;
     const bool complete =
         content.cells.size() >= suffixColumns &&
