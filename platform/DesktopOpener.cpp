@@ -24,19 +24,21 @@ pid_t pollChild(pid_t child, int& status) {
     return result;
 }
 
+bool succeeded(int status) {
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 } // namespace
 
 DesktopOpener::DesktopOpener(std::string program, std::chrono::milliseconds patience)
     : m_program(std::move(program)), m_patience(patience) {}
 
 DesktopOpener::~DesktopOpener() {
-    collectFinished();
+    std::lock_guard lock(m_mutex);
+    reapFinished();
 }
 
 void DesktopOpener::open(const std::filesystem::path& file) {
-    std::lock_guard lock(m_mutex);
-    collectFinished();
-
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
 #ifdef POSIX_SPAWN_SETSID
@@ -59,7 +61,7 @@ void DesktopOpener::open(const std::filesystem::path& file) {
         int status = 0;
         const pid_t ended = pollChild(child, status);
         if (ended == child) {
-            if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+            if (succeeded(status)) {
                 return;
             }
             const std::string how = WIFEXITED(status) ? "exited with status " + std::to_string(WEXITSTATUS(status))
@@ -70,18 +72,36 @@ void DesktopOpener::open(const std::filesystem::path& file) {
             return; // someone else collected it; nothing more to learn
         }
         if (std::chrono::steady_clock::now() >= deadline) {
-            m_running.push_back(child);
+            std::lock_guard lock(m_mutex);
+            m_running.push_back({child, file});
             return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 
-void DesktopOpener::collectFinished() {
-    std::erase_if(m_running, [](pid_t child) {
+std::vector<std::filesystem::path> DesktopOpener::collectFinished() {
+    std::lock_guard lock(m_mutex);
+    return reapFinished();
+}
+
+bool DesktopOpener::hasRunning() {
+    std::lock_guard lock(m_mutex);
+    return !m_running.empty();
+}
+
+std::vector<std::filesystem::path> DesktopOpener::reapFinished() {
+    std::vector<std::filesystem::path> failed;
+    std::erase_if(m_running, [&failed](const Running& running) {
         int status = 0;
-        return pollChild(child, status) != 0;
+        const pid_t ended = pollChild(running.child, status);
+        if (ended == running.child && !succeeded(status)) {
+            failed.push_back(running.file);
+        }
+        // -1: collected elsewhere, nothing more to learn.
+        return ended != 0;
     });
+    return failed;
 }
 
 DesktopOpener& DesktopOpener::shared() {

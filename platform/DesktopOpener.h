@@ -13,7 +13,8 @@ namespace cvt {
 // ("xdg-open" by default) with the file as its only argument, without a shell. The opener is given
 // a short while to report: an exit status other than 0 (no program for the file, or it failed) is
 // an EWorkbookError, as is an opener that cannot be started. An opener still running after that while
-// (it waits for the program it started) is left to run and collected later.
+// (it waits for the program it started) is left to run; collectFinished reaps it once it has ended
+// and names its file when it ended in a failure.
 class DesktopOpener {
 public:
     explicit DesktopOpener(std::string program = "xdg-open",
@@ -24,16 +25,25 @@ public:
 
     void open(const std::filesystem::path& file);
 
+    // Reaps the openers left running that have ended since: the files of those that failed.
+    std::vector<std::filesystem::path> collectFinished();
+    // True while an opener left running has not been reaped.
+    bool hasRunning();
+
     // The opener used by the spreadsheet server unless it is given another.
     static DesktopOpener& shared();
 
 private:
-    void collectFinished();
+    struct Running {
+        pid_t child = 0;
+        std::filesystem::path file;
+    };
+    std::vector<std::filesystem::path> reapFinished();
 
     std::string m_program;
     std::chrono::milliseconds m_patience;
     std::mutex m_mutex;
-    std::vector<pid_t> m_running;
+    std::vector<Running> m_running;
 };
 
 } // namespace cvt

@@ -94,8 +94,7 @@ QString saveFile(QWidget* parent, const QString& initialPath, const std::vector<
             }
         }
     });
-    // An existing file is replaced without a question.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    // An existing file is replaced only when the person says so (the dialog asks).
     dialog.selectFile(initialPath);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return {};

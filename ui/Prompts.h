@@ -23,7 +23,7 @@ public:
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // The save dialog of the text export, offering "Text (*.txt)" and "CSV (*.csv)": the chosen
     // path (its suffix says which), or an empty text when cancelled. The initial path may hold a
-    // folder.
+    // folder. An existing file is chosen only after the dialog's question.
     virtual QString saveTextFile(QWidget* parent, const QString& initialPath) = 0;
     // The save dialog of the spreadsheet export, for .xlsx files; the same answers.
     virtual QString saveWorkbookFile(QWidget* parent, const QString& initialPath) = 0;

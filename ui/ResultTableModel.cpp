@@ -2,6 +2,7 @@
 
 #include "core/Messages.h"
 #include "core/ResultMarks.h"
+#include "ui/TypedCharFilter.h"
 
 #include <QBrush>
 #include <QColor>
@@ -232,9 +233,25 @@ bool ResultTableModel::setData(const QModelIndex& index, const QVariant& value, 
     if (role != Qt::EditRole || index.column() != 0 || !isCell(index)) {
         return false;
     }
-    const QByteArray caption = value.toString().toUtf8();
-    m_table.setRowCaption(static_cast<std::size_t>(index.row()), caption.toStdString());
-    Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    // A new name keeps to the pattern box's characters: a pasted line break would otherwise reach
+    // the servers as a query line of its own.
+    const QString name = TypedCharFilter::keptCharacters(value.toString(), &TypedCharFilter::patternChar).trimmed();
+    if (name.isEmpty()) {
+        return false;
+    }
+    const auto row = static_cast<std::size_t>(index.row());
+    const QByteArray caption = name.toUtf8();
+    if (m_table.rowCaption(row) == caption.toStdString()) {
+        return true;
+    }
+    m_table.setRowCaption(row, caption.toStdString());
+    // The marks were the old name's answers: the renamed row waits to be asked.
+    for (std::size_t cell = 0; cell < m_table.rows()[row].cells.size(); ++cell) {
+        m_table.setCell(row, cell, std::string());
+    }
+    Q_EMIT dataChanged(index, this->index(index.row(), columnCount() - 1),
+                       {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole, Qt::ForegroundRole, Qt::FontRole});
+    recount();
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include "core/WhoisLookup.h"
 #include "platform/DesktopOpener.h"
 #include "ui/BusyAnimation.h"
+#include "ui/NameEditDelegate.h"
 #include "ui/Prompts.h"
 #include "ui/QueryEventQueue.h"
 #include "ui/ResultFilterModel.h"
@@ -194,6 +195,7 @@ void TfrmWhoisMain::buildControls() {
     lvDomain->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // F2 renames a row in place; a double-click shows its details.
     lvDomain->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    lvDomain->setItemDelegateForColumn(0, new NameEditDelegate(lvDomain));
     lvDomain->setShowGrid(false);
     lvDomain->setWordWrap(false);
     // Until a header is clicked the rows stand in candidate order.
@@ -419,15 +421,21 @@ bool TfrmWhoisMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TfrmWhoisMain::keyPressEvent(QKeyEvent* event) {
-    // Enter anywhere in the window presses the default button.
+    // Enter presses the default button when it comes from the query controls; the result table,
+    // its filter and an editor open in either table keep it to themselves.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
-        if (btnSearch->isEnabled() && btnSearch->isVisible()) {
+        if (enterPressesSearch(focusWidget()) && btnSearch->isEnabled() && btnSearch->isVisible()) {
             btnSearch->click();
         }
         event->accept();
         return;
     }
     QMainWindow::keyPressEvent(event);
+}
+
+bool TfrmWhoisMain::enterPressesSearch(const QWidget* from) const {
+    return from == nullptr || from == this || from == edtDomain || from == btnSearch || from == lvWhois ||
+           from == rg1 || rg1->isAncestorOf(from);
 }
 
 void TfrmWhoisMain::showEvent(QShowEvent* event) {
@@ -596,6 +604,7 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         restoreActivityAfterPreparing();
         setRunning(false);
         btnSearch->setEnabled(true);
+        showRunCounts(progress);
         break;
     case RunState::Requerying:
         // Nothing else may change the table or the server table while the pass works on them.
@@ -630,10 +639,9 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         } else if (previous != RunState::Idle) {
             // The end of a run: back to pattern mode, Search ready when the box holds a pattern.
             setPopupItemsEnabled(true);
-            if (previous == RunState::Running || previous == RunState::Preparing) {
-                setStatusText(1, std::to_string(progress.done) + "/" + std::to_string(progress.total));
-                showDnsSettled(progress);
-            }
+            // What the run did, stopped or not: the lanes finish after Stop and DNS may have
+            // settled more cells than the last progress said.
+            showRunCounts(progress);
             setRunning(false);
             btnSearch->setEnabled(false);
             restorePatternMode();
@@ -643,6 +651,19 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         }
         break;
     }
+}
+
+void TfrmWhoisMain::showRunCounts(const RunProgress& progress) {
+    setStatusText(1, std::to_string(progress.done) + "/" + std::to_string(progress.total));
+    showDnsSettled(progress);
+}
+
+void TfrmWhoisMain::clearRunCounts() {
+    for (int panel = 0; panel < 3; ++panel) {
+        setStatusText(panel, std::string());
+    }
+    m_status->setPanelToolTip(2, QString());
+    m_status->hideProgress();
 }
 
 void TfrmWhoisMain::showDnsSettled(const RunProgress& progress) {

@@ -24,6 +24,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QTableView;
+class QTimer;
 class QTreeView;
 
 namespace cvt {
@@ -57,6 +58,9 @@ struct MainWindowDeps {
     std::filesystem::path configPath;
     // The program that opens an exported workbook with the desktop's program for .xlsx files.
     std::string openProgram = "xdg-open";
+    // How long the export waits for that program to report a failure; one still running then is
+    // watched until it ends.
+    std::chrono::milliseconds openPatience{2000};
     // The clock the runs keep their pace by; null for the steady clock.
     PaceClock* clock = nullptr;
 };
@@ -161,6 +165,14 @@ private:
     void restorePatternMode();
     void restoreActivityAfterPreparing();
     void showDnsSettled(const RunProgress& progress);
+    // The progress and DNS panels as the run left them.
+    void showRunCounts(const RunProgress& progress);
+    // Empties the activity, progress and DNS panels: nothing is left that they spoke of.
+    void clearRunCounts();
+    // Whether Enter typed in this widget (the window's focus) presses Search.
+    bool enterPressesSearch(const QWidget* from) const;
+    // Keeps looking at the openers still running after their wait; tells a failure when one ends.
+    void watchOpeners();
     void buildMenus();
     void startSearch();
     bool tableCommandsAllowed() const;
@@ -187,7 +199,8 @@ private:
     };
     // Runs the export on a worker behind the progress box, on a copy of the table taken here.
     ExportOutcome runExport(const std::function<void(const ResultTableSnapshot&, const std::atomic<bool>&)>& job);
-    // The save dialog's initial path: the name in the folder of the last export, if any.
+    // The save dialog's initial path: the name in the folder of the last export that succeeded,
+    // or else in the user's documents folder.
     QString exportDialogPath(const QString& name) const;
 
     MainWindowDeps m_deps;
@@ -200,8 +213,10 @@ private:
     bool m_closed = false;
     bool m_popupEnabled = true;
     QString m_lastExportFolder;
-    // Made at the first spreadsheet export; it collects the openers it left running.
+    // Made at the first spreadsheet export; it collects the openers it left running, which the
+    // timer looks at while there are any.
     std::unique_ptr<DesktopOpener> m_opener;
+    QTimer* m_openerWatch = nullptr;
     RunState m_shownState = RunState::Idle;
     QString m_activityBeforePreparing;
     bool m_restoreActivity = false;

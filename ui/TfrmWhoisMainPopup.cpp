@@ -26,7 +26,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QStandardPaths>
 #include <QTableView>
+#include <QTimer>
 #include <atomic>
 #include <ctime>
 
@@ -58,6 +60,7 @@ void TfrmWhoisMain::N3Click() {
         return;
     }
     m_results->clearRows();
+    clearRunCounts();
 }
 
 bool TfrmWhoisMain::discardAllowed() {
@@ -194,7 +197,14 @@ void TfrmWhoisMain::Whois1Click() {
 }
 
 QString TfrmWhoisMain::exportDialogPath(const QString& name) const {
-    return m_lastExportFolder.isEmpty() ? name : QDir(m_lastExportFolder).filePath(name);
+    QString folder = m_lastExportFolder;
+    if (folder.isEmpty()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (folder.isEmpty() || !QDir(folder).exists()) {
+            folder = QDir::homePath();
+        }
+    }
+    return QDir(folder).filePath(name);
 }
 
 TfrmWhoisMain::ExportOutcome
@@ -230,11 +240,10 @@ void TfrmWhoisMain::exportExcelClick() {
     if (chosen.isEmpty()) {
         return;
     }
-    m_lastExportFolder = QFileInfo(chosen).absolutePath();
     const std::filesystem::path path(toStdString(chosen));
     bool opened = false;
     if (m_opener == nullptr) {
-        m_opener = std::make_unique<DesktopOpener>(m_deps.openProgram);
+        m_opener = std::make_unique<DesktopOpener>(m_deps.openProgram, m_deps.openPatience);
     }
     DesktopOpener& opener = *m_opener;
     const ExportOutcome outcome = runExport([&](const ResultTableSnapshot& table, const std::atomic<bool>& cancel) {
@@ -246,10 +255,37 @@ void TfrmWhoisMain::exportExcelClick() {
             opened = false; // told below; the workbook is saved all the same
         }
     });
+    if (outcome.status == ExportOutcome::Status::Done) {
+        m_lastExportFolder = QFileInfo(chosen).absolutePath();
+    }
     if (outcome.status == ExportOutcome::Status::Failed) {
         m_deps.prompts.information(this, toQString(kExcelCancelledMessage));
     } else if (outcome.status == ExportOutcome::Status::Done && !opened) {
         m_deps.prompts.information(this, toQString(workbookNotOpenedMessage(path)));
+    }
+    watchOpeners();
+}
+
+void TfrmWhoisMain::watchOpeners() {
+    // Looked at a few times a second, which also reaps them as soon as they end.
+    if (m_openerWatch == nullptr) {
+        m_openerWatch = new QTimer(this);
+        m_openerWatch->setInterval(250);
+        connect(m_openerWatch, &QTimer::timeout, this, [this] {
+            const std::vector<std::filesystem::path> failed = m_opener->collectFinished();
+            if (!m_opener->hasRunning()) {
+                m_openerWatch->stop();
+            }
+            // Told as a failure within the wait is, unless the window has closed meanwhile.
+            for (const std::filesystem::path& file : failed) {
+                if (!m_closed) {
+                    m_deps.prompts.information(this, toQString(workbookNotOpenedMessage(file)));
+                }
+            }
+        });
+    }
+    if (m_opener->hasRunning() && !m_openerWatch->isActive()) {
+        m_openerWatch->start();
     }
 }
 
@@ -261,7 +297,6 @@ void TfrmWhoisMain::ExporttoText1Click() {
     if (chosen.isEmpty()) {
         return;
     }
-    m_lastExportFolder = QFileInfo(chosen).absolutePath();
     const std::filesystem::path path(toStdString(chosen));
     const bool csv = chosen.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
     const ExportOutcome outcome = runExport([&](const ResultTableSnapshot& table, const std::atomic<bool>& cancel) {
@@ -271,7 +306,9 @@ void TfrmWhoisMain::ExporttoText1Click() {
             ExportToText(table, path, &cancel);
         }
     });
-    if (outcome.status == ExportOutcome::Status::Failed) {
+    if (outcome.status == ExportOutcome::Status::Done) {
+        m_lastExportFolder = QFileInfo(chosen).absolutePath();
+    } else if (outcome.status == ExportOutcome::Status::Failed) {
         m_deps.prompts.error(this, toQString(outcome.message));
     }
 }

@@ -13,22 +13,29 @@ bool isAsciiLetterOrDigit(char16_t c) {
 TypedCharFilter::TypedCharFilter(Predicate accept, QObject* parent) : QValidator(parent), m_accept(accept) {}
 
 QValidator::State TypedCharFilter::validate(QString& input, int& position) const {
+    const QString kept = keptCharacters(input, m_accept, &position);
+    if (kept.size() != input.size()) {
+        input = kept;
+    }
+    return Acceptable;
+}
+
+QString TypedCharFilter::keptCharacters(const QString& text, Predicate accept, int* position) {
     QString kept;
-    kept.reserve(input.size());
+    kept.reserve(text.size());
     int keptPosition = 0;
-    for (qsizetype i = 0; i < input.size(); ++i) {
-        if (m_accept(input[i].unicode())) {
-            kept += input[i];
-            if (i < position) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (accept(text[i].unicode())) {
+            kept += text[i];
+            if (position != nullptr && i < *position) {
                 ++keptPosition;
             }
         }
     }
-    if (kept.size() != input.size()) {
-        input = kept;
-        position = keptPosition;
+    if (position != nullptr && kept.size() != text.size()) {
+        *position = keptPosition;
     }
-    return Acceptable;
+    return kept;
 }
 
 bool TypedCharFilter::patternChar(char16_t c) {

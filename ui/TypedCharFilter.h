@@ -18,7 +18,12 @@ public:
 
     State validate(QString& input, int& position) const override;
 
-    // The pattern box: space, "-", digits, ASCII letters, "[" and "]".
+    // The text without the characters the predicate refuses; a position given is moved to stay
+    // after the same accepted characters.
+    static QString keptCharacters(const QString& text, Predicate accept, int* position = nullptr);
+
+    // The pattern box, and a name renamed in the result table: space, "-", digits, ASCII letters,
+    // "[" and "]".
     static bool patternChar(char16_t c);
     // Prefix and postfix fields: "-", digits, ASCII letters.
     static bool affixChar(char16_t c);

@@ -1,9 +1,11 @@
 #include "core/Messages.h"
+#include "tests/support/FakeDnsServer.h"
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/ui/WindowHarness.h"
 #include "ui/BusyAnimation.h"
 #include "ui/RunStatusBar.h"
 #include "ui/ServerTableModel.h"
+#include "ui/UiText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -255,6 +257,74 @@ TEST(MainWindow, EnterRunsAPatternSearchThatFillsRowsAndMarks) {
     EXPECT_TRUE(w.prompts.errors.empty());
 }
 
+// Enter presses Search from the query controls only; elsewhere it belongs to the control.
+TEST(MainWindow, EnterSearchesFromThePatternBoxButNotFromTheResultsOrAnEditor) {
+    struct Case {
+        const char* what;
+        std::function<QWidget*(TfrmWhoisMain&)> focus;
+        bool searches;
+    };
+    // Opens the editor of the first row of a table; it takes the focus.
+    const auto editFirstRow = [](QAbstractItemView* table, TfrmWhoisMain& main) {
+        table->edit(table->model()->index(0, 0));
+        return main.focusWidget();
+    };
+    const Case cases[] = {
+        {"pattern box", [](TfrmWhoisMain& m) { return static_cast<QWidget*>(m.edtDomain); }, true},
+        {"server table", [](TfrmWhoisMain& m) { return static_cast<QWidget*>(m.lvWhois); }, true},
+        {"name filter", [](TfrmWhoisMain& m) { return static_cast<QWidget*>(m.edtFilter); }, false},
+        {"filter kind", [](TfrmWhoisMain& m) { return static_cast<QWidget*>(m.cbFilter); }, false},
+        {"result row",
+         [](TfrmWhoisMain& m) {
+             m.selectAndShowRow(0);
+             return static_cast<QWidget*>(m.lvDomain);
+         },
+         false},
+        {"renaming a row", [&](TfrmWhoisMain& m) { return editFirstRow(m.lvDomain, m); }, false},
+        {"renaming a suffix", [&](TfrmWhoisMain& m) { return editFirstRow(m.lvWhois, m); }, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WindowHarness w(configText("en", suffixLines("whois.example", {"com"})));
+        w.main->resultModel().appendRow("phone", {"☆"});
+        w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
+        w.prompts.confirmAnswer = false; // a Search would ask to discard the row, and stop there
+        w.main->show();
+        QWidget* target = c.focus(*w.main);
+        ASSERT_NE(target, nullptr);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(w.prompts.questions.size(), c.searches ? 1u : 0u);
+        EXPECT_FALSE(w.main->engine().isBusy());
+    }
+}
+
+// A name typed or pasted over a row keeps to the pattern box's characters and empties the marks.
+TEST(MainWindow, F2RenameTakesThePatternCharactersAndAsksTheNewNameAgain) {
+    FakeWhoisServer server(freeWhenStartingWithA());
+    WindowHarness w(configText("en", suffixLines(server.hostField(), {"com"})));
+    w.main->resultModel().appendRow("bphone", {"★"});
+    w.main->show();
+    w.main->selectAndShowRow(0);
+    w.main->lvDomain->setFocus();
+    QTest::keyClick(w.main->lvDomain, Qt::Key_F2);
+    auto* editor = qobject_cast<QLineEdit*>(w.main->focusWidget());
+    ASSERT_NE(editor, nullptr);
+    ASSERT_NE(editor, w.main->edtDomain);
+    editor->selectAll();
+    editor->insert(QStringLiteral("aphone\r\nx"));
+    EXPECT_EQ(editor->text(), QStringLiteral("aphonex"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    ASSERT_TRUE(waitUntil([&] { return w.rows().front().caption == "aphonex"; }, 5000));
+    EXPECT_EQ(w.rows(), std::vector<ResultRow>{row("aphonex", {""})});
+    w.main->N2->trigger();
+    ASSERT_TRUE(w.waitIdle());
+    EXPECT_EQ(w.rows(), std::vector<ResultRow>{row("aphonex", {"☆"})});
+    server.stop();
+    EXPECT_EQ(server.queries(), std::vector<std::string>{"aphonex.com\r\n"});
+}
+
 TEST(MainWindow, RefusedSearchesShowTheirMessageAndStartNothing) {
     FakeWhoisServer server(freeWhenStartingWithA());
     struct Case {
@@ -341,6 +411,43 @@ TEST(MainWindow, StopLetsTheExchangeUnderWayWriteItsCellAndAsksNoMore) {
     EXPECT_EQ(held.arrived, 1); // no exchange after the one under way
     EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆", "", ""})}));
     EXPECT_TRUE(w.main->N3->isEnabled());
+}
+
+// After Stop the panels show what the run did until its lanes ended, DNS included; Clear All
+// empties them.
+TEST(MainWindow, AfterStopThePanelsCountWhatTheRunDidAndClearAllEmptiesThem) {
+    HeldServer held;
+    FakeWhoisServer other(freeWhenStartingWithA());
+    FakeDnsServer dns;
+    for (const char* name : {"aphone.com", "bphone.com", "cphone.com"}) {
+        dns.set(name, FakeDnsServer::nameServers({"ns1.host.net"}));
+    }
+    std::string config = configText(
+        "en", {"com+" + other.hostField() + "+No match for", "net+" + held.server.hostField() + "+No match for"});
+    config.replace(config.find("[setting]\r\n"), 11,
+                   "[setting]\r\nparallel=1\r\ndns=1\r\ndns_server=127.0.0.1:" + std::to_string(dns.port()) + "\r\n");
+    WindowHarness w(config);
+    w.main->show();
+    w.main->edtDomain->setText(QStringLiteral("[a-c]phone"));
+    w.main->btnSearch->click();
+    // DNS settles every .com cell while the .net lane waits on its first name.
+    ASSERT_TRUE(waitUntil([&] { return w.main->engine().progress().dnsSettled == 3 && held.arrived == 1; }));
+    w.main->btnStop->click();
+    held.released = true;
+    ASSERT_TRUE(w.waitIdle());
+    EXPECT_EQ(w.rows(),
+              (std::vector<ResultRow>{row("aphone", {"★", "☆"}), row("bphone", {"★", ""}), row("cphone", {"★", ""})}));
+    EXPECT_EQ(w.main->statusText(0), uiText(Msg::RunStopped, "en"));
+    EXPECT_EQ(w.main->statusText(1), QStringLiteral("1/3"));
+    EXPECT_EQ(w.main->statusText(2), QStringLiteral("DNS 3"));
+    EXPECT_EQ(w.main->runStatusBar().countsText(), QStringLiteral("☆ 1  ★ 3  - 0"));
+
+    w.main->N3->trigger();
+    EXPECT_TRUE(w.rows().empty());
+    for (int panel = 0; panel < 3; ++panel) {
+        EXPECT_EQ(w.main->statusText(panel), QString()) << panel;
+    }
+    EXPECT_EQ(w.main->runStatusBar().countsText(), QStringLiteral("☆ 0  ★ 0  - 0"));
 }
 
 TEST(MainWindow, RequeryFillsFailedAndEmptyCells) {

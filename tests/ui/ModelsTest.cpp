@@ -195,12 +195,42 @@ TEST(QueryEventQueue, HandsOnEveryChangeOfStateButOnlyTheLatestProgress) {
     EXPECT_EQ(p.states.size(), 3u) << "nothing queued, nothing handed on";
 }
 
-TEST(ResultTableModel, NamesCanBeEditedAndColumnsFollowTheTicks) {
+TEST(ResultTableModel, RenamingKeepsToThePatternCharactersAndEmptiesTheMarks) {
+    struct Case {
+        QString typed;
+        std::string name;
+        bool accepted;
+        bool marksKept;
+    };
+    const Case cases[] = {
+        {QStringLiteral("fone"), "fone", true, false},
+        {QStringLiteral("fo\r\nne"), "fone", true, false}, // a pasted line break never reaches a query
+        {QStringLiteral(" fo.n_e\t"), "fone", true, false},
+        {QStringLiteral("a-b[c]"), "a-b[c]", true, false},
+        {QStringLiteral("phone"), "phone", true, true}, // the same name: its answers stay
+        {QStringLiteral("\r\n"), "phone", false, true},
+        {QStringLiteral("电话"), "phone", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed.toStdString());
+        ResultsPath p;
+        p.model.appendRows({{0, "phone"}});
+        p.model.applyCells({{0, "phone", "com", "★", ""}, {0, "phone", "net", "-", "Read Timeout"}});
+        EXPECT_EQ(p.model.setData(p.model.index(0, 0), c.typed, Qt::EditRole), c.accepted);
+        EXPECT_EQ(p.model.rows()[0].caption, c.name);
+        const std::vector<std::string> marks =
+            c.marksKept ? std::vector<std::string>{"★", "-", ""} : std::vector<std::string>{"", "", ""};
+        EXPECT_EQ(p.model.rows()[0].cells, marks);
+        EXPECT_EQ(p.model.rows()[0].detail(1), c.marksKept ? "Read Timeout" : "");
+        EXPECT_EQ(p.model.markCounts(), (c.marksKept ? MarkCounts{0, 1, 1} : MarkCounts{}));
+    }
+}
+
+TEST(ResultTableModel, OnlyNamesAreEditableAndColumnsFollowTheTicks) {
     ResultsPath p;
     p.model.appendRows({{0, "phone"}});
     p.model.applyCells({{0, "phone", "net", "☆", ""}});
-    ASSERT_TRUE(p.model.setData(p.model.index(0, 0), QStringLiteral("fone"), Qt::EditRole));
-    EXPECT_EQ(p.model.data(p.model.index(0, 0), Qt::DisplayRole).toString(), QStringLiteral("fone"));
+    EXPECT_TRUE(p.model.flags(p.model.index(0, 0)).testFlag(Qt::ItemIsEditable));
     EXPECT_FALSE(p.model.flags(p.model.index(0, 1)).testFlag(Qt::ItemIsEditable));
     p.model.alignSuffixColumns({entry("com", "h", "m", false), entry("net", "h", "m"), entry("org", "h", "m")});
     EXPECT_EQ(p.model.captions(), (std::vector<std::string>{"", "net", "org"}));

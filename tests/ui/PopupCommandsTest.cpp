@@ -11,7 +11,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -60,7 +62,7 @@ TEST(PopupCommands, TextExportWritesTheChosenFileAndNothingWhenCancelledOrRefuse
 
     w.main->ExporttoText1->trigger(); // cancelled
     ASSERT_EQ(w.prompts.saveDialogNames.size(), 1u);
-    EXPECT_EQ(w.prompts.saveDialogNames.front(), QStringLiteral("domain.txt"));
+    EXPECT_EQ(QFileInfo(w.prompts.saveDialogNames.front()).fileName(), QStringLiteral("domain.txt"));
     const auto filesBefore = std::distance(std::filesystem::directory_iterator(w.dir.path()), {});
 
     w.prompts.savePath = QString::fromStdString(w.dir.file("domain.txt").string());
@@ -81,25 +83,33 @@ TEST(PopupCommands, TextExportWritesTheChosenFileAndNothingWhenCancelledOrRefuse
 }
 
 TEST(PopupCommands, SpreadsheetExportSavesWhereAskedThenOpensOrSaysWhereItIs) {
+    // An opener that outlasts the export's wait, then fails.
+    TempDir scripts;
+    const std::filesystem::path lateFailure = scripts.file("late-failure");
+    scripts.write("late-failure", "#!/bin/sh\nsleep 1\nexit 3\n");
+    std::filesystem::permissions(lateFailure, std::filesystem::perms::owner_all);
     struct Case {
         const char* what;
-        const char* openProgram;
+        std::string openProgram;
         const char* target;
         std::string message;
         bool written;
+        int patienceMs;
     };
+    const std::string notOpened = "Saved to %s. No program was found to open .xlsx files.";
     const Case cases[] = {
-        {"dialog cancelled", "true", nullptr, "", false},
-        {"saved and opened", "true", "book.xlsx", "", true},
-        {"no program for .xlsx", "false", "book.xlsx", "Saved to %s. No program was found to open .xlsx files.", true},
-        {"no opener at all", "/nonexistent/xdg-open", "book.xlsx",
-         "Saved to %s. No program was found to open .xlsx files.", true},
-        {"missing folder", "true", "missing/book.xlsx", "Excel transaction cancelled.", false},
+        {"dialog cancelled", "true", nullptr, "", false, 2000},
+        {"saved and opened", "true", "book.xlsx", "", true, 2000},
+        {"no program for .xlsx", "false", "book.xlsx", notOpened, true, 2000},
+        {"no opener at all", "/nonexistent/xdg-open", "book.xlsx", notOpened, true, 2000},
+        {"opener fails after the wait", lateFailure.string(), "book.xlsx", notOpened, true, 100},
+        {"missing folder", "true", "missing/book.xlsx", "Excel transaction cancelled.", false, 2000},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         WindowHarness w(configText("en", suffixLines("whois.example", {"com"})));
         w.openProgram = c.openProgram;
+        w.openPatience = std::chrono::milliseconds(c.patienceMs);
         w.build();
         fill(w, {row("a", {"★"}), row("=1+2", {"☆"})});
         // No target: the dialog is cancelled.
@@ -109,7 +119,7 @@ TEST(PopupCommands, SpreadsheetExportSavesWhereAskedThenOpensOrSaysWhereItIs) {
 
         ASSERT_EQ(w.prompts.saveDialogNames.size(), 1u);
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^domains-\\d{8}-\\d{4}\\.xlsx$"))
-                        .match(w.prompts.saveDialogNames.front())
+                        .match(QFileInfo(w.prompts.saveDialogNames.front()).fileName())
                         .hasMatch())
             << w.prompts.saveDialogNames.front().toStdString();
         std::vector<QString> expected;
@@ -120,6 +130,8 @@ TEST(PopupCommands, SpreadsheetExportSavesWhereAskedThenOpensOrSaysWhereItIs) {
             }
             expected.push_back(QString::fromStdString(text));
         }
+        // An opener still running after the wait is told about when it ends.
+        waitUntil([&] { return w.prompts.informations.size() >= expected.size(); }, 10000);
         EXPECT_EQ(w.prompts.informations, expected);
         EXPECT_EQ(std::filesystem::exists(target), c.written);
         if (c.written) {
@@ -129,7 +141,16 @@ TEST(PopupCommands, SpreadsheetExportSavesWhereAskedThenOpensOrSaysWhereItIs) {
     }
 }
 
-TEST(PopupCommands, ExportsOfferTheLastFolderAndACancelledExportLeavesNoFile) {
+TEST(PopupCommands, ExportsStartInDocumentsThenOfferTheLastFolderASaveSucceededIn) {
+    // A home of its own, with a documents folder.
+    TempDir home;
+    const std::filesystem::path documents = home.file("Documents");
+    std::filesystem::create_directory(documents);
+    const QByteArray savedHome = qgetenv("HOME");
+    const QByteArray savedConfigHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.path().string()));
+    qunsetenv("XDG_CONFIG_HOME");
+
     WindowHarness w(configText("en", suffixLines("whois.example", {"com"})));
     std::vector<ResultRow> rows;
     for (int i = 0; i < 50000; ++i) {
@@ -144,10 +165,12 @@ TEST(PopupCommands, ExportsOfferTheLastFolderAndACancelledExportLeavesNoFile) {
                                                                  "Domain Name,com\r\nname0,");
 
     // Cancel as soon as the progress box shows.
+    const std::filesystem::path elsewhere = w.dir.file("elsewhere");
+    std::filesystem::create_directory(elsewhere);
     for (QAction* command : {w.main->exportExcel, w.main->ExporttoText1}) {
-        w.prompts.savePath = QString::fromStdString((folder / "cancelled.xlsx").string());
+        w.prompts.savePath = QString::fromStdString((elsewhere / "cancelled.xlsx").string());
         if (command == w.main->ExporttoText1) {
-            w.prompts.savePath = QString::fromStdString((folder / "cancelled.txt").string());
+            w.prompts.savePath = QString::fromStdString((elsewhere / "cancelled.txt").string());
         }
         QTimer::singleShot(0, [] {
             if (QWidget* box = QApplication::activeModalWidget()) {
@@ -158,37 +181,70 @@ TEST(PopupCommands, ExportsOfferTheLastFolderAndACancelledExportLeavesNoFile) {
     }
     EXPECT_TRUE(w.prompts.informations.empty());
     EXPECT_TRUE(w.prompts.errors.empty());
+    // A save that fails is not remembered either.
+    w.prompts.savePath = QString::fromStdString((w.dir.file("missing") / "domain.txt").string());
+    w.main->ExporttoText1->trigger();
+    EXPECT_EQ(w.prompts.errors.size(), 1u);
+    w.prompts.savePath.clear();
+    w.main->ExporttoText1->trigger();
+
     std::vector<std::string> left;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         left.push_back(entry.path().filename().string());
     }
     EXPECT_EQ(left, std::vector<std::string>{"first.csv"});
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
     const QString lastFolder = QString::fromStdString(folder.string()) + QStringLiteral("/");
-    ASSERT_EQ(w.prompts.saveDialogNames.size(), 3u);
-    EXPECT_EQ(w.prompts.saveDialogNames[0], QStringLiteral("domain.txt"));
+    ASSERT_EQ(w.prompts.saveDialogNames.size(), 5u);
+    EXPECT_EQ(w.prompts.saveDialogNames[0], QString::fromStdString((documents / "domain.txt").string()));
     EXPECT_TRUE(w.prompts.saveDialogNames[1].startsWith(lastFolder + QStringLiteral("domains-")));
-    EXPECT_EQ(w.prompts.saveDialogNames[2], lastFolder + QStringLiteral("domain.txt"));
+    for (std::size_t later = 2; later < 5; ++later) {
+        EXPECT_EQ(w.prompts.saveDialogNames[later], lastFolder + QStringLiteral("domain.txt")) << later;
+    }
     EXPECT_EQ(w.rows().size(), rows.size());
+    qputenv("HOME", savedHome);
+    if (!savedConfigHome.isEmpty()) {
+        qputenv("XDG_CONFIG_HOME", savedConfigHome);
+    }
 }
 
 // The real save dialog of the text export: both types offered, and picking CSV turns domain.txt
-// into domain.csv.
-TEST(PopupCommands, TextSaveDialogOffersCsvAndSwapsTheSuffix) {
+// into domain.csv; an existing file is taken only when the question that follows is answered Yes.
+TEST(PopupCommands, TextSaveDialogOffersCsvSwapsTheSuffixAndAsksBeforeReplacing) {
     TempDir dir;
-    QStringList filters;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr) {
-            return;
-        }
-        filters = dialog->nameFilters();
-        Q_EMIT dialog->filterSelected(QStringLiteral("CSV (*.csv)"));
-        QMetaObject::invokeMethod(dialog, "accept");
-    });
-    QtPrompts prompts;
-    const QString chosen = prompts.saveTextFile(nullptr, QString::fromStdString((dir.path() / "domain.txt").string()));
-    EXPECT_EQ(filters, QStringList({QStringLiteral("Text (*.txt)"), QStringLiteral("CSV (*.csv)")}));
-    EXPECT_EQ(chosen, QString::fromStdString((dir.path() / "domain.csv").string()));
+    dir.write("domain.csv", "kept");
+    const QString existing = QString::fromStdString((dir.path() / "domain.csv").string());
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace);
+        QStringList filters;
+        QString question;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog == nullptr) {
+                return;
+            }
+            filters = dialog->nameFilters();
+            Q_EMIT dialog->filterSelected(QStringLiteral("CSV (*.csv)"));
+            // The question shows over the dialog; the dialog stays when it is answered No.
+            QTimer::singleShot(0, dialog, [&, dialog] {
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                    question = box->text();
+                    box->button(replace ? QMessageBox::Yes : QMessageBox::No)->click();
+                    if (!replace) {
+                        QTimer::singleShot(0, dialog, [dialog] { dialog->reject(); });
+                    }
+                }
+            });
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QtPrompts prompts;
+        const QString chosen =
+            prompts.saveTextFile(nullptr, QString::fromStdString((dir.path() / "domain.txt").string()));
+        EXPECT_EQ(filters, QStringList({QStringLiteral("Text (*.txt)"), QStringLiteral("CSV (*.csv)")}));
+        EXPECT_TRUE(question.contains(QStringLiteral("domain.csv"))) << question.toStdString();
+        EXPECT_EQ(chosen, replace ? existing : QString());
+    }
+    EXPECT_EQ(readFileBytes(dir.path() / "domain.csv"), "kept");
 }
 
 TEST(PopupCommands, WhoisDetailsNeedASelectedRow) {

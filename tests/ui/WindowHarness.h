@@ -60,8 +60,8 @@ struct WindowHarness {
         text.reset();
         main.reset();
         options = TIniOptions{};
-        main = std::make_unique<TfrmWhoisMain>(
-            MainWindowDeps{prompts, options, [] { return std::make_unique<NetWhoisLookup>(); }, path, openProgram});
+        main = std::make_unique<TfrmWhoisMain>(MainWindowDeps{
+            prompts, options, [] { return std::make_unique<NetWhoisLookup>(); }, path, openProgram, openPatience});
         text = std::make_unique<TfrmText>(prompts, main.get());
         info = std::make_unique<TfrmWhoisInfo>(main.get());
         main->setDialogs(text.get(), info.get());
@@ -87,6 +87,8 @@ struct WindowHarness {
     std::filesystem::path path;
     // What opens an exported workbook: "true" stands for a desktop with a spreadsheet program.
     std::string openProgram = "true";
+    // How long an export waits for it to fail before it watches it.
+    std::chrono::milliseconds openPatience{2000};
     TIniOptions options;
     FakePrompts prompts;
     std::unique_ptr<TfrmWhoisMain> main;
