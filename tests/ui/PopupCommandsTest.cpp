@@ -86,7 +86,7 @@ TEST(PopupCommands, SpreadsheetExportSavesWhereAskedThenOpensOrSaysWhereItIs) {
     // An opener that outlasts the export's wait, then fails.
     TempDir scripts;
     const std::filesystem::path lateFailure = scripts.file("late-failure");
-    scripts.write("late-failure", "#!/bin/sh\nsleep 1\nexit 3\n");
+    scripts.write("late-failure", "#!/bin/sh\nsleep 2.2\nexit 3\n");
     std::filesystem::permissions(lateFailure, std::filesystem::perms::owner_all);
     struct Case {
         const char* what;
