@@ -258,16 +258,11 @@ TEST(MainWindow, EnterRunsAPatternSearchThatFillsRowsAndMarks) {
 }
 
 // Enter presses Search from the query controls only; elsewhere it belongs to the control.
-TEST(MainWindow, EnterSearchesFromThePatternBoxButNotFromTheResultsOrAnEditor) {
+TEST(MainWindow, EnterSearchesFromTheQueryControlsButNotFromTheResultsOrTheirFilter) {
     struct Case {
         const char* what;
         std::function<QWidget*(TfrmWhoisMain&)> focus;
         bool searches;
-    };
-    // Opens the editor of the first row of a table; it takes the focus.
-    const auto editFirstRow = [](QAbstractItemView* table, TfrmWhoisMain& main) {
-        table->edit(table->model()->index(0, 0));
-        return main.focusWidget();
     };
     const Case cases[] = {
         {"pattern box", [](TfrmWhoisMain& m) { return static_cast<QWidget*>(m.edtDomain); }, true},
@@ -280,8 +275,6 @@ TEST(MainWindow, EnterSearchesFromThePatternBoxButNotFromTheResultsOrAnEditor) {
              return static_cast<QWidget*>(m.lvDomain);
          },
          false},
-        {"renaming a row", [&](TfrmWhoisMain& m) { return editFirstRow(m.lvDomain, m); }, false},
-        {"renaming a suffix", [&](TfrmWhoisMain& m) { return editFirstRow(m.lvWhois, m); }, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -291,7 +284,6 @@ TEST(MainWindow, EnterSearchesFromThePatternBoxButNotFromTheResultsOrAnEditor) {
         w.prompts.confirmAnswer = false; // a Search would ask to discard the row, and stop there
         w.main->show();
         QWidget* target = c.focus(*w.main);
-        ASSERT_NE(target, nullptr);
         target->setFocus();
         QTest::keyClick(target, Qt::Key_Return);
         QCoreApplication::processEvents();
