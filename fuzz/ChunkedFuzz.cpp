@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,13 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         cvt::HttpMessageReader(source).readChunked(body, kMaxBody);
     } catch (const cvt::ENetException&) {
-        // A close inside the body, an over-long size line or a body over the limit.
+        // A close inside the body, a broken size line, an over-long line or a body over the limit.
     }
     if (body.size() > kMaxBody || body.size() > size) {
         __builtin_trap();
     }
-    const std::uint64_t chunkSize = cvt::HttpMessageReader::parseChunkSize(input, kMaxBody);
-    if (chunkSize > kMaxBody + 1) {
+    const std::optional<std::uint64_t> chunkSize = cvt::HttpMessageReader::parseChunkSize(input, kMaxBody);
+    if (chunkSize && *chunkSize > kMaxBody + 1) {
         __builtin_trap();
     }
     return 0;

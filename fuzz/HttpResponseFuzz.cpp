@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,11 @@ void fetch(cvt::TNetHTTP& client, std::string_view url) {
         require(!isRedirect(response));
         require(body.size() <= cvt::TNetHTTP::kMaxBodyBytes);
         require(response.responseCode() != 204 || body.empty());
+        if (response.responseCode() != 204 && !response.hasTransferEncoding()) {
+            // A counted body is whole or the fetch fails.
+            const std::optional<std::int64_t> length = response.contentLength();
+            require(!length || body.size() == static_cast<std::uint64_t>(*length));
+        }
     } catch (const cvt::ENetHTTPProtocolException& error) {
         const cvt::TNetHTTPResponse& response = client.Response();
         require(error.replyCode() == response.responseCode());

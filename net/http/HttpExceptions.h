@@ -53,6 +53,15 @@ public:
     using ENetException::ENetException;
 };
 
+// A reply whose body cannot be told apart from a cut or corrupted one: a body shorter than its
+// Content-Length, a chunk-size line that is not a size, a chunk longer than its size, negative or
+// disagreeing Content-Length values, or a body read up to a TLS close without close_notify. The
+// message says which.
+class ENetHTTPMalformedReply : public ENetException {
+public:
+    using ENetException::ENetException;
+};
+
 // A redirect the client does not follow although it follows redirects: one more than the limit
 // ("Too many redirects (last: URL)") or one from https to http. The message names the target.
 class ENetHTTPRedirectRefused : public ENetException {

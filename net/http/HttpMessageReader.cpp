@@ -3,6 +3,8 @@
 #include "net/http/HttpExceptions.h"
 #include "text/CheckedNumber.h"
 
+#include <algorithm>
+
 namespace cvt {
 
 namespace {
@@ -38,55 +40,88 @@ void HttpMessageReader::readHeaderBlock(TNetHeaderList& headers, std::size_t& us
     }
 }
 
-std::uint64_t HttpMessageReader::parseChunkSize(std::string_view line, std::uint64_t limit) {
-    const DigitsResult size = parseDigits(line.substr(0, line.find(' ')), limit, 16);
-    if (size.status == DigitsResult::Status::TooLarge) {
+std::optional<std::uint64_t> HttpMessageReader::parseChunkSize(std::string_view line, std::uint64_t limit) {
+    const std::string_view digits = line.substr(0, line.find_first_of("; \t"));
+    const DigitsResult size = parseDigits(digits, limit, 16);
+    switch (size.status) {
+    case DigitsResult::Status::Ok:
+        return size.value;
+    case DigitsResult::Status::TooLarge:
         return limit + 1;
+    case DigitsResult::Status::NotDigits:
+        break;
     }
-    return size.ok() ? size.value : 0;
+    return std::nullopt;
+}
+
+void HttpMessageReader::readLength(std::string& body, std::uint64_t length, std::size_t maxBody) {
+    if (length > maxBody - body.size()) {
+        throwBodyTooLarge(maxBody);
+    }
+    std::uint64_t received = 0;
+    while (received < length) {
+        const std::size_t before = body.size();
+        if (!m_source.receiveSome(body, static_cast<std::size_t>(length - received))) {
+            throw ENetHTTPMalformedReply("The reply ended after " + std::to_string(received) + " of " +
+                                         std::to_string(length) + " bytes.");
+        }
+        received += body.size() - before;
+    }
 }
 
 void HttpMessageReader::readChunked(std::string& body, std::size_t maxBody) {
     while (true) {
-        const std::uint64_t size = parseChunkSize(m_source.receiveLine(), maxBody);
-        if (size == 0) {
+        const std::string line = m_source.receiveLine();
+        const std::optional<std::uint64_t> size = parseChunkSize(line, maxBody);
+        if (!size) {
+            throw ENetHTTPMalformedReply("The reply holds a broken chunk size line.");
+        }
+        if (*size == 0) {
             break;
         }
-        if (size > maxBody - body.size()) {
+        if (*size > maxBody - body.size()) {
             throwBodyTooLarge(maxBody);
         }
-        m_source.receiveCount(body, static_cast<std::int64_t>(size));
-        m_source.receiveLine();
+        m_source.receiveCount(body, static_cast<std::int64_t>(*size));
+        if (!m_source.receiveLine().empty()) {
+            throw ENetHTTPMalformedReply("The reply holds a chunk longer than its size.");
+        }
     }
-    m_source.receiveLine();
+    // The trailer: header lines up to an empty line.
+    std::size_t used = 0;
+    for (std::string line = m_source.receiveLine(); !line.empty(); line = m_source.receiveLine()) {
+        used += line.size() + 2;
+        if (used > kMaxTrailerBytes) {
+            throw ENetHTTPResponseTooLarge("Response trailer larger than " + std::to_string(kMaxTrailerBytes) +
+                                           " bytes.");
+        }
+    }
 }
 
 void HttpMessageReader::readToClose(std::string& body, std::size_t maxBody) {
-    // Each step adds at most one receive block, so the body stays within a block of the limit
-    // before the check ends it.
     const std::size_t start = body.size();
-    while (m_source.receiveSome(body)) {
+    // One byte more than the limit tells a body that is too large.
+    while (m_source.receiveSome(body, maxBody + 1 - (body.size() - start))) {
         if (body.size() - start > maxBody) {
             body.resize(start + maxBody);
             throwBodyTooLarge(maxBody);
         }
     }
+    if (m_source.closedWithoutNotice()) {
+        throw ENetHTTPMalformedReply("The reply ended without the server's TLS close_notify, so it may be cut short.");
+    }
 }
 
 void HttpMessageReader::readBody(const TNetHTTPResponse& response, std::string& body, std::size_t maxBody) {
-    const std::int64_t length = response.contentLength();
-    if (length >= 1) {
-        if (static_cast<std::uint64_t>(length) > maxBody - body.size()) {
-            throwBodyTooLarge(maxBody);
+    if (response.hasTransferEncoding()) {
+        if (response.chunked()) {
+            readChunked(body, maxBody);
+        } else {
+            readToClose(body, maxBody);
         }
-        try {
-            m_source.receiveCount(body, length);
-        } catch (const ENetConnClosedGracefully&) {
-            // A body cut short by the server's close ends where the close came.
-        }
-    } else if (response.transferEncoding().find("chunked") != std::string::npos) {
-        readChunked(body, maxBody);
-    } else if (!response.hasContentLength()) {
+    } else if (const std::optional<std::int64_t> length = response.contentLength()) {
+        readLength(body, static_cast<std::uint64_t>(*length), maxBody);
+    } else {
         readToClose(body, maxBody);
     }
 }
@@ -124,11 +159,11 @@ void HttpBufferSource::receiveCount(std::string& out, std::int64_t n) {
     m_bytes.remove_prefix(static_cast<std::size_t>(n));
 }
 
-bool HttpBufferSource::receiveSome(std::string& out) {
+bool HttpBufferSource::receiveSome(std::string& out, std::size_t most) {
     if (m_bytes.empty()) {
         return false;
     }
-    const std::size_t take = std::min<std::size_t>(m_bytes.size(), 32768);
+    const std::size_t take = std::min({m_bytes.size(), most, std::size_t{32768}});
     out.append(m_bytes.substr(0, take));
     m_bytes.remove_prefix(take);
     return true;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,10 +21,13 @@ public:
     virtual std::string receiveLine() = 0;
     // Exactly n bytes appended to out; ENetConnClosedGracefully when the peer closes first.
     virtual void receiveCount(std::string& out, std::int64_t n) = 0;
-    // Appends whatever is buffered or arrives next; false once the peer has closed and nothing
-    // is left.
-    virtual bool receiveSome(std::string& out) = 0;
+    // Appends at most `most` bytes (at least 1) of what is buffered or arrives next; false once
+    // the peer has closed and nothing is left.
+    virtual bool receiveSome(std::string& out, std::size_t most) = 0;
     virtual bool isConnected() = 0;
+    // Whether the peer's close came without the protocol's own end-of-data notice (a TLS
+    // close_notify), so that a cut by someone else cannot be told from the end.
+    virtual bool closedWithoutNotice() = 0;
 };
 
 // Reading a status line, a header block and a body with the client's rules and limits.
@@ -51,17 +55,25 @@ public:
     // the block.
     void readHeaderBlock(TNetHeaderList& headers, std::size_t& used, std::size_t maxHeadBytes);
 
-    // The body as the response describes it, appended to `body`: Content-Length of 1 or more
-    // (a close before the end ends the body), chunked, or everything up to the close. At most
-    // `maxBody` bytes; beyond it ENetHTTPResponseTooLarge.
+    // The body as the response describes it, appended to `body`: a Transfer-Encoding decides
+    // first (chunked when that is its last coding, else everything up to the close), then the
+    // Content-Length, else everything up to the close. At most `maxBody` bytes; beyond it
+    // ENetHTTPResponseTooLarge. A body that cannot be trusted to be whole (see
+    // ENetHTTPMalformedReply) fails with that; a close inside a chunked body with
+    // ENetConnClosedGracefully.
     void readBody(const TNetHTTPResponse& response, std::string& body, std::size_t maxBody);
 
+    void readLength(std::string& body, std::uint64_t length, std::size_t maxBody);
     void readChunked(std::string& body, std::size_t maxBody);
     void readToClose(std::string& body, std::size_t maxBody);
 
-    // The size on a chunk-size line: the text before the first blank read as hexadecimal; 0 when
-    // it is not a hexadecimal number (so "5;x=1" is 0). Sizes above `limit` give limit + 1.
-    static std::uint64_t parseChunkSize(std::string_view line, std::uint64_t limit);
+    // The size on a chunk-size line: hexadecimal digits up to a ";" (a chunk extension follows),
+    // a blank or the end; none when the line holds anything else there. Sizes above `limit` give
+    // limit + 1.
+    static std::optional<std::uint64_t> parseChunkSize(std::string_view line, std::uint64_t limit);
+
+    // Bytes the trailer after the last chunk may take.
+    static constexpr std::size_t kMaxTrailerBytes = 64u * 1024;
 
 private:
     static std::size_t addUsed(std::size_t used, std::size_t more, std::size_t limit);
@@ -77,8 +89,9 @@ public:
         : m_bytes(bytes), m_maxLineLength(maxLineLength) {}
     std::string receiveLine() override;
     void receiveCount(std::string& out, std::int64_t n) override;
-    bool receiveSome(std::string& out) override;
+    bool receiveSome(std::string& out, std::size_t most) override;
     bool isConnected() override { return !m_bytes.empty(); }
+    bool closedWithoutNotice() override { return false; }
 
 private:
     std::string_view m_bytes;

@@ -6,6 +6,7 @@
 #include "net/socket/SocketApi.h"
 #include "text/CheckedNumber.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace cvt {
@@ -62,7 +63,7 @@ public:
 
     std::string receiveLine() override { return m_connection.ReceiveLine(); }
     void receiveCount(std::string& out, std::int64_t n) override { m_connection.ReceiveCount(out, n); }
-    bool receiveSome(std::string& out) override {
+    bool receiveSome(std::string& out, std::size_t most) override {
         if (m_connection.InputBuffer().empty()) {
             if (!m_connection.IsConnected()) {
                 return false;
@@ -72,10 +73,14 @@ public:
                 return false;
             }
         }
-        m_connection.ReceiveCount(out, static_cast<std::int64_t>(m_connection.InputBuffer().size()));
+        m_connection.ReceiveCount(out, static_cast<std::int64_t>(std::min(most, m_connection.InputBuffer().size())));
         return true;
     }
     bool isConnected() override { return m_connection.IsConnected(); }
+    bool closedWithoutNotice() override {
+        const TNetIOHandlerSocket* handler = m_connection.IOHandler();
+        return handler != nullptr && handler->ClosedWithoutNotice();
+    }
 
 private:
     TNetTCPConnection& m_connection;
@@ -117,6 +122,10 @@ void TNetCustomHTTP::Get(std::string_view url, std::string& body) {
                 throw;
             }
             std::string next = redirectTarget();
+            const std::string_view scheme = TNetURI::schemeOf(next);
+            if (!http::equalsIgnoreCase(scheme, "http") && !http::equalsIgnoreCase(scheme, "https")) {
+                throw ENetHTTPRedirectRefused("Redirect to " + next + " refused: only http and https are followed");
+            }
             const TNetURI parsed = TNetURI::parse(next);
             if (hop >= m_redirectMaximum) {
                 throw ENetHTTPRedirectRefused("Too many redirects (last: " + next + ")");
@@ -166,7 +175,7 @@ void TNetCustomHTTP::exchange(std::string& received) {
 
 std::string TNetCustomHTTP::redirectTarget() const {
     const std::string location(trim(m_response.location()));
-    if (location.find("://") != std::string::npos) {
+    if (!TNetURI::schemeOf(location).empty()) {
         return location;
     }
     if (location.starts_with("//")) {

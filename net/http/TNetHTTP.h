@@ -34,7 +34,9 @@ enum TNetHTTPOption : unsigned {
 // ENetHTTPProtocolException carrying the status line, the code and the error page. With
 // HandleRedirects on, 301, 302, 303, 307 and 308 are followed with a GET, at most RedirectMaximum
 // times; one more fails with ENetHTTPRedirectRefused "Too many redirects (last: URL)", and so does
-// a redirect from https to http ("Redirect from https to http refused: URL"). Credentials are not
+// a redirect from https to http ("Redirect from https to http refused: URL") or to a scheme other
+// than http and https ("Redirect to URL refused: only http and https are followed"). A Location is
+// absolute only when a scheme stands at its start. Credentials are not
 // offered to another host. https addresses are fetched over TLS (see net/tls). A body larger than
 // kMaxBodyBytes, or a header larger than kMaxHeadBytes,
 // fails with ENetHTTPResponseTooLarge.

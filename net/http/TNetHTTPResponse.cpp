@@ -1,10 +1,13 @@
 #include "net/http/TNetHTTPResponse.h"
 
+#include "net/http/HttpExceptions.h"
 #include "net/http/HttpText.h"
 #include "text/CheckedNumber.h"
 
 #include <limits>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 namespace cvt {
 
@@ -21,37 +24,56 @@ void TNetHTTPResponse::setStatusLine(std::string line) {
 
 namespace {
 
-// The Content-Length value as a number: digits, or "-" and digits (a negative length means no
-// body); lengths past kMaxContentLength read as that. Empty when unreadable.
-std::optional<std::int64_t> readContentLength(std::string_view text) {
-    if (text.starts_with('-')) {
-        const SignedResult negative = parseSignedDigits(text, std::numeric_limits<std::int64_t>::min(), 0);
-        return negative.ok ? std::optional<std::int64_t>(negative.value) : std::nullopt;
+// The items of comma-separated header values, trimmed, in order (views into `values`).
+std::vector<std::string_view> listItems(const std::vector<std::string>& values) {
+    std::vector<std::string_view> items;
+    for (const std::string& value : values) {
+        std::string_view rest = value;
+        while (true) {
+            const std::size_t comma = rest.find(',');
+            items.push_back(trim(rest.substr(0, comma)));
+            if (comma == std::string_view::npos) {
+                break;
+            }
+            rest.remove_prefix(comma + 1);
+        }
     }
-    const DigitsResult length = parseDigits(text, TNetHTTPResponse::kMaxContentLength);
-    switch (length.status) {
-    case DigitsResult::Status::Ok:
-        return static_cast<std::int64_t>(length.value);
-    case DigitsResult::Status::TooLarge:
-        // More than any body can hold: the reader refuses it as too large.
-        return TNetHTTPResponse::kMaxContentLength;
-    case DigitsResult::Status::NotDigits:
-        break;
-    }
-    return std::nullopt;
+    return items;
 }
 
 } // namespace
 
-bool TNetHTTPResponse::hasContentLength() const {
-    return rawHeaders.has("Content-Length") && readContentLength(rawHeaders.value("Content-Length")).has_value();
+bool TNetHTTPResponse::chunked() const {
+    const std::vector<std::string> values = rawHeaders.values("Transfer-Encoding");
+    const std::vector<std::string_view> codings = listItems(values);
+    return !codings.empty() && http::equalsIgnoreCase(codings.back(), "chunked");
 }
 
-std::int64_t TNetHTTPResponse::contentLength() const {
-    if (!rawHeaders.has("Content-Length")) {
-        return -1;
+std::optional<std::int64_t> TNetHTTPResponse::contentLength() const {
+    std::optional<std::int64_t> length;
+    bool unreadable = false;
+    const std::vector<std::string> values = rawHeaders.values("Content-Length");
+    for (const std::string_view item : listItems(values)) {
+        if (item.starts_with('-') &&
+            parseDigits(item.substr(1), kMaxContentLength).status != DigitsResult::Status::NotDigits) {
+            throw ENetHTTPMalformedReply("The reply gives a negative Content-Length (" + std::string(item) + ").");
+        }
+        const DigitsResult digits = parseDigits(item, kMaxContentLength);
+        if (digits.status == DigitsResult::Status::NotDigits) {
+            unreadable = true;
+            continue;
+        }
+        // More than any body can hold: the reader refuses it as too large.
+        const std::int64_t value = digits.ok() ? static_cast<std::int64_t>(digits.value) : kMaxContentLength;
+        if (length && *length != value) {
+            throw ENetHTTPMalformedReply("The reply gives Content-Length values that disagree.");
+        }
+        length = value;
     }
-    return readContentLength(rawHeaders.value("Content-Length")).value_or(-1);
+    if (length && unreadable) {
+        throw ENetHTTPMalformedReply("The reply gives Content-Length values that disagree.");
+    }
+    return length;
 }
 
 int TNetHTTPResponse::parseStatusCode(std::string_view statusLine) {

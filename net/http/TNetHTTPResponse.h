@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,14 +25,19 @@ public:
     std::string location() const { return rawHeaders.value("Location"); }
     std::string connection() const { return rawHeaders.value("Connection"); }
     std::string proxyConnection() const { return rawHeaders.value("Proxy-Connection"); }
-    std::string transferEncoding() const { return rawHeaders.value("Transfer-Encoding"); }
     // A Content-Length above this reads as this value, which no body limit admits.
     static constexpr std::int64_t kMaxContentLength = std::numeric_limits<std::int64_t>::max();
 
-    // Content-Length read as a decimal (a negative one means no body); -1 with hasContentLength()
-    // false when missing or unreadable; kMaxContentLength when larger than that.
-    bool hasContentLength() const;
-    std::int64_t contentLength() const;
+    // Whether a Transfer-Encoding header is there; it then decides the body, whatever the
+    // Content-Length says.
+    bool hasTransferEncoding() const { return rawHeaders.has("Transfer-Encoding"); }
+    // Whether the last coding of the Transfer-Encoding headers is chunked (any letter case).
+    bool chunked() const;
+    // The length the Content-Length headers give, read as decimals: none when there is no such
+    // header or no value is a number; kMaxContentLength when larger than that.
+    // ENetHTTPMalformedReply when a value is negative, or when the values (of several headers, or
+    // a list such as "5, 5") are not all the same number.
+    std::optional<std::int64_t> contentLength() const;
 
     // The code of a status line: the text after the first blank, trimmed, up to the next blank, read
     // as decimal digits; -1 when there is no such number or it does not fit an int.

@@ -176,4 +176,19 @@ std::string TNetURI::mergePath(std::string_view previous, std::string_view next)
     return removeDotSegments(merged);
 }
 
+std::string_view TNetURI::schemeOf(std::string_view reference) {
+    const auto isLetter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+    const auto isSchemeChar = [&](char c) {
+        return isLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+    };
+    if (reference.empty() || !isLetter(reference.front())) {
+        return {};
+    }
+    std::size_t end = 1;
+    while (end < reference.size() && isSchemeChar(reference[end])) {
+        ++end;
+    }
+    return end < reference.size() && reference[end] == ':' ? reference.substr(0, end) : std::string_view();
+}
+
 } // namespace cvt

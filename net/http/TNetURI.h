@@ -27,6 +27,11 @@ struct TNetURI {
     // port. Never throws.
     static TNetURI parse(std::string_view url);
 
+    // The scheme that stands at the start of a reference (letters, then letters, digits, "+", "-"
+    // or ".", then ":"), without the colon; empty when there is none, so that "/ok?u=http://x" is
+    // relative.
+    static std::string_view schemeOf(std::string_view reference);
+
     // The path that a request with the path `next` has when the previous request's path was
     // `previous`: an absolute `next` replaces `previous` as typed; a relative one is appended to it
     // and its "." and ".." segments are resolved (".." never climbs above the root). The result of

@@ -104,13 +104,23 @@ void TNetIOHandlerSSL::handshake(int timeoutMs) {
     m_transport = {&api(), Socket().handle, 0};
     BIO_set_data(bio, &m_transport);
     SSL_set_bio(m_ssl, bio, bio);
-    if (parseDottedIPv4(m_serverName)) {
-        X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(m_ssl), m_serverName.c_str());
-    } else {
-        SSL_set_tlsext_host_name(m_ssl, m_serverName.c_str());
-        SSL_set1_host(m_ssl, m_serverName.c_str());
+    m_closedWithoutNotice = false;
+    // The name or address is checked against the certificate's subjectAltName entries only, as
+    // browsers do: a name that stands only in the subject's common name is refused. A check that
+    // cannot be set up fails the handshake; it is never left out.
+    X509_VERIFY_PARAM* param = SSL_get0_param(m_ssl);
+    X509_VERIFY_PARAM_set_hostflags(param, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS | X509_CHECK_FLAG_NEVER_CHECK_SUBJECT);
+    if (m_serverName.empty()) {
+        failHandshake("no host name to check the certificate against");
     }
-    SSL_set_hostflags(m_ssl, X509_CHECK_FLAG_NO_PARTIAL_WILDCARDS);
+    if (const auto address = parseDottedIPv4(m_serverName)) {
+        if (X509_VERIFY_PARAM_set1_ip_asc(param, formatIPv4(*address).c_str()) != 1) {
+            failHandshake("cannot check the certificate against the address");
+        }
+    } else if (SSL_set_tlsext_host_name(m_ssl, m_serverName.c_str()) != 1 ||
+               X509_VERIFY_PARAM_set1_host(param, m_serverName.data(), m_serverName.size()) != 1) {
+        failHandshake("cannot check the certificate against the name");
+    }
 
     using std::chrono::milliseconds;
     const int limitMs = timeoutMs > 0 ? timeoutMs : kDefaultHandshakeMs;
@@ -142,6 +152,9 @@ std::string TNetIOHandlerSSL::failureReason(int sslError) const {
         }
     }
     const unsigned long queued = ERR_peek_last_error();
+    if (ERR_GET_REASON(queued) == SSL_R_UNEXPECTED_EOF_WHILE_READING) {
+        return "the server closed the connection";
+    }
     if (queued != 0) {
         const char* reason = ERR_reason_error_string(queued);
         if (reason != nullptr) {
@@ -233,7 +246,16 @@ TNetIOHandlerSocket::IoResult TNetIOHandlerSSL::Recv(char* data, std::size_t len
             if (m_transport.lastErrno != 0) {
                 return {-1, wsaErrorFromErrno(m_transport.lastErrno)};
             }
+            m_closedWithoutNotice = true;
             return {0, 0};
+        case SSL_ERROR_SSL:
+            if (ERR_GET_REASON(ERR_peek_last_error()) == SSL_R_UNEXPECTED_EOF_WHILE_READING) {
+                // A close without close_notify: a close all the same, for the reader to judge.
+                ERR_clear_error();
+                m_closedWithoutNotice = true;
+                return {0, 0};
+            }
+            break;
         default:
             break;
         }
@@ -244,7 +266,8 @@ TNetIOHandlerSocket::IoResult TNetIOHandlerSSL::Recv(char* data, std::size_t len
 }
 
 void TNetIOHandlerSSL::ShutdownSend() {
-    if (m_ssl != nullptr && Connected() && SSL_is_init_finished(m_ssl) == 1) {
+    // After a close without close_notify the session is in its error state and sends nothing.
+    if (m_ssl != nullptr && Connected() && !m_closedWithoutNotice && SSL_is_init_finished(m_ssl) == 1) {
         // One try at a close_notify; the socket is closed next whatever the peer does.
         ERR_clear_error();
         SSL_shutdown(m_ssl);

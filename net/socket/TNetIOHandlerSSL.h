@@ -17,7 +17,8 @@ namespace cvt {
 // The handshake is limited by the connect limit given to Connect (or kDefaultHandshakeMs when
 // there is none) and fails with ENetTLSError, for example "TLS handshake with example.com failed:
 // certificate verify failed (self-signed certificate)". A broken TLS record later on fails with
-// ENetTLSError too; a peer that closes without a close_notify counts as a close.
+// ENetTLSError too; a peer that closes without a close_notify counts as a close, which
+// ClosedWithoutNotice() then tells.
 class TNetIOHandlerSSL : public TNetIOHandlerSocket {
 public:
     static constexpr int kDefaultHandshakeMs = 30000;
@@ -25,8 +26,9 @@ public:
     TNetIOHandlerSSL(SocketApi& api, NetCancelSignal& cancel);
     ~TNetIOHandlerSSL() override;
 
-    // The name the certificate must carry and that SNI announces (an IPv4 address is checked
-    // against the certificate's addresses and sent without SNI). Set before Connect.
+    // The name the certificate must carry in its subjectAltName and that SNI announces (an IPv4
+    // address is checked against the certificate's addresses and sent without SNI). Set before
+    // Connect.
     void SetServerName(std::string name) { m_serverName = std::move(name); }
     const std::string& ServerName() const { return m_serverName; }
 
@@ -34,6 +36,7 @@ public:
     IoResult Send(const char* data, std::size_t length) override;
     bool WaitReadable(int timeoutMs) override;
     IoResult Recv(char* data, std::size_t length) override;
+    bool ClosedWithoutNotice() const override { return m_closedWithoutNotice; }
     void ShutdownSend() override;
     void CloseSocket() override;
 
@@ -55,6 +58,7 @@ private:
     std::shared_ptr<SSL_CTX> m_context;
     SSL* m_ssl = nullptr;
     Transport m_transport;
+    bool m_closedWithoutNotice = false;
 };
 
 } // namespace cvt

@@ -56,6 +56,11 @@ public:
     // 10035 (would block). Throws ENetClosedSocket when no socket is open, ENetOperationCancelled.
     virtual IoResult Recv(char* data, std::size_t length);
 
+    // Whether the peer's last close came without the protocol's own end-of-data notice (TLS
+    // close_notify), so that whoever cut the connection could have cut the data. A plain socket
+    // has no such notice: false.
+    virtual bool ClosedWithoutNotice() const { return false; }
+
     virtual void ShutdownSend();
     // Closes the socket if it is open; harmless otherwise.
     virtual void CloseSocket();

@@ -192,7 +192,10 @@ int TNetTCPConnection::ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raise
     if (timeoutMs == -1) {
         timeoutMs = m_readTimeout;
     }
-    const int waitMs = timeoutMs > 0 ? timeoutMs : -1;
+    return receiveStep(raiseIfClosed, timeoutMs > 0 ? timeoutMs : -1, raiseOnTimeout);
+}
+
+int TNetTCPConnection::receiveStep(bool raiseIfClosed, int waitMs, bool raiseOnTimeout) {
     CheckForDisconnect(raiseIfClosed, false);
     if (!m_ioHandler || !m_ioHandler->Connected()) {
         if (raiseIfClosed) {
@@ -346,7 +349,7 @@ void TNetTCPConnection::ReceiveToClose(std::string& stream) {
 }
 
 void TNetTCPConnection::PollClosed() {
-    ReceiveStep(false, 1, false);
+    receiveStep(false, 0, false);
 }
 
 void TNetTCPConnection::OpenSendBuffer(int threshold) {

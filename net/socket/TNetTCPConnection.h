@@ -127,7 +127,8 @@ public:
     void ReceiveCount(std::string& stream, std::int64_t n);
     // Everything until the peer closes, appended to stream; the close is not an error.
     void ReceiveToClose(std::string& stream);
-    // A 1 ms look at the socket that notices a close by the peer without raising.
+    // A look at the socket, without waiting, that notices a close by the peer (and takes bytes
+    // already there) without raising.
     void PollClosed();
 
     // --- Send buffer ----------------------------------------------------------------------------
@@ -161,6 +162,8 @@ protected:
 private:
     // Sends every byte through the handler, applying the rules for 0-byte and failing sends.
     void writeDirect(std::string_view bytes);
+    // ReceiveStep with its wait given directly: waitMs -1 no limit, 0 no wait at all.
+    int receiveStep(bool raiseIfClosed, int waitMs, bool raiseOnTimeout);
     // A wait of waitMs (-1: no limit) cut to what is left before the receive deadline.
     int boundedByDeadline(int waitMs) const;
     // Appends the bytes to the input buffer (through the ASCII filter when on).

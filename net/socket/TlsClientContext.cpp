@@ -26,8 +26,6 @@ std::shared_ptr<SSL_CTX> makeContext() {
     // Reads SSL_CERT_FILE and SSL_CERT_DIR, else the system's store. A missing store is no error
     // here: the handshake then reports the certificate it could not verify.
     SSL_CTX_set_default_verify_paths(context);
-    // Many servers close without a close_notify; the HTTP framing tells a complete reply anyway.
-    SSL_CTX_set_options(context, SSL_OP_IGNORE_UNEXPECTED_EOF);
     SSL_CTX_set_mode(context, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
     return owned;
 }

@@ -109,7 +109,7 @@ TEST_F(HttpClientTest, BodyModes) {
         {"length", ok + "Content-Length: 5\r\n\r\nhello", "hello", true},
         {"length-zero", ok + "Content-Length: 0\r\n\r\n", "", true},
         {"chunked", ok + "Transfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n", "hello", true},
-        {"chunk-extension", ok + "Transfer-Encoding: chunked\r\n\r\n5;x=1\r\nhello\r\n0\r\n\r\n", "", false},
+        {"chunk-extension", ok + "Transfer-Encoding: chunked\r\n\r\n5;x=1\r\nhello\r\n0\r\n\r\n", "hello", true},
         {"to-close", ok + "Server: x\r\n\r\nall\r\nof it", "all\r\nof it", false},
         {"connection-close", ok + "Content-Length: 2\r\nConnection:  Close \r\n\r\nhi", "hi", false},
         {"proxy-connection-close", ok + "Content-Length: 2\r\nProxy-Connection: close\r\n\r\nhi", "hi", false},
@@ -141,6 +141,30 @@ TEST_F(HttpClientTest, KeptAliveConnectionIsReusedWithTheNextRequest) {
     EXPECT_EQ(server.connectionCount(), 1);
     ASSERT_EQ(server.requests().size(), 2u);
     EXPECT_TRUE(server.requests()[1].starts_with("GET /b HTTP/1.1\r\n"));
+}
+
+// Records the limit of every wait.
+class WaitRecordingSocketApi : public SocketApi {
+public:
+    int poll(pollfd* fds, nfds_t count, int timeoutMs) override {
+        waits.push_back(timeoutMs);
+        return SocketApi::poll(fds, count, timeoutMs);
+    }
+    std::vector<int> waits;
+};
+
+TEST_F(HttpClientTest, ReusingAConnectionLooksForItsCloseWithoutWaiting) {
+    FakeHttpServer server({FakeHttpServer::respondEach({kEmpty200, kEmpty200, kEmpty200})});
+    WaitRecordingSocketApi api;
+    client.SetSocketApi(api);
+    for (int i = 0; i < 3; ++i) {
+        client.Get(server.url("/"));
+    }
+    EXPECT_EQ(server.connectionCount(), 1);
+    // Without a read limit, a wait is either unlimited (for the reply) or no wait at all.
+    for (const int wait : api.waits) {
+        EXPECT_TRUE(wait == -1 || wait == 0) << wait;
+    }
 }
 
 TEST_F(HttpClientTest, ClosedOrClosingConnectionIsNotReused) {
@@ -222,9 +246,10 @@ TEST_F(HttpClientTest, LineLimitsAndEarlyClosesEndTheFetch) {
         {"close inside the head", FakeHttpServer::respondAndClose("HTTP/1.1 200 OK\r\nA: b\r\n"),
          "Undefined situation"},
         {"close inside the chunks", FakeHttpServer::respondAndClose(chunked + "5\r\nhello\r\n"), closed},
-        // A body cut short of its Content-Length ends where the close came.
+        // A body cut short of its Content-Length is no body at all.
         {"close inside a counted body",
-         FakeHttpServer::respondAndClose("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc"), "abc"},
+         FakeHttpServer::respondAndClose("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc"),
+         "The reply ended after 3 of 10 bytes."},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -237,6 +262,8 @@ TEST_F(HttpClientTest, LineLimitsAndEarlyClosesEndTheFetch) {
         } catch (const ENetReadLnMaxLineLengthExceeded& error) {
             outcome = error.what();
         } catch (const ENetConnClosedGracefully& error) {
+            outcome = error.what();
+        } catch (const ENetHTTPMalformedReply& error) {
             outcome = error.what();
         } catch (const ENetException& error) {
             outcome = error.what();

@@ -43,24 +43,38 @@ TEST(HttpHeaderList, ValuesIgnoreCaseJoinContinuationsAndTrim) {
 }
 
 TEST(HttpHeaderList, ContentLengthReading) {
-    const std::pair<const char*, std::int64_t> cases[] = {
-        {"Content-Length: 5", 5},
-        {"Content-Length:  12 ", 12},
-        {"Content-Length: 0", 0},
-        {"Content-Length: abc", -1},
-        {"Content-Length: 99999999999999999999", TNetHTTPResponse::kMaxContentLength},
-        {"Content-Length: 18446744073709551621", TNetHTTPResponse::kMaxContentLength},
-        {"Content-Length: -99999999999999999999", -1},
-        {"Content-Length: +5", -1},
-        {"Content-Length: -7", -7},
+    constexpr std::int64_t kNone = -1;
+    constexpr std::int64_t kRefused = -2;
+    const std::pair<std::vector<const char*>, std::int64_t> cases[] = {
+        {{"Content-Length: 5"}, 5},
+        {{"Content-Length:  12 "}, 12},
+        {{"Content-Length: 0"}, 0},
+        {{"Content-Length: abc"}, kNone},
+        {{"Content-Length: +5"}, kNone},
+        {{}, kNone},
+        {{"Content-Length: 99999999999999999999"}, TNetHTTPResponse::kMaxContentLength},
+        {{"Content-Length: 18446744073709551621"}, TNetHTTPResponse::kMaxContentLength},
+        {{"Content-Length: 5", "content-length: 5"}, 5},
+        {{"Content-Length: 5, 5"}, 5},
+        // Negative or disagreeing lengths leave no way to tell where the body ends.
+        {{"Content-Length: -7"}, kRefused},
+        {{"Content-Length: -99999999999999999999"}, kRefused},
+        {{"Content-Length: 5", "Content-Length: 6"}, kRefused},
+        {{"Content-Length: 5, 6"}, kRefused},
+        {{"Content-Length: 5", "Content-Length: x"}, kRefused},
     };
-    for (const auto& [line, length] : cases) {
+    for (const auto& [lines, length] : cases) {
         TNetHTTPResponse response;
-        response.rawHeaders.add(line);
-        EXPECT_EQ(response.contentLength(), length) << line;
-        EXPECT_EQ(response.hasContentLength(), length != -1) << line;
+        for (const char* line : lines) {
+            response.rawHeaders.add(line);
+        }
+        const std::string what = lines.empty() ? "none" : lines.back();
+        if (length == kRefused) {
+            EXPECT_THROW((void)response.contentLength(), ENetHTTPMalformedReply) << what;
+        } else {
+            EXPECT_EQ(response.contentLength().value_or(kNone), length) << what;
+        }
     }
-    EXPECT_FALSE(TNetHTTPResponse().hasContentLength());
 }
 
 TEST(HttpHeaderList, FoldsLongLinesAtBlanksTabsAndCommas) {
@@ -125,14 +139,28 @@ TEST(HttpRequest, OptionalHeadersTakeTheirFixedPlaces) {
               "\r\n");
 }
 
-TEST(HttpChunkSize, HexBeforeTheFirstBlankElseZero) {
+TEST(HttpChunkSize, HexUpToAnExtensionOrABlankElseRefused) {
     constexpr std::uint64_t kLimit = 1000;
+    constexpr std::uint64_t kRefused = 99999;
     const std::pair<const char*, std::uint64_t> cases[] = {
-        {"5", 5}, {"1a", 26}, {"1A ", 26}, {"ff ignored", 255}, {"5;x=1", 0},
-        {"", 0},  {"-5", 0},  {"0x5", 0},  {"3e9", kLimit + 1}, {"ffffffffffffffffffffffff", kLimit + 1},
+        {"5", 5},
+        {"1a", 26},
+        {"1A ", 26},
+        {"ff ignored", 255},
+        {"5;x=1", 5},
+        {"5 ;x=1", 5},
+        {"0;end", 0},
+        {"3e9", kLimit + 1},
+        {"", kRefused},
+        {"-5", kRefused},
+        {"0x5", kRefused},
+        {"5x", kRefused},
+        {";x=1", kRefused},
+        {" 5", kRefused},
+        {"ffffffffffffffffffffffff", kLimit + 1},
     };
     for (const auto& [line, size] : cases) {
-        EXPECT_EQ(HttpMessageReader::parseChunkSize(line, kLimit), size) << line;
+        EXPECT_EQ(HttpMessageReader::parseChunkSize(line, kLimit).value_or(kRefused), size) << line;
     }
 }
 
@@ -141,24 +169,34 @@ TEST(HttpBody, HeadersChooseTheBodyMode) {
         const char* name;
         std::string head;
         std::string rest;
-        std::string body;
+        std::string outcome; // the body, or the failure's message
     };
     const std::string chunked = "Transfer-Encoding: chunked\r\n\r\n";
+    const std::string brokenSize = "The reply holds a broken chunk size line.";
     // clang-format off
     const Case cases[] = {
         {"length", "Content-Length: 5\r\n\r\n", "hello world", "hello"},
-        {"length cut short", "Content-Length: 50\r\n\r\n", "hello", ""},
+        {"length cut short", "Content-Length: 50\r\n\r\n", "hello", "The reply ended after 5 of 50 bytes."},
         {"length zero", "Content-Length: 0\r\n\r\n", "hello", ""},
-        {"length negative", "Content-Length: -3\r\n\r\n", "hello", ""},
+        {"length negative", "Content-Length: -3\r\n\r\n", "hello", "The reply gives a negative Content-Length (-3)."},
+        {"lengths disagree", "Content-Length: 3\r\nContent-Length: 5\r\n\r\n", "hello",
+         "The reply gives Content-Length values that disagree."},
         {"to close", "X: y\r\n\r\n", "all of it\r\n\r\n", "all of it\r\n\r\n"},
         {"chunked", chunked, "5\r\nhello\r\n0\r\n\r\n", "hello"},
         {"chunked after another coding", "Transfer-Encoding: gzip, chunked\r\n\r\n",
          "3 ext\r\nabc\r\nA\r\n0123456789\r\n0\r\n\r\n", "abc0123456789"},
-        {"chunk extension reads as zero", chunked, "5;x=1\r\nhello\r\n0\r\n\r\n", ""},
-        // Chunked only counts when written in lower case.
-        {"Chunked", "Transfer-Encoding: Chunked\r\n\r\n", "5\r\nhello\r\n0\r\n\r\n", "5\r\nhello\r\n0\r\n\r\n"},
-        // A Content-Length of 1 or more wins over chunked.
-        {"length beats chunked", "Content-Length: 3\r\n" + chunked, "5\r\nhello\r\n0\r\n\r\n", "5\r\n"},
+        {"chunk extensions", chunked, "5;x=1\r\nhello\r\n0;last\r\n\r\n", "hello"},
+        {"trailer lines", chunked, "5\r\nhello\r\n0\r\nDigest: x\r\nMore: y\r\n\r\n", "hello"},
+        {"Chunked in any case", "Transfer-Encoding: Chunked\r\n\r\n", "5\r\nhello\r\n0\r\n\r\n", "hello"},
+        {"chunked beats a length", "Content-Length: 3\r\n" + chunked, "5\r\nhello\r\n0\r\n\r\n", "hello"},
+        {"chunked beats a broken length", "Content-Length: -3\r\n" + chunked, "2\r\nhi\r\n0\r\n\r\n", "hi"},
+        {"chunked not last reads to the close", "Transfer-Encoding: chunked, gzip\r\n\r\n", "2\r\nhi",
+         "2\r\nhi"},
+        {"chunk size not hex", chunked, "5x\r\nhello\r\n0\r\n\r\n", brokenSize},
+        {"chunk size missing", chunked, "\r\nhello\r\n0\r\n\r\n", brokenSize},
+        {"last chunk unterminated at the close", chunked, "5\r\nhello\r\n0", brokenSize},
+        {"chunk longer than its size", chunked, "3\r\nhello\r\n0\r\n\r\n",
+         "The reply holds a chunk longer than its size."},
     };
     // clang-format on
     for (const Case& c : cases) {
@@ -168,9 +206,13 @@ TEST(HttpBody, HeadersChooseTheBodyMode) {
         std::size_t used = 0;
         HttpMessageReader(headSource).readHeaderBlock(response.rawHeaders, used, 1 << 20);
         HttpBufferSource source(c.rest);
-        std::string body;
-        HttpMessageReader(source).readBody(response, body, 1 << 20);
-        EXPECT_EQ(body, c.body);
+        std::string outcome;
+        try {
+            HttpMessageReader(source).readBody(response, outcome, 1 << 20);
+        } catch (const ENetHTTPMalformedReply& error) {
+            outcome = error.what();
+        }
+        EXPECT_EQ(outcome, c.outcome);
     }
 }
 

@@ -67,6 +67,20 @@ TEST(HttpRedirect, ChainsAreFollowedUpToTheLimit) {
          "Too many redirects (last: http://127.0.0.1:{port}/a)",
          {"/a", "/b", "/a", "/b", "/a", "/b"}},
         {"not a followed code", {redirect(300, "/b")}, "HTTP/1.1 300 Moved", {"/a"}},
+        // Only a scheme at the start makes a Location absolute.
+        {"an address in the query of a relative Location",
+         {redirect(302, "/ok?return=http://other/"), kPage},
+         "page",
+         {"/a", "/ok?return=http://other/"}},
+        {"a file Location",
+         {redirect(302, "file:///etc/passwd")},
+         "Redirect to file:///etc/passwd refused: only http and https are followed",
+         {"/a"}},
+        {"a gopher Location",
+         {redirect(301, "gopher://127.0.0.1:{port}/x")},
+         "Redirect to gopher://127.0.0.1:{port}/x refused: only http and https are followed",
+         {"/a"}},
+        {"a scheme in any letter case", {redirect(301, "HTTP://127.0.0.1:{port}/up"), kPage}, "page", {"/a", "/up"}},
     };
     for (const Case& c : cases) {
         // The responses are written once the port is known, before the first request comes.

@@ -90,6 +90,7 @@ TEST_F(TlsFetchTest, HandshakeFailuresSayWhy) {
         const char* what;
         test::TestLeafRequest leaf;
         std::string message;
+        std::string host = "localhost";
     };
     const Case cases[] = {
         {"untrusted",
@@ -101,6 +102,14 @@ TEST_F(TlsFetchTest, HandshakeFailuresSayWhy) {
         {"expired",
          {"expired", {"DNS:localhost"}, -30, -1, false},
          "TLS handshake with localhost failed: certificate verify failed (certificate has expired)"},
+        // The subject's common name is not where a name is looked for.
+        {"name only in the common name",
+         {"localhost", {}, -1, 30, false},
+         "TLS handshake with localhost failed: certificate verify failed (hostname mismatch)"},
+        {"wrong address",
+         {"otheraddress", {"DNS:localhost", "IP:127.0.0.2"}, -1, 30, false},
+         "TLS handshake with 127.0.0.1 failed: certificate verify failed (IP address mismatch)",
+         "127.0.0.1"},
     };
     for (const Case& c : cases) {
         FakeHttpServer backend({FakeHttpServer::respond(kHello)});
@@ -109,12 +118,42 @@ TEST_F(TlsFetchTest, HandshakeFailuresSayWhy) {
         TNetHTTP client;
         client.SetReadTimeout(5000);
         try {
-            client.Get(tls.url());
+            client.Get("https://" + c.host + ":" + std::to_string(tls.port()) + "/");
             ADD_FAILURE() << c.what << ": fetched";
         } catch (const ENetTLSError& error) {
             EXPECT_EQ(error.what(), c.message) << c.what;
         }
         EXPECT_TRUE(backend.requests().empty()) << c.what;
+    }
+}
+
+TEST_F(TlsFetchTest, BodyUpToTheCloseNeedsACloseNotify) {
+    struct Case {
+        const char* what;
+        std::string response;
+        bool closeNotify;
+        std::string outcome; // the body, or the failure's message
+    };
+    const std::string toClose = "HTTP/1.1 200 OK\r\n\r\nall of it";
+    const Case cases[] = {
+        {"to the close, with close_notify", toClose, true, "all of it"},
+        {"to the close, cut bare", toClose, false,
+         "The reply ended without the server's TLS close_notify, so it may be cut short."},
+        {"counted, cut bare after the body", kHello, false, "hello"},
+    };
+    const test::TestLeaf leaf = certificates.localhost();
+    for (const Case& c : cases) {
+        FakeHttpServer backend({FakeHttpServer::respondAndClose(c.response)});
+        FakeTlsServer tls(leaf.certFile, leaf.keyFile, backend.port());
+        tls.setCloseNotify(c.closeNotify);
+        TNetHTTP client;
+        std::string outcome;
+        try {
+            outcome = client.Get(tls.url());
+        } catch (const ENetHTTPMalformedReply& error) {
+            outcome = error.what();
+        }
+        EXPECT_EQ(outcome, c.outcome) << c.what;
     }
 }
 

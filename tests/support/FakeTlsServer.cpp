@@ -149,7 +149,9 @@ void FakeTlsServer::relay(int clientFd) {
                         const ssize_t got = ::recv(backendFd, block, sizeof block, 0);
                         if (got <= 0) {
                             if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
-                                SSL_shutdown(ssl);
+                                if (m_closeNotify) {
+                                    SSL_shutdown(ssl);
+                                }
                                 break;
                             }
                         } else {

@@ -30,6 +30,9 @@ public:
     std::uint16_t port() const { return m_port; }
     // "https://localhost:<port>" followed by the path.
     std::string url(std::string_view path = "/") const;
+    // Whether the end of the backend's reply is passed on with a close_notify (the default) or
+    // by closing the connection bare, as a cut would.
+    void setCloseNotify(bool on) { m_closeNotify = on; }
     // Handshakes completed so far.
     int handshakes() const { return m_handshakes.load(); }
     void stop();
@@ -44,6 +47,7 @@ private:
     int m_stopFd = -1;
     std::uint16_t m_port = 0;
     std::atomic<int> m_handshakes{0};
+    std::atomic<bool> m_closeNotify{true};
     std::mutex m_mutex;
     bool m_stopped = false;
     std::vector<std::thread> m_threads;
