@@ -6,8 +6,8 @@
 
 namespace cvt {
 
-// The folders data files such as the dictionaries are looked for in, in order: the current folder,
-// $XDG_DATA_HOME/corvantide (default ~/.local/share/corvantide), then the installed data folder
+// The folders data files such as the dictionaries and the suffix catalogue (suffixes.tsv) are looked for in, in order:
+// the current folder, $XDG_DATA_HOME/corvantide (default ~/.local/share/corvantide), then the installed data folder
 // beside the program (../share/corvantide).
 std::vector<std::filesystem::path> dataFolders();
 

@@ -184,6 +184,7 @@ SuffixCatalogue SuffixCatalogue::parse(std::string_view text, std::string source
             catalogue.addLine(line, number);
         }
     }
+    catalogue.m_entries.shrink_to_fit();
     if (catalogue.m_entries.empty()) {
         catalogue.m_problems.insert(catalogue.m_problems.begin(), {0, "the file holds no suffix"});
     }
