@@ -72,4 +72,33 @@ void BM_NoMatchCalibration(benchmark::State& state) {
 }
 BENCHMARK(BM_NoMatchCalibration)->Unit(benchmark::kMicrosecond);
 
+// Replies of the largest size accepted, full of distinct words no other reply holds: the search
+// tries its whole budget of candidates and finds none.
+std::string distinctWords(char first, std::size_t bytes) {
+    std::string text;
+    for (std::size_t i = 0; text.size() < bytes; ++i) {
+        std::string word(1, first);
+        for (std::size_t n = i; word.size() < 6; n /= 26) {
+            word += static_cast<char>('a' + n % 26);
+        }
+        text += word + (i % 8 == 7 ? " 1\n" : " 1 ");
+    }
+    text.resize(bytes);
+    return text;
+}
+
+void BM_NoMatchCalibrationNothingFound(benchmark::State& state) {
+    constexpr std::size_t kBytes = cvt::NoMatchCalibration::kMaxReplyBytes - 64;
+    const cvt::CalibrationReplies replies{{{"qwhzkvbtrmplxsdfgnycab.com", distinctWords('q', kBytes)},
+                                           {"zmxncbvlaksjdhfgqpwoei.com", distinctWords('z', kBytes)}},
+                                          {"nic.com", distinctWords('n', kBytes)}};
+    for (auto _ : state) {
+        if (cvt::NoMatchCalibration::derive(replies).succeeded()) {
+            state.SkipWithError("a mark was found where none exists");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_NoMatchCalibrationNothingFound)->Unit(benchmark::kMillisecond);
+
 } // namespace

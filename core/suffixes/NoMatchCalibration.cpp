@@ -136,6 +136,12 @@ bool isBlankText(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return isBlank(c) || c == '\n'; });
 }
 
+// Long enough, and with enough letters, to be a text rather than a sign or a number.
+bool looksLikeText(std::string_view candidate) {
+    return candidate.size() >= kMinMarkBytes &&
+           static_cast<std::size_t>(std::count_if(candidate.begin(), candidate.end(), isLetter)) >= kMinMarkLetters;
+}
+
 class MarkSearch {
 public:
     explicit MarkSearch(const CalibrationReplies& replies) : m_replies(replies) {
@@ -150,9 +156,14 @@ public:
 
     std::string find() const {
         std::string_view longest;
+        std::size_t tried = 0;
+        const auto qualifiesWithin = [this, &tried](std::string_view candidate) {
+            return looksLikeText(candidate) && ++tried <= NoMatchCalibration::kMaxCandidates && qualifies(candidate);
+        };
         for (const std::string_view line : lines(m_replies.unregistered.front().text)) {
             const std::vector<bool> variable = variableBytes(line, m_askedTexts);
-            if (std::none_of(variable.begin(), variable.end(), [](bool v) { return v; }) && qualifies(trimMark(line))) {
+            if (std::none_of(variable.begin(), variable.end(), [](bool v) { return v; }) &&
+                qualifiesWithin(trimMark(line))) {
                 return std::string(trimMark(line));
             }
             std::size_t start = 0;
@@ -166,7 +177,7 @@ public:
                     ++end;
                 }
                 const std::string_view stretch = trimMark(line.substr(start, end - start));
-                if (stretch.size() > longest.size() && qualifies(stretch)) {
+                if (stretch.size() > longest.size() && qualifiesWithin(stretch)) {
                     longest = stretch;
                 }
                 start = end;
@@ -177,9 +188,7 @@ public:
 
 private:
     bool qualifies(std::string_view candidate) const {
-        if (candidate.size() < kMinMarkBytes ||
-            static_cast<std::size_t>(std::count_if(candidate.begin(), candidate.end(), isLetter)) < kMinMarkLetters ||
-            !findQuotaLine(candidate).empty() || containsText(m_replies.registered.text, candidate)) {
+        if (!findQuotaLine(candidate).empty() || containsText(m_replies.registered.text, candidate)) {
             return false;
         }
         return std::all_of(m_replies.unregistered.begin(), m_replies.unregistered.end(),
@@ -219,7 +228,8 @@ std::string checkReplies(const CalibrationReplies& replies) {
             return "the server sent an empty reply about " + reply->name;
         }
         if (reply->text.size() > NoMatchCalibration::kMaxReplyBytes) {
-            return "the reply about " + reply->name + " is longer than 1 MiB";
+            return "the reply about " + reply->name + " is longer than " +
+                   std::to_string(NoMatchCalibration::kMaxReplyBytes / 1024) + " KiB";
         }
         if (const std::string_view refusal = findQuotaLine(reply->text); !refusal.empty()) {
             return "the server refused the query about " + reply->name + ": " + std::string(refusal);

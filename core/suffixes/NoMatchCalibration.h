@@ -35,7 +35,10 @@ struct CalibrationReplies {
 class NoMatchCalibration {
 public:
     static constexpr std::size_t kMinRandomLabel = 20;
-    static constexpr std::size_t kMaxReplyBytes = 1024 * 1024;
+    // WHOIS replies are a few KiB; a longer one is not calibrated from, and at most so many
+    // candidate texts are tried, so that the search stays quick on any input.
+    static constexpr std::size_t kMaxReplyBytes = 64 * 1024;
+    static constexpr std::size_t kMaxCandidates = 2000;
 
     static NoMatchCalibration derive(const CalibrationReplies& replies);
 

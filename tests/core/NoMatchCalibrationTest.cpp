@@ -72,7 +72,7 @@ std::vector<Case> cases() {
          "refused the query about nic.test: Query rate limit exceeded"},
         {"an endless reply",
          replies("Not found\n", "Not found\n" + std::string(NoMatchCalibration::kMaxReplyBytes, 'x'), "Domain\n"), "",
-         "longer than 1 MiB"},
+         "longer than 64 KiB"},
         {"every name answered alike",
          replies("Please ask the RDAP service.\n", "Please ask the RDAP service.\n", "Please ask the RDAP service.\n"),
          "", "alike"},
