@@ -226,9 +226,8 @@ def generate(zones_path, out):
     write(os.path.join(out, OUTPUT_FILES[1]), f"""\
 suffixes.tsv, the suffix catalogue of Corvantide
 
-Contains information from {source.split(" (")[0]} (https://github.com/zonedb/zonedb), which is
-made available here under the Open Database License (ODbL) 1.0
-(https://opendatacommons.org/licenses/odbl/1-0/).
+Contains information from the database named below, which is made available here under the
+Open Database License (ODbL) 1.0 (https://opendatacommons.org/licenses/odbl/1-0/).
 
 Source: {source}
 
