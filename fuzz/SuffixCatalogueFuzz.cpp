@@ -40,6 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         require(clean(entry.suffix) && clean(entry.ascii) && clean(entry.rdapBase) && clean(entry.whoisServer));
         require(!entry.rdapBase.empty() || !entry.whoisServer.empty());
         require(entry.rdapBase.empty() || entry.rdapBase.rfind("https://", 0) == 0);
+        require(entry.knownRegistered.empty() ||
+                (clean(entry.knownRegistered) && entry.knownRegistered.size() > entry.ascii.size() + 1 &&
+                 entry.knownRegistered.compare(entry.knownRegistered.size() - entry.ascii.size(), std::string::npos,
+                                               entry.ascii) == 0));
         for (const std::string& server : entry.nameServers) {
             require(!server.empty() && clean(server) && server.find(',') == std::string::npos);
         }

@@ -36,6 +36,10 @@ Which zones become suffixes:
 Groups: "chinese" when the suffix has a Han character, else "country" when the zone (or, for a
 second-level zone, its parent) is tagged country, else "geographic" when tagged geo, else "generic".
 
+The known registered name of a suffix is the name directly under it that holds its WHOIS server,
+its RDAP server or one of its name servers, in that order (a host the suffix's own service relies
+on must exist), unless that name is a zone of the database itself; empty when none qualifies.
+
 IDN suffixes are written as U-label (NFC, as the source has them) and A-label ("xn--" plus Punycode
 of each label).
 
@@ -116,31 +120,46 @@ def group_of(zone, parent):
     return "generic"
 
 
-def entry(zone, parent, rdap, whois):
+def known_registered(ascii, hosts, zone_names):
+    """The first name registered directly under the suffix that one of the hosts lies in; a name
+    that is itself a zone of the database (net.cn for whois.cnnic.net.cn under cn) is a suffix, not
+    a registered name, and is passed over."""
+    for name in hosts:
+        if name.endswith("." + ascii):
+            registered = name[: -len(ascii) - 1].split(".")[-1] + "." + ascii
+            if registered not in zone_names:
+                return registered
+    return ""
+
+
+def entry(zone, parent, rdap, whois, zone_names):
     suffix = unicodedata.normalize("NFC", zone["zone"])
+    ascii = a_label(suffix)
     servers = sorted({host(suffix, ns) for ns in zone.get("nameServers", [])})
-    return (suffix, a_label(suffix), group_of(zone, parent), rdap, whois, ",".join(servers))
+    rdap_host = rdap.split("/")[2].split(":")[0] if rdap else ""
+    registered = known_registered(ascii, [whois, rdap_host] + servers, zone_names)
+    return (suffix, ascii, group_of(zone, parent), rdap, whois, ",".join(servers), registered)
 
 
-def top_level_entry(zone):
+def top_level_entry(zone, zone_names):
     rdap = rdap_base(zone)
     whois = host(zone["zone"], zone["whoisServer"]) if zone.get("whoisServer") else ""
     if not zone.get("tags") or not (rdap or whois):
         return None
-    return entry(zone, None, rdap, whois)
+    return entry(zone, None, rdap, whois, zone_names)
 
 
-def second_level_entry(zone, parent, parent_entry):
+def second_level_entry(zone, parent, parent_entry, zone_names):
     own_rdap = rdap_base(zone)
     own_whois = host(zone["zone"], zone["whoisServer"]) if zone.get("whoisServer") else ""
     parent_rdap, parent_whois = parent_entry[3], parent_entry[4]
     shares_servers = bool(set(zone.get("nameServers", [])) & set(parent.get("nameServers", [])))
     if own_rdap or own_whois:
         if own_whois and own_whois == parent_whois:
-            return entry(zone, parent, own_rdap or parent_rdap, own_whois)
-        return entry(zone, parent, own_rdap, own_whois)
+            return entry(zone, parent, own_rdap or parent_rdap, own_whois, zone_names)
+        return entry(zone, parent, own_rdap, own_whois, zone_names)
     if shares_servers:
-        return entry(zone, parent, parent_rdap, parent_whois)
+        return entry(zone, parent, parent_rdap, parent_whois, zone_names)
     return None
 
 
@@ -159,10 +178,11 @@ def load(path):
 
 
 def catalogue(zones):
+    names = {a_label(name) for name in zones}
     kept = {}
     for name, zone in zones.items():
         if "." not in name and is_open(zone):
-            line = top_level_entry(zone)
+            line = top_level_entry(zone, names)
             if line:
                 kept[name] = line
     for name, zone in zones.items():
@@ -171,7 +191,7 @@ def catalogue(zones):
         parent_name = name.split(".", 1)[1]
         if parent_name not in kept:
             continue
-        line = second_level_entry(zone, zones[parent_name], kept[parent_name])
+        line = second_level_entry(zone, zones[parent_name], kept[parent_name], names)
         if line:
             kept[name] = line
     return sorted(kept.values(), key=lambda line: (line[1].count("."), line[1]))
@@ -193,13 +213,15 @@ def header(source, lines):
 # like its source; see suffixes-copyright.txt installed beside it.
 #
 # Format: UTF-8, lines ended by LF; lines starting with "#" and empty lines are comments. Every other
-# line is one suffix: six fields separated by one TAB each, an empty field meaning "none":
+# line is one suffix: seven fields separated by one TAB each, an empty field meaning "none":
 #   1 suffix        as written by users, lower case; an IDN suffix as U-label (NFC)
 #   2 ascii         the same suffix in ASCII: the A-label ("xn--...") of an IDN, else field 1
 #   3 group         generic, country, geographic or chinese
 #   4 rdap          the RDAP base address (https, ends with "/"); queries append "domain/NAME"
 #   5 whois         the WHOIS server's host name (port 43)
 #   6 nameservers   the suffix's name servers, comma-separated, sorted
+#   7 registered    a name under the suffix that must be registered, since the suffix's WHOIS server,
+#                   RDAP server or a name server lies in it (whois.nic.shop gives nic.shop)
 # A suffix has an RDAP base, a WHOIS server or both. Second-level suffixes that the parent's registry
 # answers for carry the parent's servers. Top-level suffixes come first, each level sorted by field 2.
 #

@@ -14,7 +14,7 @@ namespace cvt {
 
 namespace {
 
-constexpr std::size_t kFieldCount = 6;
+constexpr std::size_t kFieldCount = 7;
 constexpr std::size_t kMaxLabel = 63;
 constexpr std::size_t kMaxName = 253;
 constexpr std::size_t kProblemsShown = 3;
@@ -62,6 +62,12 @@ bool isHostName(std::string_view name) {
     }
     const std::vector<std::string_view> labels = split(name, '.');
     return std::all_of(labels.begin(), labels.end(), isLdhLabel);
+}
+
+// Whether name is one label followed by the suffix ("nic.co.uk" under "co.uk").
+bool isDirectlyUnder(std::string_view name, std::string_view suffix) {
+    const std::size_t dot = name.find('.');
+    return dot != std::string_view::npos && name.substr(dot + 1) == suffix;
 }
 
 bool isAscii(std::string_view text) {
@@ -195,7 +201,7 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
     const std::vector<std::string_view> fields = split(line, '\t');
     const auto reject = [this, number](std::string message) { m_problems.push_back({number, std::move(message)}); };
     if (fields.size() != kFieldCount) {
-        reject("expected 6 fields separated by tabs, found " + std::to_string(fields.size()));
+        reject("expected 7 fields separated by tabs, found " + std::to_string(fields.size()));
         return;
     }
     SuffixEntry entry;
@@ -234,6 +240,13 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
             }
             entry.nameServers.push_back(lowerAscii(server));
         }
+    }
+    entry.knownRegistered = lowerAscii(fields[6]);
+    if (!entry.knownRegistered.empty() &&
+        (!isHostName(entry.knownRegistered) || !isDirectlyUnder(entry.knownRegistered, entry.ascii))) {
+        reject("the registered name \"" + std::string(fields[6]) + "\" is not a name directly under \"" + entry.ascii +
+               "\"");
+        return;
     }
     for (const std::string& name : {lowerAscii(entry.suffix), entry.ascii}) {
         if (const auto known = m_byName.find(name); known != m_byName.end()) {

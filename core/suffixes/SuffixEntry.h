@@ -25,6 +25,7 @@ struct SuffixEntry {
     std::string rdapBase;                 // "https://.../" or empty
     std::string whoisServer;              // host name (port 43) or empty
     std::vector<std::string> nameServers; // host names, possibly none
+    std::string knownRegistered;          // a name directly under the suffix that exists ("nic.shop"), or empty
     std::size_t line = 0;                 // where the entry stands in its file
 };
 

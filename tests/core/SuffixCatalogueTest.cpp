@@ -2,6 +2,7 @@
 
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -11,13 +12,14 @@ namespace {
 
 using namespace std::string_literals;
 
-const std::string kGood = "# comment\n"
-                          "\n"
-                          "shop\tshop\tgeneric\thttps://rdap.example.shop/\twhois.nic.shop\ta.nic.shop,b.nic.shop\n"
-                          "fr\tfr\tcountry\t\twhois.nic.fr\t\r\n"
-                          "中国\txn--fiqs8s\tchinese\thttps://rdap.example.cn/\t\t\n"
-                          "co.uk\tco.uk\tcountry\thttps://rdap.example.uk/uk/\twhois.nic.uk\tdns1.nic.uk\n"
-                          "ελ\txn--qxam\tcountry\t\twhois.example.gr\t";
+const std::string kGood =
+    "# comment\n"
+    "\n"
+    "shop\tshop\tgeneric\thttps://rdap.example.shop/\twhois.nic.shop\ta.nic.shop,b.nic.shop\tnic.shop\n"
+    "fr\tfr\tcountry\t\twhois.nic.fr\t\t\r\n"
+    "中国\txn--fiqs8s\tchinese\thttps://rdap.example.cn/\t\t\t\n"
+    "co.uk\tco.uk\tcountry\thttps://rdap.example.uk/uk/\twhois.nic.uk\tdns1.nic.uk\t\n"
+    "ελ\txn--qxam\tcountry\t\twhois.example.gr\t\t";
 
 TEST(SuffixCatalogue, LooksUpEitherFormIgnoringCase) {
     const SuffixCatalogue catalogue = SuffixCatalogue::parse(kGood);
@@ -50,6 +52,7 @@ TEST(SuffixCatalogue, LooksUpEitherFormIgnoringCase) {
     EXPECT_EQ(shop.rdapBase, "https://rdap.example.shop/");
     EXPECT_EQ(shop.whoisServer, "whois.nic.shop");
     EXPECT_EQ(shop.nameServers, (std::vector<std::string>{"a.nic.shop", "b.nic.shop"}));
+    EXPECT_EQ(shop.knownRegistered, "nic.shop");
     EXPECT_EQ(shop.line, 3u);
     EXPECT_TRUE(catalogue.find("fr")->nameServers.empty());
     std::vector<std::string> country;
@@ -65,9 +68,10 @@ TEST(SuffixCatalogue, ReportsBadLinesByNumber) {
         std::string line;
         const char* problem; // part of the message
     };
+    // A line of six fields gets an empty seventh (the known registered name) added.
     const std::vector<Case> cases = {
         {"shop\tshop\tgeneric\t\twhois.nic.shop", "found 5"},
-        {"shop\tshop\tgeneric\t\twhois.nic.shop\t\textra", "found 7"},
+        {"shop\tshop\tgeneric\t\twhois.nic.shop\t\tnic.shop\textra", "found 8"},
         {"shop shop generic  whois.nic.shop ", "found 1"},
         {"sh op\tsh op\tgeneric\t\twhois.nic.shop\t", "not a domain suffix"},
         {"shop.\tshop.\tgeneric\t\twhois.nic.shop\t", "not a domain suffix"},
@@ -87,10 +91,14 @@ TEST(SuffixCatalogue, ReportsBadLinesByNumber) {
         {"fr\tfr\tcountry\t\twhois.nic.fr\t", "already listed on line 2"},
         {"FR\tFR\tcountry\t\twhois.nic.fr\t", "already listed on line 2"},
         {"shop\tshop\tgeneric\t\twhois.nic.shop\0x\t"s, "WHOIS server"},
+        {"shop\tshop\tgeneric\t\twhois.nic.shop\t\tnic.store", "not a name directly under"},
+        {"shop\tshop\tgeneric\t\twhois.nic.shop\t\ta.nic.shop", "not a name directly under"},
+        {"shop\tshop\tgeneric\t\twhois.nic.shop\t\tshop", "not a name directly under"},
     };
     for (const Case& c : cases) {
+        const std::string line = std::count(c.line.begin(), c.line.end(), '\t') == 5 ? c.line + "\t" : c.line;
         const std::string text =
-            "# header\nfr\tfr\tcountry\t\twhois.nic.fr\t\n" + c.line + "\nme\tme\tcountry\thttps://r.me/\t\t\n";
+            "# header\nfr\tfr\tcountry\t\twhois.nic.fr\t\t\n" + line + "\nme\tme\tcountry\thttps://r.me/\t\t\t\n";
         const SuffixCatalogue catalogue = SuffixCatalogue::parse(text, "test.tsv");
         ASSERT_EQ(catalogue.problems().size(), 1u) << c.line;
         EXPECT_EQ(catalogue.problems()[0].line, 3u) << c.line;
@@ -142,16 +150,19 @@ TEST(SuffixCatalogue, ShippedCatalogue) {
         const char* suffix;
         bool rdap;
         const char* whois;
+        const char* registered;
     };
-    for (const Case& c : std::vector<Case>{{"shop", true, "whois.nic.shop"},
-                                           {"me", true, ""},
-                                           {"fr", true, "whois.nic.fr"},
-                                           {"co.uk", true, "whois.nic.uk"},
-                                           {"com.cn", false, "whois.cnnic.net.cn"}}) {
+    for (const Case& c : std::vector<Case>{{"shop", true, "whois.nic.shop", "nic.shop"},
+                                           {"me", true, "", "nic.me"},
+                                           {"fr", true, "whois.nic.fr", "nic.fr"},
+                                           {"cn", false, "whois.cnnic.net.cn", "dns.cn"},
+                                           {"co.uk", true, "whois.nic.uk", ""},
+                                           {"com.cn", false, "whois.cnnic.net.cn", ""}}) {
         const SuffixEntry* entry = catalogue.find(c.suffix);
         ASSERT_NE(entry, nullptr) << c.suffix;
         EXPECT_EQ(!entry->rdapBase.empty(), c.rdap) << c.suffix;
         EXPECT_EQ(entry->whoisServer, c.whois) << c.suffix;
+        EXPECT_EQ(entry->knownRegistered, c.registered) << c.suffix;
     }
     for (const char* closed : {"aaa", "gov", "gov.uk", "example", "africa.com"}) {
         EXPECT_EQ(catalogue.find(closed), nullptr) << closed;
