@@ -64,6 +64,19 @@ bool isHostName(std::string_view name) {
     return std::all_of(labels.begin(), labels.end(), isLdhLabel);
 }
 
+// A field as shown in a message: in double quotes, control bytes as "?", cut after 80 bytes.
+std::string shownField(std::string_view field) {
+    constexpr std::size_t kShown = 80;
+    std::string shown(field.substr(0, kShown));
+    for (char& c : shown) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            c = '?';
+        }
+    }
+    return "\"" + shown + (field.size() > kShown ? "...\"" : "\"");
+}
+
 // Whether name is one label followed by the suffix ("nic.co.uk" under "co.uk").
 bool isDirectlyUnder(std::string_view name, std::string_view suffix) {
     const std::size_t dot = name.find('.');
@@ -114,28 +127,27 @@ bool isRdapBase(std::string_view base) {
 std::string checkSuffixForms(std::string_view suffix, std::string_view ascii) {
     if (suffix.empty() || hasBlankOrControl(suffix) || suffix.front() == '.' || suffix.back() == '.' ||
         suffix.find("..") != std::string_view::npos) {
-        return "the suffix \"" + std::string(suffix) + "\" is not a domain suffix";
+        return "the suffix " + shownField(suffix) + " is not a domain suffix";
     }
     if (!isHostName(ascii)) {
-        return "the ASCII form \"" + std::string(ascii) + "\" is not a domain suffix";
+        return "the ASCII form " + shownField(ascii) + " is not a domain suffix";
     }
     if (isAscii(suffix)) {
         if (!isHostName(suffix)) {
-            return "the suffix \"" + std::string(suffix) + "\" is not a domain suffix";
+            return "the suffix " + shownField(suffix) + " is not a domain suffix";
         }
         if (lowerAscii(suffix) != lowerAscii(ascii)) {
-            return "the ASCII form \"" + std::string(ascii) + "\" differs from the suffix \"" + std::string(suffix) +
-                   "\"";
+            return "the ASCII form " + shownField(ascii) + " differs from the suffix " + shownField(suffix);
         }
         return {};
     }
     const std::optional<std::string> expected = toAscii(suffix);
     if (!expected) {
-        return "the suffix \"" + std::string(suffix) + "\" is not a valid international domain suffix";
+        return "the suffix " + shownField(suffix) + " is not a valid international domain suffix";
     }
     if (*expected != lowerAscii(ascii)) {
-        return "the ASCII form \"" + std::string(ascii) + "\" does not match the suffix \"" + std::string(suffix) +
-               "\" (" + *expected + ")";
+        return "the ASCII form " + shownField(ascii) + " does not match the suffix " + shownField(suffix) + " (" +
+               *expected + ")";
     }
     return {};
 }
@@ -206,7 +218,7 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
     }
     SuffixEntry entry;
     entry.line = number;
-    entry.suffix = fields[0];
+    entry.suffix = lowerAscii(fields[0]);
     entry.ascii = lowerAscii(fields[1]);
     if (std::string problem = checkSuffixForms(fields[0], fields[1]); !problem.empty()) {
         reject(std::move(problem));
@@ -214,17 +226,17 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
     }
     const std::optional<SuffixGroup> group = parseGroup(fields[2]);
     if (!group) {
-        reject("unknown group \"" + std::string(fields[2]) + "\" (generic, country, geographic or chinese)");
+        reject("unknown group " + shownField(fields[2]) + " (generic, country, geographic or chinese)");
         return;
     }
     entry.group = *group;
     if (!fields[3].empty() && !isRdapBase(fields[3])) {
-        reject("the RDAP base \"" + std::string(fields[3]) + "\" is not an https:// address ending with /");
+        reject("the RDAP base " + shownField(fields[3]) + " is not an https:// address ending with /");
         return;
     }
     entry.rdapBase = fields[3];
     if (!fields[4].empty() && !isHostName(fields[4])) {
-        reject("the WHOIS server \"" + std::string(fields[4]) + "\" is not a host name");
+        reject("the WHOIS server " + shownField(fields[4]) + " is not a host name");
         return;
     }
     entry.whoisServer = lowerAscii(fields[4]);
@@ -235,7 +247,7 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
     if (!fields[5].empty()) {
         for (const std::string_view server : split(fields[5], ',')) {
             if (!isHostName(server)) {
-                reject("the name server \"" + std::string(server) + "\" is not a host name");
+                reject("the name server " + shownField(server) + " is not a host name");
                 return;
             }
             entry.nameServers.push_back(lowerAscii(server));
@@ -244,11 +256,11 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
     entry.knownRegistered = lowerAscii(fields[6]);
     if (!entry.knownRegistered.empty() &&
         (!isHostName(entry.knownRegistered) || !isDirectlyUnder(entry.knownRegistered, entry.ascii))) {
-        reject("the registered name \"" + std::string(fields[6]) + "\" is not a name directly under \"" + entry.ascii +
-               "\"");
+        reject("the registered name " + shownField(fields[6]) + " is not a name directly under " +
+               shownField(entry.ascii));
         return;
     }
-    for (const std::string& name : {lowerAscii(entry.suffix), entry.ascii}) {
+    for (const std::string& name : {entry.suffix, entry.ascii}) {
         if (const auto known = m_byName.find(name); known != m_byName.end()) {
             reject("\"" + name + "\" is already listed on line " + std::to_string(m_entries[known->second].line));
             return;
@@ -260,7 +272,7 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
 
 void SuffixCatalogue::index(std::size_t position) {
     const SuffixEntry& entry = m_entries[position];
-    m_byName.emplace(lowerAscii(entry.suffix), position);
+    m_byName.emplace(entry.suffix, position);
     m_byName.emplace(entry.ascii, position);
 }
 

@@ -90,7 +90,7 @@ TEST(SuffixCatalogue, ReportsBadLinesByNumber) {
         {"shop\tshop\tgeneric\t\twhois.nic.shop\ta.nic.shop,,b.nic.shop", "name server"},
         {"fr\tfr\tcountry\t\twhois.nic.fr\t", "already listed on line 2"},
         {"FR\tFR\tcountry\t\twhois.nic.fr\t", "already listed on line 2"},
-        {"shop\tshop\tgeneric\t\twhois.nic.shop\0x\t"s, "WHOIS server"},
+        {"shop\tshop\tgeneric\t\twhois.nic.shop\0x\t"s, "WHOIS server \"whois.nic.shop?x\""},
         {"shop\tshop\tgeneric\t\twhois.nic.shop\t\tnic.store", "not a name directly under"},
         {"shop\tshop\tgeneric\t\twhois.nic.shop\t\ta.nic.shop", "not a name directly under"},
         {"shop\tshop\tgeneric\t\twhois.nic.shop\t\tshop", "not a name directly under"},
