@@ -21,8 +21,10 @@ if(NOT TARGET corvantide-cli-docs-files)
     endif()
 endif()
 
-# The shipped settings, which each user's own copy starts from, and the dictionaries.
-install(FILES data/Config.ini data/en.dct data/zh-cn.dct data/dictionaries-copyright.txt
+# The shipped settings, which each user's own copy starts from, the dictionaries and the suffix
+# catalogue, each data file with its licence notice.
+install(FILES data/Config.ini data/en.dct data/zh-cn.dct data/dictionaries-copyright.txt data/suffixes.tsv
+              data/suffixes-copyright.txt
         DESTINATION ${CORVANTIDE_DATA_INSTALL_DIR})
 
 install(FILES data/${CORVANTIDE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

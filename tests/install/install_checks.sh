@@ -45,6 +45,8 @@ check_staged() {
         share/corvantide/en.dct
         share/corvantide/zh-cn.dct
         share/corvantide/dictionaries-copyright.txt
+        share/corvantide/suffixes.tsv
+        share/corvantide/suffixes-copyright.txt
         share/applications/$app.desktop
         share/metainfo/$app.metainfo.xml
         share/icons/hicolor/scalable/apps/$app.svg
