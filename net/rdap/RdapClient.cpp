@@ -1,5 +1,6 @@
 #include "net/rdap/RdapClient.h"
 
+#include "net/dns/DnsName.h"
 #include "net/http/HttpExceptions.h"
 #include "net/socket/NetExceptions.h"
 
@@ -29,6 +30,14 @@ std::string RdapClient::lookupUrl(std::string_view base, std::string_view domain
 }
 
 RdapOutcome RdapClient::lookup(std::string_view base, std::string_view domain) {
+    if (!dnsCanCarry(domain)) {
+        // Anything else would change the address: "#" or "?" cut the name short, "/" and ".." walk
+        // the server's paths.
+        RdapOutcome refused;
+        refused.reason = std::string(kNotAHostName);
+        refused.details = refused.reason;
+        return refused;
+    }
     RdapReply reply;
     try {
         reply.body = m_http.Get(lookupUrl(base, domain));
