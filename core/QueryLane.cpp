@@ -2,7 +2,7 @@
 
 #include "core/TextUtil.h"
 #include "net/rdap/RdapClient.h"
-#include "net/socket/NetErrors.h"
+#include "net/socket/ConnectionLoss.h"
 #include "net/socket/NetExceptions.h"
 
 #include <algorithm>
@@ -16,16 +16,6 @@ namespace {
 std::string failureReason(const char* what) {
     const std::string_view text(what);
     return std::string(trim(text.substr(0, std::min(text.find('\n'), text.size()))));
-}
-
-// The server closed or reset the connection: a rationing registry's way of saying no.
-bool isConnectionLoss(const std::exception& failure) {
-    if (const auto* socketError = dynamic_cast<const ENetSocketError*>(&failure)) {
-        const int code = socketError->errorCode();
-        return code == wsa::kConnectionReset || code == wsa::kConnectionAborted || code == wsa::kShutdown;
-    }
-    return dynamic_cast<const ENetConnClosedGracefully*>(&failure) != nullptr ||
-           dynamic_cast<const ENetClosedSocket*>(&failure) != nullptr;
 }
 
 } // namespace
@@ -87,17 +77,17 @@ CellOutcome QueryLane::askRdap(const ServerEntry& entry, const std::string& quer
     }
     switch (answer.mark) {
     case RdapMark::Free:
-        pace.backoff = std::chrono::seconds(0);
+        afterExchange(pace, {});
         return {std::string(kMarkFree), {}, false};
     case RdapMark::Registered:
-        pace.backoff = std::chrono::seconds(0);
+        afterExchange(pace, {});
         return {std::string(kMarkRegistered), {}, false};
     case RdapMark::Failed:
         break;
     }
     const bool refused = answer.status == 429;
     CellOutcome outcome{std::string(kMarkFailed), (refused ? "refused: " : "") + failureReason(answer.reason.c_str()),
-                        refused};
+                        refused, answer.noReply};
     if (answer.retryAfter && *answer.retryAfter > RunSettings::kMaxBackoff) {
         // Parking the lane for hours would hold the whole run: the server's other cells fail at once,
         // so the run ends and a later re-query asks again (after the longest back-off).
@@ -111,7 +101,7 @@ CellOutcome QueryLane::askRdap(const ServerEntry& entry, const std::string& quer
         pace.backoff = *answer.retryAfter;
         pace.blockedUntil = m_context.clock.now() + *answer.retryAfter;
     } else {
-        keepPace(pace, outcome.refused);
+        afterExchange(pace, outcome);
     }
     return outcome;
 }
@@ -132,13 +122,17 @@ CellOutcome QueryLane::askCell(const ServerEntry& entry, const std::string& quer
         m_client->closeConnection();
         outcome = {std::string(kMarkFailed), failureReason(failure.what()), false, isConnectionLoss(failure)};
     }
+    afterExchange(pace, outcome);
+    return outcome;
+}
+
+void QueryLane::afterExchange(ServerPace& pace, const CellOutcome& outcome) {
     if (!outcome.noReply) {
         pace.silentInRow = 0;
         keepPace(pace, outcome.refused);
     } else if (++pace.silentInRow >= 2) {
         keepPace(pace, true);
     }
-    return outcome;
 }
 
 void QueryLane::keepPace(ServerPace& pace, bool refused) {

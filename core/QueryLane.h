@@ -60,7 +60,9 @@ public:
     void cancel();
 
 private:
-    // After an answer: a refusal starts or doubles the back-off, anything else ends it.
+    // After an exchange: a refusal, or the second and later one in a row without a reply, starts or
+    // doubles the back-off; the first without a reply leaves it; anything else ends it.
+    void afterExchange(ServerPace& pace, const CellOutcome& outcome);
     void keepPace(ServerPace& pace, bool refused);
 
     CellOutcome askRdap(const ServerEntry& entry, const std::string& query, ServerPace& pace);

@@ -2,6 +2,7 @@
 
 #include "net/dns/DnsName.h"
 #include "net/http/HttpExceptions.h"
+#include "net/socket/ConnectionLoss.h"
 #include "net/socket/NetExceptions.h"
 
 #include <exception>
@@ -55,6 +56,7 @@ RdapOutcome RdapClient::lookup(std::string_view base, std::string_view domain) {
         RdapOutcome failed;
         failed.reason = error.what();
         failed.details = error.what();
+        failed.noReply = isConnectionLoss(error);
         return failed;
     }
     return rdapOutcomeOf(reply, m_clock());

@@ -22,6 +22,8 @@ struct RdapOutcome {
     int status = 0;
     // Why: the status line, or the failure's message.
     std::string reason;
+    // No reply came: the server closed or reset the connection.
+    bool noReply = false;
     // The wait a 429 or 503 asked for (Retry-After in seconds or as an HTTP date), if it did.
     std::optional<std::chrono::seconds> retryAfter;
     // For the details window: the reply's JSON laid out with indentation (in the reply's order), else

@@ -117,6 +117,23 @@ TEST(QueryRdapDnsTest, AWaitLongerThanTheLongestBackOffFailsTheServersCellsAndTh
     }
 }
 
+// An RDAP server that closes without a reply is rationing too: from the second in a row its lane
+// backs off as after a 429.
+TEST(QueryRdapDnsTest, AnRdapServerClosingWithoutAReplyBacksOffFromTheSecondInARow) {
+    TrustedTestCa ca;
+    const auto closing = test::FakeHttpServer::closeWithoutReply();
+    test::FakeHttpServer backend(
+        {closing, closing, closing, test::FakeHttpServer::respond(rdapReply("404 Not Found", ""))});
+    test::FakeTlsServer tls(ca.leaf.certFile, ca.leaf.keyFile, backend.port());
+    test::EngineRig rig;
+    rig.setEntries({test::entry("info", tls.url("/rdap/"), "")});
+    ASSERT_EQ(rig.searchWords({"aa", "ab", "ac", "ad"}).status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+    EXPECT_EQ(rig.rows(), (std::vector<std::string>{"aa:-", "ab:-", "ac:-", "ad:☆"}));
+    EXPECT_EQ(rig.clock.sleepsMs(), (std::vector<long long>{30000, 60000}));
+    EXPECT_EQ(rig.table.rows()[0].detail(0), "Connection Closed Gracefully.");
+}
+
 // Two suffixes on two WHOIS servers that log what they are asked; DNS as each case sets it up.
 struct DnsRun {
     std::vector<std::string> rows;
