@@ -331,7 +331,8 @@ std::unique_ptr<QueryLane> QueryEngine::makeLane(const RunSettings& settings, st
                     [](const ServerEntry& entry) { return isRdapServerField(trim(entry.host)); })) {
         rdap = m_makeRdapClient ? m_makeRdapClient() : std::make_unique<RdapClient>();
     }
-    auto lane = std::make_unique<QueryLane>(m_makeClient(), std::move(rdap), settings, m_clock);
+    auto lane =
+        std::make_unique<QueryLane>(m_makeClient(), std::move(rdap), QueryLane::Context{settings, m_clock, m_paces});
     lane->entries = std::move(entries);
     std::lock_guard lock(m_stateMutex);
     m_liveLanes.push_back(lane.get());
@@ -382,6 +383,7 @@ void QueryEngine::threadRun(const WorkerState& worker) {
         if (request) {
             // Emptied only now that any previous worker has reported its last cell.
             m_sink.rowsCleared();
+            m_paces.clear();
             const NameList names = prepareNames(*request, worker);
             std::vector<std::vector<ServerEntry>> plan = planLanes(request->entries, request->settings.parallel);
             {

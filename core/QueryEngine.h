@@ -6,6 +6,7 @@
 #include "core/ResultTable.h"
 #include "core/RunSettings.h"
 #include "core/ServerEntry.h"
+#include "core/ServerPaceBook.h"
 #include "core/ThreadComponent.h"
 
 #include <atomic>
@@ -80,7 +81,9 @@ struct QueryEngineDeps {
 // (compared without letter case), otherwise one lane for all. Each lane walks the candidates in
 // order and asks its entries for each name, one exchange at a time, on its own connection; the
 // lanes run at the same time. A name's row is appended when the first lane reaches it, so rows
-// come in candidate order. The re-query pass uses the same lanes. A lane asks a WHOIS entry's host
+// come in candidate order. The re-query pass uses the same lanes, and each server's pace (its
+// interval and the back-off it reached) goes on from where the run or the pass before left it; a
+// new run starts every server afresh. A lane asks a WHOIS entry's host
 // on port 43 and an RDAP entry (https:// base address) over HTTPS.
 //
 // With RunSettings::dns the run asks DNS first (DnsStage), ahead of the lanes: a cell whose name is
@@ -170,6 +173,8 @@ private:
     std::unique_ptr<PaceClock> m_ownClock;
     PaceClock& m_clock;
     std::function<void(const std::string&)> m_reportError;
+    // Used by the worker holding m_workMutex.
+    ServerPaceBook m_paces;
 
     // Guards the fields below; state events are published under it, so they arrive in order.
     mutable std::mutex m_stateMutex;

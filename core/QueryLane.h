@@ -4,6 +4,7 @@
 #include "core/ResultMarks.h"
 #include "core/RunSettings.h"
 #include "core/ServerEntry.h"
+#include "core/ServerPaceBook.h"
 #include "core/WhoisLookup.h"
 
 #include <chrono>
@@ -22,9 +23,15 @@ class RdapClient;
 // Used by one thread at a time.
 class QueryLane {
 public:
+    // What a lane works with besides its clients; every object must outlive the lane.
+    struct Context {
+        const RunSettings& settings;
+        PaceClock& clock;
+        ServerPaceBook& paces; // the pace of the lane's servers, kept by the engine beyond the lane
+    };
+
     // rdap asks the lane's RDAP entries; it may be null when the lane has none.
-    QueryLane(std::unique_ptr<WhoisLookup> client, std::unique_ptr<RdapClient> rdap, const RunSettings& settings,
-              PaceClock& clock);
+    QueryLane(std::unique_ptr<WhoisLookup> client, std::unique_ptr<RdapClient> rdap, Context context);
     ~QueryLane();
 
     // The ticked entries this lane asks for each name, in server-table order.
@@ -33,39 +40,38 @@ public:
     // Waits until the server may be asked again: the interval since the last exchange with it
     // started, and the back-off after a refusal. While waiting for a back-off or for a second or
     // more, tells `announce` which server it waits for and how long. Returns false when stop()
-    // turned true (the wait then ends at once).
+    // turned true (the wait then ends at once). A server the lane has given up is never waited for.
     bool waitTurn(const std::string& serverField, const std::function<bool()>& stop,
                   const std::function<void(const std::string&)>& announce);
 
     // Asks one cell: the exchange with the entry's server and the judgement of its reply. A WHOIS
     // entry asks its host; an RDAP entry (its server field an https:// or http:// base address)
-    // looks the name up there: 404 is free, 200 registered, anything else "-" with the status line
-    // or failure as its reason. A failed exchange is "-" with its reason, and the connection is
-    // closed. A refusal (a quota reply, an RDAP 429) starts (or doubles) the server's back-off; a
-    // Retry-After of an RDAP 429 or 503 is taken as the back-off instead. Any other outcome ends it.
+    // looks the name up there (see RdapOutcome for the marks). A failed exchange is "-" with its
+    // reason, and the connection is closed; so is one that brought no byte of reply ("empty reply").
+    // A refusal (a quota reply, an RDAP 429) starts (or doubles) the server's back-off, and so does
+    // the second and every further exchange in a row without a reply (the server closed or reset the
+    // connection, or said nothing); the first such one leaves the back-off as it is. A Retry-After of
+    // an RDAP 429 or 503 is taken as the back-off instead; one longer than the longest back-off gives
+    // the server up for this lane: its cells are "-" ("server asks to wait N s") without asking. Any
+    // other outcome ends the back-off.
     CellOutcome askCell(const ServerEntry& entry, const std::string& query);
 
     // Thread-safe: makes the exchange under way (and every later one) fail at once.
     void cancel();
 
 private:
-    struct ServerPace {
-        bool asked = false;
-        PaceClock::TimePoint lastStart{};
-        std::chrono::seconds backoff{0};
-        PaceClock::TimePoint blockedUntil{};
-    };
-    ServerPace& paceOf(const std::string& serverField);
-    // After an answer: a refusal starts or doubles the back-off, anything else ends it.
+    // After an exchange: a refusal, or the second and later one in a row without a reply, starts or
+    // doubles the back-off; the first without a reply leaves it; anything else ends it.
+    void afterExchange(ServerPace& pace, const CellOutcome& outcome);
     void keepPace(ServerPace& pace, bool refused);
 
     CellOutcome askRdap(const ServerEntry& entry, const std::string& query, ServerPace& pace);
 
     std::unique_ptr<WhoisLookup> m_client;
     std::unique_ptr<RdapClient> m_rdap;
-    const RunSettings& m_settings;
-    PaceClock& m_clock;
-    std::map<std::string, ServerPace, std::less<>> m_pace;
+    Context m_context;
+    // The servers this lane gave up (keyed by laneKey), with the reason their cells get.
+    std::map<std::string, std::string, std::less<>> m_givenUp;
 };
 
 // The lane key of a server field: trimmed, in lower case.

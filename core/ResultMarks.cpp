@@ -41,6 +41,10 @@ std::string refusedDetails(std::string_view line) {
 } // namespace
 
 CellOutcome judgeReply(std::string_view reply, const ServerEntry& entry) {
+    if (reply.empty()) {
+        // Nothing to find the no-match mark in: no answer at all, whatever the entry's mark.
+        return {std::string(kMarkFailed), "empty reply", false, true};
+    }
     if (containsText(reply, kFailureText)) {
         return {std::string(kMarkFailed), std::string(trim(reply.substr(0, kMaxDetails))), false};
     }

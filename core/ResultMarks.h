@@ -23,9 +23,11 @@ struct CellOutcome {
     std::string mark;
     std::string details;  // "Read Timeout", "refused: WHOIS LIMIT EXCEEDED"; empty for an answer
     bool refused = false; // the server refused for quota reasons: its lane backs off
+    bool noReply = false; // no byte of reply came: the connection was closed or reset, or the reply empty
 };
 
 // Decides the outcome of a WHOIS reply, testing in this order:
+//   the reply is empty (not a byte came)                    -> "-" ("empty reply"), no reply
 //   the reply contains "Error WSA"                          -> "-"
 //   the reply contains the entry's refusal text             -> "-", refused
 //   the entry has no refusal text, the reply lacks the no-match mark and holds one of
@@ -33,7 +35,7 @@ struct CellOutcome {
 //   the reply contains the no-match mark                    -> "☆"
 //   otherwise                                               -> "★"
 // "Contains" is a case-sensitive substring test in which an empty text is never contained, so an
-// empty refusal never matches and an empty no-match mark makes every other answered reply "★". A
+// empty refusal never matches and an empty no-match mark makes every other non-empty reply "★". A
 // no-match mark holding characters beyond ASCII (written in UTF-8) also matches in its GBK form.
 CellOutcome judgeReply(std::string_view reply, const ServerEntry& entry);
 

@@ -1,5 +1,5 @@
 // Reply classification over arbitrary bytes: the mark is always one of the three verdicts and agrees
-// with the order of the tests (failure text, refusal, no-match mark as written or in GBK, quota
+// with the order of the tests (an empty reply, failure text, refusal, no-match mark as written or in GBK, quota
 // phrases). Input: one byte giving the no-match mark's length, one giving the refusal's, then the
 // mark, the refusal and the reply.
 #include "core/GbkCodec.h"
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string_view verdict = cvt::classifyReply(reply, mark, refusal);
     require(cvt::needsRequery(verdict) == (verdict == cvt::kMarkFailed));
-    if (contains(reply, cvt::kFailureText) || contains(reply, refusal)) {
+    if (reply.empty() || contains(reply, cvt::kFailureText) || contains(reply, refusal)) {
         require(verdict == cvt::kMarkFailed);
         return 0;
     }

@@ -1,6 +1,6 @@
 // What the DNS check builds on the resolver library: the reading of NS replies, the dns_server
-// setting and the name check. The first byte picks the part; the rest is its input. Any bytes give
-// an answer, never a crash, and a delegated answer always names printable host names.
+// setting and the name check (answers and referrals). The first byte picks the part; the rest is its input. Any bytes
+// give an answer, never a crash, and a delegated answer always names printable host names.
 #include "config/DnsServerSetting.h"
 #include "net/dns/DnsName.h"
 #include "net/dns/DnsNsReply.h"
@@ -13,8 +13,9 @@
 
 namespace {
 
-void checkReply(const std::uint8_t* data, std::size_t size) {
-    const cvt::DnsAnswer answer = cvt::interpretNsReply(ARES_SUCCESS, data, static_cast<int>(size));
+// status: what the library said of the reply (no data: a reply without answers, such as a referral).
+void checkReply(int status, const std::uint8_t* data, std::size_t size) {
+    const cvt::DnsAnswer answer = cvt::interpretNsReply(status, data, static_cast<int>(size));
     if (answer.delegated() != !answer.NameServers.empty() || answer.delegated() != (answer.Why == cvt::DnsMiss::None)) {
         std::abort();
     }
@@ -61,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
     switch (data[0] % 3) {
     case 0:
-        checkReply(data + 1, size - 1);
+        checkReply(ARES_SUCCESS, data + 1, size - 1);
+        checkReply(ARES_ENODATA, data + 1, size - 1);
         break;
     case 1:
         checkServerSetting(text);

@@ -94,14 +94,16 @@ struct NsScan {
     std::vector<std::string> hosts; // NS targets owned by the question's name, in answer order
 };
 
-// Walks the answer section; only NS records whose owner is the asked name count, so a reply that
-// hands back some other zone's name servers (the suffix's own, say) settles nothing.
+// Walks the answer and the authority section; only NS records whose owner is the asked name count,
+// so a reply that hands back some other zone's name servers (the suffix's own, say) settles nothing.
+// The authority section holds them when the server asked is the suffix's own: it answers with a
+// referral to the name's servers, whether or not those answer (a lame delegation is still one).
 NsScan scanAnswers(const unsigned char* reply, int replyLength) {
     NsScan scan;
     if (replyLength < kHeaderBytes || read16(reply + 4) != 1) {
         return scan;
     }
-    const unsigned answerCount = read16(reply + 6);
+    const unsigned recordCount = read16(reply + 6) + read16(reply + 8);
     int at = kHeaderBytes;
     std::string asked;
     long used = 0;
@@ -109,7 +111,7 @@ NsScan scanAnswers(const unsigned char* reply, int replyLength) {
         return scan;
     }
     at += static_cast<int>(used) + 4;
-    for (unsigned i = 0; i < answerCount; ++i) {
+    for (unsigned i = 0; i < recordCount; ++i) {
         std::string owner;
         if (!expandName(reply, replyLength, at, owner, used) || at + used + kRecordFixedBytes > replyLength) {
             return scan;
@@ -139,7 +141,11 @@ NsScan scanAnswers(const unsigned char* reply, int replyLength) {
 
 DnsAnswer interpretNsReply(int status, const unsigned char* reply, int replyLength) {
     DnsAnswer answer;
-    if (status != ARES_SUCCESS) {
+    // A referral has no answer records, which the library reports as "no data", with the reply
+    // (NOERROR: its response code is 0).
+    const bool referral =
+        status == ARES_ENODATA && reply != nullptr && replyLength >= kHeaderBytes && (reply[3] & 0x0f) == 0;
+    if (status != ARES_SUCCESS && !referral) {
         answer.Why = missOf(status);
         return answer;
     }

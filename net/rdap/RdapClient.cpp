@@ -1,6 +1,8 @@
 #include "net/rdap/RdapClient.h"
 
+#include "net/dns/DnsName.h"
 #include "net/http/HttpExceptions.h"
+#include "net/socket/ConnectionLoss.h"
 #include "net/socket/NetExceptions.h"
 
 #include <exception>
@@ -29,6 +31,14 @@ std::string RdapClient::lookupUrl(std::string_view base, std::string_view domain
 }
 
 RdapOutcome RdapClient::lookup(std::string_view base, std::string_view domain) {
+    if (!dnsCanCarry(domain)) {
+        // Anything else would change the address: "#" or "?" cut the name short, "/" and ".." walk
+        // the server's paths.
+        RdapOutcome refused;
+        refused.reason = std::string(kNotAHostName);
+        refused.details = refused.reason;
+        return refused;
+    }
     RdapReply reply;
     try {
         reply.body = m_http.Get(lookupUrl(base, domain));
@@ -46,6 +56,7 @@ RdapOutcome RdapClient::lookup(std::string_view base, std::string_view domain) {
         RdapOutcome failed;
         failed.reason = error.what();
         failed.details = error.what();
+        failed.noReply = isConnectionLoss(error);
         return failed;
     }
     return rdapOutcomeOf(reply, m_clock());

@@ -23,6 +23,10 @@ public:
 
     RdapClient();
 
+    // The reason of a name that is not a sequence of host name labels (letters, digits, hyphens, one
+    // dot between labels): it is never sent.
+    static constexpr std::string_view kNotAHostName = "not a host name";
+
     // base is the registry's RDAP base address ("https://rdap.example/rdap/"; a missing final "/"
     // is added); domain the full name ("example.info").
     RdapOutcome lookup(std::string_view base, std::string_view domain);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,9 +10,10 @@ namespace cvt {
 
 // What an RDAP lookup says about a name.
 enum class RdapMark {
-    Free,       // 404: the registry does not know the name
-    Registered, // 200 with an RDAP (JSON object) reply
-    Failed,     // anything else: 429, 5xx, other statuses, a 200 that is not JSON, TLS or network failures
+    Free,       // 404 with a JSON body or none: the registry does not know the name
+    Registered, // 200 with a JSON object whose objectClassName is "domain" and that holds no errorCode
+    Failed,     // anything else: 429, 5xx, other statuses, a 404 or 200 that is no RDAP reply (an HTML
+                // page, another object), a name that is not a host name, TLS or network failures
 };
 
 struct RdapOutcome {
@@ -20,9 +22,13 @@ struct RdapOutcome {
     int status = 0;
     // Why: the status line, or the failure's message.
     std::string reason;
+    // No reply came: the server closed or reset the connection.
+    bool noReply = false;
     // The wait a 429 or 503 asked for (Retry-After in seconds or as an HTTP date), if it did.
     std::optional<std::chrono::seconds> retryAfter;
-    // For the details window: the reply's JSON pretty-printed, else the status line (or the failure).
+    // For the details window: the reply's JSON laid out with indentation (in the reply's order), else
+    // the status line (or the failure). Never more than kMaxRdapDetails bytes: a reply whose layout
+    // would be much longer than itself is written compactly instead.
     std::string details;
 };
 
@@ -33,6 +39,10 @@ struct RdapReply {
     std::string body;
     std::string retryAfter; // the Retry-After header, empty when absent
 };
+
+inline constexpr std::size_t kMaxRdapDetails = 1 << 20;
+// JSON nested deeper than this is no RDAP reply (real ones nest about a dozen levels).
+inline constexpr std::size_t kMaxRdapNesting = 64;
 
 // The outcome of a reply. now is the moment an HTTP-date Retry-After is measured from.
 RdapOutcome rdapOutcomeOf(const RdapReply& reply, std::chrono::system_clock::time_point now);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -192,6 +193,44 @@ TEST(QueryLanesTest, RefusalBacksOffDoublingUpToTheLimit) {
         EXPECT_EQ(rig.sink.eventsStartingWith("status0=Waiting").front(),
                   "status0=Waiting for h: " + std::to_string(c.backoff) + " s")
             << c.what;
+    }
+}
+
+// A server that closes without a word is rationing too: from the second such exchange in a row the
+// lane backs off as after a refusal; the first leaves the back-off as it stands.
+TEST(QueryLanesTest, ExchangesWithoutAReplyBackOffFromTheSecondInARow) {
+    struct Case {
+        const char* what;
+        std::map<std::string, std::string> replies; // the others are free
+        std::vector<long long> sleeps;
+        Strings rows;
+    };
+    const std::vector<Case> cases = {
+        {"three in a row",
+         {{"bx.com", ""}, {"cx.com", ""}, {"dx.com", ""}},
+         {30000, 60000},
+         {"ax:☆", "bx:-", "cx:-", "dx:-", "ex:☆"}},
+        {"an answer between them",
+         {{"bx.com", ""}, {"cx.com", "Domain Name: CX.COM"}, {"dx.com", ""}},
+         {},
+         {"ax:☆", "bx:-", "cx:★", "dx:-", "ex:☆"}},
+        {"after a refusal",
+         {{"bx.com", "WHOIS LIMIT EXCEEDED"}, {"cx.com", ""}, {"dx.com", ""}},
+         {30000, 60000},
+         {"ax:☆", "bx:-", "cx:-", "dx:-", "ex:☆"}},
+    };
+    for (const Case& c : cases) {
+        EngineRig rig;
+        rig.setEntries({entry("com", "h", "free", true, "WHOIS LIMIT EXCEEDED")});
+        rig.whois.setDefaultReply("free");
+        for (const auto& [query, reply] : c.replies) {
+            rig.whois.setReply(query, reply);
+        }
+        ASSERT_EQ(rig.searchPattern("[a-e]x").status, SearchOutcome::Status::Started);
+        rig.engine.waitIdle();
+        EXPECT_EQ(rig.clock.sleepsMs(), c.sleeps) << c.what;
+        EXPECT_EQ(rig.rows(), c.rows) << c.what;
+        EXPECT_EQ(rig.sink.details()[3], "empty reply") << c.what;
     }
 }
 

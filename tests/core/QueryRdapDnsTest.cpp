@@ -82,6 +82,58 @@ TEST(QueryRdapDnsTest, RdapLaneMarksFreeRegisteredAndRefusedAndWaitsTheRetryAfte
     }
 }
 
+// A Retry-After beyond the longest back-off does not park the lane: the server's other cells fail
+// at once, the WHOIS cells are asked as usual, and a re-query asks again after the longest back-off.
+TEST(QueryRdapDnsTest, AWaitLongerThanTheLongestBackOffFailsTheServersCellsAndTheRunEnds) {
+    TrustedTestCa ca;
+    for (const bool parallel : {true, false}) {
+        SCOPED_TRACE(parallel ? "lanes on" : "lanes off");
+        const std::string free = rdapReply("404 Not Found", "");
+        test::FakeHttpServer backend(
+            {test::FakeHttpServer::respondEach({free, rdapReply("429 Too Many Requests", "", "Retry-After: 3600\r\n")}),
+             test::FakeHttpServer::respondEach({free, free, free})});
+        test::FakeTlsServer tls(ca.leaf.certFile, ca.leaf.keyFile, backend.port());
+        test::EngineRig rig;
+        rig.whois.setDefaultReply("No match for");
+        rig.setEntries({test::entry("com", "whois.test", "No match for"), test::entry("info", tls.url("/rdap/"), "")});
+        RunSettings settings;
+        settings.parallel = parallel;
+        rig.setSettings(settings);
+        ASSERT_EQ(rig.searchWords({"aa", "ab", "ac", "ad"}).status, SearchOutcome::Status::Started);
+        rig.engine.waitIdle();
+
+        EXPECT_EQ(rig.rows(), (std::vector<std::string>{"aa:☆|☆", "ab:☆|-", "ac:☆|-", "ad:☆|-"}));
+        EXPECT_EQ(rig.table.rows()[2].detail(1), "server asks to wait 3600 s");
+        EXPECT_EQ(rig.table.rows()[3].detail(1), "server asks to wait 3600 s");
+        EXPECT_TRUE(rig.clock.sleepsMs().empty());
+        EXPECT_EQ(backend.requests().size(), 2u);
+        EXPECT_EQ(rig.whois.queriesOf("whois.test").size(), 4u);
+
+        ASSERT_TRUE(rig.requery());
+        rig.engine.waitIdle();
+        EXPECT_EQ(rig.rows(), (std::vector<std::string>{"aa:☆|☆", "ab:☆|☆", "ac:☆|☆", "ad:☆|☆"}));
+        EXPECT_EQ(rig.clock.sleepsMs(), std::vector<long long>{600000});
+        EXPECT_EQ(backend.requests().size(), 5u);
+    }
+}
+
+// An RDAP server that closes without a reply is rationing too: from the second in a row its lane
+// backs off as after a 429.
+TEST(QueryRdapDnsTest, AnRdapServerClosingWithoutAReplyBacksOffFromTheSecondInARow) {
+    TrustedTestCa ca;
+    const auto closing = test::FakeHttpServer::closeWithoutReply();
+    test::FakeHttpServer backend(
+        {closing, closing, closing, test::FakeHttpServer::respond(rdapReply("404 Not Found", ""))});
+    test::FakeTlsServer tls(ca.leaf.certFile, ca.leaf.keyFile, backend.port());
+    test::EngineRig rig;
+    rig.setEntries({test::entry("info", tls.url("/rdap/"), "")});
+    ASSERT_EQ(rig.searchWords({"aa", "ab", "ac", "ad"}).status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+    EXPECT_EQ(rig.rows(), (std::vector<std::string>{"aa:-", "ab:-", "ac:-", "ad:☆"}));
+    EXPECT_EQ(rig.clock.sleepsMs(), (std::vector<long long>{30000, 60000}));
+    EXPECT_EQ(rig.table.rows()[0].detail(0), "Connection Closed Gracefully.");
+}
+
 // Two suffixes on two WHOIS servers that log what they are asked; DNS as each case sets it up.
 struct DnsRun {
     std::vector<std::string> rows;

@@ -122,6 +122,53 @@ TEST(QueryRequeryTest, ColumnWithoutServerEntryIsMarkedFailedWithoutAsking) {
     EXPECT_EQ(rig.sink.details().back(), "no server entry for this suffix");
 }
 
+// The pass goes on at the pace the run left each server at: a server that refused last is waited
+// for; one that answered since is asked at once.
+TEST(QueryRequeryTest, PassKeepsTheBackOffTheRunReached) {
+    struct Case {
+        const char* what;
+        Strings refusing;
+        std::vector<long long> runSleeps;
+        std::vector<long long> passSleeps;
+    };
+    const std::vector<Case> cases = {
+        {"the last cell refused", {"cx.com"}, {}, {30000}},
+        {"two refusals in a row", {"bx.com", "cx.com"}, {30000}, {60000}},
+        {"an answer after the refusal", {"ax.com"}, {30000}, {}},
+    };
+    for (const Case& c : cases) {
+        EngineRig rig;
+        rig.setEntries({entry("com", "h-com", "free", true, "LIMIT")});
+        for (const std::string& query : c.refusing) {
+            rig.whois.setReply(query, "LIMIT");
+        }
+        ASSERT_EQ(rig.searchPattern("[a-c]x").status, SearchOutcome::Status::Started);
+        rig.engine.waitIdle();
+        EXPECT_EQ(rig.clock.sleepsMs(), c.runSleeps) << c.what;
+        rig.whois.setDefaultReply("free");
+        for (const std::string& query : c.refusing) {
+            rig.whois.setReply(query, "free");
+        }
+        ASSERT_TRUE(rig.requery()) << c.what;
+        rig.engine.waitIdle();
+        std::vector<long long> passSleeps = rig.clock.sleepsMs();
+        passSleeps.erase(passSleeps.begin(), passSleeps.begin() + static_cast<std::ptrdiff_t>(c.runSleeps.size()));
+        EXPECT_EQ(passSleeps, c.passSleeps) << c.what;
+        EXPECT_EQ(rig.rows().size(), 3u) << c.what;
+    }
+    // A new run starts afresh.
+    EngineRig rig;
+    rig.setEntries({entry("com", "h-com", "free", true, "LIMIT")});
+    rig.whois.setReply("ax.com", "LIMIT");
+    ASSERT_EQ(rig.searchPattern("ax").status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+    rig.whois.setReply("ax.com", "free");
+    ASSERT_EQ(rig.searchPattern("ax").status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+    EXPECT_TRUE(rig.clock.sleepsMs().empty());
+    EXPECT_EQ(rig.rows(), Strings{"ax:☆"});
+}
+
 TEST(QueryRequeryTest, ShutdownEndsAPassAfterItsCurrentCell) {
     EngineRig rig;
     rig.setEntries({entry("com", "h-com", "free")});

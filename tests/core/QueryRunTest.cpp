@@ -20,7 +20,7 @@ TEST(QueryRunTest, AsksEveryNameOfEveryTickedEntryAndMarksTheRightCells) {
                     entry("org", "h-org", "Domain not found.", false)});
     rig.whois.setDefaultReply("Domain Name: TAKEN");
     rig.whois.setReply("ax.com", "No match for \"AX.COM\".\r\n");
-    rig.whois.setReply("bx.net", "");
+    rig.whois.setReply("bx.net", ""); // no answer at all: failed, not registered
     rig.whois.setFailure("cx.net");
 
     ASSERT_EQ(rig.searchPattern(" [a-c]x ").status, SearchOutcome::Status::Started);
@@ -28,7 +28,7 @@ TEST(QueryRunTest, AsksEveryNameOfEveryTickedEntryAndMarksTheRightCells) {
 
     EXPECT_EQ(rig.whois.queries(), (Strings{"ax.com", "ax.net", "bx.com", "bx.net", "cx.com", "cx.net"}));
     EXPECT_EQ(rig.whois.calls()[0].server, "h-com") << "the host is trimmed";
-    EXPECT_EQ(rig.rows(), (Strings{"ax:☆|★", "bx:★|★", "cx:★|-"}));
+    EXPECT_EQ(rig.rows(), (Strings{"ax:☆|★", "bx:★|-", "cx:★|-"}));
     EXPECT_EQ(rig.whois.closes(), 1) << "a failed exchange closes the connection";
     EXPECT_EQ(rig.sink.eventsStartingWith("status1="),
               (Strings{"status1=0/3", "status1=1/3", "status1=2/3", "status1=3/3"}));

@@ -83,6 +83,10 @@ TEST(DnsPrecheck, SettlesOnlyNamesWithNameServers) {
     server.set("broken.com", {FakeDnsServer::Reply::ServerFailure, {}});
     // Name servers of the suffix, not of the name: nothing is settled by them.
     server.set("parent.com", {FakeDnsServer::Reply::ParentRecords, {"a.gtld-servers.net"}});
+    // The suffix's own server refers to the name's servers (lame or not); a referral upwards to the
+    // suffix's servers settles nothing.
+    server.set("referred.com", {FakeDnsServer::Reply::Referral, {"ns1.host.net", "ns2.host.net"}});
+    server.set("referred-up.com", {FakeDnsServer::Reply::ParentReferral, {"a.gtld-servers.net"}});
     // Too long for UDP: asked again over TCP, where the full answer comes.
     server.set("long-answer.com", {FakeDnsServer::Reply::Truncated, {"ns1.big.net"}});
 
@@ -101,6 +105,8 @@ TEST(DnsPrecheck, SettlesOnlyNamesWithNameServers) {
         {"empty.com", DnsVerdict::NotDelegated, DnsMiss::NoNameServers, 1},
         {"broken.com", DnsVerdict::NotDelegated, DnsMiss::ServerFailure, 1},
         {"parent.com", DnsVerdict::NotDelegated, DnsMiss::NoNameServers, 1},
+        {"referred.com", DnsVerdict::Delegated, DnsMiss::None, 1},
+        {"referred-up.com", DnsVerdict::NotDelegated, DnsMiss::NoNameServers, 1},
         {"long-answer.com", DnsVerdict::Delegated, DnsMiss::None, 2},
         {longLabel + ".com", DnsVerdict::NotDelegated, DnsMiss::NotAsked, 0},
         {longName, DnsVerdict::NotDelegated, DnsMiss::NotAsked, 0},

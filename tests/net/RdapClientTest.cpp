@@ -5,6 +5,7 @@
 #include "tests/support/TempDir.h"
 #include "tests/support/TestCertificates.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
@@ -47,11 +48,42 @@ TEST(RdapClient, StatusesGiveMarksOverOneKeptAliveConnection) {
          {},
          "{\n  \"errorCode\": 404\n}"},
         {"registered",
-         reply("200 OK", R"({"objectClassName":"domain","ldhName":"ABC.INFO"})"),
+         reply("200 OK", R"({"objectClassName":"domain","ldhName":"ABC.INFO","nameservers":[{"a":[]},1.50]})"),
          RdapMark::Registered,
          "HTTP/1.1 200 OK",
          {},
-         "{\n  \"ldhName\": \"ABC.INFO\",\n  \"objectClassName\": \"domain\"\n}"},
+         "{\n  \"objectClassName\": \"domain\",\n  \"ldhName\": \"ABC.INFO\",\n  \"nameservers\": [\n    {\n      "
+         "\"a\": []\n    },\n    1.50\n  ]\n}"},
+        {"free without a body",
+         reply("404 Not Found", " \r\n"),
+         RdapMark::Free,
+         "HTTP/1.1 404 Not Found",
+         {},
+         "HTTP/1.1 404 Not Found"},
+        {"404 page of a web server",
+         reply("404 Not Found", "<html>Not Found</html>"),
+         RdapMark::Failed,
+         "HTTP/1.1 404 Not Found (not an RDAP reply)",
+         {},
+         "HTTP/1.1 404 Not Found"},
+        {"200 with an error code",
+         reply("200 OK", R"({"objectClassName":"domain","errorCode":500})"),
+         RdapMark::Failed,
+         "HTTP/1.1 200 OK (not an RDAP reply)",
+         {},
+         "{\n  \"objectClassName\": \"domain\",\n  \"errorCode\": 500\n}"},
+        {"200 with another object",
+         reply("200 OK", R"({"objectClassName":"entity"})"),
+         RdapMark::Failed,
+         "HTTP/1.1 200 OK (not an RDAP reply)",
+         {},
+         "{\n  \"objectClassName\": \"entity\"\n}"},
+        {"200 with a list",
+         reply("200 OK", R"([{"objectClassName":"domain"}])"),
+         RdapMark::Failed,
+         "HTTP/1.1 200 OK (not an RDAP reply)",
+         {},
+         "[\n  {\n    \"objectClassName\": \"domain\"\n  }\n]"},
         {"rate limited", reply("429 Too Many Requests", "", "Retry-After: 30\r\n"), RdapMark::Failed,
          "HTTP/1.1 429 Too Many Requests", 30s, "HTTP/1.1 429 Too Many Requests"},
         {"unavailable until a date",
@@ -66,7 +98,7 @@ TEST(RdapClient, StatusesGiveMarksOverOneKeptAliveConnection) {
         {"garbage JSON",
          reply("200 OK", "<html>portal</html>"),
          RdapMark::Failed,
-         "HTTP/1.1 200 OK (the reply is not RDAP JSON)",
+         "HTTP/1.1 200 OK (not an RDAP reply)",
          {},
          "HTTP/1.1 200 OK"},
     };
@@ -101,6 +133,15 @@ TEST(RdapClient, StatusesGiveMarksOverOneKeptAliveConnection) {
     EXPECT_NE(requests[0].find("\r\nAccept: application/rdap+json\r\n"), std::string::npos);
     EXPECT_EQ(requests.back().substr(0, requests.back().find("\r\n")), "GET /other/domain/abc.info HTTP/1.1");
 
+    // Only host names go into the address; nothing else is sent.
+    for (const char* name : {"ab#cd.info", "a/../../x.info", "ab?x=1.info", "ab cd.info", "ab%2f.info", "ab..info",
+                             "\xe4\xb8\xad.info", "ab.info/", ""}) {
+        const RdapOutcome refused = client.lookup(base, name);
+        EXPECT_EQ(refused.mark, RdapMark::Failed) << name;
+        EXPECT_EQ(refused.reason, "not a host name") << name;
+    }
+    EXPECT_EQ(backend.requests().size(), requests.size());
+
     // A server that no longer answers is a failure, not an exception.
     tls.stop();
     client.SetReadTimeout(200);
@@ -108,6 +149,44 @@ TEST(RdapClient, StatusesGiveMarksOverOneKeptAliveConnection) {
     EXPECT_EQ(unreachable.mark, RdapMark::Failed);
     EXPECT_EQ(unreachable.reason, "TLS handshake with localhost failed: no answer within 200 ms");
     ::unsetenv("SSL_CERT_FILE");
+}
+
+// Whatever a server sends, the details stay within a few times its size and never pass the limit.
+TEST(RdapClient, DetailsStayBoundedWhateverTheReply) {
+    const auto nested = [](std::size_t depth, const std::string& inside) {
+        return std::string(depth, '[') + inside + std::string(depth, ']');
+    };
+    std::string zeros = "0";
+    for (int i = 0; i < 20000; ++i) {
+        zeros += ",0";
+    }
+    const std::string longString = "\"" + std::string(3 << 20, 'x') + "\"";
+    struct Case {
+        const char* what;
+        int status;
+        std::string body;
+        RdapMark mark;
+        bool compact; // the details are the body without its blanks
+        bool cut;
+    };
+    const std::vector<Case> cases = {
+        {"12,000 brackets deep", 404, nested(12000, ""), RdapMark::Failed, false, false},
+        {"as deep as allowed", 404, nested(kMaxRdapNesting, ""), RdapMark::Free, false, false},
+        {"one deeper", 404, nested(kMaxRdapNesting + 1, ""), RdapMark::Failed, false, false},
+        {"many short elements far in", 200, R"({"objectClassName":"domain","x":)" + nested(40, zeros) + "}",
+         RdapMark::Registered, true, false},
+        {"a string of 3 MiB", 200, R"({"objectClassName":"domain","x":)" + longString + "}", RdapMark::Registered,
+         false, true},
+    };
+    for (const Case& c : cases) {
+        const RdapOutcome outcome = rdapOutcomeOf({c.status, "HTTP/1.1 " + std::to_string(c.status), c.body, {}}, kNow);
+        EXPECT_EQ(outcome.mark, c.mark) << c.what;
+        EXPECT_LE(outcome.details.size(), std::min(kMaxRdapDetails, 3 * c.body.size() + 4096)) << c.what;
+        if (c.compact) {
+            EXPECT_EQ(outcome.details, c.body) << c.what;
+        }
+        EXPECT_EQ(outcome.details.ends_with("[cut: the reply is longer]"), c.cut) << c.what;
+    }
 }
 
 TEST(RdapClient, RetryAfterValues) {

@@ -131,8 +131,12 @@ std::vector<std::uint8_t> reply(const std::vector<std::uint8_t>& query, std::siz
                                 const std::string& name, const FakeDnsServer::Entry& entry, bool overTcp) {
     using Reply = FakeDnsServer::Reply;
     std::uint16_t flags = kFlagResponse | kFlagRecursionAvailable | (read16(query, 2) & kFlagRecursionDesired);
+    const bool inAuthority = entry.reply == Reply::Referral || entry.reply == Reply::ParentReferral;
+    const bool ownedByParent = entry.reply == Reply::ParentRecords || entry.reply == Reply::ParentReferral;
     const bool withRecords = entry.reply == Reply::NameServers || entry.reply == Reply::Held ||
-                             entry.reply == Reply::ParentRecords || (entry.reply == Reply::Truncated && overTcp);
+                             entry.reply == Reply::ParentRecords || inAuthority ||
+                             (entry.reply == Reply::Truncated && overTcp);
+    const auto recordCount = withRecords ? static_cast<std::uint16_t>(entry.nameServers.size()) : std::uint16_t{0};
     switch (overTcp && entry.reply == Reply::Truncated ? Reply::NameServers : entry.reply) {
     case Reply::NoSuchName:
         flags |= kNameError;
@@ -150,13 +154,13 @@ std::vector<std::uint8_t> reply(const std::vector<std::uint8_t>& query, std::siz
     std::vector<std::uint8_t> out(query.begin(), query.begin() + 2); // the id
     put16(out, flags);
     put16(out, 1);
-    put16(out, withRecords ? static_cast<std::uint16_t>(entry.nameServers.size()) : 0);
-    put16(out, 0);
+    put16(out, inAuthority ? 0 : recordCount);
+    put16(out, inAuthority ? recordCount : 0);
     put16(out, 0);
     out.insert(out.end(), query.begin() + kHeaderBytes, query.begin() + static_cast<std::ptrdiff_t>(questionEnd));
     if (withRecords) {
         for (const std::string& host : entry.nameServers) {
-            if (entry.reply == Reply::ParentRecords) {
+            if (ownedByParent) {
                 const std::size_t dot = name.find('.');
                 putName(out, dot == std::string::npos ? std::string_view() : std::string_view(name).substr(dot + 1));
             } else {

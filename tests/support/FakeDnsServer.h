@@ -24,14 +24,16 @@ namespace cvt::test {
 class FakeDnsServer {
 public:
     enum class Reply {
-        NameServers,   // NOERROR with the entry's NS records
-        NoSuchName,    // NXDOMAIN
-        NoRecords,     // NOERROR without records
-        ServerFailure, // SERVFAIL
-        Silent,        // no reply at all
-        Truncated,     // over UDP NOERROR with TC set and no records; over TCP the NS records
-        Held,          // no reply until release(), then the entry's NS records
-        ParentRecords, // NOERROR with the entry's NS records owned by the name's parent (the suffix)
+        NameServers,    // NOERROR with the entry's NS records
+        NoSuchName,     // NXDOMAIN
+        NoRecords,      // NOERROR without records
+        ServerFailure,  // SERVFAIL
+        Silent,         // no reply at all
+        Truncated,      // over UDP NOERROR with TC set and no records; over TCP the NS records
+        Held,           // no reply until release(), then the entry's NS records
+        ParentRecords,  // NOERROR with the entry's NS records owned by the name's parent (the suffix)
+        Referral,       // the suffix's own server: NOERROR, no answer, the NS records in the authority section
+        ParentReferral, // NOERROR, no answer, NS records of the name's parent in the authority section
     };
     struct Entry {
         Reply reply = Reply::NoSuchName;

@@ -325,8 +325,9 @@ TEST(PopupCommands, RunAsksDnsFirstAndDetailsShowTheDelegationAndTheRdapAnswer) 
         return "HTTP/1.1 " + status + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
     };
     // The run's lookups on one connection, the details command's on a second.
-    FakeHttpServer backend({FakeHttpServer::respondEach({rdap("404 Not Found", ""), rdap("200 OK", "{\"a\":1}")}),
-                            FakeHttpServer::respond(rdap("200 OK", "{\"ldhName\":\"BPHONE.INFO\"}"))});
+    FakeHttpServer backend(
+        {FakeHttpServer::respondEach({rdap("404 Not Found", ""), rdap("200 OK", R"({"objectClassName":"domain"})")}),
+         FakeHttpServer::respond(rdap("200 OK", "{\"ldhName\":\"BPHONE.INFO\"}"))});
     FakeTlsServer tls(leaf.certFile, leaf.keyFile, backend.port());
     FakeWhoisServer whois(FakeWhoisServer::answer([](std::string_view query) {
         return query.starts_with("a") ? std::string("No match for\r\n") : "Domain: " + std::string(query);
