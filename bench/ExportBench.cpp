@@ -1,4 +1,4 @@
-#include "core/TextExport.h"
+#include "core/export/TextExport.h"
 #include "platform/ExcelExport.h"
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
 // Fetching a 10 MB body over loopback in the three body modes, side by side with a bare socket
 // loop that reads the same response without parsing it (goal: within 1.5 times of it).
-#include "core/WebHarvest.h"
+#include "core/words/WebHarvest.h"
 #include "net/http/TNetHTTP.h"
 
 #include <arpa/inet.h>

@@ -1,6 +1,6 @@
 // Expansion of the wide letter patterns, ordering and de-duplication included.
-#include "core/PatternExpansion.h"
-#include "core/SortUnique.h"
+#include "core/names/PatternExpansion.h"
+#include "core/words/SortUnique.h"
 #include "core/TextUtil.h"
 
 #include <benchmark/benchmark.h>

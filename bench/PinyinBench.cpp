@@ -1,8 +1,8 @@
 // Pinyin conversion of 1 MB of Chinese text and word-list builds from a 100,000-line dictionary.
-#include "core/ChineseToPinyin.h"
-#include "core/DictionaryFile.h"
-#include "core/GbkCodec.h"
-#include "core/WordListBuilder.h"
+#include "core/chinese/ChineseToPinyin.h"
+#include "core/words/DictionaryFile.h"
+#include "core/chinese/GbkCodec.h"
+#include "core/words/WordListBuilder.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>

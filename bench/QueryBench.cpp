@@ -15,10 +15,10 @@
 // per reply, with DNS first (argument 1) and without (0). (The 20,000 names of the goal would take
 // over six minutes without DNS at 20 ms a reply; the ratio is the same.)
 #include "bench/LoopbackListener.h"
-#include "core/NetWhoisLookup.h"
-#include "core/QueryEngine.h"
-#include "core/QueryEvents.h"
-#include "core/WhoisLookup.h"
+#include "core/query/NetWhoisLookup.h"
+#include "core/query/QueryEngine.h"
+#include "core/query/QueryEvents.h"
+#include "core/query/WhoisLookup.h"
 #include "tests/support/FakeDnsServer.h"
 
 #include <arpa/inet.h>

@@ -3,8 +3,8 @@
 // the server's encryption on the same machine). RDAP lookups per second against a local TLS
 // server, with the connection kept alive and with a new connection (and handshake) per lookup. A
 // query run over 1,250 names of one RDAP entry (its lane's connection kept alive): cells per second.
-#include "core/QueryEngine.h"
-#include "core/WhoisLookup.h"
+#include "core/query/QueryEngine.h"
+#include "core/query/WhoisLookup.h"
 #include "net/http/TNetHTTP.h"
 #include "net/rdap/RdapClient.h"
 #include "tests/support/FakeHttpServer.h"

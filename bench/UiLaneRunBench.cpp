@@ -7,8 +7,8 @@
 
 #include "bench/UiBenchApplication.h"
 #include "config/TIniOptions.h"
-#include "core/QueryEngine.h"
-#include "core/WhoisLookup.h"
+#include "core/query/QueryEngine.h"
+#include "core/query/WhoisLookup.h"
 #include "ui/Prompts.h"
 #include "ui/ResultTableModel.h"
 #include "ui/TfrmWhoisMain.h"

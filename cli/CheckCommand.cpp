@@ -7,7 +7,7 @@
 #include "cli/ServerTableLoading.h"
 #include "cli/SharedOptions.h"
 #include "config/RunSettingsIni.h"
-#include "core/TextExport.h"
+#include "core/export/TextExport.h"
 #include "core/TextUtil.h"
 #include "platform/EWorkbookError.h"
 #include "platform/ExcelExport.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/WordListOptions.h"
-#include "core/QueryEngine.h"
+#include "core/query/QueryEngine.h"
 
 #include <iosfwd>
 #include <string>

@@ -1,8 +1,8 @@
 #include "cli/CheckOutput.h"
 
-#include "core/CsvExport.h"
-#include "core/ResultMarks.h"
-#include "core/TextExport.h"
+#include "core/export/CsvExport.h"
+#include "core/query/ResultMarks.h"
+#include "core/export/TextExport.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>

@@ -1,8 +1,8 @@
 #include "cli/CheckRun.h"
 
 #include "core/Messages.h"
-#include "core/NetWhoisLookup.h"
-#include "core/ResultMarks.h"
+#include "core/query/NetWhoisLookup.h"
+#include "core/query/ResultMarks.h"
 
 #include <algorithm>
 

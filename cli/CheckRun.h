@@ -1,10 +1,10 @@
 #pragma once
 
 #include "cli/CheckProgress.h"
-#include "core/QueryEngine.h"
-#include "core/QueryEvents.h"
-#include "core/ResultTable.h"
-#include "core/RunSettings.h"
+#include "core/query/QueryEngine.h"
+#include "core/query/QueryEvents.h"
+#include "core/query/ResultTable.h"
+#include "core/query/RunSettings.h"
 
 #include <atomic>
 #include <mutex>

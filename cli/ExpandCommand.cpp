@@ -1,6 +1,6 @@
 #include "cli/CommandFactories.h"
 #include "cli/SharedOptions.h"
-#include "core/PatternExpansion.h"
+#include "core/names/PatternExpansion.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>

@@ -1,6 +1,6 @@
 #include "cli/CommandFactories.h"
 #include "cli/PageFetch.h"
-#include "core/WebHarvest.h"
+#include "core/words/WebHarvest.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>

@@ -1,7 +1,7 @@
 #include "cli/PageFetch.h"
 
 #include "core/TextUtil.h"
-#include "core/WebHarvest.h"
+#include "core/words/WebHarvest.h"
 #include "net/http/HttpExceptions.h"
 #include "net/http/TNetHTTP.h"
 

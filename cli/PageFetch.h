@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/WebHarvest.h"
+#include "core/words/WebHarvest.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "cli/CommandFactories.h"
-#include "core/ChineseToPinyin.h"
-#include "core/GbkCodec.h"
+#include "core/chinese/ChineseToPinyin.h"
+#include "core/chinese/GbkCodec.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/WordListBuilder.h"
+#include "core/words/WordListBuilder.h"
 
 #include <iosfwd>
 #include <string>

@@ -1,6 +1,6 @@
 #include "cli/CommandFactories.h"
 #include "cli/WordListOptions.h"
-#include "core/WordListBuilder.h"
+#include "core/words/WordListBuilder.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>

@@ -41,12 +41,18 @@ elseif(CORVANTIDE_LIBFUZZER)
     message(WARNING "CORVANTIDE_LIBFUZZER needs clang; the fuzz targets are built as replay programs only")
 endif()
 
-# corvantide_add_library(NAME folder DEPENDS ...): one library per source folder; every .cpp in
-# the folder belongs to it.
+# corvantide_add_library(NAME [FOLDERS sub ...] DEPENDS ...): one library per source folder; every
+# .cpp of the folder, and of the sub-folders named, belongs to it.
 function(corvantide_add_library name)
-    cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE" ${ARGN})
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-    file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    cmake_parse_arguments(ARG "" "" "DEPENDS;EXCLUDE;FOLDERS" ${ARGN})
+    set(source_globs ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+    set(header_globs ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+    foreach(folder IN LISTS ARG_FOLDERS)
+        list(APPEND source_globs ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+        list(APPEND header_globs ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.h)
+    endforeach()
+    file(GLOB sources CONFIGURE_DEPENDS ${source_globs})
+    file(GLOB headers CONFIGURE_DEPENDS ${header_globs})
     foreach(excluded IN LISTS ARG_EXCLUDE)
         list(REMOVE_ITEM sources ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
     endforeach()

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/IniFile.h"
-#include "core/RunSettings.h"
+#include "core/query/RunSettings.h"
 
 #include <cstdint>
 #include <optional>

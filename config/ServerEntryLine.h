@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ServerEntry.h" // isRdapServerField
+#include "core/query/ServerEntry.h" // isRdapServerField
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/TIniOptions.h"
-#include "core/ServerEntry.h"
+#include "core/query/ServerEntry.h"
 
 #include <cstdint>
 #include <string>

@@ -2,9 +2,9 @@
 // with the order of the tests (an empty reply, failure text, refusal, no-match mark as written or in GBK, quota
 // phrases). Input: one byte giving the no-match mark's length, one giving the refusal's, then the
 // mark, the refusal and the reply.
-#include "core/GbkCodec.h"
-#include "core/QuotaPhrases.h"
-#include "core/ResultMarks.h"
+#include "core/chinese/GbkCodec.h"
+#include "core/query/QuotaPhrases.h"
+#include "core/query/ResultMarks.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,9 +1,9 @@
 // Takes arbitrary bytes as the content of both dictionary files, reads them back through the file
 // reader and through the word-list build of the Dictionary page, and checks the results against a
 // plain model of the line rules.
-#include "core/ChineseToPinyin.h"
-#include "core/DictionaryFile.h"
-#include "core/WordListBuilder.h"
+#include "core/chinese/ChineseToPinyin.h"
+#include "core/words/DictionaryFile.h"
+#include "core/words/WordListBuilder.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // Web-page word harvest: any page gives words that are maximal runs of word bytes taken from the
 // page before its first NUL, sorted and free of duplicates that differ only in letter case.
-#include "core/WebHarvest.h"
+#include "core/words/WebHarvest.h"
 #include "fuzz/FuzzInput.h"
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 // Pattern parser and expansion: any bytes must give a list or a PatternError, never a crash.
-#include "core/PatternExpansion.h"
-#include "core/SortUnique.h"
+#include "core/names/PatternExpansion.h"
+#include "core/words/SortUnique.h"
 #include "core/TextUtil.h"
 
 #include <cstddef>

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the pinyin conversion (as text and as GBK bytes, reading by character and
 // word by word), to the encoding decision and to the dictionary line reader, and checks what every
 // result must hold.
-#include "core/ChineseToPinyin.h"
-#include "core/DictionaryFile.h"
+#include "core/chinese/ChineseToPinyin.h"
+#include "core/words/DictionaryFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The page harvest on any bytes: the charset is detected, the page decoded and reduced to visible
 // text without crashing; the visible text holds no NUL and every Han run is valid UTF-8 made of
 // three- or four-byte characters.
-#include "core/PageCharset.h"
-#include "core/VisibleText.h"
+#include "core/words/PageCharset.h"
+#include "core/words/VisibleText.h"
 
 #include <cstddef>
 #include <cstdint>

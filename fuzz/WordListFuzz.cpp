@@ -1,7 +1,7 @@
 // The word-list builder's English and Chinese pages with any memo text and any limit fields. A
 // failure is only ever the integer message for one of the two limits; on the English page with
 // blank-free text every name is prefix + line without dots + postfix, its word within the limits.
-#include "core/WordListBuilder.h"
+#include "core/words/WordListBuilder.h"
 #include "fuzz/FuzzInput.h"
 #include "text/Trim.h"
 

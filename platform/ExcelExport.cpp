@@ -1,8 +1,8 @@
 #include "platform/ExcelExport.h"
 
-#include "core/CsvExport.h"
-#include "core/EExportCancelled.h"
-#include "core/TextExport.h"
+#include "core/export/CsvExport.h"
+#include "core/export/EExportCancelled.h"
+#include "core/export/TextExport.h"
 #include "core/TextUtil.h"
 #include "platform/EWorkbookError.h"
 #include "platform/XlsxWorkbookWriter.h"

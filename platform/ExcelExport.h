@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ResultTable.h"
+#include "core/query/ResultTable.h"
 #include "platform/WorkbookWriter.h"
 
 #include <atomic>

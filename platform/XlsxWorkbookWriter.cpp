@@ -1,6 +1,6 @@
 #include "platform/XlsxWorkbookWriter.h"
 
-#include "core/EExportCancelled.h"
+#include "core/export/EExportCancelled.h"
 #include "platform/EWorkbookError.h"
 #include "platform/WorkbookCheck.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/QueryEvents.h"
+#include "core/query/QueryEvents.h"
 
 #include <QObject>
 #include <deque>

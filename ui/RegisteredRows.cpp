@@ -1,6 +1,6 @@
 #include "ui/RegisteredRows.h"
 
-#include "core/ResultMarks.h"
+#include "core/query/ResultMarks.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "ui/ResultFilterModel.h"
 
-#include "core/ResultMarks.h"
+#include "core/query/ResultMarks.h"
 #include "ui/ResultTableModel.h"
 #include "ui/UiText.h"
 

@@ -1,7 +1,7 @@
 #include "ui/ResultTableModel.h"
 
 #include "core/Messages.h"
-#include "core/ResultMarks.h"
+#include "core/query/ResultMarks.h"
 #include "ui/TypedCharFilter.h"
 
 #include <QBrush>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/QueryEvents.h"
-#include "core/ResultTable.h"
-#include "core/ServerEntry.h"
+#include "core/query/QueryEvents.h"
+#include "core/query/ResultTable.h"
+#include "core/query/ServerEntry.h"
 
 #include <QAbstractTableModel>
 #include <functional>

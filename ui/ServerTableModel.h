@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/ServerEntry.h"
+#include "core/query/ServerEntry.h"
 
 #include <QAbstractTableModel>
 #include <vector>

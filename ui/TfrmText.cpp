@@ -2,8 +2,8 @@
 
 #include "config/DataFolders.h"
 #include "core/TextUtil.h"
-#include "core/WebHarvest.h"
-#include "core/WordListBuilder.h"
+#include "core/words/WebHarvest.h"
+#include "core/words/WordListBuilder.h"
 #include "net/http/TNetHTTP.h"
 #include "ui/ProgressBox.h"
 #include "ui/Prompts.h"

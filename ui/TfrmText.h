@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/NameList.h"
-#include "core/WebHarvest.h"
+#include "core/names/NameList.h"
+#include "core/words/WebHarvest.h"
 
 #include <QDialog>
 #include <functional>

@@ -2,9 +2,9 @@
 
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
-#include "core/QueryEngine.h"
+#include "core/query/QueryEngine.h"
 #include "core/TextUtil.h"
-#include "core/WhoisLookup.h"
+#include "core/query/WhoisLookup.h"
 #include "platform/DesktopOpener.h"
 #include "ui/BusyAnimation.h"
 #include "ui/NameEditDelegate.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/NameList.h"
-#include "core/QueryEvents.h"
-#include "core/ResultTable.h"
-#include "core/ServerEntry.h"
+#include "core/names/NameList.h"
+#include "core/query/QueryEvents.h"
+#include "core/query/ResultTable.h"
+#include "core/query/ServerEntry.h"
 
 #include <QMainWindow>
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "config/ConfigPath.h"
 #include "config/TIniOptions.h"
-#include "core/NetWhoisLookup.h"
+#include "core/query/NetWhoisLookup.h"
 #include "ui/Prompts.h"
 #include "ui/TfrmText.h"
 #include "ui/TfrmWhoisInfo.h"

@@ -1,6 +1,6 @@
 #include "core/suffixes/NoMatchCalibration.h"
 
-#include "core/QuotaPhrases.h"
+#include "core/query/QuotaPhrases.h"
 #include "core/TextUtil.h"
 
 #include <algorithm>

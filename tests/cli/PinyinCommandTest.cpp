@@ -1,4 +1,4 @@
-#include "core/GbkCodec.h"
+#include "core/chinese/GbkCodec.h"
 #include "tests/support/RunProgram.h"
 
 #include <gtest/gtest.h>

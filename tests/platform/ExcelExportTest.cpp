@@ -1,7 +1,7 @@
 #include "platform/ExcelExport.h"
 
-#include "core/EExportCancelled.h"
-#include "core/TextExport.h"
+#include "core/export/EExportCancelled.h"
+#include "core/export/TextExport.h"
 #include "platform/EWorkbookError.h"
 #include "platform/XlsxWorkbookWriter.h"
 #include "tests/support/RecordingWorkbookWriter.h"

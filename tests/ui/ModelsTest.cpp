@@ -1,5 +1,5 @@
-#include "core/ResultTable.h"
-#include "tests/core/QueryFakes.h"
+#include "core/query/ResultTable.h"
+#include "tests/support/QueryFakes.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/QueryEventQueue.h"
 #include "ui/ResultFilterModel.h"

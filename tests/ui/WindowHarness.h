@@ -4,8 +4,8 @@
 // real WHOIS client asking fake servers on 127.0.0.1.
 
 #include "config/TIniOptions.h"
-#include "core/NetWhoisLookup.h"
-#include "core/QueryEngine.h"
+#include "core/query/NetWhoisLookup.h"
+#include "core/query/QueryEngine.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/ResultTableModel.h"

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/chinese/GbkCodec.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace cvt {
+
+// Longest result of the conversion; longer results are cut, even inside a syllable.
+constexpr std::size_t kPinyinMaxLength = 255;
+
+// Turns Chinese text into the letters and digits a domain name can carry: every Chinese character
+// becomes its toneless pinyin syllable in upper case, without separators (梦境 gives MENGJING);
+// ASCII letters and digits pass in upper case, full-width ones in their own case, numbered signs
+// give their number and Greek letters their transliteration; everything else is dropped. The
+// result is at most kPinyinMaxLength bytes. Never fails.
+//
+// The text is UTF-8 or GBK bytes (files written on Chinese Windows systems), told apart by
+// gbk::detectEncoding. Characters that GBK lacks give nothing.
+std::string ChineseToPinyin(std::string_view text);
+
+// The same conversion when the encoding was decided for the whole text the piece comes from.
+std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding);
+
+// The same conversion on GBK bytes.
+std::string ChineseToPinyinGbk(std::string_view gbkBytes);
+
+// How Chinese characters are read.
+enum class PinyinReading {
+    // Words of the phrase table take their own reading: within each run of Chinese characters the
+    // longest word of the table that starts at the current character wins (重庆 gives CHONGQING,
+    // 音乐 YINYUE); other characters read as ByCharacter does.
+    ByPhrase,
+    // Each character gives its one fixed syllable (重庆 gives ZHONGQING): the conversion above.
+    ByCharacter,
+};
+
+// The conversions above with a choice of reading; ByCharacter gives exactly their result.
+std::string ChineseToPinyin(std::string_view text, PinyinReading reading);
+// The conversion with a choice of reading, when the encoding was decided for the whole text.
+std::string ChineseToPinyin(std::string_view text, gbk::TextEncoding encoding, PinyinReading reading);
+std::string ChineseToPinyinGbk(std::string_view gbkBytes, PinyinReading reading);
+
+namespace pinyin {
+
+constexpr std::size_t kSyllableCount = 405;
+constexpr std::size_t kSlotCount = gbk::kSlotCount;
+
+// Generated tables. kReadings holds, for every GBK double-byte code (see gbk::slotIndex), 0 for no
+// reading or the number n (1..405) of its syllable kSyllables[n - 1] in lower case.
+extern const std::array<const char*, kSyllableCount> kSyllables;
+extern const std::array<std::uint16_t, kSlotCount> kReadings;
+
+} // namespace pinyin
+
+} // namespace cvt

@@ -1,0 +1,108 @@
+#include "core/query/DnsStage.h"
+
+#include "core/TextUtil.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace cvt {
+
+DnsStage::DnsStage(const RunSettings& settings, const NameList& names, std::vector<std::string> suffixes,
+                   std::size_t lookahead, SocketApi* api)
+    : m_names(names), m_suffixes(std::move(suffixes)), m_lookahead(std::max<std::size_t>(lookahead, 1)),
+      m_cells(names.size() * m_suffixes.size(), CellState::Waiting) {
+    DnsPrecheckOptions options;
+    options.ServerAddress = settings.dnsServerAddress;
+    options.ServerPort = settings.dnsServerPort;
+    options.TryTimeout = settings.dnsTryTimeout;
+    if (api != nullptr) {
+        options.Api = api;
+    }
+    m_precheck =
+        std::make_unique<DnsPrecheck>(std::move(options), [this](DnsAnswer answer) { answered(std::move(answer)); });
+}
+
+DnsStage::~DnsStage() {
+    m_precheck->stop();
+}
+
+std::optional<std::size_t> DnsStage::suffixIndex(std::string_view suffix) const {
+    const auto found = std::find(m_suffixes.begin(), m_suffixes.end(), suffix);
+    if (found == m_suffixes.end()) {
+        return std::nullopt;
+    }
+    return static_cast<std::size_t>(found - m_suffixes.begin());
+}
+
+void DnsStage::feed(std::size_t index) {
+    std::lock_guard feedLock(m_feedMutex);
+    const std::size_t end = std::min(m_names.size(), index + m_lookahead);
+    if (m_submitted >= end || givenUp()) {
+        return;
+    }
+    for (; m_submitted < end; ++m_submitted) {
+        const std::string_view name = trim(m_names[m_submitted]);
+        for (std::size_t suffix = 0; suffix < m_suffixes.size(); ++suffix) {
+            std::string query;
+            query.reserve(name.size() + 1 + m_suffixes[suffix].size());
+            query.append(name).append(".").append(m_suffixes[suffix]);
+            m_precheck->submit(tagOf(m_submitted, suffix), std::move(query));
+        }
+    }
+}
+
+std::optional<std::string> DnsStage::await(std::size_t index, std::size_t suffix, const std::function<bool()>& stop) {
+    const std::uint64_t tag = tagOf(index, suffix);
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_cells[tag] != CellState::Waiting || m_givenUp || stop(); });
+    if (m_cells[tag] != CellState::Delegated) {
+        return std::nullopt;
+    }
+    const auto found = m_delegations.find(tag);
+    std::string details = std::move(found->second);
+    m_delegations.erase(found);
+    m_cells[tag] = CellState::AskRegistry; // taken: a second look asks the registry
+    return details;
+}
+
+void DnsStage::interrupt() {
+    std::lock_guard lock(m_mutex);
+    m_changed.notify_all();
+}
+
+bool DnsStage::givenUp() const {
+    std::lock_guard lock(m_mutex);
+    return m_givenUp;
+}
+
+void DnsStage::answered(DnsAnswer answer) {
+    std::lock_guard lock(m_mutex);
+    if (answer.Tag >= m_cells.size()) {
+        return;
+    }
+    switch (answer.Why) {
+    case DnsMiss::TimedOut:
+    case DnsMiss::Refused:
+        if (++m_silentInARow >= kSilentLimit && !m_givenUp) {
+            // Nothing useful comes back: the questions still queued would only delay the lanes.
+            m_givenUp = true;
+            m_precheck->stop();
+        }
+        break;
+    case DnsMiss::NotAsked:
+    case DnsMiss::Other:
+        break;
+    default:
+        m_silentInARow = 0;
+        break;
+    }
+    if (answer.delegated()) {
+        m_delegations[answer.Tag] = answer.details();
+        m_cells[answer.Tag] = CellState::Delegated;
+    } else {
+        m_cells[answer.Tag] = CellState::AskRegistry;
+    }
+    m_changed.notify_all();
+}
+
+} // namespace cvt

@@ -1,0 +1,24 @@
+#include "core/query/NetWhoisLookup.h"
+
+#include "net/whois/TNetWhois.h"
+
+namespace cvt {
+
+NetWhoisLookup::NetWhoisLookup() : m_whois(std::make_unique<TNetWhois>()) {}
+
+NetWhoisLookup::~NetWhoisLookup() = default;
+
+std::string NetWhoisLookup::lookup(const std::string& serverField, const std::string& query) {
+    m_whois->SetServer(serverField);
+    return m_whois->Lookup(query);
+}
+
+void NetWhoisLookup::closeConnection() {
+    m_whois->CloseConnection();
+}
+
+void NetWhoisLookup::cancel() {
+    m_whois->Cancel();
+}
+
+} // namespace cvt

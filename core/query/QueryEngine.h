@@ -1,0 +1,200 @@
+#pragma once
+
+#include "core/names/NameList.h"
+#include "core/query/PaceClock.h"
+#include "core/query/QueryEvents.h"
+#include "core/query/ResultTable.h"
+#include "core/query/RunSettings.h"
+#include "core/query/ServerEntry.h"
+#include "core/query/ServerPaceBook.h"
+#include "core/query/ThreadComponent.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cvt {
+
+class DnsStage;
+class QueryLane;
+class RdapClient;
+class WhoisLookup;
+
+enum class SearchMode {
+    Pattern, // the names come from the pattern box
+    Text,    // the names come from a word list
+};
+
+// What the Search command is given.
+struct SearchRequest {
+    SearchMode mode = SearchMode::Pattern;
+    std::string patternText;  // pattern mode: the pattern box's text as it stands
+    NameList words;           // text mode: the word list, line for line
+    std::string languageCode; // chooses the wording of a refusal
+};
+
+struct SearchOutcome {
+    enum class Status {
+        Started, // the run worker was activated
+        Refused, // message holds the text to show in an error box; nothing changed
+        Busy,    // a run or a re-query pass is in progress; nothing changed
+    };
+    Status status = Status::Busy;
+    std::string message;
+};
+
+// A cell the re-query pass asks again.
+struct RequeryCell {
+    std::size_t row = 0;
+    std::string name;   // the row's caption
+    std::string suffix; // the column's caption
+};
+
+// The cells marked "-" or empty, row by row and column by column (a row shorter than the columns
+// gives its missing cells too).
+std::vector<RequeryCell> CellsToRequery(const ResultTable& table);
+
+// What the engine works with. Every object must outlive the engine.
+struct QueryEngineDeps {
+    QueryEventSink& sink;
+    // Makes the WHOIS client of one lane; called on the run's worker for every lane of every run.
+    std::function<std::unique_ptr<WhoisLookup>()> makeClient;
+    // The pace's clock; null for the steady clock.
+    PaceClock* clock = nullptr;
+    // Told the message of an error that escaped a worker (the worker has ended, its clean-up done).
+    std::function<void(const std::string& message)> reportError;
+    // Makes the RDAP client of a lane that has RDAP entries; null for the plain RdapClient.
+    std::function<std::unique_ptr<RdapClient>()> makeRdapClient = {};
+};
+
+// The query engine: the Search and Stop commands, the query run in lanes and the re-query pass,
+// written once for the window and the command-line tool. It keeps no result table: it publishes
+// what happens to its sink, whose owner keeps the table.
+//
+// A run groups the ticked entries into lanes: with RunSettings::parallel one lane per server field
+// (compared without letter case), otherwise one lane for all. Each lane walks the candidates in
+// order and asks its entries for each name, one exchange at a time, on its own connection; the
+// lanes run at the same time. A name's row is appended when the first lane reaches it, so rows
+// come in candidate order. The re-query pass uses the same lanes, and each server's pace (its
+// interval and the back-off it reached) goes on from where the run or the pass before left it; a
+// new run starts every server afresh. A lane asks a WHOIS entry's host
+// on port 43 and an RDAP entry (https:// base address) over HTTPS.
+//
+// With RunSettings::dns the run asks DNS first (DnsStage), ahead of the lanes: a cell whose name is
+// delegated is "★" ("Delegated in DNS: ..." as its details) without asking the registry; every
+// other cell reaches its lane's registry as without DNS, in the lane's order.
+//
+// Commands are called from one thread, the owner's; btnStopClick and stopRequery from any.
+class QueryEngine {
+public:
+    explicit QueryEngine(QueryEngineDeps deps);
+    // Stops and waits for both workers (see shutdown()).
+    ~QueryEngine();
+    QueryEngine(const QueryEngine&) = delete;
+    QueryEngine& operator=(const QueryEngine&) = delete;
+
+    // The Search command: checks the request and activates the run worker, which prepares and
+    // sorts the candidate list and then runs the lanes. Refused, with the message for the
+    // request's language: a blank pattern, a pattern the expansion refuses (unclosed "[", too many
+    // names), an empty server table. Busy while a run or a re-query pass is in progress; a run
+    // still stopping is allowed (the new run starts when the old worker has ended).
+    SearchOutcome btnSearchClick(SearchRequest request);
+
+    // The Stop command: every lane ends after its exchange under way (whose cell is still
+    // reported); pauses end at once. Stop during the preparation ends the run without asking.
+    void btnStopClick();
+
+    // The re-query command: asks the given cells again on the re-query worker. Returns false,
+    // doing nothing, while a run or a pass is in progress.
+    bool N2Click(std::vector<RequeryCell> cells);
+    // Ends a re-query pass after the cells under way (the command-line tool's Ctrl-C).
+    void stopRequery();
+
+    // The server table as it stands after a change (the column upkeep is the table owner's).
+    void setServerEntries(std::vector<ServerEntry> entries);
+    // Lanes, pace and back-off of the next run or pass.
+    void setSettings(RunSettings settings);
+
+    // The first stored server entry whose caption, trimmed, equals caption exactly.
+    std::optional<ServerEntry> FindServerEntry(std::string_view caption) const;
+
+    // Closing: stops the run and a pass, cancels the exchanges under way (their cells are "-"),
+    // ends every pause and waits for both workers. Every later command is refused.
+    void shutdown();
+
+    // Makes the exchanges under way fail at once (their cells are "-"). Any thread.
+    void cancelExchanges();
+
+    RunProgress progress() const;
+    // The candidates of the last run left out because they hold a control character (known once the
+    // run is past preparing).
+    std::size_t droppedNames() const { return m_droppedNames.load(); }
+    // A run whose Stop has not yet been given: what the window shows as an enabled Stop button.
+    bool isRunActive() const;
+    // A run (a stopping one included) or a pass holds the table.
+    bool isBusy() const;
+
+    // Waits until both workers have ended (the command-line tool and tests use it).
+    void waitIdle();
+
+    // The run worker's and the re-query worker's handlers.
+    void threadRun(const WorkerState& worker);
+    void requeryThreadRun(const WorkerState& worker);
+
+    std::atomic<bool> StopFlag{false};
+
+private:
+    std::atomic<std::size_t> m_droppedNames{0};
+
+    struct RunRequest;
+    struct RunShared;
+    struct RequeryRequest;
+
+    bool runStopRequested(const WorkerState& worker) const;
+    std::unique_ptr<QueryLane> makeLane(const RunSettings& settings, std::vector<ServerEntry> entries);
+    void releaseLane(QueryLane& lane);
+    NameList prepareNames(RunRequest& request, const WorkerState& worker);
+    void walkLane(QueryLane& lane, RunShared& shared, const WorkerState& worker);
+    void requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, std::size_t total, const WorkerState& worker);
+    void publishState(RunState state, std::size_t done, std::size_t total);
+    void runCleanUp(std::uint64_t activation);
+    void requeryCleanUp(std::uint64_t activation);
+    void reportWorkerError(const std::string& message);
+
+    QueryEventSink& m_sink;
+    std::function<std::unique_ptr<WhoisLookup>()> m_makeClient;
+    std::function<std::unique_ptr<RdapClient>()> m_makeRdapClient;
+    std::unique_ptr<PaceClock> m_ownClock;
+    PaceClock& m_clock;
+    std::function<void(const std::string&)> m_reportError;
+    // Used by the worker holding m_workMutex.
+    ServerPaceBook m_paces;
+
+    // Guards the fields below; state events are published under it, so they arrive in order.
+    mutable std::mutex m_stateMutex;
+    std::vector<ServerEntry> m_entries;
+    RunSettings m_settings;
+    std::unique_ptr<RunRequest> m_pendingRun;
+    std::unique_ptr<RequeryRequest> m_pendingRequery;
+    std::uint64_t m_latestRunActivation = 0;
+    bool m_runInProgress = false;
+    bool m_requeryInProgress = false;
+    bool m_closing = false;
+    RunProgress m_progress;
+    std::vector<QueryLane*> m_liveLanes; // cancelled on closing
+    DnsStage* m_liveDns = nullptr;       // the run's DNS stage, woken by Stop
+
+    // Held by a worker for its whole handler, so the run and the pass never overlap.
+    std::mutex m_workMutex;
+
+    ThreadComponent thread;
+    ThreadComponent requeryThread;
+};
+
+} // namespace cvt

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "core/query/PaceClock.h"
+#include "core/query/ResultMarks.h"
+#include "core/query/RunSettings.h"
+#include "core/query/ServerEntry.h"
+#include "core/query/ServerPaceBook.h"
+#include "core/query/WhoisLookup.h"
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace cvt {
+
+class RdapClient;
+
+// One lane of a run: the server entries it asks, on a connection of its own, at the pace of their
+// servers. With lanes on a lane serves one server; with lanes off one lane serves every entry.
+// Used by one thread at a time.
+class QueryLane {
+public:
+    // What a lane works with besides its clients; every object must outlive the lane.
+    struct Context {
+        const RunSettings& settings;
+        PaceClock& clock;
+        ServerPaceBook& paces; // the pace of the lane's servers, kept by the engine beyond the lane
+    };
+
+    // rdap asks the lane's RDAP entries; it may be null when the lane has none.
+    QueryLane(std::unique_ptr<WhoisLookup> client, std::unique_ptr<RdapClient> rdap, Context context);
+    ~QueryLane();
+
+    // The ticked entries this lane asks for each name, in server-table order.
+    std::vector<ServerEntry> entries;
+
+    // Waits until the server may be asked again: the interval since the last exchange with it
+    // started, and the back-off after a refusal. While waiting for a back-off or for a second or
+    // more, tells `announce` which server it waits for and how long. Returns false when stop()
+    // turned true (the wait then ends at once). A server the lane has given up is never waited for.
+    bool waitTurn(const std::string& serverField, const std::function<bool()>& stop,
+                  const std::function<void(const std::string&)>& announce);
+
+    // Asks one cell: the exchange with the entry's server and the judgement of its reply. A WHOIS
+    // entry asks its host; an RDAP entry (its server field an https:// or http:// base address)
+    // looks the name up there (see RdapOutcome for the marks). A failed exchange is "-" with its
+    // reason, and the connection is closed; so is one that brought no byte of reply ("empty reply").
+    // A refusal (a quota reply, an RDAP 429) starts (or doubles) the server's back-off, and so does
+    // the second and every further exchange in a row without a reply (the server closed or reset the
+    // connection, or said nothing); the first such one leaves the back-off as it is. A Retry-After of
+    // an RDAP 429 or 503 is taken as the back-off instead; one longer than the longest back-off gives
+    // the server up for this lane: its cells are "-" ("server asks to wait N s") without asking. Any
+    // other outcome ends the back-off.
+    CellOutcome askCell(const ServerEntry& entry, const std::string& query);
+
+    // Thread-safe: makes the exchange under way (and every later one) fail at once.
+    void cancel();
+
+private:
+    // After an exchange: a refusal, or the second and later one in a row without a reply, starts or
+    // doubles the back-off; the first without a reply leaves it; anything else ends it.
+    void afterExchange(ServerPace& pace, const CellOutcome& outcome);
+    void keepPace(ServerPace& pace, bool refused);
+
+    CellOutcome askRdap(const ServerEntry& entry, const std::string& query, ServerPace& pace);
+
+    std::unique_ptr<WhoisLookup> m_client;
+    std::unique_ptr<RdapClient> m_rdap;
+    Context m_context;
+    // The servers this lane gave up (keyed by laneKey), with the reason their cells get.
+    std::map<std::string, std::string, std::less<>> m_givenUp;
+};
+
+// The lane key of a server field: trimmed, in lower case.
+std::string laneKey(std::string_view serverField);
+
+} // namespace cvt

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "core/query/ServerEntry.h"
+
+#include <string>
+#include <string_view>
+
+namespace cvt {
+
+// The marks a result cell holds.
+inline constexpr std::string_view kMarkFree = "☆";       // the reply held the no-match mark
+inline constexpr std::string_view kMarkRegistered = "★"; // the reply did not hold it
+inline constexpr std::string_view kMarkFailed = "-";     // the exchange failed or was refused
+inline constexpr std::string_view kMarkNotAsked = "";    // never asked
+
+// The reply that stands for a failed exchange; its "Error WSA" makes it classify as failed.
+inline constexpr std::string_view kFailedExchangeReply = "Error WSAconnectionReset";
+// Any reply holding this text counts as failed, whatever else it holds.
+inline constexpr std::string_view kFailureText = "Error WSA";
+
+// What asking one cell came to: its mark, and for a failed or refused cell the reason.
+struct CellOutcome {
+    std::string mark;
+    std::string details;  // "Read Timeout", "refused: WHOIS LIMIT EXCEEDED"; empty for an answer
+    bool refused = false; // the server refused for quota reasons: its lane backs off
+    bool noReply = false; // no byte of reply came: the connection was closed or reset, or the reply empty
+};
+
+// Decides the outcome of a WHOIS reply, testing in this order:
+//   the reply is empty (not a byte came)                    -> "-" ("empty reply"), no reply
+//   the reply contains "Error WSA"                          -> "-"
+//   the reply contains the entry's refusal text             -> "-", refused
+//   the entry has no refusal text, the reply lacks the no-match mark and holds one of
+//   kQuotaPhrases (letter case ignored)                     -> "-", refused
+//   the reply contains the no-match mark                    -> "☆"
+//   otherwise                                               -> "★"
+// "Contains" is a case-sensitive substring test in which an empty text is never contained, so an
+// empty refusal never matches and an empty no-match mark makes every other non-empty reply "★". A
+// no-match mark holding characters beyond ASCII (written in UTF-8) also matches in its GBK form.
+CellOutcome judgeReply(std::string_view reply, const ServerEntry& entry);
+
+// The mark judgeReply gives.
+std::string_view classifyReply(std::string_view reply, std::string_view noMatchMark, std::string_view refusal);
+
+// True for the marks the re-query pass asks again: "-" and the empty cell.
+bool needsRequery(std::string_view mark);
+
+} // namespace cvt

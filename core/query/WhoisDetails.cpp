@@ -1,0 +1,69 @@
+#include "core/query/WhoisDetails.h"
+
+#include "core/query/ResultMarks.h"
+#include "core/query/ServerEntry.h"
+#include "core/query/WhoisLookup.h"
+#include "net/rdap/RdapClient.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace cvt {
+
+WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
+    WhoisDetailsResult result;
+    const std::size_t suffixColumns = request.columns.empty() ? 0 : request.columns.size() - 1;
+    const std::size_t total = std::min(request.cells.size(), suffixColumns);
+    for (std::size_t j = 0; j < total; ++j) {
+        if (request.cancel != nullptr && request.cancel->load()) {
+            result.cancelled = true;
+            break;
+        }
+        const std::string& suffix = request.columns[j + 1];
+        if (request.headings) {
+            result.text.append("\u2014 ").append(request.rowCaption + "." + suffix).append(" \u2014\r\n");
+        }
+        std::string reply;
+        const std::string_view detail = j < request.details.size() ? request.details[j] : std::string_view();
+        if (request.cells[j] == kMarkRegistered && detail.starts_with(kDelegatedInDnsPrefix)) {
+            // Settled by DNS: the registry was never asked, so the delegation is what there is to show.
+            reply = detail;
+        } else {
+            try {
+                const std::optional<std::string> server = request.findServer(suffix);
+                reply = server ? request.exchange(*server, request.rowCaption + "." + suffix)
+                               : std::string(kFailedExchangeReply);
+            } catch (const std::exception& error) {
+                // Any failure of the exchange is shown as the one failure text followed by its reason
+                // ("Read Timeout", "Socket Error # 10061 ..."); the next cell is asked.
+                reply = kFailedExchangeReply;
+                if (*error.what() != '\0') {
+                    reply.append("\r\n").append(error.what());
+                }
+            }
+        }
+        result.text.append(reply).append("\r\n").append(kWhoisDetailsSeparator).append("\r\n");
+        ++result.asked;
+        if (request.progress) {
+            request.progress(result.asked, total);
+        }
+    }
+    return result;
+}
+
+std::function<std::string(const std::string& serverField, const std::string& query)>
+exchangeThrough(WhoisLookup& lookup, RdapClient& rdap) {
+    return [&lookup, &rdap](const std::string& serverField, const std::string& query) {
+        if (isRdapServerField(trim(serverField))) {
+            return rdap.lookup(trim(serverField), query).details;
+        }
+        try {
+            return lookup.lookup(serverField, query);
+        } catch (const std::exception&) {
+            lookup.closeConnection();
+            throw;
+        }
+    };
+}
+
+} // namespace cvt

@@ -1,0 +1,94 @@
+#include "core/chinese/GbkCodec.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace cvt::gbk {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(GbkCodec, KnownCodes) {
+    struct Case {
+        std::uint16_t code;
+        char32_t codePoint;
+    };
+    const Case cases[] = {
+        {0x8140, U'丂'}, {0xD6D0, U'中'}, {0xC3CE, U'梦'},     {0xA1A1, U'\u3000'}, {0xA2D9, U'①'},
+        {0xA3C1, U'Ａ'}, {0xA6D8, U'ω'},  {0xFE4F, U'\uFA29'}, {0xA2AB, 0},         {0x817F, 0},
+        {0xD6FF, 0},     {0xFF40, 0},     {0x0041, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(codePointOf(c.code), c.codePoint) << std::hex << c.code;
+        if (c.codePoint != 0) {
+            EXPECT_EQ(codeOf(c.codePoint), c.code) << std::hex << c.code;
+        }
+    }
+    EXPECT_EQ(codeOf(U'A'), 0);
+    EXPECT_EQ(codeOf(U'\U0001F600'), 0);
+    EXPECT_EQ(codeOf(0x110000), 0);
+}
+
+TEST(GbkCodec, EveryAssignedCodeRoundTrips) {
+    int assigned = 0;
+    for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
+        for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
+            const auto code = static_cast<std::uint16_t>(lead << 8 | trail);
+            const char32_t codePoint = codePointOf(code);
+            if (codePoint == 0) {
+                continue;
+            }
+            ++assigned;
+            ASSERT_GE(codePoint, 0x80u);
+            ASSERT_EQ(codeOf(codePoint), code) << std::hex << code;
+        }
+    }
+    EXPECT_EQ(assigned, 21'791);
+}
+
+TEST(GbkCodec, Utf8Validity) {
+    struct Case {
+        std::string text;
+        bool valid;
+    };
+    const Case cases[] = {
+        {"", true},
+        {"plain ascii", true},
+        {"梦境", true},
+        {"\xF0\x9F\x98\x80"s, true},  // U+1F600
+        {"\xF4\x8F\xBF\xBF"s, true},  // U+10FFFF
+        {"\xC3\xCE\xBE\xB3"s, false}, // GBK 梦境
+        {"\xC0\xAF"s, false},         // overlong
+        {"\xE0\x80\xAF"s, false},     // overlong
+        {"\xED\xA0\x80"s, false},     // surrogate
+        {"\xF4\x90\x80\x80"s, false}, // above U+10FFFF
+        {"\xE6\xA2"s, false},         // cut short
+        {"\x80"s, false},             // stray continuation byte
+        {"\xFF"s, false},
+        {"a\x00z"s, true},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isValidUtf8(c.text), c.valid) << testing::PrintToString(c.text);
+    }
+}
+
+TEST(GbkCodec, Utf8ToGbk) {
+    struct Case {
+        std::string text;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"梦境", "\xC3\xCE\xBE\xB3"s},
+        {"a中b", "a\xD6\xD0"
+                 "b"s},
+        {"梦😀", "\xC3\xCE"s},       // characters GBK lacks are dropped
+        {"\xC3\xCE"s, "\xC3\xCE"s}, // not UTF-8: unchanged
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(utf8ToGbk(c.text), c.expected) << c.text;
+    }
+}
+
+} // namespace
+} // namespace cvt::gbk
