@@ -5,6 +5,7 @@
 #include "core/PatternExpansion.h"
 #include "core/QueryLane.h"
 #include "core/ResultMarks.h"
+#include "core/SearchCandidates.h"
 #include "core/TextUtil.h"
 #include "core/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
@@ -353,18 +354,11 @@ void QueryEngine::publishState(RunState state, std::size_t done, std::size_t tot
     m_sink.runStateChanged(m_progress);
 }
 
-NameList QueryEngine::prepareNames(RunRequest& request, const WorkerState& worker) {
-    NameList names =
-        request.mode == SearchMode::Pattern ? PreparePatternCandidates(request.patternText) : std::move(request.names);
-    // A line break or other control inside a name would reach the server as query lines of its own.
-    // One look at all the bytes settles the usual case of a clean list.
-    const std::size_t dropped = hasControlCharacter(names.bytes()) ? names.eraseIf(hasControlCharacter) : 0;
-    m_droppedNames.store(dropped);
-    if (!runStopRequested(worker)) {
-        // Stable, so the duplicates a word list may hold stay next to each other.
-        names.sortIgnoreCase();
-    }
-    return names;
+NameList QueryEngine::prepareNames(RunRequest& request) {
+    SearchCandidates candidates =
+        SearchCandidates::prepare(request.mode, request.patternText, std::move(request.names));
+    m_droppedNames.store(candidates.dropped);
+    return std::move(candidates.names);
 }
 
 void QueryEngine::threadRun(const WorkerState& worker) {
@@ -382,7 +376,7 @@ void QueryEngine::threadRun(const WorkerState& worker) {
         if (request) {
             // Emptied only now that any previous worker has reported its last cell.
             m_sink.rowsCleared();
-            const NameList names = prepareNames(*request, worker);
+            const NameList names = prepareNames(*request);
             std::vector<std::vector<ServerEntry>> plan = planLanes(request->entries, request->settings.parallel);
             {
                 std::lock_guard lock(m_stateMutex);
