@@ -52,21 +52,19 @@ public:
 
     int run(CommandIo& io) override {
         // Exactly the names the Search command asks, in its order.
-        SearchCandidates candidates;
+        BlockWriter writer(io.out);
+        std::size_t dropped = 0;
         try {
-            candidates = SearchCandidates::prepare(SearchMode::Pattern, m_pattern, {});
+            dropped =
+                SearchCandidates::streamPattern(m_pattern, [&writer](std::string_view name) { writer.line(name); });
         } catch (const PatternError& error) {
             io.err << "corvantide-cli expand: " << error.message(m_language.resolve(m_config.path())) << '\n';
             return 1;
         }
-        BlockWriter writer(io.out);
-        for (const std::string_view name : candidates.names) {
-            writer.line(name);
-        }
         writer.flush();
         io.out.flush();
-        if (candidates.dropped > 0) {
-            io.err << "corvantide-cli expand: left out " << candidates.dropped
+        if (dropped > 0) {
+            io.err << "corvantide-cli expand: left out " << dropped
                    << " names holding control characters, as a search does\n";
         }
         if (!io.out) {

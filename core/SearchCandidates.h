@@ -4,6 +4,7 @@
 #include "core/QueryEngine.h"
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 
 namespace cvt {
@@ -17,9 +18,14 @@ struct SearchCandidates {
     // control character (a line break inside a name would reach the server as a query line of its
     // own), sorted without regard to letter case; the sort is stable, so the duplicates a word list
     // may hold stay next to each other, and a pattern's names are in this order already. Throws
-    // PatternError as PreparePatternCandidates does. The Search command and the expand command
-    // both take their names from here.
+    // PatternError as PreparePatternCandidates does.
     static SearchCandidates prepare(SearchMode mode, std::string_view patternText, NameList words);
+
+    // The same names for a pattern, left out by the same rule, handed to sink one by one in the
+    // order a Search asks them (StreamPatternCandidates gives PreparePatternCandidates' names), for
+    // the usual patterns without holding the list: the expand command prints them so. Returns the
+    // number left out. Throws PatternError before the first name.
+    static std::size_t streamPattern(std::string_view patternText, const std::function<void(std::string_view)>& sink);
 };
 
 } // namespace cvt
