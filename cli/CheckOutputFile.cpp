@@ -8,6 +8,7 @@
 
 #include <ostream>
 #include <string>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -53,7 +54,13 @@ void CheckOutputFile::checkHolds(const SearchRequest& search) const {
 std::vector<std::filesystem::path> CheckOutputFile::fallbackPaths() const {
     const std::string extension = m_path.extension().string();
     const std::filesystem::path folder = m_path.has_parent_path() ? m_path.parent_path() : ".";
-    std::vector<std::filesystem::path> paths{unusedName(folder, m_path.stem().string() + "-recovered", extension)};
+    std::vector<std::filesystem::path> paths;
+    // A device's folder (/dev) is no place for a file of one's own.
+    struct stat reached {};
+    const bool device = ::stat(m_path.c_str(), &reached) == 0 && !S_ISREG(reached.st_mode) && !S_ISDIR(reached.st_mode);
+    if (!device) {
+        paths.push_back(unusedName(folder, m_path.stem().string() + "-recovered", extension));
+    }
     std::error_code error;
     const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
     if (!error) {

@@ -26,8 +26,9 @@ public:
     // returns false.
     bool write(const ResultTableSnapshot& table, std::ostream& out, std::ostream& err) const;
 
-    // Where the table goes when the file cannot take it, in order: new names beside the file, then
-    // in the temporary folder (each with the file's extension, so in the same format).
+    // Where the table goes when the file cannot take it, in order: a new name beside the file
+    // (unless it is a device or a pipe), then one in the temporary folder; each with the file's
+    // extension, so in the same format.
     std::vector<std::filesystem::path> fallbackPaths() const;
 
 private:
