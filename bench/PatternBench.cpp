@@ -1,7 +1,8 @@
 // Expansion of the wide letter patterns, ordering and de-duplication included.
-#include "core/names/PatternExpansion.h"
-#include "core/words/SortUnique.h"
 #include "core/TextUtil.h"
+#include "core/names/PatternExpansion.h"
+#include "core/names/SearchCandidates.h"
+#include "core/words/SortUnique.h"
 
 #include <benchmark/benchmark.h>
 #include <string>
@@ -41,6 +42,20 @@ void BM_ControlCharacterCheckFiveLetters(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * list.size()));
 }
 BENCHMARK(BM_ControlCharacterCheckFiveLetters)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The Search command's list of the five-letter names, as its run prepares it.
+void BM_SearchCandidatesFiveLetters(benchmark::State& state) {
+    std::size_t names = 0;
+    for (auto _ : state) {
+        cvt::SearchCandidates candidates =
+            cvt::SearchCandidates::prepare(cvt::SearchMode::Pattern, "[a-z][a-z][a-z][a-z][a-z]", {});
+        names = candidates.names.size();
+        benchmark::DoNotOptimize(candidates);
+    }
+    state.counters["names"] = static_cast<double>(names);
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * names));
+}
+BENCHMARK(BM_SearchCandidatesFiveLetters)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The names handed on one by one without a list, as the command-line tool prints them.
 void BM_StreamFiveLetters(benchmark::State& state) {

@@ -1,5 +1,6 @@
 #include "cli/CheckNameSource.h"
 #include "cli/CheckOutput.h"
+#include "cli/CheckOutputFile.h"
 #include "cli/CheckRun.h"
 #include "cli/CommandFactories.h"
 #include "cli/InterruptWatcher.h"
@@ -7,10 +8,8 @@
 #include "cli/ServerTableLoading.h"
 #include "cli/SharedOptions.h"
 #include "config/RunSettingsIni.h"
-#include "core/export/TextExport.h"
 #include "core/TextUtil.h"
-#include "platform/EWorkbookError.h"
-#include "platform/ExcelExport.h"
+#include "core/export/TextExport.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -96,15 +95,11 @@ public:
             command.add_flag("--parallel", m_parallel,
                              "ask each server on its own connection, all at the same time ([setting] parallel)");
         command.add_flag("--no-parallel", m_serial, "ask one exchange after another")->excludes(parallel);
-        command
-            .add_option("--interval", m_intervalMs,
-                        "the least time between two exchanges with one server ([setting] interval)")
-            ->check(CLI::Range(std::int64_t{0}, kMaxIntervalMs))
+        addDecimalOption(command, "--interval", m_intervalMs, kMaxIntervalMs,
+                         "the least time between two exchanges with one server ([setting] interval)")
             ->type_name("MS");
-        command
-            .add_option("--backoff", m_backoffSeconds,
-                        "the first pause after a server refuses; it doubles up to 600 ([setting] backoff)")
-            ->check(CLI::Range(std::int64_t{0}, kMaxBackoffSeconds))
+        addDecimalOption(command, "--backoff", m_backoffSeconds, kMaxBackoffSeconds,
+                         "the first pause after a server refuses; it doubles up to 600 ([setting] backoff)")
             ->type_name("S");
         CLI::Option* dns = command.add_flag(
             "--dns", m_dns,
@@ -115,29 +110,34 @@ public:
                         "ask the DNS server at HOST[:PORT] (an IP address) instead of the system's resolvers "
                         "([setting] dns_server)")
             ->type_name("HOST[:PORT]");
-        CLI::Option* output =
-            command
-                .add_option("--output", m_outputFile,
-                            "write the table to FILE (replaced if it exists) instead of standard output; a FILE "
-                            "whose name ends in .xlsx becomes a workbook with the sheet \"Domain\", one ending in .csv "
-                            "comma-separated values (UTF-8, header row, CR LF)")
-                ->type_name("FILE");
-        CLI::Option* format = addChoiceOption(command, "--format", m_format, {"text", "tsv", "csv", "json", "jsonl"},
-                                              "text (the default), tsv, csv, json (one document) or jsonl (one "
-                                              "row per line as the rows finish)");
+        command
+            .add_option("--output", m_outputFile,
+                        "write the table to FILE (replaced if it exists) instead of standard output (\"-\"); a FILE "
+                        "whose name ends in .xlsx becomes a workbook with the sheet \"Domain\", one ending in .csv "
+                        "comma-separated values (UTF-8, header row, CR LF). FILE is checked before the first query; "
+                        "if it cannot be written at the end, the table goes to a new file beside it or in the "
+                        "temporary folder, named on standard error")
+            ->type_name("FILE");
+        m_formatOption = addChoiceOption(command, "--format", m_format, {"text", "tsv", "csv", "json", "jsonl"},
+                                         "text (the default), tsv, csv, json (one document) or jsonl (one "
+                                         "row per line as the rows finish)");
         addChoiceOption(command, "--only", m_only, {"free", "registered", "failed"},
                         "keep only the rows with at least one cell of this kind");
         CLI::Option* names = command.add_flag("--names", m_outputOptions.freeNames,
                                               "print only name.suffix for every free cell, one per line, as the "
                                               "rows finish");
-        names->excludes(format);
-        output->excludes(format)->excludes(names);
+        names->excludes(m_formatOption);
         command.footer(kFooter);
     }
 
     int run(CommandIo& io) override {
         m_source.validate();
         chooseOutput();
+        std::optional<CheckOutputFile> outputFile;
+        if (!m_outputFile.empty() && m_outputFile != "-") {
+            outputFile.emplace(m_outputFile);
+            outputFile->checkWritable();
+        }
         const std::filesystem::path configPath = m_config.existingPath();
         const std::string language = m_language.resolve(configPath);
         ServerTableData table = loadServerTable(configPath, "check", io.err);
@@ -184,6 +184,10 @@ public:
             search = m_source.prepare(io.in);
         }
 
+        if (outputFile) {
+            outputFile->checkHolds(search);
+        }
+
         CheckRunRequest request{std::move(entries), std::move(search), std::move(settings), m_retry};
         request.search.languageCode = language;
         const CheckRunResult result = run.run(std::move(request));
@@ -193,18 +197,9 @@ public:
             return 1;
         }
 
-        if (!m_outputFile.empty()) {
-            // A workbook when the name ends in .xlsx, comma-separated values for .csv, the text form
-            // otherwise.
-            try {
-                ExportToFile(keepRows(result.table, m_outputOptions.only), m_outputFile);
-            } catch (const ECreateFileError& error) {
-                io.err << "corvantide-cli check: " << error.what() << '\n';
-                return 1;
-            } catch (const EWorkbookError& error) {
-                io.err << "corvantide-cli check: " << error.what() << '\n';
-                return 1;
-            }
+        bool written = true;
+        if (outputFile) {
+            written = outputFile->write(keepRows(result.table, m_outputOptions.only), io.out, io.err);
         } else {
             output.finish(result.table);
         }
@@ -222,11 +217,16 @@ public:
             io.err << "corvantide-cli check: interrupted; the table holds the names asked so far\n";
             return 1;
         }
-        return result.errors.empty() ? 0 : 1;
+        return result.errors.empty() && written ? 0 : 1;
     }
 
 private:
     void chooseOutput() {
+        const bool toFile = !m_outputFile.empty() && m_outputFile != "-";
+        if (toFile && (m_formatOption->count() > 0 || m_outputOptions.freeNames)) {
+            throw UsageError("--output FILE takes its format from the name; --format and --names go with "
+                             "standard output (--output - or no --output)");
+        }
         const std::map<std::string, CheckFormat> formats = {{"text", CheckFormat::Text},
                                                             {"tsv", CheckFormat::Tsv},
                                                             {"csv", CheckFormat::Csv},
@@ -253,6 +253,7 @@ private:
     bool m_noDns = false;
     std::optional<std::string> m_dnsServer;
     std::string m_outputFile;
+    CLI::Option* m_formatOption = nullptr;
     std::string m_format = "text";
     std::string m_only;
     CheckOutputOptions m_outputOptions;

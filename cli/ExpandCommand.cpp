@@ -1,6 +1,7 @@
 #include "cli/CommandFactories.h"
 #include "cli/SharedOptions.h"
 #include "core/names/PatternExpansion.h"
+#include "core/names/SearchCandidates.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>
@@ -43,22 +44,29 @@ public:
             ->required();
         m_config.declare(command);
         m_language.declare(command);
-        command.footer("[a-z]phone gives aphone to zphone. Names beginning or ending with \"-\" are left out, and "
-                       "names that\ndiffer only in letter case are given once. A pattern that holds spaces must be "
-                       "quoted;\none that begins with \"-\" follows \"--\".");
+        command.footer("[a-z]phone gives aphone to zphone. Names beginning or ending with \"-\" are left out, names "
+                       "that\ndiffer only in letter case are given once, and names holding control characters are "
+                       "left out (their\nnumber goes to standard error). A pattern that holds spaces must be quoted; "
+                       "one that begins with\n\"-\" follows \"--\".");
     }
 
     int run(CommandIo& io) override {
-        // The names come out in the order the Search command asks them, its final sort included.
+        // Exactly the names the Search command asks, in its order.
         BlockWriter writer(io.out);
+        std::size_t dropped = 0;
         try {
-            StreamPatternCandidates(m_pattern, [&writer](std::string_view name) { writer.line(name); });
+            dropped =
+                SearchCandidates::streamPattern(m_pattern, [&writer](std::string_view name) { writer.line(name); });
         } catch (const PatternError& error) {
             io.err << "corvantide-cli expand: " << error.message(m_language.resolve(m_config.path())) << '\n';
             return 1;
         }
         writer.flush();
         io.out.flush();
+        if (dropped > 0) {
+            io.err << "corvantide-cli expand: left out " << dropped
+                   << " names holding control characters, as a search does\n";
+        }
         if (!io.out) {
             io.err << "corvantide-cli expand: cannot write the names\n";
             return 1;

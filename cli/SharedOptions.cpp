@@ -1,6 +1,7 @@
 #include "cli/SharedOptions.h"
 
 #include "config/ConfigPath.h"
+#include "config/RunSettingsIni.h"
 #include "config/TIniOptions.h"
 
 #include <CLI/CLI.hpp>
@@ -45,6 +46,21 @@ CLI::Option* addChoiceOption(CLI::App& command, const std::string& name, std::st
     return command.add_option(name, value, description)
         ->check(CLI::IsMember(choices).description(""))
         ->type_name(typeName);
+}
+
+CLI::Option* addDecimalOption(CLI::App& command, const std::string& name, std::optional<std::int64_t>& value,
+                              std::int64_t max, const std::string& description) {
+    // CLI11 would read 010 as octal and 0x10 as hexadecimal: the text is read here, as Config.ini's
+    // settings are, and handed on in plain decimal.
+    const auto decimal = [max](std::string& text) -> std::string {
+        const std::optional<std::int64_t> number = ParseSettingNumber(text, max);
+        if (!number) {
+            return "'" + text + "' is not a decimal number from 0 to " + std::to_string(max);
+        }
+        text = std::to_string(*number);
+        return {};
+    };
+    return command.add_option(name, value, description)->transform(CLI::Validator(decimal, ""));
 }
 
 void LanguageOption::declare(CLI::App& command) {

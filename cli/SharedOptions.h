@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,5 +46,10 @@ struct LanguageOption {
 // completion reads them from there). A value outside the set is wrong usage.
 CLI::Option* addChoiceOption(CLI::App& command, const std::string& name, std::string& value,
                              const std::vector<std::string>& choices, const std::string& description);
+
+// An option whose value is a whole number from 0 to max written in decimal, as Config.ini's
+// settings are (leading zeros allowed; no sign, prefix or exponent). Anything else is wrong usage.
+CLI::Option* addDecimalOption(CLI::App& command, const std::string& name, std::optional<std::int64_t>& value,
+                              std::int64_t max, const std::string& description);
 
 } // namespace cvt::cli

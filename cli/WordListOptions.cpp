@@ -6,10 +6,11 @@
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <istream>
 #include <sstream>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace cvt::cli {
 
@@ -95,11 +96,34 @@ std::string readInputText(const std::string& file, std::istream& standardInput, 
     if (file == "-") {
         return readAll(standardInput, "standard input");
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error("cannot read " + what + " " + file + ": " + std::strerror(errno));
+    // Read with the system's calls, whose errors a stream would take for the end of the file (a
+    // folder opens, then fails its first read).
+    const auto cannotRead = [&](int error) {
+        return std::runtime_error("cannot read " + what + " " + file + ": " + std::strerror(error));
+    };
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw cannotRead(errno);
     }
-    return readAll(in, file);
+    std::string text;
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            const int error = errno;
+            ::close(fd);
+            throw cannotRead(error);
+        }
+        if (got == 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return text;
 }
 
 std::vector<std::string> readMemoLines(const std::string& file, std::istream& standardInput) {

@@ -1,9 +1,10 @@
 #include "platform/ExcelExport.h"
 
+#include "core/TextUtil.h"
 #include "core/export/CsvExport.h"
 #include "core/export/EExportCancelled.h"
+#include "core/export/ExportFile.h"
 #include "core/export/TextExport.h"
-#include "core/TextUtil.h"
 #include "platform/EWorkbookError.h"
 #include "platform/XlsxWorkbookWriter.h"
 
@@ -90,13 +91,39 @@ void ExportToWorkbookFile(const ResultTableSnapshot& table, const std::filesyste
 
 void ExportToFile(const ResultTableSnapshot& table, const std::filesystem::path& fileName,
                   const std::atomic<bool>* cancel) {
-    const std::string extension = fileName.extension().string();
-    if (equalsIgnoreCase(extension, ".xlsx")) {
+    if (IsWorkbookFileName(fileName)) {
         ExportToWorkbookFile(table, fileName, cancel);
-    } else if (equalsIgnoreCase(extension, ".csv")) {
+    } else if (equalsIgnoreCase(fileName.extension().string(), ".csv")) {
         ExportToCsv(table, fileName, cancel);
     } else {
         ExportToText(table, fileName, cancel);
+    }
+}
+
+bool IsWorkbookFileName(const std::filesystem::path& fileName) {
+    return equalsIgnoreCase(fileName.extension().string(), ".xlsx");
+}
+
+void CheckExportTarget(const std::filesystem::path& fileName) {
+    if (IsWorkbookFileName(fileName)) {
+        XlsxWorkbookWriter::checkTarget(fileName);
+    } else {
+        ExportFile(fileName).check();
+    }
+}
+
+void CheckSheetHolds(const NameList& names) {
+    constexpr std::size_t kMaxNames = XlsxWorkbookWriter::kMaxRows - 1;
+    if (names.size() > kMaxNames) {
+        throw EWorkbookError(std::to_string(names.size()) + " names are more than a sheet holds (" +
+                             std::to_string(kMaxNames) + " below the captions)");
+    }
+    for (const std::string_view name : names) {
+        if (!XlsxWorkbookWriter::cellTextFits(name)) {
+            throw EWorkbookError("the name \"" + std::string(name.substr(0, 40)) +
+                                 "...\" is longer than a cell holds (" +
+                                 std::to_string(XlsxWorkbookWriter::kMaxCellCharacters) + " characters)");
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/names/NameList.h"
 #include "core/query/ResultTable.h"
 #include "platform/WorkbookWriter.h"
 
@@ -38,5 +39,16 @@ void ExportToWorkbookFile(const ResultTableSnapshot& table, const std::filesyste
 // ECreateFileError or EExportCancelled.
 void ExportToFile(const ResultTableSnapshot& table, const std::filesystem::path& fileName,
                   const std::atomic<bool>* cancel = nullptr);
+
+// Whether ExportToFile makes a workbook of the file: its name ends in ".xlsx" (letter case ignored).
+bool IsWorkbookFileName(const std::filesystem::path& fileName);
+
+// Checks, before a run, that ExportToFile could write the file now, leaving nothing behind. Raises
+// ECreateFileError or EWorkbookError with the reason.
+void CheckExportTarget(const std::filesystem::path& fileName);
+
+// Checks that a workbook's sheet holds a row for each of the names below the captions' row, and
+// each name in its cell. Raises EWorkbookError saying which limit the names pass.
+void CheckSheetHolds(const NameList& names);
 
 } // namespace cvt

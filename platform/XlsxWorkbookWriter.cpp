@@ -1,6 +1,8 @@
 #include "platform/XlsxWorkbookWriter.h"
 
 #include "core/export/EExportCancelled.h"
+#include "core/export/ExportFile.h"
+#include "core/export/TextExport.h"
 #include "platform/EWorkbookError.h"
 #include "platform/WorkbookCheck.h"
 
@@ -9,17 +11,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <map>
-#include <unistd.h>
 #include <xlsxwriter.h>
 
 namespace cvt {
 
 namespace {
 
-constexpr std::size_t kMaxCellTextLength = 32767;
-constexpr std::uint32_t kMaxRows = 1048576;
 constexpr std::uint32_t kMaxColumns = 16384;
 constexpr std::size_t kMaxSheetNameLength = 31;
 constexpr std::size_t kCancelCheckEvery = 4096;
@@ -105,25 +103,22 @@ std::string cellName(std::uint32_t row, std::uint32_t column) {
     return "(" + std::to_string(row + 1) + ", " + std::to_string(column + 1) + ")";
 }
 
-// A file that is removed at the end of its scope unless kept.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::filesystem::path path) : m_path(std::move(path)) {}
-    ~TemporaryFile() {
-        if (!m_kept) {
-            ::unlink(m_path.c_str());
-        }
+// Opens the file a workbook is saved to: a temporary file beside the target, made with the
+// target's permissions. A device or a pipe cannot take a zip file's seeks and is refused.
+void openTarget(ExportFile& file, const std::filesystem::path& path) {
+    if (file.writesInPlace()) {
+        std::error_code error;
+        throw EWorkbookError("Cannot write the workbook \"" + path.string() + "\": " +
+                             (std::filesystem::is_directory(path, error) ? std::strerror(EISDIR)
+                                                                         : "a workbook is written only to a file"));
     }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-    void keep() { m_kept = true; }
-
-private:
-    std::filesystem::path m_path;
-    bool m_kept = false;
-};
+    try {
+        file.open();
+        file.close();
+    } catch (const ECreateFileError& error) {
+        throw EWorkbookError(error.what());
+    }
+}
 
 } // namespace
 
@@ -163,7 +158,7 @@ void XlsxWorkbookWriter::setCell(std::uint32_t row, std::uint32_t column, std::s
         throw EWorkbookError("Cell " + cellName(row, column) + " lies outside a sheet (at most " +
                              std::to_string(kMaxRows) + " rows)");
     }
-    if (text.size() > kMaxCellTextLength) {
+    if (!cellTextFits(text)) {
         throw EWorkbookError("The text of cell " + cellName(row, column) + " is longer than a cell holds");
     }
     if (!sheet.cells.empty()) {
@@ -216,22 +211,13 @@ void XlsxWorkbookWriter::save(const std::filesystem::path& path) {
     }
     auto cancelled = [this] { return m_cancel != nullptr && m_cancel->load(std::memory_order_relaxed); };
     const std::string shownPath = path.string();
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-    static std::atomic<unsigned> sequence{0};
-    TemporaryFile temporary(folder / ("." + path.filename().string() + "." + std::to_string(::getpid()) + "." +
-                                      std::to_string(sequence.fetch_add(1)) + ".tmp"));
-
-    // Made here first, so that a folder where nothing can be created is reported with the system's
-    // reason; the library then fills the file.
-    const int probe = ::open(temporary.path().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (probe < 0) {
-        throw EWorkbookError("Cannot write the workbook \"" + shownPath + "\": " + std::strerror(errno));
-    }
-    ::close(probe);
+    ExportFile file(path);
+    openTarget(file, path);
+    const std::filesystem::path& temporary = file.writtenPath();
 
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
-    std::unique_ptr<lxw_workbook, void (*)(lxw_workbook*)> book(workbook_new_opt(temporary.path().c_str(), &options),
+    std::unique_ptr<lxw_workbook, void (*)(lxw_workbook*)> book(workbook_new_opt(temporary.c_str(), &options),
                                                                 lxw_workbook_free);
     if (book == nullptr) {
         throw EWorkbookError("Cannot create the workbook \"" + shownPath + "\"");
@@ -327,14 +313,34 @@ void XlsxWorkbookWriter::save(const std::filesystem::path& path) {
         }
         throw EWorkbookError("Cannot write the workbook \"" + shownPath + "\": " + reason);
     }
-    checkWorkbookComplete(temporary.path());
+    checkWorkbookComplete(temporary);
     if (cancelled()) {
         throw EExportCancelled();
     }
-    if (std::rename(temporary.path().c_str(), path.c_str()) != 0) {
-        throw EWorkbookError("Cannot write the workbook \"" + shownPath + "\": " + std::strerror(errno));
+    try {
+        file.commit();
+    } catch (const ECreateFileError& error) {
+        throw EWorkbookError(error.what());
     }
-    temporary.keep();
+}
+
+void XlsxWorkbookWriter::checkTarget(const std::filesystem::path& path) {
+    ExportFile file(path);
+    openTarget(file, path);
+}
+
+bool XlsxWorkbookWriter::cellTextFits(std::string_view text) {
+    // A character takes at least one byte, so a short text needs no count.
+    if (text.size() <= kMaxCellCharacters) {
+        return true;
+    }
+    // Counted as the spreadsheet counts: in UTF-16 units, a character beyond U+FFFF taking two.
+    std::size_t units = 0;
+    for (const char c : validUtf8(text)) {
+        const auto byte = static_cast<unsigned char>(c);
+        units += (byte & 0xC0) == 0x80 ? 0 : byte >= 0xF0 ? 2 : 1;
+    }
+    return units <= kMaxCellCharacters;
 }
 
 } // namespace cvt

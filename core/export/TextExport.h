@@ -23,16 +23,15 @@ public:
 void WriteExportText(const ResultTableSnapshot& table, std::ostream& out);
 std::string ExportTextBytes(const ResultTableSnapshot& table);
 
-// Writes the text form to the file, creating or replacing it. The bytes go to a temporary file in
-// the same folder that is renamed into place once complete, so a failure never leaves a
-// half-written file; an existing file keeps its permissions. Raises ECreateFileError with the
-// system's reason when the file cannot be created or written, EExportCancelled (and writes
-// nothing) when the flag is set before the file is in place.
+// Writes the text form to the file, creating or replacing it, as ExportFile writes a file (through
+// symbolic links, into a device, a regular file replaced through a temporary file beside it and
+// keeping its permissions). Raises ECreateFileError with the system's reason when the file cannot
+// be created or written, EExportCancelled (and writes nothing) when the flag is set before the file
+// is in place.
 void ExportToText(const ResultTableSnapshot& table, const std::filesystem::path& fileName,
                   const std::atomic<bool>* cancel = nullptr);
 
-// Puts the bytes into the file the way ExportToText does (symbolic links followed, devices written
-// into, regular files replaced through a temporary file); the other exports use it too.
+// Puts the bytes into the file the way ExportToText does; the other exports use it too.
 void WriteExportFile(const std::filesystem::path& fileName, std::string_view bytes,
                      const std::atomic<bool>* cancel = nullptr);
 

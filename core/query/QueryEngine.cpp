@@ -1,11 +1,12 @@
 #include "core/query/QueryEngine.h"
 
-#include "core/query/DnsStage.h"
 #include "core/Messages.h"
+#include "core/TextUtil.h"
 #include "core/names/PatternExpansion.h"
+#include "core/names/SearchCandidates.h"
+#include "core/query/DnsStage.h"
 #include "core/query/QueryLane.h"
 #include "core/query/ResultMarks.h"
-#include "core/TextUtil.h"
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
 
@@ -354,18 +355,11 @@ void QueryEngine::publishState(RunState state, std::size_t done, std::size_t tot
     m_sink.runStateChanged(m_progress);
 }
 
-NameList QueryEngine::prepareNames(RunRequest& request, const WorkerState& worker) {
-    NameList names =
-        request.mode == SearchMode::Pattern ? PreparePatternCandidates(request.patternText) : std::move(request.names);
-    // A line break or other control inside a name would reach the server as query lines of its own.
-    // One look at all the bytes settles the usual case of a clean list.
-    const std::size_t dropped = hasControlCharacter(names.bytes()) ? names.eraseIf(hasControlCharacter) : 0;
-    m_droppedNames.store(dropped);
-    if (!runStopRequested(worker)) {
-        // Stable, so the duplicates a word list may hold stay next to each other.
-        names.sortIgnoreCase();
-    }
-    return names;
+NameList QueryEngine::prepareNames(RunRequest& request) {
+    SearchCandidates candidates =
+        SearchCandidates::prepare(request.mode, request.patternText, std::move(request.names));
+    m_droppedNames.store(candidates.dropped);
+    return std::move(candidates.names);
 }
 
 void QueryEngine::threadRun(const WorkerState& worker) {
@@ -384,7 +378,7 @@ void QueryEngine::threadRun(const WorkerState& worker) {
             // Emptied only now that any previous worker has reported its last cell.
             m_sink.rowsCleared();
             m_paces.clear();
-            const NameList names = prepareNames(*request, worker);
+            const NameList names = prepareNames(*request);
             std::vector<std::vector<ServerEntry>> plan = planLanes(request->entries, request->settings.parallel);
             {
                 std::lock_guard lock(m_stateMutex);

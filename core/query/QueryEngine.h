@@ -159,7 +159,7 @@ private:
     bool runStopRequested(const WorkerState& worker) const;
     std::unique_ptr<QueryLane> makeLane(const RunSettings& settings, std::vector<ServerEntry> entries);
     void releaseLane(QueryLane& lane);
-    NameList prepareNames(RunRequest& request, const WorkerState& worker);
+    NameList prepareNames(RunRequest& request);
     void walkLane(QueryLane& lane, RunShared& shared, const WorkerState& worker);
     void requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, std::size_t total, const WorkerState& worker);
     void publishState(RunState state, std::size_t done, std::size_t total);

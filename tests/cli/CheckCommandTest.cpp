@@ -3,12 +3,15 @@
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/Unprivileged.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <future>
 #include <gtest/gtest.h>
 #include <map>
@@ -16,6 +19,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <utility>
@@ -203,7 +207,7 @@ TEST_F(CheckCommandTest, OptionsChooseSuffixesNamesAndRetry) {
          "Domain Name\tnet\t\r\nbx\t★\t\r\n"},
         {"without retry a refused cell stays failed", {"--suffix", "net", "bx"}, "Domain Name\tnet\t\r\nbx\t-\t\r\n"},
         {"lanes give the same table",
-         {"--parallel", "--interval", "1", "--suffix", "com,org", "[a-c]x"},
+         {"--parallel", "--interval", "09", "--suffix", "com,org", "[a-c]x"},
          "Domain Name\tcom\torg\t\r\nax\t☆\t-\t\r\nbx\t★\t-\t\r\ncx\t★\t-\t\r\n"},
     };
     for (const Case& c : cases) {
@@ -244,6 +248,9 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBefor
         {"unknown suffix", withConfig({"--suffix", "com,zz", "ax"}), 2, "no entry for the suffix 'zz'"},
         {"option without value", {"ax", "--config"}, 2, prefix + "--config: 1 required FILE missing"},
         {"interval not a number", withConfig({"--interval", "1s", "ax"}), 2, prefix + "--interval: "},
+        {"interval in hexadecimal", withConfig({"--interval", "0x10", "ax"}), 2,
+         prefix + "--interval: '0x10' is not a decimal number from 0 to 86400000"},
+        {"a leading zero does not make octal", withConfig({"--backoff", "0100000", "ax"}), 2, prefix + "--backoff: "},
         {"negative back-off", withConfig({"--backoff", "-1", "ax"}), 2, prefix + "--backoff: "},
         {"back-off over a day", withConfig({"--backoff", "86401", "ax"}), 2, prefix + "--backoff: "},
         {"lanes on and off", withConfig({"--parallel", "--no-parallel", "ax"}), 2, "--no-parallel"},
@@ -256,6 +263,8 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBefor
         {"missing config", {"--config", none + ".ini", "ax"}, 1, "no configuration file"},
         {"missing memo file", withConfig({"--page", "english", none}), 1, "cannot read the file"},
         {"missing word file", withConfig({"--words", none}), 1, "cannot read"},
+        {"word file that is a folder", withConfig({"--words", m_dir.path().string()}), 1,
+         prefix + "cannot read the word file " + m_dir.path().string() + ": Is a directory"},
         {"unclosed bracket", withConfig({"[a-"}), 1, "without a closing"},
         {"blank pattern", withConfig({" "}), 1, "[a-z]phone"},
         {"minimum not a number", withConfig({"--page", "english", "--min", " x "}), 2,
@@ -358,12 +367,121 @@ TEST_F(CheckCommandTest, OutputWritesTheTableToAFileInsteadOfStandardOutput) {
         EXPECT_EQ(std::string_view(fileName).ends_with(".xlsx") ? bytes.substr(0, 4) : bytes, start) << fileName;
     }
 
+    // "-" is standard output, in the format asked; /dev/stdout is written into the pipe it is.
+    const std::pair<std::vector<std::string>, std::string> toStandardOutput[] = {
+        {{"--output", "-", "--format", "csv"},
+         "\xEF\xBB\xBF"
+         "Domain Name,com\r\nax,☆\r\nbx,★\r\n"},
+        {{"--output", "/dev/stdout"}, "Domain Name\tcom\t\r\nax\t☆\t\r\nbx\t★\t\r\n"},
+    };
+    for (const auto& [args, table] : toStandardOutput) {
+        std::vector<std::string> all = withConfig({"--suffix", "com", "[a-b]x"});
+        all.insert(all.end(), args.begin(), args.end());
+        const Outcome outcome = runCheck(all);
+        EXPECT_EQ(outcome.exitCode, 0) << args[1] << ": " << outcome.err;
+        EXPECT_EQ(outcome.out, table) << args[1];
+    }
+
     // A target in a missing folder fails with the system's reason and leaves nothing behind.
     const std::filesystem::path missing = m_dir.file("none") / "table.txt";
     const Outcome outcome = runCheck(withConfig({"--suffix", "com", "--output", missing.string(), "ax"}));
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_NE(outcome.err.find(missing.string()), std::string::npos) << outcome.err;
     EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+}
+
+TEST_F(CheckCommandTest, OutputThatCannotTakeTheTableIsRefusedBeforeTheFirstQuery) {
+    namespace fs = std::filesystem;
+    // The run below is an ordinary user's, who must read the configuration and the word files.
+    fs::permissions(m_dir.path(), fs::perms::all);
+    const fs::path locked = m_dir.file("locked");
+    fs::create_directory(locked);
+    ASSERT_EQ(::chmod(locked.c_str(), 0555), 0);
+    std::string many;
+    for (int i = 0; i < 1048576; ++i) {
+        many += "n" + std::to_string(i) + "\n";
+    }
+    const std::string manyNames = m_dir.write("many.txt", many).string();
+    const std::string longName = m_dir.write("long.txt", "bx\n" + std::string(32768, 'a') + "\n").string();
+    const std::string workbook = m_dir.file("table.xlsx").string();
+    struct Case {
+        const char* what;
+        std::string target;
+        std::vector<std::string> names;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"a folder the user may not write", (locked / "table.txt").string(), {"[a-b]x"}, "Permission denied"},
+        {"a folder in the file's place", m_dir.path().string(), {"[a-b]x"}, "Is a directory"},
+        {"more names than a sheet holds",
+         workbook,
+         {"--words", manyNames},
+         "1048576 names are more than a sheet holds (1048575 below the captions)"},
+        {"a name longer than a cell holds", workbook, {"--words", longName}, "is longer than a cell holds (32767"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = withConfig({"--suffix", "com", "--output", c.target});
+        args.insert(args.end(), c.names.begin(), c.names.end());
+        const std::string failure = test::runUnprivileged([&]() -> std::string {
+            const Outcome outcome = runCheck(args);
+            if (outcome.exitCode != 1 || !outcome.out.empty() || outcome.err.find(c.reason) == std::string::npos) {
+                return "exit status " + std::to_string(outcome.exitCode) + ", error: " + outcome.err;
+            }
+            return "";
+        });
+        EXPECT_EQ(failure, "") << c.what;
+    }
+    EXPECT_FALSE(fs::exists(workbook));
+    EXPECT_TRUE(fs::is_empty(locked));
+    m_server.stop();
+    EXPECT_TRUE(m_server.queries().empty()) << "refused before the first query";
+}
+
+// The target that passed the check before the run is spoiled while the run goes on: the table
+// still reaches a file, named on standard error, and the exit status says the target was missed.
+TEST(CheckCommandFallbackTest, ATableThatCannotBeWrittenAtTheEndGoesToAnotherFile) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path& target)> spoil;
+        bool beside; // the table lands beside the target, else in the temporary folder
+    };
+    const std::vector<Case> cases = {
+        {"the folder removed", [](const fs::path& target) { fs::remove_all(target.parent_path()); }, false},
+        {"a folder in the file's place", [](const fs::path& target) { fs::create_directory(target); }, true},
+    };
+    for (const Case& c : cases) {
+        test::TempDir dir;
+        const fs::path target = dir.file("out") / "table.csv";
+        fs::create_directory(target.parent_path());
+        fs::create_directory(dir.file("tmp"));
+        std::atomic<bool> spoiled{false};
+        FakeWhoisServer server(FakeWhoisServer::answer([&](std::string_view query) {
+            if (!spoiled.exchange(true)) {
+                c.spoil(target);
+            }
+            return "No match for " + std::string(query) + "\r\n";
+        }));
+        const fs::path config = dir.write("test.ini", "[setting]\nlanguage=en\nnum=1\n[whois]\n1=com+" +
+                                                          server.hostField() + "+No match for\n");
+        const Outcome outcome = test::runProgram({"/usr/bin/env",
+                                                  {"TMPDIR=" + dir.file("tmp").string(), CORVANTIDE_CLI_PATH, "check",
+                                                   "--config", config.string(), "--output", target.string(), "[a-b]x"},
+                                                  "",
+                                                  ""});
+        EXPECT_EQ(outcome.exitCode, 1) << c.what;
+        EXPECT_NE(outcome.err.find("Cannot create file \"" + target.string() + "\""), std::string::npos)
+            << c.what << ": " << outcome.err;
+        const std::string said = "the table was written to ";
+        const std::size_t at = outcome.err.find(said);
+        ASSERT_NE(at, std::string::npos) << c.what << ": " << outcome.err;
+        const fs::path kept = outcome.err.substr(at + said.size(), outcome.err.find(" instead", at) - at - said.size());
+        EXPECT_EQ(kept.parent_path(), c.beside ? target.parent_path() : dir.file("tmp")) << c.what;
+        EXPECT_EQ(kept.extension(), ".csv") << c.what;
+        EXPECT_EQ(test::readFileBytes(kept), "\xEF\xBB\xBF"
+                                             "Domain Name,com\r\nax,☆\r\nbx,☆\r\n")
+            << c.what;
+    }
 }
 
 // What Python's json or csv module makes of the bytes, printed back as compact JSON.

@@ -1,4 +1,6 @@
+#include "tests/support/FakeWhoisServer.h"
 #include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -56,6 +58,42 @@ TEST(ExpandCommandTest, RefusalsGoToStandardErrorUsageErrorsWithStatusTwo) {
     const ProgramResult help = expand({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("Usage: corvantide-cli expand [OPTIONS] PATTERN"), std::string::npos);
+}
+
+// expand prints exactly the names a check of the same pattern asks; those it leaves out, as the
+// search does, are counted on standard error.
+TEST(ExpandCommandTest, ListsExactlyTheNamesASearchAsks) {
+    struct Case {
+        std::string pattern;
+        std::string leftOut; // the note on standard error, "" for none
+    };
+    const std::vector<Case> cases = {
+        {"[x\"a][b\"]", "left out 1 names holding control characters"},
+        {"[a\x7f]x", "left out 1 names holding control characters"},
+        {"[ab]x", ""},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        const ProgramResult expanded = expand({c.pattern});
+        EXPECT_EQ(expanded.exitCode, 0) << c.pattern << ": " << expanded.err;
+        EXPECT_EQ(expanded.err.empty(), c.leftOut.empty()) << c.pattern << ": " << expanded.err;
+        EXPECT_NE(expanded.err.find(c.leftOut), std::string::npos) << c.pattern << ": " << expanded.err;
+
+        FakeWhoisServer server(FakeWhoisServer::reply("No match for it\r\n"));
+        const std::string config =
+            dir.write("test.ini", "[setting]\nlanguage=en\nnum=1\n[whois]\n1=com+" + server.hostField() + "+No match\n")
+                .string();
+        const ProgramResult checked =
+            runProgram({CORVANTIDE_CLI_PATH, {"check", "--config", config, c.pattern}, "", ""});
+        EXPECT_EQ(checked.exitCode, 0) << c.pattern << ": " << checked.err;
+        server.stop(); // the last connection is recorded once its script has ended
+        std::string asked;
+        for (const std::string& query : server.queries()) {
+            asked += query.substr(0, query.size() - std::string_view(".com\r\n").size()) + "\n";
+        }
+        EXPECT_EQ(expanded.out, asked) << c.pattern;
+        EXPECT_FALSE(asked.empty()) << c.pattern;
+    }
 }
 
 TEST(ExpandCommandTest, ThreeLetterPatternIsCompleteAndOrdered) {

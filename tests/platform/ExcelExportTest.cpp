@@ -8,8 +8,10 @@
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -159,6 +161,91 @@ TEST(ExcelExportTest, BadTargetsAndCancelLeaveNoFileAndKeepAnOldOne) {
     }
     EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"folder.xlsx", "kept.xlsx"}));
     EXPECT_EQ(test::readFileBytes(dir.file("kept.xlsx")), before);
+}
+
+// Every format goes where the text export's file goes: through symbolic links, which stay, keeping
+// an existing file's permissions; a name at the file-name limit works, its temporary name being
+// no longer than it.
+TEST(ExcelExportTest, EveryFormatWritesThroughLinksKeepsPermissionsAndTakesLongNames) {
+    // The name given and the file that must then hold the table.
+    using Paths = std::pair<fs::path, fs::path>;
+    struct Case {
+        const char* what;
+        std::function<Paths(const test::TempDir&, const std::string& extension)> prepare;
+        mode_t mode; // 0: not checked
+    };
+    const std::vector<Case> cases = {
+        {"through two links",
+         [](const test::TempDir& d, const std::string& extension) {
+             const fs::path real = d.write("real" + extension, "old");
+             fs::create_symlink(real.filename(), d.file("middle" + extension));
+             fs::create_symlink("middle" + extension, d.file("link" + extension));
+             return Paths{d.file("link" + extension), real};
+         },
+         0},
+        {"over a file with its own permissions",
+         [](const test::TempDir& d, const std::string& extension) {
+             const fs::path file = d.write("kept" + extension, "old");
+             fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+             return Paths{file, file};
+         },
+         0640},
+        {"a name of 255 bytes",
+         [](const test::TempDir& d, const std::string& extension) {
+             const fs::path file = d.file(std::string(255 - extension.size(), 'n') + extension);
+             return Paths{file, file};
+         },
+         0},
+    };
+    for (const std::string extension : {".xlsx", ".txt"}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.what + std::string(" ") + extension);
+            test::TempDir dir;
+            const auto [target, written] = c.prepare(dir, extension);
+            std::vector<std::string> expected = folderEntries(dir.path());
+            if (!fs::exists(written)) {
+                expected.push_back(written.filename().string());
+                std::sort(expected.begin(), expected.end());
+            }
+            ExportToFile(sampleTable(), target);
+            EXPECT_EQ(folderEntries(dir.path()), expected) << "no temporary file left";
+            EXPECT_EQ(fs::is_symlink(target), target != written);
+            EXPECT_EQ(test::readFileBytes(written).substr(0, 2), extension == ".xlsx" ? "PK" : "Do");
+            if (c.mode != 0) {
+                EXPECT_EQ(static_cast<mode_t>(fs::status(written).permissions()), c.mode);
+            }
+        }
+    }
+}
+
+TEST(ExcelExportTest, SheetLimitsCountNamesAndCharacters) {
+    std::string faces;
+    for (int i = 0; i < 16384; ++i) {
+        faces += "\xF0\x9F\x98\x80"; // beyond U+FFFF: two units each
+    }
+    std::string han;
+    for (int i = 0; i < 20000; ++i) {
+        han += "学";
+    }
+    const std::pair<std::string, bool> texts[] = {
+        {std::string(32767, 'a'), true},
+        {std::string(32768, 'a'), false},
+        {han, true}, // 60,000 bytes, 20,000 characters
+        {faces, false},
+        {faces.substr(4), true},
+    };
+    for (const auto& [text, fits] : texts) {
+        EXPECT_EQ(XlsxWorkbookWriter::cellTextFits(text), fits) << text.size() << " bytes";
+    }
+
+    NameList names;
+    for (std::uint32_t i = 0; i + 1 < XlsxWorkbookWriter::kMaxRows; ++i) {
+        names.push_back("n" + std::to_string(i));
+    }
+    EXPECT_NO_THROW(CheckSheetHolds(names)) << "1,048,575 names below the captions";
+    names.push_back("one more");
+    EXPECT_THROW(CheckSheetHolds(names), EWorkbookError);
+    EXPECT_THROW(CheckSheetHolds(NameList::fromRange({"ax", std::string(32768, 'a')})), EWorkbookError);
 }
 
 // A full disk, as a file-size limit in a child process: the export fails with a message and leaves

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "core/names/NameList.h"
+#include "core/query/QueryEngine.h"
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+
+namespace cvt {
+
+// The names a Search asks, in the order it asks them, and how many it left out.
+struct SearchCandidates {
+    NameList names;
+    std::size_t dropped = 0; // names holding a control character
+
+    // The pattern's names (PreparePatternCandidates) or the word list, less the names holding a
+    // control character (a line break inside a name would reach the server as a query line of its
+    // own), sorted without regard to letter case; the sort is stable, so the duplicates a word list
+    // may hold stay next to each other, and a pattern's names are in this order already. Throws
+    // PatternError as PreparePatternCandidates does.
+    static SearchCandidates prepare(SearchMode mode, std::string_view patternText, NameList words);
+
+    // The same names for a pattern, left out by the same rule, handed to sink one by one in the
+    // order a Search asks them (StreamPatternCandidates gives PreparePatternCandidates' names), for
+    // the usual patterns without holding the list: the expand command prints them so. Returns the
+    // number left out. Throws PatternError before the first name.
+    static std::size_t streamPattern(std::string_view patternText, const std::function<void(std::string_view)>& sink);
+};
+
+} // namespace cvt
