@@ -230,6 +230,7 @@ void QueryEngine::btnStopClick() {
         if (m_liveDns != nullptr) {
             m_liveDns->interrupt();
         }
+        cancelHostLookups();
     }
     m_clock.wake();
 }
@@ -253,7 +254,18 @@ bool QueryEngine::N2Click(std::vector<RequeryCell> cells) {
 
 void QueryEngine::stopRequery() {
     requeryThread.deactivate();
+    {
+        std::lock_guard lock(m_stateMutex);
+        cancelHostLookups();
+    }
     m_clock.wake();
+}
+
+void QueryEngine::cancelHostLookups() {
+    // The exchange under way finishes, but a host lookup it waits for could last seconds.
+    for (QueryLane* lane : m_liveLanes) {
+        lane->cancelHostLookup();
+    }
 }
 
 void QueryEngine::setServerEntries(std::vector<ServerEntry> entries) {

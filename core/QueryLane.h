@@ -47,6 +47,8 @@ public:
 
     // Thread-safe: makes the exchange under way (and every later one) fail at once.
     void cancel();
+    // Thread-safe: makes a WHOIS host lookup under way (and every later one) fail at once.
+    void cancelHostLookup() { m_client->cancelHostLookup(); }
 
 private:
     struct ServerPace {

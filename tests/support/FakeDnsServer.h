@@ -32,6 +32,7 @@ public:
         Truncated,     // over UDP NOERROR with TC set and no records; over TCP the NS records
         Held,          // no reply until release(), then the entry's NS records
         ParentRecords, // NOERROR with the entry's NS records owned by the name's parent (the suffix)
+        Loopback,      // NOERROR: an A question gets 127.0.0.1, an AAAA question ::1, others nothing
     };
     struct Entry {
         Reply reply = Reply::NoSuchName;
