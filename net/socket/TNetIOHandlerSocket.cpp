@@ -81,22 +81,17 @@ void TNetIOHandlerSocket::Connect(const NetEndpoint& peer, int timeoutMs) {
         if (!waitSocket(WaitFor::Writable, timeoutMs > 0 ? timeoutMs : -1)) {
             throw ENetSocketError(wsa::kTimedOut);
         }
-        int pending = 0;
-        socklen_t length = sizeof pending;
-        if (m_api.getsockopt(m_socket.handle, SOL_SOCKET, SO_ERROR, &pending, &length) != 0) {
-            throw ENetSocketError(wsaErrorFromErrno(errno));
-        }
-        if (pending != 0) {
-            throw ENetSocketError(wsaErrorFromErrno(pending));
-        }
-    }
-    sockaddr_storage address{};
-    socklen_t length = sizeof address;
-    if (m_api.getsockname(m_socket.handle, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        if (const auto local = NetEndpoint::fromSockaddr(reinterpret_cast<const sockaddr*>(&address), length, 0)) {
-            m_socket.localAddress = formatAddress(*local);
-            // The port stands at the same place in both families' addresses.
-            m_socket.localPort = ntohs(reinterpret_cast<const sockaddr_in*>(&address)->sin_port);
+        // Writable without an error or hang-up: the connection is made. Otherwise the socket's
+        // pending error tells whether it failed.
+        if ((m_lastRevents & (POLLERR | POLLHUP)) != 0) {
+            int pending = 0;
+            socklen_t length = sizeof pending;
+            if (m_api.getsockopt(m_socket.handle, SOL_SOCKET, SO_ERROR, &pending, &length) != 0) {
+                throw ENetSocketError(wsaErrorFromErrno(errno));
+            }
+            if (pending != 0) {
+                throw ENetSocketError(wsaErrorFromErrno(pending));
+            }
         }
     }
     // The peer is the address just connected to; asking the system again would tell the same.
@@ -184,6 +179,7 @@ bool TNetIOHandlerSocket::waitSocket(WaitFor what, int timeoutMs) {
         }
         if (ready > 0 && fds[0].revents != 0) {
             // POLLHUP and POLLERR count as ready too: the next send or receive reports them.
+            m_lastRevents = fds[0].revents;
             return true;
         }
         // Interrupted, or woken by a cancel request that was withdrawn meanwhile: wait again for

@@ -37,8 +37,8 @@ public:
     // ENetCouldNotBindSocket for an address in use, else ENetSocketError.
     void Bind(const std::string& address, std::uint16_t port);
     // Connects to the peer, waiting at most timeoutMs (<= 0: no limit of its own). Throws
-    // ENetSocketError (10060 when the limit passes) or ENetOperationCancelled. Reads back the
-    // local and peer addresses.
+    // ENetSocketError (10060 when the limit passes) or ENetOperationCancelled. Records the peer's
+    // address.
     virtual void Connect(const NetEndpoint& peer, int timeoutMs);
 
     // The outcome of one send or receive call: count >= 0 bytes, or count -1 and a Windows Sockets
@@ -75,6 +75,8 @@ private:
     NetCancelSignal& m_cancel;
     TNetSocketHandle m_socket;
     int m_family = AF_INET;
+    // The socket's events of the last wait that found it ready.
+    short m_lastRevents = 0;
 };
 
 } // namespace cvt

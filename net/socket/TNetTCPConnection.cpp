@@ -56,6 +56,7 @@ void TNetTCPConnection::OpenConnection(int timeoutMs) {
     m_ioHandler->ResetSocket();
     m_inputBuffer.clear();
     m_closedGracefully = false;
+    m_awaitingReply = false;
     try {
         // A port outside 0..65535 would otherwise be cut to 16 bits and reach some other service.
         if (m_port < 0 || m_port > 65535) {
@@ -184,6 +185,7 @@ void TNetTCPConnection::writeDirect(std::string_view bytes) {
         sent += static_cast<std::size_t>(result.count);
         CheckForDisconnect(true, false);
     }
+    m_awaitingReply = true;
 }
 
 void TNetTCPConnection::appendInput(const char* data, std::size_t length) {
@@ -230,10 +232,17 @@ int TNetTCPConnection::ReceiveStep(bool raiseIfClosed, int timeoutMs, bool raise
         m_recvScratch.resize(static_cast<std::size_t>(m_recvBufferSize));
     }
     int count = 0;
+    // Right after a request the answer is at least a round trip away: the first look waits.
+    bool waitFirst = m_awaitingReply && m_inputBuffer.empty();
     do {
         // Bytes (or the close) that are already there are taken without a wait; otherwise wait
         // until the socket is readable and receive again.
-        const auto result = m_ioHandler->Recv(m_recvScratch.data(), m_recvScratch.size());
+        TNetIOHandlerSocket::IoResult result{-1, wsa::kWouldBlock};
+        if (!waitFirst) {
+            result = m_ioHandler->Recv(m_recvScratch.data(), m_recvScratch.size());
+            m_awaitingReply = false;
+        }
+        waitFirst = false;
         count = static_cast<int>(result.count);
         if (result.count < 0) {
             count = 0;

@@ -210,6 +210,8 @@ private:
     std::unique_ptr<TNetIOHandlerSocket> m_ioHandler;
     bool m_freeIOHandlerOnClose = false;
     bool m_closedGracefully = false;
+    // Bytes went out since the last receive: the peer's answer cannot be there yet.
+    bool m_awaitingReply = false;
     std::string m_inputBuffer;
     bool m_sendBufferOpen = false;
     int m_sendBufferThreshold = 0;
