@@ -29,4 +29,30 @@ inline int listenOnLoopback(int backlog, std::uint16_t& port, const std::string&
     return fd;
 }
 
+// One WHOIS exchange with plain blocking calls and no error handling beyond giving up: connect to
+// 127.0.0.1 at the port, send the query and CR LF, read until the server closes. The yardstick the
+// client is measured against.
+inline std::string bareWhoisExchange(std::uint16_t port, const std::string& query) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    std::string reply;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const std::string line = query + "\r\n";
+        ::send(fd, line.data(), line.size(), MSG_NOSIGNAL);
+        char buffer[32768];
+        for (;;) {
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got <= 0) {
+                break;
+            }
+            reply.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    return reply;
+}
+
 } // namespace cvt::bench

@@ -8,6 +8,12 @@
 // 50 names asked of one suffix, of three suffixes in lanes (goal: at most 1.1 times the one
 // suffix), and of three suffixes with lanes off (about 3 times).
 //
+// BM_WhoisRunAgainstBareLoops: three local WHOIS servers that answer at once; a run of 6,760 names
+// in three suffixes, one lane per server, against three threads each doing the same exchanges with
+// bare blocking calls (connect, send the query, read to the close) in the same iteration. The
+// counter "ratio" is the run's exchanges per second over the bare loops' (the median of the
+// iterations; goal: at least 0.8), "cpu ratio" the same for the CPU time the process spends.
+//
 // BM_DnsFirstSettles: a run of 20,000 names in one suffix, half of them delegated in the test DNS
 // responder, with a WHOIS client that answers at once: names per second through the DNS stage.
 //
@@ -15,23 +21,29 @@
 // per reply, with DNS first (argument 1) and without (0). (The 20,000 names of the goal would take
 // over six minutes without DNS at 20 ms a reply; the ratio is the same.)
 #include "bench/LoopbackListener.h"
+#include "core/names/PatternExpansion.h"
 #include "core/query/NetWhoisLookup.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/QueryEvents.h"
 #include "core/query/WhoisLookup.h"
 #include "tests/support/FakeDnsServer.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <benchmark/benchmark.h>
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <mutex>
 #include <netinet/in.h>
 #include <stdexcept>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -156,6 +168,124 @@ void BM_LanesAgainstSlowServers(benchmark::State& state) {
     state.SetLabel(state.range(0) == 0 ? "one suffix" : state.range(0) == 1 ? "three, lanes on" : "three, lanes off");
 }
 BENCHMARK(BM_LanesAgainstSlowServers)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// Accepts one connection after another; reads the query line, answers at once and closes.
+class InstantWhoisServer {
+public:
+    InstantWhoisServer() {
+        m_listenFd = cvt::bench::listenOnLoopback(128, m_port, "instant WHOIS server");
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~InstantWhoisServer() {
+        ::shutdown(m_listenFd, SHUT_RDWR);
+        m_thread.join();
+        ::close(m_listenFd);
+    }
+    std::uint16_t port() const { return m_port; }
+    std::string hostField() const { return "127.0.0.1:" + std::to_string(m_port); }
+
+private:
+    void serve() {
+        for (;;) {
+            const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) {
+                if (errno == EINTR || errno == ECONNABORTED) {
+                    continue;
+                }
+                return;
+            }
+            char buffer[256];
+            std::string query;
+            ssize_t got = 0;
+            while (query.find('\n') == std::string::npos && (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
+                query.append(buffer, static_cast<std::size_t>(got));
+            }
+            const std::string reply = "No match for \"" + query.substr(0, query.find('\r')) + "\".\r\n";
+            benchmark::DoNotOptimize(::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL));
+            ::close(fd);
+        }
+    }
+
+    int m_listenFd = -1;
+    std::uint16_t m_port = 0;
+    std::thread m_thread;
+};
+
+// The process's CPU time so far, user and system.
+std::chrono::duration<double> processCpuTime() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+    return std::chrono::duration<double>(seconds(usage.ru_utime) + seconds(usage.ru_stime));
+}
+
+void BM_WhoisRunAgainstBareLoops(benchmark::State& state) {
+    InstantWhoisServer servers[3];
+    const std::string hosts[3] = {servers[0].hostField(), servers[1].hostField(), servers[2].hostField()};
+    const char* const suffixes[] = {"com", "net", "org"};
+    CountingSink sink;
+    cvt::QueryEngine engine({sink, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, nullptr, {}});
+    engine.setServerEntries(entries(3, hosts));
+    cvt::RunSettings settings;
+    settings.parallel = true;
+    engine.setSettings(settings);
+    const char* const pattern = "[a-z][a-z][a-j]";
+    const cvt::NameList names = cvt::PreparePatternCandidates(pattern);
+    const double exchanges = static_cast<double>(names.size() * 3);
+    using Clock = std::chrono::steady_clock;
+    std::vector<double> ratios;
+    double runRate = 0;
+    double bareRate = 0;
+    std::chrono::duration<double> runCpu{};
+    std::chrono::duration<double> bareCpu{};
+    std::size_t missing = 0;
+    for (auto _ : state) {
+        const std::size_t before = sink.cells.load();
+        auto cpu = processCpuTime();
+        auto start = Clock::now();
+        cvt::SearchRequest request;
+        request.patternText = pattern;
+        engine.btnSearchClick(std::move(request));
+        engine.waitIdle();
+        const double run = exchanges / std::chrono::duration<double>(Clock::now() - start).count();
+        runCpu += processCpuTime() - cpu;
+        missing += names.size() * 3 - (sink.cells.load() - before);
+
+        cpu = processCpuTime();
+        start = Clock::now();
+        std::vector<std::thread> loops;
+        for (int lane = 0; lane < 3; ++lane) {
+            loops.emplace_back([&, lane] {
+                const std::string suffix = std::string(".") + suffixes[lane];
+                for (std::size_t i = 0; i < names.size(); ++i) {
+                    const std::string reply =
+                        cvt::bench::bareWhoisExchange(servers[lane].port(), std::string(names[i]) + suffix);
+                    benchmark::DoNotOptimize(reply.data());
+                }
+            });
+        }
+        for (std::thread& loop : loops) {
+            loop.join();
+        }
+        const double bare = exchanges / std::chrono::duration<double>(Clock::now() - start).count();
+        bareCpu += processCpuTime() - cpu;
+        ratios.push_back(run / bare);
+        runRate += run;
+        bareRate += bare;
+    }
+    // The machine's other load changes from one second to the next: the median of the iterations'
+    // ratios, and the CPU time both spend (servers included), are what to read.
+    std::sort(ratios.begin(), ratios.end());
+    const auto iterations = static_cast<double>(state.iterations());
+    state.counters["run ex/s"] = runRate / iterations;
+    state.counters["bare ex/s"] = bareRate / iterations;
+    state.counters["ratio"] = ratios[ratios.size() / 2];
+    state.counters["cpu ratio"] = bareCpu / runCpu;
+    if (missing != 0) {
+        state.SkipWithError("cells missing from the run");
+    }
+}
+BENCHMARK(BM_WhoisRunAgainstBareLoops)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 // Words "d00000", "d00001", ...; the even ones delegated in the responder under the suffix com.
 cvt::NameList delegatedHalf(cvt::test::FakeDnsServer& dns, int count) {

@@ -88,30 +88,6 @@ LoopbackWhoisServer& server() {
     return instance;
 }
 
-// The same exchange with plain blocking calls and no error handling beyond giving up.
-std::string bareExchange(std::uint16_t port, const std::string& query) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    std::string reply;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        const std::string line = query + "\r\n";
-        ::send(fd, line.data(), line.size(), MSG_NOSIGNAL);
-        char buffer[32768];
-        for (;;) {
-            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
-            if (got <= 0) {
-                break;
-            }
-            reply.append(buffer, static_cast<std::size_t>(got));
-        }
-    }
-    ::close(fd);
-    return reply;
-}
-
 void BM_WhoisLookup(benchmark::State& state) {
     cvt::TNetWhois whois;
     whois.SetServer("127.0.0.1:" + std::to_string(server().port()));
@@ -131,7 +107,7 @@ void BM_BareSocketExchange(benchmark::State& state) {
     const std::uint16_t port = server().port();
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const std::string reply = bareExchange(port, "example.com");
+        const std::string reply = cvt::bench::bareWhoisExchange(port, "example.com");
         bytes += reply.size();
         benchmark::DoNotOptimize(reply.data());
     }

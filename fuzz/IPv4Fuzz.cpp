@@ -1,5 +1,6 @@
 // Dotted IPv4 addresses: the resolver's parser and the cookie store's test follow one rule, agree
-// with a reference, and an address read back from its written form is the same address.
+// with a reference, and an address read back from its written form is the same address. Any address
+// a host field names without a lookup (IPv6 too) reads back the same from its written form.
 #include "fuzz/FuzzInput.h"
 #include "net/http/HttpText.h"
 #include "net/socket/NetAddress.h"
@@ -58,6 +59,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const std::optional<in_addr> again = cvt::parseDottedIPv4(written);
         require(again.has_value() && again->s_addr == parsed->s_addr);
         require(cvt::formatIPv4(*again) == written);
+    }
+    if (const auto literal = cvt::parseAddressLiteral(text, 43)) {
+        require(literal->port() == 43);
+        const auto again = cvt::parseAddressLiteral(cvt::formatAddress(*literal), 43);
+        require(again.has_value() && *again == *literal);
     }
     return 0;
 }

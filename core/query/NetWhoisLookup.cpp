@@ -21,4 +21,8 @@ void NetWhoisLookup::cancel() {
     m_whois->Cancel();
 }
 
+void NetWhoisLookup::cancelHostLookup() {
+    m_whois->CancelLookup();
+}
+
 } // namespace cvt

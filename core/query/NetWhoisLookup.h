@@ -20,6 +20,7 @@ public:
     std::string lookup(const std::string& serverField, const std::string& query) override;
     void closeConnection() override;
     void cancel() override;
+    void cancelHostLookup() override;
 
     // The client, for settings such as its time limits.
     TNetWhois& client() { return *m_whois; }

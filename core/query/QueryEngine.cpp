@@ -11,8 +11,10 @@
 #include "net/rdap/RdapClient.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -21,6 +23,9 @@ namespace cvt {
 namespace {
 
 constexpr std::string_view kConnectingPrefix = "Connecting ";
+// A lane whose exchanges follow each other faster than this names the one under way no more often:
+// nobody reads the status line faster, and every line costs the owner a queued event.
+constexpr std::chrono::milliseconds kConnectingLineGap{50};
 
 std::string joinQuery(std::string_view name, std::string_view suffix) {
     std::string query;
@@ -142,7 +147,8 @@ struct QueryEngine::RunShared {
     DnsStage* dns = nullptr;
 
     std::mutex rowMutex;
-    std::size_t publishedNames = 0;
+    // Names whose rows exist (written under rowMutex, read without it), and rows appended so far.
+    std::atomic<std::size_t> publishedNames{0};
     std::size_t publishedRows = 0;
 
     std::size_t row(std::size_t name) const { return rowOf.empty() ? name : rowOf[name]; }
@@ -231,6 +237,7 @@ void QueryEngine::btnStopClick() {
         if (m_liveDns != nullptr) {
             m_liveDns->interrupt();
         }
+        cancelHostLookups();
     }
     m_clock.wake();
 }
@@ -254,7 +261,18 @@ bool QueryEngine::N2Click(std::vector<RequeryCell> cells) {
 
 void QueryEngine::stopRequery() {
     requeryThread.deactivate();
+    {
+        std::lock_guard lock(m_stateMutex);
+        cancelHostLookups();
+    }
     m_clock.wake();
+}
+
+void QueryEngine::cancelHostLookups() {
+    // The exchange under way finishes, but a host lookup it waits for could last seconds.
+    for (QueryLane* lane : m_liveLanes) {
+        lane->cancelHostLookup();
+    }
 }
 
 void QueryEngine::setServerEntries(std::vector<ServerEntry> entries) {
@@ -451,16 +469,26 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
     const std::size_t count = shared.names.size();
     const bool lanesOn = shared.laneCount > 1;
     const auto stop = [this, &worker] { return runStopRequested(worker); };
-    const auto announce = [this](const std::string& text) { m_sink.activityChanged(text); };
+    // When the lane last named its exchange on the status line; none after another announcement.
+    std::optional<std::chrono::steady_clock::time_point> connectingShown;
+    const auto announce = [this, &connectingShown](const std::string& text) {
+        connectingShown.reset();
+        m_sink.activityChanged(text);
+    };
     // Appends the rows of every name up to this one that has none yet, in candidate order.
     const auto ensureRows = [this, &shared](std::size_t index) {
+        // Mostly another lane, or this one, has made the row already: no need to queue for the lock.
+        if (index < shared.publishedNames.load(std::memory_order_acquire)) {
+            return;
+        }
         std::lock_guard lock(shared.rowMutex);
-        for (; shared.publishedNames <= index; ++shared.publishedNames) {
-            const std::size_t row = shared.row(shared.publishedNames);
+        for (std::size_t next = shared.publishedNames.load(std::memory_order_relaxed); next <= index; ++next) {
+            const std::size_t row = shared.row(next);
             if (row == shared.publishedRows) {
-                m_sink.rowAppended({row, std::string(trim(shared.names[shared.publishedNames]))});
+                m_sink.rowAppended({row, std::string(trim(shared.names[next]))});
                 ++shared.publishedRows;
             }
+            shared.publishedNames.store(next + 1, std::memory_order_release);
         }
     };
     for (std::size_t index = 0; index < count && !stop(); ++index) {
@@ -505,7 +533,11 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
                 complete = false;
                 break;
             }
-            m_sink.activityChanged(std::string(kConnectingPrefix) + joinQuery(listed, suffix));
+            const auto now = std::chrono::steady_clock::now();
+            if (!connectingShown || now - *connectingShown >= kConnectingLineGap) {
+                m_sink.activityChanged(std::string(kConnectingPrefix) + joinQuery(listed, suffix));
+                connectingShown = now;
+            }
             CellOutcome outcome = lane.askCell(entry, joinQuery(name, suffix));
             ensureRows(index);
             m_sink.cellAnswered({shared.row(index), name, suffix, std::move(outcome.mark), std::move(outcome.details)});

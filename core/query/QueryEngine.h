@@ -107,7 +107,8 @@ public:
     SearchOutcome btnSearchClick(SearchRequest request);
 
     // The Stop command: every lane ends after its exchange under way (whose cell is still
-    // reported); pauses end at once. Stop during the preparation ends the run without asking.
+    // reported; an exchange still looking its host up ends at once, "-"); pauses end at once. Stop during the
+    // preparation ends the run without asking.
     void btnStopClick();
 
     // The re-query command: asks the given cells again on the re-query worker. Returns false,
@@ -159,6 +160,8 @@ private:
     bool runStopRequested(const WorkerState& worker) const;
     std::unique_ptr<QueryLane> makeLane(const RunSettings& settings, std::vector<ServerEntry> entries);
     void releaseLane(QueryLane& lane);
+    // Ends the host lookups of the live lanes; called under m_stateMutex.
+    void cancelHostLookups();
     NameList prepareNames(RunRequest& request);
     void walkLane(QueryLane& lane, RunShared& shared, const WorkerState& worker);
     void requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, std::size_t total, const WorkerState& worker);

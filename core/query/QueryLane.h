@@ -58,6 +58,8 @@ public:
 
     // Thread-safe: makes the exchange under way (and every later one) fail at once.
     void cancel();
+    // Thread-safe: makes a WHOIS host lookup under way (and every later one) fail at once.
+    void cancelHostLookup() { m_client->cancelHostLookup(); }
 
 private:
     // After an exchange: a refusal, or the second and later one in a row without a reply, starts or

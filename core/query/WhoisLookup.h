@@ -20,6 +20,10 @@ public:
     // Thread-safe: makes an exchange under way (or the next one) fail at once. Used only when the
     // owner shuts down; a plain Stop lets the exchange under way finish.
     virtual void cancel() {}
+
+    // Thread-safe: makes a host name lookup under way (or a later one) fail at once, leaving an
+    // exchange with a server alone. Used by Stop.
+    virtual void cancelHostLookup() {}
 };
 
 } // namespace cvt

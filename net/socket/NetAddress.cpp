@@ -5,9 +5,11 @@
 #include "net/socket/SocketApi.h"
 #include "text/CheckedNumber.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace cvt {
 
@@ -43,7 +45,82 @@ in_addr fromOctets(const std::array<std::uint8_t, 4>& octets) {
     return address;
 }
 
+std::optional<in6_addr> parseIPv6(std::string_view text) {
+    if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
+        text = text.substr(1, text.size() - 2);
+    }
+    // Only hex digits, colons and the dots of an embedded IPv4 part; no zone, no blanks.
+    if (text.empty() || text.size() > INET6_ADDRSTRLEN || text.find(':') == std::string_view::npos ||
+        text.find_first_not_of("0123456789abcdefABCDEF:.") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string copy(text);
+    in6_addr address{};
+    if (::inet_pton(AF_INET6, copy.c_str(), &address) != 1) {
+        return std::nullopt;
+    }
+    return address;
+}
+
 } // namespace
+
+std::uint16_t NetEndpoint::port() const {
+    if (family() == AF_INET6) {
+        return ntohs(reinterpret_cast<const sockaddr_in6*>(&storage)->sin6_port);
+    }
+    return ntohs(reinterpret_cast<const sockaddr_in*>(&storage)->sin_port);
+}
+
+void NetEndpoint::setPort(std::uint16_t port) {
+    if (family() == AF_INET6) {
+        reinterpret_cast<sockaddr_in6*>(&storage)->sin6_port = htons(port);
+    } else {
+        reinterpret_cast<sockaddr_in*>(&storage)->sin_port = htons(port);
+    }
+}
+
+bool NetEndpoint::operator==(const NetEndpoint& other) const {
+    return length == other.length && std::memcmp(&storage, &other.storage, length) == 0;
+}
+
+NetEndpoint NetEndpoint::fromIPv4(in_addr address, std::uint16_t port) {
+    NetEndpoint endpoint;
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_addr = address;
+    peer.sin_port = htons(port);
+    std::memcpy(&endpoint.storage, &peer, sizeof peer);
+    endpoint.length = sizeof peer;
+    return endpoint;
+}
+
+NetEndpoint NetEndpoint::fromIPv6(const in6_addr& address, std::uint16_t port) {
+    NetEndpoint endpoint;
+    sockaddr_in6 peer{};
+    peer.sin6_family = AF_INET6;
+    peer.sin6_addr = address;
+    peer.sin6_port = htons(port);
+    std::memcpy(&endpoint.storage, &peer, sizeof peer);
+    endpoint.length = sizeof peer;
+    return endpoint;
+}
+
+std::optional<NetEndpoint> NetEndpoint::fromSockaddr(const sockaddr* address, socklen_t length, std::uint16_t port) {
+    if (address == nullptr) {
+        return std::nullopt;
+    }
+    if (address->sa_family == AF_INET && length >= static_cast<socklen_t>(sizeof(sockaddr_in))) {
+        return fromIPv4(reinterpret_cast<const sockaddr_in*>(address)->sin_addr, port);
+    }
+    if (address->sa_family == AF_INET6 && length >= static_cast<socklen_t>(sizeof(sockaddr_in6))) {
+        NetEndpoint endpoint;
+        std::memcpy(&endpoint.storage, address, sizeof(sockaddr_in6));
+        endpoint.length = sizeof(sockaddr_in6);
+        reinterpret_cast<sockaddr_in6*>(&endpoint.storage)->sin6_port = htons(port);
+        return endpoint;
+    }
+    return std::nullopt;
+}
 
 std::optional<in_addr> parseDottedIPv4(std::string_view text) {
     std::array<std::uint8_t, 4> octets{};
@@ -67,21 +144,33 @@ std::optional<in_addr> parseDottedIPv4(std::string_view text) {
     return fromOctets(octets);
 }
 
-in_addr resolveHost(SocketApi& api, std::string_view host) {
+std::optional<NetEndpoint> parseAddressLiteral(std::string_view host, std::uint16_t port) {
     if (isLocalhost(host)) {
-        return fromOctets({127, 0, 0, 1});
+        return NetEndpoint::fromIPv4(fromOctets({127, 0, 0, 1}), port);
     }
     if (const auto dotted = parseDottedIPv4(host)) {
-        return *dotted;
+        return NetEndpoint::fromIPv4(*dotted, port);
     }
-    // The lookup takes a C string: a name with a NUL byte in it would be asked about only up to
-    // that byte, i.e. about another host.
+    if (const auto v6 = parseIPv6(host)) {
+        return NetEndpoint::fromIPv6(*v6, port);
+    }
+    return std::nullopt;
+}
+
+std::string lookupName(std::string_view host) {
     if (host.find('\0') != std::string_view::npos) {
         throw ENetSocketError(wsa::kHostNotFound);
     }
-    const std::string name(host);
+    return std::string(host);
+}
+
+std::vector<NetEndpoint> resolveHost(SocketApi& api, std::string_view host, std::uint16_t port) {
+    if (auto literal = parseAddressLiteral(host, port)) {
+        return {*literal};
+    }
+    const std::string name = lookupName(host);
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* list = nullptr;
     errno = 0;
@@ -90,21 +179,20 @@ in_addr resolveHost(SocketApi& api, std::string_view host) {
     if (result != 0) {
         throw ENetSocketError(wsaErrorFromResolver(result, savedErrno));
     }
-    std::optional<in_addr> found;
+    std::vector<NetEndpoint> found;
     for (const addrinfo* entry = list; entry != nullptr; entry = entry->ai_next) {
-        if (entry->ai_family == AF_INET && entry->ai_addr != nullptr &&
-            entry->ai_addrlen >= static_cast<socklen_t>(sizeof(sockaddr_in))) {
-            found = reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr;
-            break;
+        const auto endpoint = NetEndpoint::fromSockaddr(entry->ai_addr, entry->ai_addrlen, port);
+        if (endpoint && std::find(found.begin(), found.end(), *endpoint) == found.end()) {
+            found.push_back(*endpoint);
         }
     }
     if (list != nullptr) {
         api.freeaddrinfo(list);
     }
-    if (!found) {
+    if (found.empty()) {
         throw ENetSocketError(wsa::kHostNotFound);
     }
-    return *found;
+    return found;
 }
 
 std::string formatIPv4(in_addr address) {
@@ -117,6 +205,16 @@ std::string formatIPv4(in_addr address) {
         text += std::to_string((value >> shift) & 0xFFu);
     }
     return text;
+}
+
+std::string formatAddress(const NetEndpoint& endpoint) {
+    if (endpoint.family() == AF_INET6) {
+        char text[INET6_ADDRSTRLEN] = {};
+        const auto* peer = reinterpret_cast<const sockaddr_in6*>(&endpoint.storage);
+        return ::inet_ntop(AF_INET6, &peer->sin6_addr, text, sizeof text) != nullptr ? std::string(text)
+                                                                                     : std::string();
+    }
+    return formatIPv4(reinterpret_cast<const sockaddr_in*>(&endpoint.storage)->sin_addr);
 }
 
 } // namespace cvt

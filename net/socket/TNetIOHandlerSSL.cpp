@@ -88,7 +88,7 @@ void TNetIOHandlerSSL::freeSession() {
     }
 }
 
-void TNetIOHandlerSSL::Connect(const sockaddr_in& peer, int timeoutMs) {
+void TNetIOHandlerSSL::Connect(const NetEndpoint& peer, int timeoutMs) {
     TNetIOHandlerSocket::Connect(peer, timeoutMs);
     handshake(timeoutMs);
 }

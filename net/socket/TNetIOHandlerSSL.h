@@ -32,7 +32,7 @@ public:
     void SetServerName(std::string name) { m_serverName = std::move(name); }
     const std::string& ServerName() const { return m_serverName; }
 
-    void Connect(const sockaddr_in& peer, int timeoutMs) override;
+    void Connect(const NetEndpoint& peer, int timeoutMs) override;
     IoResult Send(const char* data, std::size_t length) override;
     bool WaitReadable(int timeoutMs) override;
     IoResult Recv(char* data, std::size_t length) override;

@@ -31,32 +31,31 @@ void TNetIOHandlerSocket::ResetSocket() {
     m_socket.Reset();
 }
 
-void TNetIOHandlerSocket::AllocateSocket() {
+void TNetIOHandlerSocket::AllocateSocket(int family) {
     CloseSocket();
-    const int fd = m_api.socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int fd = m_api.socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         throw ENetInvalidSocket();
     }
     m_socket.handle = fd;
     m_socket.allocated = true;
+    m_family = family;
 }
 
 void TNetIOHandlerSocket::Bind(const std::string& address, std::uint16_t port) {
     if (!m_socket.allocated) {
         throw ENetClosedSocket();
     }
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(port);
-    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    NetEndpoint local = m_family == AF_INET6 ? NetEndpoint::fromIPv6(in6addr_any, port)
+                                             : NetEndpoint::fromIPv4(in_addr{htonl(INADDR_ANY)}, port);
     if (!address.empty()) {
-        const auto parsed = parseDottedIPv4(address);
-        if (!parsed) {
+        const auto parsed = parseAddressLiteral(address, port);
+        if (!parsed || parsed->family() != m_family) {
             throw ENetSocketError(wsaErrorFromErrno(EADDRNOTAVAIL));
         }
-        local.sin_addr = *parsed;
+        local = *parsed;
     }
-    if (m_api.bind(m_socket.handle, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+    if (m_api.bind(m_socket.handle, local.address(), local.length) != 0) {
         const int error = wsaErrorFromErrno(errno);
         if (error == wsa::kAddressInUse) {
             throw ENetCouldNotBindSocket();
@@ -65,14 +64,14 @@ void TNetIOHandlerSocket::Bind(const std::string& address, std::uint16_t port) {
     }
 }
 
-void TNetIOHandlerSocket::Connect(const sockaddr_in& peer, int timeoutMs) {
+void TNetIOHandlerSocket::Connect(const NetEndpoint& peer, int timeoutMs) {
     if (!m_socket.allocated) {
         throw ENetClosedSocket();
     }
     if (m_cancel.raised()) {
         throwCancelled();
     }
-    const int result = m_api.connect(m_socket.handle, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+    const int result = m_api.connect(m_socket.handle, peer.address(), peer.length);
     if (result != 0) {
         // The socket is non-blocking: the connect goes on in the background (an interrupted
         // connect does too) and its outcome is read once the socket becomes writable.
@@ -82,24 +81,22 @@ void TNetIOHandlerSocket::Connect(const sockaddr_in& peer, int timeoutMs) {
         if (!waitSocket(WaitFor::Writable, timeoutMs > 0 ? timeoutMs : -1)) {
             throw ENetSocketError(wsa::kTimedOut);
         }
-        int pending = 0;
-        socklen_t length = sizeof pending;
-        if (m_api.getsockopt(m_socket.handle, SOL_SOCKET, SO_ERROR, &pending, &length) != 0) {
-            throw ENetSocketError(wsaErrorFromErrno(errno));
+        // Writable without an error or hang-up: the connection is made. Otherwise the socket's
+        // pending error tells whether it failed.
+        if ((m_lastRevents & (POLLERR | POLLHUP)) != 0) {
+            int pending = 0;
+            socklen_t length = sizeof pending;
+            if (m_api.getsockopt(m_socket.handle, SOL_SOCKET, SO_ERROR, &pending, &length) != 0) {
+                throw ENetSocketError(wsaErrorFromErrno(errno));
+            }
+            if (pending != 0) {
+                throw ENetSocketError(wsaErrorFromErrno(pending));
+            }
         }
-        if (pending != 0) {
-            throw ENetSocketError(wsaErrorFromErrno(pending));
-        }
-    }
-    sockaddr_in address{};
-    socklen_t length = sizeof address;
-    if (m_api.getsockname(m_socket.handle, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
-        m_socket.localAddress = formatIPv4(address.sin_addr);
-        m_socket.localPort = ntohs(address.sin_port);
     }
     // The peer is the address just connected to; asking the system again would tell the same.
-    m_socket.peerAddress = formatIPv4(peer.sin_addr);
-    m_socket.peerPort = ntohs(peer.sin_port);
+    m_socket.peerAddress = formatAddress(peer);
+    m_socket.peerPort = peer.port();
 }
 
 TNetIOHandlerSocket::IoResult TNetIOHandlerSocket::Send(const char* data, std::size_t length) {
@@ -182,6 +179,7 @@ bool TNetIOHandlerSocket::waitSocket(WaitFor what, int timeoutMs) {
         }
         if (ready > 0 && fds[0].revents != 0) {
             // POLLHUP and POLLERR count as ready too: the next send or receive reports them.
+            m_lastRevents = fds[0].revents;
             return true;
         }
         // Interrupted, or woken by a cancel request that was withdrawn meanwhile: wait again for

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/socket/NetAddress.h"
 #include "net/socket/TNetSocketHandle.h"
 
 #include <cstddef>
@@ -30,15 +31,15 @@ public:
 
     // Closes any socket still open and forgets its addresses.
     void ResetSocket();
-    // An IPv4 stream socket. Throws ENetInvalidSocket.
-    void AllocateSocket();
-    // Binds to a local address (empty: any) and port. Throws ENetCouldNotBindSocket for an
-    // address in use, else ENetSocketError.
+    // A stream socket of the family (AF_INET or AF_INET6). Throws ENetInvalidSocket.
+    void AllocateSocket(int family = AF_INET);
+    // Binds to a local address of the socket's family (empty: any) and port. Throws
+    // ENetCouldNotBindSocket for an address in use, else ENetSocketError.
     void Bind(const std::string& address, std::uint16_t port);
     // Connects to the peer, waiting at most timeoutMs (<= 0: no limit of its own). Throws
-    // ENetSocketError (10060 when the limit passes) or ENetOperationCancelled. Reads back the
-    // local and peer addresses.
-    virtual void Connect(const sockaddr_in& peer, int timeoutMs);
+    // ENetSocketError (10060 when the limit passes) or ENetOperationCancelled. Records the peer's
+    // address.
+    virtual void Connect(const NetEndpoint& peer, int timeoutMs);
 
     // The outcome of one send or receive call: count >= 0 bytes, or count -1 and a Windows Sockets
     // error number.
@@ -78,6 +79,9 @@ private:
     SocketApi& m_api;
     NetCancelSignal& m_cancel;
     TNetSocketHandle m_socket;
+    int m_family = AF_INET;
+    // The socket's events of the last wait that found it ready.
+    short m_lastRevents = 0;
 };
 
 } // namespace cvt

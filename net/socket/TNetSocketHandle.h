@@ -5,13 +5,11 @@
 
 namespace cvt {
 
-// One socket: its descriptor, whether it is allocated (open), and the local and peer address and
-// port read back after a connect.
+// One socket: its descriptor, whether it is allocated (open), and the peer address and port it
+// connected to.
 struct TNetSocketHandle {
     int handle = -1;
     bool allocated = false;
-    std::string localAddress;
-    std::uint16_t localPort = 0;
     std::string peerAddress;
     std::uint16_t peerPort = 0;
 

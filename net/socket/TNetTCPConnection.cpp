@@ -1,5 +1,6 @@
 #include "net/socket/TNetTCPConnection.h"
 
+#include "net/dns/HostResolver.h"
 #include "net/socket/NetAddress.h"
 #include "net/socket/NetErrors.h"
 #include "net/socket/SocketApi.h"
@@ -55,17 +56,26 @@ void TNetTCPConnection::OpenConnection(int timeoutMs) {
     m_ioHandler->ResetSocket();
     m_inputBuffer.clear();
     m_closedGracefully = false;
+    m_awaitingReply = false;
     try {
-        m_ioHandler->AllocateSocket();
-        if (!m_boundIP.empty() || m_boundPort != 0) {
-            if (m_boundPort < 0 || m_boundPort > 65535) {
-                throw ENetSocketError(wsaErrorFromErrno(EINVAL));
-            }
-            m_ioHandler->Bind(m_boundIP, static_cast<std::uint16_t>(m_boundPort));
+        // A port outside 0..65535 would otherwise be cut to 16 bits and reach some other service.
+        if (m_port < 0 || m_port > 65535) {
+            throw ENetSocketError(wsaErrorFromErrno(EINVAL));
         }
-        const sockaddr_in peer = resolvePeer();
-        // Nagle's algorithm stays on: the query goes out in one send anyway.
-        m_ioHandler->Connect(peer, timeoutMs > 0 ? timeoutMs : m_connectTimeout);
+        const std::vector<NetEndpoint>& peers = resolvePeers();
+        for (std::size_t i = 0;; ++i) {
+            try {
+                NetEndpoint peer = peers[i];
+                peer.setPort(static_cast<std::uint16_t>(m_port));
+                connectTo(peer, timeoutMs > 0 ? timeoutMs : m_connectTimeout);
+                return;
+            } catch (const ENetSocketError&) {
+                if (i + 1 >= peers.size()) {
+                    throw;
+                }
+                m_ioHandler->CloseSocket();
+            }
+        }
     } catch (...) {
         // The half-made socket never outlives a failed open; the failure goes on to the caller.
         m_ioHandler->ShutdownSend();
@@ -74,16 +84,27 @@ void TNetTCPConnection::OpenConnection(int timeoutMs) {
     }
 }
 
-sockaddr_in TNetTCPConnection::resolvePeer() {
-    sockaddr_in peer{};
-    peer.sin_family = AF_INET;
-    peer.sin_addr = resolveHost(*m_api, m_host);
-    // A port outside 0..65535 would otherwise be cut to 16 bits and reach some other service.
-    if (m_port < 0 || m_port > 65535) {
-        throw ENetSocketError(wsaErrorFromErrno(EINVAL));
+void TNetTCPConnection::connectTo(const NetEndpoint& peer, int timeoutMs) {
+    m_ioHandler->AllocateSocket(peer.family());
+    if (!m_boundIP.empty() || m_boundPort != 0) {
+        if (m_boundPort < 0 || m_boundPort > 65535) {
+            throw ENetSocketError(wsaErrorFromErrno(EINVAL));
+        }
+        m_ioHandler->Bind(m_boundIP, static_cast<std::uint16_t>(m_boundPort));
     }
-    peer.sin_port = htons(static_cast<std::uint16_t>(m_port));
-    return peer;
+    // Nagle's algorithm stays on: the query goes out in one send anyway.
+    m_ioHandler->Connect(peer, timeoutMs);
+}
+
+const std::vector<NetEndpoint>& TNetTCPConnection::resolvePeers() {
+    auto known = m_resolved.find(m_host);
+    if (known == m_resolved.end()) {
+        std::vector<NetEndpoint> found = m_resolver != nullptr
+                                             ? m_resolver->resolve(*m_api, m_host, 0, {&m_cancel, &m_lookupCancel})
+                                             : resolveHost(*m_api, m_host, 0);
+        known = m_resolved.emplace(m_host, std::move(found)).first;
+    }
+    return known->second;
 }
 
 void TNetTCPConnection::CloseConnection() {
@@ -164,6 +185,7 @@ void TNetTCPConnection::writeDirect(std::string_view bytes) {
         sent += static_cast<std::size_t>(result.count);
         CheckForDisconnect(true, false);
     }
+    m_awaitingReply = true;
 }
 
 void TNetTCPConnection::appendInput(const char* data, std::size_t length) {
@@ -213,10 +235,17 @@ int TNetTCPConnection::receiveStep(bool raiseIfClosed, int waitMs, bool raiseOnT
         m_recvScratch.resize(static_cast<std::size_t>(m_recvBufferSize));
     }
     int count = 0;
+    // Right after a request the answer is at least a round trip away: the first look waits.
+    bool waitFirst = m_awaitingReply && m_inputBuffer.empty();
     do {
         // Bytes (or the close) that are already there are taken without a wait; otherwise wait
         // until the socket is readable and receive again.
-        const auto result = m_ioHandler->Recv(m_recvScratch.data(), m_recvScratch.size());
+        TNetIOHandlerSocket::IoResult result{-1, wsa::kWouldBlock};
+        if (!waitFirst) {
+            result = m_ioHandler->Recv(m_recvScratch.data(), m_recvScratch.size());
+            m_awaitingReply = false;
+        }
+        waitFirst = false;
         count = static_cast<int>(result.count);
         if (result.count < 0) {
             count = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/socket/NetAddress.h"
 #include "net/socket/NetCancelSignal.h"
 #include "net/socket/NetExceptions.h"
 #include "net/socket/TNetComponent.h"
@@ -8,13 +9,16 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cvt {
 
+class HostResolver;
 class SocketApi;
 
 // What ReceiveLine does with a line longer than MaxLineLength.
@@ -85,6 +89,9 @@ public:
     // The system-call seam the next OpenConnection uses; the system's by default. The object must
     // outlive the connection (tests and fuzz targets pass scripted ones).
     void SetSocketApi(SocketApi& api) { m_api = &api; }
+    // The resolver of host names; null (the default) asks the system's lookup through the seam
+    // (getaddrinfo). The object must outlive the connection.
+    void SetHostResolver(const HostResolver* resolver) { m_resolver = resolver; }
     // When on, the next OpenConnection speaks TLS (see net/socket/TNetIOHandlerSSL.h) and verifies
     // the peer against Host. Default off.
     bool UseTLS() const { return m_useTLS; }
@@ -99,11 +106,14 @@ public:
     const std::string& InputBuffer() const { return m_inputBuffer; }
 
     // --- Operations -----------------------------------------------------------------------------
-    // Connects to Host and Port. timeoutMs > 0 limits the connect; -1 and 0 leave it to
-    // ConnectTimeout. Throws ENetAlreadyConnected while a socket is open (the connection stays as
-    // it was), ENetInvalidSocket, ENetCouldNotBindSocket, ENetSocketError (lookup, bind, connect;
-    // 10060 when the limit passes), ENetOperationCancelled. On failure the socket is closed and the
-    // handler stays attached (state Closed).
+    // Connects to Host and Port. A host name is looked up the first time it is used, and its
+    // addresses (IPv6 and IPv4) are kept for the connection's later opens; a failed lookup is not
+    // kept. The addresses are tried in order: a connect that fails (or times out) moves on to the
+    // next, and the last one's failure is raised. timeoutMs > 0 limits each connect; -1 and 0 leave
+    // it to ConnectTimeout. Throws ENetAlreadyConnected while a socket is open (the connection
+    // stays as it was), ENetInvalidSocket, ENetCouldNotBindSocket, ENetSocketError (lookup, bind,
+    // connect; 10060 when the limit passes), ENetOperationCancelled. On failure the socket is
+    // closed and the handler stays attached (state Closed).
     void OpenConnection(int timeoutMs = -1);
     // Shuts down, closes and releases; harmless when repeated or when idle.
     void CloseConnection();
@@ -150,7 +160,13 @@ public:
     // again. The request stays raised until ClearCancel(), so a cancel that comes just before an
     // operation starts is not lost.
     void Cancel() { m_cancel.raise(); }
-    void ClearCancel() { m_cancel.clear(); }
+    // Thread-safe: ends a host name lookup under way (or the next one) with ENetOperationCancelled,
+    // leaving a connect, send or receive alone. Stays raised until ClearCancel().
+    void CancelLookup() { m_lookupCancel.raise(); }
+    void ClearCancel() {
+        m_cancel.clear();
+        m_lookupCancel.clear();
+    }
     bool CancelRequested() const { return m_cancel.raised(); }
 
 protected:
@@ -168,8 +184,10 @@ private:
     int boundedByDeadline(int waitMs) const;
     // Appends the bytes to the input buffer (through the ASCII filter when on).
     void appendInput(const char* data, std::size_t length);
-    // The 4-byte peer address for Host (see NetAddress.h) joined with Port.
-    sockaddr_in resolvePeer();
+    // The addresses of Host, with port 0 (see OpenConnection).
+    const std::vector<NetEndpoint>& resolvePeers();
+    // Opens a socket of the peer's family, binds it when asked and connects.
+    void connectTo(const NetEndpoint& peer, int timeoutMs);
 
     std::string m_host;
     int m_port = 0;
@@ -187,10 +205,16 @@ private:
     bool m_useTLS = false;
 
     SocketApi* m_api;
+    const HostResolver* m_resolver = nullptr;
+    // The addresses of each host looked up so far (with port 0).
+    std::map<std::string, std::vector<NetEndpoint>, std::less<>> m_resolved;
     NetCancelSignal m_cancel;
+    NetCancelSignal m_lookupCancel;
     std::unique_ptr<TNetIOHandlerSocket> m_ioHandler;
     bool m_freeIOHandlerOnClose = false;
     bool m_closedGracefully = false;
+    // Bytes went out since the last receive: the peer's answer cannot be there yet.
+    bool m_awaitingReply = false;
     std::string m_inputBuffer;
     bool m_sendBufferOpen = false;
     int m_sendBufferThreshold = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/dns/HostResolver.h"
 #include "net/socket/TNetTCPClient.h"
 
 #include <cstddef>
@@ -18,6 +19,9 @@ namespace cvt {
 // 4 MiB (ReceiveAllLimit); each limit ends the exchange with an exception (ENetReadTimeout for the
 // two reading limits).
 //
+// Host names are looked up through the c-ares resolver (HostResolver), once per client and host:
+// Cancel() and CancelLookup() end a lookup under way at once.
+//
 // Only one exchange runs at a time on a client: a Lookup started while another thread's Lookup is
 // under way waits for it to end.
 class TNetWhois : public TNetTCPClient {
@@ -32,8 +36,9 @@ public:
     TNetWhois();
 
     // Selects the server from a server-table field: "host:port" uses that port, a plain "host"
-    // port 43. A field whose part after the last colon is not a port number 1..65535 is taken
-    // whole as the host, with port 43.
+    // port 43. An IPv6 address is written in brackets, "[2001:db8::1]:43" or "[2001:db8::1]", or
+    // bare ("2001:db8::1", port 43). A field whose part after the last colon (after the closing
+    // bracket) is not a port number 1..65535 is taken whole as the host, with port 43.
     void SetServer(std::string_view hostField);
 
     // One exchange: connect, send the query + CR LF, read until the server closes, close. The
@@ -46,6 +51,7 @@ public:
     void SetExchangeTimeout(int milliseconds) { m_exchangeTimeout = milliseconds; }
 
 private:
+    HostResolver m_resolver;
     std::mutex m_exchangeMutex;
     int m_exchangeTimeout = kDefaultExchangeTimeoutMs;
 };

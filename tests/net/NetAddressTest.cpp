@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace cvt {
 namespace {
@@ -47,12 +48,19 @@ TEST(NetAddress, LocalhostAndDottedAddressesNeedNoLookupOtherNamesDo) {
         {"LOCALHOST", false, "127.0.0.1"}, {"LocalHost", false, "127.0.0.1"}, {"localhost", false, "127.0.0.1"},
         {"192.0.2.7", false, "192.0.2.7"}, {"300.1.1.1", true, "10.0.0.1"}, {"localhost.", true, "10.0.0.1"},
         {"whois.verisign-grs.com", true, "10.0.0.1"}, {"", true, "10.0.0.1"},
+        {"2001:db8::1", false, "2001:db8::1"}, {"[2001:db8::1]", false, "2001:db8::1"}, {"::1", false, "::1"},
+        {"::ffff:192.0.2.7", false, "::ffff:192.0.2.7"}, {"2001:DB8:0:0:0:0:0:1", false, "2001:db8::1"},
+        {"[2001:db8::1", true, "10.0.0.1"}, {"1:2:3:4:5:6:7:8:9", true, "10.0.0.1"}, {"fe80::1%eth0", true, "10.0.0.1"},
+        {"[]", true, "10.0.0.1"}, {"whois.example:43", true, "10.0.0.1"},
     };
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.host);
         ScriptedSocketApi api;
-        EXPECT_EQ(formatIPv4(resolveHost(api, c.host)), c.address);
+        const std::vector<NetEndpoint> found = resolveHost(api, c.host, 43);
+        ASSERT_EQ(found.size(), 1U);
+        EXPECT_EQ(formatAddress(found.front()), c.address);
+        EXPECT_EQ(found.front().port(), 43);
         ASSERT_EQ(api.lookups.size(), c.looksUp ? 1U : 0U);
         if (c.looksUp) {
             EXPECT_EQ(api.lookups.front(), c.host);
@@ -70,7 +78,7 @@ TEST(NetAddress, FailedLookupRaisesSocketErrorWithTheLookupNumber) {
         ScriptedSocketApi api;
         api.lookupResult = c.resolverError;
         try {
-            resolveHost(api, "no-such-host.invalid");
+            resolveHost(api, "no-such-host.invalid", 43);
             ADD_FAILURE() << "no exception for " << c.resolverError;
         } catch (const ENetSocketError& error) {
             EXPECT_EQ(error.errorCode(), c.code);
@@ -81,7 +89,7 @@ TEST(NetAddress, FailedLookupRaisesSocketErrorWithTheLookupNumber) {
 TEST(NetAddress, NameWithNulByteIsNotLookedUpUnderAShorterName) {
     ScriptedSocketApi api;
     using namespace std::string_literals;
-    EXPECT_THROW(resolveHost(api, "evil.example\0.com"s), ENetSocketError);
+    EXPECT_THROW(resolveHost(api, "evil.example\0.com"s, 43), ENetSocketError);
     EXPECT_TRUE(api.lookups.empty());
 }
 

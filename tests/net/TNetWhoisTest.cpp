@@ -2,12 +2,16 @@
 // test waits long.
 #include "net/whois/TNetWhois.h"
 
+#include "net/dns/HostResolver.h"
 #include "net/socket/NetExceptions.h"
+#include "tests/support/FakeDnsServer.h"
 #include "tests/support/FakeWhoisServer.h"
 
 #include <atomic>
 #include <future>
 #include <gtest/gtest.h>
+#include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -144,6 +148,9 @@ TEST(TNetWhois, ServerFieldSelectsHostAndPort) {
         {"127.0.0.1:65536", "127.0.0.1:65536", 43}, {"127.0.0.1:0", "127.0.0.1:0", 43}, {"host:", "host:", 43},
         {"host:4x", "host:4x", 43}, {"host:-1", "host:-1", 43}, {"host:0000043", "host:0000043", 43}, {"", "", 43},
         {"whois.example:99999999999", "whois.example:99999999999", 43},
+        {"[2001:db8::1]:43", "2001:db8::1", 43}, {"[2001:db8::1]:4343", "2001:db8::1", 4343},
+        {"[2001:db8::1]", "2001:db8::1", 43}, {"2001:db8::1", "2001:db8::1", 43}, {"::1", "::1", 43},
+        {"2001:db8::4343", "2001:db8::4343", 43}, {"[::1]:0", "[::1]:0", 43}, {"[::1]x", "[::1]x", 43},
     };
     // clang-format on
     TNetWhois whois;
@@ -245,6 +252,90 @@ TEST(TNetWhois, ExchangesFromTwoThreadsDoNotMix) {
     other.join();
     server.stop(); // the server counts a connection after closing it
     EXPECT_EQ(server.connectionCount(), 2 * kRounds);
+}
+
+// Server fields naming an address reach it without a lookup; a host name is looked up once per
+// client, and of its addresses (here ::1 first, where nothing listens, then 127.0.0.1) the first
+// that takes the connection serves.
+TEST(TNetWhois, HostsAreLookedUpOncePerClientAndEveryAddressIsTried) {
+    test::FakeDnsServer dns(test::FakeDnsServer::Entry{test::FakeDnsServer::Reply::Loopback, {}});
+    const HostResolver resolver({"127.0.0.1", dns.port(), std::chrono::milliseconds(2000), 1});
+    FakeWhoisServer v4(FakeWhoisServer::reply("four"));
+    std::unique_ptr<FakeWhoisServer> v6;
+    try {
+        v6 = std::make_unique<FakeWhoisServer>(FakeWhoisServer::reply("six"), FakeWhoisServer::Loopback::IPv6);
+    } catch (const std::runtime_error& error) {
+        std::cerr << "IPv6 cases skipped: ::1 is not available (" << error.what() << ")\n";
+    }
+    struct Case {
+        std::string field;
+        const char* reply;
+        int questions; // of the fake DNS server, after three exchanges
+    };
+    std::vector<Case> cases = {
+        {v4.hostField(), "four", 0},
+        {"localhost:" + std::to_string(v4.port()), "four", 0},
+        {"whois.test:" + std::to_string(v4.port()), "four", 2}, // one A and one AAAA question
+    };
+    if (v6) {
+        const std::string port = std::to_string(v6->port());
+        cases.push_back({"[::1]:" + port, "six", 0});
+        cases.push_back({"[0:0::1]:" + port, "six", 0});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        const int before = dns.questionCount();
+        TNetWhois whois;
+        whois.SetHostResolver(&resolver);
+        whois.SetServer(c.field);
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(whois.Lookup("abc.com"), c.reply);
+        }
+        EXPECT_EQ(dns.questionCount() - before, c.questions);
+    }
+}
+
+// A lookup that fails is the exchange's failure and is made again by the next exchange.
+TEST(TNetWhois, FailedLookupIsRaisedAndAskedAgain) {
+    test::FakeDnsServer dns;
+    const HostResolver resolver({"127.0.0.1", dns.port(), std::chrono::milliseconds(2000), 1});
+    TNetWhois whois;
+    whois.SetHostResolver(&resolver);
+    whois.SetServer("no-such-host.test");
+    for (int i = 0; i < 2; ++i) {
+        try {
+            whois.Lookup("abc.com");
+            ADD_FAILURE() << "no exception";
+        } catch (const ENetSocketError& error) {
+            EXPECT_EQ(error.errorCode(), 11001);
+        }
+    }
+    EXPECT_EQ(dns.timesAsked("no-such-host.test"), 4); // A and AAAA, twice
+}
+
+// A resolver that never answers holds the lookup until Cancel (shutdown, a second Ctrl-C) or
+// CancelLookup (Stop) ends it; neither waits for the resolver's own time limit.
+TEST(TNetWhois, CancelEndsALookupOnASilentResolver) {
+    const std::vector<std::pair<const char*, void (TNetWhois::*)()>> cases = {
+        {"Cancel", &TNetWhois::Cancel},
+        {"CancelLookup", &TNetWhois::CancelLookup},
+    };
+    for (const auto& [name, cancel] : cases) {
+        SCOPED_TRACE(name);
+        test::FakeDnsServer dns(test::FakeDnsServer::Entry{test::FakeDnsServer::Reply::Silent, {}});
+        const HostResolver resolver({"127.0.0.1", dns.port(), std::chrono::milliseconds(600000), 1});
+        TNetWhois whois;
+        whois.SetHostResolver(&resolver);
+        whois.SetServer("whois.test");
+        std::thread canceller([&, cancel = cancel] {
+            while (dns.questionCount() == 0) {
+                std::this_thread::sleep_for(5ms);
+            }
+            (whois.*cancel)();
+        });
+        EXPECT_THROW(whois.Lookup("abc.com"), ENetOperationCancelled);
+        canceller.join();
+    }
 }
 
 } // namespace

@@ -18,6 +18,8 @@ namespace {
 constexpr std::size_t kHeaderBytes = 12;
 constexpr std::uint16_t kFlagResponse = 0x8000;
 constexpr std::uint16_t kFlagTruncated = 0x0200;
+constexpr std::uint16_t kTypeA = 1;
+constexpr std::uint16_t kTypeAAAA = 28;
 constexpr std::uint16_t kFlagRecursionDesired = 0x0100;
 constexpr std::uint16_t kFlagRecursionAvailable = 0x0080;
 constexpr std::uint16_t kNoError = 0;
@@ -154,10 +156,26 @@ std::vector<std::uint8_t> reply(const std::vector<std::uint8_t>& query, std::siz
     std::vector<std::uint8_t> out(query.begin(), query.begin() + 2); // the id
     put16(out, flags);
     put16(out, 1);
-    put16(out, inAuthority ? 0 : recordCount);
+    const std::uint16_t type = read16(query, questionEnd - 4);
+    const bool address = entry.reply == Reply::Loopback && (type == kTypeA || type == kTypeAAAA);
+    put16(out, inAuthority ? 0 : withRecords ? recordCount : address ? 1 : 0);
     put16(out, inAuthority ? recordCount : 0);
     put16(out, 0);
     out.insert(out.end(), query.begin() + kHeaderBytes, query.begin() + static_cast<std::ptrdiff_t>(questionEnd));
+    if (address) {
+        put16(out, 0xc00c); // the question's name
+        put16(out, type);
+        put16(out, 1); // IN
+        put16(out, 0);
+        put16(out, 300); // TTL
+        put16(out, type == kTypeA ? 4 : 16);
+        if (type == kTypeA) {
+            out.insert(out.end(), {127, 0, 0, 1});
+        } else {
+            out.insert(out.end(), 15, 0);
+            out.push_back(1);
+        }
+    }
     if (withRecords) {
         for (const std::string& host : entry.nameServers) {
             if (ownedByParent) {

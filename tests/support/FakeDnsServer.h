@@ -34,6 +34,7 @@ public:
         ParentRecords,  // NOERROR with the entry's NS records owned by the name's parent (the suffix)
         Referral,       // the suffix's own server: NOERROR, no answer, the NS records in the authority section
         ParentReferral, // NOERROR, no answer, NS records of the name's parent in the authority section
+        Loopback,       // NOERROR: an A question gets 127.0.0.1, an AAAA question ::1, others nothing
     };
     struct Entry {
         Reply reply = Reply::NoSuchName;

@@ -22,13 +22,26 @@ sockaddr_in loopback(std::uint16_t port) {
     return address;
 }
 
+// Binds to 127.0.0.1 or ::1 on a port the system chooses.
+int bindLoopback(int fd, bool ipv6) {
+    if (!ipv6) {
+        const sockaddr_in address = loopback(0);
+        return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    }
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+}
+
 std::uint16_t boundPort(int fd) {
-    sockaddr_in address{};
+    sockaddr_storage address{};
     socklen_t length = sizeof address;
     if (::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         throw std::runtime_error(std::string("getsockname: ") + std::strerror(errno));
     }
-    return ntohs(address.sin_port);
+    return address.ss_family == AF_INET6 ? ntohs(reinterpret_cast<const sockaddr_in6*>(&address)->sin6_port)
+                                         : ntohs(reinterpret_cast<const sockaddr_in*>(&address)->sin_port);
 }
 
 } // namespace
@@ -124,15 +137,14 @@ void FakeWhoisConnection::close() {
     }
 }
 
-FakeWhoisServer::FakeWhoisServer(FakeWhoisScript script) : m_script(std::move(script)) {
-    m_listenFd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+FakeWhoisServer::FakeWhoisServer(FakeWhoisScript script, Loopback where)
+    : m_script(std::move(script)), m_ipv6(where == Loopback::IPv6) {
+    m_listenFd = ::socket(m_ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     m_stopFd = ::eventfd(0, EFD_CLOEXEC);
     if (m_listenFd < 0 || m_stopFd < 0) {
         throw std::runtime_error(std::string("fake WHOIS server: ") + std::strerror(errno));
     }
-    const sockaddr_in address = loopback(0);
-    if (::bind(m_listenFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_listenFd, 64) != 0) {
+    if (bindLoopback(m_listenFd, m_ipv6) != 0 || ::listen(m_listenFd, 64) != 0) {
         const std::string reason = std::strerror(errno);
         ::close(m_listenFd);
         ::close(m_stopFd);
@@ -158,7 +170,7 @@ void FakeWhoisServer::stop() {
 }
 
 std::string FakeWhoisServer::hostField() const {
-    return "127.0.0.1:" + std::to_string(m_port);
+    return (m_ipv6 ? "[::1]:" : "127.0.0.1:") + std::to_string(m_port);
 }
 
 std::vector<std::string> FakeWhoisServer::queries() const {

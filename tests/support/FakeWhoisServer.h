@@ -59,14 +59,16 @@ using FakeWhoisScript = std::function<void(FakeWhoisConnection&)>;
 
 class FakeWhoisServer {
 public:
-    // Starts listening and serving at once. Throws std::runtime_error when it cannot listen.
-    explicit FakeWhoisServer(FakeWhoisScript script);
+    enum class Loopback { IPv4, IPv6 };
+    // Starts listening (on 127.0.0.1, or ::1) and serving at once. Throws std::runtime_error when
+    // it cannot listen.
+    explicit FakeWhoisServer(FakeWhoisScript script, Loopback where = Loopback::IPv4);
     ~FakeWhoisServer();
     FakeWhoisServer(const FakeWhoisServer&) = delete;
     FakeWhoisServer& operator=(const FakeWhoisServer&) = delete;
 
     std::uint16_t port() const { return m_port; }
-    // "127.0.0.1:<port>", the form of a server-table field.
+    // "127.0.0.1:<port>" (or "[::1]:<port>"), the form of a server-table field.
     std::string hostField() const;
     // The query bytes of every connection served so far, in order.
     std::vector<std::string> queries() const;
@@ -92,6 +94,7 @@ private:
     void serve();
 
     FakeWhoisScript m_script;
+    bool m_ipv6 = false;
     int m_listenFd = -1;
     int m_stopFd = -1;
     std::uint16_t m_port = 0;

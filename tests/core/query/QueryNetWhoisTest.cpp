@@ -3,15 +3,18 @@
 #include "core/query/QueryEngine.h"
 #include "core/query/ResultMarks.h"
 #include "core/query/WhoisDetails.h"
+#include "net/dns/HostResolver.h"
 #include "net/rdap/RdapClient.h"
 #include "net/whois/TNetWhois.h"
-#include "tests/support/QueryFakes.h"
+#include "tests/support/FakeDnsServer.h"
 #include "tests/support/FakeWhoisServer.h"
+#include "tests/support/QueryFakes.h"
 
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace cvt {
@@ -141,6 +144,50 @@ TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {
     EXPECT_EQ(rig.table.snapshot().rows, (std::vector<ResultRow>{{"ax", {"-"}}}));
     std::lock_guard lock(mutex);
     EXPECT_EQ(query, "ax.com\r\n");
+}
+
+// A lane whose server's host name a silent resolver does not answer within its 5 s: Stop ends the
+// lookup at once (its cell is "-", and the lane goes no further); the command-line tool's second
+// Ctrl-C (cancelExchanges) fails it and every later exchange at once. Either way the details say
+// so, not the resolver's time-out.
+TEST(QueryNetWhoisTest, StopAndCancelEndAHostLookupOnASilentResolver) {
+    struct Case {
+        const char* name;
+        void (QueryEngine::*command)();
+        std::vector<ResultRow> rows;
+    };
+    const std::vector<Case> cases = {
+        {"Stop", &QueryEngine::btnStopClick, {{"ax", {"-"}}}},
+        {"cancelExchanges", &QueryEngine::cancelExchanges, {{"ax", {"-"}}, {"bx", {"-"}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::FakeDnsServer dns(test::FakeDnsServer::Entry{test::FakeDnsServer::Reply::Silent, {}});
+        const HostResolver resolver({"127.0.0.1", dns.port(), std::chrono::milliseconds(5000), 1});
+        ResultTable table{"Domain Name"};
+        test::RecordingSink sink{table};
+        QueryEngine engine{QueryEngineDeps{sink,
+                                           [&] {
+                                               auto lookup = std::make_unique<NetWhoisLookup>();
+                                               lookup->client().SetHostResolver(&resolver);
+                                               return lookup;
+                                           },
+                                           nullptr,
+                                           {}}};
+        const std::vector<ServerEntry> entries = {test::entry("com", "whois.test", "No match for")};
+        engine.setServerEntries(entries);
+        table.alignSuffixColumns(entries);
+        SearchRequest request;
+        request.patternText = "[a-b]x";
+        ASSERT_EQ(engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+        while (dns.questionCount() == 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        (engine.*c.command)();
+        engine.waitIdle();
+        EXPECT_EQ(table.snapshot().rows, c.rows);
+        EXPECT_EQ(sink.details(), std::vector<std::string>(c.rows.size(), "Operation cancelled."));
+    }
 }
 
 TEST(QueryNetWhoisTest, LanesOnTwoServersGiveTheSameTableAsOneLane) {
