@@ -183,6 +183,9 @@ public:
         if (!typed) {
             search = m_source.prepare(io.in);
         }
+        if (const std::string warning = gbkLinesWarning(m_source.gbkLines()); !warning.empty()) {
+            progress.note("corvantide-cli check: " + warning);
+        }
 
         CheckRunRequest request{std::move(entries), std::move(search), std::move(settings), m_retry};
         request.search.languageCode = language;

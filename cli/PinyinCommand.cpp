@@ -1,4 +1,5 @@
 #include "cli/CommandFactories.h"
+#include "cli/WordListOptions.h"
 #include "core/ChineseToPinyin.h"
 #include "core/GbkCodec.h"
 
@@ -32,10 +33,12 @@ public:
         for (const std::string& text : m_texts) {
             vote.add(text);
         }
-        const gbk::TextEncoding encoding = vote.result();
+        if (const std::string warning = gbkLinesWarning(vote.gbkPieces()); !warning.empty()) {
+            io.err << "corvantide-cli pinyin: " << warning << '\n';
+        }
         const PinyinReading reading = m_byCharacter ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
         for (const std::string& text : m_texts) {
-            io.out << ChineseToPinyin(text, encoding, reading) << '\n';
+            io.out << ChineseToPinyin(text, vote.encodingOf(text), reading) << '\n';
         }
         io.out.flush();
         return io.out ? 0 : 1;

@@ -2,7 +2,9 @@
 
 #include "core/PinyinPhrases.h"
 
+#include <algorithm>
 #include <string_view>
+#include <vector>
 
 namespace cvt {
 
@@ -47,9 +49,11 @@ void appendSingle(std::string& out, unsigned c) {
     }
 }
 
-// Appends syllable number (1..405) in upper case.
+// Appends syllable number in upper case: 1..405 of the character table, above that of word reading.
 void appendSyllable(std::string& out, std::uint16_t number) {
-    for (const char* letter = pinyin::kSyllables[number - 1]; *letter != '\0'; ++letter) {
+    const char* letter = number <= pinyin::kSyllableCount ? pinyin::kSyllables[number - 1]
+                                                          : pinyin::kWordSyllables[number - pinyin::kSyllableCount - 1];
+    for (; *letter != '\0'; ++letter) {
         out += asciiUpper(static_cast<unsigned char>(*letter));
     }
 }
@@ -150,30 +154,111 @@ private:
     gbk::Utf8Reader m_reader;
 };
 
-// Forward maximum matching over the phrase table, looking at most a word's length ahead.
+// A unit that the character table reads: only such characters make up words.
+bool hasReading(std::uint16_t unit) {
+    const unsigned lead = unit >> 8;
+    const unsigned trail = unit & 0xFF;
+    return gbk::isSlot(lead, trail) && pinyin::kReadings[gbk::slotIndex(lead, trail)] != 0;
+}
+
+// A character that no word takes in: its reading when it stands alone, where word reading has one.
+void appendAlone(std::string& out, std::uint16_t unit) {
+    const auto end = pinyin::kAloneReadings.end();
+    const auto found =
+        std::lower_bound(pinyin::kAloneReadings.begin(), end, unit,
+                         [](const pinyin::AloneReading& entry, std::uint16_t code) { return entry.code < code; });
+    if (found != end && found->code == unit) {
+        appendSyllable(out, found->syllable);
+    } else {
+        appendUnit(out, unit);
+    }
+}
+
+// One piece of a run of characters: a word of the table (length 2 to 4) or a single character.
+struct Segment {
+    std::size_t length;
+    std::uint16_t reading; // see pinyin::kWords
+};
+
+// Splits a run into words, the longest word at each step, walking forwards or backwards.
+void splitRun(const std::vector<std::uint16_t>& run, bool backward, std::vector<Segment>& segments) {
+    segments.clear();
+    const std::size_t size = run.size();
+    std::size_t done = 0;
+    while (done < size) {
+        Segment segment{1, 0};
+        for (std::size_t length = std::min(size - done, pinyin::kPhraseMaxLength); length >= 2; --length) {
+            const std::size_t start = backward ? size - done - length : done;
+            if (pinyin::findWord(run.data() + start, length, segment.reading)) {
+                segment.length = length;
+                break;
+            }
+        }
+        segments.push_back(segment);
+        done += segment.length;
+    }
+    if (backward) {
+        std::reverse(segments.begin(), segments.end());
+    }
+}
+
+std::size_t singles(const std::vector<Segment>& segments) {
+    return static_cast<std::size_t>(
+        std::count_if(segments.begin(), segments.end(), [](const Segment& s) { return s.length == 1; }));
+}
+
+// Reads a run of characters word by word. The run is split both ways; the split with fewer pieces
+// wins, then the one with fewer single characters, then the forward one.
+void appendRun(std::string& out, const std::vector<std::uint16_t>& run, std::vector<Segment>& forward,
+               std::vector<Segment>& backward) {
+    splitRun(run, false, forward);
+    splitRun(run, true, backward);
+    const bool takeBackward =
+        backward.size() < forward.size() || (backward.size() == forward.size() && singles(backward) < singles(forward));
+    std::size_t position = 0;
+    for (const Segment& segment : takeBackward ? backward : forward) {
+        if (segment.length == 1) {
+            appendAlone(out, run[position]);
+        } else if (segment.reading != 0) {
+            for (const std::uint16_t syllable : pinyin::kPhraseReadings[segment.reading - 1]) {
+                if (syllable != 0) {
+                    appendSyllable(out, syllable);
+                }
+            }
+        } else {
+            for (std::size_t i = 0; i < segment.length; ++i) {
+                appendUnit(out, run[position + i]);
+            }
+        }
+        position += segment.length;
+    }
+}
+
+// Runs longer than this are read in pieces of this many characters; each character gives at least
+// one letter, so the first piece alone reaches the cut.
+constexpr std::size_t kLongestRun = 1024;
+
+// Word reading: runs of characters are split into words; everything else reads as by character.
 template <class Units>
 std::string convertByPhrase(Units units) {
     std::string out;
-    std::array<std::uint16_t, pinyin::kPhraseMaxLength> window{};
-    std::size_t count = 0;
-    while (count < window.size() && units.next(window[count])) {
-        ++count;
-    }
-    while (count > 0 && out.size() < kPinyinMaxLength) {
-        std::size_t used = 1;
-        if (const pinyin::PhraseEntry* phrase = pinyin::longestPhrase(window.data(), count, used)) {
-            for (std::size_t i = 0; i < used; ++i) {
-                appendSyllable(out, phrase->syllables[i]);
-            }
-        } else {
-            appendUnit(out, window[0]);
+    std::vector<std::uint16_t> run;
+    std::vector<Segment> forward;
+    std::vector<Segment> backward;
+    std::uint16_t unit = 0;
+    bool more = units.next(unit);
+    while (more && out.size() < kPinyinMaxLength) {
+        if (!hasReading(unit)) {
+            appendUnit(out, unit);
+            more = units.next(unit);
+            continue;
         }
-        std::copy(window.begin() + static_cast<std::ptrdiff_t>(used),
-                  window.begin() + static_cast<std::ptrdiff_t>(count), window.begin());
-        count -= used;
-        while (count < window.size() && units.next(window[count])) {
-            ++count;
+        run.clear();
+        while (more && hasReading(unit) && run.size() < kLongestRun) {
+            run.push_back(unit);
+            more = units.next(unit);
         }
+        appendRun(out, run, forward, backward);
     }
     cut(out);
     return out;

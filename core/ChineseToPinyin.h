@@ -55,6 +55,19 @@ constexpr std::size_t kSlotCount = gbk::kSlotCount;
 extern const std::array<const char*, kSyllableCount> kSyllables;
 extern const std::array<std::uint16_t, kSlotCount> kReadings;
 
+// Word reading only: the syllables the table above lacks (fo, gei, lia, ...), numbered on from
+// kSyllableCount + 1, and the characters whose everyday reading needs one of them (给 gei); those
+// read so when no word takes them in.
+constexpr std::size_t kWordSyllableCount = 16;
+extern const std::array<const char*, kWordSyllableCount> kWordSyllables;
+
+struct AloneReading {
+    std::uint16_t code; // GBK double-byte code
+    std::uint16_t syllable;
+};
+constexpr std::size_t kAloneReadingCount = 18;
+extern const std::array<AloneReading, kAloneReadingCount> kAloneReadings;
+
 } // namespace pinyin
 
 } // namespace cvt

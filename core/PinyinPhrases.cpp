@@ -4,42 +4,25 @@
 
 namespace cvt::pinyin {
 
-const PhraseEntry* longestPhrase(const std::uint16_t* codes, std::size_t count, std::size_t& length) {
-    // A word runs over double-byte codes only: a single byte ends it.
-    if (count < 2 || codes[1] < 0x100) {
-        return nullptr;
-    }
+bool findWord(const std::uint16_t* codes, std::size_t length, std::uint16_t& reading) {
     const unsigned lead = codes[0] >> 8;
     const unsigned trail = codes[0] & 0xFF;
-    if (!gbk::isSlot(lead, trail)) {
-        return nullptr;
+    if (length < 2 || length > kPhraseMaxLength || !gbk::isSlot(lead, trail)) {
+        return false;
     }
+    std::array<std::uint16_t, kPhraseMaxLength - 1> rest{};
+    std::copy(codes + 1, codes + length, rest.begin());
+    const std::uint64_t key = phraseKey(rest[0], rest[1], rest[2]);
     const std::size_t slot = gbk::slotIndex(lead, trail);
-    const PhraseEntry* const last = kPhrases + kPhraseFirst[slot + 1];
-    const std::uint64_t second = phraseKey(codes[1], 0, 0);
-    // The words of this first character are sorted by key, the two-character word first among
-    // those with the same second character: one search finds where the candidates start.
-    const PhraseEntry* entry = std::lower_bound(kPhrases + kPhraseFirst[slot], last, second,
-                                                [](const PhraseEntry& e, std::uint64_t key) { return e.rest < key; });
-    const std::uint64_t third = count > 2 && codes[2] >= 0x100 ? phraseKey(codes[1], codes[2], 0) : 0;
-    const std::uint64_t fourth =
-        third != 0 && count > 3 && codes[3] >= 0x100 ? phraseKey(codes[1], codes[2], codes[3]) : 0;
-    const PhraseEntry* found = nullptr;
-    for (; entry != last && (entry->rest >> 32) == codes[1]; ++entry) {
-        if (entry->rest == second) {
-            found = entry;
-            length = 2;
-        } else if (third != 0 && entry->rest == third) {
-            found = entry;
-            length = 3;
-        } else if (fourth != 0 && entry->rest == fourth) {
-            length = 4;
-            return entry;
-        } else if (entry->rest > fourth && entry->rest > third) {
-            break; // past every candidate
-        }
+    const std::uint64_t* const last = kWords + kWordFirst[slot + 1];
+    const std::uint64_t* const found =
+        std::lower_bound(kWords + kWordFirst[slot], last, key,
+                         [](std::uint64_t word, std::uint64_t k) { return (word & kPhraseKeyMask) < k; });
+    if (found == last || (*found & kPhraseKeyMask) != key) {
+        return false;
     }
-    return found;
+    reading = static_cast<std::uint16_t>(*found >> kReadingShift);
+    return true;
 }
 
 } // namespace cvt::pinyin

@@ -2,6 +2,7 @@
 
 #include "core/DnsStage.h"
 #include "core/Messages.h"
+#include "core/NameEncoding.h"
 #include "core/PatternExpansion.h"
 #include "core/QueryLane.h"
 #include "core/ResultMarks.h"
@@ -360,6 +361,8 @@ NameList QueryEngine::prepareNames(RunRequest& request, const WorkerState& worke
     // One look at all the bytes settles the usual case of a clean list.
     const std::size_t dropped = hasControlCharacter(names.bytes()) ? names.eraseIf(hasControlCharacter) : 0;
     m_droppedNames.store(dropped);
+    // GBK names become UTF-8 here, so the table, its exports and the queries all hold one text.
+    m_undecodableNames.store(convertNamesToUtf8(names));
     if (!runStopRequested(worker)) {
         // Stable, so the duplicates a word list may hold stay next to each other.
         names.sortIgnoreCase();
