@@ -56,10 +56,44 @@ MAX_WORD = 4
 
 # The everyday reading of words the rules above read otherwise: word -> (toneless syllables, why).
 OVERRIDES = {
+    # Entries that disagree, the characters' reading being the rarer one.
     "便宜": ("pian yi", "cheap; bianyi (convenient) is the rarer sense"),
     "大夫": ("dai fu", "doctor; dafu (senior official) is historical"),
-    "长长的": ("chang chang de", "long, as 长 reads as an adjective"),
-    "地里": ("di li", "in the fields; 地 reads de only as a particle"),
+    "不了": ("bu liao", "cannot (受不了); bule only before a following verb phrase"),
+    "重重": ("chong chong", "layer upon layer; zhongzhong (heavily) is rarer"),
+    "总长": ("zong chang", "total length; zongzhang (minister) is dated"),
+    "失调": ("shi tiao", "imbalance; shidiao (out of tune) is rarer"),
+    "下调": ("xia tiao", "to lower prices or rates; xiadiao (transfer down) is rarer"),
+    # Frequent words the source lacks, whose characters' fixed readings are wrong for them.
+    "长长的": ("chang chang de", "long: 长 as an adjective reads chang"),
+    "长河": ("chang he", "long river: 长 as an adjective"),
+    "长剑": ("chang jian", "long sword: 长 as an adjective"),
+    "长山": ("chang shan", "place names read chang"),
+    "长堤": ("chang di", "long dyke: 长 as an adjective"),
+    "最长": ("zui chang", "longest: 长 as an adjective"),
+    "地里": ("di li", "in the fields: 地 reads de only as the adverb particle"),
+    "用地": ("yong di", "land for use: 地 as a noun"),
+    "两地": ("liang di", "two places: 地 as a noun"),
+    "满地": ("man di", "all over the ground: 地 as a noun"),
+    "地被": ("di bei", "ground cover: 地 as a noun"),
+    "发生地": ("fa sheng di", "place of occurrence: 地 as a noun"),
+    "矿产地": ("kuang chan di", "mineral site: 地 as a noun"),
+    "水源地": ("shui yuan di", "water source: 地 as a noun"),
+    "地空导弹": ("di kong dao dan", "surface-to-air missile: 地 as a noun"),
+    "行至": ("xing zhi", "travel to: 行 as a verb reads xing"),
+    "行辕": ("xing yuan", "field headquarters: 行 as in travel"),
+    "再行": ("zai xing", "then carry out: 行 as a verb"),
+    "都统": ("du tong", "a military title: 都 as in capital or governor reads du"),
+    "元大都": ("yuan da du", "the Yuan capital: 都 as capital"),
+    "大都城": ("da du cheng", "great capital city: 都 as capital"),
+    "鼓乐": ("gu yue", "drum music: 乐 as music reads yue"),
+    "乐舞": ("yue wu", "music and dance: 乐 as music"),
+    "一着": ("yi zhao", "a move (in chess or strategy): 着 as move reads zhao"),
+    "重檐": ("chong yan", "double eaves: 重 as repeated reads chong"),
+    "调蓄": ("tiao xu", "regulate and store water: 调 as adjust reads tiao"),
+    "粘膜": ("nian mo", "mucous membrane: 粘 as sticky reads nian"),
+    "曾宪梓": ("zeng xian zi", "a personal name: the surname 曾 reads zeng"),
+    "曾思玉": ("zeng si yu", "a personal name: the surname 曾 reads zeng"),
 }
 
 
