@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <vector>
 
 namespace cvt {
 
@@ -174,77 +173,91 @@ void appendAlone(std::string& out, std::uint16_t unit) {
     }
 }
 
+// Runs longer than this are read in pieces of this many characters; each character gives at least
+// one letter, so the first piece alone reaches the cut.
+constexpr std::size_t kLongestRun = 1024;
+
 // One piece of a run of characters: a word of the table (length 2 to 4) or a single character.
 struct Segment {
-    std::size_t length;
+    std::uint16_t length;
     std::uint16_t reading; // see pinyin::kWords
 };
 
-// Splits a run into words, the longest word at each step, walking forwards or backwards.
-void splitRun(const std::vector<std::uint16_t>& run, bool backward, std::vector<Segment>& segments) {
-    segments.clear();
-    const std::size_t size = run.size();
+// A run of characters with the words that start at each of them (see pinyin::wordsAt).
+struct Run {
+    std::array<std::uint16_t, kLongestRun> codes;
+    std::array<std::uint8_t, kLongestRun> words;
+    std::array<std::array<std::uint16_t, pinyin::kPhraseMaxLength + 1>, kLongestRun> readings;
+    std::size_t size = 0;
+    std::array<Segment, kLongestRun> forward;
+    std::array<Segment, kLongestRun> backward;
+};
+
+// Splits the run into words, the longest word at each step, walking forwards or backwards; returns
+// the number of pieces, which fill the end of segments when walking backwards.
+std::size_t splitRun(const Run& run, bool backward, std::array<Segment, kLongestRun>& segments) {
     std::size_t done = 0;
-    while (done < size) {
+    std::size_t pieces = 0;
+    while (done < run.size) {
         Segment segment{1, 0};
-        for (std::size_t length = std::min(size - done, pinyin::kPhraseMaxLength); length >= 2; --length) {
-            const std::size_t start = backward ? size - done - length : done;
-            if (pinyin::findWord(run.data() + start, length, segment.reading)) {
-                segment.length = length;
+        for (std::size_t length = std::min(run.size - done, pinyin::kPhraseMaxLength); length >= 2; --length) {
+            const std::size_t start = backward ? run.size - done - length : done;
+            if (run.words[start] & (1u << length)) {
+                segment = {static_cast<std::uint16_t>(length), run.readings[start][length]};
                 break;
             }
         }
-        segments.push_back(segment);
+        ++pieces;
+        segments[backward ? kLongestRun - pieces : pieces - 1] = segment;
         done += segment.length;
     }
-    if (backward) {
-        std::reverse(segments.begin(), segments.end());
-    }
+    return pieces;
 }
 
-std::size_t singles(const std::vector<Segment>& segments) {
+std::size_t singles(const Segment* first, std::size_t count) {
     return static_cast<std::size_t>(
-        std::count_if(segments.begin(), segments.end(), [](const Segment& s) { return s.length == 1; }));
+        std::count_if(first, first + count, [](const Segment& s) { return s.length == 1; }));
 }
 
 // Reads a run of characters word by word. The run is split both ways; the split with fewer pieces
 // wins, then the one with fewer single characters, then the forward one.
-void appendRun(std::string& out, const std::vector<std::uint16_t>& run, std::vector<Segment>& forward,
-               std::vector<Segment>& backward) {
-    splitRun(run, false, forward);
-    splitRun(run, true, backward);
-    const bool takeBackward =
-        backward.size() < forward.size() || (backward.size() == forward.size() && singles(backward) < singles(forward));
+void appendRun(std::string& out, Run& run) {
+    for (std::size_t i = 0; i < run.size; ++i) {
+        run.words[i] = static_cast<std::uint8_t>(pinyin::wordsAt(&run.codes[i], run.size - i, run.readings[i]));
+    }
+    const std::size_t forwardCount = splitRun(run, false, run.forward);
+    const std::size_t backwardCount = splitRun(run, true, run.backward);
+    const Segment* const backwardFirst = run.backward.data() + kLongestRun - backwardCount;
+    const bool takeBackward = backwardCount < forwardCount ||
+                              (backwardCount == forwardCount &&
+                               singles(backwardFirst, backwardCount) < singles(run.forward.data(), forwardCount));
+    const Segment* segment = takeBackward ? backwardFirst : run.forward.data();
+    const Segment* const end = segment + (takeBackward ? backwardCount : forwardCount);
     std::size_t position = 0;
-    for (const Segment& segment : takeBackward ? backward : forward) {
-        if (segment.length == 1) {
-            appendAlone(out, run[position]);
-        } else if (segment.reading != 0) {
-            for (const std::uint16_t syllable : pinyin::kPhraseReadings[segment.reading - 1]) {
+    for (; segment != end; ++segment) {
+        if (segment->length == 1) {
+            appendAlone(out, run.codes[position]);
+        } else if (segment->reading != 0) {
+            for (const std::uint16_t syllable : pinyin::kPhraseReadings[segment->reading - 1]) {
                 if (syllable != 0) {
                     appendSyllable(out, syllable);
                 }
             }
         } else {
-            for (std::size_t i = 0; i < segment.length; ++i) {
-                appendUnit(out, run[position + i]);
+            for (std::size_t i = 0; i < segment->length; ++i) {
+                appendUnit(out, run.codes[position + i]);
             }
         }
-        position += segment.length;
+        position += segment->length;
     }
 }
-
-// Runs longer than this are read in pieces of this many characters; each character gives at least
-// one letter, so the first piece alone reaches the cut.
-constexpr std::size_t kLongestRun = 1024;
 
 // Word reading: runs of characters are split into words; everything else reads as by character.
 template <class Units>
 std::string convertByPhrase(Units units) {
     std::string out;
-    std::vector<std::uint16_t> run;
-    std::vector<Segment> forward;
-    std::vector<Segment> backward;
+    // About 25 KB: kept per thread rather than on the stack or allocated per call.
+    thread_local Run run;
     std::uint16_t unit = 0;
     bool more = units.next(unit);
     while (more && out.size() < kPinyinMaxLength) {
@@ -253,12 +266,12 @@ std::string convertByPhrase(Units units) {
             more = units.next(unit);
             continue;
         }
-        run.clear();
-        while (more && hasReading(unit) && run.size() < kLongestRun) {
-            run.push_back(unit);
+        run.size = 0;
+        while (more && hasReading(unit) && run.size < kLongestRun) {
+            run.codes[run.size++] = unit;
             more = units.next(unit);
         }
-        appendRun(out, run, forward, backward);
+        appendRun(out, run);
     }
     cut(out);
     return out;

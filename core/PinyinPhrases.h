@@ -30,8 +30,11 @@ extern const std::array<std::uint32_t, gbk::kSlotCount + 1> kWordFirst;
 extern const std::uint64_t kWords[];
 extern const std::array<std::uint16_t, kPhraseMaxLength> kPhraseReadings[];
 
-// Whether the length GBK codes (lead << 8 | trail, length 2 to kPhraseMaxLength) at codes spell a
-// word of the table; reading receives its reading number (0: it reads as its characters).
-bool findWord(const std::uint16_t* codes, std::size_t length, std::uint16_t& reading);
+// The words of the table that start at codes (count GBK codes, lead << 8 | trail; values below 0x100
+// stand for single bytes and end a word): bit n of the result is set when the first n codes spell a
+// word (n from 2 to kPhraseMaxLength), and readings[n] receives its reading number (0: it reads as
+// its characters).
+unsigned wordsAt(const std::uint16_t* codes, std::size_t count,
+                 std::array<std::uint16_t, kPhraseMaxLength + 1>& readings);
 
 } // namespace cvt::pinyin

@@ -310,10 +310,11 @@ TEST(PinyinTables, EveryWordIsFoundAndReadsAsStored) {
                 word += static_cast<char>(code >> 8);
                 word += static_cast<char>(code & 0xFF);
             }
-            std::uint16_t found = 0;
-            ASSERT_TRUE(pinyin::findWord(codes.data(), codes.size(), found)) << testing::PrintToString(word);
+            std::array<std::uint16_t, pinyin::kPhraseMaxLength + 1> found{};
+            ASSERT_TRUE(pinyin::wordsAt(codes.data(), codes.size(), found) & (1u << codes.size()))
+                << testing::PrintToString(word);
             const auto number = static_cast<std::uint16_t>(entry >> pinyin::kReadingShift);
-            EXPECT_EQ(found, number);
+            EXPECT_EQ(found[codes.size()], number);
             const std::string byCharacter = ChineseToPinyinGbk(word, PinyinReading::ByCharacter);
             if (number == 0) {
                 EXPECT_EQ(ChineseToPinyinGbk(word, PinyinReading::ByPhrase), byCharacter)
