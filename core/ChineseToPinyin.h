@@ -31,9 +31,11 @@ std::string ChineseToPinyinGbk(std::string_view gbkBytes);
 
 // How Chinese characters are read.
 enum class PinyinReading {
-    // Words of the phrase table take their own reading: within each run of Chinese characters the
-    // longest word of the table that starts at the current character wins (重庆 gives CHONGQING,
-    // 音乐 YINYUE); other characters read as ByCharacter does.
+    // Each run of Chinese characters is split into the words of the word table (longest words
+    // first, from the front and from the back; the split with fewer pieces, then fewer single
+    // characters, wins). Words take their own reading (重庆 gives CHONGQING, 音乐 YINYUE), other
+    // words and characters read as ByCharacter does, except the few characters whose everyday
+    // reading needs a syllable of word reading (给 gives GEI).
     ByPhrase,
     // Each character gives its one fixed syllable (重庆 gives ZHONGQING): the conversion above.
     ByCharacter,
