@@ -790,6 +790,7 @@ const std::array<std::uint16_t, kSlotCount> kReadings = {
 };
 
 // Syllable n (kSyllableCount + 1 onwards) of word reading is kWordSyllables[n - kSyllableCount - 1].
+static_assert(kWordSyllableCount == 16 && kAloneReadingCount == 18, "counts in ChineseToPinyin.h");
 const std::array<const char*, kWordSyllableCount> kWordSyllables = {
     "chua","dei","den","eng","fiao","fo","gei","kei","len","lia","lo","nun","rua","shei","tei","zhei",
 };

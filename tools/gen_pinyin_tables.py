@@ -244,6 +244,7 @@ const std::array<std::uint16_t, kSlotCount> kReadings = {{
 }};
 
 // Syllable n (kSyllableCount + 1 onwards) of word reading is kWordSyllables[n - kSyllableCount - 1].
+static_assert(kWordSyllableCount == {len(extra)} && kAloneReadingCount == {len(alone)}, "counts in ChineseToPinyin.h");
 const std::array<const char*, kWordSyllableCount> kWordSyllables = {{
 {wrap_numbers([f'"{s}"' for s in extra])}
 }};
