@@ -183,6 +183,9 @@ public:
         if (!typed) {
             search = m_source.prepare(io.in);
         }
+        if (const std::string warning = gbkLinesWarning(m_source.gbkLines()); !warning.empty()) {
+            progress.note("corvantide-cli check: " + warning);
+        }
 
         if (outputFile) {
             outputFile->checkHolds(search);

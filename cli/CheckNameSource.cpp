@@ -61,7 +61,9 @@ SearchRequest CheckNameSource::prepare(std::istream& standardInput) {
             wordList.lines = readMemoLines(m_argument, standardInput);
         }
         request.mode = SearchMode::Text;
-        request.words = WordListBuilder(std::move(wordList)).build();
+        WordListBuilder builder(std::move(wordList));
+        request.words = builder.build();
+        m_gbkLines = builder.gbkLines();
     } else if (m_wordsOption->count() > 0) {
         request.mode = SearchMode::Text;
         request.words = splitNameLines(readInputText(m_wordsFile, standardInput, "the word file"));

@@ -25,6 +25,8 @@ public:
     // The search request with its names read (the language is the caller's to set). Throws
     // std::runtime_error when a file cannot be read or the word list cannot be built.
     SearchRequest prepare(std::istream& standardInput);
+    // After prepare(): the lines of the page's UTF-8 file that were read as GBK.
+    std::size_t gbkLines() const { return m_gbkLines; }
 
 private:
     std::string m_argument; // PATTERN, the page's FILE, or "-"
@@ -32,6 +34,7 @@ private:
     WordListOptions m_wordList;
     CLI::Option* m_argumentOption = nullptr;
     CLI::Option* m_wordsOption = nullptr;
+    std::size_t m_gbkLines = 0;
 };
 
 // One name per line, each line as it stands (only the LF that ends it is dropped).

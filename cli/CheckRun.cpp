@@ -49,6 +49,10 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
         m_observer.note("corvantide-cli check: left out " + std::to_string(dropped) +
                         " names holding control characters");
     }
+    if (const std::size_t undecodable = m_engine.undecodableNames(); undecodable > 0) {
+        m_observer.note("corvantide-cli check: left out " + std::to_string(undecodable) +
+                        " names that are neither UTF-8 nor GBK");
+    }
 
     std::vector<RequeryCell> requery;
     {

@@ -1,4 +1,5 @@
 #include "cli/CommandFactories.h"
+#include "cli/WordListOptions.h"
 #include "core/chinese/ChineseToPinyin.h"
 #include "core/chinese/GbkCodec.h"
 
@@ -21,21 +22,25 @@ public:
                             "most 255 bytes each).\nWords read as words (重庆 gives CHONGQING); with --by-character "
                             "every character keeps its\nown fixed reading (ZHONGQING).");
         command
-            .add_option("TEXT", m_texts, "UTF-8 or GBK text; the TEXTs are read together, all as UTF-8 or all as GBK")
+            .add_option("TEXT", m_texts,
+                        "UTF-8 or GBK text; the TEXTs are read together, all as UTF-8 or all as GBK (a TEXT that is "
+                        "not UTF-8 among UTF-8 ones is read as GBK, with a warning)")
             ->required();
         command.add_flag("--by-character", m_byCharacter, "read every character on its own instead of word by word");
     }
 
     int run(CommandIo& io) override {
-        // The arguments are one text: all UTF-8 or all GBK.
+        // The arguments are one text: all UTF-8 or all GBK, or UTF-8 with some GBK arguments.
         gbk::EncodingVote vote;
         for (const std::string& text : m_texts) {
             vote.add(text);
         }
-        const gbk::TextEncoding encoding = vote.result();
+        if (const std::string warning = gbkLinesWarning(vote.gbkPieces()); !warning.empty()) {
+            io.err << "corvantide-cli pinyin: " << warning << '\n';
+        }
         const PinyinReading reading = m_byCharacter ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
         for (const std::string& text : m_texts) {
-            io.out << ChineseToPinyin(text, encoding, reading) << '\n';
+            io.out << ChineseToPinyin(text, vote.encodingOf(text), reading) << '\n';
         }
         io.out.flush();
         return io.out ? 0 : 1;

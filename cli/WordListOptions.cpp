@@ -130,4 +130,12 @@ std::vector<std::string> readMemoLines(const std::string& file, std::istream& st
     return WordListBuilder::splitMemoLines(readInputText(file.empty() ? "-" : file, standardInput, "the file"));
 }
 
+std::string gbkLinesWarning(std::size_t gbkLines) {
+    if (gbkLines == 0) {
+        return {};
+    }
+    return "warning: the text is UTF-8 but " + std::to_string(gbkLines) + (gbkLines == 1 ? " line is" : " lines are") +
+           " not; read as GBK";
+}
+
 } // namespace cvt::cli

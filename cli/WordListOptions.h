@@ -44,6 +44,9 @@ bool pageReadsLines(WordPage page);
 // is empty or "-", cut at CR LF, LF or a lone CR. Throws std::runtime_error when it cannot be read.
 std::vector<std::string> readMemoLines(const std::string& file, std::istream& standardInput);
 
+// The warning for a UTF-8 text of which gbkLines lines were read as GBK, or "" when none were.
+std::string gbkLinesWarning(std::size_t gbkLines);
+
 // The whole text of FILE, or of standard input when FILE is "-". Throws std::runtime_error naming
 // what when it cannot be read.
 std::string readInputText(const std::string& file, std::istream& standardInput, const std::string& what);

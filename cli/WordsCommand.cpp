@@ -32,7 +32,11 @@ public:
         } else if (!m_file.empty()) {
             throw UsageError("the dictionary page reads its dictionary from the data folders and takes no FILE");
         }
-        const NameList names = WordListBuilder(std::move(request)).build();
+        WordListBuilder builder(std::move(request));
+        const NameList names = builder.build();
+        if (const std::string warning = gbkLinesWarning(builder.gbkLines()); !warning.empty()) {
+            io.err << "corvantide-cli words: " << warning << '\n';
+        }
         for (const std::string_view name : names) {
             io.out << name << '\n';
         }

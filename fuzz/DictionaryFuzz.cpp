@@ -147,14 +147,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // Chinese dictionary: every entry becomes its pinyin (letters and digits only), read in the
-    // encoding of the whole file, so the names are exactly the distinct non-empty conversions.
+    // encoding the whole file gives it (line by line in a file that mixes them), so the names are
+    // exactly the distinct non-empty conversions.
     cvt::gbk::EncodingVote vote;
     for (const std::string& entry : expected) {
         vote.add(entry);
     }
     std::vector<std::string> pinyin;
     for (const std::string& entry : expected) {
-        pinyin.push_back(cvt::ChineseToPinyin(entry, vote.result(), cvt::PinyinReading::ByPhrase));
+        pinyin.push_back(cvt::ChineseToPinyin(entry, vote.encodingOf(entry), cvt::PinyinReading::ByPhrase));
     }
     checkBuild(cvt::WordListBuilder(dictionaryRequest(cvt::DictionaryKind::Chinese, folder.path())).build(), pinyin);
 

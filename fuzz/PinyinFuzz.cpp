@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the pinyin conversion (as text and as GBK bytes, reading by character and
-// word by word), to the encoding decision and to the dictionary line reader, and checks what every
-// result must hold.
+// word by word), to the encoding decision, to the conversion of a run's names to UTF-8 and to the
+// dictionary line reader, and checks what every result must hold.
 #include "core/chinese/ChineseToPinyin.h"
+#include "core/names/NameEncoding.h"
 #include "core/words/DictionaryFile.h"
 
 #include <cstddef>
@@ -44,16 +45,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The encoding of a text is the same whether it is weighed whole or line by line.
     cvt::gbk::EncodingVote lines;
+    cvt::NameList names;
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = bytes.find('\n', start);
         lines.add(bytes.substr(start, end == std::string_view::npos ? end : end - start));
+        names.push_back(bytes.substr(start, end == std::string_view::npos ? end : end - start));
         if (end == std::string_view::npos) {
             break;
         }
         start = end + 1;
     }
     if (lines.result() != cvt::gbk::detectEncoding(bytes)) {
+        std::abort();
+    }
+    // The same lines as the names of a run: each comes out as UTF-8 or is counted as refused.
+    const std::size_t lineCount = names.size();
+    const std::size_t refused = cvt::convertNamesToUtf8(names);
+    if (names.size() + refused != lineCount || !cvt::gbk::isValidUtf8(names.bytes())) {
         std::abort();
     }
     checkPinyin(cvt::ChineseToPinyin(bytes, lines.result()));

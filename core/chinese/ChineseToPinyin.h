@@ -31,9 +31,11 @@ std::string ChineseToPinyinGbk(std::string_view gbkBytes);
 
 // How Chinese characters are read.
 enum class PinyinReading {
-    // Words of the phrase table take their own reading: within each run of Chinese characters the
-    // longest word of the table that starts at the current character wins (重庆 gives CHONGQING,
-    // 音乐 YINYUE); other characters read as ByCharacter does.
+    // Each run of Chinese characters is split into the words of the word table (longest words
+    // first, from the front and from the back; the split with fewer pieces, then fewer single
+    // characters, wins). Words take their own reading (重庆 gives CHONGQING, 音乐 YINYUE), other
+    // words and characters read as ByCharacter does, except the few characters whose everyday
+    // reading needs a syllable of word reading (给 gives GEI).
     ByPhrase,
     // Each character gives its one fixed syllable (重庆 gives ZHONGQING): the conversion above.
     ByCharacter,
@@ -54,6 +56,19 @@ constexpr std::size_t kSlotCount = gbk::kSlotCount;
 // reading or the number n (1..405) of its syllable kSyllables[n - 1] in lower case.
 extern const std::array<const char*, kSyllableCount> kSyllables;
 extern const std::array<std::uint16_t, kSlotCount> kReadings;
+
+// Word reading only: the syllables the table above lacks (fo, gei, lia, ...), numbered on from
+// kSyllableCount + 1, and the characters whose everyday reading needs one of them (给 gei); those
+// read so when no word takes them in.
+constexpr std::size_t kWordSyllableCount = 16;
+extern const std::array<const char*, kWordSyllableCount> kWordSyllables;
+
+struct AloneReading {
+    std::uint16_t code; // GBK double-byte code
+    std::uint16_t syllable;
+};
+constexpr std::size_t kAloneReadingCount = 18;
+extern const std::array<AloneReading, kAloneReadingCount> kAloneReadings;
 
 } // namespace pinyin
 

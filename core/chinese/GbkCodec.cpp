@@ -134,36 +134,80 @@ bool isWellFormedGbk(std::string_view bytes) {
 
 } // namespace
 
-void EncodingVote::add(std::string_view piece) {
-    if (m_wellFormedGbk && !isWellFormedGbk(piece)) {
-        m_wellFormedGbk = false;
-    }
-    if (!m_validUtf8) {
-        return;
-    }
+namespace {
+
+// What one piece of text holds, as the vote weighs it.
+struct PieceTraits {
+    bool validUtf8 = true;
+    bool longUtf8 = false;    // a character of three or four bytes
+    bool twoByteUtf8 = false; // a character of two bytes
+    bool greek = false;
+    bool allInGbk = true;
+    bool wellFormedGbk = true;
+};
+
+PieceTraits traitsOf(std::string_view piece) {
+    PieceTraits traits;
+    traits.wellFormedGbk = isWellFormedGbk(piece);
     Utf8Reader reader(piece);
     char32_t codePoint = 0;
     while (!reader.atEnd()) {
         if (!reader.next(codePoint)) {
-            m_validUtf8 = false;
-            return;
+            traits.validUtf8 = false;
+            break;
         }
         if (codePoint >= 0x800) {
-            m_longUtf8 = true;
-        } else if (codePoint >= 0x80 && codeOf(codePoint) == 0) {
-            m_allInGbk = false;
+            traits.longUtf8 = true;
+        } else if (codePoint >= 0x80) {
+            traits.twoByteUtf8 = true;
+            traits.greek = traits.greek || (codePoint >= 0x391 && codePoint <= 0x3C9);
+            traits.allInGbk = traits.allInGbk && codeOf(codePoint) != 0;
         }
     }
+    return traits;
+}
+
+// Chinese text of two-byte characters only that GBK reads as Chinese characters.
+bool readsAsChinese(const PieceTraits& traits) {
+    return traits.validUtf8 && !traits.longUtf8 && traits.twoByteUtf8 && !traits.greek && traits.wellFormedGbk;
+}
+
+bool looksGbk(const PieceTraits& traits, TextKind kind) {
+    return !traits.validUtf8 || (kind == TextKind::ChineseText && readsAsChinese(traits));
+}
+
+} // namespace
+
+void EncodingVote::add(std::string_view piece) {
+    const PieceTraits traits = traitsOf(piece);
+    m_gbkPieceCount += looksGbk(traits, m_kind) ? 1 : 0;
+    m_invalidUtf8 = m_invalidUtf8 || !traits.validUtf8;
+    m_longUtf8Pieces += traits.validUtf8 && traits.longUtf8 ? 1 : 0;
+    m_longUtf8 = m_longUtf8 || (traits.validUtf8 && traits.longUtf8);
+    m_twoByteUtf8 = m_twoByteUtf8 || traits.twoByteUtf8;
+    m_greek = m_greek || traits.greek;
+    m_allInGbk = m_allInGbk && traits.allInGbk;
+    m_wellFormedGbk = m_wellFormedGbk && traits.wellFormedGbk;
 }
 
 TextEncoding EncodingVote::result() const {
-    if (!m_validUtf8) {
+    if (m_invalidUtf8) {
         return TextEncoding::Gbk;
     }
-    if (m_longUtf8 || m_allInGbk) {
+    if (m_longUtf8 || !m_twoByteUtf8 || !m_wellFormedGbk) {
         return TextEncoding::Utf8;
     }
-    return m_wellFormedGbk ? TextEncoding::Gbk : TextEncoding::Utf8;
+    if (m_kind == TextKind::ChineseText && !m_greek) {
+        return TextEncoding::Gbk;
+    }
+    return m_allInGbk ? TextEncoding::Utf8 : TextEncoding::Gbk;
+}
+
+TextEncoding EncodingVote::encodingOf(std::string_view piece) const {
+    if (!mixed()) {
+        return result();
+    }
+    return looksGbk(traitsOf(piece), m_kind) ? TextEncoding::Gbk : TextEncoding::Utf8;
 }
 
 TextEncoding detectEncoding(std::string_view wholeText) {
@@ -189,6 +233,44 @@ std::string utf8ToGbk(std::string_view text) {
         }
     }
     return result;
+}
+
+void appendUtf8(std::string& out, char32_t codePoint) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | codePoint >> 6);
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | codePoint >> 12);
+        out += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | codePoint >> 18);
+        out += static_cast<char>(0x80 | (codePoint >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
+
+bool gbkToUtf8(std::string_view bytes, std::string& out) {
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead);
+            continue;
+        }
+        if (i + 1 >= bytes.size()) {
+            return false;
+        }
+        const auto trail = static_cast<unsigned char>(bytes[++i]);
+        const char32_t codePoint = codePointOf(static_cast<std::uint16_t>(lead << 8 | trail));
+        if (codePoint == 0) {
+            return false;
+        }
+        appendUtf8(out, codePoint);
+    }
+    return true;
 }
 
 } // namespace cvt::gbk

@@ -58,19 +58,44 @@ bool isValidUtf8(std::string_view text);
 // by line (a short GBK phrase such as 学习 is also valid UTF-8; the rest of the text decides).
 enum class TextEncoding { Utf8, Gbk };
 
+// What a text is read for. Chinese text is turned into pinyin: GBK bytes that also form two-byte
+// UTF-8 characters (谢谢 in GBK reads as two Cyrillic letters) are read as the Chinese characters
+// they give. Names are queried as they stand, so valid UTF-8 of Latin or Cyrillic letters stays.
+enum class TextKind { ChineseText, Names };
+
 // Weighs a text given in pieces that are split at ASCII bytes (lines, entries, arguments); the
 // answer is the one the joined text would get. The text is UTF-8 when it is valid UTF-8 and either
 // holds a character of three or four bytes (Chinese written in UTF-8 always does) or has a GBK form
 // for every character. Text that is not valid UTF-8 is GBK; valid UTF-8 that fails both tests is
-// GBK only when its bytes are well-formed GBK with assigned codes.
+// GBK only when its bytes are well-formed GBK with assigned codes. Chinese text of two-byte UTF-8
+// characters only, none a Greek letter (which the conversion transliterates), is GBK whenever its
+// bytes are well-formed GBK: every such code is a Chinese character.
+//
+// A text that mixes both (a UTF-8 file with some lines saved as GBK: some pieces hold characters
+// of three or four bytes, others are not valid UTF-8 or, in Chinese text, are GBK that also reads
+// as two-byte UTF-8) is read piece by piece: see encodingOf.
 class EncodingVote {
 public:
+    explicit EncodingVote(TextKind kind = TextKind::ChineseText) : m_kind(kind) {}
     void add(std::string_view piece);
+    // The encoding of the whole text, as detectEncoding gives it for the joined pieces.
     TextEncoding result() const;
+    // Whether the text mixes UTF-8 pieces with GBK ones.
+    bool mixed() const { return m_gbkPieceCount > 0 && m_longUtf8Pieces > 0; }
+    // The encoding to read one piece of the text in: result(), or for a mixed text GBK where the
+    // piece looks like GBK and UTF-8 otherwise.
+    TextEncoding encodingOf(std::string_view piece) const;
+    // The pieces of a mixed text read as GBK (0 when the text is not mixed).
+    std::size_t gbkPieces() const { return mixed() ? m_gbkPieceCount : 0; }
 
 private:
-    bool m_validUtf8 = true;
+    TextKind m_kind;
+    std::size_t m_gbkPieceCount = 0;
+    std::size_t m_longUtf8Pieces = 0;
+    bool m_invalidUtf8 = false;
     bool m_longUtf8 = false;
+    bool m_twoByteUtf8 = false;
+    bool m_greek = false;
     bool m_allInGbk = true;
     bool m_wellFormedGbk = true;
 };
@@ -80,5 +105,12 @@ TextEncoding detectEncoding(std::string_view wholeText);
 // UTF-8 text as GBK bytes: ASCII stays, other characters become their double-byte code, characters
 // that GBK lacks are dropped. Text that is not valid UTF-8 is returned unchanged.
 std::string utf8ToGbk(std::string_view text);
+
+// GBK bytes as UTF-8 text, appended to out. False (out then holds a part) when a byte from 0x80 up
+// starts no double-byte code that GBK assigns.
+bool gbkToUtf8(std::string_view bytes, std::string& out);
+
+// A character appended to out in UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
 
 } // namespace cvt::gbk

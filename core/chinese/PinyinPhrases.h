@@ -8,7 +8,7 @@
 
 namespace cvt::pinyin {
 
-// Longest word of the phrase table, in characters.
+// Longest word of the word table, in characters.
 constexpr std::size_t kPhraseMaxLength = 4;
 
 // The GBK codes of a word's characters after the first, packed into one number that sorts as the
@@ -17,23 +17,24 @@ constexpr std::size_t kPhraseMaxLength = 4;
 constexpr std::uint64_t phraseKey(std::uint16_t second, std::uint16_t third, std::uint16_t fourth) {
     return std::uint64_t{second} << 32 | std::uint64_t{third} << 16 | fourth;
 }
+constexpr std::uint64_t kPhraseKeyMask = (std::uint64_t{1} << 48) - 1;
+constexpr unsigned kReadingShift = 48;
 
-// One word of the phrase table: the key of its characters after the first and the syllable numbers
-// of its reading (see kSyllables; 0 where the word is shorter).
-struct PhraseEntry {
-    std::uint64_t rest;
-    std::array<std::uint16_t, kPhraseMaxLength> syllables;
-};
+// Generated tables (tools/gen_pinyin_phrases.py). kWords holds every word of 2 to 4 characters of
+// the dictionary source, grouped by first character and sorted by key within a group: the words
+// starting with the character of slot s are kWords[kWordFirst[s]] up to kWords[kWordFirst[s + 1]].
+// Each value is the word's phraseKey, with the number n of its reading in the bits from
+// kReadingShift: 0 for a word that reads as its characters, else kPhraseReadings[n - 1], the
+// syllable numbers of its reading (see kSyllables and kWordSyllables; 0 where the word is shorter).
+extern const std::array<std::uint32_t, gbk::kSlotCount + 1> kWordFirst;
+extern const std::uint64_t kWords[];
+extern const std::array<std::uint16_t, kPhraseMaxLength> kPhraseReadings[];
 
-// Generated tables (tools/gen_pinyin_phrases.py): words of 2 to 4 characters whose reading differs
-// from the reading of their characters, grouped by first character and sorted by rest within a
-// group. The words starting with the character of slot s are kPhrases[kPhraseFirst[s]] up to
-// kPhrases[kPhraseFirst[s + 1]].
-extern const std::array<std::uint16_t, gbk::kSlotCount + 1> kPhraseFirst;
-extern const PhraseEntry kPhrases[];
-
-// The longest word of the table at the start of codes (count GBK codes, lead << 8 | trail; values
-// below 0x100 stand for single bytes and end a word), or nullptr. length receives its characters.
-const PhraseEntry* longestPhrase(const std::uint16_t* codes, std::size_t count, std::size_t& length);
+// The words of the table that start at codes (count GBK codes, lead << 8 | trail; values below 0x100
+// stand for single bytes and end a word): bit n of the result is set when the first n codes spell a
+// word (n from 2 to kPhraseMaxLength), and readings[n] receives its reading number (0: it reads as
+// its characters).
+unsigned wordsAt(const std::uint16_t* codes, std::size_t count,
+                 std::array<std::uint16_t, kPhraseMaxLength + 1>& readings);
 
 } // namespace cvt::pinyin

@@ -1,6 +1,7 @@
 #include "core/names/SearchCandidates.h"
 
 #include "core/TextUtil.h"
+#include "core/names/NameEncoding.h"
 #include "core/names/PatternExpansion.h"
 
 namespace cvt {
@@ -13,6 +14,8 @@ SearchCandidates SearchCandidates::prepare(SearchMode mode, std::string_view pat
     if (hasControlCharacter(candidates.names.bytes())) {
         candidates.dropped = candidates.names.eraseIf(hasControlCharacter);
     }
+    // GBK names become UTF-8 here, so the table, its exports and the queries all hold one text.
+    candidates.undecodable = convertNamesToUtf8(candidates.names);
     candidates.names.sortIgnoreCase();
     return candidates;
 }

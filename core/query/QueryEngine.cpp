@@ -2,6 +2,7 @@
 
 #include "core/Messages.h"
 #include "core/TextUtil.h"
+#include "core/names/NameEncoding.h"
 #include "core/names/PatternExpansion.h"
 #include "core/names/SearchCandidates.h"
 #include "core/query/DnsStage.h"
@@ -377,6 +378,7 @@ NameList QueryEngine::prepareNames(RunRequest& request) {
     SearchCandidates candidates =
         SearchCandidates::prepare(request.mode, request.patternText, std::move(request.names));
     m_droppedNames.store(candidates.dropped);
+    m_undecodableNames.store(candidates.undecodable);
     return std::move(candidates.names);
 }
 

@@ -136,6 +136,8 @@ public:
     // The candidates of the last run left out because they hold a control character (known once the
     // run is past preparing).
     std::size_t droppedNames() const { return m_droppedNames.load(); }
+    // The candidates of the last run left out because their bytes are neither UTF-8 nor GBK.
+    std::size_t undecodableNames() const { return m_undecodableNames.load(); }
     // A run whose Stop has not yet been given: what the window shows as an enabled Stop button.
     bool isRunActive() const;
     // A run (a stopping one included) or a pass holds the table.
@@ -152,6 +154,7 @@ public:
 
 private:
     std::atomic<std::size_t> m_droppedNames{0};
+    std::atomic<std::size_t> m_undecodableNames{0};
 
     struct RunRequest;
     struct RunShared;

@@ -1,7 +1,7 @@
 #include "core/words/WordListBuilder.h"
 
-#include "core/chinese/ChineseToPinyin.h"
 #include "core/TextUtil.h"
+#include "core/chinese/ChineseToPinyin.h"
 #include "text/CheckedNumber.h"
 
 #include <limits>
@@ -87,6 +87,7 @@ NameList WordListBuilder::build() {
     m_sorter = SortUniqueBuilder();
     m_minimum.reset();
     m_maximum.reset();
+    m_gbkLines = 0;
     switch (m_request.page) {
     case WordPage::English:
         for (const std::string& line : m_request.lines) {
@@ -99,9 +100,9 @@ NameList WordListBuilder::build() {
         for (const std::string& line : m_request.lines) {
             vote.add(line);
         }
-        const gbk::TextEncoding encoding = vote.result();
+        m_gbkLines = vote.gbkPieces();
         for (const std::string& line : m_request.lines) {
-            addWord(ChineseToPinyin(line, encoding, m_request.reading), SpaceTest::KeepAll);
+            addWord(ChineseToPinyin(line, vote.encodingOf(line), m_request.reading), SpaceTest::KeepAll);
         }
         break;
     }
@@ -117,9 +118,9 @@ NameList WordListBuilder::build() {
         for (const std::string& entry : entries) {
             vote.add(entry);
         }
-        const gbk::TextEncoding encoding = vote.result();
+        m_gbkLines = vote.gbkPieces();
         for (const std::string& entry : entries) {
-            addWord(ChineseToPinyin(entry, encoding, m_request.reading), SpaceTest::KeepAll);
+            addWord(ChineseToPinyin(entry, vote.encodingOf(entry), m_request.reading), SpaceTest::KeepAll);
         }
         break;
     }

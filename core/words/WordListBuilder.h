@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/chinese/ChineseToPinyin.h"
-#include "core/words/DictionaryFile.h"
 #include "core/names/NameList.h"
+#include "core/words/DictionaryFile.h"
 #include "core/words/SortUnique.h"
 
 #include <cstdint>
@@ -57,6 +57,9 @@ public:
     explicit WordListBuilder(WordListRequest request);
 
     NameList build();
+    // After build(): the lines (or zh-cn.dct entries) of a UTF-8 text that were not UTF-8 and were
+    // read as GBK, each on its own (see gbk::EncodingVote::encodingOf); 0 for a text of one encoding.
+    std::size_t gbkLines() const { return m_gbkLines; }
 
     // The value of a limit field: the trimmed text as a signed 32-bit decimal integer, or an
     // exception with the integer message.
@@ -76,6 +79,7 @@ private:
     std::optional<std::int32_t> m_minimum;
     std::optional<std::int32_t> m_maximum;
     SortUniqueBuilder m_sorter;
+    std::size_t m_gbkLines = 0;
 };
 
 } // namespace cvt

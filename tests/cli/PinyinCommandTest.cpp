@@ -43,13 +43,14 @@ TEST(PinyinCommandTest, ByCharacterNeedsSomethingToRead) {
 }
 
 // GBK text is told from UTF-8 over the whole argument list or the whole standard input, also when
-// a phrase on its own is valid UTF-8 (学习 in GBK).
+// a phrase on its own is valid UTF-8 (学习 in GBK); a UTF-8 text with GBK lines is read line by line.
 TEST(PinyinCommandTest, GbkIsDecidedForTheWholeInput) {
     struct Case {
         const char* what;
         std::vector<std::string> args;
         std::string input;
         std::string out;
+        std::string err = "";
     };
     const std::string xuexi = gbk::utf8ToGbk("学习");
     const std::string mengjing = gbk::utf8ToGbk("梦境");
@@ -64,11 +65,17 @@ TEST(PinyinCommandTest, GbkIsDecidedForTheWholeInput) {
          {"words", "--page", "chinese"},
          xuexi + "\n" + mengjing + "\n",
          "MENGJING\nXUEXI\n"},
+        {"GBK lines in a UTF-8 text",
+         {"words", "--page", "chinese"},
+         "学习\n" + mengjing + "\n" + gbk::utf8ToGbk("谢谢") + "\n",
+         "MENGJING\nXIEXIE\nXUEXI\n",
+         "corvantide-cli words: warning: the text is UTF-8 but 2 lines are not; read as GBK\n"},
     };
     for (const Case& c : cases) {
         const ProgramResult result = runProgram({CORVANTIDE_CLI_PATH, c.args, "", c.input});
         EXPECT_EQ(result.exitCode, 0) << c.what << ": " << result.err;
         EXPECT_EQ(result.out, c.out) << c.what;
+        EXPECT_EQ(result.err, c.err) << c.what;
     }
 }
 

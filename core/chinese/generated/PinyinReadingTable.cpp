@@ -789,4 +789,32 @@ const std::array<std::uint16_t, kSlotCount> kReadings = {
     0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,
 };
 
+// Syllable n (kSyllableCount + 1 onwards) of word reading is kWordSyllables[n - kSyllableCount - 1].
+static_assert(kWordSyllableCount == 16 && kAloneReadingCount == 18, "counts in ChineseToPinyin.h");
+const std::array<const char*, kWordSyllableCount> kWordSyllables = {
+    "chua","dei","den","eng","fiao","fo","gei","kei","len","lia","lo","nun","rua","shei","tei","zhei",
+};
+
+// Characters that read otherwise when they stand alone in word reading, sorted by code.
+const std::array<AloneReading, kAloneReadingCount> kAloneReadings = {{
+    {0x8196, 411}, // 仏
+    {0x827A, 415}, // 倆
+    {0x8477, 413}, // 剋
+    {0x87DE, 416}, // 囖
+    {0x8875, 411}, // 坲
+    {0x924F, 408}, // 扥
+    {0x9259, 408}, // 扽
+    {0x92B5, 418}, // 挼
+    {0x9782, 411}, // 梻
+    {0x9A48, 406}, // 欻
+    {0x9A5F, 406}, // 歘
+    {0xB8F8, 412}, // 给
+    {0xBD6F, 412}, // 給
+    {0xC1A9, 415}, // 俩
+    {0xCBAD, 419}, // 谁
+    {0xD285, 410}, // 覅
+    {0xED45, 409}, // 鞥
+    {0xFC51, 417}, // 黁
+}};
+
 } // namespace cvt::pinyin

@@ -37,7 +37,8 @@ void expectBothPaths(const Case& c, PinyinReading reading = PinyinReading::ByCha
 // GBK phrases whose bytes are also valid UTF-8 (two-byte sequences of characters GBK lacks).
 TEST(ChineseToPinyin, GbkThatLooksLikeUtf8IsReadAsGbk) {
     const Case cases[] = {
-        {"学习", "XUEXI"}, {"唯一", "WEIYI"}, {"围墙", "WEIQIANG"}, {"一位", "YIWEI"}, {"学习 abc", "XUEXIABC"},
+        {"学习", "XUEXI"},        {"唯一", "WEIYI"},  {"围墙", "WEIQIANG"}, {"一位", "YIWEI"},
+        {"学习 abc", "XUEXIABC"}, {"谢谢", "XIEXIE"}, // its GBK bytes read as two Cyrillic letters in UTF-8
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(gbk::isValidUtf8(gbk::utf8ToGbk(c.input))) << c.input;
@@ -56,7 +57,8 @@ TEST(GbkEncoding, DecidedForTheWholeText) {
     const EncodingCase cases[] = {
         {"ASCII", {"abc", ""}, gbk::TextEncoding::Utf8},
         {"Chinese in UTF-8", {"学习", "梦境"}, gbk::TextEncoding::Utf8},
-        {"two-byte characters GBK has", {"Ωθ", "é"}, gbk::TextEncoding::Utf8},
+        {"Greek letters stay UTF-8", {"Ωθ", "é"}, gbk::TextEncoding::Utf8},
+        {"GBK read as Cyrillic letters", {gbk::utf8ToGbk("谢谢")}, gbk::TextEncoding::Gbk},
         {"an emoji beside Chinese stays UTF-8", {"梦境\U0001F600"}, gbk::TextEncoding::Utf8},
         {"GBK valid as UTF-8 alone", {xuexi}, gbk::TextEncoding::Gbk},
         {"a later GBK line decides an earlier one", {xuexi, mengjing}, gbk::TextEncoding::Gbk},
@@ -67,6 +69,50 @@ TEST(GbkEncoding, DecidedForTheWholeText) {
             vote.add(piece);
         }
         EXPECT_EQ(vote.result(), c.expected) << c.name;
+    }
+}
+
+// A UTF-8 text with some GBK lines reads each line in its own encoding; a text of one encoding is
+// read whole. Names keep two-byte UTF-8 letters as they stand.
+TEST(GbkEncoding, MixedTextIsReadLineByLine) {
+    using gbk::TextEncoding;
+    struct MixedCase {
+        const char* name;
+        gbk::TextKind kind;
+        std::vector<std::string> pieces;
+        std::vector<TextEncoding> expected;
+        std::size_t gbkPieces;
+    };
+    const std::string xiexie = gbk::utf8ToGbk("谢谢");
+    const std::string mengjing = gbk::utf8ToGbk("梦境");
+    const MixedCase cases[] = {
+        {"GBK lines in UTF-8",
+         gbk::TextKind::ChineseText,
+         {"学习", mengjing, "abc", xiexie},
+         {TextEncoding::Utf8, TextEncoding::Gbk, TextEncoding::Utf8, TextEncoding::Gbk},
+         2},
+        {"all GBK", gbk::TextKind::ChineseText, {mengjing, xiexie}, {TextEncoding::Gbk, TextEncoding::Gbk}, 0},
+        {"all UTF-8", gbk::TextKind::ChineseText, {"学习", "abc"}, {TextEncoding::Utf8, TextEncoding::Utf8}, 0},
+        {"a name of Cyrillic letters stays",
+         gbk::TextKind::Names,
+         {"学习", "привет", mengjing},
+         {TextEncoding::Utf8, TextEncoding::Utf8, TextEncoding::Gbk},
+         1},
+        {"Cyrillic names alone stay",
+         gbk::TextKind::Names,
+         {"привет", xiexie},
+         {TextEncoding::Utf8, TextEncoding::Utf8},
+         0},
+    };
+    for (const auto& c : cases) {
+        gbk::EncodingVote vote(c.kind);
+        for (const std::string& piece : c.pieces) {
+            vote.add(piece);
+        }
+        for (std::size_t i = 0; i < c.pieces.size(); ++i) {
+            EXPECT_EQ(vote.encodingOf(c.pieces[i]), c.expected[i]) << c.name << ", piece " << i;
+        }
+        EXPECT_EQ(vote.gbkPieces(), c.gbkPieces) << c.name;
     }
 }
 
@@ -199,6 +245,23 @@ TEST(ChineseToPinyin, WordsReadAsWords) {
         {"ａ重庆Ω", "aCHONGQINGO", "aZHONGQINGO"},
         {"重", "ZHONG", "ZHONG"},
         {"", "", ""},
+        // Syllables only word reading has, in words and for a lone character.
+        {"给力", "GEILI", "JILI"},
+        {"送给", "SONGGEI", "SONGJI"},
+        {"佛山", "FOSHAN", "FUSHAN"},
+        {"他俩", "TALIA", "TALIANG"},
+        {"给", "GEI", "JI"},
+        {"给予", "JIYU", "JIYU"},
+        // A word beside a word of the table is not broken up.
+        {"快乐音乐", "KUAILEYINYUE", "KUAILEYINLE"},
+        {"开会计划", "KAIHUIJIHUA", "KAIHUIJIHUA"},
+        {"下面的", "XIAMIANDE", "XIAMIANDE"},
+        {"研究生命", "YANJIUSHENGMING", "YANJIUSHENGMING"}, // the backward split has fewer single characters
+        // The everyday reading where the dictionary's entries disagree.
+        {"便宜", "PIANYI", "BIANYI"},
+        {"大夫", "DAIFU", "DAFU"},
+        {"长长的", "CHANGCHANGDE", "ZHANGZHANGDE"},
+        {"地里", "DILI", "DELI"},
     };
     for (const auto& c : cases) {
         expectBothPaths({c.input, c.byPhrase}, PinyinReading::ByPhrase);
@@ -220,45 +283,66 @@ TEST(ChineseToPinyin, WordsReadAsWords) {
     EXPECT_EQ(cut.substr(0, 18), "CHONGQINGCHONGQING");
 }
 
-// Every word of the phrase table is found by the lookup and reads differently from its characters;
-// the groups are sorted as the binary search needs.
-TEST(PinyinTables, EveryPhraseIsFoundAndDiffers) {
+// Every word of the table is found by the lookup and, standing alone, reads as the table says: its
+// own reading, which differs from its characters', or its characters' reading. The groups are sorted
+// as the binary search needs.
+TEST(PinyinTables, EveryWordIsFoundAndReadsAsStored) {
     std::size_t words = 0;
+    std::size_t withReading = 0;
     for (std::size_t slot = 0; slot < gbk::kSlotCount; ++slot) {
-        const std::size_t first = pinyin::kPhraseFirst[slot];
-        const std::size_t last = pinyin::kPhraseFirst[slot + 1];
+        const std::size_t first = pinyin::kWordFirst[slot];
+        const std::size_t last = pinyin::kWordFirst[slot + 1];
         ASSERT_LE(first, last) << slot;
         const auto lead = static_cast<unsigned>(gbk::kLeadFirst + slot / gbk::kTrailsPerLead);
         const auto trail = static_cast<unsigned>(gbk::kTrailFirst + slot % gbk::kTrailsPerLead);
         for (std::size_t i = first; i < last; ++i) {
-            const pinyin::PhraseEntry& entry = pinyin::kPhrases[i];
+            const std::uint64_t entry = pinyin::kWords[i];
             if (i > first) {
-                EXPECT_LT(pinyin::kPhrases[i - 1].rest, entry.rest) << slot;
+                ASSERT_LT(pinyin::kWords[i - 1] & pinyin::kPhraseKeyMask, entry & pinyin::kPhraseKeyMask) << slot;
             }
-            std::string word{static_cast<char>(lead), static_cast<char>(trail)};
+            std::vector<std::uint16_t> codes{static_cast<std::uint16_t>(lead << 8 | trail)};
+            for (int shift = 32; shift >= 0 && (entry >> shift & 0xFFFF) != 0; shift -= 16) {
+                codes.push_back(static_cast<std::uint16_t>(entry >> shift & 0xFFFF));
+            }
+            ASSERT_GE(codes.size(), 2u);
+            std::string word;
+            for (const std::uint16_t code : codes) {
+                word += static_cast<char>(code >> 8);
+                word += static_cast<char>(code & 0xFF);
+            }
+            std::array<std::uint16_t, pinyin::kPhraseMaxLength + 1> found{};
+            ASSERT_TRUE(pinyin::wordsAt(codes.data(), codes.size(), found) & (1u << codes.size()))
+                << testing::PrintToString(word);
+            const auto number = static_cast<std::uint16_t>(entry >> pinyin::kReadingShift);
+            EXPECT_EQ(found[codes.size()], number);
+            const std::string byCharacter = ChineseToPinyinGbk(word, PinyinReading::ByCharacter);
+            if (number == 0) {
+                EXPECT_EQ(ChineseToPinyinGbk(word, PinyinReading::ByPhrase), byCharacter)
+                    << testing::PrintToString(word);
+                ++words;
+                continue;
+            }
             std::string reading;
-            for (std::size_t k = 0; k < pinyin::kPhraseMaxLength; ++k) {
-                const auto code = static_cast<std::uint16_t>(k == 0 ? 0 : entry.rest >> (48 - 16 * k));
-                if (code != 0) {
-                    word += static_cast<char>(code >> 8);
-                    word += static_cast<char>(code & 0xFF);
-                }
-                if (entry.syllables[k] != 0) {
-                    ASSERT_LE(entry.syllables[k], pinyin::kSyllableCount);
-                    reading += pinyin::kSyllables[entry.syllables[k] - 1];
+            for (const std::uint16_t syllable : pinyin::kPhraseReadings[number - 1]) {
+                if (syllable != 0) {
+                    ASSERT_LE(syllable, pinyin::kSyllableCount + pinyin::kWordSyllableCount);
+                    reading += syllable <= pinyin::kSyllableCount
+                                   ? pinyin::kSyllables[syllable - 1]
+                                   : pinyin::kWordSyllables[syllable - pinyin::kSyllableCount - 1];
                 }
             }
-            ASSERT_GE(word.size(), 4u);
             for (char& letter : reading) {
                 letter = static_cast<char>(letter - 'a' + 'A');
             }
             EXPECT_EQ(ChineseToPinyinGbk(word, PinyinReading::ByPhrase), reading) << testing::PrintToString(word);
-            EXPECT_NE(ChineseToPinyinGbk(word, PinyinReading::ByCharacter), reading) << testing::PrintToString(word);
+            EXPECT_NE(byCharacter, reading) << testing::PrintToString(word);
             ++words;
+            ++withReading;
         }
     }
-    EXPECT_EQ(words, pinyin::kPhraseFirst.back());
-    EXPECT_GT(words, 3'000u);
+    EXPECT_EQ(words, pinyin::kWordFirst.back());
+    EXPECT_GT(words, 100'000u);
+    EXPECT_GT(withReading, 4'000u);
 }
 
 // The 400 syllables a character may read as.

@@ -1,7 +1,10 @@
 #include "core/chinese/GbkCodec.h"
 
+#include "core/names/NameEncoding.h"
+
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace cvt::gbk {
 namespace {
@@ -87,6 +90,32 @@ TEST(GbkCodec, Utf8ToGbk) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(utf8ToGbk(c.text), c.expected) << c.text;
+    }
+}
+
+// The names of a run come out as UTF-8 whatever they came in: a GBK list is converted, so are the GBK
+// names of a mixed list, and names that are neither are taken out and counted.
+TEST(NameEncoding, NamesBecomeUtf8) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> names;
+        std::vector<std::string> expected;
+        std::size_t refused;
+    };
+    const std::string xiexie = utf8ToGbk("谢谢");
+    const Case cases[] = {
+        {"ASCII stays", {"ab", "cd"}, {"ab", "cd"}, 0},
+        {"UTF-8 stays", {"学习", "привет", "café"}, {"学习", "привет", "café"}, 0},
+        {"a GBK list is converted", {utf8ToGbk("梦境"), "ab"}, {"梦境", "ab"}, 0},
+        {"GBK that also reads as UTF-8, beside a GBK name", {xiexie, utf8ToGbk("学习")}, {"谢谢", "学习"}, 0},
+        {"GBK names among UTF-8 ones", {"学习", utf8ToGbk("梦境"), "ab"}, {"学习", "梦境", "ab"}, 0},
+        {"neither", {"ab", "caf\xE9"s, "\x81\x20x"s, "\xFF\xFF"s}, {"ab"}, 3},
+        {"Latin-1 among UTF-8", {"学习", "caf\xE9"s}, {"学习"}, 1},
+    };
+    for (const auto& c : cases) {
+        NameList names = NameList::fromRange(c.names);
+        EXPECT_EQ(convertNamesToUtf8(names), c.refused) << c.what;
+        EXPECT_EQ(names.toVector(), c.expected) << c.what;
     }
 }
 
