@@ -20,3 +20,16 @@ function(corvantide_add_test_folder prefix)
         corvantide_add_test_suite(${prefix}_${stem} SOURCES ${suite} LIBS ${ARG_LIBS})
     endforeach()
 endfunction()
+
+# corvantide_add_generator_check(NAME SCRIPT ARGS...): a generator's --check (tools/SCRIPT) as a test.
+# Where its source is missing the check exits 77 and the test is skipped, with the reason printed;
+# CI installs every source and sets CORVANTIDE_REQUIRE_GENERATOR_SOURCES, so there a missing source
+# fails instead.
+option(CORVANTIDE_REQUIRE_GENERATOR_SOURCES "Fail a generator check whose source is missing" OFF)
+find_program(CORVANTIDE_PYTHON3 python3 REQUIRED)
+function(corvantide_add_generator_check name script)
+    add_test(NAME ${name} COMMAND ${CORVANTIDE_PYTHON3} ${PROJECT_SOURCE_DIR}/tools/${script} --check ${ARGN})
+    if(NOT CORVANTIDE_REQUIRE_GENERATOR_SOURCES)
+        set_tests_properties(${name} PROPERTIES SKIP_RETURN_CODE 77)
+    endif()
+endfunction()

@@ -104,9 +104,4 @@ std::vector<std::filesystem::path> DesktopOpener::reapFinished() {
     return failed;
 }
 
-DesktopOpener& DesktopOpener::shared() {
-    static DesktopOpener opener;
-    return opener;
-}
-
 } // namespace cvt

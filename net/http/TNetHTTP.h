@@ -37,7 +37,7 @@ enum TNetHTTPOption : unsigned {
 // a redirect from https to http ("Redirect from https to http refused: URL") or to a scheme other
 // than http and https ("Redirect to URL refused: only http and https are followed"). A Location is
 // absolute only when a scheme stands at its start. Credentials are not
-// offered to another host. https addresses are fetched over TLS (see net/tls). A body larger than
+// offered to another host. https addresses are fetched over TLS (net/socket/TNetIOHandlerSSL). A body larger than
 // kMaxBodyBytes, or a header larger than kMaxHeadBytes,
 // fails with ENetHTTPResponseTooLarge.
 //

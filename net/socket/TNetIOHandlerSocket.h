@@ -17,7 +17,7 @@ class SocketApi;
 // time and makes every system call of the connection through the SocketApi seam. Sockets are
 // non-blocking underneath; every wait is a poll() on the socket and the cancel signal, so a
 // cancellation ends any wait at once (ENetOperationCancelled, socket closed). Sends never raise
-// SIGPIPE. The TLS handler (net/tls) derives from it and layers TLS over the same socket.
+// SIGPIPE. The TLS handler (TNetIOHandlerSSL) derives from it and layers TLS over the same socket.
 class TNetIOHandlerSocket {
 public:
     TNetIOHandlerSocket(SocketApi& api, NetCancelSignal& cancel);

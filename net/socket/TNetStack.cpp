@@ -25,9 +25,4 @@ void TNetStack::Release() {
     --g_instanceCount;
 }
 
-int TNetStack::InstanceCount() {
-    std::lock_guard lock(stackMutex());
-    return g_instanceCount;
-}
-
 } // namespace cvt
