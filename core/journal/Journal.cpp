@@ -19,6 +19,9 @@ namespace {
 
 constexpr int kApplicationId = 0x43767464; // "Cvtd"
 constexpr int kSchemaVersion = 1;
+// How long the lookups of a run may read one snapshot: the answers written meanwhile are not
+// needed by them, and a checkpoint is held back no longer than this.
+constexpr auto kSnapshotTime = std::chrono::milliseconds(500);
 // How long a writer waits for another one that is about to end before it says the file is in use.
 constexpr auto kClaimWait = std::chrono::seconds(3);
 
@@ -247,6 +250,9 @@ JournalCell readCell(const Query& query) {
 Journal::Journal(std::filesystem::path path, int claimFd) : m_path(std::move(path)), m_claimFd(claimFd) {}
 
 Journal::~Journal() {
+    if (m_snapshotOpen) {
+        sqlite3_exec(m_read, "COMMIT", nullptr, nullptr, nullptr);
+    }
     sqlite3_finalize(m_answeredQuery);
     sqlite3_finalize(m_recentQuery);
     if (m_read != m_write) {
@@ -352,6 +358,24 @@ void Journal::openConnections(JournalAccess access, std::vector<std::string>& no
     }
 }
 
+void Journal::useSnapshot() const {
+    const auto now = std::chrono::steady_clock::now();
+    if (m_snapshotOpen && now - m_snapshotStart < kSnapshotTime) {
+        return;
+    }
+    endSnapshot();
+    exec(m_read, "BEGIN");
+    m_snapshotOpen = true;
+    m_snapshotStart = now;
+}
+
+void Journal::endSnapshot() const {
+    if (m_snapshotOpen) {
+        m_snapshotOpen = false;
+        exec(m_read, "COMMIT");
+    }
+}
+
 std::int64_t Journal::startSearch(const JournalSearch& search) {
     std::lock_guard lock(m_writeMutex);
     try {
@@ -427,6 +451,7 @@ void Journal::writeCells(std::int64_t search, const std::vector<JournalCell>& ce
 std::optional<JournalSearch> Journal::lastUnfinished(std::string_view key) const {
     std::lock_guard lock(m_readMutex);
     try {
+        endSnapshot();
         Query query(m_read,
                     (std::string(kSearchColumns) + "WHERE key = ? AND finished = 0 ORDER BY id DESC LIMIT 1").c_str());
         query.bind(1, key);
@@ -443,6 +468,7 @@ std::optional<JournalSearch> Journal::lastUnfinished(std::string_view key) const
 std::optional<JournalSearch> Journal::search(std::int64_t id) const {
     std::lock_guard lock(m_readMutex);
     try {
+        endSnapshot();
         Query query(m_read, (std::string(kSearchColumns) + "WHERE id = ?").c_str());
         query.bind(1, id);
         if (query.step()) {
@@ -458,6 +484,7 @@ std::optional<JournalSearch> Journal::search(std::int64_t id) const {
 std::vector<JournalSearch> Journal::searches() const {
     std::lock_guard lock(m_readMutex);
     try {
+        endSnapshot();
         std::vector<JournalSearch> found;
         Query query(m_read, (std::string(kSearchColumns) + "ORDER BY id DESC").c_str());
         while (query.step()) {
@@ -474,6 +501,7 @@ std::optional<JournalCell> Journal::answeredCell(std::int64_t search, std::strin
                                                  std::string_view suffix) const {
     std::lock_guard lock(m_readMutex);
     try {
+        useSnapshot();
         Query query(m_read, m_answeredQuery);
         query.bind(1, search).bind(2, name).bind(3, suffix);
         if (query.step()) {
@@ -490,6 +518,7 @@ std::optional<JournalCell> Journal::recentAnswer(std::string_view name, std::str
                                                  std::string_view server, std::int64_t since) const {
     std::lock_guard lock(m_readMutex);
     try {
+        useSnapshot();
         Query query(m_read, m_recentQuery);
         query.bind(1, name).bind(2, suffix).bind(3, server).bind(4, since);
         if (query.step()) {
@@ -505,6 +534,7 @@ std::optional<JournalCell> Journal::recentAnswer(std::string_view name, std::str
 void Journal::forEachCell(std::int64_t search, const std::function<void(const JournalCell&)>& visit) const {
     std::lock_guard lock(m_readMutex);
     try {
+        endSnapshot();
         Query query(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
                             "WHERE search = ? ORDER BY row");
         query.bind(1, search);

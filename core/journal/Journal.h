@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -99,6 +100,12 @@ private:
     sqlite3* m_read = nullptr;
     mutable std::mutex m_writeMutex;
     mutable std::mutex m_readMutex;
+    // Under m_readMutex: the lookups of a run share one read transaction, renewed after
+    // kSnapshotTime, rather than starting one per cell; the other reads end it first.
+    void useSnapshot() const;
+    void endSnapshot() const;
+    mutable bool m_snapshotOpen = false;
+    mutable std::chrono::steady_clock::time_point m_snapshotStart;
     // The lookups a run makes for every cell, prepared once (under m_readMutex).
     sqlite3_stmt* m_answeredQuery = nullptr;
     sqlite3_stmt* m_recentQuery = nullptr;
