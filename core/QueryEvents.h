@@ -51,8 +51,8 @@ struct AnsweredCell {
     // for an answer.
     std::string details;
     // How the cell was asked: "whois", "rdap" or "dns", and the suffix's server field.
-    std::string via;
-    std::string server;
+    std::string via{};
+    std::string server{};
     AnswerOrigin origin = AnswerOrigin::Asked;
     // When a reused or resumed answer was asked (seconds since the epoch); 0 for one asked now.
     std::int64_t askedAt = 0;
