@@ -29,6 +29,7 @@ void CheckJournal::declare(CLI::App& command) {
 }
 
 void CheckJournal::begin(CheckRunRequest& request, const ConfigOption& config, const Note& note) {
+    m_note = note;
     const std::filesystem::path path = m_option.resolve(config);
     if (path.empty()) {
         if (m_resume) {
@@ -93,8 +94,9 @@ void CheckJournal::end(bool finished, bool refused) {
         } else if (finished && !failed) {
             m_journal->finishSearch(m_search, now());
         }
-    } catch (const JournalError&) {
+    } catch (const JournalError& error) {
         // The search stays unfinished: a later --resume asks what it lacks.
+        m_note(std::string("corvantide-cli check: warning: ") + error.what());
     }
 }
 

@@ -42,6 +42,7 @@ private:
     std::optional<JournalRecall> m_recall;
     std::int64_t m_search = 0;
     bool m_resumed = false;
+    Note m_note;
 };
 
 } // namespace cvt::cli
