@@ -1,3 +1,4 @@
+#include "cli/CheckJournal.h"
 #include "cli/CheckNameSource.h"
 #include "cli/CheckOutput.h"
 #include "cli/CheckOutputFile.h"
@@ -127,6 +128,7 @@ public:
                                               "print only name.suffix for every free cell, one per line, as the "
                                               "rows finish");
         names->excludes(m_formatOption);
+        m_journal.declare(command);
         command.footer(kFooter);
     }
 
@@ -193,7 +195,9 @@ public:
 
         CheckRunRequest request{std::move(entries), std::move(search), std::move(settings), m_retry};
         request.search.languageCode = language;
+        m_journal.begin(request, m_config, [&progress](const std::string& text) { progress.note(text); });
         const CheckRunResult result = run.run(std::move(request));
+        m_journal.end(!run.interrupted() && result.errors.empty(), result.refusal.has_value());
         progress.finish();
         if (result.refusal) {
             io.err << "corvantide-cli check: " << *result.refusal << '\n';
@@ -260,6 +264,7 @@ private:
     std::string m_format = "text";
     std::string m_only;
     CheckOutputOptions m_outputOptions;
+    CheckJournal m_journal;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "cli/CheckRun.h"
 
 #include "core/Messages.h"
+#include "core/journal/JournalRecall.h"
 #include "core/query/NetWhoisLookup.h"
 #include "core/query/ResultMarks.h"
 
@@ -10,7 +11,7 @@ namespace cvt::cli {
 
 CheckRun::CheckRun(CheckRunObserver& observer, const std::string& languageCode)
     : m_observer(observer), m_table(message(Msg::DomainNameColumn, languageCode)),
-      m_engine({*this, [] { return std::make_unique<NetWhoisLookup>(); }, nullptr,
+      m_engine({m_journalSink, [] { return std::make_unique<NetWhoisLookup>(); }, nullptr,
                 [this](const std::string& text) {
                     std::lock_guard lock(m_errorMutex);
                     m_errors.push_back(text);
@@ -31,12 +32,14 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
     }
     m_engine.setServerEntries(std::move(request.entries));
     m_engine.setSettings(std::move(request.settings));
+    m_journalSink.setWriter(request.journal);
     // Told before the run starts: its first rows may finish before btnSearchClick returns.
     m_observer.runStarted(captions);
     m_running.store(true);
     const SearchOutcome outcome = m_engine.btnSearchClick(std::move(request.search));
     if (outcome.status != SearchOutcome::Status::Started) {
         m_running.store(false);
+        m_journalSink.setWriter(nullptr);
         result.refusal = outcome.message;
         return result;
     }
@@ -86,6 +89,7 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
         result.runCells = m_runCells;
     }
     m_engine.shutdown();
+    m_journalSink.setWriter(nullptr);
     m_running.store(false);
 
     std::lock_guard lock(m_errorMutex);
@@ -128,7 +132,7 @@ void CheckRun::cellAnswered(const AnsweredCell& cell) {
         // A re-query replaces a failed mark; a run may overwrite a mark of a shared column.
         count(m_table.cell(cell.row, static_cast<std::size_t>(column) - 1), -1);
     }
-    if (m_table.writeAnswer(cell.row, cell.suffix, cell.mark, cell.details) < 0) {
+    if (m_table.writeAnswer(cell.row, cell.suffix, cell.mark, shownDetails(cell)) < 0) {
         return;
     }
     count(cell.mark, 1);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/CheckProgress.h"
+#include "core/journal/JournalSink.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/QueryEvents.h"
 #include "core/query/ResultTable.h"
@@ -35,6 +36,8 @@ struct CheckRunRequest {
     RunSettings settings;
     // After the run, ask the failed cells once more; a row with a failed cell is finished only then.
     bool retry = false;
+    // Where the answered cells are journaled; null: nowhere.
+    JournalWriter* journal = nullptr;
 };
 
 struct CheckRunResult {
@@ -92,6 +95,8 @@ private:
     RunProgress m_runProgress; // the engine's latest word on the run
     std::size_t m_runCells = 0;
 
+    // The engine's events pass through it on their way here, to reach the journal too.
+    JournalSink m_journalSink{*this};
     QueryEngine m_engine;
     std::atomic<bool> m_interrupted{false};
     std::atomic<bool> m_running{false};

@@ -15,5 +15,6 @@ std::unique_ptr<Command> makePinyinCommand();
 std::unique_ptr<Command> makeWhoisCommand();
 std::unique_ptr<Command> makeFetchCommand();
 std::unique_ptr<Command> makeHarvestCommand();
+std::unique_ptr<Command> makeHistoryCommand();
 
 } // namespace cvt::cli

@@ -53,6 +53,7 @@ CommandLine::CommandLine()
     m_commands.push_back(makeWhoisCommand());
     m_commands.push_back(makeFetchCommand());
     m_commands.push_back(makeHarvestCommand());
+    m_commands.push_back(makeHistoryCommand());
     for (const auto& command : m_commands) {
         CLI::App* sub = m_app->add_subcommand(command->name(), command->summary());
         command->declare(*sub);

@@ -9,6 +9,7 @@ namespace {
 
 constexpr const char* kIntervalRule = "not a number of milliseconds from 0 to 86400000";
 constexpr const char* kBackoffRule = "not a number of seconds from 0 to 86400";
+constexpr const char* kReuseRule = "not a number of days from 0 to 3650";
 
 std::string warning(std::string_view where, std::string_view value, const char* rule) {
     return "Config.ini " + std::string(where) + "=" + std::string(value) + ": " + rule + "; the default is used";
@@ -59,6 +60,13 @@ RunSettings ReadRunSettings(const IniFile& ini, std::vector<std::string>& warnin
             settings.backoff = std::chrono::seconds(*seconds);
         } else {
             warnings.push_back(warning("[setting] backoff", text, kBackoffRule));
+        }
+    }
+    if (const std::string text = ini.readString("setting", "reuse_days", ""); !text.empty()) {
+        if (const auto days = ParseSettingNumber(text, kMaxReuseDays)) {
+            settings.reuseDays = static_cast<int>(*days);
+        } else {
+            warnings.push_back(warning("[setting] reuse_days", text, kReuseRule));
         }
     }
     for (const IniEntry& entry : ini.entries("interval")) {

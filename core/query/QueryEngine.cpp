@@ -108,6 +108,11 @@ std::vector<std::string> runSuffixes(const std::vector<std::vector<ServerEntry>>
     return suffixes;
 }
 
+// How a lane asks the entry: "rdap" for an RDAP base address, "whois" for a WHOIS host.
+std::string askedVia(const ServerEntry& entry) {
+    return isRdapServerField(entry.host) ? "rdap" : "whois";
+}
+
 const ServerEntry* findEntry(const std::vector<ServerEntry>& entries, std::string_view caption) {
     for (const ServerEntry& entry : entries) {
         if (trim(entry.caption) == caption) {
@@ -126,6 +131,7 @@ struct QueryEngine::RunRequest {
     NameList names;
     std::vector<ServerEntry> entries;
     RunSettings settings;
+    std::function<std::optional<AnsweredCell>(std::string_view, const ServerEntry&)> recall;
 };
 
 struct QueryEngine::RequeryRequest {
@@ -146,6 +152,8 @@ struct QueryEngine::RunShared {
     std::size_t namesDone = 0;
     // Asks DNS ahead of the lanes; null when the run does not.
     DnsStage* dns = nullptr;
+    // Answers known without asking; empty when there are none.
+    const std::function<std::optional<AnsweredCell>(std::string_view, const ServerEntry&)>* recall = nullptr;
 
     std::mutex rowMutex;
     // Names whose rows exist (written under rowMutex, read without it), and rows appended so far.
@@ -208,6 +216,7 @@ SearchOutcome QueryEngine::btnSearchClick(SearchRequest request) {
     run->mode = request.mode;
     run->patternText = std::move(request.patternText);
     run->names = std::move(request.words);
+    run->recall = std::move(request.recall);
 
     std::lock_guard lock(m_stateMutex);
     // A stopping worker keeps its own deactivation, so clearing the flag cannot revive it.
@@ -414,6 +423,9 @@ void QueryEngine::threadRun(const WorkerState& worker) {
             if (!plan.empty() && !names.empty()) {
                 RunShared shared(names);
                 shared.laneCount = plan.size();
+                if (request->recall) {
+                    shared.recall = &request->recall;
+                }
                 for (std::size_t i = 1; i < names.size(); ++i) {
                     if (trim(names[i]) == trim(names[i - 1])) {
                         shared.rowOf.resize(names.size());
@@ -515,6 +527,16 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
                 break;
             }
             const std::string suffix(trim(entry.caption));
+            if (shared.recall != nullptr) {
+                if (std::optional<AnsweredCell> known = (*shared.recall)(name, entry)) {
+                    ensureRows(index);
+                    known->row = shared.row(index);
+                    known->name = name;
+                    known->suffix = suffix;
+                    m_sink.cellAnswered(*known);
+                    continue;
+                }
+            }
             if (shared.dns != nullptr) {
                 std::optional<std::string> delegation =
                     shared.dns->await(index, *shared.dns->suffixIndex(suffix), stop);
@@ -524,8 +546,8 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
                 }
                 if (delegation) {
                     ensureRows(index);
-                    m_sink.cellAnswered(
-                        {shared.row(index), name, suffix, std::string(kMarkRegistered), std::move(*delegation)});
+                    m_sink.cellAnswered({shared.row(index), name, suffix, std::string(kMarkRegistered),
+                                         std::move(*delegation), "dns", entry.host});
                     std::lock_guard lock(m_stateMutex);
                     ++m_progress.dnsSettled;
                     continue;
@@ -542,7 +564,8 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
             }
             CellOutcome outcome = lane.askCell(entry, joinQuery(name, suffix));
             ensureRows(index);
-            m_sink.cellAnswered({shared.row(index), name, suffix, std::move(outcome.mark), std::move(outcome.details)});
+            m_sink.cellAnswered({shared.row(index), name, suffix, std::move(outcome.mark), std::move(outcome.details),
+                                 askedVia(entry), entry.host});
         }
         if (lanesOn && complete && shared.lanesDone[index].fetch_add(1) + 1u == shared.laneCount) {
             std::lock_guard lock(m_stateMutex);
@@ -621,7 +644,11 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
         }
         const std::string query = joinQuery(cell.name, cell.suffix);
         CellOutcome outcome{std::string(kMarkFailed), "no server entry for this suffix", false};
+        std::string via;
+        std::string server;
         if (const ServerEntry* entry = findEntry(lane.entries, cell.suffix)) {
+            via = askedVia(*entry);
+            server = entry->host;
             if (!lane.waitTurn(entry->host, stop, announce)) {
                 break;
             }
@@ -631,7 +658,7 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
             m_sink.activityChanged(query);
         }
         m_sink.cellAnswered({cell.row, std::move(cell.name), std::move(cell.suffix), std::move(outcome.mark),
-                             std::move(outcome.details)});
+                             std::move(outcome.details), std::move(via), std::move(server)});
         std::lock_guard lock(m_stateMutex);
         if (m_progress.state == RunState::Requerying) {
             publishState(RunState::Requerying, m_progress.done + 1, total);

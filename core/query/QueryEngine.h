@@ -37,6 +37,10 @@ struct SearchRequest {
     std::string patternText;  // pattern mode: the pattern box's text as it stands
     NameList words;           // text mode: the word list, line for line
     std::string languageCode; // chooses the wording of a refusal
+    // Answers known without asking (a resumed search, a recent answer): given a name and the entry
+    // of a suffix, the cell to publish instead of asking, or nothing. Called from several lanes at
+    // once; empty: every cell is asked.
+    std::function<std::optional<AnsweredCell>(std::string_view name, const ServerEntry& entry)> recall;
 };
 
 struct SearchOutcome {

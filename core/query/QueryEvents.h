@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace cvt {
@@ -33,6 +34,13 @@ struct AppendedRow {
     std::string caption;
 };
 
+// Where a cell's mark came from.
+enum class AnswerOrigin {
+    Asked,   // the run asked for it now
+    Reused,  // a recent answer from the journal, not asked again
+    Resumed, // answered earlier in this same search, before it was interrupted
+};
+
 // One cell's outcome: row `row`, the column whose caption is `suffix`.
 struct AnsweredCell {
     std::size_t row = 0;
@@ -42,6 +50,12 @@ struct AnsweredCell {
     // Why a cell failed or was refused ("Read Timeout", "refused: WHOIS LIMIT EXCEEDED"); empty
     // for an answer.
     std::string details;
+    // How the cell was asked: "whois", "rdap" or "dns", and the suffix's server field.
+    std::string via{};
+    std::string server{};
+    AnswerOrigin origin = AnswerOrigin::Asked;
+    // When a reused or resumed answer was asked (seconds since the epoch); 0 for one asked now.
+    std::int64_t askedAt = 0;
 };
 
 // Receives everything the query engine does, in the order it happens. Called from the engine's

@@ -29,6 +29,10 @@ struct RunSettings {
     // How long one DNS try waits for its answer; a question gets two tries.
     std::chrono::milliseconds dnsTryTimeout{2000};
 
+    // A cell answered (not failed) by the same server within this many days is taken from the
+    // journal instead of asked again; 0: every cell is asked.
+    int reuseDays = 1;
+
     static constexpr std::chrono::seconds kMaxBackoff{600};
 
     // The interval for this server field (compared without letter case).

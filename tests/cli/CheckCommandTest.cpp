@@ -160,9 +160,10 @@ protected:
         : m_server(FakeWhoisServer::answer([this](std::string_view query) { return registryReply(query, m_asked); })) {
         const std::string host = m_server.hostField();
         const std::string closed = "127.0.0.1:" + std::to_string(test::closedLoopbackPort());
-        m_config = m_dir.write("test.ini", "[setting]\nlanguage=en\nnum=4\nbackoff=0\n[whois]\n1=com+" + host +
-                                               "+No match for\n2=net+" + host + "+No match for+LIMIT EXCEEDED\n3=org+" +
-                                               closed + "+No match for\n4=io+" + host + "+No match for\n");
+        m_config =
+            m_dir.write("test.ini", "[setting]\nlanguage=en\nnum=4\nbackoff=0\nreuse_days=0\n[whois]\n1=com+" + host +
+                                        "+No match for\n2=net+" + host + "+No match for+LIMIT EXCEEDED\n3=org+" +
+                                        closed + "+No match for\n4=io+" + host + "+No match for\n");
     }
 
     std::vector<std::string> withConfig(std::vector<std::string> args) const {

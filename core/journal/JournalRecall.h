@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/journal/Journal.h"
+#include "core/query/QueryEvents.h"
+#include "core/query/ServerEntry.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace cvt {
+
+// The answers a run takes from the journal instead of asking (SearchRequest::recall): first the
+// cells a resumed search answered already, then, with reuse on, the latest answer the same server
+// gave within the reuse time. A failed cell is never taken back: it is asked again.
+class JournalRecall {
+public:
+    // resumed: the search being resumed, 0 for none; reuseSince: the oldest answer reused (seconds
+    // since the epoch), 0 for no reuse.
+    JournalRecall(const Journal& journal, std::int64_t resumed, std::int64_t reuseSince)
+        : m_journal(journal), m_resumed(resumed), m_reuseSince(reuseSince) {}
+
+    std::optional<AnsweredCell> operator()(std::string_view name, const ServerEntry& entry) const;
+
+private:
+    const Journal& m_journal;
+    std::int64_t m_resumed;
+    std::int64_t m_reuseSince;
+};
+
+// The details a front end shows for a cell: a reused answer says so and when it was asked.
+std::string shownDetails(const AnsweredCell& cell);
+
+} // namespace cvt

@@ -1,0 +1,197 @@
+// The check command with its journal: resume after a kill, reuse with and without --fresh, and the
+// history command, against a fake WHOIS server on 127.0.0.1.
+#include "tests/support/FakeWhoisServer.h"
+#include "tests/support/RunProgram.h"
+#include "tests/support/TempDir.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <set>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace cvt {
+namespace {
+
+using test::FakeWhoisConnection;
+using test::FakeWhoisServer;
+
+// Names starting with "a" are free, the others taken.
+std::string registryReply(std::string_view query) {
+    if (!query.empty() && query[0] == 'a') {
+        return "No match for \"" + std::string(query) + "\".\r\n";
+    }
+    return "Domain Name: " + std::string(query) + "\r\n";
+}
+
+std::string queryName(std::string query) {
+    while (!query.empty() && (query.back() == '\n' || query.back() == '\r')) {
+        query.pop_back();
+    }
+    return query;
+}
+
+test::ProgramResult runCli(std::vector<std::string> args) {
+    return test::runProgram({CORVANTIDE_CLI_PATH, std::move(args), {}, {}});
+}
+
+// The server answers while `answering` holds; otherwise it takes the query and stays silent until
+// the client goes. It records what it answered.
+class JournalCheck : public ::testing::Test {
+protected:
+    JournalCheck()
+        : m_server([this](FakeWhoisConnection& connection) {
+              const std::string query = queryName(connection.readQuery());
+              if (m_answering.load()) {
+                  {
+                      std::lock_guard lock(m_mutex);
+                      m_answered.push_back(query);
+                  }
+                  connection.send(registryReply(query));
+              } else {
+                  connection.waitForClientClose();
+              }
+          }) {
+        const std::string host = m_server.hostField();
+        m_config = m_dir.write("test.ini", "[setting]\nlanguage=en\nparallel=0\nbackoff=0\n[whois]\n1=com+" + host +
+                                               "+No match for\n2=net+" + host + "+No match for\n");
+        m_journal = m_dir.file("journal.sqlite").string();
+    }
+
+    std::vector<std::string> check(std::vector<std::string> args) const {
+        std::vector<std::string> all{"check",    "--config", m_config.string(), "--journal", m_journal,
+                                     "--suffix", "com,net",  "--format",        "tsv"};
+        all.insert(all.end(), args.begin(), args.end());
+        return all;
+    }
+    std::vector<std::string> takeAnswered() {
+        std::lock_guard lock(m_mutex);
+        return std::exchange(m_answered, {});
+    }
+
+    test::TempDir m_dir;
+    std::atomic<bool> m_answering{true};
+    std::mutex m_mutex;
+    std::vector<std::string> m_answered;
+    FakeWhoisServer m_server;
+    std::filesystem::path m_config;
+    std::string m_journal;
+};
+
+// The expected tsv of [a-e][a-j]: 50 names, com and net, "a…" free.
+std::string expectedTable() {
+    std::string table = "Domain Name\tcom\tnet\t\n";
+    for (char first = 'a'; first <= 'e'; ++first) {
+        for (char second = 'a'; second <= 'j'; ++second) {
+            const char* mark = first == 'a' ? "☆" : "★";
+            table += std::string{first, second} + "\t" + mark + "\t" + mark + "\t\n";
+        }
+    }
+    return table;
+}
+
+// A run killed with SIGKILL half-way, then resumed: every cell the first run had answered a second
+// before the kill is taken from the journal, every other cell asked once, and the table is whole.
+TEST_F(JournalCheck, ResumeAfterKillAsksOnlyWhatWasNotAnswered) {
+    constexpr std::size_t kAnsweredBeforeKill = 37;
+    std::vector<std::string> args = check({"[a-e][a-j]"});
+    args.insert(args.begin(), CORVANTIDE_CLI_PATH);
+    std::vector<char*> argv;
+    for (std::string& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = -1;
+    ASSERT_EQ(posix_spawn(&child, CORVANTIDE_CLI_PATH, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (true) {
+        {
+            std::lock_guard lock(m_mutex);
+            if (m_answered.size() + 1 >= kAnsweredBeforeKill) {
+                m_answering.store(false);
+                break;
+            }
+        }
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // The writer commits at least once a second.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    const std::vector<std::string> first = takeAnswered();
+    ASSERT_GE(first.size(), kAnsweredBeforeKill - 1);
+    ASSERT_LT(first.size(), 100u);
+    m_answering.store(true);
+
+    const test::ProgramResult resumed = runCli(check({"--resume", "--fresh", "[a-e][a-j]"}));
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
+    EXPECT_EQ(resumed.out, expectedTable());
+    const std::vector<std::string> second = takeAnswered();
+    std::set<std::string> all(first.begin(), first.end());
+    for (const std::string& query : second) {
+        EXPECT_TRUE(all.insert(query).second) << query << " asked twice";
+    }
+    EXPECT_EQ(all.size(), 100u) << "every cell asked once";
+
+    const test::ProgramResult again = runCli(check({"--resume", "[a-e][a-j]"}));
+    EXPECT_EQ(again.exitCode, 1) << "the resumed search has finished";
+    EXPECT_NE(again.err.find("no unfinished search"), std::string::npos) << again.err;
+}
+
+// A second run takes the first one's answers unless --fresh is given; the history shows both
+// searches and prints one in the formats of check.
+TEST_F(JournalCheck, ReuseFreshAndHistory) {
+    const struct Case {
+        const char* what;
+        std::vector<std::string> extra;
+        std::size_t asked;
+    } cases[] = {
+        {"first run", {}, 100},
+        {"reused", {}, 0},
+        {"fresh", {"--fresh"}, 100},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.extra;
+        args.push_back("[a-e][a-j]");
+        const test::ProgramResult run = runCli(check(args));
+        EXPECT_EQ(run.exitCode, 0) << c.what << ": " << run.err;
+        EXPECT_EQ(run.out, expectedTable()) << c.what;
+        EXPECT_EQ(takeAnswered().size(), c.asked) << c.what;
+    }
+    const test::ProgramResult list = runCli({"history", "--journal", m_journal});
+    EXPECT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_NE(list.out.find("\tfinished\t100 of 100 cells\tcom,net\t[a-e][a-j]\n"), std::string::npos) << list.out;
+    const std::string id =
+        list.out.substr(list.out.find('\n') + 1, list.out.find('\t', list.out.find('\n')) - list.out.find('\n') - 1);
+    const test::ProgramResult shown = runCli({"history", "--journal", m_journal, "show", id, "--format", "tsv"});
+    EXPECT_EQ(shown.exitCode, 0) << shown.err;
+    EXPECT_EQ(shown.out, expectedTable());
+    const test::ProgramResult missing = runCli({"history", "--journal", m_journal, "show", "999"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("no search 999"), std::string::npos) << missing.err;
+
+    const test::ProgramResult pruned = runCli({"history", "--journal", m_journal, "prune", "--older-than", "0"});
+    EXPECT_EQ(pruned.exitCode, 0) << pruned.err;
+    EXPECT_EQ(runCli({"history", "--journal", m_journal}).out, "");
+}
+
+} // namespace
+} // namespace cvt
