@@ -7,6 +7,8 @@ corvantide_packages=(
     qt6-base-dev libxlsxwriter-dev zlib1g-dev libc-ares-dev libssl-dev nlohmann-json3-dev libcli11-dev
     unicode-data xdg-utils
     desktop-file-utils appstream dpkg-dev file
+    # The package check runs lintian on the .deb; the completion tests run the zsh and fish scripts.
+    lintian zsh fish
 )
 # The libFuzzer build (tools/fuzz-all.sh, the CI's fuzz step): clang and its sanitizer runtimes.
 corvantide_fuzz_packages=(clang libclang-rt-14-dev)
