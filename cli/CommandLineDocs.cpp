@@ -1,6 +1,7 @@
 #include "cli/CommandLineDocs.h"
 
 #include "cli/CommandLine.h"
+#include "cli/DeclaredOptions.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>
@@ -32,35 +33,21 @@ std::string roff(const std::string& text) {
     return out;
 }
 
-// The type name without the descriptions the validators add.
-std::string valueName(const CLI::Option* option) {
-    const std::string type = option->get_type_name();
-    return type.substr(0, type.find(':'));
-}
-
 std::vector<const CLI::App*> commands(const CLI::App& app) {
     return app.get_subcommands([](const CLI::App*) { return true; });
 }
 
-std::string optionNames(const CLI::Option* option) {
-    return option->get_name(false, true);
-}
-
 void writeOptions(const CLI::App& command, std::ostream& out) {
-    for (const CLI::Option* option : command.get_options()) {
-        if (option->get_positional()) {
-            continue;
-        }
-        std::string names = optionNames(option);
-        for (std::size_t comma = names.find(','); comma != std::string::npos; comma = names.find(',', comma)) {
-            names.replace(comma, 1, ", ");
-            comma += 2;
+    for (const DeclaredOption& option : declaredOptions(command)) {
+        std::string names;
+        for (const std::string& name : option.names) {
+            names += (names.empty() ? "" : ", ") + name;
         }
         out << ".TP\n.B " << roff(names);
-        if (option->get_expected_max() > 0) {
-            out << " \\fI" << roff(valueName(option)) << "\\fR";
+        if (option.takesValue()) {
+            out << " \\fI" << roff(option.valueName) << "\\fR";
         }
-        out << '\n' << roff(option->get_description()) << '\n';
+        out << '\n' << roff(option.description) << '\n';
     }
 }
 
