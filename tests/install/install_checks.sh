@@ -131,7 +131,8 @@ check_staged() {
 # Builds the Debian package from the build folder as the README does and runs lintian on it: any
 # error or warning fails. A Release build must also carry the hardening flags.
 check_package() {
-    local build=$1 cpack=$2
+    local build cpack=$2
+    build=$(cd "$1" && pwd) || fail "no build folder $1"
     command -v lintian >/dev/null || skip "lintian is missing (Debian package lintian)"
     command -v dpkg-shlibdeps >/dev/null || skip "dpkg-shlibdeps is missing (Debian package dpkg-dev)"
     work=$(mktemp -d) || fail "no temporary folder"
