@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <string>
 
 namespace CLI {
 class App;
@@ -8,13 +9,12 @@ class App;
 
 namespace cvt::cli {
 
-// The manual page (roff, section 1) of the program, written from its declared parser: every
-// command with its arguments and options, and the exit statuses.
-void writeManPage(const CLI::App& app, std::ostream& out);
+// The manual page (roff, section 1) of corvantide-cli, written from its declared parser: every
+// command with its arguments and options, then the exit statuses, the environment, the files,
+// examples and related pages. date ("2026-12-08") is the release's date.
+void writeManPage(const CLI::App& app, const std::string& date, std::ostream& out);
 
-// A bash completion script written from the declared parser: the commands, each command's options,
-// the values of options with a fixed set of values (type names such as "text|csv") and file names
-// for options and arguments that name a FILE.
-void writeBashCompletion(const CLI::App& app, std::ostream& out);
+// The manual page of the desktop program, with the same environment and files.
+void writeWindowManPage(const std::string& date, std::ostream& out);
 
 } // namespace cvt::cli

@@ -72,7 +72,7 @@ void LanguageOption::declare(CLI::App& command) {
                 given = true;
             },
             "the language of the messages: zh-cn or en (default: language in Config.ini)")
-        ->type_name("CODE");
+        ->type_name("zh-cn|en");
 }
 
 std::string LanguageOption::resolve(const std::filesystem::path& configPath) const {

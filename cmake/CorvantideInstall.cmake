@@ -1,50 +1,58 @@
 # Installation under any prefix (the programs find their data as ../share/corvantide) and the
-# Debian package built from it with `cpack -G DEB`.
+# Debian package built from it with `cpack -G DEB`. The command-line tool, its manual page and
+# completions are installed from cli/.
 include(GNUInstallDirs)
 
-set(CORVANTIDE_APP_ID io.github.corvantide.Corvantide)
+set(CORVANTIDE_APP_ID io.github.corvantide.corvantide)
 set(CORVANTIDE_DATA_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/corvantide)
-
-if(TARGET corvantide)
-    install(TARGETS corvantide RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
-# A command-line tool that generates its own manual page and completion installs them together
-# with itself from cli/; otherwise the program alone, and a manual page kept in the tree.
-if(NOT TARGET corvantide-cli-docs-files)
-    install(TARGETS corvantide-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    if(EXISTS ${PROJECT_SOURCE_DIR}/cli/corvantide-cli.1)
-        install(FILES ${PROJECT_SOURCE_DIR}/cli/corvantide-cli.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-    endif()
-    if(EXISTS ${PROJECT_SOURCE_DIR}/cli/corvantide-cli.bash)
-        install(FILES ${PROJECT_SOURCE_DIR}/cli/corvantide-cli.bash
-                DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME corvantide-cli)
-    endif()
-endif()
 
 # The shipped settings, which each user's own copy starts from, the dictionaries and the suffix
 # catalogue, each data file with its licence notice.
 install(FILES data/Config.ini data/en.dct data/zh-cn.dct data/dictionaries-copyright.txt data/suffixes.tsv
               data/suffixes-copyright.txt
         DESTINATION ${CORVANTIDE_DATA_INSTALL_DIR})
+# The licence notice of the pinyin word readings built into the programs.
+install(FILES data/phrases-copyright.txt DESTINATION ${CORVANTIDE_DATA_INSTALL_DIR})
 
-install(FILES data/${CORVANTIDE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES data/${CORVANTIDE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES data/icons/${CORVANTIDE_APP_ID}.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-foreach(size 48 128 256)
-    install(FILES data/icons/${CORVANTIDE_APP_ID}-${size}.png
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME ${CORVANTIDE_APP_ID}.png)
-endforeach()
+# The desktop program with its menu entry, icons and software-centre metadata: all or nothing.
+if(TARGET corvantide)
+    install(TARGETS corvantide RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES data/${CORVANTIDE_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES data/${CORVANTIDE_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+    install(FILES data/icons/${CORVANTIDE_APP_ID}.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    foreach(size 48 128 256)
+        install(FILES data/icons/${CORVANTIDE_APP_ID}-${size}.png
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+                RENAME ${CORVANTIDE_APP_ID}.png)
+    endforeach()
+endif()
+
+# The package's copyright file (every licence of the program and its data) and its changelog,
+# compressed as Debian wants it.
+set(CORVANTIDE_DOC_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/doc/corvantide)
+set(package_changelog ${CMAKE_BINARY_DIR}/share/doc/corvantide/changelog)
+find_program(GZIP_PROGRAM gzip REQUIRED)
+add_custom_command(OUTPUT ${package_changelog}.gz
+                   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/data/debian/changelog ${package_changelog}
+                   COMMAND ${GZIP_PROGRAM} -9nf ${package_changelog}
+                   DEPENDS ${PROJECT_SOURCE_DIR}/data/debian/changelog
+                   COMMENT "Compressing the package's changelog")
+add_custom_target(corvantide-package-changelog ALL DEPENDS ${package_changelog}.gz)
+install(FILES data/debian/copyright ${package_changelog}.gz DESTINATION ${CORVANTIDE_DOC_INSTALL_DIR})
 
 set(CPACK_PACKAGE_NAME corvantide)
 set(CPACK_PACKAGE_VENDOR "The Corvantide developers")
 set(CPACK_PACKAGE_CONTACT "The Corvantide developers <corvantide@users.noreply.github.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "find unregistered domain names in bulk")
+# Lines of at most 80 columns: dpkg shows them as they are.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Corvantide asks the registries' WHOIS servers about many domain names at once and shows which\n"
-    "of them are still free to register. Names come from query patterns, from word lists built\n"
-    "from English or Chinese text, web pages or dictionaries (Chinese turned into pinyin). It\n"
-    "has a Qt desktop program in English and Simplified Chinese and the command-line tool\n"
-    "corvantide-cli on the same core.")
+    "Corvantide asks each suffix's registry (WHOIS or RDAP, after an optional DNS\n"
+    "check) about many domain names at once and shows which of them are still free\n"
+    "to register. Names come from query patterns and from word lists built from\n"
+    "English or Chinese text, web pages or dictionaries (Chinese turned into\n"
+    "pinyin). It has a Qt desktop program in English and Simplified Chinese and\n"
+    "the command-line tool corvantide-cli on the same core.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -53,6 +61,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://corvantide.github.io/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The desktop program opens web pages and files with xdg-open.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+if(TARGET corvantide)
+    # The desktop program opens web pages and files with xdg-open.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+endif()
 include(CPack)

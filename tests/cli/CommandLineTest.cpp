@@ -6,6 +6,7 @@
 #include "tests/support/TempDir.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <regex>
 #include <set>
@@ -166,8 +167,9 @@ TEST(CommandLineTest, ManualPageAndCompletionListEveryOption) {
     }
 
     // What bash offers at the cursor, from the script as installed.
-    const auto complete = [&](const std::string& words) {
-        const std::string script = "source '" + std::string(CORVANTIDE_BASH_COMPLETION) + "'\nCOMP_WORDS=(" + words +
+    const auto complete = [&](const std::string& words, const std::string& environment = {}) {
+        const std::string script = environment + "source '" + std::string(CORVANTIDE_BASH_COMPLETION) +
+                                   "'\nCOMP_WORDS=(" + words +
                                    ")\nCOMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n_corvantide_cli\n"
                                    "printf '%s\\n' \"${COMPREPLY[@]}\"\n";
         return runProgram({"/bin/bash", {"-c", script}, "", ""}).out;
@@ -177,6 +179,27 @@ TEST(CommandLineTest, ManualPageAndCompletionListEveryOption) {
     EXPECT_EQ(complete("corvantide-cli check --format ''"), "text\ntsv\ncsv\njson\njsonl\n");
     EXPECT_EQ(complete("corvantide-cli words --page d"), "dictionary\n");
     EXPECT_EQ(complete("corvantide-cli help ex"), "expand\n");
+    // Values after "--option=" (split at "=" as bash does, or whole), the languages, and the
+    // suffixes of the catalogue in the user's data folder, after those already in the list.
+    TempDir data;
+    std::filesystem::create_directories(data.file("corvantide"));
+    data.write("corvantide/suffixes.tsv", "# the catalogue\nabc\tabc\tgeneric\nxyz\txyz\tgeneric\n");
+    const std::string withCatalogue = "export XDG_DATA_HOME='" + data.path().string() + "'\n";
+    const struct {
+        std::string words;
+        std::string offered;
+    } values[] = {
+        {"corvantide-cli check --format = ''", "text\ntsv\ncsv\njson\njsonl\n"},
+        {"corvantide-cli check --format = j", "json\njsonl\n"},
+        {"corvantide-cli check --format=ts", "--format=tsv\n"},
+        {"corvantide-cli expand --language ''", "zh-cn\nen\n"},
+        {"corvantide-cli check --suffix ''", "abc\nxyz\n"},
+        {"corvantide-cli check --suffix abc,x", "abc,xyz\n"},
+        {"corvantide-cli check --suffix=x", "--suffix=xyz\n"},
+    };
+    for (const auto& c : values) {
+        EXPECT_EQ(complete(c.words, withCatalogue), c.offered) << c.words;
+    }
     for (const std::string& option : helpOptions("check")) {
         EXPECT_NE(complete("corvantide-cli check " + option).find(option + "\n"), std::string::npos) << option;
     }
@@ -192,6 +215,72 @@ TEST(CommandLineTest, ManualPageAndCompletionListEveryOption) {
         EXPECT_TRUE(helpOptions(c.command).contains(c.option)) << c.command << " " << c.option;
         EXPECT_EQ(complete("corvantide-cli " + c.command + " " + c.option), c.option + "\n")
             << c.command << " " << c.option;
+    }
+}
+
+// The sections a reader of each manual page looks for.
+TEST(CommandLineTest, ManualPagesHaveEverySection) {
+    const std::string cli = readFileBytes(CORVANTIDE_MAN_PAGE);
+    const std::string window = readFileBytes(CORVANTIDE_WINDOW_MAN_PAGE);
+    const std::regex dated(R"(\.TH \S+ 1 "\d{4}-\d\d-\d\d" )");
+    EXPECT_TRUE(std::regex_search(cli, dated));
+    EXPECT_TRUE(std::regex_search(window, dated));
+    const std::vector<std::string> both = {".SH NAME\n",         ".SH SYNOPSIS\n",           ".SH DESCRIPTION\n",
+                                           ".SH ENVIRONMENT\n",  ".B XDG_CONFIG_HOME\n",     ".B XDG_STATE_HOME\n",
+                                           ".B XDG_DATA_HOME\n", ".B SSL_CERT_FILE\n",       ".B SSL_CERT_DIR\n",
+                                           ".SH FILES\n",        "/corvantide/Config.ini\n", "/usr/share/corvantide/\n",
+                                           ".SH SEE ALSO\n"};
+    for (const std::string& text : both) {
+        EXPECT_NE(cli.find(text), std::string::npos) << "corvantide-cli.1: " << text;
+        EXPECT_NE(window.find(text), std::string::npos) << "corvantide.1: " << text;
+    }
+    for (const char* text : {".SH EXIT STATUS\n", ".TP\n0\n", ".TP\n1\n", ".TP\n2\n", ".TP\n3\n", ".TP\n4\n",
+                             ".TP\n130\n", ".SH EXAMPLES\n", "\nif corvantide\\-cli check ", ".BR corvantide (1)"}) {
+        EXPECT_NE(cli.find(text), std::string::npos) << "corvantide-cli.1: " << text;
+    }
+    EXPECT_NE(window.find(".BR corvantide\\-cli (1)"), std::string::npos);
+}
+
+// zsh and fish get the commands, options and values bash gets, from the same declarations. fish
+// answers a completion request without a terminal; zsh is checked for its syntax.
+TEST(CommandLineTest, ZshAndFishCompletionOfferTheDeclaredValues) {
+    const std::string zsh = readFileBytes(CORVANTIDE_ZSH_COMPLETION);
+    ASSERT_EQ(zsh.rfind("#compdef corvantide-cli\n", 0), 0u);
+    EXPECT_NE(zsh.find(":format:(text tsv csv json jsonl)'"), std::string::npos);
+    if (std::filesystem::exists("/usr/bin/zsh")) {
+        const ProgramResult parsed = runProgram({"/usr/bin/zsh", {"-n", CORVANTIDE_ZSH_COMPLETION}, "", ""});
+        EXPECT_EQ(parsed.exitCode, 0) << parsed.err;
+    }
+    if (!std::filesystem::exists("/usr/bin/fish")) {
+        GTEST_SKIP() << "fish is missing (Debian package fish)";
+    }
+    TempDir data;
+    std::filesystem::create_directories(data.file("corvantide"));
+    data.write("corvantide/suffixes.tsv", "abc\tabc\tgeneric\nxyz\txyz\tgeneric\n");
+    const struct {
+        std::string line;
+        std::vector<std::string> offered;
+    } cases[] = {
+        {"corvantide-cli ch", {"check"}},
+        {"corvantide-cli check --fo", {"--format"}},
+        {"corvantide-cli check --format=j", {"--format=json", "--format=jsonl"}},
+        {"corvantide-cli expand --language ", {"en", "zh-cn"}},
+        {"corvantide-cli check --suffix abc,", {"abc,abc", "abc,xyz"}},
+        {"corvantide-cli help w", {"whois", "words"}},
+    };
+    for (const auto& c : cases) {
+        const std::string script = "set -x XDG_DATA_HOME '" + data.path().string() + "'; source '" +
+                                   CORVANTIDE_FISH_COMPLETION + "'; complete -C '" + c.line + "'";
+        const ProgramResult result = runProgram({"/usr/bin/fish", {"--no-config", "-c", script}, "", ""});
+        std::vector<std::string> offered;
+        std::size_t start = 0;
+        while (start < result.out.size()) {
+            const std::size_t end = result.out.find('\n', start);
+            const std::string line = result.out.substr(start, end - start);
+            offered.push_back(line.substr(0, line.find('\t')));
+            start = end == std::string::npos ? result.out.size() : end + 1;
+        }
+        EXPECT_EQ(offered, c.offered) << c.line << "\n" << result.err;
     }
 }
 

@@ -1,5 +1,6 @@
 #!/bin/bash
-# install_checks.sh desktop FILE | metainfo FILE VERSION | staged BUILD_DIR CMAKE GUI(yes|no) CLI_DOCS(yes|no)
+# install_checks.sh desktop FILE | metainfo FILE VERSION | changelog FILE VERSION | staged BUILD_DIR CMAKE GUI(yes|no)
+#                   | package BUILD_DIR CPACK
 set -u
 
 fail() {
@@ -17,7 +18,9 @@ check_desktop() {
     desktop-file-validate "$1" || fail "desktop-file-validate rejects $1"
     grep -q '^Name\[zh_CN\]=' "$1" || fail "no Simplified Chinese name in $1"
     grep -q '^Comment\[zh_CN\]=' "$1" || fail "no Simplified Chinese comment in $1"
-    grep -q '^Categories=Network;Utility;$' "$1" || fail "categories are not Network and Utility in $1"
+    # One main category, and the window class the program sets, so docks match its windows to the entry.
+    grep -q '^Categories=Network;$' "$1" || fail "the category is not Network alone in $1"
+    grep -q '^StartupWMClass=corvantide$' "$1" || fail "StartupWMClass is not corvantide in $1"
 }
 
 check_metainfo() {
@@ -27,10 +30,15 @@ check_metainfo() {
     grep -m1 '<release ' "$1" | grep -q "version=\"$2\"" || fail "the newest release in $1 is not $2"
 }
 
+# The package's changelog must name the version being built in its newest entry.
+check_changelog() {
+    head -n1 "$1" | grep -q "^corvantide ($2) " || fail "the newest entry of $1 is not version $2"
+}
+
 # Installs into a staging folder under an unusual prefix, then runs the installed tool there as a
 # user without settings: it must find its shipped files relative to itself.
 check_staged() {
-    local build=$1 cmake=$2 gui=$3 cli_docs=$4
+    local build=$1 cmake=$2 gui=$3
     work=$(mktemp -d) || fail "no temporary folder"
     trap 'rm -rf "$work"' EXIT
     local prefix=/opt/corvantide-test
@@ -38,7 +46,7 @@ check_staged() {
     DESTDIR=$work/root "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
         { cat "$work/install.log"; fail "cmake --install failed"; }
 
-    local app=io.github.corvantide.Corvantide
+    local app=io.github.corvantide.corvantide
     local expected=(
         bin/corvantide-cli
         share/corvantide/Config.ini
@@ -47,6 +55,18 @@ check_staged() {
         share/corvantide/dictionaries-copyright.txt
         share/corvantide/suffixes.tsv
         share/corvantide/suffixes-copyright.txt
+        share/corvantide/phrases-copyright.txt
+        share/doc/corvantide/copyright
+        share/doc/corvantide/changelog.gz
+        share/man/man1/corvantide-cli.1.gz
+        share/bash-completion/completions/corvantide-cli
+        share/zsh/vendor-completions/_corvantide-cli
+        share/fish/vendor_completions.d/corvantide-cli.fish
+    )
+    # Only with the window: its program, manual page, menu entry, icons and metadata.
+    local window=(
+        bin/corvantide
+        share/man/man1/corvantide.1.gz
         share/applications/$app.desktop
         share/metainfo/$app.metainfo.xml
         share/icons/hicolor/scalable/apps/$app.svg
@@ -54,14 +74,20 @@ check_staged() {
         share/icons/hicolor/128x128/apps/$app.png
         share/icons/hicolor/256x256/apps/$app.png
     )
-    [ "$gui" = yes ] && expected+=(bin/corvantide)
-    [ "$cli_docs" = yes ] && expected+=(share/man/man1/corvantide-cli.1 share/bash-completion/completions/corvantide-cli)
     echo "Installed under $prefix:"
     (cd "$root" && find . -type f | sort)
     local file
     for file in "${expected[@]}"; do
         [ -f "$root/$file" ] || fail "$file was not installed"
     done
+    for file in "${window[@]}"; do
+        if [ "$gui" = yes ]; then
+            [ -f "$root/$file" ] || fail "$file was not installed"
+        else
+            [ ! -e "$root/$file" ] || fail "$file was installed without the window"
+        fi
+    done
+    gzip -t "$root/share/man/man1/corvantide-cli.1.gz" || fail "the manual page is not gzip-compressed"
     [ -x "$root/bin/corvantide-cli" ] || fail "bin/corvantide-cli is not executable"
 
     local cli=$root/bin/corvantide-cli
@@ -104,9 +130,42 @@ check_staged() {
     echo "PASS"
 }
 
+# Builds the Debian package from the build folder as the README does and runs lintian on it: any
+# error or warning fails. A Release build must also carry the hardening flags.
+check_package() {
+    local build cpack=$2
+    build=$(cd "$1" && pwd) || fail "no build folder $1"
+    command -v lintian >/dev/null || skip "lintian is missing (Debian package lintian)"
+    command -v dpkg-shlibdeps >/dev/null || skip "dpkg-shlibdeps is missing (Debian package dpkg-dev)"
+    work=$(mktemp -d) || fail "no temporary folder"
+    trap 'rm -rf "$work"' EXIT
+    (cd "$work" && "$cpack" -G DEB -B "$work" --config "$build/CPackConfig.cmake") >"$work/cpack.log" 2>&1 ||
+        { cat "$work/cpack.log"; fail "cpack failed"; }
+    local deb
+    deb=$(find "$work" -maxdepth 1 -name 'corvantide_*.deb' | head -n1)
+    [ -n "$deb" ] || fail "cpack made no corvantide_*.deb"
+    echo "lintian on $(basename "$deb"):"
+    lintian --fail-on error,warning --display-info "$deb" || fail "lintian reports errors or warnings on $deb"
+    if grep -q '^CMAKE_BUILD_TYPE:[A-Z]*=Release$' "$build/CMakeCache.txt"; then
+        mkdir "$work/root"
+        dpkg-deb -x "$deb" "$work/root"
+        local program
+        for program in "$work"/root/usr/bin/*; do
+            readelf -d "$program" | grep -q 'BIND_NOW' || fail "$(basename "$program") is not linked with bind now"
+            readelf -lW "$program" | grep -q 'GNU_RELRO' || fail "$(basename "$program") has no relro segment"
+            readelf -hW "$program" | grep -q 'Type: *DYN' || fail "$(basename "$program") is not position-independent"
+            readelf --dyn-syms -W "$program" | grep -q '__[a-z_]*_chk' ||
+                fail "$(basename "$program") calls no fortified function"
+        done
+    fi
+    echo "PASS"
+}
+
 case "${1:-}" in
 desktop) check_desktop "$2" ;;
 metainfo) check_metainfo "$2" "$3" ;;
-staged) check_staged "$2" "$3" "$4" "$5" ;;
+changelog) check_changelog "$2" "$3" ;;
+staged) check_staged "$2" "$3" "$4" ;;
+package) check_package "$2" "$3" ;;
 *) fail "unknown check '${1:-}'" ;;
 esac
