@@ -58,6 +58,18 @@ public:
 
     NameList build();
 
+    // What the last build left out besides duplicates: words outside the letter limits and, on
+    // the English page, words holding a space, each with the first such word (empty lines are not
+    // counted).
+    struct LeftOut {
+        std::size_t byLength = 0;
+        std::string lengthExample;
+        std::size_t withSpace = 0;
+        std::string spaceExample;
+        bool operator==(const LeftOut&) const = default;
+    };
+    const LeftOut& leftOut() const { return m_leftOut; }
+
     // The value of a limit field: the trimmed text as a signed 32-bit decimal integer, or an
     // exception with the integer message.
     static std::int32_t parseLimit(std::string_view fieldText);
@@ -76,6 +88,7 @@ private:
     std::optional<std::int32_t> m_minimum;
     std::optional<std::int32_t> m_maximum;
     SortUniqueBuilder m_sorter;
+    LeftOut m_leftOut;
 };
 
 } // namespace cvt

@@ -4,8 +4,11 @@
 #include <QString>
 #include <string>
 
+class QAbstractItemModel;
 class QLabel;
 class QProgressBar;
+class QTableView;
+class QToolButton;
 
 namespace cvt {
 
@@ -29,14 +32,30 @@ public:
     // a re-query pass goes.
     void showProgress(std::size_t done, std::size_t total);
     void hideProgress();
+    // Shows "answered/to ask cells" before the names panel and on the progress bar; empty text for
+    // no count.
+    void showCells(std::size_t answered, std::size_t toAsk, const QString& text);
+    void setCellsToolTip(const QString& text);
+    QString cellsText() const;
+    // The button that shows the lane view (a table over the model) as a popup.
+    void setLaneModel(QAbstractItemModel* model);
+    void setLanesCaption(const QString& text);
+    QToolButton* lanesButton() const { return m_lanesButton; }
+    QTableView* laneView() const { return m_laneView; }
     void showCounts(const MarkCounts& counts);
+    // What the marks of the counts panel mean.
+    void setCountsToolTip(const QString& text);
     QString countsText() const;
 
     QProgressBar* progressBar() const { return m_progress; }
 
 private:
+    void setBar(std::size_t done, std::size_t total);
     QLabel* m_panels[3] = {nullptr, nullptr, nullptr};
     QLabel* m_counts = nullptr;
+    QLabel* m_cells = nullptr;
+    QToolButton* m_lanesButton = nullptr;
+    QTableView* m_laneView = nullptr;
     QProgressBar* m_progress = nullptr;
 };
 

@@ -60,16 +60,20 @@ TEST(SmallWindows, AboutBoxShowsItsTitleAndParagraph) {
     EXPECT_GE(named.height(), named.lblConfig->geometry().bottom());
 }
 
-TEST(SmallWindows, StopFirstBoxTellsItsCloseBoxFromItsButton) {
+TEST(SmallWindows, StopFirstBoxTellsItsCloseBoxFromItsButtons) {
+    using Answer = Prompts::StopFirstAnswer;
     struct Case {
         const char* how;
         std::function<void(QMessageBox*)> dismiss;
-        bool answered;
+        Answer answer;
     };
     const Case cases[] = {
-        {"OK button", [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); }, true},
-        {"Escape", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, true},
-        {"close box", [](QMessageBox* box) { box->close(); }, false},
+        {"OK button", [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); }, Answer::Answered},
+        {"Escape", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, Answer::Answered},
+        {"close box", [](QMessageBox* box) { box->close(); }, Answer::CloseBox},
+        {"Stop and quit",
+         [](QMessageBox* box) { box->findChild<QPushButton*>(QStringLiteral("StopAndQuit"))->click(); },
+         Answer::StopAndQuit},
     };
     for (const Case& c : cases) {
         QtPrompts prompts;
@@ -82,8 +86,9 @@ TEST(SmallWindows, StopFirstBoxTellsItsCloseBoxFromItsButton) {
             }
         });
         poll.start();
-        EXPECT_EQ(prompts.errorAnswered(nullptr, QStringLiteral("Sorry,Please stop to search before exit!")),
-                  c.answered)
+        EXPECT_EQ(prompts.stopFirst(nullptr, QStringLiteral("Sorry,Please stop to search before exit!"),
+                                    QStringLiteral("Stop and quit")),
+                  c.answer)
             << c.how;
     }
 }
