@@ -110,8 +110,10 @@ constexpr std::array kWordings = {
             "☆ free (green): the registry holds no record of the name\n★ registered (grey)\n- failed (amber, "
             "shown as ⚠ in the table): the server gave no clear answer; the cell's tooltip says why. \"Force to "
             "search failed domain!\" asks those cells again"},
-    Wording{Msg::ProgressTip, "已答复的格数/要查询的格数；旁边是已完成的域名数（所有服务器都已答复的域名）",
-            "Cells answered of cells to ask; beside it the names done (answered by every server)"},
+    Wording{Msg::ProgressTip,
+            "已答复的格数/要查询的格数；旁边是已完成的域名数（所有服务器都已答复的域名）。点击查看每个服务器的状态。",
+            "Cells answered of cells to ask; beside it the names done (answered by every server). Click to see "
+            "each server's state."},
     Wording{Msg::HelpTopicsItem, "使用说明(&U)", "&Using the program"},
     Wording{Msg::HelpText,
             "<h3>查询组合</h3><p>字母、数字和“-”代表自身；<b>[a-z]</b>、<b>[0-9]</b> 依次代入范围内每个字符；"
@@ -147,7 +149,6 @@ constexpr std::array kWordings = {
     Wording{Msg::RowsShownOf, "显示 %s / %s 行", "%s of %s shown"},
     Wording{Msg::StopAndQuit, "停止并退出", "Stop and quit"},
     Wording{Msg::CellsProgress, "%s/%s 格", "%s/%s cells"},
-    Wording{Msg::LanesButton, "服务器", "Servers"},
     Wording{Msg::LaneServerColumn, "服务器", "Server"},
     Wording{Msg::LaneStateColumn, "状态", "State"},
     Wording{Msg::LaneAnsweredColumn, "已答复", "Answered"},

@@ -108,7 +108,6 @@ enum class Msg {
     StopAndQuit,
     // The lane view and the progress of a run counted in cells.
     CellsProgress,
-    LanesButton,
     LaneServerColumn,
     LaneStateColumn,
     LaneAnsweredColumn,

@@ -39,7 +39,7 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 
-# A WHOIS server on 127.0.0.1 for the pictures' search; it writes its port into the file named.
+# Four WHOIS servers on 127.0.0.1 for the pictures' search; they write their ports into the file named.
 python3 - "$work/port" >"$work/whois.log" 2>&1 <<'PY' &
 import socketserver, sys, time
 class Answer(socketserver.StreamRequestHandler):
@@ -53,17 +53,21 @@ class Answer(socketserver.StreamRequestHandler):
         else:
             reply = "Domain Name: %s\r\n" % name
         self.wfile.write(reply.encode())
-server = socketserver.ThreadingTCPServer(("127.0.0.1", 0), Answer)
+import threading
+# One server per suffix, so each has a lane of its own.
+servers = [socketserver.ThreadingTCPServer(("127.0.0.1", 0), Answer) for _ in range(4)]
+for server in servers[1:]:
+    threading.Thread(target=server.serve_forever, daemon=True).start()
 with open(sys.argv[1], "w") as out:
-    out.write(str(server.server_address[1]))
-server.serve_forever()
+    out.write(" ".join(str(server.server_address[1]) for server in servers))
+servers[0].serve_forever()
 PY
 whois_pid=$!
 for _ in $(seq 50); do
     if [ -s "$work/port" ]; then break; fi
     sleep 0.1
 done
-port=$(cat "$work/port")
+read -r port1 port2 port3 port4 <"$work/port"
 
 shoot() {
     local language=$1 picture=$2 scale=$3 moment=${4:-done}
@@ -75,10 +79,10 @@ shoot() {
     cp "$bin_dir/corvantide" "$folder/"
     {
         printf '[setting]\nlanguage=%s\nparallel=1\nbackoff=%s\nnum=4\n[whois]\n' "$language" "$backoff"
-        printf '1=com+127.0.0.1:%s+No match for\n' "$port"
-        printf '2=net+127.0.0.1:%s+No match for\n' "$port"
-        printf '3=org+127.0.0.1:%s+No match for+WHOIS LIMIT EXCEEDED\n' "$port"
-        printf '4=cn+127.0.0.1:%s+No match for\n' "$port"
+        printf '1=com+127.0.0.1:%s+No match for\n' "$port1"
+        printf '2=net+127.0.0.1:%s+No match for\n' "$port2"
+        printf '3=org+127.0.0.1:%s+No match for+WHOIS LIMIT EXCEEDED\n' "$port3"
+        printf '4=cn+127.0.0.1:%s+No match for\n' "$port4"
     } >"$folder/Config.ini"
     (cd "$folder" && DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale exec ./corvantide) >"$work/app.log" 2>&1 &
     app_pid=$!
@@ -98,6 +102,11 @@ shoot() {
     local window
     window=$(DISPLAY=$display xdotool search --name "Corvantide v1.2" | head -1)
     DISPLAY=$display xdotool windowactivate --sync "$window" 2>/dev/null || DISPLAY=$display xdotool windowfocus "$window"
+    if [ "$moment" = running ]; then
+        # Room for the status bar's texts and the lane view.
+        DISPLAY=$display xdotool windowsize --sync "$window" 900 560 2>/dev/null || true
+        sleep 0.5
+    fi
     DISPLAY=$display xdotool type --delay 20 "$pattern"
     DISPLAY=$display xdotool key Return
     sleep "$wait"

@@ -47,16 +47,12 @@ RunStatusBar::RunStatusBar(QWidget* parent) : QStatusBar(parent) {
     m_progress->setFixedWidth(60);
     m_progress->setMaximumHeight(fontMetrics().height());
     m_progress->hide();
-    m_cells = named(new QLabel(this), "CellsPanel");
-    m_cells->setFrameShape(QFrame::Panel);
-    m_cells->setFrameShadow(QFrame::Sunken);
+    // The cells panel opens the lane view: one row per server, shown while a run goes or after it.
+    m_cells = named(new QToolButton(this), "CellsPanel");
+    m_cells->setPopupMode(QToolButton::InstantPopup);
+    m_cells->setToolButtonStyle(Qt::ToolButtonTextOnly);
     m_cells->hide();
-
-    // The lane view: one row per server, shown from the status bar while a run goes or after it.
-    m_lanesButton = named(new QToolButton(this), "LanesButton");
-    m_lanesButton->setPopupMode(QToolButton::InstantPopup);
-    m_lanesButton->setAutoRaise(true);
-    auto* lanesMenu = new QMenu(m_lanesButton);
+    auto* lanesMenu = new QMenu(m_cells);
     m_laneView = named(new QTableView(lanesMenu), "LaneView");
     m_laneView->verticalHeader()->hide();
     m_laneView->setSelectionMode(QAbstractItemView::NoSelection);
@@ -67,7 +63,7 @@ RunStatusBar::RunStatusBar(QWidget* parent) : QStatusBar(parent) {
     auto* viewAction = new QWidgetAction(lanesMenu);
     viewAction->setDefaultWidget(m_laneView);
     lanesMenu->addAction(viewAction);
-    m_lanesButton->setMenu(lanesMenu);
+    m_cells->setMenu(lanesMenu);
 
     addWidget(m_panels[0], 1);
     addWidget(m_progress);
@@ -75,7 +71,6 @@ RunStatusBar::RunStatusBar(QWidget* parent) : QStatusBar(parent) {
     addWidget(m_panels[1]);
     addWidget(m_counts);
     addWidget(m_panels[2]);
-    addWidget(m_lanesButton);
 }
 
 void RunStatusBar::showCells(std::size_t answered, std::size_t toAsk, const QString& text) {
@@ -98,10 +93,6 @@ void RunStatusBar::setLaneModel(QAbstractItemModel* model) {
     m_laneView->setModel(model);
 }
 
-void RunStatusBar::setLanesCaption(const QString& text) {
-    m_lanesButton->setText(text);
-}
-
 void RunStatusBar::setPanelText(int panel, const QString& text) {
     if (panel >= 0 && panel < 3) {
         m_panels[panel]->setText(text);
@@ -121,6 +112,7 @@ QString RunStatusBar::panelText(int panel) const {
 void RunStatusBar::showProgress(std::size_t done, std::size_t total) {
     m_panels[1]->setText(QString::number(done) + QLatin1Char('/') + QString::number(total));
     setBar(done, total);
+    m_progress->show();
 }
 
 void RunStatusBar::setBar(std::size_t done, std::size_t total) {
@@ -129,7 +121,6 @@ void RunStatusBar::setBar(std::size_t done, std::size_t total) {
     const std::size_t scale = total > kMax ? total / kMax + 1 : 1;
     m_progress->setRange(0, static_cast<int>(total / scale));
     m_progress->setValue(static_cast<int>(std::min(done, total) / scale));
-    m_progress->show();
 }
 
 void RunStatusBar::hideProgress() {

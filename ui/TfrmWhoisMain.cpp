@@ -119,12 +119,17 @@ void TfrmWhoisMain::connectEngine() {
             showCellCounts();
         }
     });
+    connect(events, &QueryEventQueue::activitiesSeen, this, [this](const std::vector<std::string>& texts) {
+        if (m_lanesFollow) {
+            const auto now = LaneTableModel::Clock::now();
+            for (const std::string& text : texts) {
+                m_lanes->applyActivity(text, now);
+            }
+        }
+    });
     connect(events, &QueryEventQueue::activityChangedSignal, this, [this](const std::string& text) {
         m_restoreActivity = false;
         m_lastActivity = text;
-        if (m_lanesFollow) {
-            m_lanes->applyActivity(text, LaneTableModel::Clock::now());
-        }
         showActivity();
     });
     connect(events, &QueryEventQueue::runStateChangedSignal, this, &TfrmWhoisMain::applyRunState);
@@ -486,7 +491,6 @@ void TfrmWhoisMain::SetLanguage(const std::string& code) {
     edtFilter->setPlaceholderText(uiText(Msg::FilterNamePlaceholder, code));
     m_results->setLanguage(code);
     m_lanes->setLanguage(code);
-    m_status->setLanesCaption(uiText(Msg::LanesButton, code));
     m_status->setCellsToolTip(uiText(Msg::ProgressTip, code));
     Setting1->setTitle(uiText(Msg::SettingMenu, code));
     Language1->setTitle(uiText(Msg::LanguageMenu, code));

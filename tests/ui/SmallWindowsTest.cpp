@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
@@ -58,6 +59,15 @@ TEST(SmallWindows, AboutBoxShowsItsTitleAndParagraph) {
     ASSERT_NE(named.lblConfig, nullptr);
     EXPECT_EQ(named.lblConfig->text(), QStringLiteral("Config.ini: /home/user/.config/corvantide/Config.ini"));
     EXPECT_GE(named.height(), named.lblConfig->geometry().bottom());
+
+    // In the English window the box speaks English.
+    TfrmAbout english(nullptr, {}, "en");
+    EXPECT_EQ(english.windowTitle(), QStringLiteral("About..."));
+    for (const QLabel* label : {english.lblTitle, english.lblText, english.lblCredit1, english.lblCredit2}) {
+        const QString text = label->text();
+        EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x2E80; }))
+            << text.toStdString();
+    }
 }
 
 TEST(SmallWindows, StopFirstBoxTellsItsCloseBoxFromItsButtons) {
