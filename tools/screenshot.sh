@@ -59,7 +59,7 @@ servers = [socketserver.ThreadingTCPServer(("127.0.0.1", 0), Answer) for _ in ra
 for server in servers[1:]:
     threading.Thread(target=server.serve_forever, daemon=True).start()
 with open(sys.argv[1], "w") as out:
-    out.write(" ".join(str(server.server_address[1]) for server in servers))
+    out.write(" ".join(str(server.server_address[1]) for server in servers) + "\n")
 servers[0].serve_forever()
 PY
 whois_pid=$!
