@@ -23,6 +23,7 @@
 #include <QTabWidget>
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace cvt {
 
@@ -44,6 +45,8 @@ QLineEdit* field(QWidget* parent, const char* name, int left, int width) {
 constexpr QSize kDialogSize(464, 418);
 // The property holding a control's top at the classic size.
 constexpr const char* kBaseTop = "baseTop";
+constexpr const char* kBaseLeft = "baseLeft";
+constexpr const char* kBaseWidth = "baseWidth";
 
 } // namespace
 
@@ -154,6 +157,8 @@ void TfrmText::buildControls() {
          std::initializer_list<QWidget*>{Label1, edtUrl, chkVisibleText, Button1, Label2, edtStart, Label3, edtEnd,
                                          Label4, edtMinCharNum, Label5, edtMaxCharNum, Bevel1, Button2, Button3}) {
         control->setProperty(kBaseTop, control->y());
+        control->setProperty(kBaseLeft, control->x());
+        control->setProperty(kBaseWidth, control->width());
     }
 
     setTabOrder(PageControl1, edtStart);
@@ -184,6 +189,17 @@ void TfrmText::resizeEvent(QResizeEvent* event) {
     for (QWidget* control : std::initializer_list<QWidget*>{Label2, edtStart, Label3, edtEnd, Label4, edtMinCharNum,
                                                             Label5, edtMaxCharNum, Bevel1, Button2, Button3}) {
         control->move(control->x(), control->property(kBaseTop).toInt() + taller);
+    }
+    // The labels of the fields' row share the width gained, so their captions get room.
+    const std::pair<QLabel*, QLineEdit*> row[] = {
+        {Label2, edtStart}, {Label3, edtEnd}, {Label4, edtMinCharNum}, {Label5, edtMaxCharNum}};
+    for (int group = 0; group < 4; ++group) {
+        const auto& [label, edit] = row[group];
+        const int before = std::max(0, wider) * group / 4;
+        const int after = std::max(0, wider) * (group + 1) / 4;
+        label->setGeometry(label->property(kBaseLeft).toInt() + before, label->y(),
+                           label->property(kBaseWidth).toInt() + after - before, label->height());
+        edit->move(edit->property(kBaseLeft).toInt() + after, edit->y());
     }
     Bevel1->resize(464 + wider, Bevel1->height());
     Button2->move(279 + wider, Button2->y());

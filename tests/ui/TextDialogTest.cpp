@@ -231,6 +231,14 @@ TEST_F(TextDialog, OkSaysWhichWordsTheLimitsAndRulesLeftOut) {
     EXPECT_EQ(dialog.Button3->geometry().bottomRight(), QPoint(367 + 236 + 74, 384 + 182 + 24));
     EXPECT_EQ(dialog.Memo1->height(), 233 + 182);
     EXPECT_EQ(dialog.edtUrl->y(), 244 + 182);
+    // The fields' labels share the width gained: each caption has room, none overlaps its field.
+    for (const auto& [label, edit] :
+         {std::pair{dialog.Label2, dialog.edtStart}, std::pair{dialog.Label3, dialog.edtEnd},
+          std::pair{dialog.Label4, dialog.edtMinCharNum}, std::pair{dialog.Label5, dialog.edtMaxCharNum}}) {
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+            << label->objectName().toStdString();
+        EXPECT_LE(label->geometry().right(), edit->x()) << label->objectName().toStdString();
+    }
     // The hint of the Chinese page speaks of phrases.
     dialog.SetLanguage("en");
     dialog.PageControl1->setCurrentIndex(1);
