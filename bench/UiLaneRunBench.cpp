@@ -17,8 +17,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QItemSelectionModel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <benchmark/benchmark.h>
@@ -53,8 +55,14 @@ double residentBytes() {
     return resident * static_cast<double>(::sysconf(_SC_PAGESIZE));
 }
 
+// What the user does during the run.
+enum class User {
+    Watches,     // leaves the table at the bottom, where new rows are followed
+    ReadsTheTop, // selects a row near the top and scrolls up to it once the first rows are in
+};
+
 // Runs `names` names through the window, the result table filtered on free names when asked.
-void fillWindow(benchmark::State& state, bool freeOnly) {
+void fillWindow(benchmark::State& state, bool freeOnly, User user = User::Watches) {
     cvt::bench::application();
     const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("corvantide-bench-" + std::to_string(::getpid()));
@@ -109,11 +117,27 @@ void fillWindow(benchmark::State& state, bool freeOnly) {
         sinceTick.start();
         cpuAtTick = threadCpuMs();
         ticker.start();
+        QScrollBar* bar = window.lvDomain->verticalScrollBar();
+        bool readingTop = false;
         while (window.engine().isBusy() || window.btnStop->isEnabled() ||
                window.resultModel().rowCount() < static_cast<int>(names)) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            if (user == User::ReadsTheTop && !readingTop && window.lvDomain->model()->rowCount() > 1000) {
+                readingTop = true;
+                window.selectAndShowRow(5);
+                bar->setValue(0);
+            }
         }
         ticker.stop();
+        if (user == User::ReadsTheTop) {
+            // The run never moved the user's place nor changed the selection.
+            const QModelIndexList selected = window.lvDomain->selectionModel()->selectedRows();
+            const bool kept = bar->value() == 0 && selected.size() == 1 && selected.front().row() == 5;
+            state.counters["place_and_selection_kept"] = kept ? 1 : 0;
+            if (!kept) {
+                state.SkipWithError("the run moved the scrolled-up view or changed its selection");
+            }
+        }
         state.counters["total_ms"] = static_cast<double>(total.elapsed());
         state.counters["rows"] = window.resultModel().rowCount();
         state.counters["shown_rows"] = window.lvDomain->model()->rowCount();
@@ -129,6 +153,13 @@ void BM_WindowFillsWithAHundredThousandRows(benchmark::State& state) {
     fillWindow(state, false);
 }
 BENCHMARK(BM_WindowFillsWithAHundredThousandRows)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// A user scrolled to the top with a row selected while 100,000 names come in: the view stays
+// where the user put it and the selection is untouched.
+void BM_WindowKeepsAUserReadingTheTop(benchmark::State& state) {
+    fillWindow(state, false, User::ReadsTheTop);
+}
+BENCHMARK(BM_WindowKeepsAUserReadingTheTop)->Arg(100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The same with the filter on "free" and a million names: the filter follows every appended row
 // and answered cell, and the window must still take input within 50 ms throughout. bytes_per_row

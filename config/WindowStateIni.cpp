@@ -59,6 +59,7 @@ WindowState WindowState::readFrom(const IniFile& ini) {
     if (state.mode && *state.mode != "random" && *state.mode != "text") {
         state.mode.reset();
     }
+    state.serverTableWidth = readNumber(ini, "server_table_width", 1, kFar);
     state.builderPage = readNumber(ini, "builder_page", 0, 2);
     state.builderUrl = readText(ini, "builder_url");
     state.builderPrefix = readText(ini, "builder_prefix");
@@ -98,6 +99,7 @@ void WindowState::writeTo(IniFile& ini) const {
     if (mode) {
         values.push_back({"mode", *mode});
     }
+    number("server_table_width", serverTableWidth);
     number("builder_page", builderPage);
     text("builder_url", builderUrl);
     text("builder_prefix", builderPrefix);

@@ -26,6 +26,8 @@ struct WindowState {
     std::optional<std::string> ticks;
     // "random" or "text".
     std::optional<std::string> mode;
+    // The width of the server table beside the results, as the splitter between them left it.
+    std::optional<std::int32_t> serverTableWidth;
     // The word-list builder: the page shown, the address, prefix, postfix, letter limits, the
     // dictionary choice (0 or 1) and "read by character".
     std::optional<std::int32_t> builderPage;

@@ -30,8 +30,8 @@ constexpr std::array kWordings = {
     Wording{Msg::ClearAllRecords, "清除所有记录", "Clear All Records"},
     Wording{Msg::SettingMenu, "设置(&S)", "&Setting"},
     Wording{Msg::LanguageMenu, "语言(&L)", "&Language"},
-    Wording{Msg::ChineseItem, "中文", "Chinese"},
-    Wording{Msg::EnglishItem, "英文(&E)", "&English"},
+    Wording{Msg::ChineseItem, "简体中文", "简体中文"},
+    Wording{Msg::EnglishItem, "&English", "&English"},
     Wording{Msg::HelpMenu, "帮助(&H)", "&Help"},
     Wording{Msg::AboutItem, "关于(&A)...", "&About..."},
     Wording{Msg::SelectOneRow, "请选择一行", "Please select one row!"},
@@ -47,7 +47,7 @@ constexpr std::array kWordings = {
     Wording{Msg::WordsHintEnglishPage, "从指定网页上搜索单词或粘贴文本（每行一个单词）",
             "Fetch words from a specified page or paste the text (one word per line)!"},
     Wording{Msg::WordsHintChinesePage, "粘贴中文词组（每行一个词组）",
-            "Paste Simplified-Chinese phrases (one words per line)"},
+            "Paste Simplified-Chinese phrases (one phrase per line)"},
     Wording{Msg::WordsHintDictionaryPage, "选择词典", "Select one dictionary"},
     Wording{Msg::WordsDialogCaption, "设置文本内容", "Fetch words from text"},
     Wording{Msg::WordsEnglishPage, "英文", "English"},
@@ -86,7 +86,96 @@ constexpr std::array kWordings = {
     Wording{Msg::DiscardResults, "放弃 %d 条结果？", "Discard %d results?"},
     Wording{Msg::DurationMinutesSeconds, "%d 分 %d 秒", "%d min %d s"},
     Wording{Msg::DurationSeconds, "%d 秒", "%d s"},
+    Wording{Msg::PatternPlaceholder, "例如 [a-z]phone", "e.g. [a-z]phone"},
+    Wording{Msg::PatternTip,
+            "查询组合：字母、数字和“-”代表自身；[a-z]、[0-9] 依次代入范围内每个字符；[abc] 依次代入所列字符。"
+            "例如 [a-z]phone 产生 aphone 到 zphone。",
+            "The name pattern: letters, digits and \"-\" stand for themselves; [a-z] or [0-9] tries every "
+            "character of the range, [abc] each character listed. [a-z]phone gives aphone to zphone."},
+    Wording{Msg::RandomQueriesTip, "查询查询组合产生的每个域名", "Ask every name the pattern in the box gives"},
+    Wording{Msg::TextQueriesTip, "从网页、粘贴的文本、中文词组或词典生成域名列表后查询",
+            "Build the names from a web page, pasted text, Chinese phrases or a dictionary, then ask them"},
+    Wording{Msg::SearchTip, "开始查询（Ctrl+Enter）。查询组合框中有内容且没有正在进行的查询时可用。",
+            "Start the search (Ctrl+Enter). Available when the pattern box holds a pattern and no search is "
+            "running."},
+    Wording{Msg::StopTip, "停止查询（Esc），正在进行的交换会先完成",
+            "Stop the search (Esc); the exchanges under way finish first"},
+    Wording{Msg::ServerTableTip, "勾选要查询的域名后缀；每行的服务器负责该后缀",
+            "Tick the suffixes to ask; each row's server answers for its suffix"},
+    Wording{Msg::FilterKindTip, "只显示含有此类标记的行（Ctrl+F 筛选域名）",
+            "Show only the rows holding a mark of this kind (Ctrl+F filters the names)"},
+    Wording{Msg::CountsTip,
+            "☆ 可注册（绿色）：注册局没有该域名的记录\n★ 已注册（灰色）\n- 查询失败（琥珀色，表格中显示为 ⚠）："
+            "服务器没有给出明确答复，原因见单元格的提示；可用“重搜查询失败域名”再查",
+            "☆ free (green): the registry holds no record of the name\n★ registered (grey)\n- failed (amber, "
+            "shown as ⚠ in the table): the server gave no clear answer; the cell's tooltip says why. \"Force to "
+            "search failed domain!\" asks those cells again"},
+    Wording{Msg::ProgressTip,
+            "已答复的格数/要查询的格数；旁边是已完成的域名数（所有服务器都已答复的域名）。点击查看每个服务器的状态。",
+            "Cells answered of cells to ask; beside it the names done (answered by every server). Click to see "
+            "each server's state."},
+    Wording{Msg::HelpTopicsItem, "使用说明(&U)", "&Using the program"},
+    Wording{Msg::HelpText,
+            "<h3>查询组合</h3><p>字母、数字和“-”代表自身；<b>[a-z]</b>、<b>[0-9]</b> 依次代入范围内每个字符；"
+            "<b>[abc]</b> 依次代入所列字符。例如 <b>[a-z]phone</b> 产生 aphone、bphone …… zphone，"
+            "每个勾选的后缀各查询一次。</p>"
+            "<h3>标记</h3><p><b>☆</b> 可注册：注册局没有该域名的记录。<br><b>★</b> 已注册。<br>"
+            "<b>-</b>（表格中显示为 ⚠）查询失败：服务器超时、拒绝（查询过于频繁）或答复无法判断。"
+            "把鼠标停在单元格上可看到原因；右键菜单中的“重搜查询失败域名”会再查这些格。"
+            "拿不准时程序总是标记为失败，绝不猜测。</p>"
+            "<h3>结果保存在哪里</h3><p>结果只在窗口的表格中，直到导出：右键菜单可导出到 Excel（Ctrl+E）或"
+            ".txt/.csv 文件，或复制可注册域名（Ctrl+Shift+C）。删除的行可用 Ctrl+Z 恢复。窗口的位置、查询组合和"
+            "勾选的后缀保存在 Config.ini 中。</p>"
+            "<h3>快捷键</h3><p>Ctrl+Enter 搜索，Esc 停止，Ctrl+F 筛选，Ctrl+E 导出，Ctrl+Shift+C 复制可注册域名，"
+            "Delete 删除所选行，Ctrl+Z 撤销删除，F2 重命名。</p>",
+            "<h3>The pattern</h3><p>Letters, digits and \"-\" stand for themselves; <b>[a-z]</b> or <b>[0-9]</b> "
+            "tries every character of the range, <b>[abc]</b> each character listed. <b>[a-z]phone</b> gives "
+            "aphone, bphone … zphone, and each is asked under every ticked suffix.</p>"
+            "<h3>The marks</h3><p><b>☆</b> free: the registry holds no record of the name.<br><b>★</b> "
+            "registered.<br><b>-</b> (shown as ⚠ in the table) failed: the server timed out, refused (too many "
+            "queries) or gave an answer that cannot be judged. Rest the pointer on the cell to read why; \"Force "
+            "to search failed domain!\" in the popup menu asks those cells again. When unsure the program marks "
+            "a cell failed; it never guesses.</p>"
+            "<h3>Where results are kept</h3><p>Only in the window's table until you export them: the popup menu "
+            "exports to Excel (Ctrl+E) or to a .txt/.csv file, or copies the free names (Ctrl+Shift+C). Deleted "
+            "rows come back with Ctrl+Z. The window's place, the pattern and the ticked suffixes are kept in "
+            "Config.ini.</p>"
+            "<h3>Keys</h3><p>Ctrl+Enter search, Esc stop, Ctrl+F filter, Ctrl+E export, Ctrl+Shift+C copy free "
+            "names, Delete remove the selected rows, Ctrl+Z undo the removal, F2 rename.</p>"},
+    Wording{Msg::ResultsMenu, "结果(&R)", "&Results"},
+    Wording{Msg::SearchItem, "搜索(&S)", "&Search"},
+    Wording{Msg::FilterItem, "筛选(&F)", "&Filter"},
+    Wording{Msg::UndoItem, "撤销删除(&U)", "&Undo removal"},
+    Wording{Msg::RowsShownOf, "显示 %s / %s 行", "%s of %s shown"},
+    Wording{Msg::StopAndQuit, "停止并退出", "Stop and quit"},
+    Wording{Msg::CellsProgress, "%s/%s 格", "%s/%s cells"},
+    Wording{Msg::LaneServerColumn, "服务器", "Server"},
+    Wording{Msg::LaneStateColumn, "状态", "State"},
+    Wording{Msg::LaneAnsweredColumn, "已答复", "Answered"},
+    Wording{Msg::LaneRefusalsColumn, "拒绝", "Refusals"},
+    Wording{Msg::LaneAsking, "正在查询", "asking"},
+    Wording{Msg::LaneWaitingPace, "按节奏等待 %s 秒", "waiting %s s for pace"},
+    Wording{Msg::LaneBackingOff, "被拒绝后暂停 %s 秒", "backing off %s s after a refusal"},
+    Wording{Msg::LaneCalibrating, "正在校准", "calibrating"},
+    Wording{Msg::LaneDone, "完成", "done"},
+    Wording{Msg::LaneIdle, "空闲", "idle"},
+    Wording{Msg::BackingOffStatus, "%s 被拒绝后暂停 %s 秒", "%s is backing off %s s after a refusal"},
+    Wording{Msg::WordsLeftOut, "部分单词未列入域名列表。%s", "Some words were left out of the list. %s"},
+    Wording{Msg::WordsLeftOutByLength, "超出字母数限制 %s–%s：%s 个（如 %s，%s 个字母）。",
+            "Outside the letter limits %s to %s: %s (e.g. %s, %s letters)."},
+    Wording{Msg::WordsLeftOutWithSpace, "含有空格：%s 个（如“%s”）。", "Holding a space: %s (e.g. \"%s\")."},
+    Wording{Msg::AboutTitle, "欢迎使用Corvantide v1.2", "Welcome to Corvantide v1.2"},
+    Wording{Msg::AboutText,
+            "             欢迎使用Corvantide批量域名查询工具，此工具将极大地方便域名注册需求的用户。"
+            "感谢您选用本工具，祝您早日找到称心如意的域名！",
+            "Welcome to Corvantide, the bulk domain name checker. It makes finding a name to register much "
+            "easier. Thank you for choosing it, and good luck finding the name you want!"},
+    Wording{Msg::AboutCaption, "关于...", "About..."},
+    Wording{Msg::AboutCredit1, "设计与编程：Corvantide 开发组", "Design and programming: the Corvantide team"},
+    Wording{Msg::AboutCredit2, "测试与建议：Corvantide 的每一位用户", "Testing and advice: every Corvantide user"},
 };
+
+static_assert(kWordings.size() == static_cast<std::size_t>(Msg::AboutCredit2) + 1, "one wording for every message");
 
 } // namespace
 

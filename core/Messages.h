@@ -85,6 +85,50 @@ enum class Msg {
     DiscardResults,
     DurationMinutesSeconds,
     DurationSeconds,
+    // The main window's guidance: the pattern box's example, the tooltips, the Help page and the
+    // Results menu with its shortcuts.
+    PatternPlaceholder,
+    PatternTip,
+    RandomQueriesTip,
+    TextQueriesTip,
+    SearchTip,
+    StopTip,
+    ServerTableTip,
+    FilterKindTip,
+    CountsTip,
+    ProgressTip,
+    HelpTopicsItem,
+    HelpText,
+    ResultsMenu,
+    SearchItem,
+    FilterItem,
+    UndoItem,
+    RowsShownOf,
+    // Closing during a run: the second button of the stop-first box.
+    StopAndQuit,
+    // The lane view and the progress of a run counted in cells.
+    CellsProgress,
+    LaneServerColumn,
+    LaneStateColumn,
+    LaneAnsweredColumn,
+    LaneRefusalsColumn,
+    LaneAsking,
+    LaneWaitingPace,
+    LaneBackingOff,
+    LaneCalibrating,
+    LaneDone,
+    LaneIdle,
+    BackingOffStatus,
+    // The word-list builder's notice of the words its limits and rules left out.
+    WordsLeftOut,
+    WordsLeftOutByLength,
+    WordsLeftOutWithSpace,
+    // The About box's paragraph and title in the window's language.
+    AboutTitle,
+    AboutText,
+    AboutCaption,
+    AboutCredit1,
+    AboutCredit2,
 };
 
 bool isChinese(std::string_view languageCode);

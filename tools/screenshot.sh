@@ -4,11 +4,12 @@
 #   tools/screenshot.sh [BIN_DIR] [OUT_DIR]
 #
 # BIN_DIR holds the built `corvantide` (default build/bin), OUT_DIR receives main-window-en.png,
-# main-window-zh-cn.png and the same at 2x (main-window-en@2x.png, main-window-zh-cn@2x.png)
-# (default docs). The program runs on a private X server (Xvfb) with a Config.ini whose servers are
-# a small WHOIS server on 127.0.0.1 started here (names starting with a, c or e are free, "dphone"
-# is refused); a short pattern is typed and searched, so the pictures show marks. Fails when the
-# window does not appear.
+# main-window-zh-cn.png and the same at 2x (main-window-en@2x.png, main-window-zh-cn@2x.png), and
+# main-window-run-en.png, main-window-run-zh-cn.png taken during a longer run while the lane of
+# "org" backs off after a refusal (default docs). The program runs on a private X server (Xvfb)
+# with a Config.ini whose servers are a small WHOIS server on 127.0.0.1 started here (names
+# starting with a, c or e are free, a .org name with "d" in its first two letters is refused; each answer takes a tenth of a second); a
+# pattern is typed and searched, so the pictures show marks. Fails when the window does not appear.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tools/deps.sh"
@@ -38,42 +39,50 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 
-# A WHOIS server on 127.0.0.1 for the pictures' search; it writes its port into the file named.
+# Four WHOIS servers on 127.0.0.1 for the pictures' search; they write their ports into the file named.
 python3 - "$work/port" >"$work/whois.log" 2>&1 <<'PY' &
-import socketserver, sys
+import socketserver, sys, time
 class Answer(socketserver.StreamRequestHandler):
     def handle(self):
         name = self.rfile.readline().decode().strip()
-        if name.startswith("dphone.org"):
+        time.sleep(0.1)
+        if name.endswith(".org") and "d" in name[:2]:
             reply = "WHOIS LIMIT EXCEEDED\r\n"
         elif name[:1] in "ace":
             reply = "No match for \"%s\".\r\n" % name
         else:
             reply = "Domain Name: %s\r\n" % name
         self.wfile.write(reply.encode())
-server = socketserver.ThreadingTCPServer(("127.0.0.1", 0), Answer)
+import threading
+# One server per suffix, so each has a lane of its own.
+servers = [socketserver.ThreadingTCPServer(("127.0.0.1", 0), Answer) for _ in range(4)]
+for server in servers[1:]:
+    threading.Thread(target=server.serve_forever, daemon=True).start()
 with open(sys.argv[1], "w") as out:
-    out.write(str(server.server_address[1]))
-server.serve_forever()
+    out.write(" ".join(str(server.server_address[1]) for server in servers) + "\n")
+servers[0].serve_forever()
 PY
 whois_pid=$!
 for _ in $(seq 50); do
     if [ -s "$work/port" ]; then break; fi
     sleep 0.1
 done
-port=$(cat "$work/port")
+read -r port1 port2 port3 port4 <"$work/port"
 
 shoot() {
-    local language=$1 picture=$2 scale=$3
-    local folder="$work/$language-$scale"
+    local language=$1 picture=$2 scale=$3 moment=${4:-done}
+    local folder="$work/$language-$scale-$moment"
+    # After the run the pattern is short; during a run it is long and the refused lane backs off.
+    local pattern="[a-f]phone" backoff=1 wait=5
+    if [ "$moment" = running ]; then pattern="[a-z][a-z]phone" backoff=60 wait=4; fi
     mkdir -p "$folder"
     cp "$bin_dir/corvantide" "$folder/"
     {
-        printf '[setting]\nlanguage=%s\nparallel=1\nbackoff=1\nnum=4\n[whois]\n' "$language"
-        printf '1=com+127.0.0.1:%s+No match for\n' "$port"
-        printf '2=net+127.0.0.1:%s+No match for\n' "$port"
-        printf '3=org+127.0.0.1:%s+No match for+WHOIS LIMIT EXCEEDED\n' "$port"
-        printf '4=cn+127.0.0.1:%s+No match for\n' "$port"
+        printf '[setting]\nlanguage=%s\nparallel=1\nbackoff=%s\nnum=4\n[whois]\n' "$language" "$backoff"
+        printf '1=com+127.0.0.1:%s+No match for\n' "$port1"
+        printf '2=net+127.0.0.1:%s+No match for\n' "$port2"
+        printf '3=org+127.0.0.1:%s+No match for+WHOIS LIMIT EXCEEDED\n' "$port3"
+        printf '4=cn+127.0.0.1:%s+No match for\n' "$port4"
     } >"$folder/Config.ini"
     (cd "$folder" && DISPLAY=$display QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale exec ./corvantide) >"$work/app.log" 2>&1 &
     app_pid=$!
@@ -93,9 +102,14 @@ shoot() {
     local window
     window=$(DISPLAY=$display xdotool search --name "Corvantide v1.2" | head -1)
     DISPLAY=$display xdotool windowactivate --sync "$window" 2>/dev/null || DISPLAY=$display xdotool windowfocus "$window"
-    DISPLAY=$display xdotool type --delay 20 "[a-f]phone"
+    if [ "$moment" = running ]; then
+        # Room for the status bar's texts and the lane view.
+        DISPLAY=$display xdotool windowsize --sync "$window" 900 560 2>/dev/null || true
+        sleep 0.5
+    fi
+    DISPLAY=$display xdotool type --delay 20 "$pattern"
     DISPLAY=$display xdotool key Return
-    sleep 5
+    sleep "$wait"
     info=$(DISPLAY=$display xwininfo -name "Corvantide v1.2")
     local x y w h
     x=$(awk '/Absolute upper-left X/ {print $4}' <<<"$info")
@@ -114,3 +128,5 @@ shoot en main-window-en.png 1
 shoot zh-cn main-window-zh-cn.png 1
 shoot en main-window-en@2x.png 2
 shoot zh-cn main-window-zh-cn@2x.png 2
+shoot en main-window-run-en.png 1 running
+shoot zh-cn main-window-run-zh-cn.png 1 running

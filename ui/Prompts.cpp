@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <algorithm>
 #include <vector>
 
@@ -43,10 +44,17 @@ void QtPrompts::information(QWidget* parent, const QString& text) {
     QMessageBox::information(parent, messageBoxCaption(), text, QMessageBox::Ok);
 }
 
-bool QtPrompts::errorAnswered(QWidget* parent, const QString& text) {
+Prompts::StopFirstAnswer QtPrompts::stopFirst(QWidget* parent, const QString& text, const QString& stopAndQuit) {
     CloseAwareMessageBox box(QMessageBox::Critical, messageBoxCaption(), text, QMessageBox::Ok, parent);
+    QPushButton* quit = box.addButton(stopAndQuit, QMessageBox::DestructiveRole);
+    quit->setObjectName(QStringLiteral("StopAndQuit"));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
     box.exec();
-    return !box.closedByCloseBox();
+    if (box.closedByCloseBox()) {
+        return StopFirstAnswer::CloseBox;
+    }
+    return box.clickedButton() == quit ? StopFirstAnswer::StopAndQuit : StopFirstAnswer::Answered;
 }
 
 bool QtPrompts::confirm(QWidget* parent, const QString& text) {

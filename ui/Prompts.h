@@ -16,9 +16,14 @@ public:
     virtual void error(QWidget* parent, const QString& text) = 0;
     // An information box with a single OK button.
     virtual void information(QWidget* parent, const QString& text) = 0;
-    // An error box with a single OK button; true when the person answered it (OK, Enter, Escape),
-    // false when the box was dismissed through its close box.
-    virtual bool errorAnswered(QWidget* parent, const QString& text) = 0;
+    // How the box asking to stop a run before closing went away.
+    enum class StopFirstAnswer {
+        Answered,    // OK, Enter or Escape: the window stays open
+        StopAndQuit, // the second button: the run stops and the window closes
+        CloseBox,    // dismissed through its close box: the window closes as well
+    };
+    // An error box with OK and a second button captioned stopAndQuit.
+    virtual StopFirstAnswer stopFirst(QWidget* parent, const QString& text, const QString& stopAndQuit) = 0;
     // A question with Yes and No (No preselected); true for Yes.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // The save dialog of the text export, offering "Text (*.txt)" and "CSV (*.csv)": the chosen
@@ -34,7 +39,7 @@ class QtPrompts : public Prompts {
 public:
     void error(QWidget* parent, const QString& text) override;
     void information(QWidget* parent, const QString& text) override;
-    bool errorAnswered(QWidget* parent, const QString& text) override;
+    StopFirstAnswer stopFirst(QWidget* parent, const QString& text, const QString& stopAndQuit) override;
     bool confirm(QWidget* parent, const QString& text) override;
     QString saveTextFile(QWidget* parent, const QString& initialPath) override;
     QString saveWorkbookFile(QWidget* parent, const QString& initialPath) override;

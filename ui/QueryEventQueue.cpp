@@ -71,7 +71,7 @@ void QueryEventQueue::drain(bool timeLimited) {
     while (!m_backlog.empty()) {
         // Only the latest progress and activity of a slice matter; they follow its rows and cells.
         std::optional<RunProgress> state;
-        std::optional<std::string> activity;
+        std::vector<std::string> activities;
         for (std::size_t taken = 0; taken < kSlice && !m_backlog.empty(); ++taken) {
             if (m_backlogPos == m_backlog.front().size()) {
                 m_backlog.pop_front();
@@ -93,15 +93,16 @@ void QueryEventQueue::drain(bool timeLimited) {
                 }
                 state = *progress;
             } else if (auto* text = std::get_if<Activity>(&event)) {
-                activity = std::move(text->text);
+                activities.push_back(std::move(text->text));
             } else {
                 handOn();
                 Q_EMIT rowsClearedSignal();
             }
         }
         handOn();
-        if (activity) {
-            Q_EMIT activityChangedSignal(*activity);
+        if (!activities.empty()) {
+            Q_EMIT activitiesSeen(activities);
+            Q_EMIT activityChangedSignal(activities.back());
         }
         if (state) {
             Q_EMIT runStateChangedSignal(*state);

@@ -14,7 +14,8 @@ namespace cvt {
 // The window's sink for the query engine's events. The engine calls it from any thread; each call
 // is appended to one queue and returns at once. The GUI thread takes the whole queue in one queued
 // call and hands it on as batched signals: its rows as one rowsAppended, then its cells as one
-// cellsAnswered (a cell always refers to a row appended before it), then the latest activity text
+// cellsAnswered (a cell always refers to a row appended before it), then its activity texts (all of
+// them, then the latest on its own)
 // and run state (every change of state is handed on; only progress within a state is coalesced). So a flood of answers
 // costs the window one update per batch.
 class QueryEventQueue : public QObject, public QueryEventSink {
@@ -37,6 +38,9 @@ Q_SIGNALS:
     void cellsAnswered(const std::vector<AnsweredCell>& cells);
     void runStateChangedSignal(const RunProgress& progress);
     void activityChangedSignal(const std::string& text);
+    // Every activity text of a batch, in order (the lane view follows each server's waits), just
+    // before activityChangedSignal hands on the latest.
+    void activitiesSeen(const std::vector<std::string>& texts);
 
 private:
     struct Cleared {};

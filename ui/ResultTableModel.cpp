@@ -2,11 +2,14 @@
 
 #include "core/Messages.h"
 #include "core/query/ResultMarks.h"
+#include "ui/MarkStyle.h"
 #include "ui/TypedCharFilter.h"
 
 #include <QBrush>
 #include <QColor>
 #include <QFont>
+#include <QGuiApplication>
+#include <QPalette>
 #include <algorithm>
 
 namespace cvt {
@@ -92,6 +95,7 @@ void ResultTableModel::alignSuffixColumns(const std::vector<ServerEntry>& entrie
     beginResetModel();
     m_table.alignSuffixColumns(entries);
     endResetModel();
+    forgetRemoval();
     recount();
 }
 
@@ -144,6 +148,7 @@ void ResultTableModel::applyCells(const std::vector<AnsweredCell>& cells) {
 }
 
 void ResultTableModel::clearRows() {
+    forgetRemoval();
     if (m_table.rowCount() == 0) {
         return;
     }
@@ -154,9 +159,46 @@ void ResultTableModel::clearRows() {
 }
 
 void ResultTableModel::removeRowsIf(const std::function<bool(const ResultRow&)>& predicate) {
+    Removal removal;
     beginResetModel();
-    m_table.removeRowsIf(predicate);
+    removal.at = m_table.removeRowsIf([&](const ResultRow& row) {
+        if (!predicate(row)) {
+            return false;
+        }
+        removal.rows.push_back(row);
+        return true;
+    });
     endResetModel();
+    if (!removal.rows.empty()) {
+        m_removed = std::move(removal);
+    }
+    recount();
+}
+
+void ResultTableModel::undoRemoval() {
+    if (!canUndoRemoval()) {
+        return;
+    }
+    ResultTable restored(m_table.captions().front());
+    for (std::size_t column = 1; column < m_table.columnCount(); ++column) {
+        restored.appendColumn(m_table.captions()[column]);
+    }
+    const std::vector<ResultRow>& kept = m_table.rows();
+    restored.reserveRows(kept.size() + m_removed.rows.size());
+    std::size_t nextKept = 0;
+    std::size_t nextRemoved = 0;
+    for (std::size_t at = 0; at < kept.size() + m_removed.rows.size(); ++at) {
+        const bool wasRemoved = nextRemoved < m_removed.rows.size() && m_removed.at[nextRemoved] == at;
+        const ResultRow& source = wasRemoved ? m_removed.rows[nextRemoved++] : kept[nextKept++];
+        const std::size_t row = restored.appendRow(source.caption);
+        for (std::size_t cell = 0; cell < source.cells.size(); ++cell) {
+            restored.setCell(row, cell, source.cells[cell], source.detail(cell));
+        }
+    }
+    beginResetModel();
+    m_table = std::move(restored);
+    endResetModel();
+    forgetRemoval();
     recount();
 }
 
@@ -181,6 +223,7 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
     const std::string& mark = cell < row.cells.size() ? row.cells[cell] : kEmpty;
     switch (role) {
     case Qt::DisplayRole:
+        return MarkStyle::shownSign(mark);
     case Qt::EditRole:
         return fromUtf8(mark);
     case Qt::ToolTipRole: {
@@ -199,18 +242,10 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
         return text;
     }
     case Qt::ForegroundRole: {
-        // Dark enough to read on white, and replaced by the selection's own text colour on a
-        // selected row.
-        static const QBrush kFree(QColor(0x1b, 0x7f, 0x2a));
-        static const QBrush kRegistered(QColor(0x80, 0x80, 0x80));
-        static const QBrush kFailed(QColor(0xb3, 0x6b, 0x00));
-        if (mark == kMarkFree) {
-            return kFree;
-        }
-        if (mark == kMarkRegistered) {
-            return kRegistered;
-        }
-        return mark == kMarkFailed ? QVariant(kFailed) : QVariant();
+        // Readable on the palette's base in light and dark themes, and replaced by the selection's
+        // own text colour on a selected row.
+        const QColor colour = MarkStyle::colour(mark, QGuiApplication::palette().color(QPalette::Base));
+        return colour.isValid() ? QVariant(QBrush(colour)) : QVariant();
     }
     case Qt::FontRole: {
         // The stars are thin in most fonts; a larger bold mark stays visible on any background.

@@ -49,7 +49,14 @@ public:
     void clearRows();
     // Room for a run's rows (its total is known when it starts asking).
     void reserveRows(std::size_t count) { m_table.reserveRows(count); }
+    // Removes the rows the predicate holds for; they are kept until the next removal so that
+    // undoRemoval can put them back.
     void removeRowsIf(const std::function<bool(const ResultRow&)>& predicate);
+    // Whether the last removal can be undone: not after the rows were cleared or the columns
+    // changed, which the kept rows no longer fit.
+    bool canUndoRemoval() const { return !m_removed.rows.empty(); }
+    // Puts the rows of the last removal back where they stood.
+    void undoRemoval();
     void appendRow(const std::string& caption, const std::vector<std::string>& cells);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -69,8 +76,14 @@ private:
     bool isCell(const QModelIndex& index) const;
     void count(const std::string& mark, int delta);
     void recount();
+    void forgetRemoval() { m_removed = {}; }
     ResultTable m_table;
     MarkCounts m_counts;
+    // The last removal: the rows and the indices (ascending) they stood at.
+    struct Removal {
+        std::vector<std::size_t> at;
+        std::vector<ResultRow> rows;
+    } m_removed;
     std::string m_language;
 };
 

@@ -4,8 +4,13 @@
 #include "ui/ResultTableModel.h"
 #include "ui/UiText.h"
 
+#include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
+#include <QTableView>
+#include <QToolButton>
+#include <QWidgetAction>
 #include <limits>
 
 namespace cvt {
@@ -37,18 +42,55 @@ RunStatusBar::RunStatusBar(QWidget* parent) : QStatusBar(parent) {
     m_counts = named(new QLabel(this), "CountsPanel");
     m_counts->setFrameShape(QFrame::Panel);
     m_counts->setFrameShadow(QFrame::Sunken);
-    m_counts->setToolTip(QString());
     m_progress = named(new QProgressBar(this), "RunProgress");
     m_progress->setTextVisible(false);
     m_progress->setFixedWidth(60);
     m_progress->setMaximumHeight(fontMetrics().height());
     m_progress->hide();
+    // The cells panel opens the lane view: one row per server, shown while a run goes or after it.
+    m_cells = named(new QToolButton(this), "CellsPanel");
+    m_cells->setPopupMode(QToolButton::InstantPopup);
+    m_cells->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    m_cells->hide();
+    auto* lanesMenu = new QMenu(m_cells);
+    m_laneView = named(new QTableView(lanesMenu), "LaneView");
+    m_laneView->verticalHeader()->hide();
+    m_laneView->setSelectionMode(QAbstractItemView::NoSelection);
+    m_laneView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_laneView->setShowGrid(false);
+    m_laneView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_laneView->setMinimumSize(460, 160);
+    auto* viewAction = new QWidgetAction(lanesMenu);
+    viewAction->setDefaultWidget(m_laneView);
+    lanesMenu->addAction(viewAction);
+    m_cells->setMenu(lanesMenu);
 
     addWidget(m_panels[0], 1);
     addWidget(m_progress);
+    addWidget(m_cells);
     addWidget(m_panels[1]);
     addWidget(m_counts);
     addWidget(m_panels[2]);
+}
+
+void RunStatusBar::showCells(std::size_t answered, std::size_t toAsk, const QString& text) {
+    m_cells->setText(text);
+    m_cells->setVisible(!text.isEmpty());
+    if (toAsk > 0) {
+        setBar(answered, toAsk);
+    }
+}
+
+void RunStatusBar::setCellsToolTip(const QString& text) {
+    m_cells->setToolTip(text);
+}
+
+QString RunStatusBar::cellsText() const {
+    return m_cells->isVisibleTo(this) ? m_cells->text() : QString();
+}
+
+void RunStatusBar::setLaneModel(QAbstractItemModel* model) {
+    m_laneView->setModel(model);
 }
 
 void RunStatusBar::setPanelText(int panel, const QString& text) {
@@ -69,12 +111,16 @@ QString RunStatusBar::panelText(int panel) const {
 
 void RunStatusBar::showProgress(std::size_t done, std::size_t total) {
     m_panels[1]->setText(QString::number(done) + QLatin1Char('/') + QString::number(total));
+    setBar(done, total);
+    m_progress->show();
+}
+
+void RunStatusBar::setBar(std::size_t done, std::size_t total) {
     // The bar counts in int; long runs are scaled to it.
     constexpr std::size_t kMax = std::numeric_limits<int>::max();
     const std::size_t scale = total > kMax ? total / kMax + 1 : 1;
     m_progress->setRange(0, static_cast<int>(total / scale));
     m_progress->setValue(static_cast<int>(std::min(done, total) / scale));
-    m_progress->show();
 }
 
 void RunStatusBar::hideProgress() {
@@ -83,6 +129,10 @@ void RunStatusBar::hideProgress() {
 
 void RunStatusBar::showCounts(const MarkCounts& counts) {
     m_counts->setText(QStringLiteral("☆ %1  ★ %2  - %3").arg(counts.free).arg(counts.registered).arg(counts.failed));
+}
+
+void RunStatusBar::setCountsToolTip(const QString& text) {
+    m_counts->setToolTip(text);
 }
 
 QString RunStatusBar::countsText() const {

@@ -1,5 +1,7 @@
 #include "ui/TfrmAbout.h"
 
+#include "ui/UiText.h"
+
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
@@ -37,9 +39,9 @@ QLabel* boldLabel(const QString& text, QWidget* parent) {
 
 } // namespace
 
-TfrmAbout::TfrmAbout(QWidget* parent, const QString& configPath) : QDialog(parent) {
+TfrmAbout::TfrmAbout(QWidget* parent, const QString& configPath, const std::string& languageCode) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("关于..."));
+    setWindowTitle(uiText(Msg::AboutCaption, languageCode));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     constexpr int kConfigHeight = 40;
     setFixedSize(322, configPath.isEmpty() ? 209 : 209 + kConfigHeight);
@@ -49,26 +51,23 @@ TfrmAbout::TfrmAbout(QWidget* parent, const QString& configPath) : QDialog(paren
     Image1->setGeometry(16, 8, 49, 49);
     Image1->setPixmap(aboutPicture());
 
-    lblTitle = boldLabel(QStringLiteral("欢迎使用Corvantide v1.2"), this);
+    lblTitle = boldLabel(uiText(Msg::AboutTitle, languageCode), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
     lblTitle->setGeometry(96, 24, 193, 25);
     lblTitle->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    lblText = new QLabel(
-        QStringLiteral("             欢迎使用Corvantide批量域名查询工具，此工具将极大地方便域名注册需求的用户。"
-                       "感谢您选用本工具，祝您早日找到称心如意的域名！"),
-        this);
+    lblText = new QLabel(uiText(Msg::AboutText, languageCode), this);
     lblText->setObjectName(QStringLiteral("lblText"));
     lblText->setGeometry(32, 64, 273, 81);
     lblText->setWordWrap(true);
     lblText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    lblCredit1 = boldLabel(QStringLiteral("设计与编程：Corvantide 开发组"), this);
+    lblCredit1 = boldLabel(uiText(Msg::AboutCredit1, languageCode), this);
     lblCredit1->setObjectName(QStringLiteral("lblCredit1"));
     lblCredit1->move(48, 144);
     lblCredit1->adjustSize();
 
-    lblCredit2 = boldLabel(QStringLiteral("测试与建议：Corvantide 的每一位用户"), this);
+    lblCredit2 = boldLabel(uiText(Msg::AboutCredit2, languageCode), this);
     lblCredit2->setObjectName(QStringLiteral("lblCredit2"));
     lblCredit2->move(48, 168);
     lblCredit2->adjustSize();

@@ -19,9 +19,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QTabWidget>
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace cvt {
 
@@ -40,6 +42,12 @@ QLineEdit* field(QWidget* parent, const char* name, int left, int width) {
     return edit;
 }
 
+constexpr QSize kDialogSize(464, 418);
+// The property holding a control's top at the classic size.
+constexpr const char* kBaseTop = "baseTop";
+constexpr const char* kBaseLeft = "baseLeft";
+constexpr const char* kBaseWidth = "baseWidth";
+
 } // namespace
 
 TfrmText::TfrmText(Prompts& prompts, QWidget* parent)
@@ -51,8 +59,10 @@ TfrmText::TfrmText(Prompts& prompts, QWidget* parent)
     m_pageSource.cancel = [this] { HttpClient->Cancel(); };
     m_pageSource.reset = [this] { HttpClient->ClearCancel(); };
     setObjectName(QStringLiteral("frmText"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setFixedSize(464, 418);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::WindowMaximizeButtonHint);
+    // The classic size is the first and the smallest; the pages and the memos take what it gains.
+    setMinimumSize(kDialogSize);
+    resize(kDialogSize);
     buildControls();
     SetLanguage({});
 }
@@ -142,6 +152,15 @@ void TfrmText::buildControls() {
         button->setDefault(false);
     }
 
+    // Where the controls below the pages stand at the classic size.
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{Label1, edtUrl, chkVisibleText, Button1, Label2, edtStart, Label3, edtEnd,
+                                         Label4, edtMinCharNum, Label5, edtMaxCharNum, Bevel1, Button2, Button3}) {
+        control->setProperty(kBaseTop, control->y());
+        control->setProperty(kBaseLeft, control->x());
+        control->setProperty(kBaseWidth, control->width());
+    }
+
     setTabOrder(PageControl1, edtStart);
     setTabOrder(edtStart, edtEnd);
     setTabOrder(edtEnd, edtMinCharNum);
@@ -156,10 +175,46 @@ void TfrmText::buildControls() {
     connect(Button3, &QPushButton::clicked, this, &TfrmText::Button3Click);
 }
 
+void TfrmText::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (Button3 == nullptr) {
+        return; // not built yet
+    }
+    // The hint and the pages take the width and height gained; the fields' row, the line and the
+    // buttons keep to the foot, the buttons to the right edge.
+    const int wider = width() - kDialogSize.width();
+    const int taller = height() - kDialogSize.height();
+    txtMsg->resize(449 + wider, txtMsg->height());
+    PageControl1->resize(441 + wider, 305 + taller);
+    for (QWidget* control : std::initializer_list<QWidget*>{Label2, edtStart, Label3, edtEnd, Label4, edtMinCharNum,
+                                                            Label5, edtMaxCharNum, Bevel1, Button2, Button3}) {
+        control->move(control->x(), control->property(kBaseTop).toInt() + taller);
+    }
+    // The labels of the fields' row share the width gained, so their captions get room.
+    const std::pair<QLabel*, QLineEdit*> row[] = {
+        {Label2, edtStart}, {Label3, edtEnd}, {Label4, edtMinCharNum}, {Label5, edtMaxCharNum}};
+    for (int group = 0; group < 4; ++group) {
+        const auto& [label, edit] = row[group];
+        const int before = std::max(0, wider) * group / 4;
+        const int after = std::max(0, wider) * (group + 1) / 4;
+        label->setGeometry(label->property(kBaseLeft).toInt() + before, label->y(),
+                           label->property(kBaseWidth).toInt() + after - before, label->height());
+        edit->move(edit->property(kBaseLeft).toInt() + after, edit->y());
+    }
+    Bevel1->resize(464 + wider, Bevel1->height());
+    Button2->move(279 + wider, Button2->y());
+    Button3->move(367 + wider, Button3->y());
+}
+
 bool TfrmText::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize) {
         if (watched == TabSheet1) {
-            Memo1->setGeometry(0, 0, TabSheet1->width(), 233);
+            // The memo fills the page above the address row, which keeps to the page's foot.
+            const int grown = std::max(0, height() - kDialogSize.height());
+            Memo1->setGeometry(0, 0, TabSheet1->width(), 233 + grown);
+            for (QWidget* control : std::initializer_list<QWidget*>{Label1, edtUrl, chkVisibleText, Button1}) {
+                control->move(control->x(), control->property(kBaseTop).toInt() + grown);
+            }
         } else if (watched == TabSheet2) {
             // The memo fills the page above the tick box.
             constexpr int kTickRow = 28;
@@ -244,6 +299,24 @@ void TfrmText::Button1Click() {
     }
 }
 
+QString TfrmText::leftOutNotice(const WordListBuilder::LeftOut& leftOut) const {
+    std::string parts;
+    const auto add = [&](const std::string& part) {
+        parts += (parts.empty() || isChinese(Language) ? "" : " ") + part;
+    };
+    if (leftOut.byLength > 0) {
+        add(formatMessage(Msg::WordsLeftOutByLength, Language,
+                          {trim(toStdString(edtMinCharNum->text())), trim(toStdString(edtMaxCharNum->text())),
+                           std::to_string(leftOut.byLength), leftOut.lengthExample,
+                           std::to_string(leftOut.lengthExample.size())}));
+    }
+    if (leftOut.withSpace > 0) {
+        add(formatMessage(Msg::WordsLeftOutWithSpace, Language,
+                          {std::to_string(leftOut.withSpace), leftOut.spaceExample}));
+    }
+    return parts.empty() ? QString() : toQString(formatMessage(Msg::WordsLeftOut, Language, {parts}));
+}
+
 void TfrmText::Button2Click() {
     WordList.clear();
     WordListRequest request;
@@ -268,7 +341,12 @@ void TfrmText::Button2Click() {
     request.maximum = toStdString(edtMaxCharNum->text());
     request.reading = chkByCharacter->isChecked() ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
     try {
-        WordList = WordListBuilder(std::move(request)).build();
+        WordListBuilder builder(std::move(request));
+        WordList = builder.build();
+        // Said before the run starts, so no word goes missing unnoticed.
+        if (const QString notice = leftOutNotice(builder.leftOut()); !notice.isEmpty()) {
+            m_prompts.information(this, notice);
+        }
     } catch (const std::exception& failure) {
         // The dialog still closes with OK, handing back no names.
         WordList.clear();

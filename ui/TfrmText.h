@@ -2,6 +2,7 @@
 
 #include "core/names/NameList.h"
 #include "core/words/WebHarvest.h"
+#include "core/words/WordListBuilder.h"
 
 #include <QDialog>
 #include <functional>
@@ -90,9 +91,12 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
+    // What the limits and rules left out of a built list, or nothing when every word made it.
+    QString leftOutNotice(const WordListBuilder::LeftOut& leftOut) const;
 
     Prompts& m_prompts;
     std::string Language;

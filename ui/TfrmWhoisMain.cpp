@@ -2,11 +2,12 @@
 
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
-#include "core/query/QueryEngine.h"
 #include "core/TextUtil.h"
+#include "core/query/QueryEngine.h"
 #include "core/query/WhoisLookup.h"
 #include "platform/DesktopOpener.h"
 #include "ui/BusyAnimation.h"
+#include "ui/LaneTableModel.h"
 #include "ui/NameEditDelegate.h"
 #include "ui/Prompts.h"
 #include "ui/QueryEventQueue.h"
@@ -24,6 +25,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -35,8 +37,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -47,16 +53,29 @@ namespace {
 
 constexpr int kClientWidth = 601;
 constexpr int kClientHeight = 486;
+constexpr int kServerTableWidth = 233;
+// The pattern box grows with the window up to a width that holds any sensible pattern.
+constexpr int kPatternBoxMaxWidth = 480;
 
 } // namespace
 
 TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
     : QMainWindow(parent), m_deps(std::move(deps)), m_servers(std::make_unique<ServerTableModel>()),
-      m_results(std::make_unique<ResultTableModel>()) {
+      m_results(std::make_unique<ResultTableModel>()), m_lanes(std::make_unique<LaneTableModel>()) {
     setObjectName(QStringLiteral("frmWhoisMain"));
     setWindowTitle(QStringLiteral("Corvantide v1.2"));
     buildControls();
     buildMenus();
+    m_status->setLaneModel(m_lanes.get());
+    // Counts the lanes' waits down while a run goes.
+    m_laneClock = new QTimer(this);
+    m_laneClock->setInterval(1000);
+    connect(m_laneClock, &QTimer::timeout, this, [this] {
+        m_lanes->tick(LaneTableModel::Clock::now());
+        if (!m_restoreActivity && m_shownState != RunState::Idle) {
+            showActivity();
+        }
+    });
 
     m_events = std::make_unique<QueryEventQueue>();
     m_engine = std::make_unique<QueryEngine>(
@@ -77,20 +96,65 @@ TfrmWhoisMain::~TfrmWhoisMain() {
 
 void TfrmWhoisMain::connectEngine() {
     QueryEventQueue* events = m_events.get();
-    connect(events, &QueryEventQueue::rowsClearedSignal, this, [this] { m_results->clearRows(); });
-    connect(events, &QueryEventQueue::rowsAppended, this, [this](const std::vector<AppendedRow>& rows) {
-        m_results->appendRows(rows);
-        // The newest row is selected and brought into view, so the user can watch the run (when the
-        // filter shows it).
-        selectAndShowRow(rows.back().row);
+    connect(events, &QueryEventQueue::rowsClearedSignal, this, [this] {
+        m_results->clearRows();
+        // A new run: the lane view starts on the servers it asks.
+        m_lanes->startRun(m_servers->entries(), !m_deps.options.Run.parallel);
+        m_lanesFollow = true;
+        showCellCounts();
     });
-    connect(events, &QueryEventQueue::cellsAnswered, this,
-            [this](const std::vector<AnsweredCell>& cells) { m_results->applyCells(cells); });
+    connect(events, &QueryEventQueue::rowsAppended, this, [this](const std::vector<AppendedRow>& rows) {
+        // The view follows the newest rows only while it stands at the bottom, as a log viewer does:
+        // a user who scrolled up to read keeps their place, and the selection is never touched.
+        const bool following = viewAtBottom();
+        m_results->appendRows(rows);
+        if (following) {
+            lvDomain->scrollToBottom();
+        }
+    });
+    connect(events, &QueryEventQueue::cellsAnswered, this, [this](const std::vector<AnsweredCell>& cells) {
+        m_results->applyCells(cells);
+        if (m_lanesFollow) {
+            m_lanes->applyCells(cells);
+            showCellCounts();
+        }
+    });
+    connect(events, &QueryEventQueue::activitiesSeen, this, [this](const std::vector<std::string>& texts) {
+        if (m_lanesFollow) {
+            const auto now = LaneTableModel::Clock::now();
+            for (const std::string& text : texts) {
+                m_lanes->applyActivity(text, now);
+            }
+        }
+    });
     connect(events, &QueryEventQueue::activityChangedSignal, this, [this](const std::string& text) {
         m_restoreActivity = false;
-        setStatusText(0, text);
+        m_lastActivity = text;
+        showActivity();
     });
     connect(events, &QueryEventQueue::runStateChangedSignal, this, &TfrmWhoisMain::applyRunState);
+}
+
+void TfrmWhoisMain::showActivity() {
+    // A lane backing off after a refusal is named while it waits, whatever the other lanes do.
+    if (const LaneTableModel::Lane* lane = m_lanes->backingOff()) {
+        const auto seconds = LaneTableModel::secondsLeft(*lane, LaneTableModel::Clock::now());
+        setStatusText(0, formatMessage(Msg::BackingOffStatus, Language, {lane->server, std::to_string(seconds)}));
+        return;
+    }
+    setStatusText(0, m_lastActivity);
+}
+
+void TfrmWhoisMain::showCellCounts() {
+    const std::size_t toAsk = m_lanes->cellsToAsk();
+    if (toAsk == 0) {
+        m_status->showCells(0, 0, QString());
+        return;
+    }
+    const std::size_t answered = m_lanes->cellsAnswered();
+    m_status->showCells(
+        answered, toAsk,
+        toQString(formatMessage(Msg::CellsProgress, Language, {std::to_string(answered), std::to_string(toAsk)})));
 }
 
 void TfrmWhoisMain::setDialogs(TfrmText* frmText, TfrmWhoisInfo* frmWhoisInfo) {
@@ -108,10 +172,16 @@ void TfrmWhoisMain::buildControls() {
     setCentralWidget(client);
     auto* columns = new QHBoxLayout(client);
     columns->setContentsMargins(8, 8, 16, 5);
-    columns->setSpacing(7);
+    columns->setSpacing(0);
+    // The server table and the results share the width through a splitter the user may move; the
+    // results take what the window gains.
+    splitter = named(new QSplitter(Qt::Horizontal, client), "splitter");
+    splitter->setHandleWidth(7);
+    splitter->setChildrenCollapsible(false);
+    columns->addWidget(splitter);
 
-    lvWhois = named(new QTreeView(client), "lvWhois");
-    lvWhois->setFixedWidth(233);
+    lvWhois = named(new QTreeView(splitter), "lvWhois");
+    lvWhois->setMinimumWidth(kServerTableWidth);
     lvWhois->setModel(m_servers.get());
     lvWhois->setRootIsDecorated(false);
     lvWhois->setItemsExpandable(false);
@@ -122,13 +192,19 @@ void TfrmWhoisMain::buildControls() {
     lvWhois->header()->setSectionsMovable(false);
     lvWhois->setColumnWidth(0, 80);
     lvWhois->setColumnWidth(1, 140);
-    columns->addWidget(lvWhois);
+    splitter->addWidget(lvWhois);
 
-    auto* right = new QVBoxLayout;
+    auto* resultsSide = named(new QWidget(splitter), "ResultsSide");
+    resultsSide->setMinimumWidth(kClientWidth - 24 - kServerTableWidth - 7);
+    auto* right = new QVBoxLayout(resultsSide);
+    right->setContentsMargins(0, 0, 0, 0);
     right->setSpacing(0);
-    columns->addLayout(right, 1);
+    splitter->addWidget(resultsSide);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({kServerTableWidth, kClientWidth});
 
-    rg1 = named(new QGroupBox(client), "rg1");
+    rg1 = named(new QGroupBox(resultsSide), "rg1");
     rg1->setFixedHeight(41);
     rg1->setMinimumWidth(337);
     rg1->installEventFilter(this); // a click on the frame itself runs the mode handler
@@ -143,16 +219,18 @@ void TfrmWhoisMain::buildControls() {
     auto* patternRow = new QHBoxLayout;
     patternRow->setContentsMargins(8, 0, 8, 0);
     patternRow->setSpacing(0);
-    edtDomain = named(new QLineEdit(client), "edtDomain");
+    edtDomain = named(new QLineEdit(resultsSide), "edtDomain");
     edtDomain->setMinimumWidth(153);
+    edtDomain->setMaximumWidth(kPatternBoxMaxWidth);
     edtDomain->setFixedHeight(21);
     edtDomain->setValidator(new TypedCharFilter(&TypedCharFilter::patternChar, edtDomain));
     // The box takes plain keys only: an input method would compose characters it refuses anyway.
     edtDomain->setAttribute(Qt::WA_InputMethodEnabled, false);
     patternRow->addWidget(edtDomain, 1);
+    patternRow->addStretch(0);
     patternRow->addSpacing(19);
 
-    Animate1 = named(new BusyAnimation(client), "Animate1");
+    Animate1 = named(new BusyAnimation(resultsSide), "Animate1");
     QSizePolicy keepPlace = Animate1->sizePolicy();
     keepPlace.setRetainSizeWhenHidden(true); // Search does not jump when the animation shows
     Animate1->setSizePolicy(keepPlace);
@@ -160,13 +238,13 @@ void TfrmWhoisMain::buildControls() {
     patternRow->addWidget(Animate1, 0, Qt::AlignVCenter);
     patternRow->addSpacing(4);
 
-    btnSearch = named(new QPushButton(client), "btnSearch");
+    btnSearch = named(new QPushButton(resultsSide), "btnSearch");
     btnSearch->setFixedSize(57, 22);
     btnSearch->setDefault(true);
     btnSearch->setEnabled(false);
     patternRow->addWidget(btnSearch);
     patternRow->addSpacing(15);
-    btnStop = named(new QPushButton(client), "btnStop");
+    btnStop = named(new QPushButton(resultsSide), "btnStop");
     btnStop->setFixedSize(57, 22);
     btnStop->setAutoDefault(false);
     btnStop->setEnabled(false);
@@ -178,17 +256,20 @@ void TfrmWhoisMain::buildControls() {
     auto* filterRow = new QHBoxLayout;
     filterRow->setContentsMargins(0, 0, 0, 0);
     filterRow->setSpacing(6);
-    cbFilter = named(new QComboBox(client), "cbFilter");
+    cbFilter = named(new QComboBox(resultsSide), "cbFilter");
     cbFilter->addItems({QString(), QString(), QString(), QString()});
     cbFilter->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    edtFilter = named(new QLineEdit(client), "edtFilter");
+    edtFilter = named(new QLineEdit(resultsSide), "edtFilter");
     edtFilter->setClearButtonEnabled(true);
+    lblShown = named(new QLabel(resultsSide), "lblShown");
+    lblShown->hide();
     filterRow->addWidget(cbFilter);
     filterRow->addWidget(edtFilter, 1);
+    filterRow->addWidget(lblShown);
     right->addLayout(filterRow);
     right->addSpacing(4);
 
-    lvDomain = named(new QTableView(client), "lvDomain");
+    lvDomain = named(new QTableView(resultsSide), "lvDomain");
     m_filter = std::make_unique<ResultFilterModel>(*m_results);
     lvDomain->setModel(m_filter.get());
     lvDomain->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -217,14 +298,21 @@ void TfrmWhoisMain::buildControls() {
     lvDomain->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     lvDomain->verticalHeader()->setDefaultSectionSize(lvDomain->fontMetrics().height() + 4);
     lvDomain->horizontalHeader()->setDefaultSectionSize(50);
+    // The mark columns share the width the name column leaves.
+    lvDomain->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     lvDomain->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lvDomain->horizontalHeader()->setHighlightSections(false);
     lvDomain->setColumnWidth(0, 120);
     lvDomain->setContextMenuPolicy(Qt::CustomContextMenu);
     right->addWidget(lvDomain, 1);
     // The name column keeps its width of 120 whenever the columns change.
-    connect(m_filter.get(), &QAbstractItemModel::modelReset, this, [this] { lvDomain->setColumnWidth(0, 120); });
-    connect(m_filter.get(), &QAbstractItemModel::columnsInserted, this, [this] { lvDomain->setColumnWidth(0, 120); });
+    const auto keepNameColumn = [this] {
+        lvDomain->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
+        lvDomain->setColumnWidth(0, 120);
+    };
+    keepNameColumn();
+    connect(m_filter.get(), &QAbstractItemModel::modelReset, this, keepNameColumn);
+    connect(m_filter.get(), &QAbstractItemModel::columnsInserted, this, keepNameColumn);
 
     setTabOrder(edtDomain, btnSearch);
     setTabOrder(btnSearch, lvWhois);
@@ -248,10 +336,31 @@ void TfrmWhoisMain::buildControls() {
     connect(lvDomain, &QTableView::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(lvDomain->viewport()->mapToGlobal(at)); });
     connect(lvDomain, &QTableView::doubleClicked, this, &TfrmWhoisMain::lvDomainDblClick);
-    connect(cbFilter, &QComboBox::currentIndexChanged, this,
-            [this](int kind) { m_filter->setKind(static_cast<ResultFilterModel::Kind>(std::clamp(kind, 0, 3))); });
-    connect(edtFilter, &QLineEdit::textChanged, this, [this](const QString& text) { m_filter->setNameText(text); });
+    connect(cbFilter, &QComboBox::currentIndexChanged, this, [this](int kind) {
+        m_filter->setKind(static_cast<ResultFilterModel::Kind>(std::clamp(kind, 0, 3)));
+        showShownCount();
+    });
+    connect(edtFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        m_filter->setNameText(text);
+        showShownCount();
+    });
     connect(m_results.get(), &ResultTableModel::countsChanged, this, &TfrmWhoisMain::applyStatusCounts);
+    // "N of M shown" while the filter hides rows.
+    connect(m_filter.get(), &QAbstractItemModel::modelReset, this, &TfrmWhoisMain::showShownCount);
+    connect(m_filter.get(), &QAbstractItemModel::layoutChanged, this, &TfrmWhoisMain::showShownCount);
+    connect(m_filter.get(), &QAbstractItemModel::rowsInserted, this, &TfrmWhoisMain::showShownCount);
+    connect(m_filter.get(), &QAbstractItemModel::rowsRemoved, this, &TfrmWhoisMain::showShownCount);
+    connect(m_results.get(), &QAbstractItemModel::rowsInserted, this, &TfrmWhoisMain::showShownCount);
+}
+
+void TfrmWhoisMain::showShownCount() {
+    const bool filtering = m_filter->kind() != ResultFilterModel::Kind::All || !m_filter->nameText().isEmpty();
+    lblShown->setVisible(filtering);
+    if (filtering) {
+        lblShown->setText(
+            toQString(formatMessage(Msg::RowsShownOf, Language,
+                                    {std::to_string(m_filter->rowCount()), std::to_string(m_results->rowCount())})));
+    }
 }
 
 void TfrmWhoisMain::buildMenus() {
@@ -269,9 +378,6 @@ void TfrmWhoisMain::buildMenus() {
         connect(item, &QAction::triggered, this, &TfrmWhoisMain::RadioGroup1Click);
     }
     Chinese1->setChecked(true);
-    Help1 = named(MainMenu1->addMenu(QString()), "Help1");
-    About1 = named(Help1->addAction(QString()), "About1");
-    connect(About1, &QAction::triggered, this, &TfrmWhoisMain::About1Click);
 
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     exportExcel = named(PopupMenu1->addAction(QString()), "exportExcel");
@@ -282,6 +388,7 @@ void TfrmWhoisMain::buildMenus() {
     N3 = named(PopupMenu1->addAction(QString()), "N3");
     PopupMenu1->addSeparator();
     CopyFreeNames1 = named(PopupMenu1->addAction(QString()), "CopyFreeNames1");
+    Undo1 = named(PopupMenu1->addAction(QString()), "Undo1");
     connect(exportExcel, &QAction::triggered, this, &TfrmWhoisMain::exportExcelClick);
     connect(ExporttoText1, &QAction::triggered, this, &TfrmWhoisMain::ExporttoText1Click);
     connect(N1, &QAction::triggered, this, &TfrmWhoisMain::N1Click);
@@ -289,6 +396,40 @@ void TfrmWhoisMain::buildMenus() {
     connect(Whois1, &QAction::triggered, this, &TfrmWhoisMain::Whois1Click);
     connect(N3, &QAction::triggered, this, &TfrmWhoisMain::N3Click);
     connect(CopyFreeNames1, &QAction::triggered, this, &TfrmWhoisMain::CopyFreeNamesClick);
+    connect(Undo1, &QAction::triggered, this, &TfrmWhoisMain::UndoClick);
+
+    // The Results menu holds the common commands with their keys; the popup items are the same
+    // actions, so the menu and the popup show the same keys and are enabled together.
+    Results1 = named(MainMenu1->addMenu(QString()), "Results1");
+    Search1 = named(Results1->addAction(QString()), "Search1");
+    Search1->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    connect(Search1, &QAction::triggered, this, [this] {
+        if (btnSearch->isEnabled() && btnSearch->isVisible()) {
+            btnSearch->click();
+        }
+    });
+    Filter1 = named(Results1->addAction(QString()), "Filter1");
+    Filter1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(Filter1, &QAction::triggered, this, [this] {
+        edtFilter->setFocus(Qt::ShortcutFocusReason);
+        edtFilter->selectAll();
+    });
+    Results1->addSeparator();
+    exportExcel->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    CopyFreeNames1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    Undo1->setShortcut(QKeySequence::Undo);
+    for (QAction* item : {exportExcel, ExporttoText1, CopyFreeNames1, Undo1}) {
+        Results1->addAction(item);
+    }
+    // The window carries the keys wherever the focus is in it.
+    addActions({Search1, Filter1, exportExcel, CopyFreeNames1, Undo1});
+
+    Help1 = named(MainMenu1->addMenu(QString()), "Help1");
+    HelpTopics1 = named(Help1->addAction(QString()), "HelpTopics1");
+    HelpTopics1->setShortcut(QKeySequence::HelpContents);
+    connect(HelpTopics1, &QAction::triggered, this, &TfrmWhoisMain::HelpTopicsClick);
+    About1 = named(Help1->addAction(QString()), "About1");
+    connect(About1, &QAction::triggered, this, &TfrmWhoisMain::About1Click);
 
     // Keys of the result table and of the window.
     CopyRows1 = named(new QAction(lvDomain), "CopyRows1");
@@ -306,6 +447,8 @@ void TfrmWhoisMain::buildMenus() {
             btnStopClick();
         }
     });
+    connect(m_results.get(), &ResultTableModel::countsChanged, this, &TfrmWhoisMain::showUndoAvailable);
+    showUndoAvailable();
 }
 
 void TfrmWhoisMain::FormCreate() {
@@ -347,18 +490,42 @@ void TfrmWhoisMain::SetLanguage(const std::string& code) {
     }
     edtFilter->setPlaceholderText(uiText(Msg::FilterNamePlaceholder, code));
     m_results->setLanguage(code);
+    m_lanes->setLanguage(code);
+    m_status->setCellsToolTip(uiText(Msg::ProgressTip, code));
     Setting1->setTitle(uiText(Msg::SettingMenu, code));
     Language1->setTitle(uiText(Msg::LanguageMenu, code));
     Chinese1->setText(uiText(Msg::ChineseItem, code));
     English1->setText(uiText(Msg::EnglishItem, code));
     Help1->setTitle(uiText(Msg::HelpMenu, code));
+    HelpTopics1->setText(uiText(Msg::HelpTopicsItem, code));
     About1->setText(uiText(Msg::AboutItem, code));
+    Results1->setTitle(uiText(Msg::ResultsMenu, code));
+    Search1->setText(uiText(Msg::SearchItem, code));
+    Filter1->setText(uiText(Msg::FilterItem, code));
+    Undo1->setText(uiText(Msg::UndoItem, code));
+    edtDomain->setPlaceholderText(uiText(Msg::PatternPlaceholder, code));
+    edtDomain->setToolTip(uiText(Msg::PatternTip, code));
+    raRandom->setToolTip(uiText(Msg::RandomQueriesTip, code));
+    raText->setToolTip(uiText(Msg::TextQueriesTip, code));
+    btnSearch->setToolTip(uiText(Msg::SearchTip, code));
+    btnStop->setToolTip(uiText(Msg::StopTip, code));
+    lvWhois->setToolTip(uiText(Msg::ServerTableTip, code));
+    cbFilter->setToolTip(uiText(Msg::FilterKindTip, code));
+    m_status->setCountsToolTip(uiText(Msg::CountsTip, code));
+    showShownCount();
+    if (m_help != nullptr) {
+        m_help->setHtml(uiText(Msg::HelpText, code));
+    }
     (isChinese(code) ? Chinese1 : English1)->setChecked(true);
     applyPendingChanges();
 }
 
 QString TfrmWhoisMain::statusText(int panel) const {
     return m_status->panelText(panel);
+}
+
+QueryEventSink& TfrmWhoisMain::eventSink() {
+    return *m_events;
 }
 
 void TfrmWhoisMain::applyPendingChanges() {
@@ -539,7 +706,10 @@ void TfrmWhoisMain::closeEvent(QCloseEvent* event) {
     }
     // FormCloseQuery: a run whose Stop is still available must be stopped first, unless the
     // question is dismissed through its close box.
-    if (m_engine->isRunActive() && m_deps.prompts.errorAnswered(this, uiText(Msg::StopBeforeExit, Language))) {
+    // "Stop and quit" beside OK does the same as the close box.
+    if (m_engine->isRunActive() &&
+        m_deps.prompts.stopFirst(this, uiText(Msg::StopBeforeExit, Language), uiText(Msg::StopAndQuit, Language)) ==
+            Prompts::StopFirstAnswer::Answered) {
         event->ignore();
         return;
     }
@@ -593,9 +763,12 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         }
         if (previous != RunState::Running) {
             m_results->reserveRows(progress.total);
+            m_lanes->setNamesTotal(progress.total);
+            m_laneClock->start();
         }
         setRunning(true);
         m_status->showProgress(progress.done, progress.total);
+        showCellCounts();
         showDnsSettled(progress);
         break;
     case RunState::Stopping:
@@ -607,6 +780,8 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         showRunCounts(progress);
         break;
     case RunState::Requerying:
+        // The lane view keeps what the run did; the pass's progress counts cells already.
+        m_lanesFollow = false;
         // Nothing else may change the table or the server table while the pass works on them.
         if (previous == RunState::Idle) {
             m_runStarted = std::chrono::steady_clock::now();
@@ -623,6 +798,12 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         if (previous != RunState::Idle) {
             // The last exchange's "Connecting ..." gives way to how the run or the pass ended.
             m_status->hideProgress();
+            m_laneClock->stop();
+            if (m_lanesFollow) {
+                m_lanes->finishRun();
+                showCellCounts();
+            }
+            m_lanesFollow = false;
             const auto seconds =
                 std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_runStarted)
                     .count();
@@ -664,6 +845,7 @@ void TfrmWhoisMain::clearRunCounts() {
     }
     m_status->setPanelToolTip(2, QString());
     m_status->hideProgress();
+    m_status->showCells(0, 0, QString());
 }
 
 void TfrmWhoisMain::showDnsSettled(const RunProgress& progress) {
@@ -694,6 +876,12 @@ void TfrmWhoisMain::setPopupItemsEnabled(bool enabled) {
     for (QAction* item : PopupMenu1->actions()) {
         item->setEnabled(enabled);
     }
+    showUndoAvailable();
+}
+
+bool TfrmWhoisMain::viewAtBottom() const {
+    const QScrollBar* bar = lvDomain->verticalScrollBar();
+    return bar->value() >= bar->maximum();
 }
 
 void TfrmWhoisMain::selectAndShowRow(std::size_t row) {
@@ -717,8 +905,37 @@ void TfrmWhoisMain::restorePatternMode() {
 }
 
 void TfrmWhoisMain::About1Click() {
-    TfrmAbout about(this, QString::fromStdString(m_deps.configPath.string()));
+    TfrmAbout about(this, QString::fromStdString(m_deps.configPath.string()), Language);
     about.exec();
+}
+
+void TfrmWhoisMain::HelpTopicsClick() {
+    // One page beside the window, raised again when asked for again.
+    if (m_help == nullptr) {
+        auto* page = named(new QDialog(this), "frmHelp");
+        page->setWindowTitle(messageBoxCaption());
+        page->resize(560, 480);
+        auto* layout = new QVBoxLayout(page);
+        m_help = named(new QTextBrowser(page), "HelpText");
+        m_help->setOpenExternalLinks(false);
+        layout->addWidget(m_help);
+    }
+    m_help->setHtml(uiText(Msg::HelpText, Language));
+    auto* page = static_cast<QDialog*>(m_help->parentWidget());
+    page->show();
+    page->raise();
+    page->activateWindow();
+}
+
+void TfrmWhoisMain::UndoClick() {
+    if (!tableCommandsAllowed()) {
+        return;
+    }
+    m_results->undoRemoval();
+}
+
+void TfrmWhoisMain::showUndoAvailable() {
+    Undo1->setEnabled(m_popupEnabled && m_results->canUndoRemoval());
 }
 
 } // namespace cvt

@@ -23,13 +23,16 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class QRadioButton;
+class QSplitter;
 class QTableView;
+class QTextBrowser;
 class QTimer;
 class QTreeView;
 
 namespace cvt {
 
 class BusyAnimation;
+class LaneTableModel;
 class PaceClock;
 class Prompts;
 class QueryEngine;
@@ -96,6 +99,10 @@ public:
     void Whois1Click();
     void N3Click();
     void About1Click();
+    // The Help page: the pattern, the marks, where results are kept and the keys.
+    void HelpTopicsClick();
+    // Puts back the rows of the last delete or clean-up.
+    void UndoClick();
     // The result table's own commands: copy the selected rows as text-export lines, copy every free
     // name of the rows shown, remove the selected rows, show the details of a row.
     void CopyRowsClick();
@@ -108,6 +115,9 @@ public:
     void applyRunState(const RunProgress& progress);
     // Selects the row (dropping the previous selection) and scrolls it into view.
     void selectAndShowRow(std::size_t row);
+    // Whether the result table shows its last row (or has nothing to scroll): new rows are followed
+    // only then.
+    bool viewAtBottom() const;
 
     QString statusText(int panel) const;
     QueryEngine& engine() { return *m_engine; }
@@ -115,10 +125,14 @@ public:
     ResultFilterModel& filterModel() { return *m_filter; }
     RunStatusBar& runStatusBar() { return *m_status; }
     ServerTableModel& serverModel() { return *m_servers; }
+    LaneTableModel& laneModel() { return *m_lanes; }
+    // Where the engine's events arrive; tests feed it as the engine would.
+    QueryEventSink& eventSink();
     // Applies every event the engine has queued so far.
     void applyPendingChanges();
 
     // The window's controls, named as everywhere in the program.
+    QSplitter* splitter = nullptr;
     QTreeView* lvWhois = nullptr;
     QGroupBox* rg1 = nullptr;
     QRadioButton* raRandom = nullptr;
@@ -133,7 +147,12 @@ public:
     QAction* Chinese1 = nullptr;
     QAction* English1 = nullptr;
     QMenu* Help1 = nullptr;
+    QAction* HelpTopics1 = nullptr;
     QAction* About1 = nullptr;
+    QMenu* Results1 = nullptr;
+    QAction* Search1 = nullptr;
+    QAction* Filter1 = nullptr;
+    QAction* Undo1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* exportExcel = nullptr;
     QAction* ExporttoText1 = nullptr;
@@ -147,6 +166,8 @@ public:
     QAction* StopRun1 = nullptr;
     QComboBox* cbFilter = nullptr;
     QLineEdit* edtFilter = nullptr;
+    // "N of M shown" beside the filter while it hides rows.
+    QLabel* lblShown = nullptr;
 
     // The candidate list of the next text-mode run.
     NameList Candidates;
@@ -192,6 +213,12 @@ private:
     // The source rows of the selected rows, in the order the table shows them.
     std::vector<std::size_t> selectedSourceRows() const;
     void applyStatusCounts();
+    void showShownCount();
+    void showUndoAvailable();
+    // The activity panel: the latest activity, or the lane backing off while one does.
+    void showActivity();
+    // The cells panel: cells answered of cells to ask in the run.
+    void showCellCounts();
     // How an export behind the progress box ended.
     struct ExportOutcome {
         enum class Status { Done, Cancelled, Failed } status = Status::Done;
@@ -207,6 +234,12 @@ private:
     std::string Language;
     QActionGroup* m_languageGroup = nullptr;
     RunStatusBar* m_status = nullptr;
+    QTextBrowser* m_help = nullptr;
+    // The lane view follows the events of a run (not those of a re-query pass); the timer counts
+    // its waits down.
+    bool m_lanesFollow = false;
+    QTimer* m_laneClock = nullptr;
+    std::string m_lastActivity;
     TfrmText* m_frmText = nullptr;
     TfrmWhoisInfo* m_frmWhoisInfo = nullptr;
     bool m_centred = false;
@@ -234,6 +267,7 @@ private:
     // its workers) first.
     std::unique_ptr<ServerTableModel> m_servers;
     std::unique_ptr<ResultTableModel> m_results;
+    std::unique_ptr<LaneTableModel> m_lanes;
     std::unique_ptr<ResultFilterModel> m_filter;
     std::unique_ptr<QueryEventQueue> m_events;
     std::unique_ptr<QueryEngine> m_engine;

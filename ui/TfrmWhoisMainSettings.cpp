@@ -15,7 +15,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QTabWidget>
+#include <QTreeView>
+#include <algorithm>
 
 namespace cvt {
 
@@ -79,6 +82,9 @@ void TfrmWhoisMain::readWindowState() {
             m_servers->setTicked(static_cast<int>(row), (*state.ticks)[row] == '1');
         }
     }
+    if (state.serverTableWidth) {
+        splitter->setSizes({*state.serverTableWidth, std::max(1, splitter->width() - *state.serverTableWidth)});
+    }
     if (state.mode == "text") {
         // Text mode without its word list: Search waits until the word-list dialog gives one, which
         // a click on the mode opens again.
@@ -126,6 +132,7 @@ void TfrmWhoisMain::saveWindowState() {
     }
     state.ticks = ticks;
     state.mode = raText->isChecked() ? "text" : "random";
+    state.serverTableWidth = lvWhois->width();
     if (m_frmText != nullptr) {
         state.builderPage = m_frmText->PageControl1->currentIndex();
         state.builderUrl = toStdString(m_frmText->edtUrl->text());

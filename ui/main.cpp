@@ -1,6 +1,7 @@
 #include "config/ConfigPath.h"
 #include "config/TIniOptions.h"
 #include "core/query/NetWhoisLookup.h"
+#include "ui/DesktopIdentity.h"
 #include "ui/Prompts.h"
 #include "ui/TfrmText.h"
 #include "ui/TfrmWhoisInfo.h"
@@ -12,7 +13,7 @@ int main(int argc, char** argv) {
     // The settings object exists before any window; the main window loads Config.ini into it.
     cvt::TIniOptions IniOptions;
     QApplication application(argc, argv);
-    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.corvantide.Corvantide"));
+    cvt::DesktopIdentity::apply();
     cvt::QtPrompts prompts;
     cvt::TfrmWhoisMain frmWhoisMain(cvt::MainWindowDeps{
         prompts, IniOptions, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, cvt::ConfigPath(), "xdg-open"});

@@ -63,17 +63,28 @@ void WordListBuilder::addWord(std::string_view word, SpaceTest spaceTest) {
     if (!m_minimum) {
         m_minimum = parseLimit(m_request.minimum);
     }
+    const auto leaveOut = [&word](std::size_t& count, std::string& example) {
+        if (!word.empty()) {
+            ++count;
+            if (example.empty()) {
+                example = word;
+            }
+        }
+    };
     if (length < *m_minimum) {
+        leaveOut(m_leftOut.byLength, m_leftOut.lengthExample);
         return;
     }
     if (!m_maximum) {
         m_maximum = parseLimit(m_request.maximum);
     }
     if (length > *m_maximum) {
+        leaveOut(m_leftOut.byLength, m_leftOut.lengthExample);
         return;
     }
     // Only English words are tested for spaces, after the limits.
     if (spaceTest == SpaceTest::SkipWordsWithSpace && word.find(' ') != std::string_view::npos) {
+        leaveOut(m_leftOut.withSpace, m_leftOut.spaceExample);
         return;
     }
     // Each name goes to the sorter as one line of the list's text.
@@ -85,6 +96,7 @@ void WordListBuilder::addWord(std::string_view word, SpaceTest spaceTest) {
 
 NameList WordListBuilder::build() {
     m_sorter = SortUniqueBuilder();
+    m_leftOut = {};
     m_minimum.reset();
     m_maximum.reset();
     m_gbkLines = 0;

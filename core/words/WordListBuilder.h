@@ -61,6 +61,18 @@ public:
     // read as GBK, each on its own (see gbk::EncodingVote::encodingOf); 0 for a text of one encoding.
     std::size_t gbkLines() const { return m_gbkLines; }
 
+    // What the last build left out besides duplicates: words outside the letter limits and, on
+    // the English page, words holding a space, each with the first such word (empty lines are not
+    // counted).
+    struct LeftOut {
+        std::size_t byLength = 0;
+        std::string lengthExample;
+        std::size_t withSpace = 0;
+        std::string spaceExample;
+        bool operator==(const LeftOut&) const = default;
+    };
+    const LeftOut& leftOut() const { return m_leftOut; }
+
     // The value of a limit field: the trimmed text as a signed 32-bit decimal integer, or an
     // exception with the integer message.
     static std::int32_t parseLimit(std::string_view fieldText);
@@ -80,6 +92,7 @@ private:
     std::optional<std::int32_t> m_maximum;
     SortUniqueBuilder m_sorter;
     std::size_t m_gbkLines = 0;
+    LeftOut m_leftOut;
 };
 
 } // namespace cvt

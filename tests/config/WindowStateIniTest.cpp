@@ -11,6 +11,7 @@ TEST(WindowStateIni, EveryValueRoundTripsAndOtherSectionsStay) {
     state.pattern = " [a-z]phone \"x\" ";
     state.ticks = "1101";
     state.mode = "text";
+    state.serverTableWidth = 310;
     state.builderPage = 2;
     state.builderUrl = "http://127.0.0.1/words";
     state.builderPrefix = "my";

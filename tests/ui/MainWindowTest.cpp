@@ -3,6 +3,8 @@
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/ui/WindowHarness.h"
 #include "ui/BusyAnimation.h"
+#include "ui/DesktopIdentity.h"
+#include "ui/ResultFilterModel.h"
 #include "ui/RunStatusBar.h"
 #include "ui/ServerTableModel.h"
 #include "ui/UiText.h"
@@ -11,16 +13,23 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QWindow>
 #include <atomic>
@@ -56,25 +65,34 @@ TEST(MainWindow, ControlsSitWhereTheyBelongAndGrowWithTheWindow) {
     };
     QWidget* client = w.main->centralWidget();
     EXPECT_EQ(client->size(), QSize(601, 486));
+    // Places in the client area (the controls sit in the splitter's panes).
+    const auto placeOf = [&](const QWidget* widget) { return QRect(widget->mapTo(client, QPoint()), widget->size()); };
     const auto check = [&](bool grown) {
         for (const Place& place : places) {
             auto* widget = w.main->findChild<QWidget*>(QString::fromLatin1(place.name));
             ASSERT_NE(widget, nullptr) << place.name;
-            EXPECT_EQ(widget->geometry(), grown ? place.grown : place.initial) << place.name << " grown " << grown;
+            EXPECT_EQ(placeOf(widget), grown ? place.grown : place.initial) << place.name << " grown " << grown;
         }
         // The filter row stands where the result table began; the table fills the rest.
-        EXPECT_EQ(w.main->cbFilter->geometry().topLeft(), QPoint(248, 96));
-        const QRect table = w.main->lvDomain->geometry();
+        EXPECT_EQ(placeOf(w.main->cbFilter).topLeft(), QPoint(248, 96));
+        const QRect table = placeOf(w.main->lvDomain);
         EXPECT_EQ(table.left(), 248);
         EXPECT_EQ(table.right(), client->width() - 17);
         EXPECT_EQ(table.bottom(), client->height() - 6);
-        EXPECT_EQ(w.main->edtFilter->geometry().right(), table.right());
+        EXPECT_EQ(placeOf(w.main->edtFilter).right(), table.right());
     };
     check(false);
     const QSize frame = w.main->size() - client->size();
     w.main->resize(QSize(900, 700) + frame);
     ASSERT_TRUE(waitUntil([&] { return client->size() == QSize(900, 700); }));
     check(true);
+    // Maximised: the pattern box keeps a sensible width, the mark columns share the table's width
+    // and the splitter gives the server table more room when dragged.
+    w.main->resize(QSize(1900, 1000) + frame);
+    ASSERT_TRUE(waitUntil([&] { return client->size() == QSize(1900, 1000); }));
+    EXPECT_LE(w.main->edtDomain->width(), 480);
+    w.main->splitter->setSizes({500, 1400});
+    EXPECT_EQ(w.main->lvWhois->width(), 500);
     // Never smaller than the first layout.
     w.main->resize(QSize(300, 200));
     QCoreApplication::processEvents();
@@ -244,16 +262,15 @@ TEST(MainWindow, EnterRunsAPatternSearchThatFillsRowsAndMarks) {
     // The last exchange's activity gives way to how the run ended; the counts stay.
     EXPECT_TRUE(w.main->statusText(0).startsWith(QStringLiteral("Done in "))) << w.main->statusText(0).toStdString();
     EXPECT_EQ(w.main->runStatusBar().countsText(), QStringLiteral("☆ 3  ★ 3  - 0"));
-    // After the run: idle controls, the animation shown but still, the last new row selected.
+    // After the run: idle controls, the animation shown but still, and no row selected (the run
+    // never touches the selection).
     EXPECT_FALSE(w.main->btnStop->isEnabled());
     EXPECT_TRUE(w.main->lvWhois->isEnabled());
     EXPECT_TRUE(w.main->rg1->isEnabled());
     EXPECT_TRUE(w.main->Animate1->isVisible());
     EXPECT_FALSE(w.main->Animate1->isPlaying());
     EXPECT_TRUE(w.main->N2->isEnabled());
-    const QModelIndexList selected = w.main->lvDomain->selectionModel()->selectedRows();
-    ASSERT_EQ(selected.size(), 1);
-    EXPECT_EQ(selected.front().row(), 1);
+    EXPECT_TRUE(w.main->lvDomain->selectionModel()->selectedRows().isEmpty());
     EXPECT_TRUE(w.prompts.errors.empty());
 }
 
@@ -567,23 +584,26 @@ TEST(MainWindow, TextModeCancelReturnsToRandomModeAndKeepsTheCandidates) {
     EXPECT_EQ(w.text->language(), "zh-cn");
 }
 
-TEST(MainWindow, ClosingDuringARunIsRefusedUnlessTheBoxIsClosed) {
-    HeldServer held;
-    WindowHarness w(configText("en", fourSuffixes(held.server)));
-    ASSERT_TRUE(startHeldRun(w, held));
+TEST(MainWindow, ClosingDuringARunIsRefusedUnlessTheBoxIsClosedOrStopAndQuitIsChosen) {
+    using Answer = Prompts::StopFirstAnswer;
+    for (const Answer closing : {Answer::CloseBox, Answer::StopAndQuit}) {
+        HeldServer held;
+        WindowHarness w(configText("en", fourSuffixes(held.server)));
+        ASSERT_TRUE(startHeldRun(w, held));
 
-    w.prompts.answerWithOk = true;
-    EXPECT_FALSE(w.main->close());
-    EXPECT_TRUE(w.main->isVisible());
-    ASSERT_EQ(w.prompts.errors.size(), 1u);
-    EXPECT_EQ(w.prompts.errors.front(), QStringLiteral("Sorry,Please stop to search before exit!"));
-    EXPECT_TRUE(w.main->engine().isBusy());
+        w.prompts.stopFirstAnswer = Answer::Answered;
+        EXPECT_FALSE(w.main->close());
+        EXPECT_TRUE(w.main->isVisible());
+        ASSERT_EQ(w.prompts.errors.size(), 1u);
+        EXPECT_EQ(w.prompts.errors.front(), QStringLiteral("Sorry,Please stop to search before exit!"));
+        EXPECT_EQ(w.prompts.stopFirstButtons.front(), QStringLiteral("Stop and quit"));
+        EXPECT_TRUE(w.main->engine().isBusy());
 
-    // Dismissed through its close box: the window closes, and the worker, whose exchange is
-    // broken off, has ended by then.
-    w.prompts.answerWithOk = false;
-    EXPECT_TRUE(w.main->close());
-    EXPECT_FALSE(w.main->engine().isBusy());
+        // Either way the window closes, and the worker, whose exchange is broken off, has ended.
+        w.prompts.stopFirstAnswer = closing;
+        EXPECT_TRUE(w.main->close());
+        EXPECT_FALSE(w.main->engine().isBusy());
+    }
 }
 
 TEST(MainWindow, ClosingAfterStopWaitsForTheStoppingWorkerWithoutAQuestion) {
@@ -647,6 +667,239 @@ TEST(MainWindow, LanguageMenuReportsAFileThatCannotBeWritten) {
     EXPECT_EQ(w.prompts.errors.front().toStdString(), "Unable to write to " + unwritable.string());
     // The window keeps the new language.
     EXPECT_EQ(w.main->btnStop->text(), QStringLiteral("停止"));
+}
+
+// Feeds the window's event sink as the engine does and applies the events at once.
+struct FedRun {
+    explicit FedRun(WindowHarness& harness) : w(harness) {}
+    void start(std::size_t names) {
+        sink().rowsCleared();
+        sink().runStateChanged({RunState::Running, 0, names});
+        w.main->applyPendingChanges();
+    }
+    void rows(std::size_t count) {
+        for (std::size_t i = 0; i < count; ++i) {
+            sink().rowAppended({next, "name" + std::to_string(next)});
+            ++next;
+        }
+        w.main->applyPendingChanges();
+    }
+    QueryEventSink& sink() { return w.main->eventSink(); }
+    WindowHarness& w;
+    std::size_t next = 0;
+};
+
+TEST(MainWindow, NewRowsAreFollowedOnlyAtTheBottomAndTheSelectionIsKept) {
+    WindowHarness w(configText("en", suffixLines("whois.example", {"com"})));
+    w.main->show();
+    FedRun run(w);
+    run.start(10000);
+    QScrollBar* bar = w.main->lvDomain->verticalScrollBar();
+    QItemSelectionModel* selection = w.main->lvDomain->selectionModel();
+    struct Step {
+        const char* what;
+        std::function<void()> before;
+        bool follows;
+    };
+    const Step steps[] = {
+        {"at the bottom", [] {}, true},
+        {"scrolled up with a row selected",
+         [&] {
+             w.main->selectAndShowRow(3);
+             bar->setValue(0);
+         },
+         false},
+        {"back at the bottom", [&] { w.main->lvDomain->scrollToBottom(); }, true},
+    };
+    for (const Step& step : steps) {
+        step.before();
+        const int before = bar->value();
+        const QModelIndexList selected = selection->selectedRows();
+        run.rows(300);
+        QCoreApplication::processEvents();
+        EXPECT_GT(bar->maximum(), 0) << step.what;
+        if (step.follows) {
+            EXPECT_EQ(bar->value(), bar->maximum()) << step.what;
+        } else {
+            EXPECT_EQ(bar->value(), before) << step.what;
+        }
+        EXPECT_EQ(selection->selectedRows(), selected) << step.what;
+    }
+    ASSERT_EQ(selection->selectedRows().size(), 1);
+    EXPECT_EQ(selection->selectedRows().front().row(), 3);
+}
+
+TEST(MainWindow, ProgressCountsCellsAndTheStatusNamesALaneBackingOff) {
+    auto lines = suffixLines("whois.one", {"com", "net"});
+    lines.push_back("org+whois.two+No match for");
+    WindowHarness w(configText("en", lines));
+    for (int row = 0; row < 3; ++row) {
+        w.main->serverModel().setTicked(row, true);
+    }
+    w.main->show();
+    FedRun run(w);
+    run.start(4);
+    run.rows(2);
+    run.sink().runStateChanged({RunState::Running, 1, 4});
+    run.sink().cellAnswered({0, "name0", "com", "☆", ""});
+    run.sink().cellAnswered({0, "name0", "net", "★", ""});
+    run.sink().cellAnswered({0, "name0", "org", "-", "refused: WHOIS LIMIT EXCEEDED"});
+    // Two servers' waits in one batch: the panel shows the latest, the lane view both.
+    run.sink().activityChanged("Waiting for whois.one: 2 s");
+    run.sink().activityChanged("Waiting for whois.two: 30 s");
+    w.main->applyPendingChanges();
+    const QAbstractItemModel* view = w.main->runStatusBar().laneView()->model();
+    ASSERT_EQ(view->rowCount(), 2);
+    EXPECT_EQ(view->index(0, 1).data().toString(), QStringLiteral("waiting 2 s for pace"));
+    EXPECT_EQ(w.main->runStatusBar().cellsText(), QStringLiteral("3/12 cells"));
+    EXPECT_EQ(w.main->statusText(1), QStringLiteral("1/4"));
+    EXPECT_EQ(w.main->statusText(0), QStringLiteral("whois.two is backing off 30 s after a refusal"));
+    // Another lane's exchange does not hide the lane backing off; the lane view shows both.
+    run.sink().activityChanged("Connecting name1.com");
+    w.main->applyPendingChanges();
+    EXPECT_EQ(w.main->statusText(0), QStringLiteral("whois.two is backing off 30 s after a refusal"));
+    EXPECT_EQ(view->index(0, 1).data().toString(), QStringLiteral("asking"));
+    EXPECT_EQ(view->index(1, 1).data().toString(), QStringLiteral("backing off 30 s after a refusal"));
+    EXPECT_EQ(view->index(1, 3).data().toString(), QStringLiteral("1"));
+    // Its next answer ends the back-off.
+    run.sink().cellAnswered({1, "name1", "org", "☆", ""});
+    run.sink().activityChanged("Connecting name1.net");
+    w.main->applyPendingChanges();
+    EXPECT_EQ(w.main->statusText(0), QStringLiteral("Connecting name1.net"));
+    EXPECT_EQ(w.main->runStatusBar().cellsText(), QStringLiteral("4/12 cells"));
+    EXPECT_NE(w.main->runStatusBar().cellsPanel()->menu(), nullptr);
+}
+
+TEST(MainWindow, NewcomersFindAnExampleTooltipsKeysAndAHelpPageInBothLanguages) {
+    for (const std::string lang : {"en", "zh-cn"}) {
+        WindowHarness w(configText(lang, suffixLines("whois.example", {"com"})));
+        TfrmWhoisMain& m = *w.main;
+        EXPECT_TRUE(m.edtDomain->placeholderText().contains(QStringLiteral("[a-z]phone"))) << lang;
+        EXPECT_EQ(m.edtDomain->placeholderText(), uiText(Msg::PatternPlaceholder, lang));
+        for (QWidget* control : std::initializer_list<QWidget*>{m.edtDomain, m.raRandom, m.raText, m.btnSearch,
+                                                                m.btnStop, m.lvWhois, m.cbFilter}) {
+            EXPECT_FALSE(control->toolTip().isEmpty()) << control->objectName().toStdString() << " " << lang;
+        }
+        auto* counts = m.findChild<QLabel*>(QStringLiteral("CountsPanel"));
+        ASSERT_NE(counts, nullptr);
+        for (const char* mark : {"☆", "★", "-"}) {
+            EXPECT_TRUE(counts->toolTip().contains(QString::fromUtf8(mark))) << mark << " " << lang;
+        }
+        // The keys, as the menus and the popup show them.
+        const std::pair<QAction*, QKeySequence> keys[] = {
+            {m.Search1, QKeySequence(Qt::CTRL | Qt::Key_Return)},
+            {m.exportExcel, QKeySequence(Qt::CTRL | Qt::Key_E)},
+            {m.CopyFreeNames1, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+            {m.Filter1, QKeySequence(Qt::CTRL | Qt::Key_F)},
+            {m.Undo1, QKeySequence(Qt::CTRL | Qt::Key_Z)},
+        };
+        for (const auto& [action, key] : keys) {
+            EXPECT_EQ(action->shortcut(), key) << action->objectName().toStdString();
+            EXPECT_TRUE(m.actions().contains(action)) << action->objectName().toStdString();
+        }
+        EXPECT_TRUE(m.Results1->actions().contains(m.exportExcel));
+        m.Filter1->trigger();
+        EXPECT_EQ(QApplication::focusWidget() == nullptr || QApplication::focusWidget() == m.edtFilter, true);
+        // The Help page: the pattern, the marks, why "-" happens and where results are kept.
+        m.HelpTopics1->trigger();
+        auto* help = m.findChild<QTextBrowser*>(QStringLiteral("HelpText"));
+        ASSERT_NE(help, nullptr);
+        const QString page = help->toPlainText();
+        for (const char* part : {"[a-z]phone", "☆", "★", "Config.ini", "Ctrl+Z"}) {
+            EXPECT_TRUE(page.contains(QString::fromUtf8(part))) << part << " " << lang;
+        }
+        EXPECT_EQ(page.contains(QStringLiteral("失败")), lang == "zh-cn");
+        // The language items in their own names, whatever the window's language.
+        EXPECT_EQ(m.Chinese1->text(), QStringLiteral("简体中文"));
+        EXPECT_EQ(m.English1->text().remove(QLatin1Char('&')), QStringLiteral("English"));
+    }
+}
+
+TEST(MainWindow, FilterSaysHowManyRowsItShows) {
+    WindowHarness w(configText("en", suffixLines("whois.example", {"com", "net"})));
+    w.main->show();
+    // The mark columns share the width the name column leaves.
+    w.main->resize(1600, 700);
+    QHeaderView* header = w.main->lvDomain->horizontalHeader();
+    ASSERT_TRUE(waitUntil([&] { return header->length() == w.main->lvDomain->viewport()->width(); }));
+    EXPECT_EQ(header->sectionSize(0), 120);
+    EXPECT_EQ(header->sectionSize(1), header->sectionSize(2));
+    for (const char* mark : {"☆", "★", "☆", "-", "★"}) {
+        w.main->resultModel().appendRow(mark == std::string("☆") ? "free" : "other", {mark, ""});
+    }
+    struct Case {
+        int kind;
+        const char* text;
+        const char* shown; // nullptr: no count while nothing is filtered
+    };
+    const Case cases[] = {
+        {0, "", nullptr},        {1, "", "2 of 5 shown"},    {1, "FRE", "2 of 5 shown"},
+        {3, "", "1 of 5 shown"}, {0, "oth", "3 of 5 shown"}, {0, "", nullptr},
+    };
+    for (const Case& c : cases) {
+        w.main->cbFilter->setCurrentIndex(c.kind);
+        w.main->edtFilter->setText(QString::fromUtf8(c.text));
+        EXPECT_EQ(w.main->lblShown->isVisible(), c.shown != nullptr) << c.kind << c.text;
+        if (c.shown != nullptr) {
+            EXPECT_EQ(w.main->lblShown->text(), QString::fromUtf8(c.shown)) << c.kind << c.text;
+        }
+    }
+}
+
+TEST(MainWindow, DeleteAndClearRegisteredCanBeUndone) {
+    struct Case {
+        const char* what;
+        std::function<void(TfrmWhoisMain&)> remove;
+        std::size_t left;
+    };
+    const Case cases[] = {
+        {"delete",
+         [](TfrmWhoisMain& m) {
+             m.lvDomain->selectionModel()->select(m.filterModel().index(1, 0),
+                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+             m.lvDomain->selectionModel()->select(m.filterModel().index(3, 0),
+                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+             QTest::keyClick(m.lvDomain, Qt::Key_Delete);
+         },
+         2},
+        {"clear registered", [](TfrmWhoisMain& m) { m.N1->trigger(); }, 2},
+    };
+    for (const Case& c : cases) {
+        WindowHarness w(configText("en", suffixLines("whois.example", {"com", "net"})));
+        w.main->show();
+        ResultTableModel& model = w.main->resultModel();
+        model.appendRow("a", {"☆", "★"});
+        model.appendRow("b", {"★", "★"});
+        model.appendRow("c", {"-", "☆"});
+        model.appendRow("d", {"★", "★"});
+        const std::vector<ResultRow> before = w.rows();
+        EXPECT_FALSE(w.main->Undo1->isEnabled()) << c.what;
+        c.remove(*w.main);
+        EXPECT_EQ(w.rows().size(), c.left) << c.what;
+        EXPECT_TRUE(w.main->Undo1->isEnabled()) << c.what;
+        w.main->Undo1->trigger();
+        EXPECT_EQ(w.rows(), before) << c.what;
+        EXPECT_EQ(w.main->runStatusBar().countsText(), QStringLiteral("☆ 2  ★ 5  - 1")) << c.what;
+        EXPECT_FALSE(w.main->Undo1->isEnabled()) << c.what;
+        // A change of columns leaves nothing to undo: the removed rows no longer fit.
+        c.remove(*w.main);
+        w.main->serverModel().setTicked(1, false);
+        EXPECT_FALSE(w.main->Undo1->isEnabled()) << c.what;
+    }
+}
+
+TEST(MainWindow, TheWindowCarriesTheIconAndTheClassItsMenuEntryNames) {
+    DesktopIdentity::apply();
+    WindowHarness w(configText("en", {}));
+    EXPECT_FALSE(w.main->windowIcon().isNull());
+    EXPECT_FALSE(w.main->windowIcon().pixmap(32, 32).isNull());
+    const QString desktopFile =
+        QStringLiteral(CORVANTIDE_DATA_DIR "/") + QGuiApplication::desktopFileName() + QStringLiteral(".desktop");
+    QFile file(desktopFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << desktopFile.toStdString();
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    EXPECT_TRUE(lines.contains(QStringLiteral("StartupWMClass=") + QCoreApplication::applicationName()));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Icon=") + QGuiApplication::desktopFileName()));
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "core/query/ResultTable.h"
 #include "tests/support/QueryFakes.h"
 #include "tests/ui/UiTestSupport.h"
+#include "ui/LaneTableModel.h"
+#include "ui/MarkStyle.h"
 #include "ui/QueryEventQueue.h"
 #include "ui/ResultFilterModel.h"
 #include "ui/ResultTableModel.h"
@@ -8,6 +10,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QBrush>
+#include <QGuiApplication>
+#include <QPalette>
 #include <QSignalSpy>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -154,7 +158,8 @@ TEST(ResultTableModel, MarksKeepTheirTextsAndShowColourAndKind) {
     const Case cases[] = {
         {1, "☆", "free", true},
         {2, "★", "registered: Delegated in DNS", true},
-        {3, "-", "failed: refused: WHOIS LIMIT EXCEEDED", true},
+        // A failed cell shows a sign that reads at a glance; it still holds "-".
+        {3, "⚠", "failed: refused: WHOIS LIMIT EXCEEDED", true},
         {4, "", nullptr, false},
     };
     for (const Case& c : cases) {
@@ -172,6 +177,8 @@ TEST(ResultTableModel, MarksKeepTheirTextsAndShowColourAndKind) {
     };
     EXPECT_NE(colour(1), colour(2));
     EXPECT_NE(colour(2), colour(3));
+    EXPECT_EQ(model.data(model.index(0, 3), Qt::EditRole).toString(), QStringLiteral("-"));
+    EXPECT_EQ(model.rows()[0].cells[2], "-");
     model.setLanguage("zh-cn");
     EXPECT_EQ(model.data(model.index(0, 1), Qt::ToolTipRole).toString(), QStringLiteral("可注册"));
 }
@@ -255,6 +262,108 @@ TEST(ServerTableModel, TicksAndCaptionEditsAreReported) {
     EXPECT_EQ(model.entries()[0].caption, "co");
     EXPECT_EQ(model.entries()[0].mark, "No match");
     EXPECT_FALSE(model.setData(model.index(0, 1), QStringLiteral("host"), Qt::EditRole));
+}
+
+TEST(MarkStyle, EveryMarkReadsOnLightAndDarkBases) {
+    // Light and dark palettes' bases, and a mid grey where neither shade fits as chosen.
+    const QColor bases[] = {QColor(Qt::white),        QColor(0xf0, 0xf0, 0xf0), QColor(0xff, 0xfb, 0xe6),
+                            QColor(0x2d, 0x2d, 0x2d), QColor(0x1e, 0x1e, 0x1e), QColor(Qt::black),
+                            QColor(0x76, 0x76, 0x76), QColor(0x00, 0x33, 0x66)};
+    for (const QColor& base : bases) {
+        for (const char* mark : {"☆", "★", "-"}) {
+            const QColor colour = MarkStyle::colour(mark, base);
+            ASSERT_TRUE(colour.isValid()) << mark;
+            EXPECT_GE(MarkStyle::contrastRatio(colour, base), MarkStyle::kMinimumContrast)
+                << mark << " on " << base.name().toStdString();
+        }
+    }
+    EXPECT_FALSE(MarkStyle::colour("", Qt::white).isValid());
+    EXPECT_NEAR(MarkStyle::contrastRatio(Qt::black, Qt::white), 21.0, 1e-9);
+
+    // The model colours the marks for the palette in use.
+    ResultTableModel model;
+    model.alignSuffixColumns({entry("com", "h", "m"), entry("net", "h", "m"), entry("org", "h", "m")});
+    model.appendRow("name", {"☆", "★", "-"});
+    const QPalette saved = QGuiApplication::palette();
+    for (const QColor& base : {QColor(Qt::white), QColor(0x1e, 0x1e, 0x1e)}) {
+        QPalette palette = saved;
+        palette.setColor(QPalette::Base, base);
+        QGuiApplication::setPalette(palette);
+        for (int column = 1; column <= 3; ++column) {
+            const QColor colour = model.data(model.index(0, column), Qt::ForegroundRole).value<QBrush>().color();
+            EXPECT_GE(MarkStyle::contrastRatio(colour, base), MarkStyle::kMinimumContrast) << column;
+        }
+    }
+    QGuiApplication::setPalette(saved);
+}
+
+TEST(LaneTableModel, StatesAndCountsFollowTheRunsEvents) {
+    LaneTableModel lanes;
+    QAbstractItemModelTester tester(&lanes, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    lanes.setLanguage("en");
+    lanes.startRun({entry("com", "whois.one", "m"), entry("net", "whois.one", "m"), entry("org", "Whois.Two", "m"),
+                    entry("info", "whois.three", "m", false)},
+                   false);
+    ASSERT_EQ(lanes.rowCount(), 2); // unticked entries are not asked
+    lanes.setNamesTotal(2);
+    EXPECT_EQ(lanes.cellsToAsk(), 6u);
+    const auto now = LaneTableModel::Clock::now();
+    const auto state = [&](int row) { return lanes.data(lanes.index(row, 1), Qt::DisplayRole).toString(); };
+    struct Step {
+        const char* what;
+        std::vector<AnsweredCell> cells;
+        std::string activity;
+        QString one, two; // the lanes' states afterwards
+        std::size_t answered;
+    };
+    const Step steps[] = {
+        {"asking", {}, "Connecting a.com", QStringLiteral("asking"), QStringLiteral("idle"), 0},
+        {"answers",
+         {{0, "a", "com", "☆", ""}, {0, "a", "org", "-", "refused: WHOIS LIMIT EXCEEDED"}},
+         "",
+         QStringLiteral("asking"),
+         QStringLiteral("asking"),
+         2},
+        {"back-off",
+         {},
+         "Waiting for whois.two: 30 s",
+         QStringLiteral("asking"),
+         QStringLiteral("backing off 30 s after a refusal"),
+         2},
+        {"pace",
+         {{0, "a", "net", "★", ""}},
+         "Waiting for WHOIS.ONE: 2 s",
+         QStringLiteral("waiting 2 s for pace"),
+         QStringLiteral("backing off 30 s after a refusal"),
+         3},
+        {"done",
+         {{1, "b", "com", "☆", ""}, {1, "b", "net", "☆", ""}},
+         "",
+         QStringLiteral("done"),
+         QStringLiteral("backing off 30 s after a refusal"),
+         5},
+    };
+    for (const Step& step : steps) {
+        lanes.applyCells(step.cells);
+        if (!step.activity.empty()) {
+            lanes.applyActivity(step.activity, now);
+        }
+        lanes.tick(now);
+        EXPECT_EQ(state(0), step.one) << step.what;
+        EXPECT_EQ(state(1), step.two) << step.what;
+        EXPECT_EQ(lanes.cellsAnswered(), step.answered) << step.what;
+    }
+    ASSERT_NE(lanes.backingOff(), nullptr);
+    EXPECT_EQ(lanes.backingOff()->server, "Whois.Two");
+    EXPECT_EQ(lanes.data(lanes.index(1, 3), Qt::DisplayRole).toString(), QStringLiteral("1"));
+    EXPECT_EQ(lanes.data(lanes.index(0, 2), Qt::DisplayRole).toString(), QStringLiteral("4/4"));
+    lanes.tick(now + std::chrono::seconds(12));
+    EXPECT_EQ(state(1), QStringLiteral("backing off 18 s after a refusal"));
+    // The run ends with the second server's cells unanswered.
+    lanes.finishRun();
+    EXPECT_EQ(state(0), QStringLiteral("done"));
+    EXPECT_EQ(state(1), QStringLiteral("idle"));
+    EXPECT_EQ(lanes.backingOff(), nullptr);
 }
 
 } // namespace

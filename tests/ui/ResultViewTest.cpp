@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -178,6 +179,10 @@ TEST(ResultView, StateIsRememberedAndABrokenOneIgnored) {
     w.main->resize(700, 560);
     QCoreApplication::processEvents();
     const QSize size = w.main->size();
+    w.main->splitter->setSizes({300, 10000});
+    QCoreApplication::processEvents();
+    const int serverTableWidth = w.main->lvWhois->width();
+    EXPECT_GT(serverTableWidth, 233);
     w.main->close();
 
     w.build();
@@ -188,6 +193,7 @@ TEST(ResultView, StateIsRememberedAndABrokenOneIgnored) {
     EXPECT_EQ(w.text->edtStart->text(), QStringLiteral("my"));
     EXPECT_EQ(w.text->PageControl1->currentIndex(), 2);
     EXPECT_EQ(w.main->size(), size);
+    EXPECT_EQ(w.main->lvWhois->width(), serverTableWidth);
     w.main->close();
 
     // Values that make no sense, and a window far off the screen.

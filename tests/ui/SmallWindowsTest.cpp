@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
@@ -58,18 +59,31 @@ TEST(SmallWindows, AboutBoxShowsItsTitleAndParagraph) {
     ASSERT_NE(named.lblConfig, nullptr);
     EXPECT_EQ(named.lblConfig->text(), QStringLiteral("Config.ini: /home/user/.config/corvantide/Config.ini"));
     EXPECT_GE(named.height(), named.lblConfig->geometry().bottom());
+
+    // In the English window the box speaks English.
+    TfrmAbout english(nullptr, {}, "en");
+    EXPECT_EQ(english.windowTitle(), QStringLiteral("About..."));
+    for (const QLabel* label : {english.lblTitle, english.lblText, english.lblCredit1, english.lblCredit2}) {
+        const QString text = label->text();
+        EXPECT_TRUE(std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x2E80; }))
+            << text.toStdString();
+    }
 }
 
-TEST(SmallWindows, StopFirstBoxTellsItsCloseBoxFromItsButton) {
+TEST(SmallWindows, StopFirstBoxTellsItsCloseBoxFromItsButtons) {
+    using Answer = Prompts::StopFirstAnswer;
     struct Case {
         const char* how;
         std::function<void(QMessageBox*)> dismiss;
-        bool answered;
+        Answer answer;
     };
     const Case cases[] = {
-        {"OK button", [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); }, true},
-        {"Escape", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, true},
-        {"close box", [](QMessageBox* box) { box->close(); }, false},
+        {"OK button", [](QMessageBox* box) { box->button(QMessageBox::Ok)->click(); }, Answer::Answered},
+        {"Escape", [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }, Answer::Answered},
+        {"close box", [](QMessageBox* box) { box->close(); }, Answer::CloseBox},
+        {"Stop and quit",
+         [](QMessageBox* box) { box->findChild<QPushButton*>(QStringLiteral("StopAndQuit"))->click(); },
+         Answer::StopAndQuit},
     };
     for (const Case& c : cases) {
         QtPrompts prompts;
@@ -82,8 +96,9 @@ TEST(SmallWindows, StopFirstBoxTellsItsCloseBoxFromItsButton) {
             }
         });
         poll.start();
-        EXPECT_EQ(prompts.errorAnswered(nullptr, QStringLiteral("Sorry,Please stop to search before exit!")),
-                  c.answered)
+        EXPECT_EQ(prompts.stopFirst(nullptr, QStringLiteral("Sorry,Please stop to search before exit!"),
+                                    QStringLiteral("Stop and quit")),
+                  c.answer)
             << c.how;
     }
 }

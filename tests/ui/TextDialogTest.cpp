@@ -111,7 +111,7 @@ TEST_F(TextDialog, CaptionsAndHintsFollowTheLanguage) {
         EXPECT_TRUE(dialog.dictSelectItem1->isChecked());
     }
     const std::pair<int, QString> hints[] = {
-        {1, QStringLiteral("Paste Simplified-Chinese phrases (one words per line)")},
+        {1, QStringLiteral("Paste Simplified-Chinese phrases (one phrase per line)")},
         {2, QStringLiteral("Select one dictionary")},
         {0, QStringLiteral("Fetch words from a specified page or paste the text (one word per line)!")},
     };
@@ -191,6 +191,58 @@ TEST_F(TextDialog, OkBuildsTheWordListOfTheActivePage) {
     dialog.Button2->click();
     EXPECT_EQ(names(dialog.WordList), (std::vector<std::string>{"myablehub"}));
     EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST_F(TextDialog, OkSaysWhichWordsTheLimitsAndRulesLeftOut) {
+    struct Case {
+        std::string lang;
+        int page;
+        const char* memo;
+        const char* notice; // nullptr: every word made it
+    };
+    const Case cases[] = {
+        {"en", 0, "able\nabend\n\n", nullptr},
+        {"en", 1, "重庆\n东方",
+         "Some words were left out of the list. Outside the letter limits 4 to 8: 1 (e.g. CHONGQING, 9 letters)."},
+        {"en", 0, "ab\nabend\nnew york\nabc",
+         "Some words were left out of the list. Outside the letter limits 4 to 8: 2 (e.g. ab, 2 letters). Holding a "
+         "space: 1 (e.g. \"new york\")."},
+        {"zh-cn", 1, "重庆", "部分单词未列入域名列表。超出字母数限制 4–8：1 个（如 CHONGQING，9 个字母）。"},
+    };
+    for (const Case& c : cases) {
+        prompts.informations.clear();
+        dialog.SetLanguage(c.lang);
+        dialog.PageControl1->setCurrentIndex(c.page);
+        (c.page == 0 ? dialog.Memo1 : dialog.Memo2)->setPlainText(QString::fromUtf8(c.memo));
+        dialog.Button2->click();
+        if (c.notice == nullptr) {
+            EXPECT_TRUE(prompts.informations.empty()) << c.memo;
+        } else {
+            ASSERT_EQ(prompts.informations.size(), 1u) << c.memo;
+            EXPECT_EQ(prompts.informations.front(), QString::fromUtf8(c.notice)) << c.memo;
+        }
+    }
+    // The dialog grows: the memo takes the room, the buttons keep to the corner.
+    dialog.show();
+    dialog.PageControl1->setCurrentIndex(0);
+    dialog.resize(700, 600);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(dialog.size(), QSize(700, 600));
+    EXPECT_EQ(dialog.Button3->geometry().bottomRight(), QPoint(367 + 236 + 74, 384 + 182 + 24));
+    EXPECT_EQ(dialog.Memo1->height(), 233 + 182);
+    EXPECT_EQ(dialog.edtUrl->y(), 244 + 182);
+    // The fields' labels share the width gained: each caption has room, none overlaps its field.
+    for (const auto& [label, edit] :
+         {std::pair{dialog.Label2, dialog.edtStart}, std::pair{dialog.Label3, dialog.edtEnd},
+          std::pair{dialog.Label4, dialog.edtMinCharNum}, std::pair{dialog.Label5, dialog.edtMaxCharNum}}) {
+        EXPECT_GE(label->width(), label->fontMetrics().horizontalAdvance(label->text()))
+            << label->objectName().toStdString();
+        EXPECT_LE(label->geometry().right(), edit->x()) << label->objectName().toStdString();
+    }
+    // The hint of the Chinese page speaks of phrases.
+    dialog.SetLanguage("en");
+    dialog.PageControl1->setCurrentIndex(1);
+    EXPECT_FALSE(dialog.txtMsg->text().contains(QStringLiteral("one words")));
 }
 
 TEST_F(TextDialog, ChinesePageReadsWordsUnlessReadByCharacterIsTicked) {

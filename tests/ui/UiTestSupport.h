@@ -21,9 +21,10 @@ class FakePrompts : public Prompts {
 public:
     void error(QWidget*, const QString& text) override { errors.push_back(text); }
     void information(QWidget*, const QString& text) override { informations.push_back(text); }
-    bool errorAnswered(QWidget*, const QString& text) override {
+    StopFirstAnswer stopFirst(QWidget*, const QString& text, const QString& stopAndQuit) override {
         errors.push_back(text);
-        return answerWithOk;
+        stopFirstButtons.push_back(stopAndQuit);
+        return stopFirstAnswer;
     }
     bool confirm(QWidget*, const QString& text) override {
         questions.push_back(text);
@@ -43,8 +44,9 @@ public:
     std::vector<QString> saveDialogNames;
     std::vector<QString> questions;
     bool confirmAnswer = true; // the answer to every question: Yes
-    bool answerWithOk = true;  // false: the box is dismissed through its close box
-    QString savePath;          // empty: the save dialog is cancelled
+    StopFirstAnswer stopFirstAnswer = StopFirstAnswer::Answered;
+    std::vector<QString> stopFirstButtons; // the second button's caption of each stop-first box
+    QString savePath;                      // empty: the save dialog is cancelled
 };
 
 // Runs the event loop until the condition holds or the limit passes; returns the condition.
