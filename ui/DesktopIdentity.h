@@ -10,7 +10,7 @@ namespace cvt {
 // window icon.
 class DesktopIdentity {
 public:
-    static QString applicationId() { return QStringLiteral("io.github.corvantide.Corvantide"); }
+    static QString applicationId() { return QStringLiteral("io.github.corvantide.corvantide"); }
     static QString windowClass() { return QStringLiteral("corvantide"); }
     // The icon from the desktop's icon theme, else the file the package installs, else the copy
     // built into the program.
