@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <string>
 
@@ -42,6 +43,8 @@ struct AnsweredCell {
     // Why a cell failed or was refused ("Read Timeout", "refused: WHOIS LIMIT EXCEEDED"); empty
     // for an answer.
     std::string details;
+    // How long the exchange with the registry took; 0 when none was made (DNS settled the cell).
+    std::chrono::milliseconds elapsed{0};
 };
 
 // Receives everything the query engine does, in the order it happens. Called from the engine's

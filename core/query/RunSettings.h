@@ -29,6 +29,11 @@ struct RunSettings {
     // How long one DNS try waits for its answer; a question gets two tries.
     std::chrono::milliseconds dnsTryTimeout{2000};
 
+    // How long one exchange with a registry may last from its start, connect included (0: no limit),
+    // and how long its connect may take (0: the client's own limit).
+    std::chrono::milliseconds exchangeTimeout{60000};
+    std::chrono::milliseconds connectTimeout{0};
+
     static constexpr std::chrono::seconds kMaxBackoff{600};
 
     // The interval for this server field (compared without letter case).
