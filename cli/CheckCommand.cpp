@@ -89,14 +89,16 @@ ServerEntry serverFromOption(const std::string& spec) {
     if (equals == std::string::npos || suffix.empty() || suffix.find('+') != std::string_view::npos) {
         throw UsageError("--server '" + spec + "': expected SUFFIX=HOST[:PORT]+MARK or SUFFIX=https://BASE/");
     }
+    const std::string server = spec.substr(equals + 1);
+    if (!isRdapServerField(trim(server)) && server.find('+') == std::string::npos) {
+        throw UsageError("--server '" + spec +
+                         "': a WHOIS server needs the text of its no-match reply (HOST[:PORT]+MARK)");
+    }
     std::string reason;
     const std::optional<ServerEntry> entry =
-        ServerEntryFromFields(SplitServerLine(std::string(suffix) + "+" + spec.substr(equals + 1)), reason);
+        ServerEntryFromFields(SplitServerLine(std::string(suffix) + "+" + server), reason);
     if (!entry) {
-        throw UsageError("--server '" + spec + "': " +
-                         (reason == "fewer than three fields"
-                              ? std::string("a WHOIS server needs the text of its no-match reply (HOST[:PORT]+MARK)")
-                              : reason));
+        throw UsageError("--server '" + spec + "': " + reason);
     }
     if (isRdapServerField(entry->host) && !isUsableBase(entry->host)) {
         throw UsageError("--server '" + spec + "': the RDAP base names no host");
@@ -108,10 +110,13 @@ ServerEntry serverFromOption(const std::string& spec) {
 }
 
 // The entries of the --server options over the table's: one with the same suffix is replaced,
-// the others added at the end.
-void applyServers(std::vector<ServerEntry>& entries, const std::vector<std::string>& specs) {
+// the others added at the end. Returns the suffixes the options name.
+std::set<std::string, std::less<>> applyServers(std::vector<ServerEntry>& entries,
+                                                const std::vector<std::string>& specs) {
+    std::set<std::string, std::less<>> named;
     for (const std::string& spec : specs) {
         ServerEntry entry = serverFromOption(spec);
+        named.insert(entry.caption);
         const auto same = std::find_if(entries.begin(), entries.end(),
                                        [&](const ServerEntry& known) { return known.caption == entry.caption; });
         if (same != entries.end()) {
@@ -121,6 +126,7 @@ void applyServers(std::vector<ServerEntry>& entries, const std::vector<std::stri
             entries.push_back(std::move(entry));
         }
     }
+    return named;
 }
 
 // The suffixes of a comma-separated list.
@@ -329,7 +335,7 @@ public:
             table = loadServerTable(configPath, "check", io.err);
         }
         std::vector<ServerEntry> entries = std::move(table.entries);
-        applyServers(entries, m_servers);
+        const std::set<std::string, std::less<>> named = applyServers(entries, m_servers);
         RunSettings settings = table.run;
         if (m_parallel || m_serial) {
             settings.parallel = m_parallel;
@@ -360,9 +366,7 @@ public:
         } else if (!m_servers.empty()) {
             // The suffixes named with --server are the ones asked.
             for (ServerEntry& entry : entries) {
-                entry.ticked = std::any_of(m_servers.begin(), m_servers.end(), [&](const std::string& spec) {
-                    return trim(std::string_view(spec).substr(0, spec.find('='))) == entry.caption;
-                });
+                entry.ticked = named.contains(entry.caption);
             }
         }
         for (const ServerEntry& entry : entries) {
