@@ -5,14 +5,21 @@
 #include "cli/CheckRun.h"
 #include "cli/CommandFactories.h"
 #include "cli/InterruptWatcher.h"
+#include "cli/PlainReason.h"
 #include "cli/ProgressLine.h"
 #include "cli/ServerTableLoading.h"
 #include "cli/SharedOptions.h"
+#include "config/DataFolders.h"
 #include "config/RunSettingsIni.h"
+#include "config/ServerEntryLine.h"
 #include "core/TextUtil.h"
 #include "core/export/TextExport.h"
+#include "core/query/ResultMarks.h"
+#include "core/suffixes/SuffixCatalogue.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -25,14 +32,106 @@ namespace {
 
 constexpr const char* kFooter =
     "The text format is the text export: a header of column captions, then one line per name; each field\n"
-    "is followed by a TAB, each line ends in CR LF. tsv is the same with LF line ends; csv is RFC 4180 in\n"
-    "UTF-8 with a byte-order mark. Marks: \xE2\x98\x86 free, \xE2\x98\x85 registered, - failed (asked again with "
-    "--retry);\njson and jsonl spell them free, registered, failed or unasked.\n"
+    "is followed by a TAB, each line ends in CR LF. tsv has the fields separated by TAB with LF line ends;\n"
+    "csv is RFC 4180 in UTF-8 with a byte-order mark (--csv-plain: without it). Marks: \xE2\x98\x86 free,\n"
+    "\xE2\x98\x85 registered, - failed (asked again with --retries N); json and jsonl spell them free,\n"
+    "registered, failed or unasked, and give the reason of every failed cell under \"reasons\".\n"
     "Progress goes to standard error when it is a terminal. Ctrl-C stops after the exchange under way\n"
-    "and still prints the table so far; a second Ctrl-C also abandons that exchange.";
+    "and still prints the table so far; a second Ctrl-C also abandons that exchange.\n"
+    "Without a Config.ini, --server gives the servers: SUFFIX=HOST[:PORT]+MARK for WHOIS (MARK is the\n"
+    "text of a no-match reply), SUFFIX=https://BASE/ for RDAP; a --suffix that no entry serves is asked\n"
+    "at the RDAP base of the suffix catalogue (suffixes.tsv) when it has one.\n"
+    "Exit status: 0 at least one free cell; 1 no free cell, every cell answered; 2 wrong usage; 3 no\n"
+    "free cell and some cells failed; 4 the run could not start or its table could not be written;\n"
+    "130 stopped by Ctrl-C (the table so far still printed). --exit-zero gives 0 for 1 and 3.";
 
-// Ticks exactly the entries whose captions are in the comma-separated list.
-void tickSuffixes(std::vector<ServerEntry>& entries, std::string_view list) {
+constexpr std::int64_t kMaxTimeoutSeconds = 3600;
+constexpr std::int64_t kMaxRetries = 10;
+
+// The exit statuses of check.
+constexpr int kFoundFree = 0;
+constexpr int kNoneFree = 1;
+constexpr int kSomeFailed = 3;
+constexpr int kCouldNotRun = 4;
+constexpr int kInterrupted = 130;
+
+// What the marks of the table come to: 0 when a cell is free, else 3 when one failed or was
+// never asked, else 1.
+int statusOfMarks(const ResultTableSnapshot& table) {
+    const std::size_t columns = table.captions.empty() ? 0 : table.captions.size() - 1;
+    bool unsettled = false;
+    for (const ResultRow& row : table.rows) {
+        for (std::size_t cell = 0; cell < columns; ++cell) {
+            const std::string mark = cell < row.cells.size() ? row.cells[cell] : std::string();
+            if (mark == kMarkFree) {
+                return kFoundFree;
+            }
+            unsettled = unsettled || mark != kMarkRegistered;
+        }
+    }
+    return unsettled ? kSomeFailed : kNoneFree;
+}
+
+// An RDAP base must name a host: "https://" and a host name without blanks or controls.
+bool isUsableBase(std::string_view base) {
+    const std::size_t scheme = base.find("://");
+    const std::string_view rest = base.substr(scheme + 3);
+    const std::string_view host = rest.substr(0, std::min(rest.find('/'), rest.size()));
+    return !host.empty() && std::none_of(host.begin(), host.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= ' ' || c == 0x7F || c == '?' || c == '#' || c == '@';
+    });
+}
+
+// --server SUFFIX=HOST[:PORT]+MARK[+REFUSAL] or SUFFIX=https://BASE/: the server entry it gives,
+// read by the same rules as a Config.ini line. Wrong usage when it gives none.
+ServerEntry serverFromOption(const std::string& spec) {
+    const std::size_t equals = spec.find('=');
+    const std::string_view suffix = trim(std::string_view(spec).substr(0, std::min(equals, spec.size())));
+    if (equals == std::string::npos || suffix.empty() || suffix.find('+') != std::string_view::npos) {
+        throw UsageError("--server '" + spec + "': expected SUFFIX=HOST[:PORT]+MARK or SUFFIX=https://BASE/");
+    }
+    const std::string server = spec.substr(equals + 1);
+    if (!isRdapServerField(trim(server)) && server.find('+') == std::string::npos) {
+        throw UsageError("--server '" + spec +
+                         "': a WHOIS server needs the text of its no-match reply (HOST[:PORT]+MARK)");
+    }
+    std::string reason;
+    const std::optional<ServerEntry> entry =
+        ServerEntryFromFields(SplitServerLine(std::string(suffix) + "+" + server), reason);
+    if (!entry) {
+        throw UsageError("--server '" + spec + "': " + reason);
+    }
+    if (isRdapServerField(entry->host) && !isUsableBase(entry->host)) {
+        throw UsageError("--server '" + spec + "': the RDAP base names no host");
+    }
+    if (!isRdapServerField(entry->host) && entry->host.find_first_of(" \t/") != std::string::npos) {
+        throw UsageError("--server '" + spec + "': '" + entry->host + "' is not a host name or address");
+    }
+    return *entry;
+}
+
+// The entries of the --server options over the table's: one with the same suffix is replaced,
+// the others added at the end. Returns the suffixes the options name.
+std::set<std::string, std::less<>> applyServers(std::vector<ServerEntry>& entries,
+                                                const std::vector<std::string>& specs) {
+    std::set<std::string, std::less<>> named;
+    for (const std::string& spec : specs) {
+        ServerEntry entry = serverFromOption(spec);
+        named.insert(entry.caption);
+        const auto same = std::find_if(entries.begin(), entries.end(),
+                                       [&](const ServerEntry& known) { return known.caption == entry.caption; });
+        if (same != entries.end()) {
+            entry.ticked = same->ticked;
+            *same = std::move(entry);
+        } else {
+            entries.push_back(std::move(entry));
+        }
+    }
+    return named;
+}
+
+// The suffixes of a comma-separated list.
+std::set<std::string, std::less<>> suffixList(std::string_view list) {
     std::set<std::string, std::less<>> wanted;
     std::size_t start = 0;
     while (start <= list.size()) {
@@ -46,6 +145,35 @@ void tickSuffixes(std::vector<ServerEntry>& entries, std::string_view list) {
     if (wanted.empty()) {
         throw UsageError("--suffix needs at least one suffix");
     }
+    return wanted;
+}
+
+// A suffix of the list that no entry serves gets the RDAP base of the suffix catalogue, when the
+// catalogue has one (a WHOIS server alone is not enough: the catalogue holds no no-match mark).
+void addFromCatalogue(std::vector<ServerEntry>& entries, std::string_view list, std::ostream& err) {
+    std::optional<SuffixCatalogue> catalogue;
+    for (const std::string& suffix : suffixList(list)) {
+        if (std::any_of(entries.begin(), entries.end(),
+                        [&](const ServerEntry& entry) { return entry.caption == suffix; })) {
+            continue;
+        }
+        if (!catalogue) {
+            catalogue =
+                SuffixCatalogue::load(dataFolderHolding(SuffixCatalogue::fileName()) / SuffixCatalogue::fileName());
+            if (const std::string problems = catalogue->problemSummary(); !problems.empty()) {
+                err << "corvantide-cli check: warning: " << problems << '\n';
+            }
+        }
+        const SuffixEntry* known = catalogue->find(suffix);
+        if (known != nullptr && !known->rdapBase.empty()) {
+            entries.push_back({suffix, known->rdapBase, {}, {}, false});
+        }
+    }
+}
+
+// Ticks exactly the entries whose captions are in the comma-separated list.
+void tickSuffixes(std::vector<ServerEntry>& entries, std::string_view list) {
+    const std::set<std::string, std::less<>> wanted = suffixList(list);
     std::set<std::string, std::less<>> found;
     for (ServerEntry& entry : entries) {
         entry.ticked = wanted.contains(entry.caption);
@@ -69,10 +197,35 @@ public:
     void rowFinished(const ResultRow& row) override { m_output.row(row); }
     void progressChanged(const CheckProgress& progress) override { m_progress.update(progress); }
     void note(const std::string& text) override { m_progress.note(text); }
+    void cellAnswered(const AnsweredCell& cell) override {
+        if (!m_verbose) {
+            return;
+        }
+        const auto server = m_servers.find(cell.suffix);
+        const std::string serverText = server == m_servers.end() ? std::string("-") : server->second;
+        std::string line = "corvantide-cli check: " + cell.name + "." + cell.suffix + " ";
+        if (cell.elapsed.count() == 0 && cell.mark == kMarkRegistered && !cell.details.empty()) {
+            line += "DNS: registered (" + cell.details + ")";
+        } else {
+            line += serverText + " " + std::to_string(cell.elapsed.count()) + " ms " + markWord(cell.mark);
+            if (cell.mark == kMarkFailed) {
+                line += ": " + plainReason(cell.details, serverText);
+            }
+        }
+        m_progress.note(line);
+    }
+
+    // Each exchange on standard error, with its server (by suffix) and time.
+    void beVerbose(std::map<std::string, std::string, std::less<>> servers) {
+        m_verbose = true;
+        m_servers = std::move(servers);
+    }
 
 private:
     CheckOutput& m_output;
     ProgressLine& m_progress;
+    bool m_verbose = false;
+    std::map<std::string, std::string, std::less<>> m_servers;
 };
 
 class CheckCommand : public Command {
@@ -80,6 +233,7 @@ public:
     std::string name() const override { return "check"; }
     std::string summary() const override { return "ask the WHOIS servers about every name; print the table"; }
     bool handlesInterrupt() const override { return true; }
+    int failureStatus() const override { return kCouldNotRun; }
 
     void declare(CLI::App& command) override {
         command.description("Ask each ticked suffix's WHOIS server about every name and print the result table.");
@@ -87,11 +241,29 @@ public:
         m_config.declare(command);
         m_language.declare(command);
         command
-            .add_option("--suffix", m_suffixes,
+            .add_option("-s,--suffix", m_suffixes,
                         "ask exactly the suffixes in the comma-separated LIST (default: the first three entries of "
                         "the server table)")
             ->type_name("LIST");
-        command.add_flag("--retry", m_retry, "after the run, ask the failed cells once more");
+        CLI::Option* retries = addDecimalOption(command, "--retries", m_retries, kMaxRetries,
+                                                "after the run, ask the failed cells again, in up to N passes "
+                                                "(at most 10)")
+                                   ->type_name("N");
+        command.add_flag("--retry", m_retry, "the same as --retries 1")->excludes(retries);
+        addDecimalOption(command, "--timeout", m_timeoutSeconds, kMaxTimeoutSeconds,
+                         "the longest one exchange with a registry may take, connect included (1 to 3600; default "
+                         "60)")
+            ->type_name("S");
+        addDecimalOption(command, "--connect-timeout", m_connectTimeoutSeconds, kMaxTimeoutSeconds,
+                         "the longest a connect may take (1 to 3600; default: 10 for WHOIS, the read limit for RDAP)")
+            ->type_name("S");
+        command
+            .add_option("--server", m_servers,
+                        "use this server for SUFFIX in this run, replacing the Config.ini entry or adding one: "
+                        "SUFFIX=HOST[:PORT]+MARK (WHOIS) or SUFFIX=https://BASE/ (RDAP); repeatable. With --server "
+                        "and no Config.ini, check runs on these servers alone")
+            ->type_name("SPEC")
+            ->allow_extra_args(false);
         CLI::Option* parallel =
             command.add_flag("--parallel", m_parallel,
                              "ask each server on its own connection, all at the same time ([setting] parallel)");
@@ -112,14 +284,14 @@ public:
                         "([setting] dns_server)")
             ->type_name("HOST[:PORT]");
         command
-            .add_option("--output", m_outputFile,
+            .add_option("-o,--output", m_outputFile,
                         "write the table to FILE (replaced if it exists) instead of standard output (\"-\"); a FILE "
                         "whose name ends in .xlsx becomes a workbook with the sheet \"Domain\", one ending in .csv "
                         "comma-separated values (UTF-8, header row, CR LF). FILE is checked before the first query; "
                         "if it cannot be written at the end, the table goes to a new file beside it or in the "
                         "temporary folder, named on standard error")
             ->type_name("FILE");
-        m_formatOption = addChoiceOption(command, "--format", m_format, {"text", "tsv", "csv", "json", "jsonl"},
+        m_formatOption = addChoiceOption(command, "-f,--format", m_format, {"text", "tsv", "csv", "json", "jsonl"},
                                          "text (the default), tsv, csv, json (one document) or jsonl (one "
                                          "row per line as the rows finish)");
         addChoiceOption(command, "--only", m_only, {"free", "registered", "failed"},
@@ -129,21 +301,43 @@ public:
                                               "rows finish");
         names->excludes(m_formatOption);
         m_journal.declare(command);
+        command.add_flag("--no-header", m_noHeader, "text, tsv and csv: leave out the line of column captions");
+        command.add_flag("--reasons", m_outputOptions.reasonColumn,
+                         "csv: add a last column \"reasons\" with the reason of every failed cell");
+        command.add_flag("--csv-plain", m_outputOptions.csvPlain,
+                         "csv for programs: no byte-order mark, no apostrophe before names that look like formulas");
+        CLI::Option* quiet =
+            command.add_flag("-q,--quiet", m_quiet, "no progress and no closing line on standard error");
+        command.add_flag("-v,--verbose", m_verbose, "each exchange on standard error: its server, time and outcome")
+            ->excludes(quiet);
+        command.add_flag("--exit-zero", m_exitZero,
+                         "exit with 0 when the run ends, whatever it found (wrong usage, a run that could not start "
+                         "or be written and Ctrl-C keep their status)");
         command.footer(kFooter);
     }
 
     int run(CommandIo& io) override {
         m_source.validate();
         chooseOutput();
+        checkLimits();
         std::optional<CheckOutputFile> outputFile;
         if (!m_outputFile.empty() && m_outputFile != "-") {
             outputFile.emplace(m_outputFile);
             outputFile->checkWritable();
         }
-        const std::filesystem::path configPath = m_config.existingPath();
+        // With servers or suffixes on the command line, a missing default Config.ini is no failure:
+        // the servers come from --server and the suffix catalogue.
+        const bool serversGiven = !m_servers.empty() || !m_suffixes.empty();
+        const std::filesystem::path configPath =
+            !serversGiven || m_config.given() ? m_config.existingPath() : m_config.path();
         const std::string language = m_language.resolve(configPath);
-        ServerTableData table = loadServerTable(configPath, "check", io.err);
+        std::error_code missing;
+        ServerTableData table;
+        if (std::filesystem::exists(configPath, missing)) {
+            table = loadServerTable(configPath, "check", io.err);
+        }
         std::vector<ServerEntry> entries = std::move(table.entries);
+        const std::set<std::string, std::less<>> named = applyServers(entries, m_servers);
         RunSettings settings = table.run;
         if (m_parallel || m_serial) {
             settings.parallel = m_parallel;
@@ -154,6 +348,12 @@ public:
         if (m_backoffSeconds) {
             settings.backoff = std::chrono::seconds(*m_backoffSeconds);
         }
+        if (m_timeoutSeconds) {
+            settings.exchangeTimeout = std::chrono::seconds(*m_timeoutSeconds);
+        }
+        if (m_connectTimeoutSeconds) {
+            settings.connectTimeout = std::chrono::seconds(*m_connectTimeoutSeconds);
+        }
         if (m_dns || m_noDns || m_dnsServer) {
             std::vector<std::string> warnings;
             ApplyDnsSettings(settings, m_dns || (table.dns && !m_noDns), m_dnsServer.value_or(table.dnsServer),
@@ -163,7 +363,16 @@ public:
             }
         }
         if (!m_suffixes.empty()) {
+            addFromCatalogue(entries, m_suffixes, io.err);
             tickSuffixes(entries, m_suffixes);
+        } else if (!m_servers.empty()) {
+            // The suffixes named with --server are the ones asked.
+            for (ServerEntry& entry : entries) {
+                entry.ticked = named.contains(entry.caption);
+            }
+        }
+        for (const ServerEntry& entry : entries) {
+            m_outputOptions.servers[entry.caption] = entry.host;
         }
 
         // Names typed at the terminal: Ctrl-C while they are read ends the program, as nothing has been
@@ -175,10 +384,13 @@ public:
             search = m_source.prepare(io.in);
         }
 
-        const bool live = &io.err == &std::cerr && isatty(STDERR_FILENO) == 1;
+        const bool live = !m_quiet && &io.err == &std::cerr && isatty(STDERR_FILENO) == 1;
         ProgressLine progress(io.err, live);
         CheckOutput output(m_outputOptions, io.out);
         CheckReporter reporter(output, progress);
+        if (m_verbose) {
+            reporter.beVerbose(m_outputOptions.servers);
+        }
         CheckRun run(reporter, language);
         // Held until the table is out: a Ctrl-C at any moment from here on still gives the table.
         InterruptHandlerScope interrupts(io.interrupts, [&run](int count) { run.interrupt(count); });
@@ -193,7 +405,8 @@ public:
             outputFile->checkHolds(search);
         }
 
-        CheckRunRequest request{std::move(entries), std::move(search), std::move(settings), m_retry};
+        CheckRunRequest request{std::move(entries), std::move(search), std::move(settings),
+                                m_retry ? 1 : static_cast<int>(m_retries.value_or(0))};
         request.search.languageCode = language;
         m_journal.begin(request, m_config, [&progress](const std::string& text) { progress.note(text); });
         const CheckRunResult result = run.run(std::move(request));
@@ -201,7 +414,7 @@ public:
         progress.finish();
         if (result.refusal) {
             io.err << "corvantide-cli check: " << *result.refusal << '\n';
-            return 1;
+            return kCouldNotRun;
         }
 
         bool written = true;
@@ -211,29 +424,42 @@ public:
             output.finish(result.table);
         }
         for (const std::string& text : result.errors) {
-            io.err << "corvantide-cli check: " << text << '\n';
+            io.err << "corvantide-cli check: " << plainReason(text) << '\n';
         }
-        if (result.dns) {
+        if (result.dns && !m_quiet) {
             io.err << result.dnsSettled << " of " << result.runCells << " cells settled by DNS\n";
         }
         if (!io.out) {
             io.err << "corvantide-cli check: cannot write the table\n";
-            return 1;
+            return kCouldNotRun;
+        }
+        if (!written) {
+            return kCouldNotRun;
         }
         if (run.interrupted()) {
             io.err << "corvantide-cli check: interrupted; the table holds the names asked so far\n";
-            return 1;
+            return kInterrupted;
         }
-        return result.errors.empty() && written ? 0 : 1;
+        if (m_exitZero) {
+            return kFoundFree;
+        }
+        const int status = statusOfMarks(result.table);
+        return status == kNoneFree && !result.errors.empty() ? kSomeFailed : status;
     }
 
 private:
     void chooseOutput() {
         const bool toFile = !m_outputFile.empty() && m_outputFile != "-";
-        if (toFile && (m_formatOption->count() > 0 || m_outputOptions.freeNames)) {
-            throw UsageError("--output FILE takes its format from the name; --format and --names go with "
-                             "standard output (--output - or no --output)");
+        if (toFile && (m_formatOption->count() > 0 || m_outputOptions.freeNames || m_noHeader ||
+                       m_outputOptions.reasonColumn || m_outputOptions.csvPlain)) {
+            throw UsageError("--output FILE takes its format from the name; --format, --names, --no-header, "
+                             "--reasons and --csv-plain go with standard output (--output - or no --output)");
         }
+        if ((m_outputOptions.reasonColumn || m_outputOptions.csvPlain) && m_format != "csv") {
+            throw UsageError(std::string(m_outputOptions.reasonColumn ? "--reasons" : "--csv-plain") +
+                             " goes with --format csv");
+        }
+        m_outputOptions.header = !m_noHeader;
         const std::map<std::string, CheckFormat> formats = {{"text", CheckFormat::Text},
                                                             {"tsv", CheckFormat::Tsv},
                                                             {"csv", CheckFormat::Csv},
@@ -247,11 +473,28 @@ private:
         }
     }
 
+    void checkLimits() const {
+        if (m_timeoutSeconds && *m_timeoutSeconds == 0) {
+            throw UsageError("--timeout: give at least 1 second");
+        }
+        if (m_connectTimeoutSeconds && *m_connectTimeoutSeconds == 0) {
+            throw UsageError("--connect-timeout: give at least 1 second");
+        }
+    }
+
     CheckNameSource m_source;
     ConfigOption m_config;
     LanguageOption m_language;
     std::string m_suffixes;
     bool m_retry = false;
+    std::optional<std::int64_t> m_retries;
+    std::optional<std::int64_t> m_timeoutSeconds;
+    std::optional<std::int64_t> m_connectTimeoutSeconds;
+    std::vector<std::string> m_servers;
+    bool m_noHeader = false;
+    bool m_quiet = false;
+    bool m_verbose = false;
+    bool m_exitZero = false;
     bool m_parallel = false;
     bool m_serial = false;
     std::optional<std::int64_t> m_intervalMs;

@@ -1,8 +1,9 @@
 #include "cli/CheckOutput.h"
 
+#include "cli/PlainReason.h"
 #include "core/export/CsvExport.h"
-#include "core/query/ResultMarks.h"
 #include "core/export/TextExport.h"
+#include "core/query/ResultMarks.h"
 
 #include <algorithm>
 #include <nlohmann/json.hpp>
@@ -24,12 +25,24 @@ std::string_view markOf(MarkKind kind) {
     return kMarkFailed;
 }
 
-nlohmann::ordered_json jsonRow(const std::vector<std::string>& captions, const ResultRow& row) {
+nlohmann::ordered_json jsonRow(const std::vector<std::string>& captions, const ResultRow& row,
+                               const CheckOutputOptions& options) {
     nlohmann::ordered_json marks = nlohmann::ordered_json::object();
     for (std::size_t column = 1; column < captions.size(); ++column) {
         marks[captions[column]] = markWord(column - 1 < row.cells.size() ? row.cells[column - 1] : std::string());
     }
-    return {{"name", row.caption}, {"marks", std::move(marks)}};
+    nlohmann::ordered_json json{{"name", row.caption}, {"marks", std::move(marks)}};
+    const std::map<std::string, std::string> reasons = failureReasons(captions, row, options.servers);
+    if (!reasons.empty()) {
+        nlohmann::ordered_json byColumn = nlohmann::ordered_json::object();
+        for (std::size_t column = 1; column < captions.size(); ++column) {
+            if (const auto found = reasons.find(captions[column]); found != reasons.end()) {
+                byColumn[captions[column]] = found->second;
+            }
+        }
+        json["reasons"] = std::move(byColumn);
+    }
+    return json;
 }
 
 // Names that are not UTF-8 (word files in GBK) get U+FFFD rather than failing the whole output.
@@ -37,19 +50,43 @@ std::string dump(const nlohmann::ordered_json& value) {
     return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
-// The text export's fields with LF line ends.
-void writeTsv(const ResultTableSnapshot& table, std::ostream& out) {
-    for (const std::string& caption : table.captions) {
-        out << caption << '\t';
-    }
-    out << '\n';
-    for (const ResultRow& row : table.rows) {
-        out << row.caption << '\t';
-        for (const std::string& cell : row.cells) {
-            out << cell << '\t';
+// The text export's fields, TAB between them, with LF line ends.
+void writeTsv(const ResultTableSnapshot& table, bool header, std::ostream& out) {
+    const auto writeLine = [&out](const std::string& first, const std::vector<std::string>& rest) {
+        out << first;
+        for (const std::string& field : rest) {
+            out << '\t' << field;
         }
         out << '\n';
+    };
+    if (header && !table.captions.empty()) {
+        writeLine(table.captions.front(), {table.captions.begin() + 1, table.captions.end()});
     }
+    for (const ResultRow& row : table.rows) {
+        writeLine(row.caption, row.cells);
+    }
+}
+
+// The table with a last column holding each row's reasons, "suffix: reason" joined by "; ".
+ResultTableSnapshot withReasonColumn(const ResultTableSnapshot& table,
+                                     const std::map<std::string, std::string, std::less<>>& servers) {
+    ResultTableSnapshot out{table.captions, {}};
+    const std::size_t suffixColumns = table.captions.empty() ? 0 : table.captions.size() - 1;
+    out.captions.push_back("reasons");
+    for (const ResultRow& row : table.rows) {
+        ResultRow extended{row.caption, row.cells};
+        extended.cells.resize(suffixColumns);
+        std::string joined;
+        const std::map<std::string, std::string> reasons = failureReasons(table.captions, row, servers);
+        for (std::size_t column = 1; column < table.captions.size(); ++column) {
+            if (const auto found = reasons.find(table.captions[column]); found != reasons.end()) {
+                joined += (joined.empty() ? "" : "; ") + found->first + ": " + found->second;
+            }
+        }
+        extended.cells.push_back(std::move(joined));
+        out.rows.push_back(std::move(extended));
+    }
+    return out;
 }
 
 } // namespace
@@ -66,6 +103,21 @@ ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<Mar
         }
     }
     return kept;
+}
+
+std::map<std::string, std::string> failureReasons(const std::vector<std::string>& captions, const ResultRow& row,
+                                                  const std::map<std::string, std::string, std::less<>>& servers) {
+    std::map<std::string, std::string> reasons;
+    for (std::size_t cell = 0; cell < row.cells.size() && cell + 1 < captions.size(); ++cell) {
+        if (row.cells[cell] != kMarkFailed) {
+            continue;
+        }
+        const std::string& caption = captions[cell + 1];
+        const auto server = servers.find(caption);
+        std::string reason = plainReason(row.detail(cell), server == servers.end() ? "" : server->second);
+        reasons[caption] = reason.empty() ? "no reason given" : std::move(reason);
+    }
+    return reasons;
 }
 
 const char* markWord(const std::string& mark) {
@@ -98,7 +150,7 @@ void CheckOutput::row(const ResultRow& row) {
             }
         }
     } else {
-        m_out << dump(jsonRow(m_captions, row)) << '\n';
+        m_out << dump(jsonRow(m_captions, row, m_options)) << '\n';
     }
     m_out.flush();
 }
@@ -108,14 +160,22 @@ void CheckOutput::finish(const ResultTableSnapshot& table) {
     if (!streams()) {
         const ResultTableSnapshot kept = keepRows(table, m_options.only);
         switch (m_options.format) {
-        case CheckFormat::Text:
-            WriteExportText(kept, m_out);
+        case CheckFormat::Text: {
+            std::string bytes = ExportTextBytes(kept);
+            if (!m_options.header) {
+                // The caption line ends at the first CR LF: captions never hold one.
+                bytes.erase(0, bytes.find("\r\n") + 2);
+            }
+            m_out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             break;
+        }
         case CheckFormat::Tsv:
-            writeTsv(kept, m_out);
+            writeTsv(kept, m_options.header, m_out);
             break;
         case CheckFormat::Csv: {
-            const std::string bytes = ExportCsvBytes(kept);
+            const std::string bytes =
+                ExportCsvBytes(m_options.reasonColumn ? withReasonColumn(kept, m_options.servers) : kept,
+                               CsvLayout{!m_options.csvPlain, m_options.header});
             m_out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             break;
         }
@@ -125,7 +185,7 @@ void CheckOutput::finish(const ResultTableSnapshot& table) {
                 kept.captions.begin() + std::min<std::ptrdiff_t>(1, kept.captions.size()), kept.captions.end());
             document["rows"] = nlohmann::ordered_json::array();
             for (const ResultRow& row : kept.rows) {
-                document["rows"].push_back(jsonRow(kept.captions, row));
+                document["rows"].push_back(jsonRow(kept.captions, row, m_options));
             }
             m_out << dump(document) << '\n';
             break;

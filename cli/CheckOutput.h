@@ -2,7 +2,9 @@
 
 #include "core/query/ResultTable.h"
 
+#include <functional>
 #include <iosfwd>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -19,6 +21,14 @@ struct CheckOutputOptions {
     std::optional<MarkKind> only;
     // Print name.suffix for every free cell, one per line, instead of the table.
     bool freeNames = false;
+    // text, tsv and csv: the caption line first.
+    bool header = true;
+    // csv: a last column "reasons" with the reason of every failed cell ("org: read timed out").
+    bool reasonColumn = false;
+    // csv: for programs, without the byte-order mark and the apostrophe before formula-like names.
+    bool csvPlain = false;
+    // The server of each suffix column, named in the reasons of socket failures.
+    std::map<std::string, std::string, std::less<>> servers;
 };
 
 // What check prints on standard output. jsonl and the free names go out row by row as the rows
@@ -46,6 +56,9 @@ private:
 bool rowHasMark(const ResultRow& row, std::optional<MarkKind> kind);
 // The table with only the rows that have a cell of the kind.
 ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<MarkKind> kind);
+// The reason of every failed cell of the row in plain words, keyed by the column's caption.
+std::map<std::string, std::string> failureReasons(const std::vector<std::string>& captions, const ResultRow& row,
+                                                  const std::map<std::string, std::string, std::less<>>& servers);
 // The word json and jsonl use for a mark: free, registered, failed or unasked.
 const char* markWord(const std::string& mark);
 

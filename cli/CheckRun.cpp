@@ -26,7 +26,7 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
     std::vector<std::string> captions;
     {
         std::lock_guard lock(m_mutex);
-        m_retry = request.retry;
+        m_retries = request.retries;
         m_table.alignSuffixColumns(request.entries);
         captions = m_table.captions();
     }
@@ -57,7 +57,6 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
                         " names that are neither UTF-8 nor GBK");
     }
 
-    std::vector<RequeryCell> requery;
     {
         std::lock_guard lock(m_mutex);
         // Rows a stopped run left incomplete are as complete as they will get.
@@ -66,12 +65,17 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
                 finishRow(row);
             }
         }
-        if (m_retry && !m_interrupted.load()) {
-            m_requerying = true;
+        m_requerying = m_retries > 0 && !m_interrupted.load();
+    }
+    for (int pass = 0; pass < m_retries && !m_interrupted.load(); ++pass) {
+        std::vector<RequeryCell> requery;
+        {
+            std::lock_guard lock(m_mutex);
             requery = CellsToRequery(m_table);
         }
-    }
-    if (!requery.empty() && m_engine.N2Click(std::move(requery))) {
+        if (requery.empty() || !m_engine.N2Click(std::move(requery))) {
+            break;
+        }
         if (m_interrupted.load()) {
             m_engine.stopRequery();
         }
@@ -136,6 +140,7 @@ void CheckRun::cellAnswered(const AnsweredCell& cell) {
         return;
     }
     count(cell.mark, 1);
+    m_observer.cellAnswered(cell);
     m_observer.progressChanged(m_progress);
     if (!m_requerying) {
         ++m_runCells;
@@ -169,8 +174,8 @@ void CheckRun::finishIfComplete(std::size_t row) {
     if (!complete) {
         return;
     }
-    if (m_retry && std::any_of(content.cells.begin(), content.cells.end(),
-                               [](const std::string& mark) { return needsRequery(mark); })) {
+    if (m_retries > 0 && std::any_of(content.cells.begin(), content.cells.end(),
+                                     [](const std::string& mark) { return needsRequery(mark); })) {
         m_finished[row] = true;
         m_held.push_back(row);
         return;

@@ -27,6 +27,8 @@ public:
     virtual void progressChanged(const CheckProgress& progress) = 0;
     // A line for the user, such as the notice that the run is stopping.
     virtual void note(const std::string& text) = 0;
+    // One cell's outcome as it comes, re-query passes included.
+    virtual void cellAnswered(const AnsweredCell& cell) { static_cast<void>(cell); }
 };
 
 struct CheckRunRequest {
@@ -34,8 +36,9 @@ struct CheckRunRequest {
     SearchRequest search;
     // Lanes, pace and back-off.
     RunSettings settings;
-    // After the run, ask the failed cells once more; a row with a failed cell is finished only then.
-    bool retry = false;
+    // After the run, ask the failed cells again in up to this many passes; a row with a failed
+    // cell is finished only after them.
+    int retries = 0;
     // Where the answered cells are journaled; null: nowhere.
     JournalWriter* journal = nullptr;
 };
@@ -89,7 +92,7 @@ private:
     ResultTable m_table;
     std::vector<bool> m_finished;    // per row: handed on already
     std::vector<std::size_t> m_held; // rows with a failed cell, finished after the re-query pass
-    bool m_retry = false;
+    int m_retries = 0;
     bool m_requerying = false;
     CheckProgress m_progress;
     RunProgress m_runProgress; // the engine's latest word on the run

@@ -30,7 +30,7 @@ public:
 // One command of corvantide-cli. It declares its options and positional arguments once, on the
 // subcommand the command line gives it; the parse fills the command's own fields, and run() does
 // the work. run() returns the exit status (0 done, 1 failed) or throws: UsageError for status 2,
-// any other std::exception for status 1, its message on standard error.
+// any other std::exception for failureStatus(), its message on standard error.
 class Command {
 public:
     virtual ~Command() = default;
@@ -40,6 +40,8 @@ public:
     virtual std::string summary() const = 0;
     virtual void declare(CLI::App& command) = 0;
     virtual int run(CommandIo& io) = 0;
+    // The exit status when run() throws anything but UsageError.
+    virtual int failureStatus() const { return 1; }
     // Whether run() says itself what Ctrl-C does; otherwise Ctrl-C ends the process.
     virtual bool handlesInterrupt() const { return false; }
 };

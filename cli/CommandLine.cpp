@@ -3,6 +3,7 @@
 #include "cli/CommandFactories.h"
 #include "cli/HelpFormatter.h"
 #include "cli/InterruptWatcher.h"
+#include "cli/PlainReason.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -40,10 +41,11 @@ CommandLine::CommandLine()
                                        kProgram)) {
     m_app->formatter(std::make_shared<HelpFormatter>());
     m_app->set_help_flag("-h,--help", "print this help and exit");
-    m_app->set_version_flag("--version", programVersion(), "print the program's version and exit");
+    m_app->set_version_flag("-V,--version", programVersion(), "print the program's version and exit");
     m_app->require_subcommand(0, 1);
     m_app->footer("Each command takes --help. Exit status: 0 done, 1 failed (the reason on standard error), "
-                  "2 wrong usage.\n\"--\" ends the options: what follows is taken as arguments.");
+                  "2 wrong usage; check has its own (corvantide-cli check --help).\n\"--\" ends the options: what "
+                  "follows is taken as arguments.");
 
     m_commands.push_back(makeExpandCommand());
     m_commands.push_back(makeServersCommand());
@@ -144,8 +146,8 @@ int CommandLine::run(int argc, const char* const* argv, CommandIo& io) {
         io.err << prefixFor(chosen) << ": " << error.what() << '\n';
         return 2;
     } catch (const std::exception& error) {
-        io.err << prefixFor(chosen) << ": " << error.what() << '\n';
-        return 1;
+        io.err << prefixFor(chosen) << ": " << plainReason(error.what()) << '\n';
+        return command.failureStatus();
     }
 }
 

@@ -4,7 +4,9 @@
 #include "core/chinese/GbkCodec.h"
 
 #include <CLI/CLI.hpp>
+#include <istream>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,15 +23,26 @@ public:
         command.description("Print each TEXT turned into upper-case pinyin letters and digits, one per line (at "
                             "most 255 bytes each).\nWords read as words (重庆 gives CHONGQING); with --by-character "
                             "every character keeps its\nown fixed reading (ZHONGQING).");
-        command
-            .add_option("TEXT", m_texts,
-                        "UTF-8 or GBK text; the TEXTs are read together, all as UTF-8 or all as GBK (a TEXT that is "
-                        "not UTF-8 among UTF-8 ones is read as GBK, with a warning)")
-            ->required();
+        command.add_option("TEXT", m_texts,
+                           "UTF-8 or GBK text; the TEXTs are read together, all as UTF-8 or all as GBK (a TEXT that is "
+                           "not UTF-8 among UTF-8 ones is read as GBK, with a warning). Without TEXT, or with \"-\", "
+                           "each line of standard input is one TEXT");
         command.add_flag("--by-character", m_byCharacter, "read every character on its own instead of word by word");
     }
 
     int run(CommandIo& io) override {
+        if (m_texts.empty() || (m_texts.size() == 1 && m_texts.front() == "-")) {
+            m_texts.clear();
+            for (std::string line; std::getline(io.in, line);) {
+                if (!line.empty() && line.back() == '\r') {
+                    line.pop_back();
+                }
+                m_texts.push_back(std::move(line));
+            }
+            if (io.in.bad()) {
+                throw std::runtime_error("cannot read standard input");
+            }
+        }
         // The arguments are one text: all UTF-8 or all GBK, or UTF-8 with some GBK arguments.
         gbk::EncodingVote vote;
         for (const std::string& text : m_texts) {

@@ -1,4 +1,5 @@
 #include "cli/CommandFactories.h"
+#include "cli/PlainReason.h"
 #include "net/rdap/RdapClient.h"
 #include "net/socket/NetExceptions.h"
 #include "net/whois/TNetWhois.h"
@@ -25,7 +26,7 @@ int rdapLookup(CommandIo& io, const std::string& base, const std::string& name) 
     }
     io.out.flush();
     if (outcome.mark == RdapMark::Failed) {
-        io.err << "corvantide-cli whois: " << outcome.reason << '\n';
+        io.err << "corvantide-cli whois: " << plainReason(outcome.reason, base) << '\n';
         return 1;
     }
     return io.out ? 0 : 1;
@@ -68,7 +69,7 @@ public:
         try {
             reply = whois.Lookup(m_query);
         } catch (const ENetException& error) {
-            io.err << "corvantide-cli whois: " << error.what() << '\n';
+            io.err << "corvantide-cli whois: " << plainReason(error.what(), m_host) << '\n';
             return 1;
         }
         io.out.write(reply.data(), static_cast<std::streamsize>(reply.size()));

@@ -1,5 +1,7 @@
 #include "config/ServerEntryLine.h"
 
+#include "core/TextUtil.h"
+
 namespace cvt {
 
 namespace {
@@ -37,6 +39,23 @@ std::vector<std::string> SplitServerLine(std::string_view line) {
         }
         fields.push_back(std::move(field));
     }
+}
+
+std::optional<ServerEntry> ServerEntryFromFields(const std::vector<std::string>& fields, std::string& reason) {
+    // An RDAP entry (suffix+https://base/) needs no no-match mark: the status code tells.
+    const bool rdap = fields.size() == 2 && isRdapServerField(trim(fields[1]));
+    if (fields.size() < 3 && !rdap) {
+        reason = "fewer than three fields";
+        return std::nullopt;
+    }
+    ServerEntry entry{std::string(trim(fields[0])), std::string(trim(fields[1])),
+                      fields.size() > 2 ? fields[2] : std::string(), fields.size() > 3 ? fields[3] : std::string(),
+                      false};
+    if (entry.caption.empty() || entry.host.empty()) {
+        reason = "blank suffix or server";
+        return std::nullopt;
+    }
+    return entry;
 }
 
 } // namespace cvt

@@ -2,6 +2,7 @@
 
 #include "core/query/ServerEntry.h" // isRdapServerField
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,5 +15,11 @@ namespace cvt {
 // the field; the quotes stay in the field, and a quote never closed runs to the end of the line.
 // Blanks are ordinary bytes.
 std::vector<std::string> SplitServerLine(std::string_view line);
+
+// The entry a split line makes (unticked), or nothing with the reason in English. Caption and host
+// are trimmed, mark and refusal text kept as they are; fields after the fourth are ignored. An RDAP
+// entry (suffix+https://base/) needs no mark; any other entry needs suffix, host and mark, and
+// neither suffix nor host may be blank.
+std::optional<ServerEntry> ServerEntryFromFields(const std::vector<std::string>& fields, std::string& reason);
 
 } // namespace cvt

@@ -40,17 +40,24 @@ void appendField(std::string& out, std::string_view text, bool guardFormula) {
 } // namespace
 
 std::string ExportCsvBytes(const ResultTableSnapshot& table) {
-    std::string out(kByteOrderMark);
-    for (std::size_t i = 0; i < table.captions.size(); ++i) {
-        if (i != 0) {
-            out += ',';
+    return ExportCsvBytes(table, CsvLayout{});
+}
+
+std::string ExportCsvBytes(const ResultTableSnapshot& table, CsvLayout layout) {
+    const bool guard = layout.forSpreadsheets;
+    std::string out(guard ? kByteOrderMark : std::string_view());
+    if (layout.header) {
+        for (std::size_t i = 0; i < table.captions.size(); ++i) {
+            if (i != 0) {
+                out += ',';
+            }
+            appendField(out, table.captions[i], guard);
         }
-        appendField(out, table.captions[i], true);
+        out.append(kLineEnd);
     }
-    out.append(kLineEnd);
     const std::size_t suffixColumns = table.captions.empty() ? 0 : table.captions.size() - 1;
     for (const ResultRow& row : table.rows) {
-        appendField(out, row.caption, true);
+        appendField(out, row.caption, guard);
         // The marks are the program's own ("-" means no answer) and are written as they are.
         for (std::size_t j = 0; j < suffixColumns; ++j) {
             out += ',';

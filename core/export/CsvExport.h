@@ -16,6 +16,14 @@ namespace cvt {
 // leading apostrophe so that it stays text.
 std::string ExportCsvBytes(const ResultTableSnapshot& table);
 
+// The CSV form for programs rather than spreadsheets: with forSpreadsheets off, no byte-order mark
+// and no apostrophe before a formula-like field; with header off, no caption row.
+struct CsvLayout {
+    bool forSpreadsheets = true;
+    bool header = true;
+};
+std::string ExportCsvBytes(const ResultTableSnapshot& table, CsvLayout layout);
+
 // Writes the CSV form to the file the way ExportToText writes the text form.
 void ExportToCsv(const ResultTableSnapshot& table, const std::filesystem::path& fileName,
                  const std::atomic<bool>* cancel = nullptr);

@@ -13,6 +13,13 @@ std::string NetWhoisLookup::lookup(const std::string& serverField, const std::st
     return m_whois->Lookup(query);
 }
 
+void NetWhoisLookup::setTimeLimits(std::chrono::milliseconds exchange, std::chrono::milliseconds connect) {
+    m_whois->SetExchangeTimeout(static_cast<int>(exchange.count()));
+    if (connect.count() > 0) {
+        m_whois->SetConnectTimeout(static_cast<int>(connect.count()));
+    }
+}
+
 void NetWhoisLookup::closeConnection() {
     m_whois->CloseConnection();
 }

@@ -18,6 +18,7 @@ public:
     NetWhoisLookup& operator=(const NetWhoisLookup&) = delete;
 
     std::string lookup(const std::string& serverField, const std::string& query) override;
+    void setTimeLimits(std::chrono::milliseconds exchange, std::chrono::milliseconds connect) override;
     void closeConnection() override;
     void cancel() override;
     void cancelHostLookup() override;

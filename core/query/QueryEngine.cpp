@@ -23,6 +23,10 @@ namespace cvt {
 
 namespace {
 
+std::chrono::milliseconds sinceStart(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+}
+
 constexpr std::string_view kConnectingPrefix = "Connecting ";
 // A lane whose exchanges follow each other faster than this names the one under way no more often:
 // nobody reads the status line faster, and every line costs the owner a queued event.
@@ -359,9 +363,13 @@ std::unique_ptr<QueryLane> QueryEngine::makeLane(const RunSettings& settings, st
     if (std::any_of(entries.begin(), entries.end(),
                     [](const ServerEntry& entry) { return isRdapServerField(trim(entry.host)); })) {
         rdap = m_makeRdapClient ? m_makeRdapClient() : std::make_unique<RdapClient>();
+        rdap->SetTimeLimits(static_cast<int>(settings.exchangeTimeout.count()),
+                            static_cast<int>(settings.connectTimeout.count()));
     }
+    std::unique_ptr<WhoisLookup> client = m_makeClient();
+    client->setTimeLimits(settings.exchangeTimeout, settings.connectTimeout);
     auto lane =
-        std::make_unique<QueryLane>(m_makeClient(), std::move(rdap), QueryLane::Context{settings, m_clock, m_paces});
+        std::make_unique<QueryLane>(std::move(client), std::move(rdap), QueryLane::Context{settings, m_clock, m_paces});
     lane->entries = std::move(entries);
     std::lock_guard lock(m_stateMutex);
     m_liveLanes.push_back(lane.get());
@@ -562,10 +570,11 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
                 m_sink.activityChanged(std::string(kConnectingPrefix) + joinQuery(listed, suffix));
                 connectingShown = now;
             }
+            const auto asked = std::chrono::steady_clock::now();
             CellOutcome outcome = lane.askCell(entry, joinQuery(name, suffix));
             ensureRows(index);
             m_sink.cellAnswered({shared.row(index), name, suffix, std::move(outcome.mark), std::move(outcome.details),
-                                 askedVia(entry), entry.host});
+                                 askedVia(entry), entry.host, AnswerOrigin::Asked, 0, sinceStart(asked)});
         }
         if (lanesOn && complete && shared.lanesDone[index].fetch_add(1) + 1u == shared.laneCount) {
             std::lock_guard lock(m_stateMutex);
@@ -646,6 +655,7 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
         CellOutcome outcome{std::string(kMarkFailed), "no server entry for this suffix", false};
         std::string via;
         std::string server;
+        std::chrono::milliseconds elapsed{0};
         if (const ServerEntry* entry = findEntry(lane.entries, cell.suffix)) {
             via = askedVia(*entry);
             server = entry->host;
@@ -653,12 +663,15 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
                 break;
             }
             m_sink.activityChanged(query);
+            const auto asked = std::chrono::steady_clock::now();
             outcome = lane.askCell(*entry, query);
+            elapsed = sinceStart(asked);
         } else {
             m_sink.activityChanged(query);
         }
         m_sink.cellAnswered({cell.row, std::move(cell.name), std::move(cell.suffix), std::move(outcome.mark),
-                             std::move(outcome.details), std::move(via), std::move(server)});
+                             std::move(outcome.details), std::move(via), std::move(server), AnswerOrigin::Asked, 0,
+                             elapsed});
         std::lock_guard lock(m_stateMutex);
         if (m_progress.state == RunState::Requerying) {
             publishState(RunState::Requerying, m_progress.done + 1, total);

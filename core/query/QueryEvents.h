@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -56,6 +57,9 @@ struct AnsweredCell {
     AnswerOrigin origin = AnswerOrigin::Asked;
     // When a reused or resumed answer was asked (seconds since the epoch); 0 for one asked now.
     std::int64_t askedAt = 0;
+    // How long the exchange with the registry took; 0 when none was made (DNS settled the cell, or
+    // the answer came from the journal).
+    std::chrono::milliseconds elapsed{0};
 };
 
 // Receives everything the query engine does, in the order it happens. Called from the engine's

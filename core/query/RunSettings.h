@@ -32,6 +32,10 @@ struct RunSettings {
     // A cell answered (not failed) by the same server within this many days is taken from the
     // journal instead of asked again; 0: every cell is asked.
     int reuseDays = 1;
+    // How long one exchange with a registry may last from its start, connect included (0: no limit),
+    // and how long its connect may take (0: the client's own limit).
+    std::chrono::milliseconds exchangeTimeout{60000};
+    std::chrono::milliseconds connectTimeout{0};
 
     static constexpr std::chrono::seconds kMaxBackoff{600};
 

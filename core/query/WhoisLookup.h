@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 namespace cvt {
@@ -13,6 +14,13 @@ public:
     // Asks the server named by serverField ("host" or "host:port") about query and returns the
     // reply bytes as received. Throws a std::exception descendant when the exchange fails.
     virtual std::string lookup(const std::string& serverField, const std::string& query) = 0;
+
+    // The limits of the exchanges from now on: the whole exchange (0: none) and its connect (0: the
+    // client's own limit).
+    virtual void setTimeLimits(std::chrono::milliseconds exchange, std::chrono::milliseconds connect) {
+        static_cast<void>(exchange);
+        static_cast<void>(connect);
+    }
 
     // Closes the connection if one is open; harmless when already closed. Does not throw.
     virtual void closeConnection() = 0;

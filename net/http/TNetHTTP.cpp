@@ -263,7 +263,7 @@ void TNetCustomHTTP::connectToHost() {
         if (Host().empty()) {
             throw ENetSocketError(kHostNotFound);
         }
-        OpenConnection(ReadTimeout());
+        OpenConnection(ConnectTimeout() > 0 ? ConnectTimeout() : ReadTimeout());
     }
 }
 

@@ -38,6 +38,11 @@ public:
     void ClearCancel() { m_http.ClearCancel(); }
     // Each wait for reply data and the connect (with the TLS handshake) is limited by this. 0: none.
     void SetReadTimeout(int milliseconds) { m_http.SetReadTimeout(milliseconds); }
+    // The whole lookup's limit, from its start (0: none), and the connect's (0: the read limit).
+    void SetTimeLimits(int exchangeMs, int connectMs) {
+        m_http.SetFetchTimeout(exchangeMs);
+        m_http.SetConnectTimeout(connectMs);
+    }
     // The clock an HTTP-date Retry-After is measured against.
     void SetClock(Clock clock) { m_clock = std::move(clock); }
     // The HTTP client underneath (tests count its connections through its socket seam).

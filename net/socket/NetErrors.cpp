@@ -138,6 +138,15 @@ int wsaErrorFromErrno(int errnoValue) {
     return errnoValue;
 }
 
+int errnoFromWsaError(int errorCode) {
+    for (const auto& entry : kErrnoMappings) {
+        if (entry.wsaCode == errorCode) {
+            return entry.errnoValue;
+        }
+    }
+    return 0;
+}
+
 int wsaErrorFromResolver(int resolverError, int savedErrno) {
     switch (resolverError) {
     case EAI_NONAME:

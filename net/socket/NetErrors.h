@@ -35,6 +35,10 @@ std::string socketErrorMessage(int errorCode);
 // number (below 10000, so it never collides with the table and its text is empty).
 int wsaErrorFromErrno(int errnoValue);
 
+// The POSIX errno value of a Windows Sockets number, for the system's own wording (strerror); 0
+// when the number has none (the resolver's numbers, 11001 to 11004).
+int errnoFromWsaError(int errorCode);
+
 // The Windows Sockets number of a getaddrinfo() failure; savedErrno is errno right after the call
 // (used for EAI_SYSTEM).
 int wsaErrorFromResolver(int resolverError, int savedErrno);

@@ -159,7 +159,8 @@ protected:
     CheckCommandTest()
         : m_server(FakeWhoisServer::answer([this](std::string_view query) { return registryReply(query, m_asked); })) {
         const std::string host = m_server.hostField();
-        const std::string closed = "127.0.0.1:" + std::to_string(test::closedLoopbackPort());
+        m_closed = "127.0.0.1:" + std::to_string(test::closedLoopbackPort());
+        const std::string& closed = m_closed;
         m_config =
             m_dir.write("test.ini", "[setting]\nlanguage=en\nnum=4\nbackoff=0\nreuse_days=0\n[whois]\n1=com+" + host +
                                         "+No match for\n2=net+" + host + "+No match for+LIMIT EXCEEDED\n3=org+" +
@@ -174,6 +175,7 @@ protected:
     test::TempDir m_dir;
     std::map<std::string, int> m_asked; // touched only by the server's thread
     FakeWhoisServer m_server;
+    std::string m_closed; // the org entry's server, where nothing listens
     std::filesystem::path m_config;
 };
 
@@ -196,24 +198,36 @@ TEST_F(CheckCommandTest, OptionsChooseSuffixesNamesAndRetry) {
         const char* what;
         std::vector<std::string> args;
         std::string table;
+        int exitCode; // 0 a free cell, 1 none free, 3 none free and some failed
     };
     const std::vector<Case> cases = {
-        {"one suffix", {"--suffix", "io", "[a-b]x"}, "Domain Name\tio\t\r\nax\t☆\t\r\nbx\t★\t\r\n"},
-        {"suffixes in table order", {"--suffix=net, com", "ax"}, "Domain Name\tcom\tnet\t\r\nax\t☆\t☆\t\r\n"},
+        {"one suffix", {"-s", "io", "[a-b]x"}, "Domain Name\tio\t\r\nax\t☆\t\r\nbx\t★\t\r\n", 0},
+        {"suffixes in table order", {"--suffix=net, com", "ax"}, "Domain Name\tcom\tnet\t\r\nax\t☆\t☆\t\r\n", 0},
         {"word file keeps duplicates and letter case",
          {"--suffix", "com", "--words", words.string()},
-         "Domain Name\tcom\t\r\nAx\t★\t\r\nax\t☆\t\r\nbx\t★\t\r\n"},
+         "Domain Name\tcom\t\r\nAx\t★\t\r\nax\t☆\t\r\nbx\t★\t\r\n",
+         0},
         {"retry asks the refused cell again",
          {"--suffix", "net", "--retry", "bx"},
-         "Domain Name\tnet\t\r\nbx\t★\t\r\n"},
-        {"without retry a refused cell stays failed", {"--suffix", "net", "bx"}, "Domain Name\tnet\t\r\nbx\t-\t\r\n"},
+         "Domain Name\tnet\t\r\nbx\t★\t\r\n",
+         1},
+        {"retries gives passes", {"--suffix", "net", "--retries", "2", "bx"}, "Domain Name\tnet\t\r\nbx\t★\t\r\n", 1},
+        {"without retry a refused cell stays failed",
+         {"--suffix", "net", "bx"},
+         "Domain Name\tnet\t\r\nbx\t-\t\r\n",
+         3},
+        {"exit-zero whatever was found",
+         {"--suffix", "org", "--exit-zero", "bx"},
+         "Domain Name\torg\t\r\nbx\t-\t\r\n",
+         0},
         {"lanes give the same table",
          {"--parallel", "--interval", "09", "--suffix", "com,org", "[a-c]x"},
-         "Domain Name\tcom\torg\t\r\nax\t☆\t-\t\r\nbx\t★\t-\t\r\ncx\t★\t-\t\r\n"},
+         "Domain Name\tcom\torg\t\r\nax\t☆\t-\t\r\nbx\t★\t-\t\r\ncx\t★\t-\t\r\n",
+         0},
     };
     for (const Case& c : cases) {
         const Outcome outcome = runCheck(withConfig(c.args));
-        EXPECT_EQ(outcome.exitCode, 0) << c.what << ": " << outcome.err;
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what << ": " << outcome.err;
         EXPECT_EQ(outcome.out, c.table) << c.what;
     }
 }
@@ -262,13 +276,13 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBefor
         {"unknown page", withConfig({"--page", "french"}), 2, "--page: french not in"},
         {"unknown dictionary", withConfig({"--page", "dictionary", "--dict", "fr"}), 2, "--dict: fr not in"},
         {"page file given twice", withConfig({"--page", "english", "a.txt", "b.txt"}), 2, "not expected: b.txt"},
-        {"missing config", {"--config", none + ".ini", "ax"}, 1, "no configuration file"},
-        {"missing memo file", withConfig({"--page", "english", none}), 1, "cannot read the file"},
-        {"missing word file", withConfig({"--words", none}), 1, "cannot read"},
-        {"word file that is a folder", withConfig({"--words", m_dir.path().string()}), 1,
+        {"missing config", {"--config", none + ".ini", "ax"}, 4, "no configuration file"},
+        {"missing memo file", withConfig({"--page", "english", none}), 4, "cannot read the file"},
+        {"missing word file", withConfig({"--words", none}), 4, "cannot read"},
+        {"word file that is a folder", withConfig({"--words", m_dir.path().string()}), 4,
          prefix + "cannot read the word file " + m_dir.path().string() + ": Is a directory"},
-        {"unclosed bracket", withConfig({"[a-"}), 1, "without a closing"},
-        {"blank pattern", withConfig({" "}), 1, "[a-z]phone"},
+        {"unclosed bracket", withConfig({"[a-"}), 4, "without a closing"},
+        {"blank pattern", withConfig({" "}), 4, "[a-z]phone"},
         {"minimum not a number", withConfig({"--page", "english", "--min", " x "}), 2,
          prefix + "--min: 'x' is not a valid integer value", "abcd\n"},
         {"maximum not a number", withConfig({"--page", "english", "--max", "8x"}), 2,
@@ -276,9 +290,21 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBefor
         {"minimum beyond 32 bits", withConfig({"--page", "english", "--min", "2147483648"}), 2,
          prefix + "--min: '2147483648' is not a valid integer value", "abcd\n"},
         // The dictionaries are looked for in the current folder, an empty one here.
-        {"missing Chinese dictionary", withConfig({"--page", "dictionary"}), 1, prefix + "字典文件zh-cn.dct不存在！"},
-        {"missing English dictionary", withConfig({"--page", "dictionary", "--dict", "en"}), 1,
+        {"missing Chinese dictionary", withConfig({"--page", "dictionary"}), 4, prefix + "字典文件zh-cn.dct不存在！"},
+        {"missing English dictionary", withConfig({"--page", "dictionary", "--dict", "en"}), 4,
          prefix + "字典文件en.dct不存在！"},
+        {"negative timeout", withConfig({"--timeout", "-1", "ax"}), 2, prefix + "--timeout: "},
+        {"no timeout at all", withConfig({"--timeout", "0", "ax"}), 2, prefix + "--timeout: give at least 1"},
+        {"connect timeout not a number", withConfig({"--connect-timeout", "5s", "ax"}), 2, prefix + "--connect-timeout: "},
+        {"retries beyond reason", withConfig({"--retries", "1000000", "ax"}), 2, prefix + "--retries: "},
+        {"retry and retries", withConfig({"--retry", "--retries", "2", "ax"}), 2, "--retr"},
+        {"server without a suffix", withConfig({"--server", "=127.0.0.1+x", "ax"}), 2, prefix + "--server '=127.0.0.1+x'"},
+        {"server without =", withConfig({"--server", "com", "ax"}), 2, prefix + "--server 'com'"},
+        {"WHOIS server without its mark", withConfig({"--server", "com=127.0.0.1:43", "ax"}), 2, "no-match reply"},
+        {"RDAP base without a host", withConfig({"--server", "com=https:///rdap/", "ax"}), 2, "names no host"},
+        {"host with a blank", withConfig({"--server", "com=who is+x", "ax"}), 2, "not a host name"},
+        {"reasons without csv", withConfig({"--reasons", "ax"}), 2, prefix + "--reasons goes with --format csv"},
+        {"quiet and verbose", withConfig({"-q", "-v", "ax"}), 2, "--verbose"},
     };
     // clang-format on
     test::TempDir emptyFolder;
@@ -320,6 +346,7 @@ TEST_F(CheckCommandTest, PageOptionsTakeTheNamesFromTheWordListBuild) {
         std::vector<std::string> args;
         std::string input;
         std::string table;
+        int exitCode = 0;
     };
     const std::vector<Case> cases = {
         {"english page from a file: dots dropped, words with a space skipped, limits, duplicates folded",
@@ -333,12 +360,13 @@ TEST_F(CheckCommandTest, PageOptionsTakeTheNamesFromTheWordListBuild) {
         {"chinese page in pinyin",
          {"--suffix", "com", "--page", "chinese", "-"},
          "白菜\n",
-         "Domain Name\tcom\t\r\nBAICAI\t★\t\r\n"},
-        {"an empty memo asks nothing", {"--suffix", "com", "--page", "english"}, "", "Domain Name\tcom\t\r\n"},
+         "Domain Name\tcom\t\r\nBAICAI\t★\t\r\n",
+         1},
+        {"an empty memo asks nothing", {"--suffix", "com", "--page", "english"}, "", "Domain Name\tcom\t\r\n", 1},
     };
     for (const Case& c : cases) {
         const Outcome outcome = runCheck(withConfig(c.args), c.input);
-        EXPECT_EQ(outcome.exitCode, 0) << c.what << ": " << outcome.err;
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what << ": " << outcome.err;
         EXPECT_EQ(outcome.out, c.table) << c.what;
     }
 
@@ -387,7 +415,7 @@ TEST_F(CheckCommandTest, OutputWritesTheTableToAFileInsteadOfStandardOutput) {
     // A target in a missing folder fails with the system's reason and leaves nothing behind.
     const std::filesystem::path missing = m_dir.file("none") / "table.txt";
     const Outcome outcome = runCheck(withConfig({"--suffix", "com", "--output", missing.string(), "ax"}));
-    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.exitCode, 4);
     EXPECT_NE(outcome.err.find(missing.string()), std::string::npos) << outcome.err;
     EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
 }
@@ -426,7 +454,7 @@ TEST_F(CheckCommandTest, OutputThatCannotTakeTheTableIsRefusedBeforeTheFirstQuer
         args.insert(args.end(), c.names.begin(), c.names.end());
         const std::string failure = test::runUnprivileged([&]() -> std::string {
             const Outcome outcome = runCheck(args);
-            if (outcome.exitCode != 1 || !outcome.out.empty() || outcome.err.find(c.reason) == std::string::npos) {
+            if (outcome.exitCode != 4 || !outcome.out.empty() || outcome.err.find(c.reason) == std::string::npos) {
                 return "exit status " + std::to_string(outcome.exitCode) + ", error: " + outcome.err;
             }
             return "";
@@ -471,7 +499,7 @@ TEST(CheckCommandFallbackTest, ATableThatCannotBeWrittenAtTheEndGoesToAnotherFil
                                                    "--config", config.string(), "--output", target.string(), "[a-b]x"},
                                                   "",
                                                   ""});
-        EXPECT_EQ(outcome.exitCode, 1) << c.what;
+        EXPECT_EQ(outcome.exitCode, 4) << c.what;
         EXPECT_NE(outcome.err.find("Cannot create file \"" + target.string() + "\""), std::string::npos)
             << c.what << ": " << outcome.err;
         const std::string said = "the table was written to ";
@@ -505,8 +533,10 @@ std::string parsedByPython(const std::string& module, const std::string& bytes) 
 
 TEST_F(CheckCommandTest, FormatsForScriptsParseWithStandardParsers) {
     // Patterns without bx, whose .net cell the registry refuses every other time.
-    const std::string rows = R"([{"name":"ax","marks":{"com":"free","net":"free","org":"failed"}},)"
-                             R"({"name":"cx","marks":{"com":"registered","net":"registered","org":"failed"}}])";
+    const std::string refused = R"("reasons":{"org":"connect: Connection refused ()" + m_closed + ")\"}";
+    const std::string rows = R"([{"name":"ax","marks":{"com":"free","net":"free","org":"failed"},)" + refused +
+                             R"(},{"name":"cx","marks":{"com":"registered","net":"registered","org":"failed"},)" +
+                             refused + "}]";
     struct Case {
         std::vector<std::string> args;
         std::string parser; // empty: compared byte for byte
@@ -519,17 +549,24 @@ TEST_F(CheckCommandTest, FormatsForScriptsParseWithStandardParsers) {
          "csv",
          R"([["Domain Name","com","net","org"],["ax","☆","☆","-"],["cx","★","★","-"]])"
          "\n"},
-        {{"--format", "tsv", "--suffix", "com", "[ac]x"}, "", "Domain Name\tcom\t\nax\t☆\t\ncx\t★\t\n"},
+        {{"--format", "tsv", "--suffix", "com,net", "[ac]x"}, "", "Domain Name\tcom\tnet\nax\t☆\t☆\ncx\t★\t★\n"},
+        {{"-f", "tsv", "--no-header", "-s", "com", "[ac]x"}, "", "ax\t☆\ncx\t★\n"},
+        {{"--no-header", "-s", "com", "[ac]x"}, "", "ax\t☆\t\r\ncx\t★\t\r\n"},
+        {{"-f", "csv", "--csv-plain", "--no-header", "-s", "com", "-"}, "", "=1,★\r\n"},
+        {{"-f", "csv", "--csv-plain", "--reasons", "-s", "com,org", "ax"},
+         "",
+         "Domain Name,com,org,reasons\r\nax,☆,-,org: connect: Connection refused (" + m_closed + ")\r\n"},
         {{"--only", "registered", "--suffix", "com,org", "[ac]x"}, "", "Domain Name\tcom\torg\t\r\ncx\t★\t-\t\r\n"},
         {{"--only=free", "--format", "jsonl", "--suffix", "com,org", "[ac]x"},
          "jsonl",
-         R"([{"name":"ax","marks":{"com":"free","org":"failed"}}])"
-         "\n"},
+         R"([{"name":"ax","marks":{"com":"free","org":"failed"},)" + refused +
+             "}]"
+             "\n"},
         {{"--names", "[ac]x"}, "", "ax.com\nax.net\n"},
     };
     for (const Case& c : cases) {
-        const Outcome outcome = runCheck(withConfig(c.args));
-        EXPECT_EQ(outcome.exitCode, 0) << c.args.front() << ": " << outcome.err;
+        const Outcome outcome = runCheck(withConfig(c.args), c.args.back() == "-" ? "=1\n" : "");
+        EXPECT_EQ(outcome.exitCode, c.args.back() == "-" ? 1 : 0) << c.args.front() << ": " << outcome.err;
         const std::string got = c.parser.empty() ? outcome.out : parsedByPython(c.parser, outcome.out);
         EXPECT_EQ(got, c.expected) << c.args.front() << " " << c.args[1];
     }
@@ -544,7 +581,7 @@ TEST_F(CheckCommandTest, NamesFromAPipeAndCsvThatStaysText) {
     // Names a spreadsheet would take for a formula keep a leading apostrophe; quotes and commas are
     // quoted; the file starts with a byte-order mark and every record ends in CR LF.
     const Outcome csv = runCheck(withConfig({"--suffix", "com", "--format", "csv", "-"}), "=1+2\n@x\nb,\"q\"\n");
-    EXPECT_EQ(csv.exitCode, 0) << csv.err;
+    EXPECT_EQ(csv.exitCode, 1) << csv.err; // every cell registered
     EXPECT_EQ(csv.out, "\xEF\xBB\xBF"
                        "Domain Name,com\r\n'=1+2,★\r\n'@x,★\r\n\"b,\"\"q\"\"\",★\r\n");
     EXPECT_EQ(parsedByPython("csv", csv.out), R"([["Domain Name","com"],["'=1+2","★"],["'@x","★"],["b,\"q\"","★"]])"
@@ -633,8 +670,8 @@ TEST_F(CheckCommandTest, MessagesAndCaptionsFollowTheConfiguredLanguage) {
     };
     const std::vector<Case> cases = {
         {{"check", "--config", config, "--suffix", "com", "ax"}, 0, "域名\tcom\t\r\nax\t☆\t\r\n", ""},
-        {{"check", "--config", config, "[a-"}, 1, "", "查询组合中的“[”没有对应的“]”"},
-        {{"check", "--config", config, "--language", "en", "[a-"}, 1, "", "without a closing"},
+        {{"check", "--config", config, "[a-"}, 4, "", "查询组合中的“[”没有对应的“]”"},
+        {{"check", "--config", config, "--language", "en", "[a-"}, 4, "", "without a closing"},
         {{"expand", "--config", config, "[a-"}, 1, "", "查询组合中的“[”没有对应的“]”"},
         {{"expand", "[a-"}, 1, "", "without a closing"}, // the shipped Config.ini is in English
     };
@@ -731,6 +768,80 @@ TEST(CheckCommandDnsTest, DnsOptionsOverrideTheSettingsAndTheClosingLineCountsSe
     }
 }
 
+// --server defines or replaces entries for one run, and check needs no Config.ini when it gives them:
+// the program runs from a folder of its own with empty per-user folders.
+TEST_F(CheckCommandTest, ServersOnTheCommandLineNeedNoConfigIni) {
+    test::TempDir alone;
+    const std::filesystem::path program = alone.file("bin") / "corvantide-cli";
+    std::filesystem::create_directories(program.parent_path());
+    std::filesystem::copy_file(CORVANTIDE_CLI_PATH, program);
+    const std::string whois = "com=" + m_server.hostField() + "+No match for";
+    // The catalogue in the current folder: an RDAP base serves a suffix; a WHOIS server alone does not.
+    alone.write("suffixes.tsv",
+                "rdp\trdp\tgeneric\thttps://" + m_closed + "/\t\t\t\nwh\twh\tgeneric\t\twhois.example\t\t\n");
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        int exitCode;
+        std::string out;
+        std::string err = {};
+    };
+    const std::vector<Case> cases = {
+        {"one WHOIS server", {"--server", whois, "[ab]x"}, 0, "Domain Name\tcom\t\r\nax\t☆\t\r\nbx\t★\t\r\n"},
+        {"two, the suffixes they name asked",
+         {"--server", whois, "--server", "org=" + m_closed + "+No match for", "-f", "jsonl", "bx"},
+         3,
+         R"({"name":"bx","marks":{"com":"registered","org":"failed"},"reasons":{"org":"connect: Connection refused ()" +
+             m_closed + ")\"}}\n"},
+        {"a suffix without a server", {"--server", whois, "-s", "net", "ax"}, 2, "", "no entry for the suffix 'net'"},
+        {"neither servers nor Config.ini", {"ax"}, 4, "", "no configuration file"},
+        {"a suffix from the catalogue",
+         {"-s", "rdp", "-f", "jsonl", "ax"},
+         3,
+         "{\"name\":\"ax\",\"marks\":{\"rdp\":\"failed\"}"},
+        {"the catalogue's WHOIS server has no mark", {"-s", "wh", "ax"}, 2, "", "no entry for the suffix 'wh'"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"HOME=" + alone.path().string(),
+                                      "XDG_CONFIG_HOME=" + alone.file("config").string(), program.string(), "check"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome outcome = test::runProgram({"/usr/bin/env", args, alone.path().string(), ""});
+        EXPECT_EQ(outcome.exitCode, c.exitCode) << c.what << ": " << outcome.err;
+        EXPECT_EQ(outcome.out.substr(0, c.out.size()), c.out) << c.what;
+        EXPECT_NE(outcome.err.find(c.err), std::string::npos) << c.what << ": " << outcome.err;
+    }
+
+    // Over a Config.ini, --server replaces the entry of its suffix.
+    const Outcome replaced =
+        runCheck(withConfig({"-s", "org", "--server", "org=" + m_server.hostField() + "+No match for", "ax"}));
+    EXPECT_EQ(replaced.exitCode, 0) << replaced.err;
+    EXPECT_EQ(replaced.out, "Domain Name\torg\t\r\nax\t☆\t\r\n");
+}
+
+// --verbose tells each exchange with its server, time and outcome; --quiet leaves out the closing
+// line; a server that never answers fails its cell after --timeout, not the default minute.
+TEST_F(CheckCommandTest, VerboseQuietAndTimeLimits) {
+    const Outcome verbose = runCheck(withConfig({"-v", "-s", "com,org", "ax"}));
+    EXPECT_EQ(verbose.exitCode, 0) << verbose.err;
+    EXPECT_NE(verbose.err.find("ax.com " + m_server.hostField() + " "), std::string::npos) << verbose.err;
+    EXPECT_NE(verbose.err.find(" ms free"), std::string::npos) << verbose.err;
+    EXPECT_NE(verbose.err.find(" ms failed: connect: Connection refused (" + m_closed + ")"), std::string::npos)
+        << verbose.err;
+
+    const Outcome quiet = runCheck(withConfig({"-q", "--dns-server", "127.0.0.1:1", "--no-dns", "-s", "com", "ax"}));
+    EXPECT_EQ(quiet.exitCode, 0) << quiet.err;
+    EXPECT_EQ(quiet.err.find("settled by DNS"), std::string::npos) << quiet.err;
+
+    FakeWhoisServer silent([](FakeWhoisConnection& connection) {
+        connection.readQuery();
+        connection.pause(std::chrono::milliseconds(5000));
+    });
+    const Outcome limited = runCheck(withConfig(
+        {"--timeout", "1", "--server", "com=" + silent.hostField() + "+x", "-s", "com", "-f", "jsonl", "ax"}));
+    EXPECT_EQ(limited.exitCode, 3) << limited.err;
+    EXPECT_NE(limited.out.find(R"("reasons":{"com":"Read Timeout"})"), std::string::npos) << limited.out;
+}
+
 TEST(CheckCommandInterruptTest, CtrlCStopsAfterTheExchangeUnderWayAndPrintsTheTableSoFar) {
     Gate gate;
     FakeWhoisServer server([&](FakeWhoisConnection& connection) {
@@ -762,7 +873,7 @@ TEST(CheckCommandInterruptTest, CtrlCStopsAfterTheExchangeUnderWayAndPrintsTheTa
     EXPECT_EQ(outcome.out, "Domain Name\tcom\tnet\t\r\n"
                            "ax\t★\t★\t\r\n"
                            "bx\t☆\t\t\r\n");
-    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.exitCode, 130);
     EXPECT_NE(outcome.err.find("interrupted"), std::string::npos) << outcome.err;
     server.stop();
     EXPECT_EQ(server.queries(), (std::vector<std::string>{"ax.com\r\n", "ax.net\r\n", "bx.com\r\n"}));
@@ -788,7 +899,7 @@ TEST(CheckCommandInterruptTest, JsonLinesReachTheOutputWhileTheRunGoesOn) {
     EXPECT_EQ(test::readFileBytes(dir.file("out.txt")), "{\"name\":\"ax\",\"marks\":{\"com\":\"registered\"}}\n");
     gate.open();
     const Outcome outcome = process.finish();
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.exitCode, 1) << outcome.err; // nothing free
     EXPECT_EQ(outcome.out, "{\"name\":\"ax\",\"marks\":{\"com\":\"registered\"}}\n"
                            "{\"name\":\"bx\",\"marks\":{\"com\":\"registered\"}}\n");
 }
@@ -806,7 +917,7 @@ TEST(CheckCommandInterruptTest, ACtrlCBeforeAnythingStartedStillGivesTheTable) {
         CliProcess process({"--config", config.string(), "--format", format, "[a-z]x"}, dir.file("out.txt"), true);
         process.interrupt();
         const Outcome outcome = process.finish();
-        EXPECT_EQ(outcome.exitCode, 1) << format << ": " << outcome.err;
+        EXPECT_EQ(outcome.exitCode, 130) << format << ": " << outcome.err;
         EXPECT_NE(outcome.err.find("interrupted"), std::string::npos) << outcome.err;
         if (std::string(format) == "text") {
             EXPECT_EQ(outcome.out.rfind("Domain Name\tcom\t\r\n", 0), 0u) << outcome.out;

@@ -48,8 +48,8 @@ TEST(CommandLineTest, EveryCommandParsesItsArgumentsTheSameWay) {
     const std::vector<Case> cases = {
         {"expand", {"--", "-[ab]x"}, "", "--config", config, {"[ab]x"}},
         {"servers", {"--config", config, "--"}, "x\tcom\t127.0.0.1:1\tNo match\n", "--config", config, {}},
-        {"check", {"--config", config, "--suffix", "com", "--format", "tsv", "--", "-"},
-         "Domain Name\tcom\t\n", "--suffix", "com", {"--config", config, "--names", "-"}},
+        {"check", {"--config", config, "--suffix", "com", "--format", "tsv", "--exit-zero", "--", "-"},
+         "Domain Name\tcom\n", "--suffix", "com", {"--config", config, "--names", "--exit-zero", "-"}},
         {"words", {"--min", "2", "--", memo}, "alpha\nbeta\n", "--min", "5", {memo}},
         {"pinyin", {"--", "-x"}, "X\n", "", "", {}},
         {"whois", {"--host", whois.hostField(), "--", "-x"}, "asked -x", "--host", whois.hostField(), {"ab.com"}},
@@ -113,6 +113,7 @@ TEST(CommandLineTest, ProgramHelpVersionAndUsageErrors) {
         {{"help"}, 0, "Usage: corvantide-cli [OPTIONS] [SUBCOMMAND]", ""},
         {{"help", "check"}, 0, "Usage: corvantide-cli check [OPTIONS] [PATTERN]", ""},
         {{"--version"}, 0, "corvantide-cli 1.", ""},
+        {{"-V"}, 0, "corvantide-cli 1.", ""},
         {{}, 2, "", "Usage: corvantide-cli"},
         {{"bogus"}, 2, "", "unknown command or option: bogus"},
         {{"help", "bogus"}, 2, "", "bogus not in"},
@@ -139,7 +140,7 @@ std::set<std::string> helpOptions(const std::string& command) {
     const std::string help = cli({command, "--help"}).out;
     const std::string options = help.substr(help.find("Options:"));
     std::set<std::string> names;
-    const std::regex name(R"((^|\n)  (-h,)?(--[a-z-]+))");
+    const std::regex name(R"((^|\n)  (-[a-zA-Z],)?(--[a-z-]+))");
     for (auto it = std::sregex_iterator(options.begin(), options.end(), name); it != std::sregex_iterator(); ++it) {
         names.insert((*it)[3]);
     }

@@ -92,7 +92,10 @@ TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
     };
     ResultTable table{"Domain Name"};
     test::RecordingSink sink{table};
-    QueryEngine engine{QueryEngineDeps{sink, shortExchanges, nullptr, {}}};
+    QueryEngine engine{QueryEngineDeps{sink, [] { return std::make_unique<NetWhoisLookup>(); }, nullptr, {}}};
+    RunSettings settings;
+    settings.exchangeTimeout = std::chrono::milliseconds(300);
+    engine.setSettings(settings);
     const std::vector<ServerEntry> entries = {test::entry("com", server.hostField(), "No match for")};
     engine.setServerEntries(entries);
     table.alignSuffixColumns(entries);
