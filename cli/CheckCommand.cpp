@@ -10,6 +10,7 @@
 #include "config/RunSettingsIni.h"
 #include "core/TextUtil.h"
 #include "core/export/TextExport.h"
+#include "text/IdnName.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -38,7 +39,9 @@ void tickSuffixes(std::vector<ServerEntry>& entries, std::string_view list) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
         const std::string_view item = trim(list.substr(start, comma - start));
         if (!item.empty()) {
-            wanted.emplace(item);
+            // An international suffix may be given by its A-label too: captions are in Unicode.
+            const IdnConversion shown = IdnName::toShown(item);
+            wanted.emplace(shown.refused() ? std::string(item) : shown.name);
         }
         start = comma + 1;
     }

@@ -2,6 +2,7 @@
 
 #include "config/IniText.h"
 #include "config/ServerEntryLine.h"
+#include "text/IdnName.h"
 
 namespace cvt {
 
@@ -34,6 +35,14 @@ ServerTableData BuildServerTable(const TIniOptions& options) {
             table.skipped.push_back({key, line, "blank suffix or server"});
             continue;
         }
+        // An international suffix, written in Unicode or by its A-label, is shown in Unicode; the
+        // engine asks by the A-label.
+        IdnConversion shown = IdnName::toShown(entry.caption);
+        if (shown.refused()) {
+            table.skipped.push_back({key, line, "the suffix is not an international domain name: " + shown.refusal});
+            continue;
+        }
+        entry.caption = std::move(shown.name);
         entry.ticked = table.entries.size() < kTickedAtStart;
         table.entries.push_back(std::move(entry));
     }
