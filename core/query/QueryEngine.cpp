@@ -39,7 +39,7 @@ std::string joinQuery(std::string_view name, std::string_view suffix) {
 // Asks the registry about name under suffix by the domain's A-label form; a domain libidn2 refuses
 // is never sent as it stands.
 CellOutcome askDomain(QueryLane& lane, const ServerEntry& entry, std::string_view name, std::string_view suffix) {
-    const IdnConversion asked = IdnName::askedDomain(trim(name), suffix);
+    const IdnConversion asked = IdnName::askedDomain(name, suffix);
     if (asked.refused()) {
         return {std::string(kMarkFailed), "not an international domain name: " + asked.refusal, false};
     }
