@@ -10,7 +10,7 @@ void RefusedNames::add(std::string_view name, const std::string& reason) {
 }
 
 std::string RefusedNames::describe() const {
-    std::string text = std::to_string(count) + " international names libidn2 refuses: ";
+    std::string text = std::to_string(count) + " international names that cannot be asked: ";
     for (std::size_t i = 0; i < examples.size(); ++i) {
         text.append(i == 0 ? "" : ", ").append(examples[i]);
     }

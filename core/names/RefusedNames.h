@@ -15,7 +15,7 @@ struct RefusedNames {
     std::vector<std::string> examples; // "name (reason)"
 
     void add(std::string_view name, const std::string& reason);
-    // "2 international names libidn2 refuses: a☺ (string contains a disallowed character), ..."
+    // "2 international names that cannot be asked: a😀 (string contains a disallowed character), ..."
     std::string describe() const;
 };
 

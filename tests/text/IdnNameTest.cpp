@@ -19,8 +19,8 @@ TEST(IdnName, ConvertsBothWaysAndShowsWhatIsAsked) {
         {"ＡＢＣ中国", "xn--abc-x68dy61b", "abc中国"}, // full width folded
         {"xn--fiqs8s", "xn--fiqs8s", "中国"},
         {"XN--FIQS8S", "xn--fiqs8s", "中国"},
-        {"Example", "example", "Example"},       // plain ASCII is shown as written
-        {"faß", "xn--fa-hia", "faß"},            // non-transitional: ß stays
+        {"Example", "example", "Example"},        // plain ASCII is shown as written
+        {"faß", "xn--fa-hia", "faß"},             // non-transitional: ß stays
         {"qq音乐", "xn--qq-r12c3310a", "qq音乐"}, // Latin with Han is one name
     };
     for (const Case& c : cases) {
