@@ -16,6 +16,7 @@
 #include "core/export/TextExport.h"
 #include "core/query/ResultMarks.h"
 #include "core/suffixes/SuffixCatalogue.h"
+#include "text/IdnName.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -138,7 +139,9 @@ std::set<std::string, std::less<>> suffixList(std::string_view list) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
         const std::string_view item = trim(list.substr(start, comma - start));
         if (!item.empty()) {
-            wanted.emplace(item);
+            // An international suffix may be given by its A-label too: captions are in Unicode.
+            const IdnConversion shown = IdnName::toShown(item);
+            wanted.emplace(shown.refused() ? std::string(item) : shown.name);
         }
         start = comma + 1;
     }

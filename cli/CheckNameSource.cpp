@@ -36,7 +36,8 @@ void CheckNameSource::validate() const {
         return;
     }
     if (m_wordList.otherGiven()) {
-        throw UsageError("--dict, --prefix, --postfix, --min, --max and --by-character need --page");
+        throw UsageError(
+            "--chinese-as, --idn, --dict, --prefix, --postfix, --min, --max and --by-character need --page");
     }
     if (argument && words) {
         throw UsageError("give either a PATTERN or --words FILE, not both");

@@ -56,6 +56,9 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
         m_observer.note("corvantide-cli check: left out " + std::to_string(undecodable) +
                         " names that are neither UTF-8 nor GBK");
     }
+    if (const RefusedNames refused = m_engine.refusedNames(); refused.count > 0) {
+        m_observer.note("corvantide-cli check: left out " + refused.describe());
+    }
 
     {
         std::lock_guard lock(m_mutex);

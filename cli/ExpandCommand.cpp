@@ -54,18 +54,22 @@ public:
         // Exactly the names the Search command asks, in its order.
         BlockWriter writer(io.out);
         std::size_t dropped = 0;
+        RefusedNames refused;
         try {
-            dropped =
-                SearchCandidates::streamPattern(m_pattern, [&writer](std::string_view name) { writer.line(name); });
+            dropped = SearchCandidates::streamPattern(
+                m_pattern, [&writer](std::string_view name) { writer.line(name); }, &refused);
         } catch (const PatternError& error) {
             io.err << "corvantide-cli expand: " << error.message(m_language.resolve(m_config.path())) << '\n';
             return 1;
         }
         writer.flush();
         io.out.flush();
-        if (dropped > 0) {
-            io.err << "corvantide-cli expand: left out " << dropped
+        if (dropped > refused.count) {
+            io.err << "corvantide-cli expand: left out " << dropped - refused.count
                    << " names holding control characters, as a search does\n";
+        }
+        if (refused.count > 0) {
+            io.err << "corvantide-cli expand: left out " << refused.describe() << ", as a search does\n";
         }
         if (!io.out) {
             io.err << "corvantide-cli expand: cannot write the names\n";

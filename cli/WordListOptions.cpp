@@ -56,7 +56,18 @@ void WordListOptions::declare(CLI::App& command) {
         command.add_flag("--by-character", byCharacter,
                          "read Chinese lines and zh-cn.dct character by character (重庆 gives ZHONGQING) instead of "
                          "word by word (CHONGQING)"),
+        addChoiceOption(command, "--chinese-as", chineseAs, {"pinyin", "idn", "both"},
+                        "what a Chinese line or zh-cn.dct entry becomes: pinyin (the default; 中国 gives ZHONGGUO), "
+                        "idn (the Chinese name itself, asked by its A-label) or both (two names per phrase)"),
     };
+    m_others.push_back(command.add_flag("--idn", idn, "the same as --chinese-as idn")->excludes(m_others.back()));
+}
+
+ChineseForm WordListOptions::chosenChineseForm() const {
+    if (idn || chineseAs == "idn") {
+        return ChineseForm::Idn;
+    }
+    return chineseAs == "both" ? ChineseForm::Both : ChineseForm::Pinyin;
 }
 
 WordPage WordListOptions::chosenPage() const {
@@ -71,6 +82,7 @@ WordListRequest WordListOptions::toRequest() const {
     chosen.page = chosenPage();
     chosen.dictionary = dictionary == "en" ? DictionaryKind::English : DictionaryKind::Chinese;
     chosen.reading = byCharacter ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
+    chosen.chineseAs = chosenChineseForm();
     chosen.dictionaryFolder = dataFolderHolding(DictionaryFile::fileName(chosen.dictionary));
     return chosen;
 }

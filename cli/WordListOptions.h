@@ -14,12 +14,15 @@ class Option;
 namespace cvt::cli {
 
 // The word-list options the words and check commands share (--page, --dict, --prefix, --postfix,
-// --min, --max, --by-character), with the word-list dialog's defaults (english page, dictionary zh-cn, minimum 4,
-// maximum 8, no prefix or postfix). A limit that is not a signed 32-bit integer is wrong usage.
+// --min, --max, --by-character, --chinese-as and its short form --idn), with the word-list dialog's defaults (english
+// page, dictionary zh-cn, minimum 4, maximum 8, no prefix or postfix). A limit that is not a signed 32-bit integer is
+// wrong usage.
 struct WordListOptions {
     std::string page = "english";
     std::string dictionary = "zh-cn";
     bool byCharacter = false;
+    std::string chineseAs = "pinyin";
+    bool idn = false;
     WordListRequest request;
 
     void declare(CLI::App& command);
@@ -27,9 +30,11 @@ struct WordListOptions {
     // the data folders (the lines are the caller's to set).
     WordListRequest toRequest() const;
     WordPage chosenPage() const;
+    ChineseForm chosenChineseForm() const;
     // Whether --page was given.
     bool pageGiven() const;
-    // Whether any of --dict, --prefix, --postfix, --min, --max and --by-character was given.
+    // Whether any of --dict, --prefix, --postfix, --min, --max, --by-character, --chinese-as and
+    // --idn was given.
     bool otherGiven() const;
 
 private:

@@ -1,6 +1,7 @@
 #include "config/ServerEntryLine.h"
 
 #include "core/TextUtil.h"
+#include "text/IdnName.h"
 
 namespace cvt {
 
@@ -55,6 +56,14 @@ std::optional<ServerEntry> ServerEntryFromFields(const std::vector<std::string>&
         reason = "blank suffix or server";
         return std::nullopt;
     }
+    // An international suffix, written in Unicode or by its A-label, is shown in Unicode; the
+    // engine asks by the A-label.
+    IdnConversion shown = IdnName::toShown(entry.caption);
+    if (shown.refused()) {
+        reason = "the suffix is not an international domain name: " + shown.refusal;
+        return std::nullopt;
+    }
+    entry.caption = std::move(shown.name);
     return entry;
 }
 

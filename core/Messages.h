@@ -59,6 +59,9 @@ enum class Msg {
     WordsChineseDictionary,
     WordsEnglishDictionary,
     WordsReadByCharacter,
+    WordsChineseAsPinyin,
+    WordsChineseAsIdn,
+    WordsChineseAsBoth,
     // Progress boxes of the desktop program.
     ProgressFetchingPage,
     ProgressAskingWhois,

@@ -5,7 +5,7 @@ corvantide_packages=(
     cmake ninja-build g++ pkg-config python3
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev libc-ares-dev libssl-dev nlohmann-json3-dev
-    libcli11-dev libidn2-dev
+    libcli11-dev libidn2-dev libicu-dev
     unicode-data xdg-utils
     desktop-file-utils appstream dpkg-dev file
     # The package check runs lintian on the .deb; the completion tests run the zsh and fish scripts.

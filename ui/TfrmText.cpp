@@ -11,6 +11,7 @@
 #include "ui/UiText.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
@@ -103,6 +104,8 @@ void TfrmText::buildControls() {
     Memo2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo2->setPlainText(QStringLiteral("梦境\n萝卜\n东方"));
     chkByCharacter = named(new QCheckBox(TabSheet2), "chkByCharacter");
+    cmbChineseAs = named(new QComboBox(TabSheet2), "cmbChineseAs");
+    cmbChineseAs->addItems({QString(), QString(), QString()});
     TabSheet2->installEventFilter(this);
     PageControl1->addTab(TabSheet2, QString());
 
@@ -219,7 +222,9 @@ bool TfrmText::eventFilter(QObject* watched, QEvent* event) {
             // The memo fills the page above the tick box.
             constexpr int kTickRow = 28;
             Memo2->setGeometry(0, 0, TabSheet2->width(), std::max(0, TabSheet2->height() - kTickRow));
-            chkByCharacter->setGeometry(8, TabSheet2->height() - kTickRow + 4, TabSheet2->width() - 16, 21);
+            const int half = TabSheet2->width() / 2;
+            chkByCharacter->setGeometry(8, TabSheet2->height() - kTickRow + 4, half - 16, 21);
+            cmbChineseAs->setGeometry(half, TabSheet2->height() - kTickRow + 2, half - 8, 24);
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -247,6 +252,9 @@ void TfrmText::SetLanguage(const std::string& code) {
     dictSelectItem0->setText(uiText(Msg::WordsChineseDictionary, code));
     dictSelectItem1->setText(uiText(Msg::WordsEnglishDictionary, code));
     chkByCharacter->setText(uiText(Msg::WordsReadByCharacter, code));
+    cmbChineseAs->setItemText(0, uiText(Msg::WordsChineseAsPinyin, code));
+    cmbChineseAs->setItemText(1, uiText(Msg::WordsChineseAsIdn, code));
+    cmbChineseAs->setItemText(2, uiText(Msg::WordsChineseAsBoth, code));
 }
 
 void TfrmText::setPageSource(PageSource source) {
@@ -340,6 +348,7 @@ void TfrmText::Button2Click() {
     request.minimum = toStdString(edtMinCharNum->text());
     request.maximum = toStdString(edtMaxCharNum->text());
     request.reading = chkByCharacter->isChecked() ? PinyinReading::ByCharacter : PinyinReading::ByPhrase;
+    request.chineseAs = static_cast<ChineseForm>(cmbChineseAs->currentIndex());
     try {
         WordListBuilder builder(std::move(request));
         WordList = builder.build();

@@ -10,6 +10,7 @@
 #include <string>
 
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -74,6 +75,9 @@ public:
     QPlainTextEdit* Memo2 = nullptr;
     // Set: Chinese lines and zh-cn.dct entries read character by character instead of word by word.
     QCheckBox* chkByCharacter = nullptr;
+    // What a Chinese line or zh-cn.dct entry becomes: its pinyin, the Chinese name, or both (the
+    // items in the order of ChineseForm).
+    QComboBox* cmbChineseAs = nullptr;
     QGroupBox* dictSelect = nullptr;
     QRadioButton* dictSelectItem0 = nullptr;
     QRadioButton* dictSelectItem1 = nullptr;

@@ -1,6 +1,7 @@
 #include "core/query/DnsStage.h"
 
 #include "core/TextUtil.h"
+#include "text/IdnName.h"
 
 #include <algorithm>
 #include <utility>
@@ -43,10 +44,15 @@ void DnsStage::feed(std::size_t index) {
     for (; m_submitted < end; ++m_submitted) {
         const std::string_view name = trim(m_names[m_submitted]);
         for (std::size_t suffix = 0; suffix < m_suffixes.size(); ++suffix) {
-            std::string query;
-            query.reserve(name.size() + 1 + m_suffixes[suffix].size());
-            query.append(name).append(".").append(m_suffixes[suffix]);
-            m_precheck->submit(tagOf(m_submitted, suffix), std::move(query));
+            IdnConversion asked = IdnName::askedDomain(name, m_suffixes[suffix]);
+            if (asked.refused()) {
+                // Never asked in DNS: the registry step fails the cell with the reason.
+                std::lock_guard lock(m_mutex);
+                m_cells[tagOf(m_submitted, suffix)] = CellState::AskRegistry;
+                m_changed.notify_all();
+                continue;
+            }
+            m_precheck->submit(tagOf(m_submitted, suffix), std::move(asked.name));
         }
     }
 }

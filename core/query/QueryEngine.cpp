@@ -10,6 +10,7 @@
 #include "core/query/ResultMarks.h"
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
+#include "text/IdnName.h"
 
 #include <algorithm>
 #include <chrono>
@@ -37,6 +38,16 @@ std::string joinQuery(std::string_view name, std::string_view suffix) {
     query.reserve(name.size() + 1 + suffix.size());
     query.append(name).append(".").append(suffix);
     return query;
+}
+
+// Asks the registry about name under suffix by the domain's A-label form; a domain libidn2 refuses
+// is never sent as it stands.
+CellOutcome askDomain(QueryLane& lane, const ServerEntry& entry, std::string_view name, std::string_view suffix) {
+    const IdnConversion asked = IdnName::askedDomain(name, suffix);
+    if (asked.refused()) {
+        return {std::string(kMarkFailed), "not an international domain name: " + asked.refusal, false};
+    }
+    return lane.askCell(entry, asked.name);
 }
 
 // Runs every job at once: the first on this thread, the others on threads of their own. Rethrows
@@ -396,7 +407,16 @@ NameList QueryEngine::prepareNames(RunRequest& request) {
         SearchCandidates::prepare(request.mode, request.patternText, std::move(request.names));
     m_droppedNames.store(candidates.dropped);
     m_undecodableNames.store(candidates.undecodable);
+    {
+        std::lock_guard lock(m_stateMutex);
+        m_refusedNames = std::move(candidates.refused);
+    }
     return std::move(candidates.names);
+}
+
+RefusedNames QueryEngine::refusedNames() const {
+    std::lock_guard lock(m_stateMutex);
+    return m_refusedNames;
 }
 
 void QueryEngine::threadRun(const WorkerState& worker) {
@@ -571,7 +591,7 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
                 connectingShown = now;
             }
             const auto asked = std::chrono::steady_clock::now();
-            CellOutcome outcome = lane.askCell(entry, joinQuery(name, suffix));
+            CellOutcome outcome = askDomain(lane, entry, name, suffix);
             ensureRows(index);
             m_sink.cellAnswered({shared.row(index), name, suffix, std::move(outcome.mark), std::move(outcome.details),
                                  askedVia(entry), entry.host, AnswerOrigin::Asked, 0, sinceStart(asked)});
@@ -664,7 +684,7 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
             }
             m_sink.activityChanged(query);
             const auto asked = std::chrono::steady_clock::now();
-            outcome = lane.askCell(*entry, query);
+            outcome = askDomain(lane, *entry, cell.name, cell.suffix);
             elapsed = sinceStart(asked);
         } else {
             m_sink.activityChanged(query);

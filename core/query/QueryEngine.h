@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/names/NameList.h"
+#include "core/names/RefusedNames.h"
 #include "core/query/PaceClock.h"
 #include "core/query/QueryEvents.h"
 #include "core/query/ResultTable.h"
@@ -142,6 +143,8 @@ public:
     std::size_t droppedNames() const { return m_droppedNames.load(); }
     // The candidates of the last run left out because their bytes are neither UTF-8 nor GBK.
     std::size_t undecodableNames() const { return m_undecodableNames.load(); }
+    // The international candidates of the last run that libidn2 refused, with the first few.
+    RefusedNames refusedNames() const;
     // A run whose Stop has not yet been given: what the window shows as an enabled Stop button.
     bool isRunActive() const;
     // A run (a stopping one included) or a pass holds the table.
@@ -159,6 +162,7 @@ public:
 private:
     std::atomic<std::size_t> m_droppedNames{0};
     std::atomic<std::size_t> m_undecodableNames{0};
+    RefusedNames m_refusedNames; // under m_stateMutex
 
     struct RunRequest;
     struct RunShared;

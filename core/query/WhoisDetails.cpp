@@ -4,6 +4,7 @@
 #include "core/query/ServerEntry.h"
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
+#include "text/IdnName.h"
 
 #include <algorithm>
 #include <exception>
@@ -31,8 +32,15 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
         } else {
             try {
                 const std::optional<std::string> server = request.findServer(suffix);
-                reply = server ? request.exchange(*server, request.rowCaption + "." + suffix)
-                               : std::string(kFailedExchangeReply);
+                const IdnConversion asked = IdnName::askedDomain(request.rowCaption, suffix);
+                if (!server) {
+                    reply = kFailedExchangeReply;
+                } else if (asked.refused()) {
+                    reply =
+                        std::string(kFailedExchangeReply) + "\r\nnot an international domain name: " + asked.refusal;
+                } else {
+                    reply = request.exchange(*server, asked.name);
+                }
             } catch (const std::exception& error) {
                 // Any failure of the exchange is shown as the one failure text followed by its reason
                 // ("Read Timeout", "Socket Error # 10061 ..."); the next cell is asked.

@@ -1,10 +1,12 @@
 #include "core/suffixes/NoMatchCalibration.h"
 
-#include "core/query/QuotaPhrases.h"
 #include "core/TextUtil.h"
+#include "core/query/QuotaPhrases.h"
+#include "text/IdnName.h"
 
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <string_view>
 
 namespace cvt {
@@ -146,10 +148,9 @@ class MarkSearch {
 public:
     explicit MarkSearch(const CalibrationReplies& replies) : m_replies(replies) {
         for (const CalibrationReply& reply : replies.unregistered) {
-            m_askedTexts.push_back(reply.name);
-            m_askedTexts.push_back(std::string_view(reply.name).substr(0, reply.name.find('.')));
+            addAsked(reply.name);
         }
-        m_askedTexts.push_back(replies.registered.name);
+        addAsked(replies.registered.name);
     }
 
     const std::vector<std::string_view>& askedTexts() const { return m_askedTexts; }
@@ -195,7 +196,22 @@ private:
                            [candidate](const CalibrationReply& reply) { return containsText(reply.text, candidate); });
     }
 
+    // An asked name, its first label, and the same in the other form of an international name:
+    // a registry may echo either.
+    void addAsked(std::string_view name) {
+        m_askedTexts.push_back(name);
+        m_askedTexts.push_back(name.substr(0, name.find('.')));
+        for (const IdnConversion& form : {IdnName::toShown(name), IdnName::toAscii(name)}) {
+            if (!form.refused() && form.name != name) {
+                const std::string_view other = m_otherForms.emplace_back(form.name);
+                m_askedTexts.push_back(other);
+                m_askedTexts.push_back(other.substr(0, other.find('.')));
+            }
+        }
+    }
+
     const CalibrationReplies& m_replies;
+    std::deque<std::string> m_otherForms; // stays where it is as it grows: m_askedTexts points into it
     std::vector<std::string_view> m_askedTexts;
 };
 

@@ -1,11 +1,12 @@
 #include "core/suffixes/SuffixCatalogue.h"
 
+#include "text/IdnName.h"
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <idn2.h>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -97,14 +98,11 @@ bool hasBlankOrControl(std::string_view text) {
 // The A-label form of a name with non-ASCII labels (case mapped, NFC), or nothing when it is not a
 // valid international name.
 std::optional<std::string> toAscii(std::string_view name) {
-    const std::string terminated(name);
-    char* converted = nullptr;
-    if (idn2_to_ascii_8z(terminated.c_str(), &converted, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL) != IDN2_OK) {
+    const IdnConversion converted = IdnName::toAscii(name);
+    if (converted.refused()) {
         return std::nullopt;
     }
-    std::string result(converted);
-    idn2_free(converted);
-    return lowerAscii(result);
+    return lowerAscii(converted.name);
 }
 
 std::optional<SuffixGroup> parseGroup(std::string_view word) {

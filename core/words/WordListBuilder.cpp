@@ -94,6 +94,19 @@ void WordListBuilder::addWord(std::string_view word, SpaceTest spaceTest) {
     m_sorter.feed("\r\n");
 }
 
+void WordListBuilder::addChinese(std::string_view phrase, gbk::TextEncoding encoding) {
+    if (m_request.chineseAs != ChineseForm::Idn) {
+        addWord(ChineseToPinyin(phrase, encoding, m_request.reading), SpaceTest::KeepAll);
+    }
+    if (m_request.chineseAs == ChineseForm::Pinyin) {
+        return;
+    }
+    std::string text;
+    if (encoding == gbk::TextEncoding::Gbk ? gbk::gbkToUtf8(phrase, text) : gbk::isValidUtf8(phrase)) {
+        addWord(trim(text.empty() ? phrase : std::string_view(text)), SpaceTest::KeepAll);
+    }
+}
+
 NameList WordListBuilder::build() {
     m_sorter = SortUniqueBuilder();
     m_leftOut = {};
@@ -114,7 +127,7 @@ NameList WordListBuilder::build() {
         }
         m_gbkLines = vote.gbkPieces();
         for (const std::string& line : m_request.lines) {
-            addWord(ChineseToPinyin(line, vote.encodingOf(line), m_request.reading), SpaceTest::KeepAll);
+            addChinese(line, vote.encodingOf(line));
         }
         break;
     }
@@ -132,7 +145,7 @@ NameList WordListBuilder::build() {
         }
         m_gbkLines = vote.gbkPieces();
         for (const std::string& entry : entries) {
-            addWord(ChineseToPinyin(entry, vote.encodingOf(entry), m_request.reading), SpaceTest::KeepAll);
+            addChinese(entry, vote.encodingOf(entry));
         }
         break;
     }

@@ -21,6 +21,13 @@ enum class WordPage {
     Dictionary, // one of the two dictionary files
 };
 
+// What a Chinese phrase (Chinese page, zh-cn.dct) becomes.
+enum class ChineseForm {
+    Pinyin, // its pinyin: 中国 gives ZHONGGUO
+    Idn,    // the phrase itself, an international name asked by its A-label
+    Both,   // both: each phrase gives two names
+};
+
 // Everything the OK build needs, as the dialog holds it.
 struct WordListRequest {
     WordPage page = WordPage::English;
@@ -30,6 +37,7 @@ struct WordListRequest {
     // How Chinese lines and zh-cn.dct entries are read: word by word (the default) or character by
     // character.
     PinyinReading reading = PinyinReading::ByPhrase;
+    ChineseForm chineseAs = ChineseForm::Pinyin;
     // The four field texts as typed; they are trimmed here.
     std::string prefix;
     std::string postfix;
@@ -43,7 +51,9 @@ struct WordListRequest {
 //
 // Each line gives one word: on the English page the line without its dots, and lines holding a
 // space are skipped; on the Chinese page the line in pinyin; on the Dictionary page the entry as it
-// stands (en.dct) or in pinyin (zh-cn.dct). A word whose length in bytes lies within the trimmed
+// stands (en.dct) or in pinyin (zh-cn.dct). Chinese lines and zh-cn.dct entries give their pinyin,
+// the phrase itself in UTF-8 (GBK decoded; a phrase in neither encoding gives none), or both, as
+// chineseAs says. A word whose length in bytes lies within the trimmed
 // minimum and maximum becomes prefix + word + postfix (both trimmed; they do not count towards the
 // length). The names are finally split at blanks, sorted without regard to letter case and freed of
 // case-insensitive duplicates, the first form kept.
@@ -84,6 +94,7 @@ public:
 private:
     enum class SpaceTest { KeepAll, SkipWordsWithSpace };
     void addWord(std::string_view word, SpaceTest spaceTest);
+    void addChinese(std::string_view phrase, gbk::TextEncoding encoding);
 
     WordListRequest m_request;
     std::string m_prefix;

@@ -235,12 +235,16 @@ TEST_F(CheckCommandTest, OptionsChooseSuffixesNamesAndRetry) {
 // Blank lines give no name, CR LF lines no CR, and a name with a control character, or with bytes
 // that are neither UTF-8 nor GBK, is left out and counted on standard error.
 TEST_F(CheckCommandTest, WordFileSkipsBlankLinesAndNamesWithControlCharacters) {
-    const std::filesystem::path words = m_dir.write("words.txt", "bx\r\n\r\n  \t\nax\n\nb\x7fx\ncaf\xE9\n");
+    const std::filesystem::path words = m_dir.write("words.txt", "bx\r\n\r\n  \t\nax\n\nb\x7fx\ncaf\xE9\na😀\n");
     const Outcome outcome = runCheck(withConfig({"--suffix", "com", "--words", words.string()}));
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, "Domain Name\tcom\t\r\nax\t☆\t\r\nbx\t★\t\r\n");
     EXPECT_NE(outcome.err.find("left out 1 names holding control characters"), std::string::npos) << outcome.err;
     EXPECT_NE(outcome.err.find("left out 1 names that are neither UTF-8 nor GBK"), std::string::npos) << outcome.err;
+    EXPECT_NE(outcome.err.find("left out 1 international names that cannot be asked: a😀 (string contains a disallowed "
+                               "character)"),
+              std::string::npos)
+        << outcome.err;
     m_server.stop();
     EXPECT_EQ(m_server.queries(), (std::vector<std::string>{"ax.com\r\n", "bx.com\r\n"}));
 }

@@ -26,6 +26,9 @@ TEST(PinyinCommandTest, WordsReadAsWordsUnlessByCharacter) {
         {{"words", "--by-character", "--page=chinese", "--max", "9"}, "重庆\r\n", "ZHONGQING\n"},
         {{"pinyin"}, "重庆\n音乐\n", "CHONGQING\nYINYUE\n"},
         {{"pinyin", "--by-character", "-"}, "重庆\r\n", "ZHONGQING\n"},
+        {{"words", "--page", "chinese", "--chinese-as", "idn"}, "重庆\n会计\n", "会计\n重庆\n"},
+        {{"words", "--page", "chinese", "--idn"}, "重庆\n", "重庆\n"},
+        {{"words", "--page", "chinese", "--chinese-as", "both", "--max", "9"}, "重庆\n", "CHONGQING\n重庆\n"},
     };
     for (const auto& c : cases) {
         const ProgramResult result = run(c.args, c.input);
@@ -39,6 +42,8 @@ TEST(PinyinCommandTest, ByCharacterNeedsSomethingToRead) {
     const ProgramResult check = run({"check", "--by-character", "ab"});
     EXPECT_EQ(check.exitCode, 2);
     EXPECT_NE(check.err.find("--by-character need --page"), std::string::npos) << check.err;
+    const ProgramResult both = run({"words", "--page", "chinese", "--idn", "--chinese-as", "both"}, "重庆\n");
+    EXPECT_EQ(both.exitCode, 2) << "--idn is --chinese-as idn";
 }
 
 // GBK text is told from UTF-8 over the whole argument list or the whole standard input, also when

@@ -74,5 +74,26 @@ TEST(BuildServerTableTest, BuildsRowsTicksTheFirstThreeAndReportsBadLines) {
     EXPECT_TRUE(empty.skipped.empty());
 }
 
+TEST(BuildServerTableTest, InternationalSuffixesInEitherFormAreShownInUnicode) {
+    TIniOptions options;
+    options.WhoisLines = {"中国+whois.cnnic.cn+No matching record.",
+                          "xn--fiqs8s+https://rdap.test/",
+                          "XN--55QX5D+whois.ngtld.cn+No matching record.",
+                          "com.中国+whois.cnnic.cn+No match",
+                          "a😀+whois.test+free",
+                          "xn--zz+whois.test+free"};
+    const ServerTableData table = BuildServerTable(options);
+    std::vector<std::string> captions;
+    for (const ServerEntry& entry : table.entries) {
+        captions.push_back(entry.caption);
+    }
+    EXPECT_EQ(captions, (std::vector<std::string>{"中国", "中国", "公司", "com.中国"}));
+    ASSERT_EQ(table.skipped.size(), 2U);
+    EXPECT_EQ(describeSkippedServerLine(table.skipped[0]),
+              "Config.ini key 5 (a😀+whois.test+free): the suffix is not an international domain name: string "
+              "contains a disallowed character; the entry is left out");
+    EXPECT_EQ(table.skipped[1].key, 6);
+}
+
 } // namespace
 } // namespace cvt

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -267,6 +268,23 @@ TEST_F(TextDialog, ChinesePageReadsWordsUnlessReadByCharacterIsTicked) {
         EXPECT_EQ(names(dialog.WordList), expected) << ticked;
     }
     EXPECT_TRUE(prompts.errors.empty());
+}
+
+TEST_F(TextDialog, ChinesePageTurnsPhrasesIntoWhatItsListSays) {
+    dialog.show();
+    dialog.PageControl1->setCurrentIndex(1);
+    ASSERT_TRUE(dialog.cmbChineseAs->isVisible());
+    EXPECT_EQ(dialog.cmbChineseAs->currentIndex(), 0) << "pinyin unless chosen otherwise";
+    EXPECT_FALSE(dialog.cmbChineseAs->geometry().intersects(dialog.chkByCharacter->geometry()));
+    dialog.Memo2->setPlainText(QStringLiteral("重庆\n音乐"));
+    dialog.edtMaxCharNum->setText(QStringLiteral("10"));
+    const std::vector<std::string> expected[] = {
+        {"CHONGQING", "YINYUE"}, {"重庆", "音乐"}, {"CHONGQING", "YINYUE", "重庆", "音乐"}};
+    for (int choice = 0; choice < 3; ++choice) {
+        dialog.cmbChineseAs->setCurrentIndex(choice);
+        dialog.Button2->click();
+        EXPECT_EQ(names(dialog.WordList), expected[choice]) << dialog.cmbChineseAs->currentText().toStdString();
+    }
 }
 
 TEST_F(TextDialog, AnInvalidLimitOrCancelClosesWithNoNames) {

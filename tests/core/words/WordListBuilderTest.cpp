@@ -210,6 +210,32 @@ TEST(WordListBuilder, ChineseReadsWordsUnlessByCharacter) {
     }
 }
 
+// Pinyin, the Chinese name itself, or both, from the page and the dictionary, in UTF-8 and GBK.
+TEST(WordListBuilder, ChinesePhrasesBecomeWhatTheChoiceSays) {
+    struct Case {
+        ChineseForm form;
+        Names expected;
+    };
+    const Case cases[] = {
+        {ChineseForm::Pinyin, {"CHONGQING", "YINYUE"}},
+        {ChineseForm::Idn, {"重庆", "音乐"}},
+        {ChineseForm::Both, {"CHONGQING", "YINYUE", "重庆", "音乐"}},
+    };
+    for (const auto& c : cases) {
+        for (const bool inGbk : {false, true}) {
+            const auto encoded = [inGbk](const std::string& text) { return inGbk ? gbk::utf8ToGbk(text) : text; };
+            WordListRequest page = chinese({encoded("重庆"), encoded(" 音乐 ")}, "4", "9");
+            page.chineseAs = c.form;
+            EXPECT_EQ(build(page), c.expected) << "Chinese page, GBK " << inGbk;
+            test::TempDir dir;
+            dir.write("zh-cn.dct", encoded("重庆\r\n音乐\n"));
+            WordListRequest file = dictionary(DictionaryKind::Chinese, dir, "4", "9");
+            file.chineseAs = c.form;
+            EXPECT_EQ(build(file), c.expected) << "Chinese dictionary, GBK " << inGbk;
+        }
+    }
+}
+
 TEST(WordListBuilder, MissingDictionaryFailsTheBuild) {
     test::TempDir dir;
     dir.write("en.dct", "abcdef\n"); // the other kind's file does not stand in

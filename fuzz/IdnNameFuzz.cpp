@@ -1,0 +1,30 @@
+// Feeds arbitrary bytes to the conversions of international names and checks what every result
+// must hold: an A-label form is plain ASCII, a refused name gives no form, and the shown form asks
+// the same domain as the input.
+#include "text/IdnName.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const cvt::IdnConversion ascii = cvt::IdnName::toAscii(bytes);
+    if (cvt::IdnName::isInternational(ascii.name) || (ascii.refused() && !ascii.name.empty())) {
+        std::abort();
+    }
+    const cvt::IdnConversion shown = cvt::IdnName::toShown(bytes);
+    if (!shown.refused() && cvt::IdnName::isInternational(bytes)) {
+        const cvt::IdnConversion again = cvt::IdnName::toAscii(shown.name);
+        if (again.refused() || again.name != ascii.name) {
+            std::abort();
+        }
+    }
+    const cvt::IdnConversion asked = cvt::IdnName::askedDomain(bytes, "中国");
+    if (!asked.refused() && cvt::IdnName::isInternational(asked.name)) {
+        std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,131 @@
+#include "text/IdnName.h"
+
+#include <algorithm>
+#include <idn2.h>
+#include <unicode/uspoof.h>
+
+namespace cvt {
+
+namespace {
+
+constexpr int kFlags = IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL;
+
+bool hasALabel(std::string_view name) {
+    for (std::size_t start = 0; start <= name.size();) {
+        const std::size_t dot = std::min(name.find('.', start), name.size());
+        const std::string_view label = name.substr(start, dot - start);
+        if (label.size() > 4 && (label[0] == 'x' || label[0] == 'X') && (label[1] == 'n' || label[1] == 'N') &&
+            label[2] == '-' && label[3] == '-') {
+            return true;
+        }
+        start = dot + 1;
+    }
+    return false;
+}
+
+// Scripts a label may mix: one script, or Latin with Han and the Japanese or Korean scripts (qq音乐);
+// Latin with Cyrillic (a Cyrillic а in paypal) or digits of two systems are refused. The checker is
+// only read once set up, which ICU allows from any thread.
+class ScriptCheck {
+public:
+    ScriptCheck() {
+        UErrorCode status = U_ZERO_ERROR;
+        m_checker = uspoof_open(&status);
+        uspoof_setChecks(m_checker, USPOOF_RESTRICTION_LEVEL | USPOOF_MIXED_NUMBERS | USPOOF_INVISIBLE, &status);
+        uspoof_setRestrictionLevel(m_checker, USPOOF_HIGHLY_RESTRICTIVE);
+        if (U_FAILURE(status)) {
+            uspoof_close(m_checker);
+            m_checker = nullptr;
+        }
+    }
+    ~ScriptCheck() { uspoof_close(m_checker); }
+    ScriptCheck(const ScriptCheck&) = delete;
+    ScriptCheck& operator=(const ScriptCheck&) = delete;
+
+    // Why the labels of a Unicode name fail the check, or "" when none does.
+    std::string refusal(std::string_view name) const {
+        if (m_checker == nullptr) {
+            return "the script check is not available";
+        }
+        for (std::size_t start = 0; start <= name.size();) {
+            const std::size_t dot = std::min(name.find('.', start), name.size());
+            const std::string_view label = name.substr(start, dot - start);
+            UErrorCode status = U_ZERO_ERROR;
+            if (IdnName::isInternational(label) &&
+                (uspoof_checkUTF8(m_checker, label.data(), static_cast<int32_t>(label.size()), nullptr, &status) != 0 ||
+                 U_FAILURE(status))) {
+                return "the label " + std::string(label) + " mixes scripts or digits that are not used together";
+            }
+            start = dot + 1;
+        }
+        return {};
+    }
+
+private:
+    USpoofChecker* m_checker = nullptr;
+};
+
+IdnConversion refusalOf(int code) {
+    return {std::string(), idn2_strerror(code)};
+}
+
+IdnConversion taken(char* converted) {
+    IdnConversion result{converted, std::string()};
+    idn2_free(converted);
+    return result;
+}
+
+} // namespace
+
+bool IdnName::isInternational(std::string_view name) {
+    return std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+IdnConversion IdnName::toAscii(std::string_view name) {
+    if (name.find('\0') != std::string_view::npos) {
+        return refusalOf(IDN2_DISALLOWED);
+    }
+    const std::string terminated(name);
+    char* converted = nullptr;
+    if (const int code = idn2_to_ascii_8z(terminated.c_str(), &converted, kFlags); code != IDN2_OK) {
+        return refusalOf(code);
+    }
+    return taken(converted);
+}
+
+IdnConversion IdnName::toUnicode(std::string_view name) {
+    // Checked on the way in, so an A-label libidn2 would refuse to make is refused here too.
+    const IdnConversion ascii = toAscii(name);
+    if (ascii.refused()) {
+        return ascii;
+    }
+    char* converted = nullptr;
+    if (const int code = idn2_to_unicode_8z8z(ascii.name.c_str(), &converted, 0); code != IDN2_OK) {
+        return refusalOf(code);
+    }
+    IdnConversion unicode = taken(converted);
+    static const ScriptCheck scripts;
+    if (std::string mixed = scripts.refusal(unicode.name); !mixed.empty()) {
+        return {std::string(), std::move(mixed)};
+    }
+    return unicode;
+}
+
+IdnConversion IdnName::toShown(std::string_view name) {
+    if (!isInternational(name) && !hasALabel(name)) {
+        return {std::string(name), std::string()};
+    }
+    return toUnicode(name);
+}
+
+IdnConversion IdnName::askedDomain(std::string_view name, std::string_view suffix) {
+    std::string domain;
+    domain.reserve(name.size() + 1 + suffix.size());
+    domain.append(name).append(".").append(suffix);
+    if (!isInternational(domain)) {
+        return {std::move(domain), std::string()};
+    }
+    return toAscii(domain);
+}
+
+} // namespace cvt
