@@ -8,8 +8,9 @@
 #include "cli/ServerTableLoading.h"
 #include "cli/SharedOptions.h"
 #include "config/RunSettingsIni.h"
-#include "core/TextUtil.h"
 #include "core/export/TextExport.h"
+#include "i18n/RefusalWording.h"
+#include "text/TextUtil.h"
 
 #include <CLI/CLI.hpp>
 #include <iostream>
@@ -189,11 +190,10 @@ public:
         }
 
         CheckRunRequest request{std::move(entries), std::move(search), std::move(settings), m_retry};
-        request.search.languageCode = language;
         const CheckRunResult result = run.run(std::move(request));
         progress.finish();
         if (result.refusal) {
-            io.err << "corvantide-cli check: " << *result.refusal << '\n';
+            io.err << "corvantide-cli check: " << refusalMessage(*result.refusal, language) << '\n';
             return 1;
         }
 

@@ -1,7 +1,8 @@
 #include "config/ServerTable.h"
 
-#include "config/IniText.h"
 #include "config/ServerEntryLine.h"
+#include "text/AsciiCase.h"
+#include "text/Trim.h"
 
 namespace cvt {
 

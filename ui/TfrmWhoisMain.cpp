@@ -3,9 +3,10 @@
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
 #include "core/query/QueryEngine.h"
-#include "core/TextUtil.h"
 #include "core/query/WhoisLookup.h"
+#include "i18n/RefusalWording.h"
 #include "platform/DesktopOpener.h"
+#include "text/TextUtil.h"
 #include "ui/BusyAnimation.h"
 #include "ui/NameEditDelegate.h"
 #include "ui/Prompts.h"
@@ -489,7 +490,6 @@ void TfrmWhoisMain::btnSearchClick() {
     }
     SearchRequest request;
     request.mode = raText->isChecked() ? SearchMode::Text : SearchMode::Pattern;
-    request.languageCode = Language;
     if (request.mode == SearchMode::Pattern) {
         request.patternText = toStdString(edtDomain->text());
     } else {
@@ -505,15 +505,15 @@ void TfrmWhoisMain::btnSearchClick() {
         }
     }
     m_engine->setSettings(m_deps.options.Run);
-    const SearchOutcome outcome = m_engine->btnSearchClick(std::move(request));
+    const SearchOutcome outcome = m_engine->search(std::move(request));
     if (outcome.status == SearchOutcome::Status::Refused) {
-        m_deps.prompts.error(this, toQString(outcome.message));
+        m_deps.prompts.error(this, toQString(refusalMessage(outcome.refusal, Language)));
     }
     applyPendingChanges();
 }
 
 void TfrmWhoisMain::btnStopClick() {
-    m_engine->btnStopClick();
+    m_engine->stop();
     // Search comes back at once; the popup items when the run has ended.
     applyPendingChanges();
 }
@@ -547,7 +547,6 @@ void TfrmWhoisMain::closeEvent(QCloseEvent* event) {
     // workers, cancelling the exchange under way, before anything they use goes away.
     m_closed = true;
     saveWindowState();
-    m_engine->StopFlag = true;
     m_engine->shutdown();
     Candidates.clear();
     event->accept();

@@ -1,7 +1,7 @@
 #include "core/names/SearchCandidates.h"
 
-#include "core/TextUtil.h"
 #include "core/names/PatternExpansion.h"
+#include "text/TextUtil.h"
 
 namespace cvt {
 

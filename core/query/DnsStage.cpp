@@ -1,6 +1,6 @@
 #include "core/query/DnsStage.h"
 
-#include "core/TextUtil.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <utility>
