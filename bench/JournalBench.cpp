@@ -116,7 +116,7 @@ void BM_RunWithJournal(benchmark::State& state) {
                 };
             }
         }
-        engine.btnSearchClick(std::move(request));
+        engine.search(std::move(request));
         engine.waitIdle();
         if (writer) {
             // The last batch: a long run pays it once, so it is timed apart (flush ms).

@@ -1,8 +1,8 @@
 // Expansion of the wide letter patterns, ordering and de-duplication included.
-#include "core/TextUtil.h"
 #include "core/names/PatternExpansion.h"
 #include "core/names/SearchCandidates.h"
 #include "core/words/SortUnique.h"
+#include "text/TextUtil.h"
 
 #include <benchmark/benchmark.h>
 #include <string>

@@ -106,7 +106,7 @@ void BM_QueryRunPerExchange(benchmark::State& state) {
     for (auto _ : state) {
         cvt::SearchRequest request;
         request.patternText = "[a-z][a-z][a-z]";
-        engine.btnSearchClick(std::move(request));
+        engine.search(std::move(request));
         engine.waitIdle();
     }
     const auto exchanges = static_cast<double>(sink.cells.load());
@@ -170,7 +170,7 @@ void BM_LanesAgainstSlowServers(benchmark::State& state) {
     for (auto _ : state) {
         cvt::SearchRequest request;
         request.patternText = "[a-y][ab]x"; // 50 names
-        engine.btnSearchClick(std::move(request));
+        engine.search(std::move(request));
         engine.waitIdle();
     }
     state.SetLabel(state.range(0) == 0 ? "one suffix" : state.range(0) == 1 ? "three, lanes on" : "three, lanes off");
@@ -253,7 +253,7 @@ void BM_WhoisRunAgainstBareLoops(benchmark::State& state) {
         auto start = Clock::now();
         cvt::SearchRequest request;
         request.patternText = pattern;
-        engine.btnSearchClick(std::move(request));
+        engine.search(std::move(request));
         engine.waitIdle();
         const double run = exchanges / std::chrono::duration<double>(Clock::now() - start).count();
         runCpu += processCpuTime() - cpu;
@@ -313,7 +313,7 @@ void runWords(cvt::QueryEngine& engine, const cvt::NameList& words) {
     cvt::SearchRequest request;
     request.mode = cvt::SearchMode::Text;
     request.words = words;
-    engine.btnSearchClick(std::move(request));
+    engine.search(std::move(request));
     engine.waitIdle();
 }
 

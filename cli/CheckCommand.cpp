@@ -12,11 +12,12 @@
 #include "config/DataFolders.h"
 #include "config/RunSettingsIni.h"
 #include "config/ServerEntryLine.h"
-#include "core/TextUtil.h"
 #include "core/export/TextExport.h"
 #include "core/query/ResultMarks.h"
 #include "core/suffixes/SuffixCatalogue.h"
+#include "i18n/RefusalWording.h"
 #include "text/IdnName.h"
+#include "text/TextUtil.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -410,13 +411,12 @@ public:
 
         CheckRunRequest request{std::move(entries), std::move(search), std::move(settings),
                                 m_retry ? 1 : static_cast<int>(m_retries.value_or(0))};
-        request.search.languageCode = language;
         m_journal.begin(request, m_config, [&progress](const std::string& text) { progress.note(text); });
         const CheckRunResult result = run.run(std::move(request));
         m_journal.end(!run.interrupted() && result.errors.empty(), result.refusal.has_value());
         progress.finish();
         if (result.refusal) {
-            io.err << "corvantide-cli check: " << *result.refusal << '\n';
+            io.err << "corvantide-cli check: " << refusalMessage(*result.refusal, language) << '\n';
             return kCouldNotRun;
         }
 

@@ -1,9 +1,9 @@
 #include "cli/CheckRun.h"
 
-#include "core/Messages.h"
 #include "core/journal/JournalRecall.h"
 #include "core/query/NetWhoisLookup.h"
 #include "core/query/ResultMarks.h"
+#include "i18n/Messages.h"
 
 #include <algorithm>
 
@@ -33,19 +33,19 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
     m_engine.setServerEntries(std::move(request.entries));
     m_engine.setSettings(std::move(request.settings));
     m_journalSink.setWriter(request.journal);
-    // Told before the run starts: its first rows may finish before btnSearchClick returns.
+    // Told before the run starts: its first rows may finish before search returns.
     m_observer.runStarted(captions);
     m_running.store(true);
-    const SearchOutcome outcome = m_engine.btnSearchClick(std::move(request.search));
+    const SearchOutcome outcome = m_engine.search(std::move(request.search));
     if (outcome.status != SearchOutcome::Status::Started) {
         m_running.store(false);
         m_journalSink.setWriter(nullptr);
-        result.refusal = outcome.message;
+        result.refusal = outcome.refusal;
         return result;
     }
     // A Ctrl-C that came before the run existed is applied now.
     if (m_interrupted.load()) {
-        m_engine.btnStopClick();
+        m_engine.stop();
     }
     m_engine.waitIdle();
     if (const std::size_t dropped = m_engine.droppedNames(); dropped > 0) {
@@ -76,7 +76,7 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
             std::lock_guard lock(m_mutex);
             requery = CellsToRequery(m_table);
         }
-        if (requery.empty() || !m_engine.N2Click(std::move(requery))) {
+        if (requery.empty() || !m_engine.requery(std::move(requery))) {
             break;
         }
         if (m_interrupted.load()) {
@@ -110,7 +110,7 @@ void CheckRun::interrupt(int count) {
         return;
     }
     if (count == 1) {
-        m_engine.btnStopClick();
+        m_engine.stop();
         m_engine.stopRequery();
         m_observer.note("corvantide-cli check: stopping after the exchange under way (Ctrl-C again to abandon it)");
     } else {

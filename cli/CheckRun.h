@@ -45,8 +45,8 @@ struct CheckRunRequest {
 
 struct CheckRunResult {
     ResultTableSnapshot table;
-    // The Search was refused (an empty pattern, too many names, no suffix): the message, no table.
-    std::optional<std::string> refusal;
+    // The Search was refused (an empty pattern, too many names, no suffix): why, and no table.
+    std::optional<SearchRefusal> refusal;
     // Messages of errors that escaped a worker.
     std::vector<std::string> errors;
     // The run asked DNS first: of the runCells cells it answered, dnsSettled were found delegated.

@@ -2,6 +2,7 @@
 #include "cli/SharedOptions.h"
 #include "core/names/PatternExpansion.h"
 #include "core/names/SearchCandidates.h"
+#include "i18n/RefusalWording.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>
@@ -59,7 +60,8 @@ public:
             dropped = SearchCandidates::streamPattern(
                 m_pattern, [&writer](std::string_view name) { writer.line(name); }, &refused);
         } catch (const PatternError& error) {
-            io.err << "corvantide-cli expand: " << error.message(m_language.resolve(m_config.path())) << '\n';
+            io.err << "corvantide-cli expand: " << refusalMessage(error.refusal(), m_language.resolve(m_config.path()))
+                   << '\n';
             return 1;
         }
         writer.flush();

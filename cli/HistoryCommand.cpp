@@ -3,9 +3,9 @@
 #include "cli/JournalOption.h"
 #include "cli/SharedOptions.h"
 #include "config/RunSettingsIni.h"
-#include "core/Messages.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalError.h"
+#include "i18n/Messages.h"
 
 #include <CLI/CLI.hpp>
 #include <ctime>

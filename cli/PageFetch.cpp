@@ -1,9 +1,9 @@
 #include "cli/PageFetch.h"
 
-#include "core/TextUtil.h"
 #include "core/words/WebHarvest.h"
 #include "net/http/HttpExceptions.h"
 #include "net/http/TNetHTTP.h"
+#include "text/TextUtil.h"
 
 #include <stdexcept>
 

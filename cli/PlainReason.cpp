@@ -1,7 +1,7 @@
 #include "cli/PlainReason.h"
 
-#include "core/TextUtil.h"
 #include "net/socket/NetErrors.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <cerrno>

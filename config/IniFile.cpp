@@ -1,9 +1,10 @@
 #include "config/IniFile.h"
 
 #include "config/IniError.h"
-#include "config/IniText.h"
 #include "config/ReplaceFile.h"
+#include "text/AsciiCase.h"
 #include "text/CheckedNumber.h"
+#include "text/Trim.h"
 
 #include <fstream>
 #include <limits>
@@ -138,7 +139,7 @@ IniFile::Parsed IniFile::parse(std::string_view content) {
 std::size_t IniFile::findSection(std::string_view section) const {
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
         const Parsed parsed = parse(m_lines[i].content);
-        if (parsed.kind == Kind::Section && ini::equalsIgnoreCase(parsed.name, section)) {
+        if (parsed.kind == Kind::Section && equalsIgnoreCase(parsed.name, section)) {
             return i;
         }
     }
@@ -151,7 +152,7 @@ std::size_t IniFile::findKey(std::size_t sectionLine, std::string_view key) cons
         if (parsed.kind == Kind::Section) {
             break;
         }
-        if (parsed.kind == Kind::Key && ini::equalsIgnoreCase(parsed.name, key)) {
+        if (parsed.kind == Kind::Key && equalsIgnoreCase(parsed.name, key)) {
             return i;
         }
     }
@@ -266,14 +267,14 @@ void IniFile::writeStrings(std::string_view section, const std::vector<IniEntry>
                 break;
             }
             if (parsed.kind == Kind::Key) {
-                existing.emplace(ini::lower(parsed.name), i);
+                existing.emplace(toAsciiLower(parsed.name), i);
                 insertAt = i + 1;
             }
         }
     }
     std::unordered_map<std::string, std::size_t> addedKeys;
     for (const IniEntry& entry : values) {
-        const std::string folded = ini::lower(entry.key);
+        const std::string folded = toAsciiLower(entry.key);
         if (const auto at = existing.find(folded); at != existing.end()) {
             // Keep the key's own spelling.
             Line& line = m_lines[at->second];

@@ -1,7 +1,8 @@
 #include "config/RunSettingsIni.h"
 
 #include "config/DnsServerSetting.h"
-#include "config/IniText.h"
+#include "text/AsciiCase.h"
+#include "text/Trim.h"
 
 namespace cvt {
 
@@ -13,16 +14,6 @@ constexpr const char* kReuseRule = "not a number of days from 0 to 3650";
 
 std::string warning(std::string_view where, std::string_view value, const char* rule) {
     return "Config.ini " + std::string(where) + "=" + std::string(value) + ": " + rule + "; the default is used";
-}
-
-std::string lowerCase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return result;
 }
 
 } // namespace
@@ -75,7 +66,7 @@ RunSettings ReadRunSettings(const IniFile& ini, std::vector<std::string>& warnin
             continue;
         }
         if (const auto ms = ParseSettingNumber(entry.value, kMaxIntervalMs)) {
-            settings.serverIntervals[lowerCase(server)] = std::chrono::milliseconds(*ms);
+            settings.serverIntervals[toAsciiLower(server)] = std::chrono::milliseconds(*ms);
         } else {
             warnings.push_back(warning("[interval] " + std::string(server), entry.value, kIntervalRule));
         }

@@ -1,7 +1,7 @@
 #include "config/ServerEntryLine.h"
 
-#include "core/TextUtil.h"
 #include "text/IdnName.h"
+#include "text/TextUtil.h"
 
 namespace cvt {
 

@@ -1,6 +1,8 @@
 #include "config/ServerTable.h"
 
 #include "config/ServerEntryLine.h"
+#include "text/AsciiCase.h"
+#include "text/Trim.h"
 
 namespace cvt {
 

@@ -1,8 +1,9 @@
 #include "config/TIniOptions.h"
 
 #include "config/IniError.h"
-#include "config/IniText.h"
 #include "config/RunSettingsIni.h"
+#include "text/AsciiCase.h"
+#include "text/Trim.h"
 
 #include <map>
 #include <string>

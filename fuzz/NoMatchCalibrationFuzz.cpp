@@ -1,9 +1,9 @@
 // Takes three replies (fields split at 0x1F: two about random names, one about a registered
 // name) and checks the calibration's promise: a mark is in both free replies and not in the
 // registered one, and a refusal always carries its reason.
-#include "core/TextUtil.h"
 #include "core/suffixes/NoMatchCalibration.h"
 #include "fuzz/FuzzInput.h"
+#include "text/TextUtil.h"
 
 #include <cstddef>
 #include <cstdint>

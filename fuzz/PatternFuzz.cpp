@@ -1,7 +1,7 @@
 // Pattern parser and expansion: any bytes must give a list or a PatternError, never a crash.
 #include "core/names/PatternExpansion.h"
 #include "core/words/SortUnique.h"
-#include "core/TextUtil.h"
+#include "text/TextUtil.h"
 
 #include <cstddef>
 #include <cstdint>

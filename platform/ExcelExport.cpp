@@ -1,12 +1,12 @@
 #include "platform/ExcelExport.h"
 
-#include "core/TextUtil.h"
 #include "core/export/CsvExport.h"
 #include "core/export/EExportCancelled.h"
 #include "core/export/ExportFile.h"
 #include "core/export/TextExport.h"
 #include "platform/EWorkbookError.h"
 #include "platform/XlsxWorkbookWriter.h"
+#include "text/TextUtil.h"
 
 #include <limits>
 

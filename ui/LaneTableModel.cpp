@@ -1,7 +1,7 @@
 #include "ui/LaneTableModel.h"
 
-#include "core/Messages.h"
-#include "core/TextUtil.h"
+#include "i18n/Messages.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,11 +1,11 @@
 #include "ui/ResultFilterModel.h"
 
 #include "core/query/ResultMarks.h"
+#include "text/AsciiCase.h"
 #include "ui/ResultTableModel.h"
 #include "ui/UiText.h"
 
 #include <algorithm>
-#include <cctype>
 
 namespace cvt {
 
@@ -20,14 +20,6 @@ int markRank(const std::string& mark) {
         return 1;
     }
     return mark == kMarkFailed ? 2 : 3;
-}
-
-bool containsFolded(const std::string& text, const std::string& folded) {
-    // Names are mostly ASCII; letters outside it compare as they are.
-    const auto it = std::search(text.begin(), text.end(), folded.begin(), folded.end(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) == static_cast<unsigned char>(b);
-    });
-    return it != text.end();
 }
 
 } // namespace
@@ -51,10 +43,7 @@ void ResultFilterModel::setNameText(const QString& text) {
         return;
     }
     m_nameText = text;
-    std::string bytes = toStdString(text.trimmed());
-    std::transform(bytes.begin(), bytes.end(), bytes.begin(),
-                   [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
-    m_nameBytes = std::move(bytes);
+    m_nameBytes = toStdString(text.trimmed());
     invalidateRowsFilter();
 }
 
@@ -67,7 +56,7 @@ bool ResultFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourc
         return false;
     }
     const ResultRow& row = m_source.rows()[static_cast<std::size_t>(sourceRow)];
-    if (!m_nameBytes.empty() && !containsFolded(row.caption, m_nameBytes)) {
+    if (!m_nameBytes.empty() && !containsIgnoreCase(row.caption, m_nameBytes)) {
         return false;
     }
     if (m_kind == Kind::All) {

@@ -1,7 +1,7 @@
 #include "ui/ResultTableModel.h"
 
-#include "core/Messages.h"
 #include "core/query/ResultMarks.h"
+#include "i18n/Messages.h"
 #include "ui/MarkStyle.h"
 #include "ui/TypedCharFilter.h"
 

@@ -1,6 +1,6 @@
 #include "ui/RunStatusBar.h"
 
-#include "core/Messages.h"
+#include "i18n/Messages.h"
 #include "ui/ResultTableModel.h"
 #include "ui/UiText.h"
 

@@ -1,10 +1,10 @@
 #include "ui/TfrmText.h"
 
 #include "config/DataFolders.h"
-#include "core/TextUtil.h"
 #include "core/words/WebHarvest.h"
 #include "core/words/WordListBuilder.h"
 #include "net/http/TNetHTTP.h"
+#include "text/TextUtil.h"
 #include "ui/ProgressBox.h"
 #include "ui/Prompts.h"
 #include "ui/TypedCharFilter.h"

@@ -2,10 +2,11 @@
 
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
-#include "core/TextUtil.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/WhoisLookup.h"
+#include "i18n/RefusalWording.h"
 #include "platform/DesktopOpener.h"
+#include "text/TextUtil.h"
 #include "ui/BusyAnimation.h"
 #include "ui/LaneTableModel.h"
 #include "ui/NameEditDelegate.h"
@@ -13,6 +14,7 @@
 #include "ui/QueryEventQueue.h"
 #include "ui/ResultFilterModel.h"
 #include "ui/ResultTableModel.h"
+#include "ui/RunStateControls.h"
 #include "ui/RunStatusBar.h"
 #include "ui/ScreenPlacement.h"
 #include "ui/ServerTableModel.h"
@@ -656,7 +658,6 @@ void TfrmWhoisMain::btnSearchClick() {
     }
     SearchRequest request;
     request.mode = raText->isChecked() ? SearchMode::Text : SearchMode::Pattern;
-    request.languageCode = Language;
     if (request.mode == SearchMode::Pattern) {
         request.patternText = toStdString(edtDomain->text());
     } else {
@@ -672,15 +673,15 @@ void TfrmWhoisMain::btnSearchClick() {
         }
     }
     m_engine->setSettings(m_deps.options.Run);
-    const SearchOutcome outcome = m_engine->btnSearchClick(std::move(request));
+    const SearchOutcome outcome = m_engine->search(std::move(request));
     if (outcome.status == SearchOutcome::Status::Refused) {
-        m_deps.prompts.error(this, toQString(outcome.message));
+        m_deps.prompts.error(this, toQString(refusalMessage(outcome.refusal, Language)));
     }
     applyPendingChanges();
 }
 
 void TfrmWhoisMain::btnStopClick() {
-    m_engine->btnStopClick();
+    m_engine->stop();
     // Search comes back at once; the popup items when the run has ended.
     applyPendingChanges();
 }
@@ -717,7 +718,6 @@ void TfrmWhoisMain::closeEvent(QCloseEvent* event) {
     // workers, cancelling the exchange under way, before anything they use goes away.
     m_closed = true;
     saveWindowState();
-    m_engine->StopFlag = true;
     m_engine->shutdown();
     Candidates.clear();
     event->accept();
@@ -728,109 +728,95 @@ void TfrmWhoisMain::closeEvent(QCloseEvent* event) {
 void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
     const RunState previous = m_shownState;
     m_shownState = progress.state;
-    const auto setRunning = [this](bool running) {
-        btnSearch->setEnabled(!running);
-        btnStop->setEnabled(running);
+    const RunStateControls controls = runStateControls(previous, progress.state);
+    if (controls.startClock) {
+        m_runStarted = std::chrono::steady_clock::now();
+        m_runStopped = false;
+    }
+    if (controls.markStopped) {
+        m_runStopped = true;
+    }
+    if (controls.keepActivity) {
+        m_activityBeforePreparing = statusText(0);
+        m_restoreActivity = true;
+    }
+    if (controls.restoreActivity) {
+        restoreActivityAfterPreparing();
+    }
+    if (controls.showEnding) {
+        m_status->hideProgress();
+        const auto seconds =
+            std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_runStarted).count();
+        m_status->setPanelText(0, m_runStopped
+                                      ? uiText(Msg::RunStopped, Language)
+                                      : toQString(formatMessage(Msg::RunDoneIn, Language,
+                                                                {toStdString(durationText(seconds, Language))})));
+    }
+    if (controls.popup) {
+        setPopupItemsEnabled(*controls.popup);
+    }
+    if (controls.reserveRows) {
+        m_results->reserveRows(progress.total);
+    }
+    if (controls.stop) {
+        btnStop->setEnabled(*controls.stop);
+    }
+    if (controls.animating) {
         Animate1->show();
-        if (running) {
+        if (*controls.animating) {
             Animate1->play();
         } else {
             Animate1->stop();
         }
-        lvWhois->setEnabled(!running);
-        rg1->setEnabled(!running);
-    };
-    switch (progress.state) {
-    case RunState::Preparing:
-        if (previous == RunState::Idle) {
-            m_runStarted = std::chrono::steady_clock::now();
-            m_runStopped = false;
-        }
-        if (previous != RunState::Preparing) {
-            m_activityBeforePreparing = statusText(0);
-            m_restoreActivity = true;
-        }
-        setPopupItemsEnabled(false);
-        setRunning(true);
+    }
+    if (controls.servers) {
+        lvWhois->setEnabled(*controls.servers);
+    }
+    if (controls.method) {
+        rg1->setEnabled(*controls.method);
+    }
+    if (controls.restorePatternMode) {
+        restorePatternMode();
+    }
+    switch (controls.search) {
+    case RunStateControls::Search::Unchanged:
+        break;
+    case RunStateControls::Search::Enabled:
+    case RunStateControls::Search::Disabled:
+        btnSearch->setEnabled(controls.search == RunStateControls::Search::Enabled);
+        break;
+    case RunStateControls::Search::IfPattern:
+        btnSearch->setEnabled(!trim(toStdString(edtDomain->text())).empty());
+        break;
+    }
+    if (controls.showPreparing) {
         setStatusText(0, message(Msg::PreparingNames, Language));
-        break;
-    case RunState::Running:
-        restoreActivityAfterPreparing();
-        setPopupItemsEnabled(false);
-        if (previous == RunState::Idle) {
-            m_runStarted = std::chrono::steady_clock::now();
-            m_runStopped = false;
-        }
-        if (previous != RunState::Running) {
-            m_results->reserveRows(progress.total);
-            m_lanes->setNamesTotal(progress.total);
-            m_laneClock->start();
-        }
-        setRunning(true);
+    }
+    if (controls.showProgress) {
         m_status->showProgress(progress.done, progress.total);
-        showCellCounts();
+    }
+    if (controls.showDnsSettled) {
         showDnsSettled(progress);
-        break;
-    case RunState::Stopping:
-        m_runStopped = true;
-        // The controls look idle at once; the popup items wait for the run's end.
-        restoreActivityAfterPreparing();
-        setRunning(false);
-        btnSearch->setEnabled(true);
+    }
+    if (controls.showRunCounts) {
         showRunCounts(progress);
-        break;
-    case RunState::Requerying:
-        // The lane view keeps what the run did; the pass's progress counts cells already.
+    }
+    // The lane view and the cells panel follow a run (not a re-query pass) from its start to its end.
+    if (controls.reserveRows) {
+        m_lanes->setNamesTotal(progress.total);
+        m_laneClock->start();
+    }
+    if (progress.state == RunState::Running) {
+        showCellCounts();
+    } else if (progress.state == RunState::Requerying) {
         m_lanesFollow = false;
-        // Nothing else may change the table or the server table while the pass works on them.
-        if (previous == RunState::Idle) {
-            m_runStarted = std::chrono::steady_clock::now();
-            m_runStopped = false;
+    } else if (progress.state == RunState::Idle && previous != RunState::Idle) {
+        m_laneClock->stop();
+        if (m_lanesFollow) {
+            m_lanes->finishRun();
+            showCellCounts();
         }
-        m_status->showProgress(progress.done, progress.total);
-        setPopupItemsEnabled(false);
-        btnSearch->setEnabled(false);
-        lvWhois->setEnabled(false);
-        rg1->setEnabled(false);
-        break;
-    case RunState::Idle:
-        restoreActivityAfterPreparing();
-        if (previous != RunState::Idle) {
-            // The last exchange's "Connecting ..." gives way to how the run or the pass ended.
-            m_status->hideProgress();
-            m_laneClock->stop();
-            if (m_lanesFollow) {
-                m_lanes->finishRun();
-                showCellCounts();
-            }
-            m_lanesFollow = false;
-            const auto seconds =
-                std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_runStarted)
-                    .count();
-            m_status->setPanelText(0, m_runStopped
-                                          ? uiText(Msg::RunStopped, Language)
-                                          : toQString(formatMessage(Msg::RunDoneIn, Language,
-                                                                    {toStdString(durationText(seconds, Language))})));
-        }
-        if (previous == RunState::Requerying) {
-            setPopupItemsEnabled(true);
-            lvWhois->setEnabled(true);
-            rg1->setEnabled(true);
-            btnSearch->setEnabled(!trim(toStdString(edtDomain->text())).empty());
-        } else if (previous != RunState::Idle) {
-            // The end of a run: back to pattern mode, Search ready when the box holds a pattern.
-            setPopupItemsEnabled(true);
-            // What the run did, stopped or not: the lanes finish after Stop and DNS may have
-            // settled more cells than the last progress said.
-            showRunCounts(progress);
-            setRunning(false);
-            btnSearch->setEnabled(false);
-            restorePatternMode();
-            if (!trim(toStdString(edtDomain->text())).empty()) {
-                btnSearch->setEnabled(true);
-            }
-        }
-        break;
+        m_lanesFollow = false;
     }
 }
 

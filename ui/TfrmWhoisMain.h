@@ -71,7 +71,7 @@ struct MainWindowDeps {
 // The main window: the server table, the mode group with the pattern box, Search and Stop, the
 // result table with its popup commands, the status bar and the menus. The query engine's events
 // reach it through a QueryEventQueue in batches on the GUI thread: rows and cells go into the result
-// model, the run's state into the controls (applyRunState, the one place that does so).
+// model, the run's state into the controls (applyRunState, which applies runStateControls).
 class TfrmWhoisMain : public QMainWindow {
     Q_OBJECT
 public:

@@ -3,9 +3,9 @@
 #include "config/TIniOptions.h"
 #include "core/export/CsvExport.h"
 #include "core/export/EExportCancelled.h"
+#include "core/export/TextExport.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/ResultMarks.h"
-#include "core/export/TextExport.h"
 #include "core/query/WhoisDetails.h"
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
@@ -51,7 +51,7 @@ void TfrmWhoisMain::N2Click() {
         return;
     }
     m_engine->setSettings(m_deps.options.Run);
-    m_engine->N2Click(CellsToRequery(m_results->table()));
+    m_engine->requery(CellsToRequery(m_results->table()));
     applyPendingChanges();
 }
 

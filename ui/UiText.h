@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/Messages.h"
+#include "i18n/Messages.h"
 
 #include <QString>
 #include <string>

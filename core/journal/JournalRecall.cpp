@@ -1,7 +1,7 @@
 #include "core/journal/JournalRecall.h"
 
-#include "core/TextUtil.h"
 #include "core/journal/JournalError.h"
+#include "text/TextUtil.h"
 
 #include <ctime>
 

@@ -1,6 +1,6 @@
 #include "core/journal/SearchKey.h"
 
-#include "core/TextUtil.h"
+#include "text/TextUtil.h"
 
 #include <array>
 #include <memory>

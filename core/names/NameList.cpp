@@ -1,6 +1,6 @@
 #include "core/names/NameList.h"
 
-#include "core/TextUtil.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <limits>

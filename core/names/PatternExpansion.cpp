@@ -1,7 +1,7 @@
 #include "core/names/PatternExpansion.h"
 
 #include "core/words/SortUnique.h"
-#include "core/TextUtil.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <array>
@@ -38,7 +38,7 @@ Columns parseColumns(std::string_view trimmedPattern) {
         }
         const std::size_t close = rest.find(']');
         if (close == std::string_view::npos) {
-            throw PatternError(Msg::UnclosedBracket);
+            throw PatternError(SearchRefusal::Reason::UnclosedBracket);
         }
         const std::string_view content = rest.substr(1, close - 1);
         rest = rest.substr(close + 1, kReadAhead);
@@ -126,8 +126,18 @@ std::vector<TItem> toItems(const Columns& columns) {
     return items;
 }
 
-std::string englishWording(Msg id, const std::string& number) {
-    return formatMessage(id, "en", {number});
+const char* plainReason(SearchRefusal::Reason reason) {
+    switch (reason) {
+    case SearchRefusal::Reason::EmptyPattern:
+        return "empty pattern";
+    case SearchRefusal::Reason::UnclosedBracket:
+        return "unclosed [ in the pattern";
+    case SearchRefusal::Reason::TooManyCombinations:
+        return "too many combinations in the pattern";
+    case SearchRefusal::Reason::NoServer:
+        break;
+    }
+    return "pattern refused";
 }
 
 // True when every byte a combination can hold is printable and no quote: then each combination is
@@ -232,28 +242,24 @@ NameList expandGeneral(const Columns& columns) {
 Columns acceptedColumns(std::string_view patternBoxText) {
     const std::string_view pattern = trim(patternBoxText);
     if (pattern.empty()) {
-        throw PatternError(Msg::EmptyPattern);
+        throw PatternError(SearchRefusal::Reason::EmptyPattern);
     }
     Columns columns = parseColumns(pattern);
     const std::uint64_t count = countCombinations(columns);
     if (count > kMaxPatternCombinations) {
-        throw PatternError(Msg::TooManyCombinations, count, combinationsText(columns));
+        throw PatternError(SearchRefusal::Reason::TooManyCombinations, count, combinationsText(columns));
     }
     return columns;
 }
 
 } // namespace
 
-PatternError::PatternError(Msg id, std::uint64_t combinations)
-    : PatternError(id, combinations, combinations == 0 ? std::string() : std::to_string(combinations)) {}
+PatternError::PatternError(SearchRefusal::Reason reason, std::uint64_t combinations)
+    : PatternError(reason, combinations, combinations == 0 ? std::string() : std::to_string(combinations)) {}
 
-PatternError::PatternError(Msg id, std::uint64_t combinations, std::string combinationsText)
-    : std::runtime_error(englishWording(id, combinationsText)), m_id(id), m_combinations(combinations),
-      m_combinationsText(std::move(combinationsText)) {}
-
-std::string PatternError::message(std::string_view languageCode) const {
-    return formatMessage(m_id, languageCode, {m_combinationsText});
-}
+PatternError::PatternError(SearchRefusal::Reason reason, std::uint64_t combinations, std::string combinationsText)
+    : std::runtime_error(plainReason(reason)), m_refusal{reason, std::move(combinationsText)},
+      m_combinations(combinations) {}
 
 std::vector<TItem> ParsePattern(std::string_view trimmedPattern) {
     return toItems(parseColumns(trimmedPattern));

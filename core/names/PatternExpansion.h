@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/Messages.h"
 #include "core/names/NameList.h"
+#include "core/names/SearchRefusal.h"
 
 #include <cstdint>
 #include <functional>
@@ -21,27 +21,25 @@ struct TItem {
 // The largest number of combinations a pattern may have before it is refused.
 inline constexpr std::uint64_t kMaxPatternCombinations = 16777216;
 
-// A pattern the Search command refuses. what() carries the English wording.
+// A pattern the Search command refuses: the reason as a value (refusal()), which the front ends
+// word; what() names it plainly for logs.
 class PatternError : public std::runtime_error {
 public:
-    explicit PatternError(Msg id, std::uint64_t combinations = 0);
-    // combinationsText: the exact number of combinations in decimal, shown in the message.
-    PatternError(Msg id, std::uint64_t combinations, std::string combinationsText);
+    explicit PatternError(SearchRefusal::Reason reason, std::uint64_t combinations = 0);
+    // combinationsText: the exact number of combinations in decimal.
+    PatternError(SearchRefusal::Reason reason, std::uint64_t combinations, std::string combinationsText);
 
-    Msg id() const { return m_id; }
-    // The number of combinations, for Msg::TooManyCombinations (saturated at UINT64_MAX).
+    const SearchRefusal& refusal() const { return m_refusal; }
+    // The number of combinations, for TooManyCombinations (saturated at UINT64_MAX).
     std::uint64_t combinations() const { return m_combinations; }
-    // The wording for the given language code ("zh-cn" gives Chinese).
-    std::string message(std::string_view languageCode) const;
 
 private:
-    Msg m_id;
+    SearchRefusal m_refusal;
     std::uint64_t m_combinations;
-    std::string m_combinationsText;
 };
 
 // Reads an already trimmed pattern into its positions, left to right. Only the first element and
-// the 200 bytes that follow it are read. Throws PatternError(Msg::UnclosedBracket) on a "[" with no
+// the 200 bytes that follow it are read. Throws PatternError (UnclosedBracket) on a "[" with no
 // later "]".
 std::vector<TItem> ParsePattern(std::string_view trimmedPattern);
 
@@ -58,8 +56,8 @@ void CheckPattern(std::string_view patternBoxText);
 // Steps 1 to 4 of the Search command's preparation, applied to the text of the pattern box (which
 // is trimmed here): parse, combine in odometer order, drop unusable names and trim the others, then
 // sort and de-duplicate as SortUnique does. Throws PatternError for an empty pattern
-// (Msg::EmptyPattern), an unclosed "[" (Msg::UnclosedBracket) and more than
-// kMaxPatternCombinations combinations (Msg::TooManyCombinations). When positions is given it
+// (EmptyPattern), an unclosed "[" (UnclosedBracket) and more than kMaxPatternCombinations
+// combinations (TooManyCombinations). When positions is given it
 // receives the parsed positions.
 NameList PreparePatternCandidates(std::string_view patternBoxText, std::vector<TItem>* positions = nullptr);
 

@@ -1,9 +1,9 @@
 #include "core/names/SearchCandidates.h"
 
-#include "core/TextUtil.h"
 #include "core/names/NameEncoding.h"
 #include "core/names/PatternExpansion.h"
 #include "text/IdnName.h"
+#include "text/TextUtil.h"
 
 namespace cvt {
 

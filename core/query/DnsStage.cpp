@@ -1,7 +1,7 @@
 #include "core/query/DnsStage.h"
 
-#include "core/TextUtil.h"
 #include "text/IdnName.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,7 +1,5 @@
 #include "core/query/QueryEngine.h"
 
-#include "core/Messages.h"
-#include "core/TextUtil.h"
 #include "core/names/NameEncoding.h"
 #include "core/names/PatternExpansion.h"
 #include "core/names/SearchCandidates.h"
@@ -9,8 +7,10 @@
 #include "core/query/QueryLane.h"
 #include "core/query/ResultMarks.h"
 #include "core/query/WhoisLookup.h"
+#include "i18n/Messages.h"
 #include "net/rdap/RdapClient.h"
 #include "text/IdnName.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <chrono>
@@ -207,7 +207,7 @@ QueryEngine::~QueryEngine() {
     shutdown();
 }
 
-SearchOutcome QueryEngine::btnSearchClick(SearchRequest request) {
+SearchOutcome QueryEngine::search(SearchRequest request) {
     auto run = std::make_unique<RunRequest>();
     {
         std::lock_guard lock(m_stateMutex);
@@ -222,11 +222,11 @@ SearchOutcome QueryEngine::btnSearchClick(SearchRequest request) {
         try {
             CheckPattern(request.patternText);
         } catch (const PatternError& refusal) {
-            return {SearchOutcome::Status::Refused, refusal.message(request.languageCode)};
+            return {SearchOutcome::Status::Refused, refusal.refusal()};
         }
     }
     if (run->entries.empty()) {
-        return {SearchOutcome::Status::Refused, message(Msg::NoWhoisServer, request.languageCode)};
+        return {SearchOutcome::Status::Refused, {SearchRefusal::Reason::NoServer, {}}};
     }
     run->mode = request.mode;
     run->patternText = std::move(request.patternText);
@@ -235,7 +235,7 @@ SearchOutcome QueryEngine::btnSearchClick(SearchRequest request) {
 
     std::lock_guard lock(m_stateMutex);
     // A stopping worker keeps its own deactivation, so clearing the flag cannot revive it.
-    StopFlag.store(false);
+    m_stopRequested.store(false);
     // The worker takes its request under m_stateMutex, so it cannot look before it is stored.
     run->activation = thread.activate();
     m_latestRunActivation = run->activation;
@@ -247,10 +247,10 @@ SearchOutcome QueryEngine::btnSearchClick(SearchRequest request) {
     return {SearchOutcome::Status::Started, {}};
 }
 
-void QueryEngine::btnStopClick() {
+void QueryEngine::stop() {
     {
         std::lock_guard lock(m_stateMutex);
-        StopFlag.store(true);
+        m_stopRequested.store(true);
         if (!thread.isActive()) {
             return;
         }
@@ -267,7 +267,7 @@ void QueryEngine::btnStopClick() {
     m_clock.wake();
 }
 
-bool QueryEngine::N2Click(std::vector<RequeryCell> cells) {
+bool QueryEngine::requery(std::vector<RequeryCell> cells) {
     std::lock_guard lock(m_stateMutex);
     if (m_closing || m_runInProgress || m_requeryInProgress) {
         return false;
@@ -322,7 +322,7 @@ void QueryEngine::shutdown() {
     {
         std::lock_guard lock(m_stateMutex);
         m_closing = true;
-        StopFlag.store(true);
+        m_stopRequested.store(true);
         thread.deactivate();
         requeryThread.deactivate();
         for (QueryLane* lane : m_liveLanes) {
@@ -366,7 +366,7 @@ void QueryEngine::waitIdle() {
 }
 
 bool QueryEngine::runStopRequested(const WorkerState& worker) const {
-    return StopFlag.load() || worker.deactivated.load();
+    return m_stopRequested.load() || worker.deactivated.load();
 }
 
 std::unique_ptr<QueryLane> QueryEngine::makeLane(const RunSettings& settings, std::vector<ServerEntry> entries) {

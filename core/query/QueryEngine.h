@@ -2,6 +2,7 @@
 
 #include "core/names/NameList.h"
 #include "core/names/RefusedNames.h"
+#include "core/names/SearchRefusal.h"
 #include "core/query/PaceClock.h"
 #include "core/query/QueryEvents.h"
 #include "core/query/ResultTable.h"
@@ -35,9 +36,8 @@ enum class SearchMode {
 // What the Search command is given.
 struct SearchRequest {
     SearchMode mode = SearchMode::Pattern;
-    std::string patternText;  // pattern mode: the pattern box's text as it stands
-    NameList words;           // text mode: the word list, line for line
-    std::string languageCode; // chooses the wording of a refusal
+    std::string patternText; // pattern mode: the pattern box's text as it stands
+    NameList words;          // text mode: the word list, line for line
     // Answers known without asking (a resumed search, a recent answer): given a name and the entry
     // of a suffix, the cell to publish instead of asking, or nothing. Called from several lanes at
     // once; empty: every cell is asked.
@@ -47,11 +47,11 @@ struct SearchRequest {
 struct SearchOutcome {
     enum class Status {
         Started, // the run worker was activated
-        Refused, // message holds the text to show in an error box; nothing changed
+        Refused, // refusal says why; nothing changed
         Busy,    // a run or a re-query pass is in progress; nothing changed
     };
     Status status = Status::Busy;
-    std::string message;
+    SearchRefusal refusal; // meaningful when Refused
 };
 
 // A cell the re-query pass asks again.
@@ -78,7 +78,7 @@ struct QueryEngineDeps {
     std::function<std::unique_ptr<RdapClient>()> makeRdapClient = {};
 };
 
-// The query engine: the Search and Stop commands, the query run in lanes and the re-query pass,
+// The query engine: the search, stop and requery commands, the query run in lanes and the re-query pass,
 // written once for the window and the command-line tool. It keeps no result table: it publishes
 // what happens to its sink, whose owner keeps the table.
 //
@@ -95,7 +95,7 @@ struct QueryEngineDeps {
 // delegated is "★" ("Delegated in DNS: ..." as its details) without asking the registry; every
 // other cell reaches its lane's registry as without DNS, in the lane's order.
 //
-// Commands are called from one thread, the owner's; btnStopClick and stopRequery from any.
+// Commands are called from one thread, the owner's; stop and stopRequery from any.
 class QueryEngine {
 public:
     explicit QueryEngine(QueryEngineDeps deps);
@@ -105,20 +105,20 @@ public:
     QueryEngine& operator=(const QueryEngine&) = delete;
 
     // The Search command: checks the request and activates the run worker, which prepares and
-    // sorts the candidate list and then runs the lanes. Refused, with the message for the
-    // request's language: a blank pattern, a pattern the expansion refuses (unclosed "[", too many
+    // sorts the candidate list and then runs the lanes. Refused, with the reason as a value: a
+    // blank pattern, a pattern the expansion refuses (unclosed "[", too many
     // names), an empty server table. Busy while a run or a re-query pass is in progress; a run
     // still stopping is allowed (the new run starts when the old worker has ended).
-    SearchOutcome btnSearchClick(SearchRequest request);
+    SearchOutcome search(SearchRequest request);
 
     // The Stop command: every lane ends after its exchange under way (whose cell is still
     // reported; an exchange still looking its host up ends at once, "-"); pauses end at once. Stop during the
     // preparation ends the run without asking.
-    void btnStopClick();
+    void stop();
 
     // The re-query command: asks the given cells again on the re-query worker. Returns false,
     // doing nothing, while a run or a pass is in progress.
-    bool N2Click(std::vector<RequeryCell> cells);
+    bool requery(std::vector<RequeryCell> cells);
     // Ends a re-query pass after the cells under way (the command-line tool's Ctrl-C).
     void stopRequery();
 
@@ -157,9 +157,11 @@ public:
     void threadRun(const WorkerState& worker);
     void requeryThreadRun(const WorkerState& worker);
 
-    std::atomic<bool> StopFlag{false};
+    // Stop has been given since the last search started. Any thread.
+    bool stopRequested() const { return m_stopRequested.load(); }
 
 private:
+    std::atomic<bool> m_stopRequested{false};
     std::atomic<std::size_t> m_droppedNames{0};
     std::atomic<std::size_t> m_undecodableNames{0};
     RefusedNames m_refusedNames; // under m_stateMutex

@@ -1,9 +1,9 @@
 #include "core/query/QueryLane.h"
 
-#include "core/TextUtil.h"
 #include "net/rdap/RdapClient.h"
 #include "net/socket/ConnectionLoss.h"
 #include "net/socket/NetExceptions.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <exception>
@@ -21,9 +21,7 @@ std::string failureReason(const char* what) {
 } // namespace
 
 std::string laneKey(std::string_view serverField) {
-    std::string key(trim(serverField));
-    std::transform(key.begin(), key.end(), key.begin(), asciiLower);
-    return key;
+    return toAsciiLower(trim(serverField));
 }
 
 QueryLane::QueryLane(std::unique_ptr<WhoisLookup> client, std::unique_ptr<RdapClient> rdap, Context context)

@@ -2,7 +2,7 @@
 
 #include "core/chinese/GbkCodec.h"
 #include "core/query/QuotaPhrases.h"
-#include "core/TextUtil.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <string>

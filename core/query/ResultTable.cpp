@@ -1,6 +1,6 @@
 #include "core/query/ResultTable.h"
 
-#include "core/TextUtil.h"
+#include "text/TextUtil.h"
 
 #include <set>
 

@@ -1,15 +1,11 @@
 #include "core/query/RunSettings.h"
 
-#include "core/TextUtil.h"
+#include "text/TextUtil.h"
 
 namespace cvt {
 
 std::chrono::milliseconds RunSettings::intervalFor(std::string_view serverField) const {
-    std::string key(trim(serverField));
-    for (char& c : key) {
-        c = asciiLower(c);
-    }
-    const auto found = serverIntervals.find(key);
+    const auto found = serverIntervals.find(toAsciiLower(trim(serverField)));
     return found != serverIntervals.end() ? found->second : interval;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/TextUtil.h"
+#include "text/TextUtil.h"
 
 #include <string>
 #include <string_view>
@@ -19,18 +19,7 @@ struct ServerEntry {
 // Whether a server field names an RDAP base address (it starts with "https://" or "http://", in
 // any letter case) rather than a WHOIS host.
 inline bool isRdapServerField(std::string_view server) {
-    const auto startsWith = [server](std::string_view prefix) {
-        if (server.size() < prefix.size()) {
-            return false;
-        }
-        for (std::size_t i = 0; i < prefix.size(); ++i) {
-            if (asciiLower(server[i]) != prefix[i]) {
-                return false;
-            }
-        }
-        return true;
-    };
-    return startsWith("https://") || startsWith("http://");
+    return startsWithIgnoreCase(server, "https://") || startsWithIgnoreCase(server, "http://");
 }
 
 } // namespace cvt

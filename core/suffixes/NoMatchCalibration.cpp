@@ -1,8 +1,8 @@
 #include "core/suffixes/NoMatchCalibration.h"
 
-#include "core/TextUtil.h"
 #include "core/query/QuotaPhrases.h"
 #include "text/IdnName.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <array>
@@ -36,15 +36,6 @@ bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || static_cast<unsigned char>(c) >= 0x80;
 }
 
-std::size_t findIgnoreCase(std::string_view haystack, std::string_view needle, std::size_t from) {
-    if (needle.empty() || from > haystack.size()) {
-        return std::string_view::npos;
-    }
-    const auto found = std::search(haystack.begin() + static_cast<std::ptrdiff_t>(from), haystack.end(), needle.begin(),
-                                   needle.end(), [](char a, char b) { return asciiLower(a) == asciiLower(b); });
-    return found == haystack.end() ? std::string_view::npos : static_cast<std::size_t>(found - haystack.begin());
-}
-
 // A month or weekday name with a capital, as a whole word without its trailing punctuation ("may"
 // and "march" in a sentence stay words).
 bool isCalendarWord(std::string_view word) {
@@ -54,8 +45,7 @@ bool isCalendarWord(std::string_view word) {
     while (!word.empty() && (word.back() == ',' || word.back() == '.' || word.back() == ';')) {
         word.remove_suffix(1);
     }
-    std::string lower(word);
-    std::transform(lower.begin(), lower.end(), lower.begin(), asciiLower);
+    const std::string lower = toAsciiLower(word);
     return std::find(kCalendarWords.begin(), kCalendarWords.end(), lower) != kCalendarWords.end();
 }
 
@@ -64,6 +54,9 @@ bool isCalendarWord(std::string_view word) {
 std::vector<bool> variableBytes(std::string_view line, const std::vector<std::string_view>& askedTexts) {
     std::vector<bool> variable(line.size(), false);
     for (const std::string_view asked : askedTexts) {
+        if (asked.empty()) {
+            continue;
+        }
         for (std::size_t at = findIgnoreCase(line, asked, 0); at != std::string_view::npos;
              at = findIgnoreCase(line, asked, at + 1)) {
             std::fill_n(variable.begin() + static_cast<std::ptrdiff_t>(at), asked.size(), true);

@@ -1,5 +1,6 @@
 #include "core/suffixes/SuffixCatalogue.h"
 
+#include "text/AsciiCase.h"
 #include "text/IdnName.h"
 
 #include <algorithm>
@@ -23,16 +24,6 @@ constexpr std::size_t kProblemsShown = 3;
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
-
-std::string lowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
 
 std::vector<std::string_view> split(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
@@ -102,7 +93,7 @@ std::optional<std::string> toAscii(std::string_view name) {
     if (converted.refused()) {
         return std::nullopt;
     }
-    return lowerAscii(converted.name);
+    return toAsciiLower(converted.name);
 }
 
 std::optional<SuffixGroup> parseGroup(std::string_view word) {
@@ -134,7 +125,7 @@ std::string checkSuffixForms(std::string_view suffix, std::string_view ascii) {
         if (!isHostName(suffix)) {
             return "the suffix " + shownField(suffix) + " is not a domain suffix";
         }
-        if (lowerAscii(suffix) != lowerAscii(ascii)) {
+        if (toAsciiLower(suffix) != toAsciiLower(ascii)) {
             return "the ASCII form " + shownField(ascii) + " differs from the suffix " + shownField(suffix);
         }
         return {};
@@ -143,7 +134,7 @@ std::string checkSuffixForms(std::string_view suffix, std::string_view ascii) {
     if (!expected) {
         return "the suffix " + shownField(suffix) + " is not a valid international domain suffix";
     }
-    if (*expected != lowerAscii(ascii)) {
+    if (*expected != toAsciiLower(ascii)) {
         return "the ASCII form " + shownField(ascii) + " does not match the suffix " + shownField(suffix) + " (" +
                *expected + ")";
     }
@@ -216,8 +207,8 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
     }
     SuffixEntry entry;
     entry.line = number;
-    entry.suffix = lowerAscii(fields[0]);
-    entry.ascii = lowerAscii(fields[1]);
+    entry.suffix = toAsciiLower(fields[0]);
+    entry.ascii = toAsciiLower(fields[1]);
     if (std::string problem = checkSuffixForms(fields[0], fields[1]); !problem.empty()) {
         reject(std::move(problem));
         return;
@@ -237,7 +228,7 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
         reject("the WHOIS server " + shownField(fields[4]) + " is not a host name");
         return;
     }
-    entry.whoisServer = lowerAscii(fields[4]);
+    entry.whoisServer = toAsciiLower(fields[4]);
     if (entry.rdapBase.empty() && entry.whoisServer.empty()) {
         reject("neither an RDAP base nor a WHOIS server for \"" + entry.suffix + "\"");
         return;
@@ -248,10 +239,10 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
                 reject("the name server " + shownField(server) + " is not a host name");
                 return;
             }
-            entry.nameServers.push_back(lowerAscii(server));
+            entry.nameServers.push_back(toAsciiLower(server));
         }
     }
-    entry.knownRegistered = lowerAscii(fields[6]);
+    entry.knownRegistered = toAsciiLower(fields[6]);
     if (!entry.knownRegistered.empty() &&
         (!isHostName(entry.knownRegistered) || !isDirectlyUnder(entry.knownRegistered, entry.ascii))) {
         reject("the registered name " + shownField(fields[6]) + " is not a name directly under " +
@@ -281,7 +272,7 @@ const SuffixEntry* SuffixCatalogue::find(std::string_view suffix) const {
     if (suffix.empty()) {
         return nullptr;
     }
-    if (const auto known = m_byName.find(lowerAscii(suffix)); known != m_byName.end()) {
+    if (const auto known = m_byName.find(toAsciiLower(suffix)); known != m_byName.end()) {
         return &m_entries[known->second];
     }
     if (isAscii(suffix) || hasBlankOrControl(suffix)) {

@@ -1,5 +1,7 @@
 #include "core/words/PageCharset.h"
 
+#include "text/AsciiCase.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <iconv.h>
@@ -7,16 +9,6 @@
 namespace cvt {
 
 namespace {
-
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowered(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), lower);
-    return result;
-}
 
 bool isCharsetNameByte(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '_' ||
@@ -41,13 +33,13 @@ std::string charsetValue(std::string_view text) {
     while (end < text.size() && isCharsetNameByte(text[end])) {
         ++end;
     }
-    return lowered(text.substr(i, end - i));
+    return toAsciiLower(text.substr(i, end - i));
 }
 
 // The first charset=... inside a <meta ...> tag of the page's first bytes.
 std::string metaCharset(std::string_view body) {
     constexpr std::size_t kScanned = 64 * 1024;
-    const std::string head = lowered(body.substr(0, kScanned));
+    const std::string head = toAsciiLower(body.substr(0, kScanned));
     for (std::size_t meta = head.find("<meta"); meta != std::string::npos; meta = head.find("<meta", meta + 5)) {
         const std::size_t close = head.find('>', meta);
         const std::string_view tag =
@@ -81,7 +73,7 @@ void appendReplacement(std::string& out) {
 } // namespace
 
 std::string declaredPageCharset(std::string_view contentType, std::string_view body) {
-    const std::string type = lowered(contentType);
+    const std::string type = toAsciiLower(contentType);
     for (std::size_t at = type.find("charset"); at != std::string::npos; at = type.find("charset", at + 7)) {
         std::string value = charsetValue(std::string_view(type).substr(at + 7));
         if (!value.empty()) {
@@ -93,7 +85,7 @@ std::string declaredPageCharset(std::string_view contentType, std::string_view b
 }
 
 std::string decodePageToUtf8(std::string_view body, std::string_view charset) {
-    const std::string name = iconvName(lowered(charset));
+    const std::string name = iconvName(toAsciiLower(charset));
     if (name == "utf-8" || name == "utf8") {
         return std::string(body);
     }

@@ -1,6 +1,6 @@
 #include "core/words/SortUnique.h"
 
-#include "core/TextUtil.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,7 @@
 #include "core/words/VisibleText.h"
 
+#include "text/AsciiCase.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -9,24 +11,12 @@ namespace cvt {
 
 namespace {
 
-char lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool isLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 bool startsWithNoCase(std::string_view text, std::size_t at, std::string_view prefix) {
-    if (text.size() - at < prefix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (lower(text[at + i]) != prefix[i]) {
-            return false;
-        }
-    }
-    return true;
+    return at <= text.size() && startsWithIgnoreCase(text.substr(at), prefix);
 }
 
 void appendUtf8(std::string& out, std::uint32_t code) {
@@ -218,8 +208,7 @@ std::string visibleTextOfHtml(std::string_view html) {
             ++i;
             continue;
         }
-        std::string name(html.substr(nameStart, nameEnd - nameStart));
-        std::transform(name.begin(), name.end(), name.begin(), lower);
+        const std::string name = toAsciiLower(html.substr(nameStart, nameEnd - nameStart));
         i = tagEnd(html, i);
         if (!closing && contains(std::begin(kHiddenElements), std::end(kHiddenElements), name)) {
             // Everything up to the matching end tag is hidden.

@@ -1,8 +1,8 @@
 #include "core/words/WordListBuilder.h"
 
-#include "core/TextUtil.h"
 #include "core/chinese/ChineseToPinyin.h"
 #include "text/CheckedNumber.h"
+#include "text/TextUtil.h"
 
 #include <limits>
 #include <stdexcept>

@@ -1,5 +1,7 @@
 #include "net/dns/DnsNsReply.h"
 
+#include "text/AsciiCase.h"
+
 #include <ares.h>
 #include <string>
 #include <string_view>
@@ -53,16 +55,7 @@ bool cleanHostName(std::string_view raw, std::string& out) {
 }
 
 bool sameHost(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
+    return equalsIgnoreCase(a, b);
 }
 
 constexpr int kHeaderBytes = 12;

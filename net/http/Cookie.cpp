@@ -48,7 +48,7 @@ int monthNumber(std::string_view token) {
         return 0;
     }
     for (std::size_t i = 0; i < kMonths.size(); ++i) {
-        if (http::equalsIgnoreCase(token.substr(0, 3), kMonths[i])) {
+        if (equalsIgnoreCase(token.substr(0, 3), kMonths[i])) {
             return static_cast<int>(i) + 1;
         }
     }
@@ -154,27 +154,27 @@ TNetCookie TNetCookie::parse(std::string_view header, Kind kind, Clock::time_poi
         const std::string_view name = trim(items[k].substr(0, eq));
         const std::string_view value =
             eq == std::string_view::npos ? std::string_view() : trim(items[k].substr(eq + 1));
-        if (http::equalsIgnoreCase(name, "expires")) {
+        if (equalsIgnoreCase(name, "expires")) {
             fromExpires = parseDate(unquote(value));
-        } else if (http::equalsIgnoreCase(name, "max-age")) {
+        } else if (equalsIgnoreCase(name, "max-age")) {
             if (const auto expiry = maxAgeExpiry(unquote(value), now)) {
                 fromMaxAge = expiry;
             }
-        } else if (http::equalsIgnoreCase(name, "domain")) {
+        } else if (equalsIgnoreCase(name, "domain")) {
             cookie.domain = unquote(value);
-        } else if (http::equalsIgnoreCase(name, "path")) {
+        } else if (equalsIgnoreCase(name, "path")) {
             cookie.path = unquote(value);
-        } else if (http::equalsIgnoreCase(name, "secure")) {
+        } else if (equalsIgnoreCase(name, "secure")) {
             cookie.secure = true;
-        } else if (http::equalsIgnoreCase(name, "version")) {
+        } else if (equalsIgnoreCase(name, "version")) {
             cookie.version = unquote(value);
-        } else if (http::equalsIgnoreCase(name, "comment")) {
+        } else if (equalsIgnoreCase(name, "comment")) {
             cookie.comment = unquote(value);
-        } else if (kind == Kind::Rfc2965 && http::equalsIgnoreCase(name, "commenturl")) {
+        } else if (kind == Kind::Rfc2965 && equalsIgnoreCase(name, "commenturl")) {
             cookie.commentURL = unquote(value);
-        } else if (kind == Kind::Rfc2965 && http::equalsIgnoreCase(name, "discard")) {
+        } else if (kind == Kind::Rfc2965 && equalsIgnoreCase(name, "discard")) {
             cookie.discard = true;
-        } else if (kind == Kind::Rfc2965 && http::equalsIgnoreCase(name, "port")) {
+        } else if (kind == Kind::Rfc2965 && equalsIgnoreCase(name, "port")) {
             cookie.port = unquote(value);
         }
     }

@@ -10,18 +10,17 @@ namespace {
 
 bool domainSuitsHost(std::string_view domain, std::string_view host) {
     if (http::isDottedIPv4(host) || domain.empty() || domain.front() != '.') {
-        return http::equalsIgnoreCase(domain, host);
+        return equalsIgnoreCase(domain, host);
     }
     const std::size_t dot = host.find('.');
-    return dot != std::string_view::npos && http::equalsIgnoreCase(domain, host.substr(dot));
+    return dot != std::string_view::npos && equalsIgnoreCase(domain, host.substr(dot));
 }
 
 bool domainMatchesHost(std::string_view domain, std::string_view host) {
-    if (http::equalsIgnoreCase(domain, host)) {
+    if (equalsIgnoreCase(domain, host)) {
         return true;
     }
-    return !domain.empty() && domain.front() == '.' && !http::isDottedIPv4(host) &&
-           http::endsWithIgnoreCase(host, domain);
+    return !domain.empty() && domain.front() == '.' && !http::isDottedIPv4(host) && endsWithIgnoreCase(host, domain);
 }
 
 } // namespace
@@ -50,7 +49,7 @@ bool TNetCookieManager::add(TNetCookie cookie, std::string_view host, std::strin
         cookie.path = requestPath.empty() ? std::string_view("/") : requestPath;
     }
     std::erase_if(m_cookies, [&cookie](const TNetCookie& stored) {
-        return stored.name == cookie.name && http::equalsIgnoreCase(stored.domain, cookie.domain) &&
+        return stored.name == cookie.name && equalsIgnoreCase(stored.domain, cookie.domain) &&
                stored.path == cookie.path;
     });
     if (m_cookies.size() >= kMaxCookies) {

@@ -27,7 +27,7 @@ bool TNetHeaderList::valueAt(std::size_t index, std::string_view name, std::stri
         return false;
     }
     const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos || !http::equalsIgnoreCase(trim(line.substr(0, colon)), name)) {
+    if (colon == std::string_view::npos || !equalsIgnoreCase(trim(line.substr(0, colon)), name)) {
         return false;
     }
     value = trim(line.substr(colon + 1));

@@ -4,46 +4,6 @@
 
 namespace cvt::http {
 
-namespace {
-
-constexpr char lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool startsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
-}
-
-bool endsWithIgnoreCase(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() && equalsIgnoreCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
-bool containsIgnoreCase(std::string_view text, std::string_view needle) {
-    if (needle.size() > text.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i + needle.size() <= text.size(); ++i) {
-        if (equalsIgnoreCase(text.substr(i, needle.size()), needle)) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool isDottedIPv4(std::string_view text) {
     return parseDottedIPv4(text).has_value();
 }

@@ -123,17 +123,17 @@ void TNetCustomHTTP::Get(std::string_view url, std::string& body) {
             }
             std::string next = redirectTarget();
             const std::string_view scheme = TNetURI::schemeOf(next);
-            if (!http::equalsIgnoreCase(scheme, "http") && !http::equalsIgnoreCase(scheme, "https")) {
+            if (!equalsIgnoreCase(scheme, "http") && !equalsIgnoreCase(scheme, "https")) {
                 throw ENetHTTPRedirectRefused("Redirect to " + next + " refused: only http and https are followed");
             }
             const TNetURI parsed = TNetURI::parse(next);
             if (hop >= m_redirectMaximum) {
                 throw ENetHTTPRedirectRefused("Too many redirects (last: " + next + ")");
             }
-            if (http::equalsIgnoreCase(m_url.protocol, "https") && !http::equalsIgnoreCase(parsed.protocol, "https")) {
+            if (equalsIgnoreCase(m_url.protocol, "https") && !equalsIgnoreCase(parsed.protocol, "https")) {
                 throw ENetHTTPRedirectRefused("Redirect from https to http refused: " + next);
             }
-            if (!parsed.host.empty() && !http::equalsIgnoreCase(parsed.host, m_url.host)) {
+            if (!parsed.host.empty() && !equalsIgnoreCase(parsed.host, m_url.host)) {
                 // Credentials belong to the host they were typed for.
                 m_request.basicAuthentication = false;
             }
@@ -181,8 +181,8 @@ std::string TNetCustomHTTP::redirectTarget() const {
     if (location.starts_with("//")) {
         return m_url.protocol + ":" + location;
     }
-    const bool defaultPort = (http::equalsIgnoreCase(m_url.protocol, "http") && m_url.port == "80") ||
-                             (http::equalsIgnoreCase(m_url.protocol, "https") && m_url.port == "443");
+    const bool defaultPort = (equalsIgnoreCase(m_url.protocol, "http") && m_url.port == "80") ||
+                             (equalsIgnoreCase(m_url.protocol, "https") && m_url.port == "443");
     const std::string origin = m_url.protocol + "://" + m_url.host + (defaultPort ? "" : ":" + m_url.port);
     if (location.starts_with("/")) {
         return origin + location;
@@ -199,7 +199,7 @@ void TNetCustomHTTP::prepareRequest() {
     if (!next.username.empty()) {
         m_request.username = next.username;
         m_request.password = next.password;
-    } else if (!next.host.empty() && !http::equalsIgnoreCase(next.host, m_url.host)) {
+    } else if (!next.host.empty() && !equalsIgnoreCase(next.host, m_url.host)) {
         // Credentials typed for one host are never offered to another.
         m_request.username.clear();
         m_request.password.clear();
@@ -225,9 +225,9 @@ void TNetCustomHTTP::prepareRequest() {
     } else {
         const int previous = portOrZero(m_url.port);
         if (previous == 0 || previous == 80 || previous == 443) {
-            if (http::equalsIgnoreCase(m_url.protocol, "http")) {
+            if (equalsIgnoreCase(m_url.protocol, "http")) {
                 m_url.port = "80";
-            } else if (http::equalsIgnoreCase(m_url.protocol, "https")) {
+            } else if (equalsIgnoreCase(m_url.protocol, "https")) {
                 m_url.port = "443";
             } else {
                 throw ENetUnknownProtocol();
@@ -242,8 +242,8 @@ void TNetCustomHTTP::prepareRequest() {
 
 void TNetCustomHTTP::connectToHost() {
     const int port = connectPort(m_url.port);
-    const bool tls = http::equalsIgnoreCase(m_url.protocol, "https");
-    if (!http::equalsIgnoreCase(Host(), m_url.host) || Port() != port || UseTLS() != tls) {
+    const bool tls = equalsIgnoreCase(m_url.protocol, "https");
+    if (!equalsIgnoreCase(Host(), m_url.host) || Port() != port || UseTLS() != tls) {
         if (IsConnected()) {
             CloseConnection();
         }
@@ -318,7 +318,7 @@ void TNetCustomHTTP::raiseProtocolError() {
     if (code == 401) {
         for (const std::string& challenge : m_response.rawHeaders.values("WWW-Authenticate")) {
             const std::string_view scheme = std::string_view(challenge).substr(0, challenge.find(' '));
-            if (http::equalsIgnoreCase(scheme, "Basic")) {
+            if (equalsIgnoreCase(scheme, "Basic")) {
                 m_request.basicAuthentication = true;
             }
         }
@@ -342,9 +342,9 @@ bool TNetCustomHTTP::responseKeepsAlive() {
     const std::string connection(trim(m_response.connection()));
     const std::string proxyConnection(trim(m_response.proxyConnection()));
     if (m_protocolVersion == TNetHTTPProtocolVersion::pv1_1) {
-        return !http::equalsIgnoreCase(connection, "close") && !http::equalsIgnoreCase(proxyConnection, "close");
+        return !equalsIgnoreCase(connection, "close") && !equalsIgnoreCase(proxyConnection, "close");
     }
-    return http::equalsIgnoreCase(connection, "keep-alive") || http::equalsIgnoreCase(proxyConnection, "keep-alive");
+    return equalsIgnoreCase(connection, "keep-alive") || equalsIgnoreCase(proxyConnection, "keep-alive");
 }
 
 std::string TNetCustomHTTP::protocolVersionText() const {

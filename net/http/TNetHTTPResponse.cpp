@@ -46,7 +46,7 @@ std::vector<std::string_view> listItems(const std::vector<std::string>& values) 
 bool TNetHTTPResponse::chunked() const {
     const std::vector<std::string> values = rawHeaders.values("Transfer-Encoding");
     const std::vector<std::string_view> codings = listItems(values);
-    return !codings.empty() && http::equalsIgnoreCase(codings.back(), "chunked");
+    return !codings.empty() && equalsIgnoreCase(codings.back(), "chunked");
 }
 
 std::optional<std::int64_t> TNetHTTPResponse::contentLength() const {

@@ -3,6 +3,7 @@
 #include "net/socket/NetErrors.h"
 #include "net/socket/NetExceptions.h"
 #include "net/socket/SocketApi.h"
+#include "text/AsciiCase.h"
 #include "text/CheckedNumber.h"
 
 #include <algorithm>
@@ -22,20 +23,7 @@ std::optional<std::uint8_t> parseOctet(std::string_view part) {
 }
 
 bool isLocalhost(std::string_view host) {
-    constexpr std::string_view kLocalhost = "localhost";
-    if (host.size() != kLocalhost.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < host.size(); ++i) {
-        char c = host[i];
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-        if (c != kLocalhost[i]) {
-            return false;
-        }
-    }
-    return true;
+    return equalsIgnoreCase(host, "localhost");
 }
 
 in_addr fromOctets(const std::array<std::uint8_t, 4>& octets) {

@@ -340,20 +340,18 @@ struct EngineRigWith {
         table.alignSuffixColumns(entries);
     }
     void setSettings(RunSettings settings) { engine.setSettings(std::move(settings)); }
-    bool requery() { return engine.N2Click(CellsToRequery(table)); }
+    bool requery() { return engine.requery(CellsToRequery(table)); }
 
     SearchOutcome searchPattern(const std::string& pattern) {
         SearchRequest request;
         request.patternText = pattern;
-        request.languageCode = "en";
-        return engine.btnSearchClick(std::move(request));
+        return engine.search(std::move(request));
     }
     SearchOutcome searchWords(const std::vector<std::string>& words) {
         SearchRequest request;
         request.mode = SearchMode::Text;
         request.words = NameList::fromRange(words);
-        request.languageCode = "en";
-        return engine.btnSearchClick(std::move(request));
+        return engine.search(std::move(request));
     }
     // The rows as "caption:cell|cell|...".
     std::vector<std::string> rows() const {

@@ -1,4 +1,4 @@
-#include "core/Messages.h"
+#include "i18n/Messages.h"
 #include "tests/support/FakeDnsServer.h"
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/ui/WindowHarness.h"

@@ -2,7 +2,7 @@
 // remembered state, the language menu and the question before results are discarded.
 
 #include "config/IniFile.h"
-#include "core/Messages.h"
+#include "i18n/Messages.h"
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/ui/WindowHarness.h"
 #include "ui/ResultFilterModel.h"

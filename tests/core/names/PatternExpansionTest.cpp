@@ -1,7 +1,9 @@
 #include "core/names/PatternExpansion.h"
 
 #include "core/words/SortUnique.h"
-#include "core/TextUtil.h"
+#include "i18n/Messages.h"
+#include "i18n/RefusalWording.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -247,21 +249,22 @@ TEST(PreparePatternCandidatesTest, KnownPatterns) {
 TEST(PreparePatternCandidatesTest, RefusesEmptyUnclosedAndOversizedPatterns) {
     struct Case {
         std::string pattern;
-        Msg id;
+        SearchRefusal::Reason reason;
         std::string english;
     };
+    using enum SearchRefusal::Reason;
     const std::vector<Case> cases = {
-        {"", Msg::EmptyPattern, message(Msg::EmptyPattern, "en")},
-        {" \t\r\n", Msg::EmptyPattern, message(Msg::EmptyPattern, "en")},
-        {"ab[c", Msg::UnclosedBracket, message(Msg::UnclosedBracket, "en")},
-        {"[", Msg::UnclosedBracket, message(Msg::UnclosedBracket, "en")},
-        {"[abc", Msg::UnclosedBracket, message(Msg::UnclosedBracket, "en")},
-        {"abc[", Msg::UnclosedBracket, message(Msg::UnclosedBracket, "en")},
-        {"a]b[c", Msg::UnclosedBracket, message(Msg::UnclosedBracket, "en")},
-        {"[a][", Msg::UnclosedBracket, message(Msg::UnclosedBracket, "en")},
-        {"[a-z][a-z][a-z][a-z][a-z][a-z]", Msg::TooManyCombinations,
+        {"", EmptyPattern, message(Msg::EmptyPattern, "en")},
+        {" \t\r\n", EmptyPattern, message(Msg::EmptyPattern, "en")},
+        {"ab[c", UnclosedBracket, message(Msg::UnclosedBracket, "en")},
+        {"[", UnclosedBracket, message(Msg::UnclosedBracket, "en")},
+        {"[abc", UnclosedBracket, message(Msg::UnclosedBracket, "en")},
+        {"abc[", UnclosedBracket, message(Msg::UnclosedBracket, "en")},
+        {"a]b[c", UnclosedBracket, message(Msg::UnclosedBracket, "en")},
+        {"[a][", UnclosedBracket, message(Msg::UnclosedBracket, "en")},
+        {"[a-z][a-z][a-z][a-z][a-z][a-z]", TooManyCombinations,
          "The pattern gives 308915776 names, more than the limit of 16777216. Please narrow it down."},
-        {"[a-q][a-z][a-z][a-z][a-z][a-z]", Msg::TooManyCombinations,
+        {"[a-q][a-z][a-z][a-z][a-z][a-z]", TooManyCombinations,
          "The pattern gives 201983392 names, more than the limit of 16777216. Please narrow it down."},
     };
     for (const auto& c : cases) {
@@ -270,11 +273,10 @@ TEST(PreparePatternCandidatesTest, RefusesEmptyUnclosedAndOversizedPatterns) {
             PreparePatternCandidates(c.pattern, &positions);
             ADD_FAILURE() << c.pattern;
         } catch (const PatternError& error) {
-            EXPECT_EQ(error.id(), c.id) << c.pattern;
-            EXPECT_EQ(std::string(error.what()), c.english) << c.pattern;
-            EXPECT_EQ(error.message("en"), c.english) << c.pattern;
-            if (c.id != Msg::EmptyPattern) {
-                EXPECT_NE(error.message("zh-cn"), c.english) << c.pattern;
+            EXPECT_EQ(error.refusal().reason, c.reason) << c.pattern;
+            EXPECT_EQ(refusalMessage(error.refusal(), "en"), c.english) << c.pattern;
+            if (c.reason != EmptyPattern) {
+                EXPECT_NE(refusalMessage(error.refusal(), "zh-cn"), c.english) << c.pattern;
             }
         }
         EXPECT_EQ(positions.size(), 1U) << "a refused pattern leaves the positions alone: " << c.pattern;
@@ -292,13 +294,13 @@ TEST(PreparePatternCandidatesTest, ReportsHugeCountsExactly) {
         FAIL();
     } catch (const PatternError& error) {
         EXPECT_EQ(error.combinations(), UINT64_MAX);
-        const std::string text = error.what();
+        const std::string text = refusalMessage(error.refusal(), "en");
         // 255^41 has 99 digits.
         const auto begin = text.find("gives ") + 6;
         const auto end = text.find(' ', begin);
         EXPECT_EQ(end - begin, 99U) << text;
         EXPECT_EQ(text.substr(begin, 6), "465744") << text; // 255^41 = 4.65744...e98
-        EXPECT_NE(error.message("zh-cn").find(text.substr(begin, end - begin)), std::string::npos);
+        EXPECT_NE(refusalMessage(error.refusal(), "zh-cn").find(text.substr(begin, end - begin)), std::string::npos);
     }
 }
 

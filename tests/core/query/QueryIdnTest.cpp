@@ -67,7 +67,7 @@ TEST(QueryIdnTest, EveryServerIsAskedTheALabelAndTheTableShowsUnicode) {
         request.mode = SearchMode::Text;
         request.words =
             NameList::fromRange(std::vector<std::string>{"中国", "ab", "Bücher", "ＡＢＣ", "a😀", "x\u200Dy中"});
-        ASSERT_EQ(engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+        ASSERT_EQ(engine.search(std::move(request)).status, SearchOutcome::Status::Started);
         engine.waitIdle();
 
         const RefusedNames refused = engine.refusedNames();
@@ -133,7 +133,7 @@ TEST(QueryIdnTest, EveryPhraseOfTheChineseDictionaryRoundTripsAndIsAskedByItsALa
     SearchRequest request;
     request.mode = SearchMode::Text;
     request.words = names;
-    ASSERT_EQ(rig.engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+    ASSERT_EQ(rig.engine.search(std::move(request)).status, SearchOutcome::Status::Started);
     rig.engine.waitIdle();
 
     EXPECT_EQ(rig.engine.refusedNames().count, 0u);

@@ -101,7 +101,7 @@ TEST(QueryLanesTest, StopEndsEveryLaneAfterItsExchangeUnderWay) {
     rig.whois.hold("bx.com");
     ASSERT_EQ(rig.searchPattern("[a-z]x").status, SearchOutcome::Status::Started);
     rig.whois.waitUntilHeld();
-    rig.engine.btnStopClick();
+    rig.engine.stop();
     const std::size_t asked = rig.whois.calls().size();
     rig.whois.release();
     rig.engine.waitIdle();
@@ -249,12 +249,12 @@ TEST(QueryLanesTest, StopAndClosingEndAPauseAtOnce) {
         engine.setSettings(settings);
         SearchRequest request;
         request.patternText = "[a-b]x";
-        ASSERT_EQ(engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+        ASSERT_EQ(engine.search(std::move(request)).status, SearchOutcome::Status::Started);
         waitForEvent(sink, "status0=Waiting for h");
         if (closing) {
             engine.shutdown();
         } else {
-            engine.btnStopClick();
+            engine.stop();
             engine.waitIdle();
         }
         EXPECT_EQ(whois.queries(), Strings{"ax.com"}) << closing;

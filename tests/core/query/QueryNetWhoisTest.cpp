@@ -38,7 +38,7 @@ struct NetRig {
         setEntries({test::entry("com", host, "No match for", true, refusal)});
         SearchRequest request;
         request.patternText = "ax";
-        EXPECT_EQ(engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+        EXPECT_EQ(engine.search(std::move(request)).status, SearchOutcome::Status::Started);
         engine.waitIdle();
         return table.cell(0, 0);
     }
@@ -101,7 +101,7 @@ TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
     table.alignSuffixColumns(entries);
     SearchRequest search;
     search.patternText = "ax";
-    ASSERT_EQ(engine.btnSearchClick(std::move(search)).status, SearchOutcome::Status::Started);
+    ASSERT_EQ(engine.search(std::move(search)).status, SearchOutcome::Status::Started);
     engine.waitIdle();
     EXPECT_EQ(table.cell(0, 0), kMarkFailed);
     EXPECT_EQ(sink.details(), std::vector<std::string>{"Read Timeout"});
@@ -138,7 +138,7 @@ TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {
     rig.setEntries({test::entry("com", server.hostField(), "No match for")});
     SearchRequest request;
     request.patternText = "[a-b]x";
-    ASSERT_EQ(rig.engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+    ASSERT_EQ(rig.engine.search(std::move(request)).status, SearchOutcome::Status::Started);
     {
         std::unique_lock lock(mutex);
         changed.wait(lock, [&] { return asked; });
@@ -160,7 +160,7 @@ TEST(QueryNetWhoisTest, StopAndCancelEndAHostLookupOnASilentResolver) {
         std::vector<ResultRow> rows;
     };
     const std::vector<Case> cases = {
-        {"Stop", &QueryEngine::btnStopClick, {{"ax", {"-"}}}},
+        {"Stop", &QueryEngine::stop, {{"ax", {"-"}}}},
         {"cancelExchanges", &QueryEngine::cancelExchanges, {{"ax", {"-"}}, {"bx", {"-"}}}},
     };
     for (const Case& c : cases) {
@@ -182,7 +182,7 @@ TEST(QueryNetWhoisTest, StopAndCancelEndAHostLookupOnASilentResolver) {
         table.alignSuffixColumns(entries);
         SearchRequest request;
         request.patternText = "[a-b]x";
-        ASSERT_EQ(engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+        ASSERT_EQ(engine.search(std::move(request)).status, SearchOutcome::Status::Started);
         while (dns.questionCount() == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
@@ -206,7 +206,7 @@ TEST(QueryNetWhoisTest, LanesOnTwoServersGiveTheSameTableAsOneLane) {
         rig.engine.setSettings(settings);
         SearchRequest request;
         request.patternText = "[a-c]x";
-        ASSERT_EQ(rig.engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+        ASSERT_EQ(rig.engine.search(std::move(request)).status, SearchOutcome::Status::Started);
         rig.engine.waitIdle();
         tables.push_back(rig.table.rows());
     }

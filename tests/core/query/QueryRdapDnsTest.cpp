@@ -4,11 +4,11 @@
 #include "core/query/NetWhoisLookup.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/ResultMarks.h"
-#include "tests/support/QueryFakes.h"
 #include "tests/support/FakeDnsServer.h"
 #include "tests/support/FakeHttpServer.h"
 #include "tests/support/FakeTlsServer.h"
 #include "tests/support/FakeWhoisServer.h"
+#include "tests/support/QueryFakes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestCertificates.h"
 
@@ -166,7 +166,7 @@ DnsRun runWithDns(const std::function<void(RunSettings&)>& setUpDns) {
         request.mode = SearchMode::Text;
         request.words =
             NameList::fromRange(std::vector<std::string>{"taken", "parked", "fresh", "broken", "empty", "under_score"});
-        EXPECT_EQ(engine.btnSearchClick(std::move(request)).status, SearchOutcome::Status::Started);
+        EXPECT_EQ(engine.search(std::move(request)).status, SearchOutcome::Status::Started);
         engine.waitIdle();
         run.progress = sink.progress();
     }
@@ -290,7 +290,7 @@ TEST(QueryRdapDnsTest, StopAndClosingEndARunWaitingOnDnsAtOnce) {
         if (closing) {
             rig.engine.shutdown();
         } else {
-            rig.engine.btnStopClick();
+            rig.engine.stop();
             rig.engine.waitIdle();
         }
         EXPECT_TRUE(rig.whois.calls().empty());

@@ -1,6 +1,7 @@
-#include "core/Messages.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/ResultMarks.h"
+#include "i18n/Messages.h"
+#include "i18n/RefusalWording.h"
 #include "tests/support/QueryFakes.h"
 
 #include <gtest/gtest.h>
@@ -86,10 +87,9 @@ TEST(QueryRunTest, RefusalsChangeNothing) {
         rig.sink.clear();
         SearchRequest request;
         request.patternText = c.pattern;
-        request.languageCode = c.language;
-        const SearchOutcome outcome = rig.engine.btnSearchClick(std::move(request));
+        const SearchOutcome outcome = rig.engine.search(std::move(request));
         EXPECT_EQ(outcome.status, SearchOutcome::Status::Refused) << c.what;
-        EXPECT_EQ(outcome.message, c.message) << c.what;
+        EXPECT_EQ(refusalMessage(outcome.refusal, c.language), c.message) << c.what;
         EXPECT_TRUE(rig.sink.events().empty()) << c.what;
         EXPECT_EQ(rig.table.rowCount(), 1u) << c.what;
         EXPECT_FALSE(rig.engine.isBusy()) << c.what;

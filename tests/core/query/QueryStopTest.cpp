@@ -26,7 +26,7 @@ TEST(QueryStopTest, CellUnderWayIsStillWrittenAndNothingFurtherIsAsked) {
     rig.whois.waitUntilHeld();
     rig.sink.clear();
 
-    rig.engine.btnStopClick();
+    rig.engine.stop();
     // Search comes back at once; the worker is still inside its exchange.
     EXPECT_EQ(rig.sink.events(), Strings{"state=stopping"});
     EXPECT_FALSE(rig.engine.isRunActive());
@@ -62,7 +62,7 @@ TEST(QueryStopTest, StopBeforeTheFirstNameAsksNothingAndStillCleansUp) {
     rig.table.appendRow("old");
     ASSERT_EQ(rig.searchPattern("[a-c]x").status, SearchOutcome::Status::Started);
     rig.sink.gate.waitForWaiter();
-    rig.engine.btnStopClick();
+    rig.engine.stop();
     rig.sink.gate.open();
     rig.engine.waitIdle();
 
@@ -78,7 +78,7 @@ TEST(QueryStopTest, NewSearchWaitsForTheStoppingRunWhichStaysStopped) {
     rig.whois.hold("bx.com");
     ASSERT_EQ(rig.searchPattern("[a-c]x").status, SearchOutcome::Status::Started);
     rig.whois.waitUntilHeld();
-    rig.engine.btnStopClick();
+    rig.engine.stop();
     // The new Search clears the stop flag while the old worker is still inside its exchange.
     ASSERT_EQ(rig.searchPattern("[d-e]y").status, SearchOutcome::Status::Started);
     EXPECT_TRUE(rig.engine.isRunActive());

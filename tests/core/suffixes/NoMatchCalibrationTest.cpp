@@ -1,7 +1,7 @@
 #include "core/suffixes/NoMatchCalibration.h"
 
-#include "core/TextUtil.h"
 #include "tests/support/TempDir.h"
+#include "text/TextUtil.h"
 
 #include <algorithm>
 #include <filesystem>

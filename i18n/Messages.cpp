@@ -1,4 +1,4 @@
-#include "core/Messages.h"
+#include "i18n/Messages.h"
 
 #include <array>
 

@@ -6,7 +6,7 @@
 
 namespace cvt {
 
-// Every caption and message that the program shows in two wordings. The Chinese wording is chosen
+// Every caption and message that the front ends show, in two wordings. The Chinese wording is chosen
 // when the language code is exactly "zh-cn" (case-sensitive); any other code gives English.
 enum class Msg {
     // Main window captions.
