@@ -232,11 +232,11 @@ private:
                                                             {"csv", CheckFormat::Csv},
                                                             {"json", CheckFormat::Json},
                                                             {"jsonl", CheckFormat::Jsonl}};
-        const std::map<std::string, MarkKind> kinds = {
-            {"free", MarkKind::Free}, {"registered", MarkKind::Registered}, {"failed", MarkKind::Failed}};
         m_outputOptions.format = formats.at(m_format);
-        if (!m_only.empty()) {
-            m_outputOptions.only = kinds.at(m_only);
+        for (const Mark mark : {Mark::Free, Mark::Registered, Mark::Failed}) {
+            if (m_only == markWord(mark)) {
+                m_outputOptions.only = mark;
+            }
         }
     }
 

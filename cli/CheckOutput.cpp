@@ -1,7 +1,7 @@
 #include "cli/CheckOutput.h"
 
 #include "core/export/CsvExport.h"
-#include "core/query/ResultMarks.h"
+#include "core/export/MarkGlyph.h"
 #include "core/export/TextExport.h"
 
 #include <algorithm>
@@ -12,22 +12,10 @@ namespace cvt::cli {
 
 namespace {
 
-std::string_view markOf(MarkKind kind) {
-    switch (kind) {
-    case MarkKind::Free:
-        return kMarkFree;
-    case MarkKind::Registered:
-        return kMarkRegistered;
-    case MarkKind::Failed:
-        break;
-    }
-    return kMarkFailed;
-}
-
 nlohmann::ordered_json jsonRow(const std::vector<std::string>& captions, const ResultRow& row) {
     nlohmann::ordered_json marks = nlohmann::ordered_json::object();
     for (std::size_t column = 1; column < captions.size(); ++column) {
-        marks[captions[column]] = markWord(column - 1 < row.cells.size() ? row.cells[column - 1] : std::string());
+        marks[captions[column]] = markWord(column - 1 < row.cells.size() ? row.cells[column - 1] : Mark::Unasked);
     }
     return {{"name", row.caption}, {"marks", std::move(marks)}};
 }
@@ -45,8 +33,8 @@ void writeTsv(const ResultTableSnapshot& table, std::ostream& out) {
     out << '\n';
     for (const ResultRow& row : table.rows) {
         out << row.caption << '\t';
-        for (const std::string& cell : row.cells) {
-            out << cell << '\t';
+        for (const Mark cell : row.cells) {
+            out << markGlyph(cell) << '\t';
         }
         out << '\n';
     }
@@ -54,29 +42,30 @@ void writeTsv(const ResultTableSnapshot& table, std::ostream& out) {
 
 } // namespace
 
-bool rowHasMark(const ResultRow& row, std::optional<MarkKind> kind) {
-    return !kind || std::find(row.cells.begin(), row.cells.end(), markOf(*kind)) != row.cells.end();
+bool rowHasMark(const ResultRow& row, std::optional<Mark> mark) {
+    return !mark || std::find(row.cells.begin(), row.cells.end(), *mark) != row.cells.end();
 }
 
-ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<MarkKind> kind) {
+ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<Mark> mark) {
     ResultTableSnapshot kept{table.captions, {}};
     for (const ResultRow& row : table.rows) {
-        if (rowHasMark(row, kind)) {
+        if (rowHasMark(row, mark)) {
             kept.rows.push_back(row);
         }
     }
     return kept;
 }
 
-const char* markWord(const std::string& mark) {
-    if (mark == kMarkFree) {
+const char* markWord(Mark mark) {
+    switch (mark) {
+    case Mark::Free:
         return "free";
-    }
-    if (mark == kMarkRegistered) {
+    case Mark::Registered:
         return "registered";
-    }
-    if (mark == kMarkFailed) {
+    case Mark::Failed:
         return "failed";
+    case Mark::Unasked:
+        break;
     }
     return "unasked";
 }
@@ -93,7 +82,7 @@ void CheckOutput::row(const ResultRow& row) {
     std::lock_guard lock(m_mutex);
     if (m_options.freeNames) {
         for (std::size_t cell = 0; cell < row.cells.size() && cell + 1 < m_captions.size(); ++cell) {
-            if (row.cells[cell] == kMarkFree) {
+            if (row.cells[cell] == Mark::Free) {
                 m_out << row.caption << '.' << m_captions[cell + 1] << '\n';
             }
         }

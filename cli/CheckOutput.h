@@ -11,12 +11,11 @@
 namespace cvt::cli {
 
 enum class CheckFormat { Text, Tsv, Csv, Json, Jsonl };
-enum class MarkKind { Free, Registered, Failed };
 
 struct CheckOutputOptions {
     CheckFormat format = CheckFormat::Text;
-    // Keep only the rows with at least one cell of this kind.
-    std::optional<MarkKind> only;
+    // Keep only the rows with at least one cell with this mark.
+    std::optional<Mark> only;
     // Print name.suffix for every free cell, one per line, instead of the table.
     bool freeNames = false;
 };
@@ -42,11 +41,11 @@ private:
     std::vector<std::string> m_captions;
 };
 
-// Whether the row has a cell of the kind (every row when no kind is given).
-bool rowHasMark(const ResultRow& row, std::optional<MarkKind> kind);
-// The table with only the rows that have a cell of the kind.
-ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<MarkKind> kind);
+// Whether the row has a cell with the mark (every row when no mark is given).
+bool rowHasMark(const ResultRow& row, std::optional<Mark> mark);
+// The table with only the rows that have a cell with the mark.
+ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<Mark> mark);
 // The word json and jsonl use for a mark: free, registered, failed or unasked.
-const char* markWord(const std::string& mark);
+const char* markWord(Mark mark);
 
 } // namespace cvt::cli

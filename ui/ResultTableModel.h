@@ -50,7 +50,7 @@ public:
     // Room for a run's rows (its total is known when it starts asking).
     void reserveRows(std::size_t count) { m_table.reserveRows(count); }
     void removeRowsIf(const std::function<bool(const ResultRow&)>& predicate);
-    void appendRow(const std::string& caption, const std::vector<std::string>& cells);
+    void appendRow(const std::string& caption, const std::vector<Mark>& cells);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -67,7 +67,7 @@ Q_SIGNALS:
 
 private:
     bool isCell(const QModelIndex& index) const;
-    void count(const std::string& mark, int delta);
+    void count(Mark mark, int delta);
     void recount();
     ResultTable m_table;
     MarkCounts m_counts;

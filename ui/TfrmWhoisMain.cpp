@@ -2,8 +2,8 @@
 
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
-#include "core/query/QueryEngine.h"
 #include "core/TextUtil.h"
+#include "core/query/QueryEngine.h"
 #include "core/query/WhoisLookup.h"
 #include "platform/DesktopOpener.h"
 #include "ui/BusyAnimation.h"
@@ -249,7 +249,7 @@ void TfrmWhoisMain::buildControls() {
             [this](const QPoint& at) { PopupMenu1->popup(lvDomain->viewport()->mapToGlobal(at)); });
     connect(lvDomain, &QTableView::doubleClicked, this, &TfrmWhoisMain::lvDomainDblClick);
     connect(cbFilter, &QComboBox::currentIndexChanged, this,
-            [this](int kind) { m_filter->setKind(static_cast<ResultFilterModel::Kind>(std::clamp(kind, 0, 3))); });
+            [this](int kind) { m_filter->setKind(ResultFilterModel::kindAt(kind)); });
     connect(edtFilter, &QLineEdit::textChanged, this, [this](const QString& text) { m_filter->setNameText(text); });
     connect(m_results.get(), &ResultTableModel::countsChanged, this, &TfrmWhoisMain::applyStatusCounts);
 }

@@ -3,9 +3,9 @@
 #include "config/TIniOptions.h"
 #include "core/export/CsvExport.h"
 #include "core/export/EExportCancelled.h"
+#include "core/export/TextExport.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/ResultMarks.h"
-#include "core/export/TextExport.h"
 #include "core/query/WhoisDetails.h"
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
@@ -105,7 +105,7 @@ void TfrmWhoisMain::CopyFreeNamesClick() {
     for (int shown = 0; shown < m_filter->rowCount(); ++shown) {
         const ResultRow& row = m_results->rows()[m_filter->sourceRow(shown)];
         for (std::size_t cell = 0; cell < row.cells.size() && cell + 1 < captions.size(); ++cell) {
-            if (row.cells[cell] == kMarkFree) {
+            if (row.cells[cell] == Mark::Free) {
                 text += toQString(row.caption + "." + captions[cell + 1]) + QLatin1Char('\n');
             }
         }

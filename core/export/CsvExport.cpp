@@ -1,5 +1,6 @@
 #include "core/export/CsvExport.h"
 
+#include "core/export/MarkGlyph.h"
 #include "core/export/TextExport.h"
 
 #include <string_view>
@@ -51,11 +52,11 @@ std::string ExportCsvBytes(const ResultTableSnapshot& table) {
     const std::size_t suffixColumns = table.captions.empty() ? 0 : table.captions.size() - 1;
     for (const ResultRow& row : table.rows) {
         appendField(out, row.caption, true);
-        // The marks are the program's own ("-" means no answer) and are written as they are.
+        // The marks' glyphs are the program's own ("-" means no answer) and are written as they are.
         for (std::size_t j = 0; j < suffixColumns; ++j) {
             out += ',';
             if (j < row.cells.size()) {
-                appendField(out, row.cells[j], false);
+                appendField(out, markGlyph(row.cells[j]), false);
             }
         }
         out.append(kLineEnd);

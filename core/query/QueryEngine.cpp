@@ -522,8 +522,7 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
                 }
                 if (delegation) {
                     ensureRows(index);
-                    m_sink.cellAnswered(
-                        {shared.row(index), name, suffix, std::string(kMarkRegistered), std::move(*delegation)});
+                    m_sink.cellAnswered({shared.row(index), name, suffix, Mark::Registered, std::move(*delegation)});
                     std::lock_guard lock(m_stateMutex);
                     ++m_progress.dnsSettled;
                     continue;
@@ -540,7 +539,7 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
             }
             CellOutcome outcome = lane.askCell(entry, joinQuery(name, suffix));
             ensureRows(index);
-            m_sink.cellAnswered({shared.row(index), name, suffix, std::move(outcome.mark), std::move(outcome.details)});
+            m_sink.cellAnswered({shared.row(index), name, suffix, outcome.mark, std::move(outcome.details)});
         }
         if (lanesOn && complete && shared.lanesDone[index].fetch_add(1) + 1u == shared.laneCount) {
             std::lock_guard lock(m_stateMutex);
@@ -618,7 +617,7 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
             break;
         }
         const std::string query = joinQuery(cell.name, cell.suffix);
-        CellOutcome outcome{std::string(kMarkFailed), "no server entry for this suffix", false};
+        CellOutcome outcome{Mark::Failed, "no server entry for this suffix", false};
         if (const ServerEntry* entry = findEntry(lane.entries, cell.suffix)) {
             if (!lane.waitTurn(entry->host, stop, announce)) {
                 break;
@@ -628,8 +627,8 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
         } else {
             m_sink.activityChanged(query);
         }
-        m_sink.cellAnswered({cell.row, std::move(cell.name), std::move(cell.suffix), std::move(outcome.mark),
-                             std::move(outcome.details)});
+        m_sink.cellAnswered(
+            {cell.row, std::move(cell.name), std::move(cell.suffix), outcome.mark, std::move(outcome.details)});
         std::lock_guard lock(m_stateMutex);
         if (m_progress.state == RunState::Requerying) {
             publishState(RunState::Requerying, m_progress.done + 1, total);

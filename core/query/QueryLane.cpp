@@ -67,27 +67,27 @@ bool QueryLane::waitTurn(const std::string& serverField, const std::function<boo
 
 CellOutcome QueryLane::askRdap(const ServerEntry& entry, const std::string& query, ServerPace& pace) {
     if (!m_rdap) {
-        return {std::string(kMarkFailed), "no RDAP client", false};
+        return {Mark::Failed, "no RDAP client", false};
     }
     RdapOutcome answer;
     try {
         answer = m_rdap->lookup(trim(entry.host), query);
     } catch (const ENetOperationCancelled& cancelled) {
-        return {std::string(kMarkFailed), failureReason(cancelled.what()), false};
+        return {Mark::Failed, failureReason(cancelled.what()), false};
     }
     switch (answer.mark) {
     case RdapMark::Free:
         afterExchange(pace, {});
-        return {std::string(kMarkFree), {}, false};
+        return {Mark::Free, {}, false};
     case RdapMark::Registered:
         afterExchange(pace, {});
-        return {std::string(kMarkRegistered), {}, false};
+        return {Mark::Registered, {}, false};
     case RdapMark::Failed:
         break;
     }
     const bool refused = answer.status == 429;
-    CellOutcome outcome{std::string(kMarkFailed), (refused ? "refused: " : "") + failureReason(answer.reason.c_str()),
-                        refused, answer.noReply};
+    CellOutcome outcome{Mark::Failed, (refused ? "refused: " : "") + failureReason(answer.reason.c_str()), refused,
+                        answer.noReply};
     if (answer.retryAfter && *answer.retryAfter > RunSettings::kMaxBackoff) {
         // Parking the lane for hours would hold the whole run: the server's other cells fail at once,
         // so the run ends and a later re-query asks again (after the longest back-off).
@@ -108,7 +108,7 @@ CellOutcome QueryLane::askRdap(const ServerEntry& entry, const std::string& quer
 
 CellOutcome QueryLane::askCell(const ServerEntry& entry, const std::string& query) {
     if (const auto givenUp = m_givenUp.find(laneKey(entry.host)); givenUp != m_givenUp.end()) {
-        return {std::string(kMarkFailed), givenUp->second, false};
+        return {Mark::Failed, givenUp->second, false};
     }
     ServerPace& pace = m_context.paces.of(entry.host);
     if (isRdapServerField(trim(entry.host))) {
@@ -118,9 +118,9 @@ CellOutcome QueryLane::askCell(const ServerEntry& entry, const std::string& quer
     try {
         outcome = judgeReply(m_client->lookup(std::string(trim(entry.host)), query), entry);
     } catch (const std::exception& failure) {
-        // A failed exchange is a result, not an error: its mark is "-" and it can be asked again.
+        // A failed exchange is a result, not an error: it is failed and can be asked again.
         m_client->closeConnection();
-        outcome = {std::string(kMarkFailed), failureReason(failure.what()), false, isConnectionLoss(failure)};
+        outcome = {Mark::Failed, failureReason(failure.what()), false, isConnectionLoss(failure)};
     }
     afterExchange(pace, outcome);
     return outcome;

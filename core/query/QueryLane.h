@@ -46,13 +46,13 @@ public:
 
     // Asks one cell: the exchange with the entry's server and the judgement of its reply. A WHOIS
     // entry asks its host; an RDAP entry (its server field an https:// or http:// base address)
-    // looks the name up there (see RdapOutcome for the marks). A failed exchange is "-" with its
+    // looks the name up there (see RdapOutcome for the marks). A failed exchange is failed with its
     // reason, and the connection is closed; so is one that brought no byte of reply ("empty reply").
     // A refusal (a quota reply, an RDAP 429) starts (or doubles) the server's back-off, and so does
     // the second and every further exchange in a row without a reply (the server closed or reset the
     // connection, or said nothing); the first such one leaves the back-off as it is. A Retry-After of
     // an RDAP 429 or 503 is taken as the back-off instead; one longer than the longest back-off gives
-    // the server up for this lane: its cells are "-" ("server asks to wait N s") without asking. Any
+    // the server up for this lane: its cells fail ("server asks to wait N s") without asking. Any
     // other outcome ends the back-off.
     CellOutcome askCell(const ServerEntry& entry, const std::string& query);
 

@@ -25,7 +25,7 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
         }
         std::string reply;
         const std::string_view detail = j < request.details.size() ? request.details[j] : std::string_view();
-        if (request.cells[j] == kMarkRegistered && detail.starts_with(kDelegatedInDnsPrefix)) {
+        if (request.cells[j] == Mark::Registered && detail.starts_with(kDelegatedInDnsPrefix)) {
             // Settled by DNS: the registry was never asked, so the delegation is what there is to show.
             reply = detail;
         } else {

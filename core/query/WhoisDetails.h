@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/query/Mark.h"
+
 #include <atomic>
 #include <cstddef>
 #include <functional>
@@ -14,9 +16,9 @@ namespace cvt {
 inline constexpr std::string_view kWhoisDetailsSeparator = "======================================";
 
 struct WhoisDetailsRequest {
-    std::string rowCaption;         // the name, without suffix
-    std::vector<std::string> cells; // the row's cells (their marks)
-    // The row's cell details; a "★" cell whose details say it was found delegated in DNS shows
+    std::string rowCaption;  // the name, without suffix
+    std::vector<Mark> cells; // the row's cells
+    // The row's cell details; a registered cell whose details say it was found delegated in DNS shows
     // them instead of asking the registry. May be shorter than cells.
     std::vector<std::string> details;
     std::vector<std::string> columns; // the result table's captions; column 0 is the name column

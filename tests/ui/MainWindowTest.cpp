@@ -279,7 +279,7 @@ TEST(MainWindow, EnterSearchesFromTheQueryControlsButNotFromTheResultsOrTheirFil
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         WindowHarness w(configText("en", suffixLines("whois.example", {"com"})));
-        w.main->resultModel().appendRow("phone", {"☆"});
+        w.main->resultModel().appendRow("phone", {Mark::Free});
         w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
         w.prompts.confirmAnswer = false; // a Search would ask to discard the row, and stop there
         w.main->show();
@@ -296,7 +296,7 @@ TEST(MainWindow, EnterSearchesFromTheQueryControlsButNotFromTheResultsOrTheirFil
 TEST(MainWindow, F2RenameTakesThePatternCharactersAndAsksTheNewNameAgain) {
     FakeWhoisServer server(freeWhenStartingWithA());
     WindowHarness w(configText("en", suffixLines(server.hostField(), {"com"})));
-    w.main->resultModel().appendRow("bphone", {"★"});
+    w.main->resultModel().appendRow("bphone", {Mark::Registered});
     w.main->show();
     w.main->selectAndShowRow(0);
     w.main->lvDomain->setFocus();

@@ -4,11 +4,11 @@
 #include "core/query/NetWhoisLookup.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/ResultMarks.h"
-#include "tests/support/QueryFakes.h"
 #include "tests/support/FakeDnsServer.h"
 #include "tests/support/FakeHttpServer.h"
 #include "tests/support/FakeTlsServer.h"
 #include "tests/support/FakeWhoisServer.h"
+#include "tests/support/QueryFakes.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestCertificates.h"
 
@@ -181,7 +181,7 @@ DnsRun runWithDns(const std::function<void(RunSettings&)>& setUpDns) {
     for (const ResultRow& row : table.rows()) {
         std::string line = row.caption + ":";
         for (std::size_t i = 0; i < row.cells.size(); ++i) {
-            line += (i == 0 ? "" : "|") + row.cells[i];
+            line += (i == 0 ? "" : "|") + std::string(markGlyph(row.cells[i]));
             run.details.push_back(row.detail(i));
         }
         run.rows.push_back(line);

@@ -4,6 +4,7 @@
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
 #include "tests/support/FakeWhoisServer.h"
+#include "tests/support/MarkGlyphs.h"
 
 #include <algorithm>
 #include <atomic>
@@ -41,7 +42,7 @@ struct FakeWhois {
     WhoisDetailsRequest request(std::string caption, std::vector<std::string> cells, std::vector<std::string> columns) {
         WhoisDetailsRequest r;
         r.rowCaption = std::move(caption);
-        r.cells = std::move(cells);
+        r.cells = marksOf(cells);
         r.columns = std::move(columns);
         r.findServer = [this](const std::string& suffix) -> std::optional<std::string> {
             auto found = servers.find(suffix);
@@ -165,7 +166,7 @@ TEST(WhoisDetailsTest, RealExchangesAgainstFakeServersOneResetting) {
 
     WhoisDetailsRequest request;
     request.rowCaption = "phone";
-    request.cells = {"☆", "-", "★"};
+    request.cells = {Mark::Free, Mark::Failed, Mark::Registered};
     request.columns = {"Domain Name", "com", "net", "org"};
     request.findServer = [&](const std::string& suffix) -> std::optional<std::string> {
         return suffix == "net" ? bad.hostField() : good.hostField();
