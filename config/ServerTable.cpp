@@ -22,7 +22,7 @@ ServerTableData BuildServerTable(const TIniOptions& options) {
         const std::int32_t key = i < options.WhoisKeys.size() ? options.WhoisKeys[i] : static_cast<std::int32_t>(i + 1);
         const std::vector<std::string> fields = SplitServerLine(line);
         // An RDAP entry (suffix+https://base/) needs no no-match mark: the status code tells.
-        const bool rdap = fields.size() == 2 && isRdapServerField(trim(fields[1]));
+        const bool rdap = fields.size() == 2 && lookupKindOf(fields[1]) == LookupKind::Rdap;
         if (fields.size() < 3 && !rdap) {
             table.skipped.push_back({key, line, "fewer than three fields"});
             continue;

@@ -158,15 +158,14 @@ void TfrmWhoisMain::Whois1Click() {
     request.cells = row.cells;
     request.details = row.details;
     request.columns = m_results->captions();
-    std::vector<std::pair<std::string, std::optional<std::string>>> servers;
+    std::vector<std::pair<std::string, std::optional<ServerEntry>>> servers;
     for (std::size_t column = 1; column < request.columns.size(); ++column) {
-        const std::optional<ServerEntry> entry = m_engine->FindServerEntry(request.columns[column]);
-        servers.emplace_back(request.columns[column], entry ? std::optional(entry->host) : std::nullopt);
+        servers.emplace_back(request.columns[column], m_engine->FindServerEntry(request.columns[column]));
     }
-    request.findServer = [&servers](const std::string& suffix) -> std::optional<std::string> {
-        for (const auto& [caption, host] : servers) {
+    request.findServer = [&servers](const std::string& suffix) -> std::optional<ServerEntry> {
+        for (const auto& [caption, entry] : servers) {
             if (caption == suffix) {
-                return host;
+                return entry;
             }
         }
         return std::nullopt;

@@ -4,6 +4,7 @@
 #include "core/TextUtil.h"
 #include "core/names/PatternExpansion.h"
 #include "core/names/SearchCandidates.h"
+#include "core/query/CellLookups.h"
 #include "core/query/DnsStage.h"
 #include "core/query/QueryLane.h"
 #include "core/query/ResultMarks.h"
@@ -345,13 +346,15 @@ bool QueryEngine::runStopRequested(const WorkerState& worker) const {
 }
 
 std::unique_ptr<QueryLane> QueryEngine::makeLane(const RunSettings& settings, std::vector<ServerEntry> entries) {
-    std::unique_ptr<RdapClient> rdap;
-    if (std::any_of(entries.begin(), entries.end(),
-                    [](const ServerEntry& entry) { return isRdapServerField(trim(entry.host)); })) {
-        rdap = m_makeRdapClient ? m_makeRdapClient() : std::make_unique<RdapClient>();
+    // One lookup for each kind of server the lane's entries name.
+    const LookupClients clients{m_makeClient, m_makeRdapClient};
+    QueryLane::Lookups lookups;
+    for (const ServerEntry& entry : entries) {
+        if (!lookups.contains(entry.kind)) {
+            lookups.emplace(entry.kind, makeCellLookup(entry.kind, clients));
+        }
     }
-    auto lane =
-        std::make_unique<QueryLane>(m_makeClient(), std::move(rdap), QueryLane::Context{settings, m_clock, m_paces});
+    auto lane = std::make_unique<QueryLane>(std::move(lookups), QueryLane::Context{settings, m_clock, m_paces});
     lane->entries = std::move(entries);
     std::lock_guard lock(m_stateMutex);
     m_liveLanes.push_back(lane.get());

@@ -30,7 +30,7 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
             reply = detail;
         } else {
             try {
-                const std::optional<std::string> server = request.findServer(suffix);
+                const std::optional<ServerEntry> server = request.findServer(suffix);
                 reply = server ? request.exchange(*server, request.rowCaption + "." + suffix)
                                : std::string(kFailedExchangeReply);
             } catch (const std::exception& error) {
@@ -51,14 +51,14 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
     return result;
 }
 
-std::function<std::string(const std::string& serverField, const std::string& query)>
-exchangeThrough(WhoisLookup& lookup, RdapClient& rdap) {
-    return [&lookup, &rdap](const std::string& serverField, const std::string& query) {
-        if (isRdapServerField(trim(serverField))) {
-            return rdap.lookup(trim(serverField), query).details;
+std::function<std::string(const ServerEntry& entry, const std::string& query)> exchangeThrough(WhoisLookup& lookup,
+                                                                                               RdapClient& rdap) {
+    return [&lookup, &rdap](const ServerEntry& entry, const std::string& query) {
+        if (entry.kind == LookupKind::Rdap) {
+            return rdap.lookup(trim(entry.host), query).details;
         }
         try {
-            return lookup.lookup(serverField, query);
+            return lookup.lookup(entry.host, query);
         } catch (const std::exception&) {
             lookup.closeConnection();
             throw;

@@ -109,7 +109,9 @@ TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
     request.rowCaption = "ax";
     request.cells = {Mark::Failed};
     request.columns = {"Domain Name", "com"};
-    request.findServer = [&](const std::string&) -> std::optional<std::string> { return server.hostField(); };
+    request.findServer = [&](const std::string& suffix) -> std::optional<ServerEntry> {
+        return ServerEntry{suffix, server.hostField(), {}, {}};
+    };
     RdapClient rdap;
     request.exchange = exchangeThrough(*lookup, rdap);
     EXPECT_EQ(WhoisDetails(request).text,
