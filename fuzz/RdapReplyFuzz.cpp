@@ -30,8 +30,8 @@ std::atomic<std::size_t> liveBytes{0};
 std::atomic<std::size_t> peakBytes{0};
 
 // Extra bytes allowed besides the multiple of the body: the small fixed allocations of a reading.
-constexpr std::size_t kAllocationSlack = 64 * 1024;
-constexpr std::size_t kAllocationPerBodyByte = 8;
+[[maybe_unused]] constexpr std::size_t kAllocationSlack = 64 * 1024;
+[[maybe_unused]] constexpr std::size_t kAllocationPerBodyByte = 8;
 
 } // namespace
 
