@@ -86,28 +86,28 @@ bool isUsableBase(std::string_view base) {
 
 // --server SUFFIX=HOST[:PORT]+MARK[+REFUSAL] or SUFFIX=https://BASE/: the server entry it gives,
 // read by the same rules as a Config.ini line. Wrong usage when it gives none.
-ServerEntry serverFromOption(const std::string& spec) {
-    const std::size_t equals = spec.find('=');
-    const std::string_view suffix = trim(std::string_view(spec).substr(0, std::min(equals, spec.size())));
+ServerEntry serverFromOption(const std::string& value) {
+    const std::size_t equals = value.find('=');
+    const std::string_view suffix = trim(std::string_view(value).substr(0, std::min(equals, value.size())));
     if (equals == std::string::npos || suffix.empty() || suffix.find('+') != std::string_view::npos) {
-        throw UsageError("--server '" + spec + "': expected SUFFIX=HOST[:PORT]+MARK or SUFFIX=https://BASE/");
+        throw UsageError("--server '" + value + "': expected SUFFIX=HOST[:PORT]+MARK or SUFFIX=https://BASE/");
     }
-    const std::string server = spec.substr(equals + 1);
+    const std::string server = value.substr(equals + 1);
     if (!isRdapServerField(trim(server)) && server.find('+') == std::string::npos) {
-        throw UsageError("--server '" + spec +
+        throw UsageError("--server '" + value +
                          "': a WHOIS server needs the text of its no-match reply (HOST[:PORT]+MARK)");
     }
     std::string reason;
     const std::optional<ServerEntry> entry =
         ServerEntryFromFields(SplitServerLine(std::string(suffix) + "+" + server), reason);
     if (!entry) {
-        throw UsageError("--server '" + spec + "': " + reason);
+        throw UsageError("--server '" + value + "': " + reason);
     }
     if (isRdapServerField(entry->host) && !isUsableBase(entry->host)) {
-        throw UsageError("--server '" + spec + "': the RDAP base names no host");
+        throw UsageError("--server '" + value + "': the RDAP base names no host");
     }
     if (!isRdapServerField(entry->host) && entry->host.find_first_of(" \t/") != std::string::npos) {
-        throw UsageError("--server '" + spec + "': '" + entry->host + "' is not a host name or address");
+        throw UsageError("--server '" + value + "': '" + entry->host + "' is not a host name or address");
     }
     return *entry;
 }
@@ -115,10 +115,10 @@ ServerEntry serverFromOption(const std::string& spec) {
 // The entries of the --server options over the table's: one with the same suffix is replaced,
 // the others added at the end. Returns the suffixes the options name.
 std::set<std::string, std::less<>> applyServers(std::vector<ServerEntry>& entries,
-                                                const std::vector<std::string>& specs) {
+                                                const std::vector<std::string>& optionValues) {
     std::set<std::string, std::less<>> named;
-    for (const std::string& spec : specs) {
-        ServerEntry entry = serverFromOption(spec);
+    for (const std::string& value : optionValues) {
+        ServerEntry entry = serverFromOption(value);
         named.insert(entry.caption);
         const auto same = std::find_if(entries.begin(), entries.end(),
                                        [&](const ServerEntry& known) { return known.caption == entry.caption; });
