@@ -463,16 +463,9 @@ private:
                              " goes with --format csv");
         }
         m_outputOptions.header = !m_noHeader;
-        const std::map<std::string, CheckFormat> formats = {{"text", CheckFormat::Text},
-                                                            {"tsv", CheckFormat::Tsv},
-                                                            {"csv", CheckFormat::Csv},
-                                                            {"json", CheckFormat::Json},
-                                                            {"jsonl", CheckFormat::Jsonl}};
-        const std::map<std::string, MarkKind> kinds = {
-            {"free", MarkKind::Free}, {"registered", MarkKind::Registered}, {"failed", MarkKind::Failed}};
-        m_outputOptions.format = formats.at(m_format);
+        m_outputOptions.format = checkFormatNamed(m_format);
         if (!m_only.empty()) {
-            m_outputOptions.only = kinds.at(m_only);
+            m_outputOptions.only = markKindNamed(m_only);
         }
     }
 

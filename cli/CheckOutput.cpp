@@ -91,6 +91,21 @@ ResultTableSnapshot withReasonColumn(const ResultTableSnapshot& table,
 
 } // namespace
 
+CheckFormat checkFormatNamed(const std::string& name) {
+    static const std::map<std::string, CheckFormat, std::less<>> formats = {{"text", CheckFormat::Text},
+                                                                            {"tsv", CheckFormat::Tsv},
+                                                                            {"csv", CheckFormat::Csv},
+                                                                            {"json", CheckFormat::Json},
+                                                                            {"jsonl", CheckFormat::Jsonl}};
+    return formats.at(name);
+}
+
+MarkKind markKindNamed(const std::string& name) {
+    static const std::map<std::string, MarkKind, std::less<>> kinds = {
+        {"free", MarkKind::Free}, {"registered", MarkKind::Registered}, {"failed", MarkKind::Failed}};
+    return kinds.at(name);
+}
+
 bool rowHasMark(const ResultRow& row, std::optional<MarkKind> kind) {
     return !kind || std::find(row.cells.begin(), row.cells.end(), markOf(*kind)) != row.cells.end();
 }

@@ -52,6 +52,11 @@ private:
     std::vector<std::string> m_captions;
 };
 
+// The format and the mark kind of their names on the command line (text, tsv, csv, json, jsonl;
+// free, registered, failed); std::out_of_range for another name.
+CheckFormat checkFormatNamed(const std::string& name);
+MarkKind markKindNamed(const std::string& name);
+
 // Whether the row has a cell of the kind (every row when no kind is given).
 bool rowHasMark(const ResultRow& row, std::optional<MarkKind> kind);
 // The table with only the rows that have a cell of the kind.

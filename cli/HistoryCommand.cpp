@@ -135,16 +135,9 @@ private:
         });
 
         CheckOutputOptions options;
-        const std::map<std::string, CheckFormat> formats = {{"text", CheckFormat::Text},
-                                                            {"tsv", CheckFormat::Tsv},
-                                                            {"csv", CheckFormat::Csv},
-                                                            {"json", CheckFormat::Json},
-                                                            {"jsonl", CheckFormat::Jsonl}};
-        const std::map<std::string, MarkKind> kinds = {
-            {"free", MarkKind::Free}, {"registered", MarkKind::Registered}, {"failed", MarkKind::Failed}};
-        options.format = formats.at(m_format);
+        options.format = checkFormatNamed(m_format);
         if (!m_only.empty()) {
-            options.only = kinds.at(m_only);
+            options.only = markKindNamed(m_only);
         }
         options.freeNames = m_freeNames;
         CheckOutput output(options, io.out);
