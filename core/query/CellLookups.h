@@ -6,19 +6,25 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace cvt {
 
 class RdapClient;
 class WhoisLookup;
 
-// The clients the lookups of a lane are made with (each called once per lane that needs it), and
-// the time limits every exchange of the lane keeps.
+// How long an exchange and its connect may take.
+struct ExchangeTimeLimits {
+    std::chrono::milliseconds exchange;
+    std::chrono::milliseconds connect;
+};
+
+// The clients lookups are made with (each called once per lookup that needs it; no RDAP maker: a
+// plain RdapClient), and the time limits every exchange keeps (none given: the clients' own).
 struct LookupClients {
     std::function<std::unique_ptr<WhoisLookup>()> whois;
     std::function<std::unique_ptr<RdapClient>()> rdap;
-    std::chrono::milliseconds exchangeTimeout;
-    std::chrono::milliseconds connectTimeout;
+    std::optional<ExchangeTimeLimits> timeLimits;
 };
 
 // The lookup that asks the cells of the kind.

@@ -34,4 +34,8 @@ CellAnswer RdapCellLookup::ask(const ServerEntry& entry, const std::string& quer
             answer.retryAfter};
 }
 
+std::string RdapCellLookup::reply(const ServerEntry& entry, const std::string& query) {
+    return m_client->lookup(trim(entry.host), query).details;
+}
+
 } // namespace cvt

@@ -14,6 +14,7 @@ public:
     explicit WhoisCellLookup(std::unique_ptr<WhoisLookup> client) : m_client(std::move(client)) {}
 
     CellAnswer ask(const ServerEntry& entry, const std::string& query) override;
+    std::string reply(const ServerEntry& entry, const std::string& query) override;
     void cancel() override { m_client->cancel(); }
     void cancelHostLookup() override { m_client->cancelHostLookup(); }
 
