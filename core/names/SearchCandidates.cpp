@@ -22,7 +22,7 @@ void convertInternationalNames(NameList& names, RefusedNames& refused) {
             converted.push_back(name);
             continue;
         }
-        const IdnConversion shown = IdnName::toShown(trim(name));
+        const IdnConversion shown = IdnName::toCandidate(trim(name));
         if (shown.refused()) {
             refused.add(trim(name), shown.refusal);
         } else {
@@ -57,7 +57,7 @@ std::size_t SearchCandidates::streamPattern(std::string_view patternText,
             ++dropped;
         } else if (!IdnName::isInternational(name)) {
             sink(name);
-        } else if (const IdnConversion shown = IdnName::toShown(trim(name)); !shown.refused()) {
+        } else if (const IdnConversion shown = IdnName::toCandidate(trim(name)); !shown.refused()) {
             sink(shown.name);
         } else {
             ++dropped;
