@@ -12,19 +12,6 @@ namespace {
 
 constexpr int kFlags = IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL;
 
-bool hasALabel(std::string_view name) {
-    for (std::size_t start = 0; start <= name.size();) {
-        const std::size_t dot = std::min(name.find('.', start), name.size());
-        const std::string_view label = name.substr(start, dot - start);
-        if (label.size() > 4 && (label[0] == 'x' || label[0] == 'X') && (label[1] == 'n' || label[1] == 'N') &&
-            label[2] == '-' && label[3] == '-') {
-            return true;
-        }
-        start = dot + 1;
-    }
-    return false;
-}
-
 // Scripts a label may mix: one script, or Latin with Han and the Japanese or Korean scripts (qq音乐);
 // Latin with Cyrillic (a Cyrillic а in paypal) or digits of two systems are refused. The checker is
 // only read once set up, which ICU allows from any thread.
@@ -149,6 +136,19 @@ IdnConversion taken(char* converted) {
 
 bool IdnName::isInternational(std::string_view name) {
     return std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+bool IdnName::hasALabel(std::string_view name) {
+    for (std::size_t start = 0; start <= name.size();) {
+        const std::size_t dot = std::min(name.find('.', start), name.size());
+        const std::string_view label = name.substr(start, dot - start);
+        if (label.size() > 4 && (label[0] == 'x' || label[0] == 'X') && (label[1] == 'n' || label[1] == 'N') &&
+            label[2] == '-' && label[3] == '-') {
+            return true;
+        }
+        start = dot + 1;
+    }
+    return false;
 }
 
 IdnConversion IdnName::toAscii(std::string_view name) {

@@ -21,6 +21,9 @@ class IdnName {
 public:
     // Whether the name holds a byte beyond ASCII.
     static bool isInternational(std::string_view name);
+    // Whether a label of the name starts with "xn--" (letter case ignored): an A-label, or what
+    // claims to be one.
+    static bool hasALabel(std::string_view name);
 
     // The A-label form ("xn--fiqs8s.xn--fiqs8s" for "中国.中国"), or the refusal.
     static IdnConversion toAscii(std::string_view name);
