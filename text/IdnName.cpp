@@ -202,7 +202,7 @@ IdnConversion IdnName::askedDomain(std::string_view name, std::string_view suffi
     std::string domain;
     domain.reserve(name.size() + 1 + suffix.size());
     domain.append(name).append(".").append(suffix);
-    if (!isInternational(domain)) {
+    if (!isInternational(domain) && !hasALabel(name)) {
         return {std::move(domain), std::string()};
     }
     return toAscii(domain);

@@ -42,7 +42,8 @@ public:
     static IdnConversion toCandidate(std::string_view name);
 
     // The domain asked on the wire for a name under a suffix (either in the form it is shown in):
-    // name + "." + suffix, in its A-label form when either part needs it.
+    // name + "." + suffix, in its A-label form when either part needs it; a name with a label that
+    // claims to be an A-label is checked (and lower-cased) too, so an unsound one is refused.
     static IdnConversion askedDomain(std::string_view name, std::string_view suffix);
 };
 
