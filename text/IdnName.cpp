@@ -12,9 +12,10 @@ namespace {
 
 constexpr int kFlags = IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL;
 
-// Scripts a label may mix: one script, or Latin with Han and the Japanese or Korean scripts (qq音乐);
-// Latin with Cyrillic (a Cyrillic а in paypal) or digits of two systems are refused. The checker is
-// only read once set up, which ICU allows from any thread.
+// ICU's spoof checks. Scripts a label may mix: one script, or Latin with Han and the Japanese or
+// Korean scripts (qq音乐); Latin with Cyrillic (a Cyrillic а in paypal) or digits of two systems are
+// refused. Look-alikes: see lookAlike. The checker is only read once set up, which ICU allows from
+// any thread.
 class ScriptCheck {
 public:
     ScriptCheck() {
@@ -63,8 +64,9 @@ public:
             const UScriptCode script = soleScript(label);
             if (script != USCRIPT_COMMON && IdnName::isInternational(label) &&
                 !IdnName::isInternational(skeleton(label))) {
-                return "the label " + std::string(label) + " is written in " + uscript_getName(script) +
-                       " letters that look like Latin ones";
+                const char* scriptName = uscript_getName(script);
+                return "the label " + std::string(label) + " is written in " +
+                       (scriptName != nullptr ? scriptName : "one script's") + " letters that look like Latin ones";
             }
             start = dot + 1;
         }
@@ -84,8 +86,8 @@ private:
             if (script == USCRIPT_COMMON || script == USCRIPT_INHERITED) {
                 continue;
             }
-            if (U_FAILURE(status) || script == USCRIPT_LATIN || script == USCRIPT_HAN ||
-                (sole != USCRIPT_COMMON && script != sole)) {
+            if (U_FAILURE(status) || script == USCRIPT_INVALID_CODE || script == USCRIPT_LATIN ||
+                script == USCRIPT_HAN || (sole != USCRIPT_COMMON && script != sole)) {
                 return USCRIPT_COMMON;
             }
             sole = script;
