@@ -167,6 +167,11 @@ constexpr std::array kWordings = {
     Wording{Msg::WordsLeftOutByLength, "超出字母数限制 %s–%s：%s 个（如 %s，%s 个字母）。",
             "Outside the letter limits %s to %s: %s (e.g. %s, %s letters)."},
     Wording{Msg::WordsLeftOutWithSpace, "含有空格：%s 个（如“%s”）。", "Holding a space: %s (e.g. \"%s\")."},
+    Wording{Msg::NamesLeftOut, "部分域名未列入查询。%s", "Some names were left out of the search. %s"},
+    Wording{Msg::NamesLeftOutControl, "含有控制字符：%s 个。", "Holding control characters: %s."},
+    Wording{Msg::NamesLeftOutUndecodable, "既非 UTF-8 也非 GBK：%s 个。", "Neither UTF-8 nor GBK: %s."},
+    Wording{Msg::NamesLeftOutInternational, "无法查询的国际化域名：%s 个（%s）。",
+            "International names that cannot be asked: %s (%s)."},
     Wording{Msg::AboutTitle, "欢迎使用Corvantide v1.2", "Welcome to Corvantide v1.2"},
     Wording{Msg::AboutText,
             "             欢迎使用Corvantide批量域名查询工具，此工具将极大地方便域名注册需求的用户。"

@@ -126,6 +126,11 @@ enum class Msg {
     WordsLeftOut,
     WordsLeftOutByLength,
     WordsLeftOutWithSpace,
+    // The window's notice of the names a run's list left out.
+    NamesLeftOut,
+    NamesLeftOutControl,
+    NamesLeftOutUndecodable,
+    NamesLeftOutInternational,
     // The About box's paragraph and title in the window's language.
     AboutTitle,
     AboutText,

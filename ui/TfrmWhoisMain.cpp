@@ -798,6 +798,9 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
     if (controls.showDnsSettled) {
         showDnsSettled(progress);
     }
+    if (controls.showLeftOut) {
+        showLeftOutNames();
+    }
     if (controls.showRunCounts) {
         showRunCounts(progress);
     }
@@ -839,6 +842,35 @@ void TfrmWhoisMain::showDnsSettled(const RunProgress& progress) {
     // settled, and keeps the count after the run like the other panels.
     setStatusText(2, progress.dns ? "DNS " + std::to_string(progress.dnsSettled) : std::string());
     m_status->setPanelToolTip(2, progress.dns ? uiText(Msg::DnsSettledTip, Language) : QString());
+}
+
+void TfrmWhoisMain::showLeftOutNames() {
+    std::string parts;
+    const auto add = [&](const std::string& part) {
+        parts += (parts.empty() || isChinese(Language) ? "" : " ") + part;
+    };
+    if (const std::size_t dropped = m_engine->droppedNames(); dropped > 0) {
+        add(formatMessage(Msg::NamesLeftOutControl, Language, {std::to_string(dropped)}));
+    }
+    if (const std::size_t undecodable = m_engine->undecodableNames(); undecodable > 0) {
+        add(formatMessage(Msg::NamesLeftOutUndecodable, Language, {std::to_string(undecodable)}));
+    }
+    if (const RefusedNames refused = m_engine->refusedNames(); refused.count > 0) {
+        add(formatMessage(Msg::NamesLeftOutInternational, Language,
+                          {std::to_string(refused.count), refused.exampleList()}));
+    }
+    if (parts.empty()) {
+        return;
+    }
+    // Shown once the state change is through, as the run goes on.
+    QMetaObject::invokeMethod(
+        this,
+        [this, text = toQString(formatMessage(Msg::NamesLeftOut, Language, {parts}))] {
+            if (!m_closed) {
+                m_deps.prompts.information(this, text);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void TfrmWhoisMain::restoreActivityAfterPreparing() {

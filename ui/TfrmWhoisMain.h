@@ -185,6 +185,9 @@ private:
     void setPopupItemsEnabled(bool enabled);
     void restorePatternMode();
     void restoreActivityAfterPreparing();
+    // Says what the run's list left out (control characters, neither UTF-8 nor GBK, international
+    // names without an A-label form), as check does on standard error; nothing when none was.
+    void showLeftOutNames();
     void showDnsSettled(const RunProgress& progress);
     // The progress and DNS panels as the run left them.
     void showRunCounts(const RunProgress& progress);

@@ -571,6 +571,32 @@ TEST(MainWindow, TextModeOkSearchesTheWordListAndReturnsToPatternMode) {
     EXPECT_EQ(w.text->language(), "en");
 }
 
+TEST(MainWindow, NamesTheListLeavesOutAreSaidWithTheirReasonsOnce) {
+    FakeWhoisServer server(freeWhenStartingWithA());
+    WindowHarness w(configText("en", {"com+" + server.hostField() + "+No match for"}));
+    w.main->show();
+    w.text->Memo1->setPlainText(QStringLiteral("alpha\nbravo\na😀\nаррӏе"));
+    w.text->edtMaxCharNum->setText(QStringLiteral("20"));
+    QTimer::singleShot(0, w.text.get(), [&] { w.text->Button2->click(); });
+    w.main->raText->click();
+    ASSERT_TRUE(w.waitIdle());
+    ASSERT_TRUE(waitUntil([&] { return !w.prompts.informations.empty(); }));
+    EXPECT_EQ(w.prompts.informations[0].toStdString(),
+              "Some names were left out of the search. International names that cannot be asked: 2 (a😀 (string "
+              "contains a disallowed character), аррӏе (the label аррӏе is written in Cyrillic letters that look like "
+              "Latin ones)).");
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("alpha", {"☆"}), row("bravo", {"★"})}));
+
+    // A clean list says nothing.
+    w.main->edtDomain->setText(QStringLiteral("[a-b]phone"));
+    w.main->btnSearch->click();
+    ASSERT_TRUE(w.waitIdle());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.prompts.informations.size(), 1u);
+    server.stop();
+    EXPECT_EQ(server.queries().size(), 4u) << "no left-out name is asked";
+}
+
 TEST(MainWindow, TextModeCancelReturnsToRandomModeAndKeepsTheCandidates) {
     WindowHarness w(configText("zh-cn", {}));
     w.main->show();
