@@ -41,6 +41,7 @@ class ResultFilterModel;
 class ResultTableModel;
 class RunStatusBar;
 class ServerTableModel;
+class SuffixFilterModel;
 class TIniOptions;
 class TfrmText;
 class DesktopOpener;
@@ -90,6 +91,9 @@ public:
     void RadioGroup1Click();
     void edtDomainChange();
     void lvWhoisChange();
+    // The suffix picker: tick every suffix shown (in the order shown), untick every suffix.
+    void btnTickShownClick();
+    void btnClearTicksClick();
     void btnSearchClick();
     void btnStopClick();
     void exportExcelClick();
@@ -125,6 +129,7 @@ public:
     ResultFilterModel& filterModel() { return *m_filter; }
     RunStatusBar& runStatusBar() { return *m_status; }
     ServerTableModel& serverModel() { return *m_servers; }
+    SuffixFilterModel& suffixFilter() { return *m_suffixFilter; }
     LaneTableModel& laneModel() { return *m_lanes; }
     // Where the engine's events arrive; tests feed it as the engine would.
     QueryEventSink& eventSink();
@@ -133,7 +138,14 @@ public:
 
     // The window's controls, named as everywhere in the program.
     QSplitter* splitter = nullptr;
+    // The suffix picker: the search box, the group, the count of ticked suffixes, the server table
+    // and the buttons under it.
+    QLineEdit* edtSuffixSearch = nullptr;
+    QComboBox* cbSuffixGroup = nullptr;
+    QLabel* lblTicked = nullptr;
     QTreeView* lvWhois = nullptr;
+    QPushButton* btnTickShown = nullptr;
+    QPushButton* btnClearTicks = nullptr;
     QGroupBox* rg1 = nullptr;
     QRadioButton* raRandom = nullptr;
     QRadioButton* raText = nullptr;
@@ -180,6 +192,11 @@ protected:
 
 private:
     void buildControls();
+    QWidget* buildSuffixPicker(QWidget* parent);
+    void showTickedCount();
+    // Mark columns share the table's width while each keeps a readable width; beyond that they
+    // keep that width and the table scrolls sideways.
+    void fitMarkColumns();
     void connectEngine();
     void setStatusText(int panel, const std::string& text);
     void setPopupItemsEnabled(bool enabled);
@@ -204,6 +221,9 @@ private:
     // The "[state]" section: read at creation (the word-list fields when the dialog arrives), written
     // when the window closes.
     void readWindowState();
+    // The ticks as "[state]" keeps them: the suffixes in tick order, or one tick per Config.ini row
+    // as earlier versions kept them.
+    void restoreTicks(const WindowState& state);
     void applyBuilderState();
     void saveWindowState();
     // Puts the window where it last stood, wholly on the available screen, or centres it.
@@ -266,6 +286,7 @@ private:
     // Declared in the order they are built; released in reverse, the engine (which stops and joins
     // its workers) first.
     std::unique_ptr<ServerTableModel> m_servers;
+    std::unique_ptr<SuffixFilterModel> m_suffixFilter;
     std::unique_ptr<ResultTableModel> m_results;
     std::unique_ptr<LaneTableModel> m_lanes;
     std::unique_ptr<ResultFilterModel> m_filter;
