@@ -8,22 +8,15 @@ namespace cvt {
 
 namespace {
 
-constexpr std::pair<PickerGroup, Msg> kGroupWords[] = {
-    {PickerGroup::Popular, Msg::PickerPopular},
-    {PickerGroup::Generic, Msg::PickerGeneric},
-    {PickerGroup::Country, Msg::PickerCountry},
-    {PickerGroup::Chinese, Msg::PickerChinese},
-};
-
-Msg askingWord(SuffixAsking asking) {
-    switch (asking) {
-    case SuffixAsking::Rdap:
+Msg askedByWord(AskedBy askedBy) {
+    switch (askedBy) {
+    case AskedBy::Rdap:
         return Msg::AskedRdap;
-    case SuffixAsking::Whois:
+    case AskedBy::WhoisKnownText:
         return Msg::AskedWhois;
-    case SuffixAsking::WhoisCalibrated:
+    case AskedBy::WhoisCalibrated:
         return Msg::AskedWhoisCalibrated;
-    case SuffixAsking::ConfigIni:
+    case AskedBy::ConfigIni:
         break;
     }
     return Msg::AskedConfigIni;
@@ -47,7 +40,7 @@ void ServerTableModel::setRows(std::vector<Row> rows) {
     m_nextTick = 1;
     m_tickedCount = 0;
     for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        changeTick(row, m_rows[row].entry.ticked);
+        changeTick(row, m_rows[row].server.ticked);
         indexSearchText(row);
     }
     endResetModel();
@@ -58,7 +51,10 @@ void ServerTableModel::setEntries(std::vector<ServerEntry> entries) {
     std::vector<Row> rows;
     rows.reserve(entries.size());
     for (ServerEntry& entry : entries) {
-        rows.push_back(Row{std::move(entry), {}, 0, {}, SuffixAsking::ConfigIni});
+        Row row;
+        row.server = std::move(entry);
+        row.askedBy = AskedBy::ConfigIni;
+        rows.push_back(std::move(row));
     }
     setRows(std::move(rows));
 }
@@ -67,7 +63,7 @@ std::vector<ServerEntry> ServerTableModel::entries() const {
     std::vector<ServerEntry> result;
     result.reserve(m_rows.size());
     for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        result.push_back(m_rows[row].entry);
+        result.push_back(m_rows[row].server);
         result.back().ticked = m_ticks[row] != 0;
     }
     return result;
@@ -77,12 +73,12 @@ std::vector<ServerEntry> ServerTableModel::runEntries() const {
     std::vector<ServerEntry> result;
     result.reserve(m_rows.size());
     for (const int row : tickedRows()) {
-        result.push_back(m_rows[static_cast<std::size_t>(row)].entry);
+        result.push_back(m_rows[static_cast<std::size_t>(row)].server);
         result.back().ticked = true;
     }
     for (std::size_t row = 0; row < m_rows.size(); ++row) {
         if (m_ticks[row] == 0) {
-            result.push_back(m_rows[row].entry);
+            result.push_back(m_rows[row].server);
             result.back().ticked = false;
         }
     }
@@ -159,26 +155,17 @@ void ServerTableModel::setLanguage(const std::string& code) {
 }
 
 void ServerTableModel::indexSearchText(std::size_t row) {
-    // Both languages' group names, so a search finds a group whatever the window's language.
     const Row& item = m_rows[row];
-    QString text = toQString(item.entry.caption).toLower();
-    if (!item.ascii.empty()) {
+    QString text = toQString(item.server.caption).toLower();
+    if (!item.ascii.empty() && item.ascii != item.server.caption) {
         text += QLatin1Char('\n') + toQString(item.ascii).toLower();
-    }
-    if (!item.groupWord.empty()) {
-        text += QLatin1Char('\n') + toQString(item.groupWord).toLower();
-    }
-    for (const auto& [group, word] : kGroupWords) {
-        if ((item.groups & static_cast<std::uint8_t>(group)) != 0) {
-            text += QLatin1Char('\n') + uiText(word, "en").toLower() + QLatin1Char('\n') + uiText(word, "zh-cn");
-        }
     }
     m_search[row] = std::move(text);
 }
 
 QString ServerTableModel::toolTip(const Row& row) const {
-    QString tip = toQString(row.entry.host);
-    if (!row.ascii.empty()) {
+    QString tip = toQString(row.server.host);
+    if (!row.ascii.empty() && row.ascii != row.server.caption) {
         tip = toQString(row.ascii) + QLatin1Char('\n') + tip;
     }
     return tip;
@@ -198,7 +185,7 @@ QVariant ServerTableModel::data(const QModelIndex& index, int role) const {
     }
     const Row& row = m_rows[static_cast<std::size_t>(index.row())];
     if (role == Qt::DisplayRole || role == Qt::EditRole) {
-        return index.column() == 0 ? toQString(row.entry.caption) : uiText(askingWord(row.asking), m_language);
+        return index.column() == 0 ? toQString(row.server.caption) : uiText(askedByWord(row.askedBy), m_language);
     }
     if (role == Qt::ToolTipRole) {
         return toolTip(row);
@@ -219,7 +206,7 @@ bool ServerTableModel::setData(const QModelIndex& index, const QVariant& value, 
     }
     if (role == Qt::EditRole && flags(index).testFlag(Qt::ItemIsEditable)) {
         const auto row = static_cast<std::size_t>(index.row());
-        m_rows[row].entry.caption = toStdString(value.toString());
+        m_rows[row].server.caption = toStdString(value.toString());
         indexSearchText(row);
         Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
         Q_EMIT captionEdited(index.row());
@@ -236,7 +223,7 @@ Qt::ItemFlags ServerTableModel::flags(const QModelIndex& index) const {
     if (index.column() == 0) {
         result |= Qt::ItemIsUserCheckable;
         // A catalogue row's suffix belongs to its server; only the user's own rows are renamed.
-        if (m_rows[static_cast<std::size_t>(index.row())].asking == SuffixAsking::ConfigIni) {
+        if (m_rows[static_cast<std::size_t>(index.row())].askedBy == AskedBy::ConfigIni) {
             result |= Qt::ItemIsEditable;
         }
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/query/ServerEntry.h"
+#include "core/suffixes/SuffixDirectory.h"
 
 #include <QAbstractTableModel>
 #include <QString>
@@ -10,17 +11,6 @@
 
 namespace cvt {
 
-// The groups the suffix picker offers (a suffix may stand in several).
-enum class PickerGroup : std::uint8_t {
-    Popular = 1,
-    Generic = 2,
-    Country = 4,
-    Chinese = 8,
-};
-
-// How a suffix's registry is asked, as the table's second column says it.
-enum class SuffixAsking { Rdap, Whois, WhoisCalibrated, ConfigIni };
-
 // The server table shown in lvWhois, one row per suffix a user can tick: column 0 is the suffix
 // with its tick box, column 1 how it is asked (the server itself is the tooltip). The model keeps
 // the order the suffixes were ticked in, which is the order of the result columns and of the
@@ -29,18 +19,15 @@ enum class SuffixAsking { Rdap, Whois, WhoisCalibrated, ConfigIni };
 class ServerTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    struct Row {
-        ServerEntry entry;      // what a run asks; its ticked flag is not read (see tickPosition)
-        std::string ascii;      // the A-label of an international suffix, else empty
-        std::uint8_t groups{0}; // PickerGroup bits
-        std::string groupWord;  // the catalogue's group word ("geographic"), found by the search too
-        SuffixAsking asking = SuffixAsking::ConfigIni;
-    };
+    // A row: the suffix as the directory gives it. Its server's ticked flag is read once, when the
+    // rows are set; tickPosition says whether it is ticked from then on.
+    using Row = DirectorySuffix;
 
     explicit ServerTableModel(QObject* parent = nullptr);
 
+    // The rows, the ticked ones ticked in row order.
     void setRows(std::vector<Row> rows);
-    // Config.ini rows alone: each asked as its entry says, the ticked ones ticked in row order.
+    // Config.ini rows alone (no catalogue).
     void setEntries(std::vector<ServerEntry> entries);
     const Row& row(int row) const { return m_rows[static_cast<std::size_t>(row)]; }
 
@@ -55,7 +42,8 @@ public:
     // 0 for an unticked row; otherwise a number that grows with each tick, so ticked rows sort in
     // the order they were ticked.
     std::uint64_t tickPosition(int row) const { return m_ticks[static_cast<std::size_t>(row)]; }
-    // The lower-case text the picker's search looks in: the suffix, its A-label and group names.
+    // The lower-case text the picker's search looks in: the suffix, then on a line of its own the
+    // A-label of an international one.
     const QString& searchText(int row) const { return m_search[static_cast<std::size_t>(row)]; }
 
     void setTicked(int row, bool ticked);

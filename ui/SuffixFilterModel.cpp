@@ -1,26 +1,58 @@
 #include "ui/SuffixFilterModel.h"
 
 #include "ui/ServerTableModel.h"
+#include "ui/UiText.h"
+
+#include <algorithm>
 
 namespace cvt {
 
 namespace {
 
-std::uint8_t groupBit(SuffixFilterModel::Group group) {
+SuffixChoice choiceOf(SuffixFilterModel::Group group) {
     switch (group) {
     case SuffixFilterModel::Group::Popular:
-        return static_cast<std::uint8_t>(PickerGroup::Popular);
+        return SuffixChoice::Popular;
     case SuffixFilterModel::Group::Generic:
-        return static_cast<std::uint8_t>(PickerGroup::Generic);
+        return SuffixChoice::Generic;
     case SuffixFilterModel::Group::Country:
-        return static_cast<std::uint8_t>(PickerGroup::Country);
+        return SuffixChoice::Country;
     case SuffixFilterModel::Group::Chinese:
-        return static_cast<std::uint8_t>(PickerGroup::Chinese);
+        return SuffixChoice::Chinese;
     case SuffixFilterModel::Group::Ticked:
     case SuffixFilterModel::Group::All:
         break;
     }
-    return 0;
+    return SuffixChoice::All;
+}
+
+constexpr std::uint8_t bit(SuffixChoice choice) {
+    return static_cast<std::uint8_t>(1u << static_cast<unsigned>(choice));
+}
+
+// Whether the row stands in the group; the user's own Config.ini entries count as popular.
+bool inGroup(const ServerTableModel::Row& row, SuffixChoice choice) {
+    return row.in(choice) || (choice == SuffixChoice::Popular && row.askedBy == AskedBy::ConfigIni);
+}
+
+// The groups whose name, in either language, the folded text stands for.
+std::uint8_t groupsNamed(const QString& text) {
+    constexpr std::pair<SuffixChoice, Msg> kNames[] = {
+        {SuffixChoice::Popular, Msg::PickerPopular},
+        {SuffixChoice::Generic, Msg::PickerGeneric},
+        {SuffixChoice::Country, Msg::PickerCountry},
+        {SuffixChoice::Chinese, Msg::PickerChinese},
+    };
+    std::uint8_t named = 0;
+    for (const auto& [choice, id] : kNames) {
+        for (const char* language : {"en", "zh-cn"}) {
+            const QString name = uiText(id, language).toLower();
+            if (!text.isEmpty() && name.startsWith(text) && (text.size() >= 3 || text == name)) {
+                named |= bit(choice);
+            }
+        }
+    }
+    return named;
 }
 
 } // namespace
@@ -51,6 +83,7 @@ void SuffixFilterModel::setSearchText(const QString& text) {
         return;
     }
     m_search = std::move(folded);
+    m_namedGroups = groupsNamed(m_search);
     refresh();
 }
 
@@ -72,39 +105,34 @@ bool SuffixFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourc
     if (sourceParent.isValid()) {
         return false;
     }
-    if (m_group == Group::Ticked) {
-        if (m_source.tickPosition(sourceRow) == 0) {
-            return false;
-        }
-    } else if (m_group != Group::All && (m_source.row(sourceRow).groups & groupBit(m_group)) == 0) {
+    const ServerTableModel::Row& row = m_source.row(sourceRow);
+    if (m_group == Group::Ticked ? m_source.tickPosition(sourceRow) == 0
+                                 : m_group != Group::All && !inGroup(row, choiceOf(m_group))) {
         return false;
     }
     if (m_search.isEmpty()) {
         return true;
     }
+    // The text holds the suffix, then the A-label of an international one on a line of its own.
     const QString& text = m_source.searchText(sourceRow);
-    const qsizetype at = text.indexOf(m_search);
-    if (at < 0) {
-        return false;
-    }
-    // The text begins with the suffix, then the A-label of an international one, each ended by a
-    // line break.
     const qsizetype suffixEnd = text.indexOf(QLatin1Char('\n'));
     const QStringView suffix = QStringView(text).left(suffixEnd < 0 ? text.size() : suffixEnd);
-    QStringView ascii;
-    if (!m_source.row(sourceRow).ascii.empty()) {
-        const qsizetype asciiEnd = text.indexOf(QLatin1Char('\n'), suffixEnd + 1);
-        ascii = QStringView(text).mid(suffixEnd + 1, asciiEnd < 0 ? -1 : asciiEnd - suffixEnd - 1);
-    }
-    std::uint8_t rank = 2;
+    const QStringView ascii = suffixEnd < 0 ? QStringView() : QStringView(text).mid(suffixEnd + 1);
+    std::uint8_t rank = 3;
     if (suffix == m_search || ascii == m_search) {
         rank = 0;
-    } else if (at == 0 || (!ascii.isEmpty() && ascii.startsWith(m_search))) {
+    } else if (suffix.startsWith(m_search) || (!ascii.isEmpty() && ascii.startsWith(m_search))) {
         rank = 1;
+    } else if (text.contains(m_search)) {
+        rank = 2;
+    } else if (m_namedGroups == 0 || std::none_of(kSuffixChoices.begin(), kSuffixChoices.end(), [&](SuffixChoice c) {
+                   return (m_namedGroups & bit(c)) != 0 && inGroup(row, c);
+               })) {
+        return false;
     }
     const auto rowCount = static_cast<std::size_t>(m_source.rowCount());
     if (m_rank.size() != rowCount) {
-        m_rank.assign(rowCount, 2);
+        m_rank.assign(rowCount, 3);
     }
     m_rank[static_cast<std::size_t>(sourceRow)] = rank;
     return true;

@@ -10,9 +10,12 @@ namespace cvt {
 class ServerTableModel;
 
 // What the suffix picker shows of the server table: one group (or the ticked suffixes, or all)
-// and, when search text is given, the suffixes whose name, A-label or group names contain it. The
+// and, when search text is given, the suffixes whose name or A-label contains it or whose group's
+// name (in either language) begins with it (three characters at least, or the whole name). The
 // ticked view lists the suffixes in the order they were ticked; a search lists the suffixes that
-// match exactly first, then those that begin with the text, then the rest, each in table order.
+// match exactly first, then those that begin with the text, then those that contain it, then the
+// members of a group it names, each in table order. The user's own Config.ini entries count as
+// popular.
 // A change of group or text rebuilds the view at once (one layout change, never a signal per
 // row); a tick leaves the shown rows where they are until the next change, so a suffix unticked
 // in the ticked view can be ticked again.
@@ -41,7 +44,10 @@ private:
     ServerTableModel& m_source;
     Group m_group = Group::All;
     QString m_search; // folded: lower case, trimmed, without a leading dot
-    // Per source row while a search is on: 0 exact, 1 prefix, 2 contained (set by the filter).
+    // SuffixChoice bits of the groups whose name the search text stands for.
+    std::uint8_t m_namedGroups = 0;
+    // Per source row while a search is on: 0 exact, 1 prefix, 2 contained, 3 in a group named (set by
+    // the filter).
     mutable std::vector<std::uint8_t> m_rank;
 };
 

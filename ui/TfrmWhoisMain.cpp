@@ -451,8 +451,7 @@ void TfrmWhoisMain::buildMenus() {
 }
 
 void TfrmWhoisMain::FormCreate() {
-    const std::vector<ServerEntry> entries = loadServerEntries();
-    m_servers->setEntries(entries);
+    m_servers->setRows(loadSuffixes());
     setStatusText(0, "Welcome!");
     Candidates.clear();
     readWindowState();
@@ -580,7 +579,7 @@ void TfrmWhoisMain::edtDomainChange() {
 }
 
 bool TfrmWhoisMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == lvDomain->viewport() && event->type() == QEvent::Resize) {
+    if (lvDomain != nullptr && watched == lvDomain->viewport() && event->type() == QEvent::Resize) {
         fitMarkColumns();
     }
     if (watched == rg1 && event->type() == QEvent::MouseButtonRelease && rg1->isEnabled()) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -47,6 +48,7 @@ class TfrmText;
 class DesktopOpener;
 class TfrmWhoisInfo;
 class WhoisLookup;
+struct DirectorySuffix;
 struct WindowState;
 
 // What the main window works with besides its own controls.
@@ -67,6 +69,9 @@ struct MainWindowDeps {
     std::chrono::milliseconds openPatience{2000};
     // The clock the runs keep their pace by; null for the steady clock.
     PaceClock* clock = nullptr;
+    // Where a shipped data file (the suffix catalogue and its lists) is, by its name; null for none:
+    // the server table then holds Config.ini's entries alone.
+    std::function<std::filesystem::path(std::string_view)> locateData{};
 };
 
 // The main window: the server table, the mode group with the pattern box, Search and Stop, the
@@ -215,7 +220,8 @@ private:
     void startSearch();
     bool tableCommandsAllowed() const;
     void reportWorkerError(const std::string& message);
-    std::vector<ServerEntry> loadServerEntries();
+    // Config.ini's entries, then every catalogue suffix they do not name.
+    std::vector<DirectorySuffix> loadSuffixes();
     // Stores the word-list dialog's "Visible text only" choice in Config.ini when it changed.
     void rememberVisibleTextChoice(bool ticked);
     // The "[state]" section: read at creation (the word-list fields when the dialog arrives), written

@@ -1,9 +1,13 @@
 // The main window's settings: the server table from Config.ini, the language menu and the
 // remembered state.
 
+#include "config/CalibrationFile.h"
 #include "config/ServerTable.h"
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
+#include "core/suffixes/CalibrationBook.h"
+#include "core/suffixes/SuffixData.h"
+#include "core/suffixes/SuffixDirectory.h"
 #include "ui/Prompts.h"
 #include "ui/ServerTableModel.h"
 #include "ui/TfrmText.h"
@@ -26,7 +30,7 @@
 
 namespace cvt {
 
-std::vector<ServerEntry> TfrmWhoisMain::loadServerEntries() {
+std::vector<DirectorySuffix> TfrmWhoisMain::loadSuffixes() {
     TIniOptions& options = m_deps.options;
     try {
         options.LoadFromFile(m_deps.configPath);
@@ -35,7 +39,26 @@ std::vector<ServerEntry> TfrmWhoisMain::loadServerEntries() {
         m_deps.prompts.error(this, toQString(failure.what()));
     }
     SetLanguage(options.Language);
-    return BuildServerTable(options).entries;
+    const std::vector<ServerEntry> entries = BuildServerTable(options).entries;
+    if (!m_deps.locateData) {
+        return SuffixDirectory(entries, SuffixData{}, CalibrationBook{}).suffixes();
+    }
+    // A missing or damaged data file leaves its suffixes out; the window says which and goes on.
+    const SuffixData data = SuffixData::load(m_deps.locateData);
+    std::string problem;
+    const CalibrationBook calibrations = CalibrationFile::load(CalibrationFile::besideConfig(m_deps.configPath), problem);
+    std::vector<std::string> problems = data.problems;
+    if (!problem.empty()) {
+        problems.push_back(problem);
+    }
+    if (!problems.empty()) {
+        std::string text;
+        for (const std::string& line : problems) {
+            text += (text.empty() ? "" : "\n") + line;
+        }
+        m_deps.prompts.error(this, toQString(text));
+    }
+    return SuffixDirectory(entries, data, calibrations).suffixes();
 }
 
 void TfrmWhoisMain::RadioGroup1Click() {
@@ -81,7 +104,7 @@ void TfrmWhoisMain::restoreTicks(const WindowState& state) {
         // The suffixes in the order they were ticked; one the table no longer holds is passed over.
         std::unordered_map<std::string, int> rowOf;
         for (int row = m_servers->rowCount() - 1; row >= 0; --row) {
-            rowOf[m_servers->row(row).entry.caption] = row; // the first row of a caption wins
+            rowOf[m_servers->row(row).server.caption] = row; // the first row of a caption wins
         }
         std::vector<int> rows;
         for (const std::string& suffix : *state.tickedSuffixes) {
@@ -96,7 +119,7 @@ void TfrmWhoisMain::restoreTicks(const WindowState& state) {
     // rows they were saved with.
     std::vector<int> configRows;
     for (int row = 0; row < m_servers->rowCount(); ++row) {
-        if (m_servers->row(row).asking == SuffixAsking::ConfigIni) {
+        if (m_servers->row(row).askedBy == AskedBy::ConfigIni) {
             configRows.push_back(row);
         }
     }
@@ -175,7 +198,7 @@ void TfrmWhoisMain::saveWindowState() {
     state.pattern = toStdString(edtDomain->text());
     state.tickedSuffixes.emplace();
     for (const int row : m_servers->tickedRows()) {
-        state.tickedSuffixes->push_back(m_servers->row(row).entry.caption);
+        state.tickedSuffixes->push_back(m_servers->row(row).server.caption);
     }
     state.suffixGroup = std::string(kGroupNames[std::clamp(cbSuffixGroup->currentIndex(), 0, 5)]);
     state.mode = raText->isChecked() ? "text" : "random";
