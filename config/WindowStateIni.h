@@ -26,8 +26,9 @@ struct WindowState {
     // One '1' (ticked) or '0' per server-table row, in table order: how earlier versions kept the
     // ticks; read when tickedSuffixes is not there.
     std::optional<std::string> ticks;
-    // The ticked suffixes as the server table shows them, in the order they were ticked. Kept in keys ticked1, ticked2... of at most 2000 bytes each, with their number in
-    // ticked_parts, since one value holds at most 2047 bytes.
+    // The ticked suffixes as the server table shows them, in the order they were ticked. Kept in
+    // keys ticked1, ticked2... of at most 2000 bytes each, with their number in ticked_parts, since
+    // one value holds at most 2047 bytes.
     std::optional<std::vector<std::string>> tickedSuffixes;
     // The suffix picker's group: "ticked", "popular", "generic", "country", "chinese" or "all".
     std::optional<std::string> suffixGroup;

@@ -164,11 +164,12 @@ void ServerTableModel::indexSearchText(std::size_t row) {
 }
 
 QString ServerTableModel::toolTip(const Row& row) const {
-    QString tip = toQString(row.server.host);
+    // The suffix (a long one is cut short in its column), its A-label, then the server asked.
+    QString tip = toQString(row.server.caption);
     if (!row.ascii.empty() && row.ascii != row.server.caption) {
-        tip = toQString(row.ascii) + QLatin1Char('\n') + tip;
+        tip += QStringLiteral(" (") + toQString(row.ascii) + QLatin1Char(')');
     }
-    return tip;
+    return tip + QLatin1Char('\n') + toQString(row.server.host);
 }
 
 int ServerTableModel::rowCount(const QModelIndex& parent) const {

@@ -61,8 +61,8 @@ QWidget* TfrmWhoisMain::buildSuffixPicker(QWidget* parent) {
     lvWhois->setSelectionMode(QAbstractItemView::SingleSelection);
     lvWhois->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     lvWhois->header()->setSectionsMovable(false);
-    lvWhois->setColumnWidth(0, 80);
-    lvWhois->setColumnWidth(1, 140);
+    // The second column takes the rest of the width, so the table never scrolls sideways.
+    lvWhois->setColumnWidth(0, 90);
     rows->addWidget(lvWhois, 1);
 
     auto* buttonRow = new QHBoxLayout;

@@ -46,7 +46,8 @@ std::vector<DirectorySuffix> TfrmWhoisMain::loadSuffixes() {
     // A missing or damaged data file leaves its suffixes out; the window says which and goes on.
     const SuffixData data = SuffixData::load(m_deps.locateData);
     std::string problem;
-    const CalibrationBook calibrations = CalibrationFile::load(CalibrationFile::besideConfig(m_deps.configPath), problem);
+    const CalibrationBook calibrations =
+        CalibrationFile::load(CalibrationFile::besideConfig(m_deps.configPath), problem);
     std::vector<std::string> problems = data.problems;
     if (!problem.empty()) {
         problems.push_back(problem);

@@ -16,8 +16,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     cvt::DesktopIdentity::apply();
     cvt::QtPrompts prompts;
-    cvt::MainWindowDeps deps{
-        prompts, IniOptions, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, cvt::ConfigPath(), "xdg-open"};
+    cvt::MainWindowDeps deps{prompts, IniOptions, [] { return std::make_unique<cvt::NetWhoisLookup>(); },
+                             cvt::ConfigPath(), "xdg-open"};
     deps.locateData = [](std::string_view name) { return cvt::dataFolderHolding(name) / name; };
     cvt::TfrmWhoisMain frmWhoisMain(std::move(deps));
     cvt::TfrmText frmText(prompts, &frmWhoisMain);

@@ -63,8 +63,7 @@ TEST(WindowStateIni, MissingOrBrokenValuesStayUnset) {
         {"[state]\nx=1 \ny=2\nwidth=3\nheight=4\n", onlyGeometry},
         // Ticked lists with a part missing, a suffix that is no suffix, a group of no name.
         {"[state]\nx=1\ny=2\nwidth=3\nheight=4\nticked_parts=2\nticked1=com\n", onlyGeometry},
-        {"[state]\nx=1\ny=2\nwidth=3\nheight=4\nticked_parts=1\nticked1=com,,net\nsuffix_group=x\n",
-         onlyGeometry},
+        {"[state]\nx=1\ny=2\nwidth=3\nheight=4\nticked_parts=1\nticked1=com,,net\nsuffix_group=x\n", onlyGeometry},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(WindowState::readFrom(IniFile(c.text)), c.expected) << c.text;

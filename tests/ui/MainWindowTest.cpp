@@ -59,7 +59,7 @@ TEST(MainWindow, ControlsSitWhereTheyBelongAndGrowWithTheWindow) {
         QRect grown; // with the client area at 900 x 700
     };
     const Place places[] = {
-        {"ServerSide", {8, 8, 233, 473}, {8, 8, 233, 687}},       {"rg1", {248, 8, 337, 41}, {248, 8, 636, 41}},
+        {"ServerSide", {8, 8, 233, 473}, {8, 8, 233, 687}},    {"rg1", {248, 8, 337, 41}, {248, 8, 636, 41}},
         {"edtDomain", {256, 59, 153, 21}, {256, 59, 452, 21}}, {"Animate1", {428, 62, 16, 16}, {727, 62, 16, 16}},
         {"btnSearch", {448, 59, 57, 22}, {747, 59, 57, 22}},   {"btnStop", {520, 59, 57, 22}, {819, 59, 57, 22}},
     };

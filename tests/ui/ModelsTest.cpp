@@ -254,7 +254,7 @@ TEST(ServerTableModel, TicksAndCaptionEditsAreReported) {
     QSignalSpy edits(&model, &ServerTableModel::captionEdited);
     EXPECT_EQ(model.data(model.index(0, 0), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
     EXPECT_EQ(model.data(model.index(1, 1), Qt::DisplayRole).toString(), QStringLiteral("Config.ini"));
-    EXPECT_EQ(model.data(model.index(1, 1), Qt::ToolTipRole).toString(), QStringLiteral("whois.b"));
+    EXPECT_EQ(model.data(model.index(1, 1), Qt::ToolTipRole).toString(), QStringLiteral("net\nwhois.b"));
     model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole);
     model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole); // no change, no report
     EXPECT_EQ(ticks.count(), 1);
@@ -268,7 +268,8 @@ TEST(ServerTableModel, TicksAndCaptionEditsAreReported) {
 
 // A picker's rows: Config.ini's own entry first, then catalogue suffixes.
 std::vector<DirectorySuffix> pickerRows() {
-    const auto row = [](const char* suffix, const char* ascii, AskedBy askedBy, std::initializer_list<SuffixChoice> in) {
+    const auto row = [](const char* suffix, const char* ascii, AskedBy askedBy,
+                        std::initializer_list<SuffixChoice> in) {
         DirectorySuffix item;
         item.server = ServerEntry{suffix, "https://rdap.example/", "", "", false};
         item.ascii = ascii;
@@ -359,7 +360,8 @@ TEST(SuffixFilterModel, SearchAndGroupsChooseTheRowsAtOnce) {
     EXPECT_FALSE(model.flags(model.index(1, 0)).testFlag(Qt::ItemIsEditable));
     model.setLanguage("en");
     EXPECT_EQ(model.data(model.index(5, 1), Qt::DisplayRole).toString(), QStringLiteral("WHOIS calibrated"));
-    EXPECT_EQ(model.data(model.index(5, 0), Qt::ToolTipRole).toString(), QStringLiteral("xn--fiqs8s\nhttps://rdap.example/"));
+    EXPECT_EQ(model.data(model.index(5, 0), Qt::ToolTipRole).toString(),
+              QStringLiteral("中国 (xn--fiqs8s)\nhttps://rdap.example/"));
 }
 
 TEST(MarkStyle, EveryMarkReadsOnLightAndDarkBases) {

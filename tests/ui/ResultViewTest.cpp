@@ -198,9 +198,13 @@ TEST(ResultView, StateIsRememberedAndABrokenOneIgnored) {
 
     // Values that make no sense, and a window far off the screen.
     IniFile ini = IniFile::fromFile(w.path);
-    ini.writeStrings(
-        "state",
-        {{"ticked_parts", "3"}, {"ticks", "10"}, {"mode", "sideways"}, {"x", "-30000"}, {"y", "50000"}, {"width", "40000"}, {"height", "x"}});
+    ini.writeStrings("state", {{"ticked_parts", "3"},
+                               {"ticks", "10"},
+                               {"mode", "sideways"},
+                               {"x", "-30000"},
+                               {"y", "50000"},
+                               {"width", "40000"},
+                               {"height", "x"}});
     ini.saveToFile(w.path);
     w.build();
     w.main->show();

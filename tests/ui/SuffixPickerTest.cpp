@@ -55,8 +55,7 @@ struct Picker {
     WindowHarness w;
 };
 
-const std::string kConfig =
-    configText("en", suffixLines("127.0.0.1:4399", {"com", "net", "org", "cn"}));
+const std::string kConfig = configText("en", suffixLines("127.0.0.1:4399", {"com", "net", "org", "cn"}));
 
 TEST(SuffixPicker, OffersEveryCatalogueSuffixBehindConfigIniAndFindsThem) {
     Picker p(kConfig);
@@ -75,16 +74,12 @@ TEST(SuffixPicker, OffersEveryCatalogueSuffixBehindConfigIniAndFindsThem) {
     struct Case {
         int group; // index in cbSuffixGroup
         const char* search;
-        const char* first;  // the first row shown
-        const char* asked;  // its second column
+        const char* first; // the first row shown
+        const char* asked; // its second column
     };
     const Case cases[] = {
-        {5, "shop", "shop", "RDAP"},
-        {5, ".Shop", "shop", "RDAP"},
-        {5, "com", "com", "Config.ini"},
-        {3, "co.uk", "co.uk", nullptr},
-        {3, "uk", "uk", nullptr},
-        {2, "app", "app", "RDAP"},
+        {5, "shop", "shop", "RDAP"},    {5, ".Shop", "shop", "RDAP"}, {5, "com", "com", "Config.ini"},
+        {3, "co.uk", "co.uk", nullptr}, {3, "uk", "uk", nullptr},     {2, "app", "app", "RDAP"},
     };
     for (const Case& c : cases) {
         main.cbSuffixGroup->setCurrentIndex(c.group);

@@ -64,8 +64,8 @@ struct WindowHarness {
         text.reset();
         main.reset();
         options = TIniOptions{};
-        MainWindowDeps deps{
-            prompts, options, [] { return std::make_unique<NetWhoisLookup>(); }, path, openProgram, openPatience};
+        MainWindowDeps deps{prompts, options,     [] { return std::make_unique<NetWhoisLookup>(); },
+                            path,    openProgram, openPatience};
         deps.locateData = locateData;
         main = std::make_unique<TfrmWhoisMain>(std::move(deps));
         text = std::make_unique<TfrmText>(prompts, main.get());
