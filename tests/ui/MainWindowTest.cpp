@@ -143,6 +143,10 @@ TEST(MainWindow, CaptionsFollowTheLanguageCodeExactly) {
             {m->resultModel().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::DomainNameColumn},
             {m->serverModel().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::ExtensionsColumn},
             {m->serverModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::AskedByColumn},
+            {m->btnTickShown->text(), Msg::TickShown},
+            {m->btnClearTicks->text(), Msg::ClearTicks},
+            {m->cbSuffixGroup->itemText(0), Msg::PickerTicked},
+            {m->edtSuffixSearch->placeholderText(), Msg::SuffixSearchPlaceholder},
             {m->exportExcel->text(), Msg::ExportToExcel},
             {m->ExporttoText1->text(), Msg::ExportToText},
             {m->N1->text(), Msg::ClearRegistered},
@@ -408,6 +412,8 @@ TEST(MainWindow, StopLetsTheExchangeUnderWayWriteItsCellAndAsksNoMore) {
     EXPECT_TRUE(w.main->btnStop->isEnabled());
     EXPECT_FALSE(w.main->btnSearch->isEnabled());
     EXPECT_FALSE(w.main->lvWhois->isEnabled());
+    EXPECT_FALSE(w.main->btnTickShown->isEnabled());
+    EXPECT_FALSE(w.main->btnClearTicks->isEnabled());
     EXPECT_FALSE(w.main->rg1->isEnabled());
     EXPECT_FALSE(w.main->N3->isEnabled());
     EXPECT_TRUE(w.main->Animate1->isPlaying());
@@ -418,6 +424,7 @@ TEST(MainWindow, StopLetsTheExchangeUnderWayWriteItsCellAndAsksNoMore) {
     EXPECT_TRUE(w.main->btnSearch->isEnabled());
     EXPECT_FALSE(w.main->btnStop->isEnabled());
     EXPECT_TRUE(w.main->lvWhois->isEnabled());
+    EXPECT_TRUE(w.main->btnClearTicks->isEnabled());
     EXPECT_TRUE(w.main->rg1->isEnabled());
     EXPECT_FALSE(w.main->Animate1->isPlaying());
     EXPECT_TRUE(w.main->engine().isBusy());
