@@ -110,6 +110,8 @@ constexpr std::array kWordings = {
     Wording{Msg::AskedWhois, "WHOIS", "WHOIS"},
     Wording{Msg::AskedWhoisCalibrated, "WHOIS（已校准）", "WHOIS calibrated"},
     Wording{Msg::AskedConfigIni, "Config.ini", "Config.ini"},
+    Wording{Msg::NotCalibratedYet, "尚未从服务器的答复得出未注册标记", "No no-match text derived from its replies yet"},
+    Wording{Msg::CalibratedOn, "未注册标记于 %s 从服务器的答复得出", "No-match text derived from its replies on %s"},
     Wording{Msg::PickerTicked, "已勾选", "Ticked"},
     Wording{Msg::PickerPopular, "热门", "Popular"},
     Wording{Msg::PickerGeneric, "通用", "Generic"},

@@ -103,6 +103,8 @@ enum class Msg {
     AskedWhois,
     AskedWhoisCalibrated,
     AskedConfigIni,
+    NotCalibratedYet,
+    CalibratedOn,
     PickerTicked,
     PickerPopular,
     PickerGeneric,

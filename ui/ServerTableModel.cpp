@@ -1,5 +1,6 @@
 #include "ui/ServerTableModel.h"
 
+#include "config/CalibrationFile.h"
 #include "ui/UiText.h"
 
 #include <algorithm>
@@ -169,7 +170,14 @@ QString ServerTableModel::toolTip(const Row& row) const {
     if (!row.ascii.empty() && row.ascii != row.server.caption) {
         tip += QStringLiteral(" (") + toQString(row.ascii) + QLatin1Char(')');
     }
-    return tip + QLatin1Char('\n') + toQString(row.server.host);
+    tip += QLatin1Char('\n') + toQString(row.server.host);
+    if (row.askedBy == AskedBy::WhoisCalibrated) {
+        tip += QLatin1Char('\n') +
+               (row.calibratedAt == 0
+                    ? uiText(Msg::NotCalibratedYet, m_language)
+                    : toQString(formatMessage(Msg::CalibratedOn, m_language, {calibrationDate(row.calibratedAt)})));
+    }
+    return tip;
 }
 
 int ServerTableModel::rowCount(const QModelIndex& parent) const {
