@@ -78,7 +78,7 @@ std::optional<std::vector<std::string>> readTickedSuffixes(const IniFile& ini) {
 void writeTickedSuffixes(const std::vector<std::string>& suffixes, std::vector<IniEntry>& values) {
     std::vector<std::string> parts;
     for (const std::string& suffix : suffixes) {
-        if (!storableSuffix(suffix)) {
+        if (!storableSuffix(suffix) || suffix.size() > kTickedPartBytes) {
             continue;
         }
         if (parts.empty() || parts.back().size() + 1 + suffix.size() > kTickedPartBytes) {
