@@ -98,6 +98,10 @@ void TfrmWhoisMain::btnTickShownClick() {
 }
 
 void TfrmWhoisMain::btnClearTicksClick() {
+    // Every mark column goes with the ticks: results there are dropped only when the person agrees.
+    if (m_servers->tickedCount() == 0 || !discardAllowed()) {
+        return;
+    }
     m_servers->replaceTicks({});
     if (m_suffixFilter->group() == SuffixFilterModel::Group::Ticked) {
         m_suffixFilter->refresh();

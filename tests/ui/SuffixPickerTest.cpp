@@ -154,6 +154,13 @@ TEST(SuffixPicker, TickShownAndClearTakeEveryRowShownAtOnce) {
     expected.insert(expected.end(), shown.begin(), shown.end());
     EXPECT_EQ(p.w.captions(), expected);
     EXPECT_EQ(main.lblTicked->text(), QString::number(3 + shown.size()) + QStringLiteral(" ticked"));
+    // Results under the columns are dropped only when the person agrees.
+    main.resultModel().appendRow("aphone", std::vector<std::string>(expected.size() - 1, "☆"));
+    p.w.prompts.confirmAnswer = false;
+    main.btnClearTicks->click();
+    EXPECT_EQ(p.w.captions(), expected);
+    ASSERT_EQ(p.w.prompts.questions.size(), 1u);
+    p.w.prompts.confirmAnswer = true;
     main.btnClearTicks->click();
     EXPECT_EQ(p.w.captions(), (std::vector<std::string>{"Domain Name"}));
     EXPECT_EQ(main.lblTicked->text(), QStringLiteral("0 ticked"));
