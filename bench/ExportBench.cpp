@@ -12,7 +12,7 @@ namespace {
 // A result table of the given number of rows with three suffix columns, marks mixed.
 cvt::ResultTableSnapshot resultTable(std::size_t rows) {
     cvt::ResultTableSnapshot table{{"Domain Name", "com", "net", "org"}, {}};
-    const char* marks[] = {"☆", "★", "-", ""};
+    const cvt::Mark marks[] = {cvt::Mark::Free, cvt::Mark::Registered, cvt::Mark::Failed, cvt::Mark::Unasked};
     table.rows.reserve(rows);
     for (std::size_t i = 0; i < rows; ++i) {
         table.rows.push_back({"name" + std::to_string(i), {marks[i % 4], marks[(i / 4) % 4], marks[(i / 16) % 4]}});

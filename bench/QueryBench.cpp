@@ -73,7 +73,7 @@ public:
     }
     void cellAnswered(const cvt::AnsweredCell& cell) override {
         std::lock_guard lock(m_mutex);
-        benchmark::DoNotOptimize(m_last = cell.mark);
+        benchmark::DoNotOptimize(m_lastMark = cell.mark);
         ++cells;
     }
     void runStateChanged(const cvt::RunProgress&) override {}
@@ -86,6 +86,7 @@ public:
 private:
     std::mutex m_mutex;
     std::string m_last;
+    cvt::Mark m_lastMark = cvt::Mark::Unasked;
 };
 
 std::vector<cvt::ServerEntry> entries(int count, const std::string (&hosts)[3]) {

@@ -115,7 +115,7 @@ class CellCounter : public cvt::QueryEventSink {
 public:
     void rowsCleared() override {}
     void rowAppended(const cvt::AppendedRow&) override {}
-    void cellAnswered(const cvt::AnsweredCell& cell) override { free += cell.mark == "☆" ? 1 : 0; }
+    void cellAnswered(const cvt::AnsweredCell& cell) override { free += cell.mark == cvt::Mark::Free ? 1 : 0; }
     void runStateChanged(const cvt::RunProgress&) override {}
     void activityChanged(const std::string&) override {}
     std::atomic<std::size_t> free{0};

@@ -45,7 +45,7 @@ void exportFromTheWindow(benchmark::State& state, const char* fileName, bool wor
     cvt::TIniOptions options;
     cvt::TfrmWhoisMain window(cvt::MainWindowDeps{prompts, options, nullptr, folder / "Config.ini", "true"});
     window.show();
-    const char* marks[] = {"☆", "★", "-"};
+    const cvt::Mark marks[] = {cvt::Mark::Free, cvt::Mark::Registered, cvt::Mark::Failed};
     const auto rows = static_cast<std::size_t>(state.range(0));
     for (std::size_t i = 0; i < rows; ++i) {
         window.resultModel().appendRow("name" + std::to_string(i),

@@ -64,11 +64,11 @@ int statusOfMarks(const ResultTableSnapshot& table) {
     bool unsettled = false;
     for (const ResultRow& row : table.rows) {
         for (std::size_t cell = 0; cell < columns; ++cell) {
-            const std::string mark = cell < row.cells.size() ? row.cells[cell] : std::string();
-            if (mark == kMarkFree) {
+            const Mark mark = cell < row.cells.size() ? row.cells[cell] : Mark::Unasked;
+            if (mark == Mark::Free) {
                 return kFoundFree;
             }
-            unsettled = unsettled || mark != kMarkRegistered;
+            unsettled = unsettled || mark != Mark::Registered;
         }
     }
     return unsettled ? kSomeFailed : kNoneFree;
@@ -93,7 +93,7 @@ ServerEntry serverFromOption(const std::string& value) {
         throw UsageError("--server '" + value + "': expected SUFFIX=HOST[:PORT]+MARK or SUFFIX=https://BASE/");
     }
     const std::string server = value.substr(equals + 1);
-    if (!isRdapServerField(trim(server)) && server.find('+') == std::string::npos) {
+    if (lookupKindOf(server) == LookupKind::Whois && server.find('+') == std::string::npos) {
         throw UsageError("--server '" + value +
                          "': a WHOIS server needs the text of its no-match reply (HOST[:PORT]+MARK)");
     }
@@ -103,10 +103,10 @@ ServerEntry serverFromOption(const std::string& value) {
     if (!entry) {
         throw UsageError("--server '" + value + "': " + reason);
     }
-    if (isRdapServerField(entry->host) && !isUsableBase(entry->host)) {
+    if (entry->kind == LookupKind::Rdap && !isUsableBase(entry->host)) {
         throw UsageError("--server '" + value + "': the RDAP base names no host");
     }
-    if (!isRdapServerField(entry->host) && entry->host.find_first_of(" \t/") != std::string::npos) {
+    if (entry->kind == LookupKind::Whois && entry->host.find_first_of(" \t/") != std::string::npos) {
         throw UsageError("--server '" + value + "': '" + entry->host + "' is not a host name or address");
     }
     return *entry;
@@ -208,11 +208,11 @@ public:
         const auto server = m_servers.find(cell.suffix);
         const std::string serverText = server == m_servers.end() ? std::string("-") : server->second;
         std::string line = "corvantide-cli check: " + cell.name + "." + cell.suffix + " ";
-        if (cell.elapsed.count() == 0 && cell.mark == kMarkRegistered && !cell.details.empty()) {
+        if (cell.elapsed.count() == 0 && cell.mark == Mark::Registered && !cell.details.empty()) {
             line += "DNS: registered (" + cell.details + ")";
         } else {
-            line += serverText + " " + std::to_string(cell.elapsed.count()) + " ms " + markWord(cell.mark);
-            if (cell.mark == kMarkFailed) {
+            line += serverText + " " + std::to_string(cell.elapsed.count()) + " ms " + std::string(markWord(cell.mark));
+            if (cell.mark == Mark::Failed) {
                 line += ": " + plainReason(cell.details, serverText);
             }
         }
@@ -465,7 +465,7 @@ private:
         m_outputOptions.header = !m_noHeader;
         m_outputOptions.format = checkFormatNamed(m_format);
         if (!m_only.empty()) {
-            m_outputOptions.only = markKindNamed(m_only);
+            m_outputOptions.only = markNamed(m_only);
         }
     }
 

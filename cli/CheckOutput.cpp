@@ -2,6 +2,7 @@
 
 #include "cli/PlainReason.h"
 #include "core/export/CsvExport.h"
+#include "core/export/MarkGlyph.h"
 #include "core/export/TextExport.h"
 #include "core/query/ResultMarks.h"
 
@@ -13,23 +14,11 @@ namespace cvt::cli {
 
 namespace {
 
-std::string_view markOf(MarkKind kind) {
-    switch (kind) {
-    case MarkKind::Free:
-        return kMarkFree;
-    case MarkKind::Registered:
-        return kMarkRegistered;
-    case MarkKind::Failed:
-        break;
-    }
-    return kMarkFailed;
-}
-
 nlohmann::ordered_json jsonRow(const std::vector<std::string>& captions, const ResultRow& row,
                                const CheckOutputOptions& options) {
     nlohmann::ordered_json marks = nlohmann::ordered_json::object();
     for (std::size_t column = 1; column < captions.size(); ++column) {
-        marks[captions[column]] = markWord(column - 1 < row.cells.size() ? row.cells[column - 1] : std::string());
+        marks[captions[column]] = markWord(column - 1 < row.cells.size() ? row.cells[column - 1] : Mark::Unasked);
     }
     nlohmann::ordered_json json{{"name", row.caption}, {"marks", std::move(marks)}};
     const std::map<std::string, std::string> reasons = failureReasons(captions, row, options.servers);
@@ -52,41 +41,42 @@ std::string dump(const nlohmann::ordered_json& value) {
 
 // The text export's fields, TAB between them, with LF line ends.
 void writeTsv(const ResultTableSnapshot& table, bool header, std::ostream& out) {
-    const auto writeLine = [&out](const std::string& first, const std::vector<std::string>& rest) {
+    const auto writeLine = [&out](const std::string& first, const auto& rest) {
         out << first;
-        for (const std::string& field : rest) {
+        for (const auto& field : rest) {
             out << '\t' << field;
         }
         out << '\n';
     };
     if (header && !table.captions.empty()) {
-        writeLine(table.captions.front(), {table.captions.begin() + 1, table.captions.end()});
+        writeLine(table.captions.front(), std::vector<std::string>(table.captions.begin() + 1, table.captions.end()));
     }
     for (const ResultRow& row : table.rows) {
-        writeLine(row.caption, row.cells);
+        std::vector<std::string_view> glyphs;
+        glyphs.reserve(row.cells.size());
+        for (const Mark cell : row.cells) {
+            glyphs.push_back(markGlyph(cell));
+        }
+        writeLine(row.caption, glyphs);
     }
 }
 
-// The table with a last column holding each row's reasons, "suffix: reason" joined by "; ".
-ResultTableSnapshot withReasonColumn(const ResultTableSnapshot& table,
-                                     const std::map<std::string, std::string, std::less<>>& servers) {
-    ResultTableSnapshot out{table.captions, {}};
-    const std::size_t suffixColumns = table.captions.empty() ? 0 : table.captions.size() - 1;
-    out.captions.push_back("reasons");
+// The last column of the csv output: each row's reasons, "suffix: reason" joined by "; ".
+CsvLastColumn reasonColumn(const ResultTableSnapshot& table,
+                           const std::map<std::string, std::string, std::less<>>& servers) {
+    CsvLastColumn column{"reasons", {}};
+    column.fields.reserve(table.rows.size());
     for (const ResultRow& row : table.rows) {
-        ResultRow extended{row.caption, row.cells};
-        extended.cells.resize(suffixColumns);
         std::string joined;
         const std::map<std::string, std::string> reasons = failureReasons(table.captions, row, servers);
-        for (std::size_t column = 1; column < table.captions.size(); ++column) {
-            if (const auto found = reasons.find(table.captions[column]); found != reasons.end()) {
+        for (std::size_t caption = 1; caption < table.captions.size(); ++caption) {
+            if (const auto found = reasons.find(table.captions[caption]); found != reasons.end()) {
                 joined += (joined.empty() ? "" : "; ") + found->first + ": " + found->second;
             }
         }
-        extended.cells.push_back(std::move(joined));
-        out.rows.push_back(std::move(extended));
+        column.fields.push_back(std::move(joined));
     }
-    return out;
+    return column;
 }
 
 } // namespace
@@ -100,20 +90,22 @@ CheckFormat checkFormatNamed(const std::string& name) {
     return formats.at(name);
 }
 
-MarkKind markKindNamed(const std::string& name) {
-    static const std::map<std::string, MarkKind, std::less<>> kinds = {
-        {"free", MarkKind::Free}, {"registered", MarkKind::Registered}, {"failed", MarkKind::Failed}};
-    return kinds.at(name);
+Mark markNamed(const std::string& name) {
+    const std::optional<Mark> mark = markOfWord(name);
+    if (!mark || *mark == Mark::Unasked) {
+        throw std::out_of_range("not a mark a row can be chosen by: " + name);
+    }
+    return *mark;
 }
 
-bool rowHasMark(const ResultRow& row, std::optional<MarkKind> kind) {
-    return !kind || std::find(row.cells.begin(), row.cells.end(), markOf(*kind)) != row.cells.end();
+bool rowHasMark(const ResultRow& row, std::optional<Mark> mark) {
+    return !mark || std::find(row.cells.begin(), row.cells.end(), *mark) != row.cells.end();
 }
 
-ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<MarkKind> kind) {
+ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<Mark> mark) {
     ResultTableSnapshot kept{table.captions, {}};
     for (const ResultRow& row : table.rows) {
-        if (rowHasMark(row, kind)) {
+        if (rowHasMark(row, mark)) {
             kept.rows.push_back(row);
         }
     }
@@ -124,7 +116,7 @@ std::map<std::string, std::string> failureReasons(const std::vector<std::string>
                                                   const std::map<std::string, std::string, std::less<>>& servers) {
     std::map<std::string, std::string> reasons;
     for (std::size_t cell = 0; cell < row.cells.size() && cell + 1 < captions.size(); ++cell) {
-        if (row.cells[cell] != kMarkFailed) {
+        if (row.cells[cell] != Mark::Failed) {
             continue;
         }
         const std::string& caption = captions[cell + 1];
@@ -133,19 +125,6 @@ std::map<std::string, std::string> failureReasons(const std::vector<std::string>
         reasons[caption] = reason.empty() ? "no reason given" : std::move(reason);
     }
     return reasons;
-}
-
-const char* markWord(const std::string& mark) {
-    if (mark == kMarkFree) {
-        return "free";
-    }
-    if (mark == kMarkRegistered) {
-        return "registered";
-    }
-    if (mark == kMarkFailed) {
-        return "failed";
-    }
-    return "unasked";
 }
 
 void CheckOutput::start(const std::vector<std::string>& captions) {
@@ -160,7 +139,7 @@ void CheckOutput::row(const ResultRow& row) {
     std::lock_guard lock(m_mutex);
     if (m_options.freeNames) {
         for (std::size_t cell = 0; cell < row.cells.size() && cell + 1 < m_captions.size(); ++cell) {
-            if (row.cells[cell] == kMarkFree) {
+            if (row.cells[cell] == Mark::Free) {
                 m_out << row.caption << '.' << m_captions[cell + 1] << '\n';
             }
         }
@@ -188,9 +167,11 @@ void CheckOutput::finish(const ResultTableSnapshot& table) {
             writeTsv(kept, m_options.header, m_out);
             break;
         case CheckFormat::Csv: {
-            const std::string bytes =
-                ExportCsvBytes(m_options.reasonColumn ? withReasonColumn(kept, m_options.servers) : kept,
-                               CsvLayout{!m_options.csvPlain, m_options.header});
+            CsvLayout layout{!m_options.csvPlain, m_options.header, std::nullopt};
+            if (m_options.reasonColumn) {
+                layout.last = reasonColumn(kept, m_options.servers);
+            }
+            const std::string bytes = ExportCsvBytes(kept, layout);
             m_out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
             break;
         }

@@ -13,12 +13,11 @@
 namespace cvt::cli {
 
 enum class CheckFormat { Text, Tsv, Csv, Json, Jsonl };
-enum class MarkKind { Free, Registered, Failed };
 
 struct CheckOutputOptions {
     CheckFormat format = CheckFormat::Text;
-    // Keep only the rows with at least one cell of this kind.
-    std::optional<MarkKind> only;
+    // Keep only the rows with at least one cell with this mark.
+    std::optional<Mark> only;
     // Print name.suffix for every free cell, one per line, instead of the table.
     bool freeNames = false;
     // text, tsv and csv: the caption line first.
@@ -52,19 +51,17 @@ private:
     std::vector<std::string> m_captions;
 };
 
-// The format and the mark kind of their names on the command line (text, tsv, csv, json, jsonl;
+// The format and the mark of their names on the command line (text, tsv, csv, json, jsonl;
 // free, registered, failed); std::out_of_range for another name.
 CheckFormat checkFormatNamed(const std::string& name);
-MarkKind markKindNamed(const std::string& name);
+Mark markNamed(const std::string& name);
 
-// Whether the row has a cell of the kind (every row when no kind is given).
-bool rowHasMark(const ResultRow& row, std::optional<MarkKind> kind);
-// The table with only the rows that have a cell of the kind.
-ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<MarkKind> kind);
+// Whether the row has a cell with the mark (every row when no mark is given).
+bool rowHasMark(const ResultRow& row, std::optional<Mark> mark);
+// The table with only the rows that have a cell with the mark.
+ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<Mark> mark);
 // The reason of every failed cell of the row in plain words, keyed by the column's caption.
 std::map<std::string, std::string> failureReasons(const std::vector<std::string>& captions, const ResultRow& row,
                                                   const std::map<std::string, std::string, std::less<>>& servers);
-// The word json and jsonl use for a mark: free, registered, failed or unasked.
-const char* markWord(const std::string& mark);
 
 } // namespace cvt::cli

@@ -173,12 +173,12 @@ void CheckRun::finishIfComplete(std::size_t row) {
     const bool complete =
         content.cells.size() >= suffixColumns &&
         std::none_of(content.cells.begin(), content.cells.begin() + static_cast<std::ptrdiff_t>(suffixColumns),
-                     [](const std::string& mark) { return mark.empty(); });
+                     [](Mark mark) { return mark == Mark::Unasked; });
     if (!complete) {
         return;
     }
-    if (m_retries > 0 && std::any_of(content.cells.begin(), content.cells.end(),
-                                     [](const std::string& mark) { return needsRequery(mark); })) {
+    if (m_retries > 0 &&
+        std::any_of(content.cells.begin(), content.cells.end(), [](Mark mark) { return needsRequery(mark); })) {
         m_finished[row] = true;
         m_held.push_back(row);
         return;
@@ -191,18 +191,22 @@ void CheckRun::finishRow(std::size_t row) {
     m_observer.rowFinished(m_table.row(row));
 }
 
-void CheckRun::count(const std::string& mark, int step) {
+void CheckRun::count(Mark mark, int step) {
     std::size_t* counter = nullptr;
-    if (mark == kMarkFree) {
+    switch (mark) {
+    case Mark::Free:
         counter = &m_progress.free;
-    } else if (mark == kMarkRegistered) {
+        break;
+    case Mark::Registered:
         counter = &m_progress.registered;
-    } else if (mark == kMarkFailed) {
+        break;
+    case Mark::Failed:
         counter = &m_progress.failed;
+        break;
+    case Mark::Unasked:
+        return;
     }
-    if (counter != nullptr) {
-        *counter += static_cast<std::size_t>(step);
-    }
+    *counter += static_cast<std::size_t>(step);
 }
 
 } // namespace cvt::cli

@@ -81,7 +81,7 @@ private:
     // Under m_mutex: hands on the row once every suffix column holds a mark.
     void finishIfComplete(std::size_t row);
     void finishRow(std::size_t row);
-    void count(const std::string& mark, int step);
+    void count(Mark mark, int step);
 
     CheckRunObserver& m_observer;
     std::mutex m_errorMutex;

@@ -137,7 +137,7 @@ private:
         CheckOutputOptions options;
         options.format = checkFormatNamed(m_format);
         if (!m_only.empty()) {
-            options.only = markKindNamed(m_only);
+            options.only = markNamed(m_only);
         }
         options.freeNames = m_freeNames;
         CheckOutput output(options, io.out);

@@ -1,5 +1,6 @@
 #include "cli/CommandFactories.h"
 #include "cli/PlainReason.h"
+#include "core/query/ServerEntry.h"
 #include "net/rdap/RdapClient.h"
 #include "net/socket/NetExceptions.h"
 #include "net/whois/TNetWhois.h"
@@ -60,8 +61,8 @@ public:
         if (m_host.empty()) {
             throw UsageError("--host is empty");
         }
-        if (m_host.starts_with("https://") || m_host.starts_with("http://")) {
-            return rdapLookup(io, m_host, m_query);
+        if (lookupKindOf(m_host) == LookupKind::Rdap) {
+            return rdapLookup(io, std::string(trim(m_host)), m_query);
         }
         TNetWhois whois;
         whois.SetServer(m_host);

@@ -44,7 +44,7 @@ std::vector<std::string> SplitServerLine(std::string_view line) {
 
 std::optional<ServerEntry> ServerEntryFromFields(const std::vector<std::string>& fields, std::string& reason) {
     // An RDAP entry (suffix+https://base/) needs no no-match mark: the status code tells.
-    const bool rdap = fields.size() == 2 && isRdapServerField(trim(fields[1]));
+    const bool rdap = fields.size() == 2 && lookupKindOf(fields[1]) == LookupKind::Rdap;
     if (fields.size() < 3 && !rdap) {
         reason = "fewer than three fields";
         return std::nullopt;

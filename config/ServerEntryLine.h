@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/query/ServerEntry.h" // isRdapServerField
+#include "core/query/ServerEntry.h" // lookupKindOf
 
 #include <optional>
 #include <string>

@@ -49,26 +49,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view refusal = rest.substr(0, refusalLength);
     const std::string_view reply = rest.substr(refusalLength);
 
-    const std::string_view verdict = cvt::classifyReply(reply, mark, refusal);
-    require(cvt::needsRequery(verdict) == (verdict == cvt::kMarkFailed));
+    const cvt::Mark verdict = cvt::classifyReply(reply, mark, refusal);
+    require(cvt::needsRequery(verdict) == (verdict == cvt::Mark::Failed));
     if (reply.empty() || contains(reply, cvt::kFailureText) || contains(reply, refusal)) {
-        require(verdict == cvt::kMarkFailed);
+        require(verdict == cvt::Mark::Failed);
         return 0;
     }
     // The mark as written always counts; besides it only its GBK form may.
     bool free = contains(reply, mark);
-    if (!free && verdict == cvt::kMarkFree) {
+    if (!free && verdict == cvt::Mark::Free) {
         const bool beyondAscii =
             std::any_of(mark.begin(), mark.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
         require(beyondAscii && contains(reply, cvt::gbk::utf8ToGbk(mark)));
         free = true;
     }
     if (free) {
-        require(verdict == cvt::kMarkFree);
+        require(verdict == cvt::Mark::Free);
     } else if (refusal.empty() && holdsQuotaPhrase(reply)) {
-        require(verdict == cvt::kMarkFailed);
+        require(verdict == cvt::Mark::Failed);
     } else {
-        require(verdict == cvt::kMarkRegistered);
+        require(verdict == cvt::Mark::Registered);
     }
     return 0;
 }

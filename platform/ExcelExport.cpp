@@ -3,6 +3,7 @@
 #include "core/export/CsvExport.h"
 #include "core/export/EExportCancelled.h"
 #include "core/export/ExportFile.h"
+#include "core/export/MarkGlyph.h"
 #include "core/export/TextExport.h"
 #include "platform/EWorkbookError.h"
 #include "platform/XlsxWorkbookWriter.h"
@@ -72,7 +73,7 @@ void ExportToExcel(const ResultTableSnapshot& table, WorkbookWriter& writer, con
         const std::uint32_t sheetRow = sheetIndex(r + 1);
         writer.setCell(sheetRow, 0, row.caption);
         for (std::size_t j = 0; j < suffixColumns; ++j) {
-            writer.setCell(sheetRow, sheetIndex(j + 1), j < row.cells.size() ? std::string_view(row.cells[j]) : "");
+            writer.setCell(sheetRow, sheetIndex(j + 1), markGlyph(j < row.cells.size() ? row.cells[j] : Mark::Unasked));
         }
     }
     writer.setRowBold(0);

@@ -1,6 +1,6 @@
 #include "ui/MarkStyle.h"
 
-#include "core/query/ResultMarks.h"
+#include "core/export/MarkGlyph.h"
 
 #include <algorithm>
 #include <cmath>
@@ -32,24 +32,29 @@ QColor readableOn(QColor colour, const QColor& base) {
 
 } // namespace
 
-QString MarkStyle::shownSign(std::string_view mark) {
-    if (mark == kMarkFailed) {
+QString MarkStyle::shownSign(Mark mark) {
+    if (mark == Mark::Failed) {
         return QStringLiteral("⚠");
     }
-    return QString::fromUtf8(mark.data(), static_cast<qsizetype>(mark.size()));
+    const std::string_view glyph = markGlyph(mark);
+    return QString::fromUtf8(glyph.data(), static_cast<qsizetype>(glyph.size()));
 }
 
-QColor MarkStyle::colour(std::string_view mark, const QColor& base) {
+QColor MarkStyle::colour(Mark mark, const QColor& base) {
     // Green, grey and amber: dark shades on a light background, light ones on a dark background.
     const bool darkBase = relativeLuminance(base) < 0.18;
     QColor wanted;
-    if (mark == kMarkFree) {
+    switch (mark) {
+    case Mark::Free:
         wanted = darkBase ? QColor(0x6c, 0xd9, 0x7e) : QColor(0x1b, 0x7f, 0x2a);
-    } else if (mark == kMarkRegistered) {
+        break;
+    case Mark::Registered:
         wanted = darkBase ? QColor(0xb8, 0xb8, 0xb8) : QColor(0x5f, 0x5f, 0x5f);
-    } else if (mark == kMarkFailed) {
+        break;
+    case Mark::Failed:
         wanted = darkBase ? QColor(0xff, 0xb9, 0x4d) : QColor(0x9a, 0x5a, 0x00);
-    } else {
+        break;
+    case Mark::Unasked:
         return {};
     }
     return readableOn(wanted, base);

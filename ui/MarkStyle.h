@@ -1,8 +1,9 @@
 #pragma once
 
+#include "core/query/Mark.h"
+
 #include <QColor>
 #include <QString>
-#include <string_view>
 
 namespace cvt {
 
@@ -12,10 +13,10 @@ namespace cvt {
 class MarkStyle {
 public:
     // The sign a cell shows for its mark: a failed cell a warning sign, any other mark itself.
-    static QString shownSign(std::string_view mark);
+    static QString shownSign(Mark mark);
     // The colour of the mark on that background, at least kMinimumContrast against it; invalid
     // for a cell never asked.
-    static QColor colour(std::string_view mark, const QColor& base);
+    static QColor colour(Mark mark, const QColor& base);
     // The contrast ratio of two colours as the accessibility guidelines define it (1 to 21).
     static double contrastRatio(const QColor& a, const QColor& b);
 

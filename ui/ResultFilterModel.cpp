@@ -12,14 +12,18 @@ namespace cvt {
 namespace {
 
 // The order of a column of marks: free first, then registered, failed and not asked.
-int markRank(const std::string& mark) {
-    if (mark == kMarkFree) {
+int markRank(Mark mark) {
+    switch (mark) {
+    case Mark::Free:
         return 0;
-    }
-    if (mark == kMarkRegistered) {
+    case Mark::Registered:
         return 1;
+    case Mark::Failed:
+        return 2;
+    case Mark::Unasked:
+        break;
     }
-    return mark == kMarkFailed ? 2 : 3;
+    return 3;
 }
 
 } // namespace
@@ -30,7 +34,15 @@ ResultFilterModel::ResultFilterModel(ResultTableModel& source, QObject* parent)
     setDynamicSortFilter(true);
 }
 
-void ResultFilterModel::setKind(Kind kind) {
+std::optional<Mark> ResultFilterModel::kindAt(int choice) {
+    static constexpr Mark kChoices[] = {Mark::Free, Mark::Registered, Mark::Failed};
+    if (choice < 1 || choice > static_cast<int>(std::size(kChoices))) {
+        return std::nullopt;
+    }
+    return kChoices[choice - 1];
+}
+
+void ResultFilterModel::setKind(std::optional<Mark> kind) {
     if (kind == m_kind) {
         return;
     }
@@ -59,16 +71,13 @@ bool ResultFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourc
     if (!m_nameBytes.empty() && !containsIgnoreCase(row.caption, m_nameBytes)) {
         return false;
     }
-    if (m_kind == Kind::All) {
+    if (!m_kind) {
         return true;
     }
-    const std::string_view wanted = m_kind == Kind::Free         ? kMarkFree
-                                    : m_kind == Kind::Registered ? kMarkRegistered
-                                                                 : kMarkFailed;
     // Only cells under a column count: a row may be longer for a moment while columns change.
     const std::size_t cells = std::min(row.cells.size(), m_source.table().columnCount() - 1);
     return std::any_of(row.cells.begin(), row.cells.begin() + static_cast<std::ptrdiff_t>(cells),
-                       [&](const std::string& mark) { return mark == wanted; });
+                       [&](Mark mark) { return mark == *m_kind; });
 }
 
 bool ResultFilterModel::lessThan(const QModelIndex& left, const QModelIndex& right) const {
@@ -79,9 +88,8 @@ bool ResultFilterModel::lessThan(const QModelIndex& left, const QModelIndex& rig
         return a.caption < b.caption;
     }
     const auto cell = static_cast<std::size_t>(left.column() - 1);
-    static const std::string kEmpty;
-    const int rankA = markRank(cell < a.cells.size() ? a.cells[cell] : kEmpty);
-    const int rankB = markRank(cell < b.cells.size() ? b.cells[cell] : kEmpty);
+    const int rankA = markRank(cell < a.cells.size() ? a.cells[cell] : Mark::Unasked);
+    const int rankB = markRank(cell < b.cells.size() ? b.cells[cell] : Mark::Unasked);
     // Equal marks keep candidate order.
     return rankA != rankB ? rankA < rankB : left.row() < right.row();
 }

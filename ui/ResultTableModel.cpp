@@ -1,6 +1,6 @@
 #include "ui/ResultTableModel.h"
 
-#include "core/query/ResultMarks.h"
+#include "core/export/MarkGlyph.h"
 #include "i18n/Messages.h"
 #include "ui/MarkStyle.h"
 #include "ui/TypedCharFilter.h"
@@ -15,7 +15,7 @@
 namespace cvt {
 
 namespace {
-QString fromUtf8(const std::string& text) {
+QString fromUtf8(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 } // namespace
@@ -32,14 +32,22 @@ void ResultTableModel::setLanguage(const std::string& code) {
     m_language = code;
 }
 
-void ResultTableModel::count(const std::string& mark, int delta) {
-    std::size_t* counter = mark == kMarkFree         ? &m_counts.free
-                           : mark == kMarkRegistered ? &m_counts.registered
-                           : mark == kMarkFailed     ? &m_counts.failed
-                                                     : nullptr;
-    if (counter != nullptr) {
-        *counter = delta > 0 ? *counter + 1 : *counter - 1;
+void ResultTableModel::count(Mark mark, int delta) {
+    std::size_t* counter = nullptr;
+    switch (mark) {
+    case Mark::Free:
+        counter = &m_counts.free;
+        break;
+    case Mark::Registered:
+        counter = &m_counts.registered;
+        break;
+    case Mark::Failed:
+        counter = &m_counts.failed;
+        break;
+    case Mark::Unasked:
+        return;
     }
+    *counter = delta > 0 ? *counter + 1 : *counter - 1;
 }
 
 void ResultTableModel::recount() {
@@ -111,7 +119,7 @@ void ResultTableModel::appendRows(const std::vector<AppendedRow>& rows) {
     endInsertRows();
 }
 
-void ResultTableModel::appendRow(const std::string& caption, const std::vector<std::string>& cells) {
+void ResultTableModel::appendRow(const std::string& caption, const std::vector<Mark>& cells) {
     const int at = static_cast<int>(m_table.rowCount());
     beginInsertRows({}, at, at);
     const std::size_t row = m_table.appendRow(caption);
@@ -219,19 +227,18 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
         return role == Qt::DisplayRole || role == Qt::EditRole ? QVariant(fromUtf8(row.caption)) : QVariant();
     }
     const auto cell = static_cast<std::size_t>(index.column() - 1);
-    static const std::string kEmpty;
-    const std::string& mark = cell < row.cells.size() ? row.cells[cell] : kEmpty;
+    const Mark mark = cell < row.cells.size() ? row.cells[cell] : Mark::Unasked;
     switch (role) {
     case Qt::DisplayRole:
         return MarkStyle::shownSign(mark);
     case Qt::EditRole:
-        return fromUtf8(mark);
+        return fromUtf8(markGlyph(mark));
     case Qt::ToolTipRole: {
-        const Msg kind = mark == kMarkFree         ? Msg::MarkFree
-                         : mark == kMarkRegistered ? Msg::MarkRegistered
-                                                   : Msg::MarkFailed;
+        const Msg kind = mark == Mark::Free         ? Msg::MarkFree
+                         : mark == Mark::Registered ? Msg::MarkRegistered
+                                                    : Msg::MarkFailed;
         const std::string detail = row.detail(cell);
-        if (mark != kMarkFree && mark != kMarkRegistered && mark != kMarkFailed) {
+        if (mark == Mark::Unasked) {
             // A cell never asked has no outcome; a reason left from an earlier answer still shows.
             return detail.empty() ? QVariant() : QVariant(fromUtf8(detail));
         }
@@ -255,7 +262,7 @@ QVariant ResultTableModel::data(const QModelIndex& index, int role) const {
             font.setPointSizeF(font.pointSizeF() * 1.2);
             return font;
         }();
-        return mark.empty() ? QVariant() : QVariant(kMarkFont);
+        return mark == Mark::Unasked ? QVariant() : QVariant(kMarkFont);
     }
     case Qt::TextAlignmentRole:
         return QVariant(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -282,7 +289,7 @@ bool ResultTableModel::setData(const QModelIndex& index, const QVariant& value, 
     m_table.setRowCaption(row, caption.toStdString());
     // The marks were the old name's answers: the renamed row waits to be asked.
     for (std::size_t cell = 0; cell < m_table.rows()[row].cells.size(); ++cell) {
-        m_table.setCell(row, cell, std::string());
+        m_table.setCell(row, cell, Mark::Unasked);
     }
     Q_EMIT dataChanged(index, this->index(index.row(), columnCount() - 1),
                        {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole, Qt::ForegroundRole, Qt::FontRole});

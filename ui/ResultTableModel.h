@@ -57,7 +57,7 @@ public:
     bool canUndoRemoval() const { return !m_removed.rows.empty(); }
     // Puts the rows of the last removal back where they stood.
     void undoRemoval();
-    void appendRow(const std::string& caption, const std::vector<std::string>& cells);
+    void appendRow(const std::string& caption, const std::vector<Mark>& cells);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -74,7 +74,7 @@ Q_SIGNALS:
 
 private:
     bool isCell(const QModelIndex& index) const;
-    void count(const std::string& mark, int delta);
+    void count(Mark mark, int delta);
     void recount();
     void forgetRemoval() { m_removed = {}; }
     ResultTable m_table;

@@ -336,7 +336,7 @@ void TfrmWhoisMain::buildControls() {
             [this](const QPoint& at) { PopupMenu1->popup(lvDomain->viewport()->mapToGlobal(at)); });
     connect(lvDomain, &QTableView::doubleClicked, this, &TfrmWhoisMain::lvDomainDblClick);
     connect(cbFilter, &QComboBox::currentIndexChanged, this, [this](int kind) {
-        m_filter->setKind(static_cast<ResultFilterModel::Kind>(std::clamp(kind, 0, 3)));
+        m_filter->setKind(ResultFilterModel::kindAt(kind));
         showShownCount();
     });
     connect(edtFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -353,7 +353,7 @@ void TfrmWhoisMain::buildControls() {
 }
 
 void TfrmWhoisMain::showShownCount() {
-    const bool filtering = m_filter->kind() != ResultFilterModel::Kind::All || !m_filter->nameText().isEmpty();
+    const bool filtering = m_filter->kind().has_value() || !m_filter->nameText().isEmpty();
     lblShown->setVisible(filtering);
     if (filtering) {
         lblShown->setText(

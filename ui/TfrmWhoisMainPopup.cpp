@@ -105,7 +105,7 @@ void TfrmWhoisMain::CopyFreeNamesClick() {
     for (int shown = 0; shown < m_filter->rowCount(); ++shown) {
         const ResultRow& row = m_results->rows()[m_filter->sourceRow(shown)];
         for (std::size_t cell = 0; cell < row.cells.size() && cell + 1 < captions.size(); ++cell) {
-            if (row.cells[cell] == kMarkFree) {
+            if (row.cells[cell] == Mark::Free) {
                 text += toQString(row.caption + "." + captions[cell + 1]) + QLatin1Char('\n');
             }
         }
@@ -158,15 +158,14 @@ void TfrmWhoisMain::Whois1Click() {
     request.cells = row.cells;
     request.details = row.details;
     request.columns = m_results->captions();
-    std::vector<std::pair<std::string, std::optional<std::string>>> servers;
+    std::vector<std::pair<std::string, std::optional<ServerEntry>>> servers;
     for (std::size_t column = 1; column < request.columns.size(); ++column) {
-        const std::optional<ServerEntry> entry = m_engine->FindServerEntry(request.columns[column]);
-        servers.emplace_back(request.columns[column], entry ? std::optional(entry->host) : std::nullopt);
+        servers.emplace_back(request.columns[column], m_engine->FindServerEntry(request.columns[column]));
     }
-    request.findServer = [&servers](const std::string& suffix) -> std::optional<std::string> {
-        for (const auto& [caption, host] : servers) {
+    request.findServer = [&servers](const std::string& suffix) -> std::optional<ServerEntry> {
+        for (const auto& [caption, entry] : servers) {
             if (caption == suffix) {
-                return host;
+                return entry;
             }
         }
         return std::nullopt;

@@ -1,5 +1,6 @@
 #include "core/export/CsvExport.h"
 
+#include "core/export/MarkGlyph.h"
 #include "core/export/TextExport.h"
 
 #include <string_view>
@@ -43,7 +44,7 @@ std::string ExportCsvBytes(const ResultTableSnapshot& table) {
     return ExportCsvBytes(table, CsvLayout{});
 }
 
-std::string ExportCsvBytes(const ResultTableSnapshot& table, CsvLayout layout) {
+std::string ExportCsvBytes(const ResultTableSnapshot& table, const CsvLayout& layout) {
     const bool guard = layout.forSpreadsheets;
     std::string out(guard ? kByteOrderMark : std::string_view());
     if (layout.header) {
@@ -53,16 +54,27 @@ std::string ExportCsvBytes(const ResultTableSnapshot& table, CsvLayout layout) {
             }
             appendField(out, table.captions[i], guard);
         }
+        if (layout.last) {
+            out += ',';
+            appendField(out, layout.last->caption, guard);
+        }
         out.append(kLineEnd);
     }
     const std::size_t suffixColumns = table.captions.empty() ? 0 : table.captions.size() - 1;
-    for (const ResultRow& row : table.rows) {
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const ResultRow& row = table.rows[r];
         appendField(out, row.caption, guard);
-        // The marks are the program's own ("-" means no answer) and are written as they are.
+        // The marks' glyphs are the program's own ("-" means no answer) and are written as they are.
         for (std::size_t j = 0; j < suffixColumns; ++j) {
             out += ',';
             if (j < row.cells.size()) {
-                appendField(out, row.cells[j], false);
+                appendField(out, markGlyph(row.cells[j]), false);
+            }
+        }
+        if (layout.last) {
+            out += ',';
+            if (r < layout.last->fields.size()) {
+                appendField(out, layout.last->fields[r], false);
             }
         }
         out.append(kLineEnd);

@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace cvt {
 
@@ -16,13 +18,21 @@ namespace cvt {
 // leading apostrophe so that it stays text.
 std::string ExportCsvBytes(const ResultTableSnapshot& table);
 
+// One more column after the suffixes: its caption and a field for every row, in row order.
+struct CsvLastColumn {
+    std::string caption;
+    std::vector<std::string> fields;
+};
+
 // The CSV form for programs rather than spreadsheets: with forSpreadsheets off, no byte-order mark
-// and no apostrophe before a formula-like field; with header off, no caption row.
+// and no apostrophe before a formula-like field; with header off, no caption row; with a last
+// column, its fields after the marks (written as they are, quoted when needed).
 struct CsvLayout {
     bool forSpreadsheets = true;
     bool header = true;
+    std::optional<CsvLastColumn> last;
 };
-std::string ExportCsvBytes(const ResultTableSnapshot& table, CsvLayout layout);
+std::string ExportCsvBytes(const ResultTableSnapshot& table, const CsvLayout& layout);
 
 // Writes the CSV form to the file the way ExportToText writes the text form.
 void ExportToCsv(const ResultTableSnapshot& table, const std::filesystem::path& fileName,

@@ -2,6 +2,7 @@
 
 #include "core/export/EExportCancelled.h"
 #include "core/export/ExportFile.h"
+#include "core/export/MarkGlyph.h"
 
 #include <atomic>
 #include <cerrno>
@@ -38,8 +39,8 @@ std::string ExportTextBytes(const ResultTableSnapshot& table) {
     }
     for (const ResultRow& row : table.rows) {
         size += row.caption.size() + 1 + kLineEnd.size();
-        for (const std::string& cell : row.cells) {
-            size += cell.size() + 1;
+        for (const Mark cell : row.cells) {
+            size += markGlyph(cell).size() + 1;
         }
     }
     bytes.reserve(size);
@@ -49,8 +50,8 @@ std::string ExportTextBytes(const ResultTableSnapshot& table) {
     bytes.append(kLineEnd);
     for (const ResultRow& row : table.rows) {
         bytes.append(row.caption).append(kFieldEnd);
-        for (const std::string& cell : row.cells) {
-            bytes.append(cell).append(kFieldEnd);
+        for (const Mark cell : row.cells) {
+            bytes.append(markGlyph(cell)).append(kFieldEnd);
         }
         bytes.append(kLineEnd);
     }

@@ -1,7 +1,6 @@
 #include "core/journal/Journal.h"
 
 #include "core/journal/JournalError.h"
-#include "core/journal/JournalMark.h"
 
 #include <cerrno>
 #include <chrono>
@@ -237,7 +236,8 @@ JournalCell readCell(const Query& query) {
     cell.row = query.integer(0);
     cell.name = query.text(1);
     cell.suffix = query.text(2);
-    cell.mark = markOfJournalWord(query.text(3));
+    // A word the journal does not know reads as failed, never as an answer.
+    cell.mark = markOfWord(query.text(3)).value_or(Mark::Failed);
     cell.details = query.text(4);
     cell.via = query.text(5);
     cell.server = query.text(6);
@@ -429,7 +429,7 @@ void Journal::writeCells(std::int64_t search, const std::vector<JournalCell>& ce
                     .bind(2, cell.row)
                     .bind(3, cell.name)
                     .bind(4, cell.suffix)
-                    .bind(5, journalWord(cell.mark))
+                    .bind(5, markWord(cell.mark))
                     .bind(6, cell.details)
                     .bind(7, cell.via)
                     .bind(8, cell.server)

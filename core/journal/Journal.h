@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/query/Mark.h"
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -34,10 +36,10 @@ struct JournalCell {
     std::int64_t row = 0; // the row in the search's table
     std::string name;
     std::string suffix;
-    std::string mark;    // the cell mark (stored as its journal word)
-    std::string details; // the reason of a failed cell, the delegation of a DNS answer
-    std::string via;     // whois, rdap or dns
-    std::string server;  // the suffix's server field
+    Mark mark = Mark::Unasked; // stored as its word (markWord)
+    std::string details;       // the reason of a failed cell, the delegation of a DNS answer
+    std::string via;           // whois, rdap or dns
+    std::string server;        // the suffix's server field
     std::int64_t asked = 0;
 };
 

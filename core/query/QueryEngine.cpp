@@ -3,6 +3,7 @@
 #include "core/names/NameEncoding.h"
 #include "core/names/PatternExpansion.h"
 #include "core/names/SearchCandidates.h"
+#include "core/query/CellLookups.h"
 #include "core/query/DnsStage.h"
 #include "core/query/QueryLane.h"
 #include "core/query/ResultMarks.h"
@@ -45,7 +46,7 @@ std::string joinQuery(std::string_view name, std::string_view suffix) {
 CellOutcome askDomain(QueryLane& lane, const ServerEntry& entry, std::string_view name, std::string_view suffix) {
     const IdnConversion asked = IdnName::askedDomain(name, suffix);
     if (asked.refused()) {
-        return {std::string(kMarkFailed), "not an international domain name: " + asked.refusal, false};
+        return {Mark::Failed, "not an international domain name: " + asked.refusal, false};
     }
     return lane.askCell(entry, asked.name);
 }
@@ -125,7 +126,7 @@ std::vector<std::string> runSuffixes(const std::vector<std::vector<ServerEntry>>
 
 // How a lane asks the entry: "rdap" for an RDAP base address, "whois" for a WHOIS host.
 std::string askedVia(const ServerEntry& entry) {
-    return isRdapServerField(entry.host) ? "rdap" : "whois";
+    return entry.kind == LookupKind::Rdap ? "rdap" : "whois";
 }
 
 const ServerEntry* findEntry(const std::vector<ServerEntry>& entries, std::string_view caption) {
@@ -370,17 +371,15 @@ bool QueryEngine::runStopRequested(const WorkerState& worker) const {
 }
 
 std::unique_ptr<QueryLane> QueryEngine::makeLane(const RunSettings& settings, std::vector<ServerEntry> entries) {
-    std::unique_ptr<RdapClient> rdap;
-    if (std::any_of(entries.begin(), entries.end(),
-                    [](const ServerEntry& entry) { return isRdapServerField(trim(entry.host)); })) {
-        rdap = m_makeRdapClient ? m_makeRdapClient() : std::make_unique<RdapClient>();
-        rdap->SetTimeLimits(static_cast<int>(settings.exchangeTimeout.count()),
-                            static_cast<int>(settings.connectTimeout.count()));
+    // One lookup for each kind of server the lane's entries name.
+    const LookupClients clients{m_makeClient, m_makeRdapClient, settings.exchangeTimeout, settings.connectTimeout};
+    QueryLane::Lookups lookups;
+    for (const ServerEntry& entry : entries) {
+        if (!lookups.contains(entry.kind)) {
+            lookups.emplace(entry.kind, makeCellLookup(entry.kind, clients));
+        }
     }
-    std::unique_ptr<WhoisLookup> client = m_makeClient();
-    client->setTimeLimits(settings.exchangeTimeout, settings.connectTimeout);
-    auto lane =
-        std::make_unique<QueryLane>(std::move(client), std::move(rdap), QueryLane::Context{settings, m_clock, m_paces});
+    auto lane = std::make_unique<QueryLane>(std::move(lookups), QueryLane::Context{settings, m_clock, m_paces});
     lane->entries = std::move(entries);
     std::lock_guard lock(m_stateMutex);
     m_liveLanes.push_back(lane.get());
@@ -574,8 +573,8 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
                 }
                 if (delegation) {
                     ensureRows(index);
-                    m_sink.cellAnswered({shared.row(index), name, suffix, std::string(kMarkRegistered),
-                                         std::move(*delegation), "dns", entry.host});
+                    m_sink.cellAnswered(
+                        {shared.row(index), name, suffix, Mark::Registered, std::move(*delegation), "dns", entry.host});
                     std::lock_guard lock(m_stateMutex);
                     ++m_progress.dnsSettled;
                     continue;
@@ -593,7 +592,7 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
             const auto asked = std::chrono::steady_clock::now();
             CellOutcome outcome = askDomain(lane, entry, name, suffix);
             ensureRows(index);
-            m_sink.cellAnswered({shared.row(index), name, suffix, std::move(outcome.mark), std::move(outcome.details),
+            m_sink.cellAnswered({shared.row(index), name, suffix, outcome.mark, std::move(outcome.details),
                                  askedVia(entry), entry.host, AnswerOrigin::Asked, 0, sinceStart(asked)});
         }
         if (lanesOn && complete && shared.lanesDone[index].fetch_add(1) + 1u == shared.laneCount) {
@@ -672,7 +671,7 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
             break;
         }
         const std::string query = joinQuery(cell.name, cell.suffix);
-        CellOutcome outcome{std::string(kMarkFailed), "no server entry for this suffix", false};
+        CellOutcome outcome{Mark::Failed, "no server entry for this suffix", false};
         std::string via;
         std::string server;
         std::chrono::milliseconds elapsed{0};
@@ -689,7 +688,7 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
         } else {
             m_sink.activityChanged(query);
         }
-        m_sink.cellAnswered({cell.row, std::move(cell.name), std::move(cell.suffix), std::move(outcome.mark),
+        m_sink.cellAnswered({cell.row, std::move(cell.name), std::move(cell.suffix), outcome.mark,
                              std::move(outcome.details), std::move(via), std::move(server), AnswerOrigin::Asked, 0,
                              elapsed});
         std::lock_guard lock(m_stateMutex);

@@ -61,7 +61,7 @@ struct RequeryCell {
     std::string suffix; // the column's caption
 };
 
-// The cells marked "-" or empty, row by row and column by column (a row shorter than the columns
+// The cells failed or never asked, row by row and column by column (a row shorter than the columns
 // gives its missing cells too).
 std::vector<RequeryCell> CellsToRequery(const ResultTable& table);
 
@@ -92,7 +92,7 @@ struct QueryEngineDeps {
 // on port 43 and an RDAP entry (https:// base address) over HTTPS.
 //
 // With RunSettings::dns the run asks DNS first (DnsStage), ahead of the lanes: a cell whose name is
-// delegated is "★" ("Delegated in DNS: ..." as its details) without asking the registry; every
+// delegated is registered ("Delegated in DNS: ..." as its details) without asking the registry; every
 // other cell reaches its lane's registry as without DNS, in the lane's order.
 //
 // Commands are called from one thread, the owner's; stop and stopRequery from any.
@@ -112,7 +112,7 @@ public:
     SearchOutcome search(SearchRequest request);
 
     // The Stop command: every lane ends after its exchange under way (whose cell is still
-    // reported; an exchange still looking its host up ends at once, "-"); pauses end at once. Stop during the
+    // reported; an exchange still looking its host up ends at once, failed); pauses end at once. Stop during the
     // preparation ends the run without asking.
     void stop();
 
@@ -130,11 +130,11 @@ public:
     // The first stored server entry whose caption, trimmed, equals caption exactly.
     std::optional<ServerEntry> FindServerEntry(std::string_view caption) const;
 
-    // Closing: stops the run and a pass, cancels the exchanges under way (their cells are "-"),
+    // Closing: stops the run and a pass, cancels the exchanges under way (their cells fail),
     // ends every pause and waits for both workers. Every later command is refused.
     void shutdown();
 
-    // Makes the exchanges under way fail at once (their cells are "-"). Any thread.
+    // Makes the exchanges under way fail at once (their cells fail). Any thread.
     void cancelExchanges();
 
     RunProgress progress() const;

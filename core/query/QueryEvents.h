@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/query/Mark.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -47,7 +49,7 @@ struct AnsweredCell {
     std::size_t row = 0;
     std::string name;
     std::string suffix;
-    std::string mark;
+    Mark mark = Mark::Unasked;
     // Why a cell failed or was refused ("Read Timeout", "refused: WHOIS LIMIT EXCEEDED"); empty
     // for an answer.
     std::string details;

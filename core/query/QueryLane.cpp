@@ -6,33 +6,26 @@
 #include "text/TextUtil.h"
 
 #include <algorithm>
-#include <exception>
 
 namespace cvt {
-
-namespace {
-
-// The first line of a failure's message, e.g. "Read Timeout" or "Socket Error # 10061".
-std::string failureReason(const char* what) {
-    const std::string_view text(what);
-    return std::string(trim(text.substr(0, std::min(text.find('\n'), text.size()))));
-}
-
-} // namespace
 
 std::string laneKey(std::string_view serverField) {
     return toAsciiLower(trim(serverField));
 }
 
-QueryLane::QueryLane(std::unique_ptr<WhoisLookup> client, std::unique_ptr<RdapClient> rdap, Context context)
-    : m_client(std::move(client)), m_rdap(std::move(rdap)), m_context(context) {}
+QueryLane::QueryLane(Lookups lookups, Context context) : m_lookups(std::move(lookups)), m_context(context) {}
 
 QueryLane::~QueryLane() = default;
 
 void QueryLane::cancel() {
-    m_client->cancel();
-    if (m_rdap) {
-        m_rdap->Cancel();
+    for (const auto& [kind, lookup] : m_lookups) {
+        lookup->cancel();
+    }
+}
+
+void QueryLane::cancelHostLookup() {
+    for (const auto& [kind, lookup] : m_lookups) {
+        lookup->cancelHostLookup();
     }
 }
 
@@ -63,29 +56,19 @@ bool QueryLane::waitTurn(const std::string& serverField, const std::function<boo
     return true;
 }
 
-CellOutcome QueryLane::askRdap(const ServerEntry& entry, const std::string& query, ServerPace& pace) {
-    if (!m_rdap) {
-        return {std::string(kMarkFailed), "no RDAP client", false};
+CellOutcome QueryLane::askCell(const ServerEntry& entry, const std::string& query) {
+    if (const auto givenUp = m_givenUp.find(laneKey(entry.host)); givenUp != m_givenUp.end()) {
+        return {Mark::Failed, givenUp->second, false};
     }
-    RdapOutcome answer;
-    try {
-        answer = m_rdap->lookup(trim(entry.host), query);
-    } catch (const ENetOperationCancelled& cancelled) {
-        return {std::string(kMarkFailed), failureReason(cancelled.what()), false};
+    const auto lookup = m_lookups.find(entry.kind);
+    if (lookup == m_lookups.end()) {
+        return {Mark::Failed, "no client for this server", false};
     }
-    switch (answer.mark) {
-    case RdapMark::Free:
-        afterExchange(pace, {});
-        return {std::string(kMarkFree), {}, false};
-    case RdapMark::Registered:
-        afterExchange(pace, {});
-        return {std::string(kMarkRegistered), {}, false};
-    case RdapMark::Failed:
-        break;
+    ServerPace& pace = m_context.paces.of(entry.host);
+    const CellAnswer answer = lookup->second->ask(entry, query);
+    if (answer.cancelled) {
+        return answer.outcome;
     }
-    const bool refused = answer.status == 429;
-    CellOutcome outcome{std::string(kMarkFailed), (refused ? "refused: " : "") + failureReason(answer.reason.c_str()),
-                        refused, answer.noReply};
     if (answer.retryAfter && *answer.retryAfter > RunSettings::kMaxBackoff) {
         // Parking the lane for hours would hold the whole run: the server's other cells fail at once,
         // so the run ends and a later re-query asks again (after the longest back-off).
@@ -99,29 +82,9 @@ CellOutcome QueryLane::askRdap(const ServerEntry& entry, const std::string& quer
         pace.backoff = *answer.retryAfter;
         pace.blockedUntil = m_context.clock.now() + *answer.retryAfter;
     } else {
-        afterExchange(pace, outcome);
+        afterExchange(pace, answer.outcome);
     }
-    return outcome;
-}
-
-CellOutcome QueryLane::askCell(const ServerEntry& entry, const std::string& query) {
-    if (const auto givenUp = m_givenUp.find(laneKey(entry.host)); givenUp != m_givenUp.end()) {
-        return {std::string(kMarkFailed), givenUp->second, false};
-    }
-    ServerPace& pace = m_context.paces.of(entry.host);
-    if (isRdapServerField(trim(entry.host))) {
-        return askRdap(entry, query, pace);
-    }
-    CellOutcome outcome;
-    try {
-        outcome = judgeReply(m_client->lookup(std::string(trim(entry.host)), query), entry);
-    } catch (const std::exception& failure) {
-        // A failed exchange is a result, not an error: its mark is "-" and it can be asked again.
-        m_client->closeConnection();
-        outcome = {std::string(kMarkFailed), failureReason(failure.what()), false, isConnectionLoss(failure)};
-    }
-    afterExchange(pace, outcome);
-    return outcome;
+    return answer.outcome;
 }
 
 void QueryLane::afterExchange(ServerPace& pace, const CellOutcome& outcome) {

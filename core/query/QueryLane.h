@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/query/CellLookup.h"
 #include "core/query/PaceClock.h"
 #include "core/query/ResultMarks.h"
 #include "core/query/RunSettings.h"
 #include "core/query/ServerEntry.h"
 #include "core/query/ServerPaceBook.h"
-#include "core/query/WhoisLookup.h"
 
 #include <chrono>
 #include <functional>
@@ -15,8 +15,6 @@
 #include <vector>
 
 namespace cvt {
-
-class RdapClient;
 
 // One lane of a run: the server entries it asks, on a connection of its own, at the pace of their
 // servers. With lanes on a lane serves one server; with lanes off one lane serves every entry.
@@ -30,8 +28,10 @@ public:
         ServerPaceBook& paces; // the pace of the lane's servers, kept by the engine beyond the lane
     };
 
-    // rdap asks the lane's RDAP entries; it may be null when the lane has none.
-    QueryLane(std::unique_ptr<WhoisLookup> client, std::unique_ptr<RdapClient> rdap, Context context);
+    // The lookups the lane asks its cells through, one per lookup kind of its entries.
+    using Lookups = std::map<LookupKind, std::unique_ptr<CellLookup>>;
+
+    QueryLane(Lookups lookups, Context context);
     ~QueryLane();
 
     // The ticked entries this lane asks for each name, in server-table order.
@@ -44,22 +44,21 @@ public:
     bool waitTurn(const std::string& serverField, const std::function<bool()>& stop,
                   const std::function<void(const std::string&)>& announce);
 
-    // Asks one cell: the exchange with the entry's server and the judgement of its reply. A WHOIS
-    // entry asks its host; an RDAP entry (its server field an https:// or http:// base address)
-    // looks the name up there (see RdapOutcome for the marks). A failed exchange is "-" with its
-    // reason, and the connection is closed; so is one that brought no byte of reply ("empty reply").
-    // A refusal (a quota reply, an RDAP 429) starts (or doubles) the server's back-off, and so does
-    // the second and every further exchange in a row without a reply (the server closed or reset the
-    // connection, or said nothing); the first such one leaves the back-off as it is. A Retry-After of
-    // an RDAP 429 or 503 is taken as the back-off instead; one longer than the longest back-off gives
-    // the server up for this lane: its cells are "-" ("server asks to wait N s") without asking. Any
-    // other outcome ends the back-off.
+    // Asks one cell through the lookup of the entry's kind (see WhoisCellLookup, RdapCellLookup): the
+    // exchange with the entry's server and the judgement of its answer. A failed exchange is failed
+    // with its reason. A refusal (a quota reply, an RDAP 429) starts (or doubles) the server's
+    // back-off, and so does the second and every further exchange in a row without a reply (the
+    // server closed or reset the connection, or said nothing); the first such one leaves the back-off
+    // as it is. A Retry-After the server sent is taken as the back-off instead; one longer than the
+    // longest back-off gives the server up for this lane: its cells fail ("server asks to wait N s")
+    // without asking. A cancelled exchange leaves the pace alone. Any other outcome ends the
+    // back-off.
     CellOutcome askCell(const ServerEntry& entry, const std::string& query);
 
     // Thread-safe: makes the exchange under way (and every later one) fail at once.
     void cancel();
-    // Thread-safe: makes a WHOIS host lookup under way (and every later one) fail at once.
-    void cancelHostLookup() { m_client->cancelHostLookup(); }
+    // Thread-safe: makes a host name lookup under way (and every later one) fail at once.
+    void cancelHostLookup();
 
 private:
     // After an exchange: a refusal, or the second and later one in a row without a reply, starts or
@@ -67,10 +66,7 @@ private:
     void afterExchange(ServerPace& pace, const CellOutcome& outcome);
     void keepPace(ServerPace& pace, bool refused);
 
-    CellOutcome askRdap(const ServerEntry& entry, const std::string& query, ServerPace& pace);
-
-    std::unique_ptr<WhoisLookup> m_client;
-    std::unique_ptr<RdapClient> m_rdap;
+    Lookups m_lookups;
     Context m_context;
     // The servers this lane gave up (keyed by laneKey), with the reason their cells get.
     std::map<std::string, std::string, std::less<>> m_givenUp;

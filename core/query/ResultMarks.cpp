@@ -43,31 +43,25 @@ std::string refusedDetails(std::string_view line) {
 CellOutcome judgeReply(std::string_view reply, const ServerEntry& entry) {
     if (reply.empty()) {
         // Nothing to find the no-match mark in: no answer at all, whatever the entry's mark.
-        return {std::string(kMarkFailed), "empty reply", false, true};
+        return {Mark::Failed, "empty reply", false, true};
     }
     if (containsText(reply, kFailureText)) {
-        return {std::string(kMarkFailed), std::string(trim(reply.substr(0, kMaxDetails))), false};
+        return {Mark::Failed, std::string(trim(reply.substr(0, kMaxDetails))), false};
     }
     if (containsText(reply, entry.refusal)) {
-        return {std::string(kMarkFailed), refusedDetails(entry.refusal), true};
+        return {Mark::Failed, refusedDetails(entry.refusal), true};
     }
     const bool free = replyHoldsMark(reply, entry.mark);
     if (entry.refusal.empty() && !free) {
         if (const std::string_view line = findQuotaLine(reply); !line.empty()) {
-            return {std::string(kMarkFailed), refusedDetails(line), true};
+            return {Mark::Failed, refusedDetails(line), true};
         }
     }
-    return {std::string(free ? kMarkFree : kMarkRegistered), {}, false};
+    return {free ? Mark::Free : Mark::Registered, {}, false};
 }
 
-std::string_view classifyReply(std::string_view reply, std::string_view noMatchMark, std::string_view refusal) {
-    const CellOutcome outcome =
-        judgeReply(reply, ServerEntry{{}, {}, std::string(noMatchMark), std::string(refusal), true});
-    return outcome.mark == kMarkFree ? kMarkFree : outcome.mark == kMarkRegistered ? kMarkRegistered : kMarkFailed;
-}
-
-bool needsRequery(std::string_view mark) {
-    return mark == kMarkFailed || mark == kMarkNotAsked;
+Mark classifyReply(std::string_view reply, std::string_view noMatchMark, std::string_view refusal) {
+    return judgeReply(reply, ServerEntry{{}, {}, std::string(noMatchMark), std::string(refusal), true}).mark;
 }
 
 } // namespace cvt

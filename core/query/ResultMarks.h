@@ -1,17 +1,12 @@
 #pragma once
 
+#include "core/query/Mark.h"
 #include "core/query/ServerEntry.h"
 
 #include <string>
 #include <string_view>
 
 namespace cvt {
-
-// The marks a result cell holds.
-inline constexpr std::string_view kMarkFree = "☆";       // the reply held the no-match mark
-inline constexpr std::string_view kMarkRegistered = "★"; // the reply did not hold it
-inline constexpr std::string_view kMarkFailed = "-";     // the exchange failed or was refused
-inline constexpr std::string_view kMarkNotAsked = "";    // never asked
 
 // The reply that stands for a failed exchange; its "Error WSA" makes it classify as failed.
 inline constexpr std::string_view kFailedExchangeReply = "Error WSAconnectionReset";
@@ -20,29 +15,26 @@ inline constexpr std::string_view kFailureText = "Error WSA";
 
 // What asking one cell came to: its mark, and for a failed or refused cell the reason.
 struct CellOutcome {
-    std::string mark;
+    Mark mark = Mark::Unasked;
     std::string details;  // "Read Timeout", "refused: WHOIS LIMIT EXCEEDED"; empty for an answer
     bool refused = false; // the server refused for quota reasons: its lane backs off
     bool noReply = false; // no byte of reply came: the connection was closed or reset, or the reply empty
 };
 
 // Decides the outcome of a WHOIS reply, testing in this order:
-//   the reply is empty (not a byte came)                    -> "-" ("empty reply"), no reply
-//   the reply contains "Error WSA"                          -> "-"
-//   the reply contains the entry's refusal text             -> "-", refused
+//   the reply is empty (not a byte came)                    -> failed ("empty reply"), no reply
+//   the reply contains "Error WSA"                          -> failed
+//   the reply contains the entry's refusal text             -> failed, refused
 //   the entry has no refusal text, the reply lacks the no-match mark and holds one of
-//   kQuotaPhrases (letter case ignored)                     -> "-", refused
-//   the reply contains the no-match mark                    -> "☆"
-//   otherwise                                               -> "★"
+//   kQuotaPhrases (letter case ignored)                     -> failed, refused
+//   the reply contains the no-match mark                    -> free
+//   otherwise                                               -> registered
 // "Contains" is a case-sensitive substring test in which an empty text is never contained, so an
-// empty refusal never matches and an empty no-match mark makes every other non-empty reply "★". A
+// empty refusal never matches and an empty no-match mark makes every other non-empty reply registered. A
 // no-match mark holding characters beyond ASCII (written in UTF-8) also matches in its GBK form.
 CellOutcome judgeReply(std::string_view reply, const ServerEntry& entry);
 
 // The mark judgeReply gives.
-std::string_view classifyReply(std::string_view reply, std::string_view noMatchMark, std::string_view refusal);
-
-// True for the marks the re-query pass asks again: "-" and the empty cell.
-bool needsRequery(std::string_view mark);
+Mark classifyReply(std::string_view reply, std::string_view noMatchMark, std::string_view refusal);
 
 } // namespace cvt

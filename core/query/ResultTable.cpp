@@ -18,9 +18,9 @@ std::string ResultTable::rowCaption(std::size_t row) const {
     return row < m_rows.size() ? m_rows[row].caption : std::string();
 }
 
-std::string ResultTable::cell(std::size_t row, std::size_t cell) const {
+Mark ResultTable::cell(std::size_t row, std::size_t cell) const {
     if (row >= m_rows.size() || cell >= m_rows[row].cells.size()) {
-        return {};
+        return Mark::Unasked;
     }
     return m_rows[row].cells[cell];
 }
@@ -89,7 +89,7 @@ void ResultTable::alignSuffixColumns(const std::vector<ServerEntry>& entries,
 }
 
 std::size_t ResultTable::appendRow(const std::string& caption) {
-    m_rows.push_back(ResultRow{caption, std::vector<std::string>(m_captions.size() - 1), {}});
+    m_rows.push_back(ResultRow{caption, std::vector<Mark>(m_captions.size() - 1), {}});
     return m_rows.size() - 1;
 }
 
@@ -121,14 +121,13 @@ void ResultTable::setRowCaption(std::size_t row, const std::string& caption) {
     }
 }
 
-void ResultTable::setCell(std::size_t row, std::size_t cell, const std::string& mark, const std::string& detail) {
+void ResultTable::setCell(std::size_t row, std::size_t cell, Mark mark, const std::string& detail) {
     if (row < m_rows.size()) {
         m_rows[row].setCell(cell, mark, detail);
     }
 }
 
-int ResultTable::writeAnswer(std::size_t row, std::string_view suffix, const std::string& mark,
-                             const std::string& detail) {
+int ResultTable::writeAnswer(std::size_t row, std::string_view suffix, Mark mark, const std::string& detail) {
     const int column = SuffixColumn(suffix);
     if (column <= 0 || row >= m_rows.size()) {
         return -1;

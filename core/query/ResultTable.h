@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/query/Mark.h"
 #include "core/query/ServerEntry.h"
 
 #include <cstddef>
@@ -13,15 +14,15 @@ namespace cvt {
 
 // One row of the result table: the name and one cell per suffix column. Cell k belongs to column
 // k + 1. A row may have fewer cells than there are suffix columns (it was made before a column was
-// appended); a missing cell reads as empty and is added, with empty cells before it, when written.
+// appended); a missing cell reads as unasked and is added, with unasked cells before it, when written.
 // details[k], when present, says why cell k failed or was refused ("Read Timeout", "refused: ...").
 struct ResultRow {
     std::string caption;
-    std::vector<std::string> cells;
+    std::vector<Mark> cells;
     std::vector<std::string> details{};
 
-    // Writes cell `cell`, first padding a shorter row with empty cells.
-    void setCell(std::size_t cell, const std::string& mark, const std::string& detail = {}) {
+    // Writes cell `cell`, first padding a shorter row with unasked cells.
+    void setCell(std::size_t cell, Mark mark, const std::string& detail = {}) {
         if (cells.size() <= cell) {
             cells.resize(cell + 1);
         }
@@ -55,7 +56,7 @@ struct ResultTableSnapshot {
 };
 
 // The result table: column 0 holds the names, every further column one suffix; one row per name;
-// each cell one result mark. It has one owner (the window's table model, the command-line tool's
+// each cell one mark. It has one owner (the window's table model, the command-line tool's
 // event sink) and is used from one thread; the query engine never touches it, it only reports what
 // to write.
 //
@@ -73,8 +74,8 @@ public:
     std::size_t rowCount() const { return m_rows.size(); }
     std::string columnCaption(std::size_t column) const;
     std::string rowCaption(std::size_t row) const;
-    // Cell `cell` of the row; empty when the row has no such cell.
-    std::string cell(std::size_t row, std::size_t cell) const;
+    // Cell `cell` of the row; unasked when the row has no such cell.
+    Mark cell(std::size_t row, std::size_t cell) const;
     ResultRow row(std::size_t row) const;
 
     // The index of the first suffix column (>= 1) whose caption equals suffix exactly, or -1.
@@ -98,7 +99,7 @@ public:
                             const std::function<void(const std::string& caption)>& appended = {});
 
     // --- Rows ------------------------------------------------------------------------------------
-    // Appends a row with the caption and one empty cell per suffix column; returns its index.
+    // Appends a row with the caption and one unasked cell per suffix column; returns its index.
     std::size_t appendRow(const std::string& caption);
     void clearRows();
     // Makes room for that many rows at once, so a long run's appends never move the rows.
@@ -108,12 +109,12 @@ public:
     void setRowCaption(std::size_t row, const std::string& caption);
 
     // --- Cells -----------------------------------------------------------------------------------
-    // Writes cell `cell` of the row, padding a shorter row with empty cells first. Ignored when the
+    // Writes cell `cell` of the row, padding a shorter row with unasked cells first. Ignored when the
     // row does not exist.
-    void setCell(std::size_t row, std::size_t cell, const std::string& mark, const std::string& detail = {});
+    void setCell(std::size_t row, std::size_t cell, Mark mark, const std::string& detail = {});
     // Writes an answer under the suffix's column; returns the column, or -1 when no suffix column
     // carries the suffix or the row does not exist (nothing is written then).
-    int writeAnswer(std::size_t row, std::string_view suffix, const std::string& mark, const std::string& detail = {});
+    int writeAnswer(std::size_t row, std::string_view suffix, Mark mark, const std::string& detail = {});
 
 private:
     std::vector<std::string> m_captions;

@@ -2,10 +2,25 @@
 
 #include "text/TextUtil.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace cvt {
+
+// How the cells of a server entry are asked.
+enum class LookupKind : std::uint8_t {
+    Whois, // the server field is a WHOIS host: "host" (port 43) or "host:port"
+    Rdap,  // the server field is an RDAP base address: it starts with https:// or http://
+};
+
+// The kind a server field names: RDAP when, blanks trimmed, it starts with "https://" or "http://"
+// in any letter case; WHOIS otherwise.
+inline LookupKind lookupKindOf(std::string_view serverField) {
+    const std::string_view field = trim(serverField);
+    return startsWithIgnoreCase(field, "https://") || startsWithIgnoreCase(field, "http://") ? LookupKind::Rdap
+                                                                                             : LookupKind::Whois;
+}
 
 // One row of the WHOIS server table as the query engine sees it.
 struct ServerEntry {
@@ -14,12 +29,8 @@ struct ServerEntry {
     std::string mark;    // the no-match mark: a reply holding it means the name is free (none for RDAP)
     std::string refusal; // optional: the text the server sends when it refuses a query for quota reasons
     bool ticked = false; // ticked entries take part in a run
+    // How its cells are asked: read from the server field once, when the entry is made.
+    LookupKind kind = lookupKindOf(host);
 };
-
-// Whether a server field names an RDAP base address (it starts with "https://" or "http://", in
-// any letter case) rather than a WHOIS host.
-inline bool isRdapServerField(std::string_view server) {
-    return startsWithIgnoreCase(server, "https://") || startsWithIgnoreCase(server, "http://");
-}
 
 } // namespace cvt

@@ -26,12 +26,12 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
         }
         std::string reply;
         const std::string_view detail = j < request.details.size() ? request.details[j] : std::string_view();
-        if (request.cells[j] == kMarkRegistered && detail.starts_with(kDelegatedInDnsPrefix)) {
+        if (request.cells[j] == Mark::Registered && detail.starts_with(kDelegatedInDnsPrefix)) {
             // Settled by DNS: the registry was never asked, so the delegation is what there is to show.
             reply = detail;
         } else {
             try {
-                const std::optional<std::string> server = request.findServer(suffix);
+                const std::optional<ServerEntry> server = request.findServer(suffix);
                 const IdnConversion asked = IdnName::askedDomain(request.rowCaption, suffix);
                 if (!server) {
                     reply = kFailedExchangeReply;
@@ -59,14 +59,14 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
     return result;
 }
 
-std::function<std::string(const std::string& serverField, const std::string& query)>
-exchangeThrough(WhoisLookup& lookup, RdapClient& rdap) {
-    return [&lookup, &rdap](const std::string& serverField, const std::string& query) {
-        if (isRdapServerField(trim(serverField))) {
-            return rdap.lookup(trim(serverField), query).details;
+std::function<std::string(const ServerEntry& entry, const std::string& query)> exchangeThrough(WhoisLookup& lookup,
+                                                                                               RdapClient& rdap) {
+    return [&lookup, &rdap](const ServerEntry& entry, const std::string& query) {
+        if (entry.kind == LookupKind::Rdap) {
+            return rdap.lookup(trim(entry.host), query).details;
         }
         try {
-            return lookup.lookup(serverField, query);
+            return lookup.lookup(entry.host, query);
         } catch (const std::exception&) {
             lookup.closeConnection();
             throw;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/query/Mark.h"
+#include "core/query/ServerEntry.h"
+
 #include <atomic>
 #include <cstddef>
 #include <functional>
@@ -14,17 +17,17 @@ namespace cvt {
 inline constexpr std::string_view kWhoisDetailsSeparator = "======================================";
 
 struct WhoisDetailsRequest {
-    std::string rowCaption;         // the name, without suffix
-    std::vector<std::string> cells; // the row's cells (their marks)
-    // The row's cell details; a "★" cell whose details say it was found delegated in DNS shows
+    std::string rowCaption;  // the name, without suffix
+    std::vector<Mark> cells; // the row's cells
+    // The row's cell details; a registered cell whose details say it was found delegated in DNS shows
     // them instead of asking the registry. May be shorter than cells.
     std::vector<std::string> details;
     std::vector<std::string> columns; // the result table's captions; column 0 is the name column
-    // The server field of the first server entry whose suffix equals the caption exactly, or none.
-    std::function<std::optional<std::string>(const std::string& suffix)> findServer;
-    // One exchange with the server (a WHOIS host, or an RDAP base address): the whole reply; throws
-    // on any failure (and leaves the client ready for the next exchange).
-    std::function<std::string(const std::string& serverField, const std::string& query)> exchange;
+    // The first server entry whose suffix equals the caption exactly, or none.
+    std::function<std::optional<ServerEntry>(const std::string& suffix)> findServer;
+    // One exchange with the entry's server (over WHOIS or RDAP, as its kind says): the whole reply;
+    // throws on any failure (and leaves the client ready for the next exchange).
+    std::function<std::string(const ServerEntry& entry, const std::string& query)> exchange;
     // Checked before each exchange; when set, no further exchange is made.
     const std::atomic<bool>* cancel = nullptr;
     // When set, each reply comes under a heading naming what was asked ("— aphone.com —").
@@ -53,11 +56,11 @@ inline constexpr std::string_view kDelegatedInDnsPrefix = "Delegated in DNS: ";
 class RdapClient;
 class WhoisLookup;
 
-// An exchange through the clients: a WHOIS host is asked through lookup, which closes its
-// connection after a failure before passing the failure on; an RDAP base address through rdap,
+// An exchange through the clients: a WHOIS entry is asked through lookup, which closes its
+// connection after a failure before passing the failure on; an RDAP entry through rdap,
 // whose answer is the reply's JSON pretty-printed, or its status line (or failure) when there was
 // no JSON. The clients must outlive the returned function.
-std::function<std::string(const std::string& serverField, const std::string& query)>
-exchangeThrough(WhoisLookup& lookup, RdapClient& rdap);
+std::function<std::string(const ServerEntry& entry, const std::string& query)> exchangeThrough(WhoisLookup& lookup,
+                                                                                               RdapClient& rdap);
 
 } // namespace cvt

@@ -81,26 +81,32 @@ TEST_F(PageCommands, UntrustedCertificateAndWrongOptionsFail) {
 
 TEST_F(PageCommands, WhoisWithAnRdapBaseDoesOneLookup) {
     const std::string json = R"({"objectClassName":"domain"})";
-    FakeHttpServer backend({FakeHttpServer::respondEach({"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"}),
-                            FakeHttpServer::respondEach({"HTTP/1.1 200 OK\r\nContent-Length: " +
-                                                         std::to_string(json.size()) + "\r\n\r\n" + json}),
-                            FakeHttpServer::respondEach(
-                                {"HTTP/1.1 429 Too Many Requests\r\nRetry-After: 5\r\nContent-Length: 0\r\n\r\n"})});
+    FakeHttpServer backend(
+        {FakeHttpServer::respondEach({"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"}),
+         FakeHttpServer::respondEach(
+             {"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(json.size()) + "\r\n\r\n" + json}),
+         FakeHttpServer::respondEach({"HTTP/1.1 429 Too Many Requests\r\nRetry-After: 5\r\nContent-Length: 0\r\n\r\n"}),
+         FakeHttpServer::respondEach({"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"})});
     FakeTlsServer tls(leaf.certFile, leaf.keyFile, backend.port());
+    const std::string base = tls.url("/rdap/");
+    // The scheme's letter case does not matter, as in Config.ini.
+    const std::string upperBase = " HTTPS" + base.substr(base.find(':'));
     const struct {
+        std::string host;
         int exitCode;
         std::string out;
     } cases[] = {
-        {0, "free: HTTP/1.1 404 Not Found\n"},
-        {0, "registered: HTTP/1.1 200 OK\n{\n  \"objectClassName\": \"domain\"\n}\n"},
-        {1, "failed: HTTP/1.1 429 Too Many Requests\nretry after: 5 s\n"},
+        {base, 0, "free: HTTP/1.1 404 Not Found\n"},
+        {base, 0, "registered: HTTP/1.1 200 OK\n{\n  \"objectClassName\": \"domain\"\n}\n"},
+        {base, 1, "failed: HTTP/1.1 429 Too Many Requests\nretry after: 5 s\n"},
+        {upperBase, 0, "free: HTTP/1.1 404 Not Found\n"},
     };
     for (const auto& c : cases) {
-        const ProgramResult result = cli({"whois", "--host", tls.url("/rdap/"), "abc.info"});
+        const ProgramResult result = cli({"whois", "--host", c.host, "abc.info"});
         EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
-        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.out, c.out) << c.host;
     }
-    ASSERT_EQ(backend.requests().size(), 3u);
+    ASSERT_EQ(backend.requests().size(), 4u);
     EXPECT_EQ(backend.requests()[0].substr(0, 36), "GET /rdap/domain/abc.info HTTP/1.1\r\n");
 }
 

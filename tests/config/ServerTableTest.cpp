@@ -49,16 +49,17 @@ TEST(BuildServerTableTest, BuildsRowsTicksTheFirstThreeAndReportsBadLines) {
 
     std::vector<std::vector<std::string>> rows;
     for (const auto& e : table.entries) {
-        rows.push_back({e.caption, e.host, e.mark, e.refusal, e.ticked ? "ticked" : ""});
+        rows.push_back(
+            {e.caption, e.host, e.mark, e.refusal, e.ticked ? "ticked" : "", e.kind == LookupKind::Rdap ? "rdap" : ""});
     }
     const std::vector<std::vector<std::string>> expected = {
-        {"com", "whois.a.com", "No match for", "", "ticked"},
-        {"net", "whois.b.net", " Not found ", " LIMIT ", "ticked"},
-        {"org", "whois.c.org", "Domain not found.", "WHOIS LIMIT EXCEEDED", "ticked"},
-        {"io", "localhost:4343", "free", "", ""},
-        {"com", "second.com", "dup", "", ""},
-        {"info", "HTTPS://rdap.example/rdap/", "", "", ""},
-        {"app", "http://rdap.example/", "mark kept", "", ""},
+        {"com", "whois.a.com", "No match for", "", "ticked", ""},
+        {"net", "whois.b.net", " Not found ", " LIMIT ", "ticked", ""},
+        {"org", "whois.c.org", "Domain not found.", "WHOIS LIMIT EXCEEDED", "ticked", ""},
+        {"io", "localhost:4343", "free", "", "", ""},
+        {"com", "second.com", "dup", "", "", ""},
+        {"info", "HTTPS://rdap.example/rdap/", "", "", "", "rdap"},
+        {"app", "http://rdap.example/", "mark kept", "", "", "rdap"},
     };
     EXPECT_EQ(rows, expected);
 

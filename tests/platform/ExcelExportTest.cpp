@@ -24,7 +24,9 @@ namespace fs = std::filesystem;
 
 ResultTableSnapshot sampleTable() {
     return ResultTableSnapshot{{"Domain Name", "com", "net"},
-                               {{"phone", {"☆", "★"}}, {"short", {"-"}}, {"long", {"★", "☆", "-"}}}};
+                               {{"phone", {Mark::Free, Mark::Registered}},
+                                {"short", {Mark::Failed}},
+                                {"long", {Mark::Registered, Mark::Free, Mark::Failed}}}};
 }
 
 std::vector<std::string> folderEntries(const fs::path& folder) {
@@ -80,9 +82,9 @@ TEST(ExcelExportTest, AsksTheWriterForTheWorkbookInItsStepsAndOrder) {
 TEST(ExcelExportTest, WrittenWorkbookHoldsTextCellsBoldHeaderArialNineAndFittedColumns) {
     test::TempDir dir;
     ResultTableSnapshot table = sampleTable();
-    table.rows.push_back({"ctl\x01<&>\xFF", {"☆"}});
-    table.rows.push_back({"=1+2", {"☆"}});
-    table.rows.push_back({"-5", {"☆"}});
+    table.rows.push_back({"ctl\x01<&>\xFF", {Mark::Free}});
+    table.rows.push_back({"=1+2", {Mark::Free}});
+    table.rows.push_back({"-5", {Mark::Free}});
     const fs::path file = dir.file("book.xlsx");
     ExportToWorkbookFile(table, file);
     EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"book.xlsx"}) << "no temporary file left";
@@ -253,7 +255,7 @@ TEST(ExcelExportTest, SheetLimitsCountNamesAndCharacters) {
 TEST(ExcelExportTest, FullDiskFailsCleanlyInEveryFormat) {
     ResultTableSnapshot table{{"Domain Name", "com", "net", "org"}, {}};
     for (int i = 0; i < 20000; ++i) {
-        table.rows.push_back({"name" + std::to_string(i * 7919), {"☆", "★", "-"}});
+        table.rows.push_back({"name" + std::to_string(i * 7919), {Mark::Free, Mark::Registered, Mark::Failed}});
     }
     for (const char* name : {"big.xlsx", "big.csv", "big.txt"}) {
         SCOPED_TRACE(name);
@@ -301,7 +303,7 @@ TEST(ExcelExportTest, LibreOfficeReadsTheWorkbook) {
     }
     test::TempDir dir;
     ResultTableSnapshot table = sampleTable();
-    table.rows.push_back({"=1+2", {"☆"}});
+    table.rows.push_back({"=1+2", {Mark::Free}});
     ExportToWorkbookFile(table, dir.file("book.xlsx"));
     const test::ProgramResult converted =
         test::runProgram({office,

@@ -8,6 +8,7 @@
 #include "core/query/QueryEvents.h"
 #include "core/query/ResultTable.h"
 #include "core/query/WhoisLookup.h"
+#include "tests/support/MarkGlyphs.h"
 
 #include <atomic>
 #include <chrono>
@@ -253,7 +254,8 @@ public:
             m_events.push_back("CELL BEFORE ITS ROW " + std::to_string(cell.row));
         }
         m_table.writeAnswer(cell.row, cell.suffix, cell.mark, cell.details);
-        m_events.push_back("cell=" + std::to_string(cell.row) + " " + cell.suffix + " " + cell.mark);
+        m_events.push_back("cell=" + std::to_string(cell.row) + " " + cell.suffix + " " +
+                           std::string(markGlyph(cell.mark)));
         m_details.push_back(cell.details);
     }
     void runStateChanged(const RunProgress& progress) override {
@@ -359,7 +361,7 @@ struct EngineRigWith {
         for (const ResultRow& row : table.rows()) {
             std::string line = row.caption + ":";
             for (std::size_t i = 0; i < row.cells.size(); ++i) {
-                line += (i == 0 ? "" : "|") + row.cells[i];
+                line += (i == 0 ? "" : "|") + std::string(markGlyph(row.cells[i]));
             }
             result.push_back(line);
         }

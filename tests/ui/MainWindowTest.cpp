@@ -1,6 +1,7 @@
 #include "i18n/Messages.h"
 #include "tests/support/FakeDnsServer.h"
 #include "tests/support/FakeWhoisServer.h"
+#include "tests/support/MarkGlyphs.h"
 #include "tests/ui/WindowHarness.h"
 #include "ui/BusyAnimation.h"
 #include "ui/DesktopIdentity.h"
@@ -307,7 +308,7 @@ TEST(MainWindow, EnterSearchesFromTheQueryControlsButNotFromTheResultsOrTheirFil
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         WindowHarness w(configText("en", suffixLines("whois.example", {"com"})));
-        w.main->resultModel().appendRow("phone", {"☆"});
+        w.main->resultModel().appendRow("phone", {Mark::Free});
         w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
         w.prompts.confirmAnswer = false; // a Search would ask to discard the row, and stop there
         w.main->show();
@@ -324,7 +325,7 @@ TEST(MainWindow, EnterSearchesFromTheQueryControlsButNotFromTheResultsOrTheirFil
 TEST(MainWindow, F2RenameTakesThePatternCharactersAndAsksTheNewNameAgain) {
     FakeWhoisServer server(freeWhenStartingWithA());
     WindowHarness w(configText("en", suffixLines(server.hostField(), {"com"})));
-    w.main->resultModel().appendRow("bphone", {"★"});
+    w.main->resultModel().appendRow("bphone", {Mark::Registered});
     w.main->show();
     w.main->selectAndShowRow(0);
     w.main->lvDomain->setFocus();
@@ -755,9 +756,9 @@ TEST(MainWindow, ProgressCountsCellsAndTheStatusNamesALaneBackingOff) {
     run.start(4);
     run.rows(2);
     run.sink().runStateChanged({RunState::Running, 1, 4});
-    run.sink().cellAnswered({0, "name0", "com", "☆", ""});
-    run.sink().cellAnswered({0, "name0", "net", "★", ""});
-    run.sink().cellAnswered({0, "name0", "org", "-", "refused: WHOIS LIMIT EXCEEDED"});
+    run.sink().cellAnswered({0, "name0", "com", markOf("☆"), ""});
+    run.sink().cellAnswered({0, "name0", "net", markOf("★"), ""});
+    run.sink().cellAnswered({0, "name0", "org", markOf("-"), "refused: WHOIS LIMIT EXCEEDED"});
     // Two servers' waits in one batch: the panel shows the latest, the lane view both.
     run.sink().activityChanged("Waiting for whois.one: 2 s");
     run.sink().activityChanged("Waiting for whois.two: 30 s");
@@ -776,7 +777,7 @@ TEST(MainWindow, ProgressCountsCellsAndTheStatusNamesALaneBackingOff) {
     EXPECT_EQ(view->index(1, 1).data().toString(), QStringLiteral("backing off 30 s after a refusal"));
     EXPECT_EQ(view->index(1, 3).data().toString(), QStringLiteral("1"));
     // Its next answer ends the back-off.
-    run.sink().cellAnswered({1, "name1", "org", "☆", ""});
+    run.sink().cellAnswered({1, "name1", "org", markOf("☆"), ""});
     run.sink().activityChanged("Connecting name1.net");
     w.main->applyPendingChanges();
     EXPECT_EQ(w.main->statusText(0), QStringLiteral("Connecting name1.net"));
@@ -839,7 +840,7 @@ TEST(MainWindow, FilterSaysHowManyRowsItShows) {
     EXPECT_EQ(header->sectionSize(0), 120);
     EXPECT_EQ(header->sectionSize(1), header->sectionSize(2));
     for (const char* mark : {"☆", "★", "☆", "-", "★"}) {
-        w.main->resultModel().appendRow(mark == std::string("☆") ? "free" : "other", {mark, ""});
+        w.main->resultModel().appendRow(mark == std::string("☆") ? "free" : "other", {markOf(mark), Mark::Unasked});
     }
     struct Case {
         int kind;
@@ -882,10 +883,10 @@ TEST(MainWindow, DeleteAndClearRegisteredCanBeUndone) {
         WindowHarness w(configText("en", suffixLines("whois.example", {"com", "net"})));
         w.main->show();
         ResultTableModel& model = w.main->resultModel();
-        model.appendRow("a", {"☆", "★"});
-        model.appendRow("b", {"★", "★"});
-        model.appendRow("c", {"-", "☆"});
-        model.appendRow("d", {"★", "★"});
+        model.appendRow("a", marksOf({"☆", "★"}));
+        model.appendRow("b", marksOf({"★", "★"}));
+        model.appendRow("c", marksOf({"-", "☆"}));
+        model.appendRow("d", marksOf({"★", "★"}));
         const std::vector<ResultRow> before = w.rows();
         EXPECT_FALSE(w.main->Undo1->isEnabled()) << c.what;
         c.remove(*w.main);

@@ -1,4 +1,5 @@
 #include "core/query/ResultTable.h"
+#include "tests/support/MarkGlyphs.h"
 #include "tests/support/QueryFakes.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/LaneTableModel.h"
@@ -62,7 +63,8 @@ TEST(QueryEventQueue, ModelFollowsEventsFromSeveralLanes) {
                         std::this_thread::yield();
                     }
                 }
-                p.queue.cellAnswered({row, "", suffixes[lane], row % 2 ? "☆" : "-", row % 2 ? "" : "Read Timeout"});
+                p.queue.cellAnswered(
+                    {row, "", suffixes[lane], row % 2 ? Mark::Free : Mark::Failed, row % 2 ? "" : "Read Timeout"});
             }
             p.queue.runStateChanged({RunState::Running, kRows, kRows});
         });
@@ -76,7 +78,7 @@ TEST(QueryEventQueue, ModelFollowsEventsFromSeveralLanes) {
     ASSERT_EQ(p.model.rowCount(), static_cast<int>(kRows));
     EXPECT_LT(p.rowBatches, static_cast<int>(kRows)) << "rows arrive in batches";
     for (std::size_t row = 0; row < kRows; ++row) {
-        const std::string mark = row % 2 ? "☆" : "-";
+        const Mark mark = row % 2 ? Mark::Free : Mark::Failed;
         ASSERT_EQ(p.model.rows()[row], (ResultRow{"name" + std::to_string(row), {mark, mark, mark}})) << row;
     }
     EXPECT_EQ(p.model.data(p.model.index(0, 2), Qt::ToolTipRole).toString(), QStringLiteral("failed: Read Timeout"));
@@ -98,42 +100,41 @@ TEST(ResultFilterModel, ShowsTheChosenKindAndNamesAndSortsWithoutCopying) {
     model.alignSuffixColumns({entry("com", "h", "m"), entry("net", "h", "m")});
     ResultFilterModel filter(model);
     QAbstractItemModelTester tester(&filter, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    model.appendRow("delta", {"★", "★"});
-    model.appendRow("Alpha", {"☆", "★"});
-    model.appendRow("charlie", {"-", ""});
-    model.appendRow("bravo", {"★", "☆"});
-    using Kind = ResultFilterModel::Kind;
+    model.appendRow("delta", {Mark::Registered, Mark::Registered});
+    model.appendRow("Alpha", {Mark::Free, Mark::Registered});
+    model.appendRow("charlie", {Mark::Failed, Mark::Unasked});
+    model.appendRow("bravo", {Mark::Registered, Mark::Free});
     struct Case {
-        Kind kind;
+        std::optional<Mark> kind;
         const char* text;
         std::vector<std::string> shown;
     };
     const Case cases[] = {
-        {Kind::All, "", {"delta", "Alpha", "charlie", "bravo"}},
-        {Kind::Free, "", {"Alpha", "bravo"}},
-        {Kind::Registered, "", {"delta", "Alpha", "bravo"}},
-        {Kind::Failed, "", {"charlie"}},
-        {Kind::All, "AL", {"Alpha"}},
-        {Kind::Free, " a ", {"Alpha", "bravo"}},
-        {Kind::Failed, "z", {}},
+        {std::nullopt, "", {"delta", "Alpha", "charlie", "bravo"}},
+        {Mark::Free, "", {"Alpha", "bravo"}},
+        {Mark::Registered, "", {"delta", "Alpha", "bravo"}},
+        {Mark::Failed, "", {"charlie"}},
+        {std::nullopt, "AL", {"Alpha"}},
+        {Mark::Free, " a ", {"Alpha", "bravo"}},
+        {Mark::Failed, "z", {}},
     };
     for (const Case& c : cases) {
         filter.setKind(c.kind);
         filter.setNameText(QString::fromUtf8(c.text));
-        EXPECT_EQ(shownNames(filter, model), c.shown) << static_cast<int>(c.kind) << " '" << c.text << "'";
+        EXPECT_EQ(shownNames(filter, model), c.shown) << (c.kind ? markGlyph(*c.kind) : "all") << " '" << c.text << "'";
     }
     // A row answered later joins the filter; sorted by a suffix column, free comes first and equal
     // marks keep candidate order.
-    filter.setKind(Kind::All);
+    filter.setKind(std::nullopt);
     filter.setNameText({});
     filter.sort(1);
     EXPECT_EQ(shownNames(filter, model), (std::vector<std::string>{"Alpha", "delta", "bravo", "charlie"}));
     filter.sort(0);
     EXPECT_EQ(shownNames(filter, model), (std::vector<std::string>{"Alpha", "bravo", "charlie", "delta"}));
     filter.sort(-1);
-    filter.setKind(Kind::Free);
+    filter.setKind(Mark::Free);
     model.appendRows({{4, "echo"}});
-    model.applyCells({{4, "echo", "net", "☆", ""}, {0, "delta", "com", "☆", ""}});
+    model.applyCells({{4, "echo", "net", Mark::Free, ""}, {0, "delta", "com", Mark::Free, ""}});
     EXPECT_EQ(shownNames(filter, model), (std::vector<std::string>{"delta", "Alpha", "bravo", "echo"}));
     EXPECT_EQ(model.markCounts(), (MarkCounts{4, 3, 1}));
     // Removing rows by index keeps the others and their counts.
@@ -147,9 +148,9 @@ TEST(ResultTableModel, MarksKeepTheirTextsAndShowColourAndKind) {
     model.alignSuffixColumns(
         {entry("com", "h", "m"), entry("net", "h", "m"), entry("org", "h", "m"), entry("cn", "h", "m")});
     model.appendRows({{0, "name"}});
-    model.applyCells({{0, "name", "com", "☆", ""},
-                      {0, "name", "net", "★", "Delegated in DNS"},
-                      {0, "name", "org", "-", "refused: WHOIS LIMIT EXCEEDED"}});
+    model.applyCells({{0, "name", "com", Mark::Free, ""},
+                      {0, "name", "net", Mark::Registered, "Delegated in DNS"},
+                      {0, "name", "org", Mark::Failed, "refused: WHOIS LIMIT EXCEEDED"}});
     struct Case {
         int column;
         const char* text;
@@ -179,7 +180,7 @@ TEST(ResultTableModel, MarksKeepTheirTextsAndShowColourAndKind) {
     EXPECT_NE(colour(1), colour(2));
     EXPECT_NE(colour(2), colour(3));
     EXPECT_EQ(model.data(model.index(0, 3), Qt::EditRole).toString(), QStringLiteral("-"));
-    EXPECT_EQ(model.rows()[0].cells[2], "-");
+    EXPECT_EQ(model.rows()[0].cells[2], Mark::Failed);
     model.setLanguage("zh-cn");
     EXPECT_EQ(model.data(model.index(0, 1), Qt::ToolTipRole).toString(), QStringLiteral("可注册"));
 }
@@ -223,11 +224,12 @@ TEST(ResultTableModel, RenamingKeepsToThePatternCharactersAndEmptiesTheMarks) {
         SCOPED_TRACE(c.typed.toStdString());
         ResultsPath p;
         p.model.appendRows({{0, "phone"}});
-        p.model.applyCells({{0, "phone", "com", "★", ""}, {0, "phone", "net", "-", "Read Timeout"}});
+        p.model.applyCells(
+            {{0, "phone", "com", Mark::Registered, ""}, {0, "phone", "net", Mark::Failed, "Read Timeout"}});
         EXPECT_EQ(p.model.setData(p.model.index(0, 0), c.typed, Qt::EditRole), c.accepted);
         EXPECT_EQ(p.model.rows()[0].caption, c.name);
-        const std::vector<std::string> marks =
-            c.marksKept ? std::vector<std::string>{"★", "-", ""} : std::vector<std::string>{"", "", ""};
+        const std::vector<Mark> marks =
+            c.marksKept ? std::vector<Mark>{Mark::Registered, Mark::Failed, Mark::Unasked} : std::vector<Mark>(3);
         EXPECT_EQ(p.model.rows()[0].cells, marks);
         EXPECT_EQ(p.model.rows()[0].detail(1), c.marksKept ? "Read Timeout" : "");
         EXPECT_EQ(p.model.markCounts(), (c.marksKept ? MarkCounts{0, 1, 1} : MarkCounts{}));
@@ -237,12 +239,13 @@ TEST(ResultTableModel, RenamingKeepsToThePatternCharactersAndEmptiesTheMarks) {
 TEST(ResultTableModel, OnlyNamesAreEditableAndColumnsFollowTheTicks) {
     ResultsPath p;
     p.model.appendRows({{0, "phone"}});
-    p.model.applyCells({{0, "phone", "net", "☆", ""}});
+    p.model.applyCells({{0, "phone", "net", Mark::Free, ""}});
     EXPECT_TRUE(p.model.flags(p.model.index(0, 0)).testFlag(Qt::ItemIsEditable));
     EXPECT_FALSE(p.model.flags(p.model.index(0, 1)).testFlag(Qt::ItemIsEditable));
     p.model.alignSuffixColumns({entry("com", "h", "m", false), entry("net", "h", "m"), entry("org", "h", "m")});
     EXPECT_EQ(p.model.captions(), (std::vector<std::string>{"", "net", "org"}));
-    EXPECT_EQ(p.model.rows()[0].cells, (std::vector<std::string>{"☆", ""})) << "the cells go with their column";
+    EXPECT_EQ(p.model.rows()[0].cells, (std::vector<Mark>{Mark::Free, Mark::Unasked}))
+        << "the cells go with their column";
 }
 
 TEST(ServerTableModel, TicksAndCaptionEditsAreReported) {
@@ -371,20 +374,20 @@ TEST(MarkStyle, EveryMarkReadsOnLightAndDarkBases) {
                             QColor(0x2d, 0x2d, 0x2d), QColor(0x1e, 0x1e, 0x1e), QColor(Qt::black),
                             QColor(0x76, 0x76, 0x76), QColor(0x00, 0x33, 0x66)};
     for (const QColor& base : bases) {
-        for (const char* mark : {"☆", "★", "-"}) {
+        for (const Mark mark : {Mark::Free, Mark::Registered, Mark::Failed}) {
             const QColor colour = MarkStyle::colour(mark, base);
-            ASSERT_TRUE(colour.isValid()) << mark;
+            ASSERT_TRUE(colour.isValid()) << markGlyph(mark);
             EXPECT_GE(MarkStyle::contrastRatio(colour, base), MarkStyle::kMinimumContrast)
-                << mark << " on " << base.name().toStdString();
+                << markGlyph(mark) << " on " << base.name().toStdString();
         }
     }
-    EXPECT_FALSE(MarkStyle::colour("", Qt::white).isValid());
+    EXPECT_FALSE(MarkStyle::colour(Mark::Unasked, Qt::white).isValid());
     EXPECT_NEAR(MarkStyle::contrastRatio(Qt::black, Qt::white), 21.0, 1e-9);
 
     // The model colours the marks for the palette in use.
     ResultTableModel model;
     model.alignSuffixColumns({entry("com", "h", "m"), entry("net", "h", "m"), entry("org", "h", "m")});
-    model.appendRow("name", {"☆", "★", "-"});
+    model.appendRow("name", marksOf({"☆", "★", "-"}));
     const QPalette saved = QGuiApplication::palette();
     for (const QColor& base : {QColor(Qt::white), QColor(0x1e, 0x1e, 0x1e)}) {
         QPalette palette = saved;
@@ -420,7 +423,7 @@ TEST(LaneTableModel, StatesAndCountsFollowTheRunsEvents) {
     const Step steps[] = {
         {"asking", {}, "Connecting a.com", QStringLiteral("asking"), QStringLiteral("idle"), 0},
         {"answers",
-         {{0, "a", "com", "☆", ""}, {0, "a", "org", "-", "refused: WHOIS LIMIT EXCEEDED"}},
+         {{0, "a", "com", markOf("☆"), ""}, {0, "a", "org", markOf("-"), "refused: WHOIS LIMIT EXCEEDED"}},
          "",
          QStringLiteral("asking"),
          QStringLiteral("asking"),
@@ -432,13 +435,13 @@ TEST(LaneTableModel, StatesAndCountsFollowTheRunsEvents) {
          QStringLiteral("backing off 30 s after a refusal"),
          2},
         {"pace",
-         {{0, "a", "net", "★", ""}},
+         {{0, "a", "net", markOf("★"), ""}},
          "Waiting for WHOIS.ONE: 2 s",
          QStringLiteral("waiting 2 s for pace"),
          QStringLiteral("backing off 30 s after a refusal"),
          3},
         {"done",
-         {{1, "b", "com", "☆", ""}, {1, "b", "net", "☆", ""}},
+         {{1, "b", "com", markOf("☆"), ""}, {1, "b", "net", markOf("☆"), ""}},
          "",
          QStringLiteral("done"),
          QStringLiteral("backing off 30 s after a refusal"),

@@ -6,6 +6,7 @@
 #include "config/TIniOptions.h"
 #include "core/query/NetWhoisLookup.h"
 #include "core/query/QueryEngine.h"
+#include "tests/support/MarkGlyphs.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/UiTestSupport.h"
 #include "ui/ResultTableModel.h"
@@ -41,8 +42,8 @@ inline std::vector<std::string> suffixLines(const std::string& host, std::initia
     return lines;
 }
 
-inline ResultRow row(std::string caption, std::vector<std::string> cells) {
-    return ResultRow{std::move(caption), std::move(cells)};
+inline ResultRow row(std::string caption, const std::vector<std::string>& cells) {
+    return ResultRow{std::move(caption), marksOf(cells)};
 }
 
 struct WindowHarness {

@@ -20,21 +20,29 @@ TEST(CsvExportTest, BytesFollowTheTableWithQuotingAndFormulaGuards) {
     const Case cases[] = {
         {"header only", {{"Domain Name", "com"}, {}}, kBom + "Domain Name,com\r\n"},
         {"marks, short and long rows",
-         {{"域名", "com", "net"}, {{"phone", {"☆", "★"}}, {"short", {"-"}}, {"long", {"★", "☆", "-"}}, {"none", {}}}},
+         {{"域名", "com", "net"},
+          {{"phone", {Mark::Free, Mark::Registered}},
+           {"short", {Mark::Failed}},
+           {"long", {Mark::Registered, Mark::Free, Mark::Failed}},
+           {"none", {}}}},
          kBom + "域名,com,net\r\nphone,☆,★\r\nshort,-,\r\nlong,★,☆\r\nnone,,\r\n"},
         {"quoting",
-         {{"Domain Name", "a,b"}, {{"say \"hi\"", {"x\r\ny"}}, {"semi;colon", {"line\nbreak"}}}},
-         kBom + "Domain Name,\"a,b\"\r\n\"say \"\"hi\"\"\",\"x\r\ny\"\r\nsemi;colon,\"line\nbreak\"\r\n"},
+         {{"Domain Name", "a,b"},
+          {{"say \"hi\"", {Mark::Free}},
+           {"x\r\ny", {Mark::Registered}},
+           {"semi;colon", {Mark::Failed}},
+           {"line\nbreak", {}}}},
+         kBom + "Domain Name,\"a,b\"\r\n\"say \"\"hi\"\"\",☆\r\n\"x\r\ny\",★\r\nsemi;colon,-\r\n\"line\nbreak\",\r\n"},
         {"formula-like names stay text",
          {{"Domain Name", "com"},
-          {{"=1+2", {"☆"}},
-           {"+x", {"☆"}},
-           {"-x", {"-"}},
-           {"@x", {"☆"}},
-           {"\tx", {"☆"}},
-           {"\rx", {"☆"}},
-           {"=a,b", {"☆"}},
-           {"a=b", {"☆"}}}},
+          {{"=1+2", {Mark::Free}},
+           {"+x", {Mark::Free}},
+           {"-x", {Mark::Failed}},
+           {"@x", {Mark::Free}},
+           {"\tx", {Mark::Free}},
+           {"\rx", {Mark::Free}},
+           {"=a,b", {Mark::Free}},
+           {"a=b", {Mark::Free}}}},
          kBom + "Domain Name,com\r\n'=1+2,☆\r\n'+x,☆\r\n'-x,-\r\n'@x,☆\r\n'\tx,☆\r\n\"'\rx\",☆\r\n\"'=a,b\",☆\r\n"
                 "a=b,☆\r\n"},
     };
@@ -46,7 +54,7 @@ TEST(CsvExportTest, BytesFollowTheTableWithQuotingAndFormulaGuards) {
 TEST(CsvExportTest, FileIsReplacedWholeAndACancelledExportKeepsTheOldOne) {
     test::TempDir dir;
     const std::filesystem::path file = dir.file("domain.csv");
-    const ResultTableSnapshot table{{"Domain Name", "com"}, {{"a", {"☆"}}}};
+    const ResultTableSnapshot table{{"Domain Name", "com"}, {{"a", {Mark::Free}}}};
     { std::ofstream(file) << "old"; }
     std::atomic<bool> cancel{true};
     EXPECT_THROW(ExportToCsv(table, file, &cancel), EExportCancelled);

@@ -40,15 +40,19 @@ TEST(TextExportTest, WritesEveryFieldWithTabAndEveryLineWithCrLf) {
     const BytesCase cases[] = {
         {"empty table: header only", table({"Domain Name", "com", "net"}, {}), "Domain Name\tcom\tnet\t\r\n"},
         {"no columns at all", table({}, {}), "\r\n"},
-        {"chinese captions and the marks in UTF-8", table({"域名", "com", "net"}, {{"phone", {"☆", "★"}}}),
+        {"chinese captions and the marks in UTF-8",
+         table({"域名", "com", "net"}, {{"phone", {Mark::Free, Mark::Registered}}}),
          "\xE5\x9F\x9F\xE5\x90\x8D\tcom\tnet\t\r\nphone\t\xE2\x98\x86\t\xE2\x98\x85\t\r\n"},
-        {"short row writes only its own cells", table({"Domain Name", "com", "net", "org"}, {{"a", {"☆"}}, {"b", {}}}),
+        {"short row writes only its own cells",
+         table({"Domain Name", "com", "net", "org"}, {{"a", {Mark::Free}}, {"b", {}}}),
          "Domain Name\tcom\tnet\torg\t\r\na\t☆\t\r\nb\t\r\n"},
-        {"long row writes every cell it has", table({"Domain Name", "com"}, {{"a", {"★", "-", "☆"}}}),
+        {"long row writes every cell it has",
+         table({"Domain Name", "com"}, {{"a", {Mark::Registered, Mark::Failed, Mark::Free}}}),
          "Domain Name\tcom\t\r\na\t★\t-\t☆\t\r\n"},
-        {"empty cells give nothing between two tabs", table({"Domain Name", "com", "net"}, {{"x", {"", "-"}}}),
+        {"empty cells give nothing between two tabs",
+         table({"Domain Name", "com", "net"}, {{"x", {Mark::Unasked, Mark::Failed}}}),
          "Domain Name\tcom\tnet\t\r\nx\t\t-\t\r\n"},
-        {"rows in list order, not sorted", table({"N", "com"}, {{"zz", {"★"}}, {"aa", {"☆"}}}),
+        {"rows in list order, not sorted", table({"N", "com"}, {{"zz", {Mark::Registered}}, {"aa", {Mark::Free}}}),
          "N\tcom\t\r\nzz\t★\t\r\naa\t☆\t\r\n"},
     };
     for (const BytesCase& c : cases) {
@@ -70,7 +74,7 @@ TEST(TextExportTest, ReplacesAnExistingFileAndKeepsItsPermissions) {
     const fs::path file = dir.write("domain.txt", std::string(5000, 'x'));
     ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
 
-    ExportToText(table({"N", "com"}, {{"a", {"☆"}}}), file);
+    ExportToText(table({"N", "com"}, {{"a", {Mark::Free}}}), file);
 
     EXPECT_EQ(test::readFileBytes(file), "N\tcom\t\r\na\t☆\t\r\n");
     struct stat info {};
@@ -100,7 +104,7 @@ TEST(TextExportTest, APipeIsWrittenIntoNotReplaced) {
     const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
 
-    ExportToText(table({"N", "com"}, {{"a", {"☆"}}}), pipe);
+    ExportToText(table({"N", "com"}, {{"a", {Mark::Free}}}), pipe);
 
     char buffer[256];
     const ssize_t got = ::read(reader, buffer, sizeof buffer);
@@ -135,7 +139,7 @@ TEST(TextExportTest, UncreatableFileRaisesTheMessageWithTheSystemsReasonAndWrite
         const fs::path target = c.target(dir);
         const std::vector<std::string> before = folderEntries(dir.path());
         try {
-            ExportToText(table({"N", "com"}, {{"a", {"☆"}}}), target);
+            ExportToText(table({"N", "com"}, {{"a", {Mark::Free}}}), target);
             ADD_FAILURE() << "no exception";
         } catch (const ECreateFileError& error) {
             EXPECT_EQ(std::string(error.what()),

@@ -25,9 +25,9 @@ std::unique_ptr<Journal> openJournal(const std::filesystem::path& path, std::vec
     return Journal::open(path, access, notices);
 }
 
-JournalCell cell(std::int64_t row, std::string name, std::string mark, std::int64_t asked = 1000,
+JournalCell cell(std::int64_t row, std::string name, Mark mark, std::int64_t asked = 1000,
                  std::string server = "whois.example") {
-    return {row, std::move(name), "com", std::move(mark), "", "whois", std::move(server), asked};
+    return {row, std::move(name), "com", mark, "", "whois", std::move(server), asked};
 }
 
 std::vector<JournalCell> cellsOf(const Journal& journal, std::int64_t search) {
@@ -92,7 +92,7 @@ TEST(JournalTest, OpeningDamagedForeignAndNewerFiles) {
             EXPECT_EQ(test::readFileBytes(aside.substr(0, aside.find(' '))), before) << "kept as it was";
         }
         const std::int64_t search = journal->startSearch({0, "k", "[a-c]x", "com", "dns=off", 100});
-        journal->writeCells(search, {cell(0, "ax", std::string(kMarkFree))});
+        journal->writeCells(search, {cell(0, "ax", Mark::Free)});
         EXPECT_EQ(cellsOf(*journal, search).size(), 1u);
     }
 }
@@ -151,13 +151,13 @@ TEST(JournalTest, FullDiskKeepsWhatWasWritten) {
         {
             JournalWriter writer(*journal, search, [&](const std::string& text) { warnings.push_back(text); });
             for (int i = 0; i < 100; ++i) {
-                writer.add(cell(i, "kept" + std::to_string(i), std::string(kMarkFree)));
+                writer.add(cell(i, "kept" + std::to_string(i), Mark::Free));
             }
             writer.flush();
             const rlimit limit{256 * 1024, 256 * 1024};
             ::setrlimit(RLIMIT_FSIZE, &limit);
             for (int i = 100; i < 20000 && !writer.failed(); ++i) {
-                writer.add(cell(i, std::string(200, 'n') + std::to_string(i), std::string(kMarkFree)));
+                writer.add(cell(i, std::string(200, 'n') + std::to_string(i), Mark::Free));
                 if (i % 1000 == 0) {
                     writer.flush();
                 }
@@ -193,28 +193,22 @@ TEST(JournalTest, RecallTakesRecentAnswersOfTheSameServer) {
     std::unique_ptr<Journal> journal = openJournal(dir.file("journal.sqlite"), notices);
     const std::int64_t old = journal->startSearch({0, "a", "x", "com", "dns=off", 100});
     journal->writeCells(old,
-                        {cell(0, "fresh", std::string(kMarkFree), 5000), cell(1, "stale", std::string(kMarkFree), 1000),
-                         cell(2, "failed", std::string(kMarkFailed), 5000),
-                         cell(3, "other", std::string(kMarkFree), 5000, "whois.elsewhere"),
-                         cell(4, "twice", std::string(kMarkFree), 4000)});
+                        {cell(0, "fresh", Mark::Free, 5000), cell(1, "stale", Mark::Free, 1000),
+                         cell(2, "failed", Mark::Failed, 5000), cell(3, "other", Mark::Free, 5000, "whois.elsewhere"),
+                         cell(4, "twice", Mark::Free, 4000)});
     const std::int64_t later = journal->startSearch({0, "b", "x", "com", "dns=off", 100});
-    journal->writeCells(later, {cell(0, "twice", std::string(kMarkRegistered), 4500),
-                                cell(1, "failed", std::string(kMarkFailed), 5000)});
+    journal->writeCells(later, {cell(0, "twice", Mark::Registered, 4500), cell(1, "failed", Mark::Failed, 5000)});
     const ServerEntry entry{"com", "whois.example", "No match", "", true};
     const struct Case {
         const char* name;
         std::int64_t resumed;
-        std::optional<std::string> mark;
+        std::optional<Mark> mark;
         AnswerOrigin origin;
     } cases[] = {
-        {"fresh", 0, std::string(kMarkFree), AnswerOrigin::Reused},
-        {"stale", 0, std::nullopt, AnswerOrigin::Reused},
-        {"failed", 0, std::nullopt, AnswerOrigin::Reused},
-        {"other", 0, std::nullopt, AnswerOrigin::Reused},
-        {"twice", 0, std::string(kMarkRegistered), AnswerOrigin::Reused},
-        {"twice", old, std::string(kMarkFree), AnswerOrigin::Resumed},
-        {"failed", later, std::nullopt, AnswerOrigin::Resumed},
-        {"unknown", 0, std::nullopt, AnswerOrigin::Reused},
+        {"fresh", 0, Mark::Free, AnswerOrigin::Reused},         {"stale", 0, std::nullopt, AnswerOrigin::Reused},
+        {"failed", 0, std::nullopt, AnswerOrigin::Reused},      {"other", 0, std::nullopt, AnswerOrigin::Reused},
+        {"twice", 0, Mark::Registered, AnswerOrigin::Reused},   {"twice", old, Mark::Free, AnswerOrigin::Resumed},
+        {"failed", later, std::nullopt, AnswerOrigin::Resumed}, {"unknown", 0, std::nullopt, AnswerOrigin::Reused},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " resumed " + std::to_string(c.resumed));

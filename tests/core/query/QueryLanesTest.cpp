@@ -107,7 +107,7 @@ TEST(QueryLanesTest, StopEndsEveryLaneAfterItsExchangeUnderWay) {
     rig.engine.waitIdle();
     // At most the other lane's exchange that began as Stop came.
     EXPECT_LE(rig.whois.calls().size(), asked + 1);
-    EXPECT_EQ(rig.table.row(1).cells.front(), "★") << "the held cell is still written";
+    EXPECT_EQ(rig.table.row(1).cells.front(), Mark::Registered) << "the held cell is still written";
     EXPECT_EQ(rig.whois.queriesOf("h-a"), (Strings{"ax.com", "bx.com"}));
     EXPECT_EQ(rig.whois.queriesOf("H-A"), Strings{"ax.org"}) << "nothing after the exchange under way";
     EXPECT_TRUE(noOrderFaults(rig.sink));

@@ -34,7 +34,7 @@ struct NetRig {
         table.alignSuffixColumns(entries);
     }
     // Asks one name of one entry and returns the mark written.
-    std::string markFor(const std::string& host, const std::string& refusal = {}) {
+    Mark markFor(const std::string& host, const std::string& refusal = {}) {
         setEntries({test::entry("com", host, "No match for", true, refusal)});
         SearchRequest request;
         request.patternText = "ax";
@@ -48,19 +48,19 @@ TEST(QueryNetWhoisTest, EveryKindOfReplyAndFailureGivesItsMark) {
     struct Case {
         const char* what;
         FakeWhoisScript script;
-        std::string_view mark;
+        Mark mark;
         bool readsQuery = true;
     };
     const std::vector<Case> cases = {
-        {"no-match reply", FakeWhoisServer::reply("No match for \"AX.COM\".\r\n"), kMarkFree},
-        {"closed at once without a reply", FakeWhoisServer::reply(""), kMarkFailed},
-        {"closed without reading the query", [](FakeWhoisConnection& connection) { connection.close(); }, kMarkFailed,
+        {"no-match reply", FakeWhoisServer::reply("No match for \"AX.COM\".\r\n"), Mark::Free},
+        {"closed at once without a reply", FakeWhoisServer::reply(""), Mark::Failed},
+        {"closed without reading the query", [](FakeWhoisConnection& connection) { connection.close(); }, Mark::Failed,
          false},
         {"reply in pieces", FakeWhoisServer::replyInPieces({"No ma", "tch for AX"}, std::chrono::milliseconds(1)),
-         kMarkFree},
-        {"refusal", FakeWhoisServer::reply("Query rate LIMIT EXCEEDED"), kMarkFailed},
-        {"reset in the middle of the reply", FakeWhoisServer::replyThenReset("No match for"), kMarkFailed},
-        {"reply without end", FakeWhoisServer::endless(std::string(65536, 'x')), kMarkFailed},
+         Mark::Free},
+        {"refusal", FakeWhoisServer::reply("Query rate LIMIT EXCEEDED"), Mark::Failed},
+        {"reset in the middle of the reply", FakeWhoisServer::replyThenReset("No match for"), Mark::Failed},
+        {"reply without end", FakeWhoisServer::endless(std::string(65536, 'x')), Mark::Failed},
     };
     for (const Case& c : cases) {
         FakeWhoisServer server(c.script);
@@ -72,7 +72,7 @@ TEST(QueryNetWhoisTest, EveryKindOfReplyAndFailureGivesItsMark) {
         }
     }
     NetRig rig;
-    EXPECT_EQ(rig.markFor("127.0.0.1:" + std::to_string(test::closedLoopbackPort())), kMarkFailed)
+    EXPECT_EQ(rig.markFor("127.0.0.1:" + std::to_string(test::closedLoopbackPort())), Mark::Failed)
         << "refused connection";
 }
 
@@ -103,16 +103,18 @@ TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
     search.patternText = "ax";
     ASSERT_EQ(engine.search(std::move(search)).status, SearchOutcome::Status::Started);
     engine.waitIdle();
-    EXPECT_EQ(table.cell(0, 0), kMarkFailed);
+    EXPECT_EQ(table.cell(0, 0), Mark::Failed);
     EXPECT_EQ(sink.details(), std::vector<std::string>{"Read Timeout"});
 
     // The row's WHOIS details ask again and say why the exchange failed.
     const std::unique_ptr<NetWhoisLookup> lookup = shortExchanges();
     WhoisDetailsRequest request;
     request.rowCaption = "ax";
-    request.cells = {"-"};
+    request.cells = {Mark::Failed};
     request.columns = {"Domain Name", "com"};
-    request.findServer = [&](const std::string&) -> std::optional<std::string> { return server.hostField(); };
+    request.findServer = [&](const std::string& suffix) -> std::optional<ServerEntry> {
+        return ServerEntry{suffix, server.hostField(), {}, {}};
+    };
     RdapClient rdap;
     request.exchange = exchangeThrough(*lookup, rdap);
     EXPECT_EQ(WhoisDetails(request).text,
@@ -144,7 +146,7 @@ TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {
         changed.wait(lock, [&] { return asked; });
     }
     rig.engine.shutdown(); // returns without waiting for the 6000 ms read limit
-    EXPECT_EQ(rig.table.snapshot().rows, (std::vector<ResultRow>{{"ax", {"-"}}}));
+    EXPECT_EQ(rig.table.snapshot().rows, (std::vector<ResultRow>{{"ax", {Mark::Failed}}}));
     std::lock_guard lock(mutex);
     EXPECT_EQ(query, "ax.com\r\n");
 }
@@ -160,8 +162,8 @@ TEST(QueryNetWhoisTest, StopAndCancelEndAHostLookupOnASilentResolver) {
         std::vector<ResultRow> rows;
     };
     const std::vector<Case> cases = {
-        {"Stop", &QueryEngine::stop, {{"ax", {"-"}}}},
-        {"cancelExchanges", &QueryEngine::cancelExchanges, {{"ax", {"-"}}, {"bx", {"-"}}}},
+        {"Stop", &QueryEngine::stop, {{"ax", {Mark::Failed}}}},
+        {"cancelExchanges", &QueryEngine::cancelExchanges, {{"ax", {Mark::Failed}}, {"bx", {Mark::Failed}}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -210,7 +212,9 @@ TEST(QueryNetWhoisTest, LanesOnTwoServersGiveTheSameTableAsOneLane) {
         rig.engine.waitIdle();
         tables.push_back(rig.table.rows());
     }
-    const std::vector<ResultRow> expected{{"ax", {"☆", "★"}}, {"bx", {"☆", "★"}}, {"cx", {"☆", "★"}}};
+    const std::vector<ResultRow> expected{{"ax", {Mark::Free, Mark::Registered}},
+                                          {"bx", {Mark::Free, Mark::Registered}},
+                                          {"cx", {Mark::Free, Mark::Registered}}};
     EXPECT_EQ(tables[0], expected);
     EXPECT_EQ(tables[1], expected);
 }

@@ -181,7 +181,7 @@ DnsRun runWithDns(const std::function<void(RunSettings&)>& setUpDns) {
     for (const ResultRow& row : table.rows()) {
         std::string line = row.caption + ":";
         for (std::size_t i = 0; i < row.cells.size(); ++i) {
-            line += (i == 0 ? "" : "|") + row.cells[i];
+            line += (i == 0 ? "" : "|") + std::string(markGlyph(row.cells[i]));
             run.details.push_back(row.detail(i));
         }
         run.rows.push_back(line);

@@ -112,7 +112,7 @@ TEST(QueryRequeryTest, ColumnWithoutServerEntryIsMarkedFailedWithoutAsking) {
     runFirst(rig, "ax", {"ax.com"});
     // The io entry leaves the server table altogether; its column stays.
     rig.setEntries({entry("com", "h-com", "free")});
-    rig.table.setCell(0, 1, "");
+    rig.table.setCell(0, 1, Mark::Unasked);
     rig.sink.clear();
     const std::size_t before = rig.whois.calls().size();
     ASSERT_TRUE(rig.requery());

@@ -4,6 +4,7 @@
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
 #include "tests/support/FakeWhoisServer.h"
+#include "tests/support/MarkGlyphs.h"
 
 #include <algorithm>
 #include <atomic>
@@ -41,14 +42,14 @@ struct FakeWhois {
     WhoisDetailsRequest request(std::string caption, std::vector<std::string> cells, std::vector<std::string> columns) {
         WhoisDetailsRequest r;
         r.rowCaption = std::move(caption);
-        r.cells = std::move(cells);
+        r.cells = marksOf(cells);
         r.columns = std::move(columns);
-        r.findServer = [this](const std::string& suffix) -> std::optional<std::string> {
+        r.findServer = [this](const std::string& suffix) -> std::optional<ServerEntry> {
             auto found = servers.find(suffix);
-            return found == servers.end() ? std::nullopt : std::optional(found->second);
+            return found == servers.end() ? std::nullopt : std::optional(ServerEntry{suffix, found->second, {}, {}});
         };
-        r.exchange = [this](const std::string& server, const std::string& query) {
-            asked.push_back({server, query});
+        r.exchange = [this](const ServerEntry& server, const std::string& query) {
+            asked.push_back({server.host, query});
             if (std::find(failing.begin(), failing.end(), query) != failing.end()) {
                 throw std::runtime_error("connection reset");
             }
@@ -150,9 +151,9 @@ TEST(WhoisDetailsTest, ExchangeThroughClosesTheConnectionAfterAFailureOnly) {
     ScriptedLookup lookup;
     RdapClient rdap;
     auto exchange = exchangeThrough(lookup, rdap);
-    EXPECT_EQ(exchange("h", "good.com"), "ok");
+    EXPECT_EQ(exchange(ServerEntry{"com", "h", {}, {}}, "good.com"), "ok");
     EXPECT_EQ(lookup.closed, 0);
-    EXPECT_THROW(exchange("h", "bad.com"), std::runtime_error);
+    EXPECT_THROW(exchange(ServerEntry{"com", "h", {}, {}}, "bad.com"), std::runtime_error);
     EXPECT_EQ(lookup.closed, 1);
 }
 
@@ -165,10 +166,10 @@ TEST(WhoisDetailsTest, RealExchangesAgainstFakeServersOneResetting) {
 
     WhoisDetailsRequest request;
     request.rowCaption = "phone";
-    request.cells = {"☆", "-", "★"};
+    request.cells = {Mark::Free, Mark::Failed, Mark::Registered};
     request.columns = {"Domain Name", "com", "net", "org"};
-    request.findServer = [&](const std::string& suffix) -> std::optional<std::string> {
-        return suffix == "net" ? bad.hostField() : good.hostField();
+    request.findServer = [&](const std::string& suffix) -> std::optional<ServerEntry> {
+        return ServerEntry{suffix, suffix == "net" ? bad.hostField() : good.hostField(), {}, {}};
     };
     request.exchange = exchangeThrough(lookup, rdap);
 

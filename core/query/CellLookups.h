@@ -1,0 +1,27 @@
+#pragma once
+
+#include "core/query/CellLookup.h"
+#include "core/query/ServerEntry.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace cvt {
+
+class RdapClient;
+class WhoisLookup;
+
+// The clients the lookups of a lane are made with (each called once per lane that needs it), and
+// the time limits every exchange of the lane keeps.
+struct LookupClients {
+    std::function<std::unique_ptr<WhoisLookup>()> whois;
+    std::function<std::unique_ptr<RdapClient>()> rdap;
+    std::chrono::milliseconds exchangeTimeout;
+    std::chrono::milliseconds connectTimeout;
+};
+
+// The lookup that asks the cells of the kind.
+std::unique_ptr<CellLookup> makeCellLookup(LookupKind kind, const LookupClients& clients);
+
+} // namespace cvt

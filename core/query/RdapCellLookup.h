@@ -1,0 +1,25 @@
+#pragma once
+
+#include "core/query/CellLookup.h"
+
+#include <memory>
+
+namespace cvt {
+
+class RdapClient;
+
+// Asks a cell over RDAP: the entry's host is the base address, the reply's status says free or
+// registered (see RdapOutcome). A 429 is a refusal; a Retry-After of a 429 or 503 is passed on.
+class RdapCellLookup : public CellLookup {
+public:
+    explicit RdapCellLookup(std::unique_ptr<RdapClient> client);
+    ~RdapCellLookup() override;
+
+    CellAnswer ask(const ServerEntry& entry, const std::string& query) override;
+    void cancel() override;
+
+private:
+    std::unique_ptr<RdapClient> m_client;
+};
+
+} // namespace cvt

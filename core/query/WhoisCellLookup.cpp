@@ -1,0 +1,20 @@
+#include "core/query/WhoisCellLookup.h"
+
+#include "net/socket/ConnectionLoss.h"
+#include "text/TextUtil.h"
+
+#include <exception>
+
+namespace cvt {
+
+CellAnswer WhoisCellLookup::ask(const ServerEntry& entry, const std::string& query) {
+    try {
+        return {judgeReply(m_client->lookup(std::string(trim(entry.host)), query), entry), std::nullopt};
+    } catch (const std::exception& failure) {
+        // A failed exchange is a result, not an error: it is failed and can be asked again.
+        m_client->closeConnection();
+        return {{Mark::Failed, failureReason(failure.what()), false, isConnectionLoss(failure)}, std::nullopt};
+    }
+}
+
+} // namespace cvt
