@@ -155,7 +155,7 @@ TEST(SuffixPicker, TickShownAndClearTakeEveryRowShownAtOnce) {
     EXPECT_EQ(p.w.captions(), expected);
     EXPECT_EQ(main.lblTicked->text(), QString::number(3 + shown.size()) + QStringLiteral(" ticked"));
     // Results under the columns are dropped only when the person agrees.
-    main.resultModel().appendRow("aphone", std::vector<std::string>(expected.size() - 1, "☆"));
+    main.resultModel().appendRow("aphone", std::vector<Mark>(expected.size() - 1, Mark::Free));
     p.w.prompts.confirmAnswer = false;
     main.btnClearTicks->click();
     EXPECT_EQ(p.w.captions(), expected);
