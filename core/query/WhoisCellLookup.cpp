@@ -8,6 +8,10 @@
 namespace cvt {
 
 CellAnswer WhoisCellLookup::ask(const ServerEntry& entry, const std::string& query) {
+    if (entry.mark.empty()) {
+        // Without a no-match text a reply cannot tell free from registered: the server is not asked.
+        return {{Mark::Failed, "no no-match text known for this server (not calibrated)", false}, std::nullopt};
+    }
     try {
         return {judgeReply(m_client->lookup(std::string(trim(entry.host)), query), entry), std::nullopt};
     } catch (const std::exception& failure) {

@@ -8,7 +8,8 @@
 namespace cvt {
 
 // Asks a cell over WHOIS: one exchange with the entry's host, judged by judgeReply. A failed
-// exchange closes the connection.
+// exchange closes the connection. An entry without a no-match text (a suffix not calibrated yet)
+// is failed without an exchange.
 class WhoisCellLookup : public CellLookup {
 public:
     explicit WhoisCellLookup(std::unique_ptr<WhoisLookup> client) : m_client(std::move(client)) {}
