@@ -1,5 +1,6 @@
 #include "ui/LaneTableModel.h"
 
+#include "core/query/QueryLane.h"
 #include "i18n/Messages.h"
 #include "text/TextUtil.h"
 
@@ -14,8 +15,9 @@ namespace {
 constexpr std::string_view kConnecting = "Connecting ";
 constexpr std::string_view kWaitingFor = "Waiting for ";
 
+// Whether two server fields share a lane: the engine's lanes are kept by laneKey.
 bool sameServer(std::string_view a, std::string_view b) {
-    return equalsIgnoreCase(trim(a), trim(b));
+    return laneKey(a) == laneKey(b);
 }
 
 QString fromUtf8(std::string_view text) {

@@ -10,7 +10,13 @@
 namespace cvt {
 
 std::string laneKey(std::string_view serverField) {
-    return toAsciiLower(trim(serverField));
+    std::string_view server = trim(serverField);
+    if (lookupKindOf(server) == LookupKind::Rdap) {
+        // One registry often serves many suffixes, each under its own path of one host.
+        server.remove_prefix(server.find("://") + 3);
+        server = server.substr(0, server.find_first_of("/?#"));
+    }
+    return toAsciiLower(server);
 }
 
 QueryLane::QueryLane(CellLookupSet lookups, Context context) : m_lookups(std::move(lookups)), m_context(context) {}

@@ -70,7 +70,9 @@ private:
     std::map<std::string, std::string, std::less<>> m_givenUp;
 };
 
-// The lane key of a server field: trimmed, in lower case.
+// The server a field names, which lanes, paces and give-ups are kept by, trimmed and in lower
+// case: a WHOIS host[:port] as written; the host[:port] of an RDAP base address, so that the
+// suffixes one registry serves under paths of one host share one lane and one pace.
 std::string laneKey(std::string_view serverField);
 
 } // namespace cvt

@@ -1,5 +1,6 @@
 // The run in lanes: one per server, at the same time, each at its own pace.
 #include "core/query/QueryEngine.h"
+#include "core/query/QueryLane.h"
 #include "core/query/ResultMarks.h"
 #include "tests/support/QueryFakes.h"
 
@@ -40,6 +41,23 @@ bool noOrderFaults(const test::RecordingSink& sink) {
 void waitForEvent(const test::RecordingSink& sink, const std::string& prefix) {
     while (sink.eventsStartingWith(prefix).empty()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+TEST(QueryLanesTest, ALaneIsOneServerHostWhateverTheSuffixPath) {
+    const struct {
+        const char* field;
+        const char* key;
+    } cases[] = {
+        {" WHOIS.Example.COM ", "whois.example.com"},
+        {"whois.example.com:4343", "whois.example.com:4343"},
+        {"https://rdap.example.net/shop/", "rdap.example.net"},
+        {"HTTPS://RDAP.example.net/xyz", "rdap.example.net"},
+        {"https://rdap.example.net:8443/v1/?a=b", "rdap.example.net:8443"},
+        {"http://rdap.example.org", "rdap.example.org"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(laneKey(c.field), c.key) << c.field;
     }
 }
 
