@@ -8,7 +8,6 @@
 #include "core/query/QueryLane.h"
 #include "core/query/ResultMarks.h"
 #include "core/query/WhoisLookup.h"
-#include "i18n/Messages.h"
 #include "net/rdap/RdapClient.h"
 #include "text/IdnName.h"
 #include "text/TextUtil.h"
