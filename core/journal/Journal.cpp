@@ -347,8 +347,10 @@ void Journal::openConnections(JournalAccess access, std::vector<std::string>& no
         renamed = true;
     }
     try {
+        // "+search": the lookup goes by name through cells_by_name; by the primary key it would walk
+        // every cell of the search.
         m_answeredQuery = prepareKept(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
-                                              "WHERE name = ?2 AND suffix = ?3 AND search = ?1 AND mark <> 'failed'");
+                                              "WHERE name = ?2 AND suffix = ?3 AND +search = ?1 AND mark <> 'failed'");
         m_recentQuery = prepareKept(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
                                             "WHERE name = ?1 AND suffix = ?2 AND server = ?3 AND asked >= ?4 "
                                             "AND mark <> 'failed' ORDER BY asked DESC LIMIT 1");
