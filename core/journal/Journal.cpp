@@ -347,13 +347,15 @@ void Journal::openConnections(JournalAccess access, std::vector<std::string>& no
         renamed = true;
     }
     try {
-        // "+search": the lookup goes by name through cells_by_name; by the primary key it would walk
-        // every cell of the search.
-        m_answeredQuery = prepareKept(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
-                                              "WHERE name = ?2 AND suffix = ?3 AND +search = ?1 AND mark <> 'failed'");
+        // Only answers are taken back: a failed cell, or a word this version does not know (a file
+        // another program wrote), is asked again. "+search": the lookup goes by name through
+        // cells_by_name; by the primary key it would walk every cell of the search.
+        m_answeredQuery =
+            prepareKept(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
+                                "WHERE name = ?2 AND suffix = ?3 AND +search = ?1 AND mark IN ('free', 'registered')");
         m_recentQuery = prepareKept(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
                                             "WHERE name = ?1 AND suffix = ?2 AND server = ?3 AND asked >= ?4 "
-                                            "AND mark <> 'failed' ORDER BY asked DESC LIMIT 1");
+                                            "AND mark IN ('free', 'registered') ORDER BY asked DESC LIMIT 1");
     } catch (const SqliteFailure& failure) {
         throw JournalError(JournalError::Kind::Unusable,
                            "cannot use the journal " + m_path.string() + ": " + failure.message);

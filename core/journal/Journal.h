@@ -81,9 +81,9 @@ public:
     std::optional<JournalSearch> search(std::int64_t id) const;
     // Newest first.
     std::vector<JournalSearch> searches() const;
-    // The search's cell, unless it failed.
+    // The search's cell, when it holds an answer (free or registered).
     std::optional<JournalCell> answeredCell(std::int64_t search, std::string_view name, std::string_view suffix) const;
-    // The latest cell of any search asked of this server at or after `since`, unless it failed.
+    // The latest answer (free or registered) of any search asked of this server at or after `since`.
     std::optional<JournalCell> recentAnswer(std::string_view name, std::string_view suffix, std::string_view server,
                                             std::int64_t since) const;
     // The search's cells in row order.
