@@ -181,9 +181,30 @@ constexpr std::array kWordings = {
     Wording{Msg::AboutCaption, "关于...", "About..."},
     Wording{Msg::AboutCredit1, "设计与编程：Corvantide 开发组", "Design and programming: the Corvantide team"},
     Wording{Msg::AboutCredit2, "测试与建议：Corvantide 的每一位用户", "Testing and advice: every Corvantide user"},
+    Wording{Msg::ResumeOffer, "上次对“%s”的搜索没有完成（已查询 %s / %s 个名称）。是否继续？",
+            "Resume the search for `%s` (%s of %s names asked)?"},
+    Wording{
+        Msg::ResumeNotPossible, "无法继续对“%s”的搜索：它的后缀、服务器或设置已不在服务器表中。",
+        "The search for `%s` cannot be resumed: its suffixes, servers or settings are no longer in the server table."},
+    Wording{Msg::JournalNotUsed, "结果日志不可用（%s）；本窗口的搜索不保存到日志。",
+            "The results journal cannot be used (%s); this window's searches are not journaled."},
+    Wording{Msg::JournalNotice, "结果日志：%s", "Results journal: %s"},
+    Wording{Msg::HistoryItem, "历史记录(&H)...", "&History..."},
+    Wording{Msg::HistoryCaption, "历史记录", "History"},
+    Wording{Msg::HistoryOpen, "打开(&O)", "&Open"},
+    Wording{Msg::HistoryStartedColumn, "开始时间", "Started"},
+    Wording{Msg::HistoryStateColumn, "状态", "State"},
+    Wording{Msg::HistoryCellsColumn, "格", "Cells"},
+    Wording{Msg::HistorySuffixesColumn, "后缀", "Suffixes"},
+    Wording{Msg::HistoryNamesColumn, "名称", "Names"},
+    Wording{Msg::HistoryFinished, "完成", "finished"},
+    Wording{Msg::HistoryUnfinished, "未完成", "unfinished"},
+    Wording{Msg::HistoryCellsOf, "%s / %s", "%s of %s"},
+    Wording{Msg::HistoryShown, "日志中的搜索“%s”（只读）", "The search for `%s` from the journal (read-only)"},
+    Wording{Msg::HistoryNotRead, "无法读取结果日志：%s", "The results journal cannot be read: %s"},
 };
 
-static_assert(kWordings.size() == static_cast<std::size_t>(Msg::AboutCredit2) + 1, "one wording for every message");
+static_assert(kWordings.size() == static_cast<std::size_t>(Msg::HistoryNotRead) + 1, "one wording for every message");
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
+#include "core/journal/JournalSink.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/WhoisLookup.h"
 #include "i18n/RefusalWording.h"
@@ -22,6 +23,7 @@
 #include "ui/TfrmText.h"
 #include "ui/TypedCharFilter.h"
 #include "ui/UiText.h"
+#include "ui/WindowJournal.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
@@ -80,8 +82,10 @@ TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
     });
 
     m_events = std::make_unique<QueryEventQueue>();
+    m_journalSink = std::make_unique<JournalSink>(*m_events);
+    m_journal = std::make_unique<WindowJournal>(m_deps.journalPath);
     m_engine = std::make_unique<QueryEngine>(
-        QueryEngineDeps{*m_events, m_deps.makeClient, m_deps.clock,
+        QueryEngineDeps{*m_journalSink, m_deps.makeClient, m_deps.clock,
                         [this](const std::string& message) { reportWorkerError(message); }});
     connectEngine();
 
@@ -94,6 +98,7 @@ TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
 TfrmWhoisMain::~TfrmWhoisMain() {
     m_engine->shutdown();
     m_engine.reset();
+    endJournalRun(false, false);
 }
 
 void TfrmWhoisMain::connectEngine() {
@@ -380,6 +385,8 @@ void TfrmWhoisMain::buildMenus() {
         connect(item, &QAction::triggered, this, &TfrmWhoisMain::RadioGroup1Click);
     }
     Chinese1->setChecked(true);
+    History1 = named(Setting1->addAction(QString()), "History1");
+    connect(History1, &QAction::triggered, this, &TfrmWhoisMain::HistoryClick);
 
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     exportExcel = named(PopupMenu1->addAction(QString()), "exportExcel");
@@ -462,6 +469,11 @@ void TfrmWhoisMain::FormCreate() {
     lvWhoisChange();
     applyStatusCounts();
     applyPendingChanges();
+    if (!m_deps.journalPath.empty()) {
+        m_journal->open([this](const WindowJournal::Opened& opened) {
+            journalOpened(opened.problem, opened.notices, opened.unfinished);
+        });
+    }
 }
 
 void TfrmWhoisMain::SetLanguage(const std::string& code) {
@@ -498,6 +510,7 @@ void TfrmWhoisMain::SetLanguage(const std::string& code) {
     Language1->setTitle(uiText(Msg::LanguageMenu, code));
     Chinese1->setText(uiText(Msg::ChineseItem, code));
     English1->setText(uiText(Msg::EnglishItem, code));
+    History1->setText(uiText(Msg::HistoryItem, code));
     Help1->setTitle(uiText(Msg::HelpMenu, code));
     HelpTopics1->setText(uiText(Msg::HelpTopicsItem, code));
     About1->setText(uiText(Msg::AboutItem, code));
@@ -654,7 +667,14 @@ void TfrmWhoisMain::lvWhoisChange() {
 void TfrmWhoisMain::btnSearchClick() {
     // A run starts on an empty table: rows that are there go only when the person agrees.
     if (!m_engine->isBusy() && !discardAllowed()) {
+        m_resumeSearch = 0;
         return;
+    }
+    if (m_showingHistory && !m_engine->isBusy()) {
+        // The table leaves the search it showed for the server table's columns.
+        m_showingHistory = false;
+        m_results->clearRows();
+        lvWhoisChange();
     }
     SearchRequest request;
     request.mode = raText->isChecked() ? SearchMode::Text : SearchMode::Pattern;
@@ -673,8 +693,12 @@ void TfrmWhoisMain::btnSearchClick() {
         }
     }
     m_engine->setSettings(m_deps.options.Run);
+    if (!beginJournalRun(request)) {
+        return;
+    }
     const SearchOutcome outcome = m_engine->search(std::move(request));
     if (outcome.status == SearchOutcome::Status::Refused) {
+        endJournalRun(false, true);
         m_deps.prompts.error(this, toQString(refusalMessage(outcome.refusal, Language)));
     }
     applyPendingChanges();
@@ -719,6 +743,7 @@ void TfrmWhoisMain::closeEvent(QCloseEvent* event) {
     m_closed = true;
     saveWindowState();
     m_engine->shutdown();
+    endJournalRun(false, false);
     Candidates.clear();
     event->accept();
 }
@@ -818,6 +843,11 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         if (m_lanesFollow) {
             m_lanes->finishRun();
             showCellCounts();
+            // The run's search is finished unless it was stopped; its writer stays for the
+            // re-query passes that may follow.
+            if (!m_runStopped) {
+                endJournalRun(true, false);
+            }
         }
         m_lanesFollow = false;
     }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/journal/Journal.h"
 #include "core/names/NameList.h"
 #include "core/query/QueryEvents.h"
 #include "core/query/ResultTable.h"
 #include "core/query/ServerEntry.h"
+#include "i18n/Messages.h"
 
 #include <QMainWindow>
 #include <atomic>
@@ -11,12 +13,14 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -37,15 +41,18 @@ class PaceClock;
 class Prompts;
 class QueryEngine;
 class QueryEventQueue;
+class JournalSink;
 class ResultFilterModel;
 class ResultTableModel;
 class RunStatusBar;
+struct SearchRequest;
 class ServerTableModel;
 class TIniOptions;
 class TfrmText;
 class DesktopOpener;
 class TfrmWhoisInfo;
 class WhoisLookup;
+class WindowJournal;
 struct WindowState;
 
 // What the main window works with besides its own controls.
@@ -66,6 +73,8 @@ struct MainWindowDeps {
     std::chrono::milliseconds openPatience{2000};
     // The clock the runs keep their pace by; null for the steady clock.
     PaceClock* clock = nullptr;
+    // The results journal the runs are recorded in; empty for none.
+    std::filesystem::path journalPath = {};
 };
 
 // The main window: the server table, the mode group with the pattern box, Search and Stop, the
@@ -103,6 +112,8 @@ public:
     void HelpTopicsClick();
     // Puts back the rows of the last delete or clean-up.
     void UndoClick();
+    // The History page: the searches of the results journal; Open shows one in the table.
+    void HistoryClick();
     // The result table's own commands: copy the selected rows as text-export lines, copy every free
     // name of the rows shown, remove the selected rows, show the details of a row.
     void CopyRowsClick();
@@ -121,6 +132,7 @@ public:
 
     QString statusText(int panel) const;
     QueryEngine& engine() { return *m_engine; }
+    WindowJournal& journal() { return *m_journal; }
     ResultTableModel& resultModel() { return *m_results; }
     ResultFilterModel& filterModel() { return *m_filter; }
     RunStatusBar& runStatusBar() { return *m_status; }
@@ -149,6 +161,7 @@ public:
     QMenu* Help1 = nullptr;
     QAction* HelpTopics1 = nullptr;
     QAction* About1 = nullptr;
+    QAction* History1 = nullptr;
     QMenu* Results1 = nullptr;
     QAction* Search1 = nullptr;
     QAction* Filter1 = nullptr;
@@ -222,6 +235,17 @@ private:
     void showActivity();
     // The cells panel: cells answered of cells to ask in the run.
     void showCellCounts();
+    // The results journal (TfrmWhoisMainJournal.cpp): what opening it found, the offer to take up
+    // the last search, a run recorded from its start (false: the Search is not to go ahead) to its
+    // end, and a search of the history shown in the table.
+    void journalOpened(const std::string& problem, const std::vector<std::string>& notices,
+                       const std::optional<JournalSearch>& unfinished);
+    void offerResume(const JournalSearch& search);
+    bool beginJournalRun(SearchRequest& request);
+    void endJournalRun(bool finished, bool refused);
+    void openHistorySearch(const JournalSearch& search);
+    void showHistoryTable(const ResultTableSnapshot& table, const std::string& source);
+    void showJournalProblem(Msg wording, const std::string& problem);
     // How an export behind the progress box ended.
     struct ExportOutcome {
         enum class Status { Done, Cancelled, Failed } status = Status::Done;
@@ -273,6 +297,17 @@ private:
     std::unique_ptr<LaneTableModel> m_lanes;
     std::unique_ptr<ResultFilterModel> m_filter;
     std::unique_ptr<QueryEventQueue> m_events;
+    // Between the engine and the window: every answered cell also goes to the journal's writer.
+    std::unique_ptr<JournalSink> m_journalSink;
+    std::unique_ptr<WindowJournal> m_journal;
+    // The search a Search takes up (0: a new search is recorded), and whether the table shows a
+    // search of the history rather than the server table's columns.
+    std::int64_t m_resumeSearch = 0;
+    std::string m_resumeKey;
+    bool m_showingHistory = false;
+    bool m_loadingHistory = false;
+    QDialog* m_history = nullptr;
+    std::vector<JournalSearch> m_historySearches;
     std::unique_ptr<QueryEngine> m_engine;
 };
 
