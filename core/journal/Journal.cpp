@@ -380,6 +380,16 @@ void Journal::endSnapshot() const {
     }
 }
 
+void Journal::refreshLookups() const {
+    std::lock_guard lock(m_readMutex);
+    try {
+        endSnapshot();
+    } catch (const SqliteFailure& failure) {
+        throw JournalError(JournalError::Kind::Unusable,
+                           "cannot read the journal " + m_path.string() + ": " + failure.message);
+    }
+}
+
 std::int64_t Journal::startSearch(const JournalSearch& search) {
     std::lock_guard lock(m_writeMutex);
     try {

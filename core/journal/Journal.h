@@ -86,6 +86,9 @@ public:
     // The latest answer (free or registered) of any search asked of this server at or after `since`.
     std::optional<JournalCell> recentAnswer(std::string_view name, std::string_view suffix, std::string_view server,
                                             std::int64_t since) const;
+    // Lets the next lookups (answeredCell, recentAnswer) see every cell written before: a new run
+    // starts with this.
+    void refreshLookups() const;
     // The search's cells in row order.
     void forEachCell(std::int64_t search, const std::function<void(const JournalCell&)>& visit) const;
     // Removes the searches started at or before `before` with their cells and shrinks the file; returns

@@ -20,6 +20,8 @@ JournalWriter& JournalSession::begin(SearchRequest& request, const SearchKey& ke
     m_resumed = start.resume != 0;
     m_search =
         m_resumed ? start.resume : m_journal->startSearch({0, key.key, key.source, key.suffixes, key.settings, now()});
+    // The answers of the runs before this one are there to take.
+    m_journal->refreshLookups();
     const std::int64_t reuseSince = start.reuseDays > 0 ? now() - start.reuseDays * kSecondsPerDay : 0;
     if (m_resumed || reuseSince != 0) {
         m_recall.emplace(*m_journal, m_resumed ? m_search : 0, reuseSince);

@@ -61,8 +61,10 @@ struct WindowHarness {
         text.reset();
         main.reset();
         options = TIniOptions{};
-        main = std::make_unique<TfrmWhoisMain>(MainWindowDeps{
-            prompts, options, [] { return std::make_unique<NetWhoisLookup>(); }, path, openProgram, openPatience});
+        MainWindowDeps deps{prompts, options,     [] { return std::make_unique<NetWhoisLookup>(); },
+                            path,    openProgram, openPatience};
+        deps.journalPath = journalPath;
+        main = std::make_unique<TfrmWhoisMain>(std::move(deps));
         text = std::make_unique<TfrmText>(prompts, main.get());
         info = std::make_unique<TfrmWhoisInfo>(main.get());
         main->setDialogs(text.get(), info.get());
@@ -90,6 +92,8 @@ struct WindowHarness {
     std::string openProgram = "true";
     // How long an export waits for it to fail before it watches it.
     std::chrono::milliseconds openPatience{2000};
+    // The results journal of the windows built after it is set; none by default.
+    std::filesystem::path journalPath;
     TIniOptions options;
     FakePrompts prompts;
     std::unique_ptr<TfrmWhoisMain> main;
