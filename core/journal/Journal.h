@@ -98,6 +98,10 @@ public:
 private:
     Journal(std::filesystem::path path, int claimFd);
     void openConnections(JournalAccess access, std::vector<std::string>& notices);
+    template <typename Work>
+    auto writing(Work&& work) -> decltype(work());
+    template <typename Work>
+    auto reading(Work&& work) const -> decltype(work());
 
     std::filesystem::path m_path;
     int m_claimFd = -1;
