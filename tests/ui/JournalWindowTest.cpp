@@ -22,14 +22,6 @@
 namespace cvt::test {
 namespace {
 
-// Names starting with "a" are free, the others registered; every query is booked.
-FakeWhoisScript freeWhenStartingWithA() {
-    return FakeWhoisServer::answer([](std::string_view query) {
-        return query.starts_with("a") ? "No match for \"" + std::string(query) + "\".\r\n"
-                                      : "Domain Name: " + std::string(query) + "\r\n";
-    });
-}
-
 std::set<std::string> queriesOf(const FakeWhoisServer& server) {
     std::set<std::string> queries;
     for (std::string query : server.queries()) {

@@ -6,6 +6,7 @@
 #include "config/TIniOptions.h"
 #include "core/query/NetWhoisLookup.h"
 #include "core/query/QueryEngine.h"
+#include "tests/support/FakeWhoisServer.h"
 #include "tests/support/MarkGlyphs.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/UiTestSupport.h"
@@ -39,6 +40,14 @@ inline std::vector<std::string> suffixLines(const std::string& host, std::initia
         lines.push_back(std::string(suffix) + "+" + host + "+No match for");
     }
     return lines;
+}
+
+// A fake server's script: names starting with "a" are free everywhere, all others registered.
+inline FakeWhoisScript freeWhenStartingWithA() {
+    return FakeWhoisServer::answer([](std::string_view query) {
+        return query.starts_with("a") ? "No match for \"" + std::string(query) + "\".\r\n"
+                                      : "Domain Name: " + std::string(query) + "\r\n";
+    });
 }
 
 inline ResultRow row(std::string caption, const std::vector<std::string>& cells) {
