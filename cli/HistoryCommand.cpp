@@ -101,7 +101,7 @@ private:
             throw std::runtime_error("the journal " + journal.path().string() + " holds no search " +
                                      std::to_string(m_id));
         }
-        const ResultTableSnapshot table =
+        ResultTableSnapshot table =
             searchTable(journal, *search, message(Msg::DomainNameColumn, m_language.resolve(m_config.path())));
 
         CheckOutputOptions options;
@@ -115,7 +115,7 @@ private:
         for (const ResultRow& row : table.rows) {
             output.row(row);
         }
-        output.finish(table);
+        output.finish(std::move(table));
         return io.out ? 0 : 1;
     }
 

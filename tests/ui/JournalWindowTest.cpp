@@ -45,8 +45,8 @@ std::vector<ResultRow> expectedRows() {
 }
 
 // The captions and marks of the rows, without their details.
-std::vector<std::pair<std::string, std::vector<std::string>>> marksOf(const std::vector<ResultRow>& rows) {
-    std::vector<std::pair<std::string, std::vector<std::string>>> marks;
+std::vector<std::pair<std::string, std::vector<Mark>>> rowMarks(const std::vector<ResultRow>& rows) {
+    std::vector<std::pair<std::string, std::vector<Mark>>> marks;
     for (const ResultRow& row : rows) {
         marks.emplace_back(row.caption, row.cells);
     }
@@ -123,12 +123,12 @@ TEST_F(JournalWindow, HistoryShowsASearchAndAnswersAreReused) {
     w.main->edtDomain->setText(QStringLiteral("[a-c][a-j]"));
     w.main->btnSearchClick();
     ASSERT_TRUE(w.waitIdle());
-    ASSERT_EQ(marksOf(w.rows()), marksOf(expectedRows()));
+    ASSERT_EQ(rowMarks(w.rows()), rowMarks(expectedRows()));
     EXPECT_TRUE(waitUntil([this] { return m_server.connectionCount() == 60; }));
 
     w.main->btnSearchClick();
     ASSERT_TRUE(w.waitIdle());
-    EXPECT_EQ(marksOf(w.rows()), marksOf(expectedRows()));
+    EXPECT_EQ(rowMarks(w.rows()), rowMarks(expectedRows()));
     EXPECT_EQ(m_server.connectionCount(), 60) << "the second search asks nothing";
     const QString tip = w.main->resultModel().data(w.main->resultModel().index(0, 1), Qt::ToolTipRole).toString();
     EXPECT_TRUE(tip.contains(QStringLiteral("reused from the journal"))) << tip.toStdString();
@@ -151,8 +151,8 @@ TEST_F(JournalWindow, HistoryShowsASearchAndAnswersAreReused) {
     ASSERT_TRUE(waitUntil([this] {
         return w.main->statusText(0).contains(QStringLiteral("read-only")) && w.main->resultModel().rowCount() == 30;
     }));
-    EXPECT_EQ(marksOf(w.rows()), marksOf(expectedRows()));
-    w.main->filterModel().setKind(ResultFilterModel::Kind::Free);
+    EXPECT_EQ(rowMarks(w.rows()), rowMarks(expectedRows()));
+    w.main->filterModel().setKind(Mark::Free);
     EXPECT_EQ(w.main->filterModel().rowCount(), 10);
     EXPECT_EQ(m_server.connectionCount(), 60);
     EXPECT_TRUE(w.prompts.errors.empty());
@@ -172,7 +172,7 @@ TEST_F(JournalWindow, AJournalInUseElsewhereIsLeftAlone) {
     w.main->edtDomain->setText(QStringLiteral("[a-c][a-j]"));
     w.main->btnSearchClick();
     ASSERT_TRUE(w.waitIdle());
-    EXPECT_EQ(marksOf(w.rows()), marksOf(expectedRows()));
+    EXPECT_EQ(rowMarks(w.rows()), rowMarks(expectedRows()));
     EXPECT_TRUE(other->searches().empty()) << "nothing written to the other's journal";
 }
 
