@@ -843,11 +843,10 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         if (m_lanesFollow) {
             m_lanes->finishRun();
             showCellCounts();
-            // The run's search is finished unless it was stopped; its writer stays for the
-            // re-query passes that may follow.
-            if (!m_runStopped) {
-                endJournalRun(true, false);
-            }
+            // The run's search ends with it, finished unless it was stopped. What the table
+            // becomes afterwards (rows removed, renamed, asked again) no longer stands for the
+            // search's rows, so it is not journaled.
+            endJournalRun(!m_runStopped, false);
         }
         m_lanesFollow = false;
     }

@@ -237,7 +237,8 @@ private:
     void showCellCounts();
     // The results journal (TfrmWhoisMainJournal.cpp): what opening it found, the offer to take up
     // the last search, a run recorded from its start (false: the Search is not to go ahead) to its
-    // end, and a search of the history shown in the table.
+    // end (re-query passes are not journaled: the table's rows may no longer be the search's), and
+    // a search of the history shown in the table.
     void journalOpened(const std::string& problem, const std::vector<std::string>& notices,
                        const std::optional<JournalSearch>& unfinished);
     void offerResume(const JournalSearch& search);

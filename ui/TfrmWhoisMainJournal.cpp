@@ -141,13 +141,9 @@ void TfrmWhoisMain::endJournalRun(bool finished, bool refused) {
     if (session == nullptr || !session->running()) {
         return;
     }
+    m_journalSink->setWriter(nullptr);
     try {
-        if (finished) {
-            session->finish();
-            return;
-        }
-        m_journalSink->setWriter(nullptr);
-        session->end(false, refused);
+        session->end(finished, refused);
     } catch (const JournalError& error) {
         // The search stays unfinished; the next start offers to take it up.
         showJournalProblem(Msg::JournalNotUsed, error.what());
@@ -217,6 +213,7 @@ void TfrmWhoisMain::openHistorySearch(const JournalSearch& search) {
     if (m_engine->isBusy() || m_loadingHistory || !discardAllowed()) {
         return;
     }
+    endJournalRun(false, false);
     m_loadingHistory = true;
     m_journal->readTable(search, message(Msg::DomainNameColumn, Language),
                          [this, source = search.source](const ResultTableSnapshot& table, const std::string& problem) {

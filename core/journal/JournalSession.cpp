@@ -33,16 +33,6 @@ JournalWriter& JournalSession::begin(SearchRequest& request, const SearchKey& ke
     return *m_writer;
 }
 
-void JournalSession::finish() {
-    if (!m_writer) {
-        return;
-    }
-    m_writer->flush();
-    if (!m_writer->failed()) {
-        m_journal->finishSearch(m_search, now());
-    }
-}
-
 void JournalSession::end(bool finished, bool refused) {
     if (!m_writer) {
         return;

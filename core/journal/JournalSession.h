@@ -43,9 +43,6 @@ public:
     // marks its search finished, a refused one leaves none. A journal that failed during the run
     // leaves the search unfinished, for a later resume. Throws JournalError.
     void end(bool finished, bool refused);
-    // Marks the search finished (its run went to its end) once what is waiting is written; the writer
-    // stays for re-query passes. Throws JournalError.
-    void finish();
     bool running() const { return m_writer != nullptr; }
 
 private:
