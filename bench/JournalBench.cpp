@@ -5,7 +5,7 @@
 // batching writer and looked up for reuse first), 2 with it and reuse off. Goal: the journal keeps
 // at least 0.95 of the throughput without it (cells/s). The writer's last batch of a run is timed
 // apart ("flush ms").
-#include "bench/LoopbackListener.h"
+#include "bench/AnsweringWhoisServer.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalRecall.h"
 #include "core/journal/JournalSink.h"
@@ -19,51 +19,13 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
-#include <sys/socket.h>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 
-// Accepts one connection after another; reads the query line, answers at once and closes.
-class InstantWhoisServer {
-public:
-    InstantWhoisServer() {
-        m_listenFd = cvt::bench::listenOnLoopback(64, m_port, "instant WHOIS server");
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~InstantWhoisServer() {
-        m_stopping = true;
-        ::shutdown(m_listenFd, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_listenFd);
-    }
-    std::string hostField() const { return "127.0.0.1:" + std::to_string(m_port); }
-
-private:
-    void serve() {
-        while (!m_stopping) {
-            const int fd = ::accept(m_listenFd, nullptr, nullptr);
-            if (fd < 0) {
-                return;
-            }
-            char buffer[256];
-            std::string query;
-            ssize_t got = 0;
-            while (query.find('\n') == std::string::npos && (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
-                query.append(buffer, static_cast<std::size_t>(got));
-            }
-            const std::string reply = query[0] < 'n' ? "No match for " + query : "Domain Name: " + query;
-            benchmark::DoNotOptimize(::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL));
-            ::close(fd);
-        }
-    }
-
-    int m_listenFd = -1;
-    std::uint16_t m_port = 0;
-    std::atomic<bool> m_stopping{false};
-    std::thread m_thread;
-};
+// Answers at once: names before "n" free, the others registered.
+std::string instantReply(const std::string& query) {
+    return query[0] < 'n' ? "No match for " + query : "Domain Name: " + query;
+}
 
 class CountingSink : public cvt::QueryEventSink {
 public:
@@ -77,7 +39,9 @@ public:
 
 void BM_RunWithJournal(benchmark::State& state) {
     const bool journaled = state.range(0) != 0;
-    InstantWhoisServer servers[3];
+    cvt::bench::AnsweringWhoisServer servers[3] = {cvt::bench::AnsweringWhoisServer(instantReply),
+                                                   cvt::bench::AnsweringWhoisServer(instantReply),
+                                                   cvt::bench::AnsweringWhoisServer(instantReply)};
     CountingSink counting;
     cvt::JournalSink sink(counting);
     cvt::QueryEngine engine({sink, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, nullptr, {}});

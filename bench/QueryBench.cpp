@@ -27,6 +27,7 @@
 // BM_DnsFirstAgainstSlowWhois: 400 names, half delegated, against a WHOIS server that waits 20 ms
 // per reply, with DNS first (argument 1) and without (0). (The 20,000 names of the goal would take
 // over six minutes without DNS at 20 ms a reply; the ratio is the same.)
+#include "bench/AnsweringWhoisServer.h"
 #include "bench/LoopbackListener.h"
 #include "core/names/PatternExpansion.h"
 #include "core/query/NetWhoisLookup.h"
@@ -117,45 +118,15 @@ void BM_QueryRunPerExchange(benchmark::State& state) {
 }
 BENCHMARK(BM_QueryRunPerExchange)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Accepts one connection after another; reads the query line, waits 20 ms, answers and closes.
-class SlowWhoisServer {
+// Waits 20 ms, then says every name is free.
+std::string freeReply(const std::string& query) {
+    return "No match for " + query;
+}
+
+// A server that waits 20 ms per reply.
+class SlowWhoisServer : public cvt::bench::AnsweringWhoisServer {
 public:
-    SlowWhoisServer() {
-        m_listenFd = cvt::bench::listenOnLoopback(16, m_port, "slow WHOIS server");
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~SlowWhoisServer() {
-        m_stopping = true;
-        ::shutdown(m_listenFd, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_listenFd);
-    }
-    std::string hostField() const { return "127.0.0.1:" + std::to_string(m_port); }
-
-private:
-    void serve() {
-        while (!m_stopping) {
-            const int fd = ::accept(m_listenFd, nullptr, nullptr);
-            if (fd < 0) {
-                return;
-            }
-            char buffer[256];
-            std::string query;
-            ssize_t got = 0;
-            while (query.find('\n') == std::string::npos && (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
-                query.append(buffer, static_cast<std::size_t>(got));
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            const std::string reply = "No match for " + query;
-            benchmark::DoNotOptimize(::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL));
-            ::close(fd);
-        }
-    }
-
-    int m_listenFd = -1;
-    std::uint16_t m_port = 0;
-    std::atomic<bool> m_stopping{false};
-    std::thread m_thread;
+    SlowWhoisServer() : AnsweringWhoisServer(freeReply, std::chrono::milliseconds(20), 16) {}
 };
 
 // Argument 0: one suffix; 1: three suffixes in lanes; 2: three suffixes with lanes off.
@@ -178,46 +149,13 @@ void BM_LanesAgainstSlowServers(benchmark::State& state) {
 }
 BENCHMARK(BM_LanesAgainstSlowServers)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
-// Accepts one connection after another; reads the query line, answers at once and closes.
-class InstantWhoisServer {
+// Answers at once: every name is free.
+class InstantWhoisServer : public cvt::bench::AnsweringWhoisServer {
 public:
-    InstantWhoisServer() {
-        m_listenFd = cvt::bench::listenOnLoopback(128, m_port, "instant WHOIS server");
-        m_thread = std::thread([this] { serve(); });
-    }
-    ~InstantWhoisServer() {
-        ::shutdown(m_listenFd, SHUT_RDWR);
-        m_thread.join();
-        ::close(m_listenFd);
-    }
-    std::uint16_t port() const { return m_port; }
-    std::string hostField() const { return "127.0.0.1:" + std::to_string(m_port); }
-
-private:
-    void serve() {
-        for (;;) {
-            const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0) {
-                if (errno == EINTR || errno == ECONNABORTED) {
-                    continue;
-                }
-                return;
-            }
-            char buffer[256];
-            std::string query;
-            ssize_t got = 0;
-            while (query.find('\n') == std::string::npos && (got = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
-                query.append(buffer, static_cast<std::size_t>(got));
-            }
-            const std::string reply = "No match for \"" + query.substr(0, query.find('\r')) + "\".\r\n";
-            benchmark::DoNotOptimize(::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL));
-            ::close(fd);
-        }
-    }
-
-    int m_listenFd = -1;
-    std::uint16_t m_port = 0;
-    std::thread m_thread;
+    InstantWhoisServer()
+        : AnsweringWhoisServer([](const std::string& query) {
+              return "No match for \"" + query.substr(0, query.find('\r')) + "\".\r\n";
+          }) {}
 };
 
 // The process's CPU time so far, user and system.

@@ -57,21 +57,14 @@ constexpr int kSomeFailed = 3;
 constexpr int kCouldNotRun = 4;
 constexpr int kInterrupted = 130;
 
-// What the marks of the table come to: 0 when a cell is free, else 3 when one failed or was
-// never asked, else 1.
-int statusOfMarks(const ResultTableSnapshot& table) {
-    const std::size_t columns = table.captions.empty() ? 0 : table.captions.size() - 1;
-    bool unsettled = false;
-    for (const ResultRow& row : table.rows) {
-        for (std::size_t cell = 0; cell < columns; ++cell) {
-            const Mark mark = cell < row.cells.size() ? row.cells[cell] : Mark::Unasked;
-            if (mark == Mark::Free) {
-                return kFoundFree;
-            }
-            unsettled = unsettled || mark != Mark::Registered;
-        }
+// What the marks of the run come to: 0 when a cell is free, else 3 when one failed or was never
+// asked, else 1.
+int statusOfMarks(const CheckRunResult& result) {
+    const std::size_t columns = result.table.captions.empty() ? 0 : result.table.captions.size() - 1;
+    if (result.marks.free > 0) {
+        return kFoundFree;
     }
-    return unsettled ? kSomeFailed : kNoneFree;
+    return result.marks.registered == result.rows * columns ? kNoneFree : kSomeFailed;
 }
 
 // An RDAP base must name a host: "https://" and a host name without blanks or controls.
@@ -411,8 +404,16 @@ public:
 
         CheckRunRequest request{std::move(entries), std::move(search), std::move(settings),
                                 m_retry ? 1 : static_cast<int>(m_retries.value_or(0))};
+        // The rows the output needs at the end are all that is kept of the table: none when it
+        // streams them, only those with the --only mark otherwise.
+        const bool keepNone = !outputFile && !output.needsTable();
+        request.keepRow = [keepNone, only = m_outputOptions.only](const ResultRow& row) {
+            return !keepNone && rowHasMark(row, only);
+        };
         m_journal.begin(request, m_config, [&progress](const std::string& text) { progress.note(text); });
-        const CheckRunResult result = run.run(std::move(request));
+        CheckRunResult result = run.run(std::move(request));
+        // Before the table goes to the output.
+        const int marksStatus = statusOfMarks(result);
         m_journal.end(!run.interrupted() && result.errors.empty(), result.refusal.has_value());
         progress.finish();
         if (result.refusal) {
@@ -422,9 +423,9 @@ public:
 
         bool written = true;
         if (outputFile) {
-            written = outputFile->write(keepRows(result.table, m_outputOptions.only), io.out, io.err);
+            written = outputFile->write(result.table, io.out, io.err);
         } else {
-            output.finish(result.table);
+            output.finish(std::move(result.table));
         }
         for (const std::string& text : result.errors) {
             io.err << "corvantide-cli check: " << plainReason(text) << '\n';
@@ -446,8 +447,7 @@ public:
         if (m_exitZero) {
             return kFoundFree;
         }
-        const int status = statusOfMarks(result.table);
-        return status == kNoneFree && !result.errors.empty() ? kSomeFailed : status;
+        return marksStatus == kNoneFree && !result.errors.empty() ? kSomeFailed : marksStatus;
     }
 
 private:

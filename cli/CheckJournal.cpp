@@ -4,20 +4,9 @@
 #include "core/journal/SearchKey.h"
 
 #include <CLI/CLI.hpp>
-#include <ctime>
 #include <stdexcept>
 
 namespace cvt::cli {
-
-namespace {
-
-constexpr std::int64_t kSecondsPerDay = 86'400;
-
-std::int64_t now() {
-    return static_cast<std::int64_t>(std::time(nullptr));
-}
-
-} // namespace
 
 void CheckJournal::declare(CLI::App& command) {
     m_option.declare(command);
@@ -38,8 +27,9 @@ void CheckJournal::begin(CheckRunRequest& request, const ConfigOption& config, c
         return;
     }
     std::vector<std::string> notices;
+    std::unique_ptr<Journal> journal;
     try {
-        m_journal = Journal::open(path, JournalAccess::Write, notices);
+        journal = Journal::open(path, JournalAccess::Write, notices);
     } catch (const JournalError& error) {
         if (m_resume) {
             throw std::runtime_error(error.what());
@@ -52,48 +42,32 @@ void CheckJournal::begin(CheckRunRequest& request, const ConfigOption& config, c
     }
 
     const SearchKey key = makeSearchKey(request.search, request.entries, request.settings);
+    m_session = std::make_unique<JournalSession>(std::move(journal));
     try {
+        JournalRunStart start;
         if (m_resume) {
-            const std::optional<JournalSearch> last = m_journal->lastUnfinished(key.key);
+            const std::optional<JournalSearch> last = m_session->journal().lastUnfinished(key.key);
             if (!last) {
                 throw std::runtime_error("the journal " + path.string() +
                                          " holds no unfinished search with these names, suffixes and settings");
             }
-            m_search = last->id;
-            m_resumed = true;
-        } else {
-            m_search = m_journal->startSearch({0, key.key, key.source, key.suffixes, key.settings, now()});
+            start.resume = last->id;
         }
+        start.reuseDays = m_fresh ? 0 : request.settings.reuseDays;
+        start.warn = [note](const std::string& text) { note("corvantide-cli check: warning: " + text); };
+        request.journal = &m_session->begin(request.search, key, start);
     } catch (const JournalError& error) {
         note(std::string("corvantide-cli check: warning: ") + error.what() + "; this run keeps no journal");
-        m_journal.reset();
-        return;
+        m_session.reset();
     }
-    const int reuseDays = m_fresh ? 0 : request.settings.reuseDays;
-    const std::int64_t reuseSince = reuseDays > 0 ? now() - reuseDays * kSecondsPerDay : 0;
-    if (m_resumed || reuseSince != 0) {
-        m_recall.emplace(*m_journal, m_resumed ? m_search : 0, reuseSince);
-        request.search.recall = [this](std::string_view name, const ServerEntry& entry) {
-            return (*m_recall)(name, entry);
-        };
-    }
-    m_writer = std::make_unique<JournalWriter>(
-        *m_journal, m_search, [note](const std::string& text) { note("corvantide-cli check: warning: " + text); });
-    request.journal = m_writer.get();
 }
 
 void CheckJournal::end(bool finished, bool refused) {
-    if (!m_journal) {
+    if (!m_session) {
         return;
     }
-    const bool failed = m_writer && m_writer->failed();
-    m_writer.reset();
     try {
-        if (refused && !m_resumed) {
-            m_journal->removeSearch(m_search);
-        } else if (finished && !failed) {
-            m_journal->finishSearch(m_search, now());
-        }
+        m_session->end(finished, refused);
     } catch (const JournalError& error) {
         // The search stays unfinished: a later --resume asks what it lacks.
         m_note(std::string("corvantide-cli check: warning: ") + error.what());

@@ -3,13 +3,10 @@
 #include "cli/CheckRun.h"
 #include "cli/JournalOption.h"
 #include "cli/SharedOptions.h"
-#include "core/journal/Journal.h"
-#include "core/journal/JournalRecall.h"
-#include "core/journal/JournalWriter.h"
+#include "core/journal/JournalSession.h"
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace CLI {
@@ -37,11 +34,7 @@ private:
     JournalOption m_option;
     bool m_resume = false;
     bool m_fresh = false;
-    std::unique_ptr<Journal> m_journal;
-    std::unique_ptr<JournalWriter> m_writer;
-    std::optional<JournalRecall> m_recall;
-    std::int64_t m_search = 0;
-    bool m_resumed = false;
+    std::unique_ptr<JournalSession> m_session;
     Note m_note;
 };
 

@@ -124,14 +124,8 @@ bool rowHasMark(const ResultRow& row, std::optional<Mark> mark) {
     return !mark || std::find(row.cells.begin(), row.cells.end(), *mark) != row.cells.end();
 }
 
-ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<Mark> mark) {
-    ResultTableSnapshot kept{table.captions, {}};
-    for (const ResultRow& row : table.rows) {
-        if (rowHasMark(row, mark)) {
-            kept.rows.push_back(row);
-        }
-    }
-    return kept;
+void keepRows(ResultTableSnapshot& table, std::optional<Mark> mark) {
+    std::erase_if(table.rows, [mark](const ResultRow& row) { return !rowHasMark(row, mark); });
 }
 
 std::map<std::string, std::string> failureReasons(const std::vector<std::string>& captions, const ResultRow& row,
@@ -171,10 +165,10 @@ void CheckOutput::row(const ResultRow& row) {
     m_out.flush();
 }
 
-void CheckOutput::finish(const ResultTableSnapshot& table) {
+void CheckOutput::finish(ResultTableSnapshot kept) {
     std::lock_guard lock(m_mutex);
     if (!streams()) {
-        const ResultTableSnapshot kept = keepRows(table, m_options.only);
+        keepRows(kept, m_options.only);
         switch (m_options.format) {
         case CheckFormat::Text: {
             std::string bytes = ExportTextBytes(kept);

@@ -39,8 +39,12 @@ public:
 
     void start(const std::vector<std::string>& captions);
     void row(const ResultRow& row);
-    // The whole table, for the formats written at the end; the stream flushed either way.
-    void finish(const ResultTableSnapshot& table);
+    // The table, for the formats written at the end (its rows without the --only mark are dropped
+    // here); the stream flushed either way.
+    void finish(ResultTableSnapshot table);
+    // Whether finish() needs the table: the formats written at the end do, and of its rows only
+    // those with the --only mark.
+    bool needsTable() const { return !streams(); }
 
 private:
     bool streams() const { return m_options.freeNames || m_options.format == CheckFormat::Jsonl; }
@@ -59,8 +63,8 @@ Mark markNamed(const std::string& name);
 
 // Whether the row has a cell with the mark (every row when no mark is given).
 bool rowHasMark(const ResultRow& row, std::optional<Mark> mark);
-// The table with only the rows that have a cell with the mark.
-ResultTableSnapshot keepRows(const ResultTableSnapshot& table, std::optional<Mark> mark);
+// Drops the rows that have no cell with the mark.
+void keepRows(ResultTableSnapshot& table, std::optional<Mark> mark);
 // The reason of every failed cell of the row in plain words, keyed by the column's caption.
 std::map<std::string, std::string> failureReasons(const std::vector<std::string>& captions, const ResultRow& row,
                                                   const std::map<std::string, std::string, std::less<>>& servers);

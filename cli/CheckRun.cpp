@@ -6,11 +6,12 @@
 #include "i18n/Messages.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace cvt::cli {
 
 CheckRun::CheckRun(CheckRunObserver& observer, const std::string& languageCode)
-    : m_observer(observer), m_table(message(Msg::DomainNameColumn, languageCode)),
+    : m_observer(observer), m_columns(message(Msg::DomainNameColumn, languageCode)),
       m_engine({m_journalSink, [] { return std::make_unique<NetWhoisLookup>(); }, nullptr,
                 [this](const std::string& text) {
                     std::lock_guard lock(m_errorMutex);
@@ -27,8 +28,9 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
     {
         std::lock_guard lock(m_mutex);
         m_retries = request.retries;
-        m_table.alignSuffixColumns(request.entries);
-        captions = m_table.captions();
+        m_keepRow = std::move(request.keepRow);
+        m_columns.alignSuffixColumns(request.entries);
+        captions = m_columns.captions();
     }
     m_engine.setServerEntries(std::move(request.entries));
     m_engine.setSettings(std::move(request.settings));
@@ -63,18 +65,27 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
     {
         std::lock_guard lock(m_mutex);
         // Rows a stopped run left incomplete are as complete as they will get.
-        for (std::size_t row = 0; row < m_finished.size(); ++row) {
-            if (!m_finished[row]) {
-                finishRow(row);
+        if (m_interrupted.load()) {
+            m_retries = 0;
+        }
+        for (std::size_t row = m_firstOpen; row < m_firstOpen + m_open.size(); ++row) {
+            if (openRow(row) != nullptr) {
+                settle(row);
             }
         }
-        m_requerying = m_retries > 0 && !m_interrupted.load();
+        m_requerying = m_retries > 0;
     }
     for (int pass = 0; pass < m_retries && !m_interrupted.load(); ++pass) {
         std::vector<RequeryCell> requery;
         {
             std::lock_guard lock(m_mutex);
-            requery = CellsToRequery(m_table);
+            for (const auto& [row, content] : m_held) {
+                for (std::size_t column = 1; column < m_columns.columnCount(); ++column) {
+                    if (column - 1 >= content.cells.size() || needsRequery(content.cells[column - 1])) {
+                        requery.push_back({row, content.caption, m_columns.captions()[column]});
+                    }
+                }
+            }
         }
         if (requery.empty() || !m_engine.requery(std::move(requery))) {
             break;
@@ -86,11 +97,18 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
     }
     {
         std::lock_guard lock(m_mutex);
-        for (const std::size_t row : m_held) {
-            m_observer.rowFinished(m_table.row(row));
+        for (auto& [row, content] : std::exchange(m_held, {})) {
+            finishRow(row, std::move(content));
         }
-        m_held.clear();
-        result.table = m_table.snapshot();
+        std::sort(m_kept.begin(), m_kept.end(),
+                  [](const auto& left, const auto& right) { return left.first < right.first; });
+        result.table.captions = m_columns.captions();
+        result.table.rows.reserve(m_kept.size());
+        for (auto& [row, content] : std::exchange(m_kept, {})) {
+            result.table.rows.push_back(std::move(content));
+        }
+        result.rows = m_firstOpen + m_open.size();
+        result.marks = m_progress;
         result.dns = m_runProgress.dns;
         result.dnsSettled = m_runProgress.dnsSettled;
         result.runCells = m_runCells;
@@ -120,28 +138,38 @@ void CheckRun::interrupt(int count) {
 
 void CheckRun::rowsCleared() {
     std::lock_guard lock(m_mutex);
-    m_table.clearRows();
-    m_finished.clear();
+    m_open.clear();
+    m_firstOpen = 0;
     m_held.clear();
+    m_kept.clear();
     m_runCells = 0;
 }
 
 void CheckRun::rowAppended(const AppendedRow& row) {
     std::lock_guard lock(m_mutex);
-    m_table.appendRow(row.caption);
-    m_finished.push_back(false);
+    m_open.push_back({ResultRow{row.caption, std::vector<Mark>(m_columns.columnCount() - 1, Mark::Unasked)}});
+}
+
+ResultRow* CheckRun::openRow(std::size_t row) {
+    if (row >= m_firstOpen && row - m_firstOpen < m_open.size()) {
+        OpenRow& open = m_open[row - m_firstOpen];
+        return open.finished ? nullptr : &open.content;
+    }
+    const auto held = m_held.find(row);
+    return held == m_held.end() ? nullptr : &held->second;
 }
 
 void CheckRun::cellAnswered(const AnsweredCell& cell) {
     std::lock_guard lock(m_mutex);
-    const int column = m_table.SuffixColumn(cell.suffix);
-    if (column > 0) {
-        // A re-query replaces a failed mark; a run may overwrite a mark of a shared column.
-        count(m_table.cell(cell.row, static_cast<std::size_t>(column) - 1), -1);
-    }
-    if (m_table.writeAnswer(cell.row, cell.suffix, cell.mark, shownDetails(cell)) < 0) {
+    const int column = m_columns.SuffixColumn(cell.suffix);
+    ResultRow* row = openRow(cell.row);
+    if (column <= 0 || row == nullptr) {
         return;
     }
+    const auto cellIndex = static_cast<std::size_t>(column) - 1;
+    // A re-query replaces a failed mark; a run may overwrite a mark of a shared column.
+    count(cellIndex < row->cells.size() ? row->cells[cellIndex] : Mark::Unasked, -1);
+    row->setCell(cellIndex, cell.mark, shownDetails(cell));
     count(cell.mark, 1);
     m_observer.cellAnswered(cell);
     m_observer.progressChanged(m_progress);
@@ -165,30 +193,42 @@ void CheckRun::runStateChanged(const RunProgress& progress) {
 }
 
 void CheckRun::finishIfComplete(std::size_t row) {
-    if (row >= m_finished.size() || m_finished[row]) {
+    const ResultRow* content = row >= m_firstOpen ? openRow(row) : nullptr;
+    if (content == nullptr || m_held.contains(row)) {
         return;
     }
-    const ResultRow& content = m_table.rows()[row];
-    const std::size_t suffixColumns = m_table.columnCount() - 1;
+    const std::size_t suffixColumns = m_columns.columnCount() - 1;
     const bool complete =
-        content.cells.size() >= suffixColumns &&
-        std::none_of(content.cells.begin(), content.cells.begin() + static_cast<std::ptrdiff_t>(suffixColumns),
+        content->cells.size() >= suffixColumns &&
+        std::none_of(content->cells.begin(), content->cells.begin() + static_cast<std::ptrdiff_t>(suffixColumns),
                      [](Mark mark) { return mark == Mark::Unasked; });
-    if (!complete) {
-        return;
+    if (complete) {
+        settle(row);
     }
-    if (m_retries > 0 &&
-        std::any_of(content.cells.begin(), content.cells.end(), [](Mark mark) { return needsRequery(mark); })) {
-        m_finished[row] = true;
-        m_held.push_back(row);
-        return;
-    }
-    finishRow(row);
 }
 
-void CheckRun::finishRow(std::size_t row) {
-    m_finished[row] = true;
-    m_observer.rowFinished(m_table.row(row));
+void CheckRun::settle(std::size_t row) {
+    OpenRow& open = m_open[row - m_firstOpen];
+    ResultRow content = std::move(open.content);
+    open = {{}, true};
+    if (m_retries > 0 &&
+        std::any_of(content.cells.begin(), content.cells.end(), [](Mark mark) { return needsRequery(mark); })) {
+        m_held.emplace(row, std::move(content));
+    } else {
+        finishRow(row, std::move(content));
+    }
+    // The rows handed on at the front are let go.
+    while (!m_open.empty() && m_open.front().finished) {
+        m_open.pop_front();
+        ++m_firstOpen;
+    }
+}
+
+void CheckRun::finishRow(std::size_t row, ResultRow content) {
+    m_observer.rowFinished(content);
+    if (!m_keepRow || m_keepRow(content)) {
+        m_kept.emplace_back(row, std::move(content));
+    }
 }
 
 void CheckRun::count(Mark mark, int step) {

@@ -8,6 +8,9 @@
 #include "core/query/RunSettings.h"
 
 #include <atomic>
+#include <deque>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -41,10 +44,18 @@ struct CheckRunRequest {
     int retries = 0;
     // Where the answered cells are journaled; null: nowhere.
     JournalWriter* journal = nullptr;
+    // Which finished rows the result's table keeps (null: all of them). A row not kept is let go
+    // once the observer has had it, so that a run whose output streams holds only the rows still
+    // being asked.
+    std::function<bool(const ResultRow&)> keepRow = {};
 };
 
 struct CheckRunResult {
+    // The rows kept (CheckRunRequest::keepRow), in row order.
     ResultTableSnapshot table;
+    // Every row's cells counted, kept or not: rows, and cells by mark.
+    std::size_t rows = 0;
+    CheckProgress marks;
     // The Search was refused (an empty pattern, too many names, no suffix): why, and no table.
     std::optional<SearchRefusal> refusal;
     // Messages of errors that escaped a worker.
@@ -55,8 +66,9 @@ struct CheckRunResult {
     std::size_t runCells = 0;
 };
 
-// The query engine under the check command: the command's result table (kept from the engine's
-// events), the run and the re-query pass, and what Ctrl-C does to them. interrupt() may be called
+// The query engine under the check command: the rows of its table while they are asked (kept from
+// the engine's events; once finished, on to the observer and into the result when it keeps them),
+// the run and the re-query pass, and what Ctrl-C does to them. interrupt() may be called
 // from any thread at any time, before, during and after run().
 class CheckRun : private QueryEventSink {
 public:
@@ -78,20 +90,32 @@ private:
     void runStateChanged(const RunProgress& progress) override;
     void activityChanged(const std::string&) override {}
 
-    // Under m_mutex: hands on the row once every suffix column holds a mark.
+    // Under m_mutex: the row while it may still change (null once it is finished and handed on).
+    ResultRow* openRow(std::size_t row);
+    // Hands on the row once every suffix column holds a mark.
     void finishIfComplete(std::size_t row);
-    void finishRow(std::size_t row);
+    // Holds a row with a cell to ask again for the re-query pass, or hands it on.
+    void settle(std::size_t row);
+    void finishRow(std::size_t row, ResultRow content);
     void count(Mark mark, int step);
 
     CheckRunObserver& m_observer;
     std::mutex m_errorMutex;
     std::vector<std::string> m_errors;
 
-    // Guards the table and the bookkeeping below; the engine's lanes report at the same time.
+    // Guards the rows and the bookkeeping below; the engine's lanes report at the same time.
     std::mutex m_mutex;
-    ResultTable m_table;
-    std::vector<bool> m_finished;    // per row: handed on already
-    std::vector<std::size_t> m_held; // rows with a failed cell, finished after the re-query pass
+    ResultTable m_columns; // the captions; its rows stay empty
+    struct OpenRow {
+        ResultRow content;
+        bool finished = false;
+    };
+    // Rows m_firstOpen on; the finished ones at the front are let go.
+    std::deque<OpenRow> m_open;
+    std::size_t m_firstOpen = 0;
+    std::map<std::size_t, ResultRow> m_held;               // rows with a failed cell, finished after the re-query pass
+    std::vector<std::pair<std::size_t, ResultRow>> m_kept; // finished rows of the result, as they came
+    std::function<bool(const ResultRow&)> m_keepRow;
     int m_retries = 0;
     bool m_requerying = false;
     CheckProgress m_progress;

@@ -5,11 +5,11 @@
 #include "config/RunSettingsIni.h"
 #include "core/journal/Journal.h"
 #include "core/journal/JournalError.h"
+#include "core/journal/JournalTable.h"
 #include "i18n/Messages.h"
 
 #include <CLI/CLI.hpp>
 #include <ctime>
-#include <map>
 #include <ostream>
 #include <string>
 
@@ -26,17 +26,6 @@ std::string utcTime(std::int64_t seconds) {
     gmtime_r(&when, &utc);
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M UTC", &utc);
     return text;
-}
-
-std::vector<std::string> splitSuffixes(const std::string& list) {
-    std::vector<std::string> suffixes;
-    std::size_t start = 0;
-    while (start < list.size()) {
-        const std::size_t comma = std::min(list.find(',', start), list.size());
-        suffixes.push_back(list.substr(start, comma - start));
-        start = comma + 1;
-    }
-    return suffixes;
 }
 
 class HistoryCommand : public Command {
@@ -95,7 +84,7 @@ public:
             return show(*journal, io);
         }
         for (const JournalSearch& search : journal->searches()) {
-            const std::size_t suffixes = splitSuffixes(search.suffixes).size();
+            const std::size_t suffixes = searchSuffixes(search).size();
             io.out << search.id << '\t' << utcTime(search.started) << '\t'
                    << (search.finished != 0 ? "finished" : "unfinished") << '\t' << search.cells << " of "
                    << static_cast<std::size_t>(search.names) * suffixes << " cells\t" << search.suffixes << '\t'
@@ -112,27 +101,8 @@ private:
             throw std::runtime_error("the journal " + journal.path().string() + " holds no search " +
                                      std::to_string(m_id));
         }
-        const std::string language = m_language.resolve(m_config.path());
-        ResultTableSnapshot table;
-        table.captions.push_back(message(Msg::DomainNameColumn, language));
-        std::map<std::string, std::size_t, std::less<>> columns;
-        for (const std::string& suffix : splitSuffixes(search->suffixes)) {
-            columns.emplace(suffix, table.captions.size() - 1);
-            table.captions.push_back(suffix);
-        }
-        std::int64_t lastRow = -1;
-        journal.forEachCell(search->id, [&](const JournalCell& cell) {
-            const auto column = columns.find(cell.suffix);
-            if (column == columns.end()) {
-                return;
-            }
-            if (cell.row != lastRow) {
-                table.rows.push_back({cell.name, {}});
-                table.rows.back().cells.resize(columns.size());
-                lastRow = cell.row;
-            }
-            table.rows.back().setCell(column->second, cell.mark, cell.details);
-        });
+        ResultTableSnapshot table =
+            searchTable(journal, *search, message(Msg::DomainNameColumn, m_language.resolve(m_config.path())));
 
         CheckOutputOptions options;
         options.format = checkFormatNamed(m_format);
@@ -145,7 +115,7 @@ private:
         for (const ResultRow& row : table.rows) {
             output.row(row);
         }
-        output.finish(table);
+        output.finish(std::move(table));
         return io.out ? 0 : 1;
     }
 

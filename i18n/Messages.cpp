@@ -147,9 +147,11 @@ constexpr std::array kWordings = {
             "<b>-</b>（表格中显示为 ⚠）查询失败：服务器超时、拒绝（查询过于频繁）或答复无法判断。"
             "把鼠标停在单元格上可看到原因；右键菜单中的“重搜查询失败域名”会再查这些格。"
             "拿不准时程序总是标记为失败，绝不猜测。</p>"
-            "<h3>结果保存在哪里</h3><p>结果只在窗口的表格中，直到导出：右键菜单可导出到 Excel（Ctrl+E）或"
-            ".txt/.csv 文件，或复制可注册域名（Ctrl+Shift+C）。删除的行可用 Ctrl+Z 恢复。窗口的位置、查询组合和"
-            "勾选的后缀保存在 Config.ini 中。</p>"
+            "<h3>结果保存在哪里</h3><p>每个查询结果在得到时写入结果日志（journal.sqlite，位于便携版 Config.ini "
+            "旁边，否则在 ~/.local/state/corvantide/）。未完成的搜索在下次启动时可以继续；一天内得到的答复会被"
+            "重用（[setting] reuse_days）；“设置”菜单中的“历史记录”可将以前的搜索以只读方式显示在表格中。右键菜单"
+            "可导出到 Excel（Ctrl+E）或 .txt/.csv 文件，或复制可注册域名（Ctrl+Shift+C）。删除的行可用 Ctrl+Z 恢复。"
+            "窗口的位置、查询组合和勾选的后缀保存在 Config.ini 中。</p>"
             "<h3>快捷键</h3><p>Ctrl+Enter 搜索，Esc 停止，Ctrl+F 筛选，Ctrl+E 导出，Ctrl+Shift+C 复制可注册域名，"
             "Delete 删除所选行，Ctrl+Z 撤销删除，F2 重命名。</p>",
             "<h3>The pattern</h3><p>Letters, digits and \"-\" stand for themselves; <b>[a-z]</b> or <b>[0-9]</b> "
@@ -160,7 +162,10 @@ constexpr std::array kWordings = {
             "queries) or gave an answer that cannot be judged. Rest the pointer on the cell to read why; \"Force "
             "to search failed domain!\" in the popup menu asks those cells again. When unsure the program marks "
             "a cell failed; it never guesses.</p>"
-            "<h3>Where results are kept</h3><p>Only in the window's table until you export them: the popup menu "
+            "<h3>Where results are kept</h3><p>Every answer is written to the results journal as it comes "
+            "(journal.sqlite beside a portable Config.ini, else in ~/.local/state/corvantide/). A search that did "
+            "not finish is offered again at the next start; answers of the last day are reused ([setting] "
+            "reuse_days); Setting, History shows an earlier search in the table, read-only. The popup menu "
             "exports to Excel (Ctrl+E) or to a .txt/.csv file, or copies the free names (Ctrl+Shift+C). Deleted "
             "rows come back with Ctrl+Z. The window's place, the pattern and the ticked suffixes are kept in "
             "Config.ini.</p>"
@@ -202,9 +207,30 @@ constexpr std::array kWordings = {
     Wording{Msg::AboutCaption, "关于...", "About..."},
     Wording{Msg::AboutCredit1, "设计与编程：Corvantide 开发组", "Design and programming: the Corvantide team"},
     Wording{Msg::AboutCredit2, "测试与建议：Corvantide 的每一位用户", "Testing and advice: every Corvantide user"},
+    Wording{Msg::ResumeOffer, "上次对“%s”的搜索没有完成（已查询 %s / %s 个名称）。是否继续？",
+            "Resume the search for `%s` (%s of %s names asked)?"},
+    Wording{
+        Msg::ResumeNotPossible, "无法继续对“%s”的搜索：它的后缀、服务器或设置已不在服务器表中。",
+        "The search for `%s` cannot be resumed: its suffixes, servers or settings are no longer in the server table."},
+    Wording{Msg::JournalNotUsed, "结果日志不可用（%s）；本窗口的搜索不保存到日志。",
+            "The results journal cannot be used (%s); this window's searches are not journaled."},
+    Wording{Msg::JournalNotice, "结果日志：%s", "Results journal: %s"},
+    Wording{Msg::HistoryItem, "历史记录(&H)...", "&History..."},
+    Wording{Msg::HistoryCaption, "历史记录", "History"},
+    Wording{Msg::HistoryOpen, "打开(&O)", "&Open"},
+    Wording{Msg::HistoryStartedColumn, "开始时间", "Started"},
+    Wording{Msg::HistoryStateColumn, "状态", "State"},
+    Wording{Msg::HistoryCellsColumn, "格", "Cells"},
+    Wording{Msg::HistorySuffixesColumn, "后缀", "Suffixes"},
+    Wording{Msg::HistoryNamesColumn, "名称", "Names"},
+    Wording{Msg::HistoryFinished, "完成", "finished"},
+    Wording{Msg::HistoryUnfinished, "未完成", "unfinished"},
+    Wording{Msg::HistoryCellsOf, "%s / %s", "%s of %s"},
+    Wording{Msg::HistoryShown, "日志中的搜索“%s”（只读）", "The search for `%s` from the journal (read-only)"},
+    Wording{Msg::HistoryNotRead, "无法读取结果日志：%s", "The results journal cannot be read: %s"},
 };
 
-static_assert(kWordings.size() == static_cast<std::size_t>(Msg::AboutCredit2) + 1, "one wording for every message");
+static_assert(kWordings.size() == static_cast<std::size_t>(Msg::HistoryNotRead) + 1, "one wording for every message");
 
 } // namespace
 

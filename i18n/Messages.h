@@ -158,6 +158,24 @@ enum class Msg {
     AboutCaption,
     AboutCredit1,
     AboutCredit2,
+    // The results journal in the window.
+    ResumeOffer,
+    ResumeNotPossible,
+    JournalNotUsed,
+    JournalNotice,
+    HistoryItem,
+    HistoryCaption,
+    HistoryOpen,
+    HistoryStartedColumn,
+    HistoryStateColumn,
+    HistoryCellsColumn,
+    HistorySuffixesColumn,
+    HistoryNamesColumn,
+    HistoryFinished,
+    HistoryUnfinished,
+    HistoryCellsOf,
+    HistoryShown,
+    HistoryNotRead,
 };
 
 bool isChinese(std::string_view languageCode);

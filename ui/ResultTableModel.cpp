@@ -1,6 +1,7 @@
 #include "ui/ResultTableModel.h"
 
 #include "core/export/MarkGlyph.h"
+#include "core/journal/JournalRecall.h"
 #include "i18n/Messages.h"
 #include "ui/MarkStyle.h"
 #include "ui/TypedCharFilter.h"
@@ -133,6 +134,37 @@ void ResultTableModel::appendRow(const std::string& caption, const std::vector<M
     Q_EMIT countsChanged();
 }
 
+void ResultTableModel::showColumns(const std::vector<std::string>& captions) {
+    beginResetModel();
+    ResultTable table(m_table.captions().front());
+    for (std::size_t column = 1; column < captions.size(); ++column) {
+        table.appendColumn(captions[column]);
+    }
+    m_table = std::move(table);
+    endResetModel();
+    forgetRemoval();
+    recount();
+}
+
+void ResultTableModel::appendFilledRows(const std::vector<ResultRow>& rows, std::size_t from, std::size_t to) {
+    to = std::min(to, rows.size());
+    if (from >= to) {
+        return;
+    }
+    const int first = static_cast<int>(m_table.rowCount());
+    beginInsertRows({}, first, first + static_cast<int>(to - from) - 1);
+    for (std::size_t index = from; index < to; ++index) {
+        const ResultRow& source = rows[index];
+        const std::size_t row = m_table.appendRow(source.caption);
+        for (std::size_t cell = 0; cell < source.cells.size() && cell + 1 < m_table.columnCount(); ++cell) {
+            m_table.setCell(row, cell, source.cells[cell], source.detail(cell));
+            count(source.cells[cell], +1);
+        }
+    }
+    endInsertRows();
+    Q_EMIT countsChanged();
+}
+
 void ResultTableModel::applyCells(const std::vector<AnsweredCell>& cells) {
     int top = -1;
     int bottom = -1;
@@ -142,7 +174,8 @@ void ResultTableModel::applyCells(const std::vector<AnsweredCell>& cells) {
             continue;
         }
         count(m_table.cell(cell.row, static_cast<std::size_t>(column) - 1), -1);
-        m_table.writeAnswer(cell.row, cell.suffix, cell.mark, cell.details);
+        // A cell taken from the journal says so in its tooltip and details.
+        m_table.writeAnswer(cell.row, cell.suffix, cell.mark, shownDetails(cell));
         count(cell.mark, +1);
         const int row = static_cast<int>(cell.row);
         top = top < 0 ? row : std::min(top, row);

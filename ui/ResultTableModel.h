@@ -58,6 +58,11 @@ public:
     // Puts the rows of the last removal back where they stood.
     void undoRemoval();
     void appendRow(const std::string& caption, const std::vector<Mark>& cells);
+    // A table of other columns (a search of the journal's history): no rows, the name column, then
+    // a column for each of captions[1...].
+    void showColumns(const std::vector<std::string>& captions);
+    // Appends rows[from, to) with their cells and reasons in one insertion.
+    void appendFilledRows(const std::vector<ResultRow>& rows, std::size_t from, std::size_t to);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

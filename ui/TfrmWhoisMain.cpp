@@ -2,6 +2,7 @@
 
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
+#include "core/journal/JournalSink.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/WhoisLookup.h"
 #include "i18n/RefusalWording.h"
@@ -23,6 +24,7 @@
 #include "ui/TfrmText.h"
 #include "ui/TypedCharFilter.h"
 #include "ui/UiText.h"
+#include "ui/WindowJournal.h"
 
 #include <QActionGroup>
 #include <QCheckBox>
@@ -83,8 +85,10 @@ TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
     });
 
     m_events = std::make_unique<QueryEventQueue>();
+    m_journalSink = std::make_unique<JournalSink>(*m_events);
+    m_journal = std::make_unique<WindowJournal>(m_deps.journalPath);
     m_engine = std::make_unique<QueryEngine>(
-        QueryEngineDeps{*m_events, m_deps.makeClient, m_deps.clock,
+        QueryEngineDeps{*m_journalSink, m_deps.makeClient, m_deps.clock,
                         [this](const std::string& message) { reportWorkerError(message); }});
     connectEngine();
 
@@ -97,6 +101,7 @@ TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
 TfrmWhoisMain::~TfrmWhoisMain() {
     m_engine->shutdown();
     m_engine.reset();
+    endJournalRun(false, false);
 }
 
 void TfrmWhoisMain::connectEngine() {
@@ -377,6 +382,8 @@ void TfrmWhoisMain::buildMenus() {
         connect(item, &QAction::triggered, this, &TfrmWhoisMain::RadioGroup1Click);
     }
     Chinese1->setChecked(true);
+    History1 = named(Setting1->addAction(QString()), "History1");
+    connect(History1, &QAction::triggered, this, &TfrmWhoisMain::HistoryClick);
 
     PopupMenu1 = named(new QMenu(this), "PopupMenu1");
     exportExcel = named(PopupMenu1->addAction(QString()), "exportExcel");
@@ -458,6 +465,11 @@ void TfrmWhoisMain::FormCreate() {
     lvWhoisChange();
     applyStatusCounts();
     applyPendingChanges();
+    if (!m_deps.journalPath.empty()) {
+        m_journal->open([this](const WindowJournal::Opened& opened) {
+            journalOpened(opened.problem, opened.notices, opened.unfinished);
+        });
+    }
 }
 
 void TfrmWhoisMain::SetLanguage(const std::string& code) {
@@ -507,6 +519,7 @@ void TfrmWhoisMain::SetLanguage(const std::string& code) {
     Language1->setTitle(uiText(Msg::LanguageMenu, code));
     Chinese1->setText(uiText(Msg::ChineseItem, code));
     English1->setText(uiText(Msg::EnglishItem, code));
+    History1->setText(uiText(Msg::HistoryItem, code));
     Help1->setTitle(uiText(Msg::HelpMenu, code));
     HelpTopics1->setText(uiText(Msg::HelpTopicsItem, code));
     About1->setText(uiText(Msg::AboutItem, code));
@@ -660,7 +673,14 @@ void TfrmWhoisMain::placeOnScreen() {
 void TfrmWhoisMain::btnSearchClick() {
     // A run starts on an empty table: rows that are there go only when the person agrees.
     if (!m_engine->isBusy() && !discardAllowed()) {
+        m_resumeSearch = 0;
         return;
+    }
+    if (m_showingHistory && !m_engine->isBusy()) {
+        // The table leaves the search it showed for the server table's columns.
+        m_showingHistory = false;
+        m_results->clearRows();
+        lvWhoisChange();
     }
     SearchRequest request;
     request.mode = raText->isChecked() ? SearchMode::Text : SearchMode::Pattern;
@@ -679,8 +699,12 @@ void TfrmWhoisMain::btnSearchClick() {
         }
     }
     m_engine->setSettings(m_deps.options.Run);
+    if (!beginJournalRun(request)) {
+        return;
+    }
     const SearchOutcome outcome = m_engine->search(std::move(request));
     if (outcome.status == SearchOutcome::Status::Refused) {
+        endJournalRun(false, true);
         m_deps.prompts.error(this, toQString(refusalMessage(outcome.refusal, Language)));
     }
     applyPendingChanges();
@@ -725,6 +749,7 @@ void TfrmWhoisMain::closeEvent(QCloseEvent* event) {
     m_closed = true;
     saveWindowState();
     m_engine->shutdown();
+    endJournalRun(false, false);
     Candidates.clear();
     event->accept();
 }
@@ -827,6 +852,10 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         if (m_lanesFollow) {
             m_lanes->finishRun();
             showCellCounts();
+            // The run's search ends with it, finished unless it was stopped. What the table
+            // becomes afterwards (rows removed, renamed, asked again) no longer stands for the
+            // search's rows, so it is not journaled.
+            endJournalRun(!m_runStopped, false);
         }
         m_lanesFollow = false;
     }

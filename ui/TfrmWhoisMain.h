@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/journal/Journal.h"
 #include "core/names/NameList.h"
 #include "core/query/QueryEvents.h"
 #include "core/query/ResultTable.h"
 #include "core/query/ServerEntry.h"
+#include "i18n/Messages.h"
 
 #include <QMainWindow>
 #include <atomic>
@@ -11,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +21,7 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -38,9 +42,11 @@ class PaceClock;
 class Prompts;
 class QueryEngine;
 class QueryEventQueue;
+class JournalSink;
 class ResultFilterModel;
 class ResultTableModel;
 class RunStatusBar;
+struct SearchRequest;
 class ServerTableModel;
 class SuffixFilterModel;
 class TIniOptions;
@@ -49,6 +55,7 @@ class DesktopOpener;
 class TfrmWhoisInfo;
 class WhoisLookup;
 struct DirectorySuffix;
+class WindowJournal;
 struct WindowState;
 
 // What the main window works with besides its own controls.
@@ -72,6 +79,8 @@ struct MainWindowDeps {
     // Where a shipped data file (the suffix catalogue and its lists) is, by its name; null for none:
     // the server table then holds Config.ini's entries alone.
     std::function<std::filesystem::path(std::string_view)> locateData{};
+    // The results journal the runs are recorded in; empty for none.
+    std::filesystem::path journalPath = {};
 };
 
 // The main window: the server table, the mode group with the pattern box, Search and Stop, the
@@ -112,6 +121,8 @@ public:
     void HelpTopicsClick();
     // Puts back the rows of the last delete or clean-up.
     void UndoClick();
+    // The History page: the searches of the results journal; Open shows one in the table.
+    void HistoryClick();
     // The result table's own commands: copy the selected rows as text-export lines, copy every free
     // name of the rows shown, remove the selected rows, show the details of a row.
     void CopyRowsClick();
@@ -130,6 +141,7 @@ public:
 
     QString statusText(int panel) const;
     QueryEngine& engine() { return *m_engine; }
+    WindowJournal& journal() { return *m_journal; }
     ResultTableModel& resultModel() { return *m_results; }
     ResultFilterModel& filterModel() { return *m_filter; }
     RunStatusBar& runStatusBar() { return *m_status; }
@@ -166,6 +178,7 @@ public:
     QMenu* Help1 = nullptr;
     QAction* HelpTopics1 = nullptr;
     QAction* About1 = nullptr;
+    QAction* History1 = nullptr;
     QMenu* Results1 = nullptr;
     QAction* Search1 = nullptr;
     QAction* Filter1 = nullptr;
@@ -248,6 +261,18 @@ private:
     void showActivity();
     // The cells panel: cells answered of cells to ask in the run.
     void showCellCounts();
+    // The results journal (TfrmWhoisMainJournal.cpp): what opening it found, the offer to take up
+    // the last search, a run recorded from its start (false: the Search is not to go ahead) to its
+    // end (re-query passes are not journaled: the table's rows may no longer be the search's), and
+    // a search of the history shown in the table.
+    void journalOpened(const std::string& problem, const std::vector<std::string>& notices,
+                       const std::optional<JournalSearch>& unfinished);
+    void offerResume(const JournalSearch& search);
+    bool beginJournalRun(SearchRequest& request);
+    void endJournalRun(bool finished, bool refused);
+    void openHistorySearch(const JournalSearch& search);
+    void showHistoryTable(const ResultTableSnapshot& table, const std::string& source);
+    void showJournalProblem(Msg wording, const std::string& problem);
     // How an export behind the progress box ended.
     struct ExportOutcome {
         enum class Status { Done, Cancelled, Failed } status = Status::Done;
@@ -300,6 +325,17 @@ private:
     std::unique_ptr<LaneTableModel> m_lanes;
     std::unique_ptr<ResultFilterModel> m_filter;
     std::unique_ptr<QueryEventQueue> m_events;
+    // Between the engine and the window: every answered cell also goes to the journal's writer.
+    std::unique_ptr<JournalSink> m_journalSink;
+    std::unique_ptr<WindowJournal> m_journal;
+    // The search a Search takes up (0: a new search is recorded), and whether the table shows a
+    // search of the history rather than the server table's columns.
+    std::int64_t m_resumeSearch = 0;
+    std::string m_resumeKey;
+    bool m_showingHistory = false;
+    bool m_loadingHistory = false;
+    QDialog* m_history = nullptr;
+    std::vector<JournalSearch> m_historySearches;
     std::unique_ptr<QueryEngine> m_engine;
 };
 

@@ -1,5 +1,6 @@
 #include "config/ConfigPath.h"
 #include "config/DataFolders.h"
+#include "config/JournalPath.h"
 #include "config/TIniOptions.h"
 #include "core/query/NetWhoisLookup.h"
 #include "ui/DesktopIdentity.h"
@@ -16,8 +17,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     cvt::DesktopIdentity::apply();
     cvt::QtPrompts prompts;
-    cvt::MainWindowDeps deps{prompts, IniOptions, [] { return std::make_unique<cvt::NetWhoisLookup>(); },
-                             cvt::ConfigPath(), "xdg-open"};
+    const cvt::ConfigLocation config = cvt::locateConfig(cvt::defaultConfigPlaces());
+    cvt::MainWindowDeps deps{prompts, IniOptions, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, config.path,
+                             "xdg-open"};
+    deps.journalPath = cvt::defaultJournalPath(config);
     deps.locateData = [](std::string_view name) { return cvt::dataFolderHolding(name) / name; };
     cvt::TfrmWhoisMain frmWhoisMain(std::move(deps));
     cvt::TfrmText frmText(prompts, &frmWhoisMain);

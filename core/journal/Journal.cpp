@@ -65,6 +65,19 @@ void exec(sqlite3* db, const char* sql) {
     }
 }
 
+// Runs work in one write transaction: committed when it returns, rolled back when it throws.
+template <typename Work>
+void inTransaction(sqlite3* db, Work&& work) {
+    exec(db, "BEGIN IMMEDIATE");
+    try {
+        work();
+        exec(db, "COMMIT");
+    } catch (const SqliteFailure&) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
 // A prepared statement, finalized at the end of its scope unless it is kept.
 class Query {
 public:
@@ -313,17 +326,12 @@ void Journal::openConnections(JournalAccess access, std::vector<std::string>& no
                 mode.rewind();
                 exec(db, "PRAGMA synchronous=NORMAL; PRAGMA foreign_keys=ON");
                 if (kind == FileKind::Empty) {
-                    exec(db, "BEGIN IMMEDIATE");
-                    try {
+                    inTransaction(db, [db] {
                         exec(db, kSchema);
                         exec(db, ("PRAGMA application_id=" + std::to_string(kApplicationId) +
                                   "; PRAGMA user_version=" + std::to_string(kSchemaVersion))
                                      .c_str());
-                        exec(db, "COMMIT");
-                    } catch (const SqliteFailure&) {
-                        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-                        throw;
-                    }
+                    });
                 }
                 m_read = openDatabase(m_path, SQLITE_OPEN_READWRITE);
                 break;
@@ -347,14 +355,42 @@ void Journal::openConnections(JournalAccess access, std::vector<std::string>& no
         renamed = true;
     }
     try {
-        m_answeredQuery = prepareKept(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
-                                              "WHERE name = ?2 AND suffix = ?3 AND search = ?1 AND mark <> 'failed'");
+        // Only answers are taken back: a failed cell, or a word this version does not know (a file
+        // another program wrote), is asked again. "+search": the lookup goes by name through
+        // cells_by_name; by the primary key it would walk every cell of the search.
+        m_answeredQuery =
+            prepareKept(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
+                                "WHERE name = ?2 AND suffix = ?3 AND +search = ?1 AND mark IN ('free', 'registered')");
         m_recentQuery = prepareKept(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
                                             "WHERE name = ?1 AND suffix = ?2 AND server = ?3 AND asked >= ?4 "
-                                            "AND mark <> 'failed' ORDER BY asked DESC LIMIT 1");
+                                            "AND mark IN ('free', 'registered') ORDER BY asked DESC LIMIT 1");
     } catch (const SqliteFailure& failure) {
         throw JournalError(JournalError::Kind::Unusable,
                            "cannot use the journal " + m_path.string() + ": " + failure.message);
+    }
+}
+
+// Runs work on the writing connection under its lock; an SQLite failure becomes JournalError::Write.
+template <typename Work>
+auto Journal::writing(Work&& work) -> decltype(work()) {
+    std::lock_guard lock(m_writeMutex);
+    try {
+        return work();
+    } catch (const SqliteFailure& failure) {
+        throw JournalError(JournalError::Kind::Write,
+                           "cannot write to the journal " + m_path.string() + ": " + failure.message);
+    }
+}
+
+// The same for the reading connection; a failure there is JournalError::Unusable.
+template <typename Work>
+auto Journal::reading(Work&& work) const -> decltype(work()) {
+    std::lock_guard lock(m_readMutex);
+    try {
+        return work();
+    } catch (const SqliteFailure& failure) {
+        throw JournalError(JournalError::Kind::Unusable,
+                           "cannot read the journal " + m_path.string() + ": " + failure.message);
     }
 }
 
@@ -376,9 +412,12 @@ void Journal::endSnapshot() const {
     }
 }
 
+void Journal::refreshLookups() const {
+    reading([&] { endSnapshot(); });
+}
+
 std::int64_t Journal::startSearch(const JournalSearch& search) {
-    std::lock_guard lock(m_writeMutex);
-    try {
+    return writing([&] {
         Query insert(m_write, "INSERT INTO searches(key, source, suffixes, settings, started, names) "
                               "VALUES(?, ?, ?, ?, ?, ?)");
         insert.bind(1, search.key)
@@ -389,39 +428,26 @@ std::int64_t Journal::startSearch(const JournalSearch& search) {
             .bind(6, search.names);
         insert.step();
         return sqlite3_last_insert_rowid(m_write);
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Write,
-                           "cannot write to the journal " + m_path.string() + ": " + failure.message);
-    }
+    });
 }
 
 void Journal::setNames(std::int64_t search, std::int64_t names) {
-    std::lock_guard lock(m_writeMutex);
-    try {
+    writing([&] {
         Query update(m_write, "UPDATE searches SET names = ? WHERE id = ?");
         update.bind(1, names).bind(2, search).step();
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Write,
-                           "cannot write to the journal " + m_path.string() + ": " + failure.message);
-    }
+    });
 }
 
 void Journal::finishSearch(std::int64_t search, std::int64_t when) {
-    std::lock_guard lock(m_writeMutex);
-    try {
+    writing([&] {
         Query update(m_write, "UPDATE searches SET finished = ? WHERE id = ?");
         update.bind(1, when).bind(2, search).step();
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Write,
-                           "cannot write to the journal " + m_path.string() + ": " + failure.message);
-    }
+    });
 }
 
 void Journal::writeCells(std::int64_t search, const std::vector<JournalCell>& cells) {
-    std::lock_guard lock(m_writeMutex);
-    try {
-        exec(m_write, "BEGIN IMMEDIATE");
-        try {
+    writing([&] {
+        inTransaction(m_write, [&] {
             Query insert(m_write, "INSERT OR REPLACE INTO cells(search, row, name, suffix, mark, details, via, "
                                   "server, asked) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)");
             for (const JournalCell& cell : cells) {
@@ -437,20 +463,12 @@ void Journal::writeCells(std::int64_t search, const std::vector<JournalCell>& ce
                 insert.step();
                 insert.rewind();
             }
-            exec(m_write, "COMMIT");
-        } catch (const SqliteFailure&) {
-            sqlite3_exec(m_write, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
-        }
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Write,
-                           "cannot write to the journal " + m_path.string() + ": " + failure.message);
-    }
+        });
+    });
 }
 
 std::optional<JournalSearch> Journal::lastUnfinished(std::string_view key) const {
-    std::lock_guard lock(m_readMutex);
-    try {
+    return reading([&]() -> std::optional<JournalSearch> {
         endSnapshot();
         Query query(m_read,
                     (std::string(kSearchColumns) + "WHERE key = ? AND finished = 0 ORDER BY id DESC LIMIT 1").c_str());
@@ -459,15 +477,11 @@ std::optional<JournalSearch> Journal::lastUnfinished(std::string_view key) const
             return readSearch(query);
         }
         return std::nullopt;
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Unusable,
-                           "cannot read the journal " + m_path.string() + ": " + failure.message);
-    }
+    });
 }
 
 std::optional<JournalSearch> Journal::search(std::int64_t id) const {
-    std::lock_guard lock(m_readMutex);
-    try {
+    return reading([&]() -> std::optional<JournalSearch> {
         endSnapshot();
         Query query(m_read, (std::string(kSearchColumns) + "WHERE id = ?").c_str());
         query.bind(1, id);
@@ -475,15 +489,11 @@ std::optional<JournalSearch> Journal::search(std::int64_t id) const {
             return readSearch(query);
         }
         return std::nullopt;
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Unusable,
-                           "cannot read the journal " + m_path.string() + ": " + failure.message);
-    }
+    });
 }
 
 std::vector<JournalSearch> Journal::searches() const {
-    std::lock_guard lock(m_readMutex);
-    try {
+    return reading([&] {
         endSnapshot();
         std::vector<JournalSearch> found;
         Query query(m_read, (std::string(kSearchColumns) + "ORDER BY id DESC").c_str());
@@ -491,16 +501,12 @@ std::vector<JournalSearch> Journal::searches() const {
             found.push_back(readSearch(query));
         }
         return found;
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Unusable,
-                           "cannot read the journal " + m_path.string() + ": " + failure.message);
-    }
+    });
 }
 
 std::optional<JournalCell> Journal::answeredCell(std::int64_t search, std::string_view name,
                                                  std::string_view suffix) const {
-    std::lock_guard lock(m_readMutex);
-    try {
+    return reading([&]() -> std::optional<JournalCell> {
         useSnapshot();
         Query query(m_read, m_answeredQuery);
         query.bind(1, search).bind(2, name).bind(3, suffix);
@@ -508,16 +514,12 @@ std::optional<JournalCell> Journal::answeredCell(std::int64_t search, std::strin
             return readCell(query);
         }
         return std::nullopt;
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Unusable,
-                           "cannot read the journal " + m_path.string() + ": " + failure.message);
-    }
+    });
 }
 
 std::optional<JournalCell> Journal::recentAnswer(std::string_view name, std::string_view suffix,
                                                  std::string_view server, std::int64_t since) const {
-    std::lock_guard lock(m_readMutex);
-    try {
+    return reading([&]() -> std::optional<JournalCell> {
         useSnapshot();
         Query query(m_read, m_recentQuery);
         query.bind(1, name).bind(2, suffix).bind(3, server).bind(4, since);
@@ -525,15 +527,11 @@ std::optional<JournalCell> Journal::recentAnswer(std::string_view name, std::str
             return readCell(query);
         }
         return std::nullopt;
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Unusable,
-                           "cannot read the journal " + m_path.string() + ": " + failure.message);
-    }
+    });
 }
 
 void Journal::forEachCell(std::int64_t search, const std::function<void(const JournalCell&)>& visit) const {
-    std::lock_guard lock(m_readMutex);
-    try {
+    reading([&] {
         endSnapshot();
         Query query(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
                             "WHERE search = ? ORDER BY row");
@@ -541,49 +539,35 @@ void Journal::forEachCell(std::int64_t search, const std::function<void(const Jo
         while (query.step()) {
             visit(readCell(query));
         }
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Unusable,
-                           "cannot read the journal " + m_path.string() + ": " + failure.message);
-    }
+    });
 }
 
 void Journal::removeSearch(std::int64_t search) {
-    std::lock_guard lock(m_writeMutex);
-    try {
-        Query cells(m_write, "DELETE FROM cells WHERE search = ?");
-        cells.bind(1, search).step();
-        Query searches(m_write, "DELETE FROM searches WHERE id = ?");
-        searches.bind(1, search).step();
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Write,
-                           "cannot write to the journal " + m_path.string() + ": " + failure.message);
-    }
+    writing([&] {
+        inTransaction(m_write, [&] {
+            Query cells(m_write, "DELETE FROM cells WHERE search = ?");
+            cells.bind(1, search).step();
+            Query searches(m_write, "DELETE FROM searches WHERE id = ?");
+            searches.bind(1, search).step();
+        });
+    });
 }
 
 std::size_t Journal::prune(std::int64_t before) {
-    std::lock_guard lock(m_writeMutex);
-    try {
-        exec(m_write, "BEGIN IMMEDIATE");
+    return writing([&] {
         std::size_t removed = 0;
-        try {
+        inTransaction(m_write, [&] {
             Query cells(m_write, "DELETE FROM cells WHERE search IN (SELECT id FROM searches WHERE started <= ?)");
             cells.bind(1, before).step();
             Query searches(m_write, "DELETE FROM searches WHERE started <= ?");
             searches.bind(1, before).step();
             removed = static_cast<std::size_t>(sqlite3_changes(m_write));
-            exec(m_write, "COMMIT");
-        } catch (const SqliteFailure&) {
-            sqlite3_exec(m_write, "ROLLBACK", nullptr, nullptr, nullptr);
-            throw;
-        }
+        });
         if (removed > 0) {
             exec(m_write, "VACUUM; PRAGMA wal_checkpoint(TRUNCATE)");
         }
         return removed;
-    } catch (const SqliteFailure& failure) {
-        throw JournalError(JournalError::Kind::Write,
-                           "cannot write to the journal " + m_path.string() + ": " + failure.message);
-    }
+    });
 }
 
 } // namespace cvt

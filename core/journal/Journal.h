@@ -81,11 +81,14 @@ public:
     std::optional<JournalSearch> search(std::int64_t id) const;
     // Newest first.
     std::vector<JournalSearch> searches() const;
-    // The search's cell, unless it failed.
+    // The search's cell, when it holds an answer (free or registered).
     std::optional<JournalCell> answeredCell(std::int64_t search, std::string_view name, std::string_view suffix) const;
-    // The latest cell of any search asked of this server at or after `since`, unless it failed.
+    // The latest answer (free or registered) of any search asked of this server at or after `since`.
     std::optional<JournalCell> recentAnswer(std::string_view name, std::string_view suffix, std::string_view server,
                                             std::int64_t since) const;
+    // Lets the next lookups (answeredCell, recentAnswer) see every cell written before: a new run
+    // starts with this.
+    void refreshLookups() const;
     // The search's cells in row order.
     void forEachCell(std::int64_t search, const std::function<void(const JournalCell&)>& visit) const;
     // Removes the searches started at or before `before` with their cells and shrinks the file; returns
@@ -95,6 +98,10 @@ public:
 private:
     Journal(std::filesystem::path path, int claimFd);
     void openConnections(JournalAccess access, std::vector<std::string>& notices);
+    template <typename Work>
+    auto writing(Work&& work) -> decltype(work());
+    template <typename Work>
+    auto reading(Work&& work) const -> decltype(work());
 
     std::filesystem::path m_path;
     int m_claimFd = -1;

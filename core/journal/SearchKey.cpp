@@ -42,7 +42,13 @@ private:
     std::unique_ptr<EVP_MD_CTX, void (*)(EVP_MD_CTX*)> m_context;
 };
 
+constexpr std::string_view kWordListSource = "word list: ";
+
 } // namespace
+
+bool isWordListSource(std::string_view source) {
+    return source.starts_with(kWordListSource);
+}
 
 SearchKey makeSearchKey(const SearchRequest& request, const std::vector<ServerEntry>& entries,
                         const RunSettings& settings) {
@@ -60,8 +66,8 @@ SearchKey makeSearchKey(const SearchRequest& request, const std::vector<ServerEn
         const std::string listDigest = list.hex();
         key.add("words");
         key.add(listDigest);
-        search.source =
-            "word list: " + std::to_string(request.words.size()) + " names, sha256 " + listDigest.substr(0, 16);
+        search.source = std::string(kWordListSource) + std::to_string(request.words.size()) + " names, sha256 " +
+                        listDigest.substr(0, 16);
     }
     for (const ServerEntry& entry : entries) {
         if (!entry.ticked) {

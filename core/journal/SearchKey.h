@@ -5,6 +5,7 @@
 #include "core/query/ServerEntry.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cvt {
@@ -22,6 +23,10 @@ struct SearchKey {
     // The answer-changing settings in words ("dns=off").
     std::string settings;
 };
+
+// Whether a search's source names a word list (whose words the journal does not keep) rather than
+// a pattern.
+bool isWordListSource(std::string_view source);
 
 SearchKey makeSearchKey(const SearchRequest& request, const std::vector<ServerEntry>& entries,
                         const RunSettings& settings);

@@ -39,14 +39,6 @@
 namespace cvt::test {
 namespace {
 
-// Names starting with "a" are free everywhere, all others registered.
-FakeWhoisScript freeWhenStartingWithA() {
-    return FakeWhoisServer::answer([](std::string_view query) {
-        return query.starts_with("a") ? "No match for \"" + std::string(query) + "\".\r\n"
-                                      : "Domain Name: " + std::string(query) + "\r\n";
-    });
-}
-
 std::vector<std::string> fourSuffixes(const FakeWhoisServer& server) {
     return suffixLines(server.hostField(), {"com", "net", "org", "cn"});
 }

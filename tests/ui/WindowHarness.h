@@ -6,6 +6,7 @@
 #include "config/TIniOptions.h"
 #include "core/query/NetWhoisLookup.h"
 #include "core/query/QueryEngine.h"
+#include "tests/support/FakeWhoisServer.h"
 #include "tests/support/MarkGlyphs.h"
 #include "tests/support/TempDir.h"
 #include "tests/ui/UiTestSupport.h"
@@ -42,6 +43,14 @@ inline std::vector<std::string> suffixLines(const std::string& host, std::initia
     return lines;
 }
 
+// A fake server's script: names starting with "a" are free everywhere, all others registered.
+inline FakeWhoisScript freeWhenStartingWithA() {
+    return FakeWhoisServer::answer([](std::string_view query) {
+        return query.starts_with("a") ? "No match for \"" + std::string(query) + "\".\r\n"
+                                      : "Domain Name: " + std::string(query) + "\r\n";
+    });
+}
+
 inline ResultRow row(std::string caption, const std::vector<std::string>& cells) {
     return ResultRow{std::move(caption), marksOf(cells)};
 }
@@ -68,6 +77,7 @@ struct WindowHarness {
         MainWindowDeps deps{prompts, options,     [] { return std::make_unique<NetWhoisLookup>(); },
                             path,    openProgram, openPatience};
         deps.locateData = locateData;
+        deps.journalPath = journalPath;
         main = std::make_unique<TfrmWhoisMain>(std::move(deps));
         text = std::make_unique<TfrmText>(prompts, main.get());
         info = std::make_unique<TfrmWhoisInfo>(main.get());
@@ -97,6 +107,8 @@ struct WindowHarness {
     std::string openProgram = "true";
     // How long an export waits for it to fail before it watches it.
     std::chrono::milliseconds openPatience{2000};
+    // The results journal of the windows built after it is set; none by default.
+    std::filesystem::path journalPath;
     TIniOptions options;
     FakePrompts prompts;
     std::unique_ptr<TfrmWhoisMain> main;
