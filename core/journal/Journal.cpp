@@ -517,6 +517,16 @@ std::optional<JournalCell> Journal::answeredCell(std::int64_t search, std::strin
     });
 }
 
+bool Journal::hasAnswersSince(std::string_view suffix, std::string_view server, std::int64_t since) const {
+    return reading([&] {
+        useSnapshot();
+        Query query(m_read, "SELECT 1 FROM cells WHERE suffix = ?1 AND server = ?2 AND asked >= ?3 "
+                            "AND mark IN ('free', 'registered') LIMIT 1");
+        query.bind(1, suffix).bind(2, server).bind(3, since);
+        return query.step();
+    });
+}
+
 std::optional<JournalCell> Journal::recentAnswer(std::string_view name, std::string_view suffix,
                                                  std::string_view server, std::int64_t since) const {
     return reading([&]() -> std::optional<JournalCell> {

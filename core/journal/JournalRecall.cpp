@@ -31,7 +31,7 @@ std::optional<AnsweredCell> JournalRecall::operator()(std::string_view name, con
                 return recalled(std::move(*cell), AnswerOrigin::Resumed);
             }
         }
-        if (m_reuseSince != 0) {
+        if (m_reuseSince != 0 && mayReuse(suffix, entry.host)) {
             if (std::optional<JournalCell> cell = m_journal.recentAnswer(name, suffix, entry.host, m_reuseSince)) {
                 return recalled(std::move(*cell), AnswerOrigin::Reused);
             }
@@ -40,6 +40,18 @@ std::optional<AnsweredCell> JournalRecall::operator()(std::string_view name, con
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+bool JournalRecall::mayReuse(std::string_view suffix, const std::string& server) const {
+    std::lock_guard lock(m_reusable->mutex);
+    auto key = std::make_pair(std::string(suffix), server);
+    const auto known = m_reusable->known.find(key);
+    if (known != m_reusable->known.end()) {
+        return known->second;
+    }
+    const bool reusable = m_journal.hasAnswersSince(suffix, server, m_reuseSince);
+    m_reusable->known.emplace(std::move(key), reusable);
+    return reusable;
 }
 
 std::string shownDetails(const AnsweredCell& cell) {
