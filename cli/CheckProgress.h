@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/query/MarkCounts.h"
+
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -10,9 +12,7 @@ namespace cvt::cli {
 struct CheckProgress {
     std::size_t namesDone = 0;
     std::size_t names = 0;
-    std::size_t free = 0;
-    std::size_t registered = 0;
-    std::size_t failed = 0;
+    MarkCounts marks;
 };
 
 // The one progress line: "12/40 names, 3 free, 8 registered, 1 failed, 2.5 names/s, 0:11 left".

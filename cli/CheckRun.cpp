@@ -108,7 +108,7 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
             result.table.rows.push_back(std::move(content));
         }
         result.rows = m_firstOpen + m_open.size();
-        result.marks = m_progress;
+        result.marks = m_progress.marks;
         result.dns = m_runProgress.dns;
         result.dnsSettled = m_runProgress.dnsSettled;
         result.runCells = m_runCells;
@@ -232,21 +232,7 @@ void CheckRun::finishRow(std::size_t row, ResultRow content) {
 }
 
 void CheckRun::count(Mark mark, int step) {
-    std::size_t* counter = nullptr;
-    switch (mark) {
-    case Mark::Free:
-        counter = &m_progress.free;
-        break;
-    case Mark::Registered:
-        counter = &m_progress.registered;
-        break;
-    case Mark::Failed:
-        counter = &m_progress.failed;
-        break;
-    case Mark::Unasked:
-        return;
-    }
-    *counter += static_cast<std::size_t>(step);
+    m_progress.marks.add(mark, step);
 }
 
 } // namespace cvt::cli

@@ -55,7 +55,7 @@ struct CheckRunResult {
     ResultTableSnapshot table;
     // Every row's cells counted, kept or not: rows, and cells by mark.
     std::size_t rows = 0;
-    CheckProgress marks;
+    MarkCounts marks;
     // The Search was refused (an empty pattern, too many names, no suffix): why, and no table.
     std::optional<SearchRefusal> refusal;
     // Messages of errors that escaped a worker.

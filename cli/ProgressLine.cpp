@@ -23,8 +23,8 @@ std::string clockText(long long seconds) {
 
 std::string formatProgress(const CheckProgress& progress, std::chrono::steady_clock::duration elapsed) {
     std::string line = std::to_string(progress.namesDone) + "/" + std::to_string(progress.names) + " names, " +
-                       std::to_string(progress.free) + " free, " + std::to_string(progress.registered) +
-                       " registered, " + std::to_string(progress.failed) + " failed, ";
+                       std::to_string(progress.marks.free) + " free, " + std::to_string(progress.marks.registered) +
+                       " registered, " + std::to_string(progress.marks.failed) + " failed, ";
     const double seconds = std::chrono::duration<double>(elapsed).count();
     if (progress.namesDone == 0 || seconds <= 0) {
         return line + "- names/s, - left";

@@ -34,21 +34,7 @@ void ResultTableModel::setLanguage(const std::string& code) {
 }
 
 void ResultTableModel::count(Mark mark, int delta) {
-    std::size_t* counter = nullptr;
-    switch (mark) {
-    case Mark::Free:
-        counter = &m_counts.free;
-        break;
-    case Mark::Registered:
-        counter = &m_counts.registered;
-        break;
-    case Mark::Failed:
-        counter = &m_counts.failed;
-        break;
-    case Mark::Unasked:
-        return;
-    }
-    *counter = delta > 0 ? *counter + 1 : *counter - 1;
+    m_counts.add(mark, delta);
 }
 
 void ResultTableModel::recount() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/query/MarkCounts.h"
 #include "core/query/QueryEvents.h"
 #include "core/query/ResultTable.h"
 #include "core/query/ServerEntry.h"
@@ -10,14 +11,6 @@
 #include <vector>
 
 namespace cvt {
-
-// How many cells of the table hold each mark.
-struct MarkCounts {
-    std::size_t free = 0;
-    std::size_t registered = 0;
-    std::size_t failed = 0;
-    bool operator==(const MarkCounts&) const = default;
-};
 
 // The window's result table and its model for lvDomain: the only copy of the results. It lives on
 // the GUI thread; the query engine's events reach it there in batches (appendRows, applyCells), and
