@@ -55,6 +55,8 @@ check_staged() {
         share/corvantide/dictionaries-copyright.txt
         share/corvantide/suffixes.tsv
         share/corvantide/suffixes-copyright.txt
+        share/corvantide/popular-suffixes.txt
+        share/corvantide/whois-marks.tsv
         share/corvantide/phrases-copyright.txt
         share/doc/corvantide/copyright
         share/doc/corvantide/changelog.gz
