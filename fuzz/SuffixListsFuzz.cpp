@@ -1,6 +1,8 @@
-// Takes arbitrary bytes as the popular-suffix list and as the file of known WHOIS no-match texts
-// and checks what the readers keep: single words without blanks or repeats, and for every kept
-// server a non-empty text without control bytes that is found again under the host's own name.
+// Takes arbitrary bytes as the popular-suffix list, as the file of known WHOIS no-match texts and
+// as the file of calibrated texts, and checks what the readers keep: single words without blanks
+// or repeats; for every kept server a non-empty text without control bytes that is found again
+// under the host's own name; calibrated texts that come back the same after a save and a read.
+#include "config/CalibrationFile.h"
 #include "core/suffixes/KnownWhoisMarks.h"
 #include "core/suffixes/PopularSuffixes.h"
 
@@ -51,5 +53,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     require(marks.size() <= lines);
+
+    const cvt::CalibrationBook book = cvt::CalibrationFile::parse(bytes);
+    const cvt::CalibrationBook again = cvt::CalibrationFile::parse(cvt::CalibrationFile::format(book));
+    require(again.all().size() == book.all().size());
+    for (const auto& [server, calibration] : book.all()) {
+        const cvt::StoredCalibration* read = again.find(server);
+        require(read != nullptr && read->mark == calibration.mark && read->derivedAt == calibration.derivedAt);
+    }
     return 0;
 }
