@@ -9,12 +9,15 @@
 #include "cli/ProgressLine.h"
 #include "cli/ServerTableLoading.h"
 #include "cli/SharedOptions.h"
+#include "cli/SuffixChoosing.h"
+#include "config/CalibrationFile.h"
 #include "config/DataFolders.h"
 #include "config/RunSettingsIni.h"
 #include "config/ServerEntryLine.h"
 #include "core/export/TextExport.h"
+#include "core/query/NetWhoisLookup.h"
 #include "core/query/ResultMarks.h"
-#include "core/suffixes/SuffixCatalogue.h"
+#include "core/suffixes/CalibrationStore.h"
 #include "i18n/RefusalWording.h"
 #include "text/IdnName.h"
 #include "text/TextUtil.h"
@@ -41,8 +44,9 @@ constexpr const char* kFooter =
     "Progress goes to standard error when it is a terminal. Ctrl-C stops after the exchange under way\n"
     "and still prints the table so far; a second Ctrl-C also abandons that exchange.\n"
     "Without a Config.ini, --server gives the servers: SUFFIX=HOST[:PORT]+MARK for WHOIS (MARK is the\n"
-    "text of a no-match reply), SUFFIX=https://BASE/ for RDAP; a --suffix that no entry serves is asked\n"
-    "at the RDAP base of the suffix catalogue (suffixes.tsv) when it has one.\n"
+    "text of a no-match reply), SUFFIX=https://BASE/ for RDAP. A --suffix that no entry serves is asked\n"
+    "as the suffix catalogue (suffixes.tsv) says: at its RDAP base, else at its WHOIS server with the\n"
+    "no-match text known for it or calibrated from its replies (corvantide-cli servers --all).\n"
     "Exit status: 0 at least one free cell; 1 no free cell, every cell answered; 2 wrong usage; 3 no\n"
     "free cell and some cells failed; 4 the run could not start or its table could not be written;\n"
     "130 stopped by Ctrl-C (the table so far still printed). --exit-zero gives 0 for 1 and 3.";
@@ -132,63 +136,55 @@ std::set<std::string, std::less<>> applyServers(std::vector<ServerEntry>& entrie
     return named;
 }
 
-// The suffixes of a comma-separated list.
-std::set<std::string, std::less<>> suffixList(std::string_view list) {
-    std::set<std::string, std::less<>> wanted;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        const std::size_t comma = std::min(list.find(',', start), list.size());
-        const std::string_view item = trim(list.substr(start, comma - start));
-        if (!item.empty()) {
-            // An international suffix may be given by its A-label too: captions are in Unicode.
-            const IdnConversion shown = IdnName::toShown(item);
-            wanted.emplace(shown.refused() ? std::string(item) : shown.name);
+// The entries a --suffix list asks: the Config.ini (and --server) entries, ticked when the list
+// chooses their suffix, then the other chosen suffixes as the suffix directory asks them, in the
+// order chosen.
+std::vector<ServerEntry> entriesForSuffixes(const CommandSuffixes& suffixes, std::string_view list) {
+    const std::vector<const DirectorySuffix*> chosen = chooseSuffixes(suffixes.directory, list);
+    std::set<std::string, std::less<>> captions;
+    for (const DirectorySuffix* suffix : chosen) {
+        captions.insert(suffix->server.caption);
+    }
+    std::vector<ServerEntry> entries;
+    for (const DirectorySuffix& suffix : suffixes.directory.suffixes()) {
+        if (suffix.askedBy == AskedBy::ConfigIni) {
+            entries.push_back(suffix.server);
+            entries.back().ticked = captions.contains(suffix.server.caption);
         }
-        start = comma + 1;
     }
-    if (wanted.empty()) {
-        throw UsageError("--suffix needs at least one suffix");
+    for (const DirectorySuffix* suffix : chosen) {
+        if (suffix->askedBy != AskedBy::ConfigIni) {
+            entries.push_back(suffix->server);
+            entries.back().ticked = true;
+        }
     }
-    return wanted;
+    return entries;
 }
 
-// A suffix of the list that no entry serves gets the RDAP base of the suffix catalogue, when the
-// catalogue has one (a WHOIS server alone is not enough: the catalogue holds no no-match mark).
-void addFromCatalogue(std::vector<ServerEntry>& entries, std::string_view list, std::ostream& err) {
-    std::optional<SuffixCatalogue> catalogue;
-    for (const std::string& suffix : suffixList(list)) {
-        if (std::any_of(entries.begin(), entries.end(),
-                        [&](const ServerEntry& entry) { return entry.caption == suffix; })) {
+// Gives every ticked WHOIS entry that is asked with a calibrated text a fresh one, derived now
+// when the stored one is missing or too old. Fails when a server cannot be calibrated.
+void calibrateBeforeRun(std::vector<ServerEntry>& entries, const CommandSuffixes& suffixes, const RunSettings& settings,
+                        std::ostream& err) {
+    const std::filesystem::path file = suffixes.calibrationFile;
+    CalibrationStore store(suffixes.calibrations, [&file](const std::string& server, const StoredCalibration& kept) {
+        return CalibrationFile::keep(file, server, kept);
+    });
+    NetWhoisLookup lookup;
+    lookup.setTimeLimits(settings.exchangeTimeout, settings.connectTimeout);
+    WhoisCalibrator calibrator(lookup);
+    for (ServerEntry& entry : entries) {
+        const DirectorySuffix* suffix = suffixes.directory.find(entry.caption);
+        if (!entry.ticked || suffix == nullptr || !suffix->calibrates || suffix->server.host != entry.host) {
             continue;
         }
-        if (!catalogue) {
-            catalogue =
-                SuffixCatalogue::load(dataFolderHolding(SuffixCatalogue::fileName()) / SuffixCatalogue::fileName());
-            if (const std::string problems = catalogue->problemSummary(); !problems.empty()) {
-                err << "corvantide-cli check: warning: " << problems << '\n';
-            }
+        const CalibrationResult result = store.markFor({entry.host, suffix->ascii, suffix->registered}, calibrator);
+        if (!result.succeeded()) {
+            throw std::runtime_error("cannot calibrate " + entry.host + " for " + entry.caption + ": " + result.reason);
         }
-        const SuffixEntry* known = catalogue->find(suffix);
-        if (known != nullptr && !known->rdapBase.empty()) {
-            entries.push_back({suffix, known->rdapBase, {}, {}, false});
+        if (!result.reason.empty()) {
+            err << "corvantide-cli check: warning: the calibrated text is not kept: " << result.reason << '\n';
         }
-    }
-}
-
-// Ticks exactly the entries whose captions are in the comma-separated list.
-void tickSuffixes(std::vector<ServerEntry>& entries, std::string_view list) {
-    const std::set<std::string, std::less<>> wanted = suffixList(list);
-    std::set<std::string, std::less<>> found;
-    for (ServerEntry& entry : entries) {
-        entry.ticked = wanted.contains(entry.caption);
-        if (entry.ticked) {
-            found.insert(entry.caption);
-        }
-    }
-    for (const std::string& suffix : wanted) {
-        if (!found.contains(suffix)) {
-            throw UsageError("the server table has no entry for the suffix '" + suffix + "'");
-        }
+        entry.mark = result.mark;
     }
 }
 
@@ -246,8 +242,9 @@ public:
         m_language.declare(command);
         command
             .add_option("-s,--suffix", m_suffixes,
-                        "ask exactly the suffixes in the comma-separated LIST (default: the first three entries of "
-                        "the server table)")
+                        "ask exactly the suffixes in the comma-separated LIST: Config.ini's, any of the suffix "
+                        "catalogue, and the groups @popular, @generic, @country, @chinese and @all (default: the "
+                        "first three entries of the server table)")
             ->type_name("LIST");
         CLI::Option* retries = addDecimalOption(command, "--retries", m_retries, kMaxRetries,
                                                 "after the run, ask the failed cells again, in up to N passes "
@@ -367,8 +364,10 @@ public:
             }
         }
         if (!m_suffixes.empty()) {
-            addFromCatalogue(entries, m_suffixes, io.err);
-            tickSuffixes(entries, m_suffixes);
+            const CommandSuffixes suffixes = loadCommandSuffixes(entries, configPath, "check", io.err,
+                                                                 SuffixSources::CatalogueWhenNeeded, m_suffixes);
+            entries = entriesForSuffixes(suffixes, m_suffixes);
+            calibrateBeforeRun(entries, suffixes, settings, io.err);
         } else if (!m_servers.empty()) {
             // The suffixes named with --server are the ones asked.
             for (ServerEntry& entry : entries) {

@@ -44,6 +44,7 @@ struct DirectorySuffix {
     std::string ascii;             // the suffix in ASCII (the A-label of an IDN)
     std::string registered;        // a name under the suffix that must be registered; empty when unknown
     std::int64_t calibratedAt = 0; // when server.mark was derived (seconds since 1970, UTC); 0: not calibrated
+    bool calibrates = false;       // asked over WHOIS with a calibrated no-match text (stored or still to derive)
     std::uint8_t choices = 0;      // one bit per SuffixChoice
 
     bool in(SuffixChoice choice) const { return (choices & (1u << static_cast<unsigned>(choice))) != 0; }
