@@ -44,7 +44,6 @@ std::string asciiForm(std::string_view suffix) {
 void takeCalibration(DirectorySuffix& suffix, const CalibrationBook& calibrations) {
     suffix.calibrates = true;
     if (const StoredCalibration* stored = calibrations.find(suffix.server.host); stored != nullptr) {
-        suffix.server.mark = stored->mark;
         suffix.calibratedAt = stored->derivedAt;
     }
 }

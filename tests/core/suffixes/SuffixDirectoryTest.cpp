@@ -48,10 +48,10 @@ TEST(SuffixDirectory, DecidesHowEachSuffixIsAsked) {
     };
     for (const Case& c : std::vector<Case>{
              {"fr", "fr", "whois.example.fr", AskedBy::ConfigIni, "No entries found", true},
-             {"ORG", "org", "whois.example.org:4343", AskedBy::ConfigIni, "NOT FOUND", true},
+             {"ORG", "org", "whois.example.org:4343", AskedBy::ConfigIni, "", true},
              {".shop", "shop", "https://rdap.example.shop/", AskedBy::Rdap, "", false},
              {"cn", "cn", "whois.cnnic.net.cn", AskedBy::WhoisKnownText, "No matching record.", false},
-             {"berlin", "berlin", "whois.nic.berlin", AskedBy::WhoisCalibrated, "not found", false},
+             {"berlin", "berlin", "whois.nic.berlin", AskedBy::WhoisCalibrated, "", false},
              {"xn--55qx5d", "公司", "whois.ngtld.cn", AskedBy::WhoisCalibrated, "", false},
          }) {
         const DirectorySuffix* found = directory.find(c.asked);
@@ -64,6 +64,9 @@ TEST(SuffixDirectory, DecidesHowEachSuffixIsAsked) {
     }
     EXPECT_EQ(directory.find("cn")->server.refusal, "Queried interval");
     EXPECT_EQ(directory.find("berlin")->calibratedAt, 1'700'000'000);
+    EXPECT_EQ(directory.find("org")->calibratedAt, 1'700'000'100);
+    EXPECT_TRUE(directory.find("org")->calibrates);
+    EXPECT_FALSE(directory.find("fr")->calibrates);
     EXPECT_EQ(directory.find("公司")->calibratedAt, 0);
     EXPECT_EQ(directory.find("fr")->registered, "nic.fr");
     EXPECT_EQ(directory.find("uk"), nullptr);
