@@ -72,7 +72,7 @@ public:
         for (const DirectorySuffix* suffix : chosen) {
             const ServerEntry& entry = suffix->server;
             io.out << entry.caption << '\t' << entry.host << '\t';
-            if (isRdapServerField(entry.host)) {
+            if (entry.kind == LookupKind::Rdap) {
                 io.out << "asked over RDAP: no text to calibrate\n";
                 continue;
             }

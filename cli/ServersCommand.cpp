@@ -16,7 +16,7 @@ namespace {
 // The calibration field of a WHOIS entry: the text derived for its server and when, or that none
 // is derived yet when the entry needs one; empty otherwise.
 std::string calibrationField(const ServerEntry& entry, bool calibrates, const CalibrationBook& calibrations) {
-    if (isRdapServerField(entry.host)) {
+    if (entry.kind == LookupKind::Rdap) {
         return {};
     }
     if (const StoredCalibration* stored = calibrations.find(entry.host); stored != nullptr) {

@@ -99,7 +99,7 @@ SuffixDirectory::SuffixDirectory(const std::vector<ServerEntry>& configEntries, 
         suffix.ascii = catalogued != nullptr ? catalogued->ascii : asciiForm(entry.caption);
         suffix.registered = catalogued != nullptr ? catalogued->knownRegistered : std::string();
         suffix.choices = choicesOf(catalogued);
-        if (!isRdapServerField(entry.host) && entry.mark.empty()) {
+        if (entry.kind == LookupKind::Whois && entry.mark.empty()) {
             takeCalibration(suffix, calibrations);
         }
         add(std::move(suffix));
