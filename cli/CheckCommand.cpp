@@ -11,15 +11,13 @@
 #include "cli/SharedOptions.h"
 #include "cli/SuffixChoosing.h"
 #include "config/CalibrationFile.h"
-#include "config/DataFolders.h"
 #include "config/RunSettingsIni.h"
 #include "config/ServerEntryLine.h"
 #include "core/export/TextExport.h"
-#include "core/query/NetWhoisLookup.h"
 #include "core/query/ResultMarks.h"
 #include "core/suffixes/CalibrationStore.h"
+#include "core/suffixes/EntryCalibration.h"
 #include "i18n/RefusalWording.h"
-#include "text/IdnName.h"
 #include "text/TextUtil.h"
 
 #include <CLI/CLI.hpp>
@@ -27,6 +25,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <unistd.h>
@@ -159,33 +158,6 @@ std::vector<ServerEntry> entriesForSuffixes(const CommandSuffixes& suffixes, std
         }
     }
     return entries;
-}
-
-// Gives every ticked WHOIS entry that is asked with a calibrated text a fresh one, derived now
-// when the stored one is missing or too old. Fails when a server cannot be calibrated.
-void calibrateBeforeRun(std::vector<ServerEntry>& entries, const CommandSuffixes& suffixes, const RunSettings& settings,
-                        std::ostream& err) {
-    const std::filesystem::path file = suffixes.calibrationFile;
-    CalibrationStore store(suffixes.calibrations, [&file](const std::string& server, const StoredCalibration& kept) {
-        return CalibrationFile::keep(file, server, kept);
-    });
-    NetWhoisLookup lookup;
-    lookup.setTimeLimits(settings.exchangeTimeout, settings.connectTimeout);
-    WhoisCalibrator calibrator(lookup);
-    for (ServerEntry& entry : entries) {
-        const DirectorySuffix* suffix = suffixes.directory.find(entry.caption);
-        if (!entry.ticked || suffix == nullptr || !suffix->calibrates || suffix->server.host != entry.host) {
-            continue;
-        }
-        const CalibrationResult result = store.markFor({entry.host, suffix->ascii, suffix->registered}, calibrator);
-        if (!result.succeeded()) {
-            throw std::runtime_error("cannot calibrate " + entry.host + " for " + entry.caption + ": " + result.reason);
-        }
-        if (!result.reason.empty()) {
-            err << "corvantide-cli check: warning: the calibrated text is not kept: " << result.reason << '\n';
-        }
-        entry.mark = result.mark;
-    }
 }
 
 // Hands what the run tells to the output and the progress line.
@@ -363,11 +335,24 @@ public:
                 io.err << "corvantide-cli check: warning: " << warning << '\n';
             }
         }
+        // WHOIS entries without a mark are asked with their servers' calibrated texts, found or
+        // derived by each lane before its first question and kept beside Config.ini.
+        const CommandSuffixes suffixes = loadCommandSuffixes(
+            entries, configPath, "check", io.err,
+            m_suffixes.empty() ? SuffixSources::Calibrations : SuffixSources::CatalogueWhenNeeded, m_suffixes);
+        std::mutex keepMutex;
+        std::string keepFailure;
+        CalibrationStore calibrations(
+            suffixes.calibrations, [&](const std::string& server, const StoredCalibration& kept) {
+                std::string failure = CalibrationFile::keep(suffixes.calibrationFile, server, kept);
+                if (!failure.empty()) {
+                    const std::lock_guard lock(keepMutex);
+                    keepFailure = failure;
+                }
+                return failure;
+            });
         if (!m_suffixes.empty()) {
-            const CommandSuffixes suffixes = loadCommandSuffixes(entries, configPath, "check", io.err,
-                                                                 SuffixSources::CatalogueWhenNeeded, m_suffixes);
             entries = entriesForSuffixes(suffixes, m_suffixes);
-            calibrateBeforeRun(entries, suffixes, settings, io.err);
         } else if (!m_servers.empty()) {
             // The suffixes named with --server are the ones asked.
             for (ServerEntry& entry : entries) {
@@ -394,7 +379,7 @@ public:
         if (m_verbose) {
             reporter.beVerbose(m_outputOptions.servers);
         }
-        CheckRun run(reporter, language);
+        CheckRun run(reporter, language, EntryCalibration(calibrations, suffixes.directory));
         // Held until the table is out: a Ctrl-C at any moment from here on still gives the table.
         InterruptHandlerScope interrupts(io.interrupts, [&run](int count) { run.interrupt(count); });
         if (!typed) {
@@ -427,6 +412,10 @@ public:
         }
         for (const std::string& text : result.errors) {
             io.err << "corvantide-cli check: " << plainReason(text) << '\n';
+        }
+        if (!keepFailure.empty()) {
+            io.err << "corvantide-cli check: warning: a calibrated no-match text could not be kept: " << keepFailure
+                   << '\n';
         }
         if (result.dns && !m_quiet) {
             io.err << result.dnsSettled << " of " << result.runCells << " cells settled by DNS\n";

@@ -1,6 +1,7 @@
 #include "core/query/CellLookups.h"
 
 #include "core/query/RdapCellLookup.h"
+#include "core/query/RdapThenWhoisCellLookup.h"
 #include "core/query/WhoisCellLookup.h"
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
@@ -19,7 +20,7 @@ constexpr std::pair<LookupKind, MakeLookup> kLookups[] = {
      [](const LookupClients& c) -> std::unique_ptr<CellLookup> {
          std::unique_ptr<WhoisLookup> client = c.whois();
          client->setTimeLimits(c.exchangeTimeout, c.connectTimeout);
-         return std::make_unique<WhoisCellLookup>(std::move(client));
+         return std::make_unique<WhoisCellLookup>(std::move(client), c.calibrate);
      }},
     {LookupKind::Rdap,
      [](const LookupClients& c) -> std::unique_ptr<CellLookup> {
@@ -27,6 +28,7 @@ constexpr std::pair<LookupKind, MakeLookup> kLookups[] = {
          client->SetTimeLimits(static_cast<int>(c.exchangeTimeout.count()), static_cast<int>(c.connectTimeout.count()));
          return std::make_unique<RdapCellLookup>(std::move(client));
      }},
+    {LookupKind::RdapThenWhois, [](const LookupClients& c) { return RdapThenWhoisCellLookup::make(c); }},
 };
 
 } // namespace

@@ -11,6 +11,11 @@ namespace cvt {
 
 class RdapClient;
 class WhoisLookup;
+struct CalibrationResult;
+
+// Gives a WHOIS entry without a no-match mark the text calibrated for its server, asking the server
+// through the lane's own client when it must be derived; or says why there is none.
+using CalibrateEntry = std::function<CalibrationResult(const ServerEntry& entry, WhoisLookup& client)>;
 
 // The clients the lookups of a lane are made with (each called once per lane that needs it), and
 // the time limits every exchange of the lane keeps.
@@ -19,6 +24,8 @@ struct LookupClients {
     std::function<std::unique_ptr<RdapClient>()> rdap;
     std::chrono::milliseconds exchangeTimeout;
     std::chrono::milliseconds connectTimeout;
+    // Null: a WHOIS entry without a mark has every cell failed.
+    CalibrateEntry calibrate = {};
 };
 
 // The lookup that asks the cells of the kind.

@@ -62,7 +62,7 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
 std::function<std::string(const ServerEntry& entry, const std::string& query)> exchangeThrough(WhoisLookup& lookup,
                                                                                                RdapClient& rdap) {
     return [&lookup, &rdap](const ServerEntry& entry, const std::string& query) {
-        if (entry.kind == LookupKind::Rdap) {
+        if (entry.kind != LookupKind::Whois) {
             return rdap.lookup(trim(entry.host), query).details;
         }
         try {

@@ -812,11 +812,12 @@ TEST_F(CheckCommandTest, ServersOnTheCommandLineNeedNoConfigIni) {
          {"-s", "rdp", "-f", "jsonl", "ax"},
          3,
          "{\"name\":\"ax\",\"marks\":{\"rdp\":\"failed\"}"},
+        // Every cell of a WHOIS server that cannot be calibrated is failed, with the reason.
         {"the catalogue's WHOIS server cannot be calibrated",
-         {"-s", "wh", "ax"},
-         4,
-         "",
-         "cannot calibrate " + m_closed + " for wh: "},
+         {"-s", "wh", "-f", "jsonl", "ax"},
+         3,
+         "{\"name\":\"ax\",\"marks\":{\"wh\":\"failed\"},\"reasons\":{\"wh\":\"no no-match text: the server could "
+         "not be asked about "},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"HOME=" + alone.path().string(),
