@@ -26,7 +26,8 @@ const CalibrationResult& WhoisCellLookup::calibrationFor(const ServerEntry& entr
         return known->second;
     }
     CalibrationResult result =
-        m_calibrate ? m_calibrate(entry, *m_client) : CalibrationResult{{}, "this program cannot calibrate here"};
+        m_calibrate ? m_calibrate(entry, *m_client)
+                    : CalibrationResult{{}, "not calibrated yet (corvantide-cli calibrate " + entry.caption + ")"};
     return m_calibrated.emplace(server, std::move(result)).first->second;
 }
 
