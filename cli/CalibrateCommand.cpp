@@ -71,13 +71,14 @@ public:
         int status = 0;
         for (const DirectorySuffix* suffix : chosen) {
             const ServerEntry& entry = suffix->server;
-            io.out << entry.caption << '\t' << entry.host << '\t';
+            // An entry asked by RDAP and WHOIS has its WHOIS server calibrated.
+            const std::string& server = entry.kind == LookupKind::RdapThenWhois ? entry.whoisHost : entry.host;
+            io.out << entry.caption << '\t' << server << '\t';
             if (entry.kind == LookupKind::Rdap) {
                 io.out << "asked over RDAP: no text to calibrate\n";
                 continue;
             }
-            const CalibrationResult result =
-                store.recalibrate({entry.host, suffix->ascii, suffix->registered}, calibrator);
+            const CalibrationResult result = store.recalibrate({server, suffix->ascii, suffix->registered}, calibrator);
             if (!result.succeeded()) {
                 io.out << "not calibrated: " << result.reason << '\n';
                 status = 1;

@@ -19,7 +19,8 @@ std::string calibrationField(const ServerEntry& entry, bool calibrates, const Ca
     if (entry.kind == LookupKind::Rdap) {
         return {};
     }
-    if (const StoredCalibration* stored = calibrations.find(entry.host); stored != nullptr) {
+    const std::string& server = entry.kind == LookupKind::RdapThenWhois ? entry.whoisHost : entry.host;
+    if (const StoredCalibration* stored = calibrations.find(server); stored != nullptr) {
         return "calibrated " + calibrationDate(stored->derivedAt) + ": " + stored->mark;
     }
     return calibrates ? "not calibrated yet" : "";
@@ -63,7 +64,8 @@ public:
             if (m_all) {
                 io.out << askedByName(suffix.askedBy) << '\t';
             }
-            io.out << entry.host << '\t' << entry.mark;
+            // An entry asked by RDAP and WHOIS shows both servers as its Config.ini line has them.
+            io.out << entry.host << (entry.whoisHost.empty() ? "" : "+" + entry.whoisHost) << '\t' << entry.mark;
             if (const std::string field = calibrationField(entry, suffix.calibrates, suffixes.calibrations);
                 !field.empty() || m_all) {
                 io.out << '\t' << field;
