@@ -264,7 +264,7 @@ public:
                         "if it cannot be written at the end, the table goes to a new file beside it or in the "
                         "temporary folder, named on standard error")
             ->type_name("FILE");
-        m_formatOption = addChoiceOption(command, "-f,--format", m_format, {"text", "tsv", "csv", "json", "jsonl"},
+        m_formatOption = addChoiceOption(command, "-f,--format", m_format, checkFormatNames(),
                                          "text (the default), tsv, csv, json (one document) or jsonl (one "
                                          "row per line as the rows finish)");
         addChoiceOption(command, "--only", m_only, {"free", "registered", "failed"},

@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <stdexcept>
+#include <string_view>
+#include <utility>
 
 namespace cvt::cli {
 
@@ -81,13 +84,32 @@ CsvLastColumn reasonColumn(const ResultTableSnapshot& table,
 
 } // namespace
 
+namespace {
+
+// Every output format with its name on the command line, in the order help lists them.
+constexpr std::pair<std::string_view, CheckFormat> kFormats[] = {{"text", CheckFormat::Text},
+                                                                 {"tsv", CheckFormat::Tsv},
+                                                                 {"csv", CheckFormat::Csv},
+                                                                 {"json", CheckFormat::Json},
+                                                                 {"jsonl", CheckFormat::Jsonl}};
+
+} // namespace
+
 CheckFormat checkFormatNamed(const std::string& name) {
-    static const std::map<std::string, CheckFormat, std::less<>> formats = {{"text", CheckFormat::Text},
-                                                                            {"tsv", CheckFormat::Tsv},
-                                                                            {"csv", CheckFormat::Csv},
-                                                                            {"json", CheckFormat::Json},
-                                                                            {"jsonl", CheckFormat::Jsonl}};
-    return formats.at(name);
+    for (const auto& [formatName, format] : kFormats) {
+        if (formatName == name) {
+            return format;
+        }
+    }
+    throw std::out_of_range("not an output format: " + name);
+}
+
+std::vector<std::string> checkFormatNames() {
+    std::vector<std::string> names;
+    for (const auto& [formatName, format] : kFormats) {
+        names.emplace_back(formatName);
+    }
+    return names;
 }
 
 Mark markNamed(const std::string& name) {

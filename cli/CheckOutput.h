@@ -54,6 +54,7 @@ private:
 // The format and the mark of their names on the command line (text, tsv, csv, json, jsonl;
 // free, registered, failed); std::out_of_range for another name.
 CheckFormat checkFormatNamed(const std::string& name);
+std::vector<std::string> checkFormatNames();
 Mark markNamed(const std::string& name);
 
 // Whether the row has a cell with the mark (every row when no mark is given).

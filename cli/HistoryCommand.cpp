@@ -54,7 +54,7 @@ public:
         m_show = command.add_subcommand("show", "print one search's table, in the formats of check");
         m_show->fallthrough();
         m_show->add_option("ID", m_id, "the search's id, as history lists it")->required();
-        addChoiceOption(*m_show, "--format", m_format, {"text", "tsv", "csv", "json", "jsonl"},
+        addChoiceOption(*m_show, "--format", m_format, checkFormatNames(),
                         "text (the default), tsv, csv, json or jsonl");
         addChoiceOption(*m_show, "--only", m_only, {"free", "registered", "failed"},
                         "keep only the rows with at least one cell of this kind");

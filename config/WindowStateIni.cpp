@@ -1,5 +1,6 @@
 #include "config/WindowStateIni.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,61 @@ bool onlyTicks(const std::string& text) {
     return text.find_first_not_of("01") == std::string::npos;
 }
 
+constexpr std::size_t kTickedPartBytes = 2000;
+constexpr std::int32_t kMostTickedParts = 1000;
+
+// A suffix the ticked list can keep: no blanks, control bytes, commas or quotes, which the list or
+// the file would not give back as they were.
+bool storableSuffix(std::string_view suffix) {
+    return !suffix.empty() && std::none_of(suffix.begin(), suffix.end(), [](char c) {
+        return static_cast<unsigned char>(c) <= 32 || c == ',' || c == '"' || c == '\'' || c == 127;
+    });
+}
+
+std::optional<std::vector<std::string>> readTickedSuffixes(const IniFile& ini) {
+    const std::optional<std::int32_t> parts = readNumber(ini, "ticked_parts", 0, kMostTickedParts);
+    if (!parts) {
+        return std::nullopt;
+    }
+    std::vector<std::string> suffixes;
+    for (std::int32_t part = 1; part <= *parts; ++part) {
+        const std::optional<std::string> text = readText(ini, "ticked" + std::to_string(part));
+        if (!text) {
+            return std::nullopt; // a part went missing: the list is not whole
+        }
+        std::string_view rest = *text;
+        while (!rest.empty()) {
+            const std::size_t comma = rest.find(',');
+            const std::string_view suffix = rest.substr(0, comma);
+            if (!storableSuffix(suffix)) {
+                return std::nullopt;
+            }
+            suffixes.emplace_back(suffix);
+            rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+        }
+    }
+    return suffixes;
+}
+
+void writeTickedSuffixes(const std::vector<std::string>& suffixes, std::vector<IniEntry>& values) {
+    std::vector<std::string> parts;
+    for (const std::string& suffix : suffixes) {
+        if (!storableSuffix(suffix) || suffix.size() > kTickedPartBytes) {
+            continue;
+        }
+        if (parts.empty() || parts.back().size() + 1 + suffix.size() > kTickedPartBytes) {
+            parts.emplace_back();
+        } else {
+            parts.back() += ',';
+        }
+        parts.back() += suffix;
+    }
+    values.push_back({"ticked_parts", std::to_string(parts.size())});
+    for (std::size_t part = 0; part < parts.size(); ++part) {
+        values.push_back({"ticked" + std::to_string(part + 1), parts[part]});
+    }
+}
+
 } // namespace
 
 WindowState WindowState::readFrom(const IniFile& ini) {
@@ -54,6 +110,13 @@ WindowState WindowState::readFrom(const IniFile& ini) {
     state.ticks = readText(ini, "ticks");
     if (state.ticks && !onlyTicks(*state.ticks)) {
         state.ticks.reset();
+    }
+    state.tickedSuffixes = readTickedSuffixes(ini);
+    state.suffixGroup = readText(ini, "suffix_group");
+    if (state.suffixGroup && *state.suffixGroup != "ticked" && *state.suffixGroup != "popular" &&
+        *state.suffixGroup != "generic" && *state.suffixGroup != "country" && *state.suffixGroup != "chinese" &&
+        *state.suffixGroup != "all") {
+        state.suffixGroup.reset();
     }
     state.mode = readText(ini, "mode");
     if (state.mode && *state.mode != "random" && *state.mode != "text") {
@@ -96,6 +159,10 @@ void WindowState::writeTo(IniFile& ini) const {
     if (ticks && onlyTicks(*ticks)) {
         values.push_back({"ticks", *ticks});
     }
+    if (tickedSuffixes) {
+        writeTickedSuffixes(*tickedSuffixes, values);
+    }
+    text("suffix_group", suffixGroup);
     if (mode) {
         values.push_back({"mode", *mode});
     }

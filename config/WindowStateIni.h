@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace cvt {
 
@@ -22,8 +23,15 @@ struct WindowState {
     };
     std::optional<Geometry> geometry;
     std::optional<std::string> pattern;
-    // One '1' (ticked) or '0' per server-table row, in table order.
+    // One '1' (ticked) or '0' per server-table row, in table order: how earlier versions kept the
+    // ticks; read when tickedSuffixes is not there.
     std::optional<std::string> ticks;
+    // The ticked suffixes as the server table shows them, in the order they were ticked. Kept in
+    // keys ticked1, ticked2... of at most 2000 bytes each, with their number in ticked_parts, since
+    // one value holds at most 2047 bytes.
+    std::optional<std::vector<std::string>> tickedSuffixes;
+    // The suffix picker's group: "ticked", "popular", "generic", "country", "chinese" or "all".
+    std::optional<std::string> suffixGroup;
     // "random" or "text".
     std::optional<std::string> mode;
     // The width of the server table beside the results, as the splitter between them left it.

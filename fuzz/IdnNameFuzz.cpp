@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the conversions of international names and checks what every result
-// must hold: an A-label form is plain ASCII, a refused name gives no form, and the shown form asks
-// the same domain as the input.
+// must hold: an A-label form is plain ASCII, a refused name gives no form, the shown form asks
+// the same domain as the input, and a candidate is either refused or in its shown form.
 #include "text/IdnName.h"
 
 #include <cstddef>
@@ -21,6 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (again.refused() || again.name != ascii.name) {
             std::abort();
         }
+    }
+    // A candidate is the shown form, or refused.
+    const cvt::IdnConversion candidate = cvt::IdnName::toCandidate(bytes);
+    if ((candidate.refused() && !candidate.name.empty()) || (!candidate.refused() && candidate.name != shown.name)) {
+        std::abort();
     }
     const cvt::IdnConversion asked = cvt::IdnName::askedDomain(bytes, "中国");
     if (!asked.refused() && cvt::IdnName::isInternational(asked.name)) {

@@ -15,12 +15,15 @@ struct IdnConversion {
 
 // The one place where international domain names change form: UTS #46 non-transitional processing
 // through libidn2 (NFC, case and width folding, the IDNA 2008 tables, the bidi and context rules,
-// labels of at most 63 bytes in their A-label form), and ICU's check of mixed scripts. Names of plain ASCII bytes are
-// left as they are, so the usual runs pay nothing.
+// labels of at most 63 bytes in their A-label form), and ICU's checks of mixed scripts and look-alikes.
+// Names of plain ASCII bytes are left as they are, so the usual runs pay nothing.
 class IdnName {
 public:
     // Whether the name holds a byte beyond ASCII.
     static bool isInternational(std::string_view name);
+    // Whether a label of the name starts with "xn--" (letter case ignored): an A-label, or what
+    // claims to be one.
+    static bool hasALabel(std::string_view name);
 
     // The A-label form ("xn--fiqs8s.xn--fiqs8s" for "中国.中国"), or the refusal.
     static IdnConversion toAscii(std::string_view name);
@@ -31,9 +34,16 @@ public:
     // The form a name is shown in: the Unicode form of its A-label form ("ＡＢＣ中国" -> "abc中国"), so
     // what is shown is what is asked. ASCII names without A-labels are returned unchanged.
     static IdnConversion toShown(std::string_view name);
+    // The form a name the program asks is shown in (names of patterns, word lists and name lists):
+    // toShown, and refused when a label written in one script other than Latin and Han looks like an
+    // ASCII label (Cyrillic "аррӏе" for "apple", Greek "ορα"), as ICU's confusable skeletons tell.
+    // Suffixes are the registries' own choice and are not held to this (the Cyrillic "срб" looks
+    // like "cp6").
+    static IdnConversion toCandidate(std::string_view name);
 
     // The domain asked on the wire for a name under a suffix (either in the form it is shown in):
-    // name + "." + suffix, in its A-label form when either part needs it.
+    // name + "." + suffix, in its A-label form when either part needs it; a name with a label that
+    // claims to be an A-label is checked (and lower-cased) too, so an unsound one is refused.
     static IdnConversion askedDomain(std::string_view name, std::string_view suffix);
 };
 

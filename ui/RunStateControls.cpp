@@ -30,6 +30,7 @@ RunStateControls runStateControls(RunState previous, RunState current) {
         controls.popup = false;
         controls.startClock = previous == RunState::Idle;
         controls.reserveRows = previous != RunState::Running;
+        controls.showLeftOut = previous == RunState::Preparing;
         setRunning(controls, true);
         controls.showProgress = true;
         controls.showDnsSettled = true;

@@ -27,6 +27,7 @@ struct RunStateControls {
     bool keepActivity = false;       // the activity panel's text is kept while preparing
     bool restoreActivity = false;    // the kept activity text comes back (once)
     bool showPreparing = false;      // the activity panel says the names are being prepared
+    bool showLeftOut = false;        // the names the prepared list left out are said, if any
     bool reserveRows = false;        // room for the run's rows is made
     bool showProgress = false;       // the progress panel shows done of total
     bool showDnsSettled = false;     // the DNS panel shows the cells DNS settled

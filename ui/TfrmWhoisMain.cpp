@@ -18,6 +18,7 @@
 #include "ui/RunStatusBar.h"
 #include "ui/ScreenPlacement.h"
 #include "ui/ServerTableModel.h"
+#include "ui/SuffixFilterModel.h"
 #include "ui/TfrmAbout.h"
 #include "ui/TfrmText.h"
 #include "ui/TypedCharFilter.h"
@@ -58,6 +59,8 @@ constexpr int kClientHeight = 486;
 constexpr int kServerTableWidth = 233;
 // The pattern box grows with the window up to a width that holds any sensible pattern.
 constexpr int kPatternBoxMaxWidth = 480;
+// The width a mark column keeps when the columns no longer fit the table side by side.
+constexpr int kMarkColumnWidth = 56;
 
 } // namespace
 
@@ -101,7 +104,7 @@ void TfrmWhoisMain::connectEngine() {
     connect(events, &QueryEventQueue::rowsClearedSignal, this, [this] {
         m_results->clearRows();
         // A new run: the lane view starts on the servers it asks.
-        m_lanes->startRun(m_servers->entries(), !m_deps.options.Run.parallel);
+        m_lanes->startRun(m_servers->runEntries(), !m_deps.options.Run.parallel);
         m_lanesFollow = true;
         showCellCounts();
     });
@@ -182,19 +185,7 @@ void TfrmWhoisMain::buildControls() {
     splitter->setChildrenCollapsible(false);
     columns->addWidget(splitter);
 
-    lvWhois = named(new QTreeView(splitter), "lvWhois");
-    lvWhois->setMinimumWidth(kServerTableWidth);
-    lvWhois->setModel(m_servers.get());
-    lvWhois->setRootIsDecorated(false);
-    lvWhois->setItemsExpandable(false);
-    lvWhois->setUniformRowHeights(true);
-    lvWhois->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvWhois->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvWhois->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
-    lvWhois->header()->setSectionsMovable(false);
-    lvWhois->setColumnWidth(0, 80);
-    lvWhois->setColumnWidth(1, 140);
-    splitter->addWidget(lvWhois);
+    splitter->addWidget(buildSuffixPicker(splitter));
 
     auto* resultsSide = named(new QWidget(splitter), "ResultsSide");
     resultsSide->setMinimumWidth(kClientWidth - 24 - kServerTableWidth - 7);
@@ -299,26 +290,32 @@ void TfrmWhoisMain::buildControls() {
     // Fixed row heights keep scrolling and row insertion cheap for very long tables.
     lvDomain->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     lvDomain->verticalHeader()->setDefaultSectionSize(lvDomain->fontMetrics().height() + 4);
-    lvDomain->horizontalHeader()->setDefaultSectionSize(50);
-    // The mark columns share the width the name column leaves.
-    lvDomain->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    lvDomain->horizontalHeader()->setDefaultSectionSize(kMarkColumnWidth);
+    lvDomain->horizontalHeader()->setMinimumSectionSize(24);
     lvDomain->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     lvDomain->horizontalHeader()->setHighlightSections(false);
     lvDomain->setColumnWidth(0, 120);
     lvDomain->setContextMenuPolicy(Qt::CustomContextMenu);
     right->addWidget(lvDomain, 1);
     // The name column keeps its width of 120 whenever the columns change.
+    lvDomain->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     const auto keepNameColumn = [this] {
         lvDomain->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Interactive);
         lvDomain->setColumnWidth(0, 120);
+        fitMarkColumns();
     };
     keepNameColumn();
     connect(m_filter.get(), &QAbstractItemModel::modelReset, this, keepNameColumn);
     connect(m_filter.get(), &QAbstractItemModel::columnsInserted, this, keepNameColumn);
+    lvDomain->viewport()->installEventFilter(this); // its width decides whether the columns fit
 
     setTabOrder(edtDomain, btnSearch);
-    setTabOrder(btnSearch, lvWhois);
-    setTabOrder(lvWhois, cbFilter);
+    setTabOrder(btnSearch, edtSuffixSearch);
+    setTabOrder(edtSuffixSearch, cbSuffixGroup);
+    setTabOrder(cbSuffixGroup, lvWhois);
+    setTabOrder(lvWhois, btnTickShown);
+    setTabOrder(btnTickShown, btnClearTicks);
+    setTabOrder(btnClearTicks, cbFilter);
     setTabOrder(cbFilter, edtFilter);
     setTabOrder(edtFilter, lvDomain);
     setTabOrder(lvDomain, btnStop);
@@ -333,7 +330,7 @@ void TfrmWhoisMain::buildControls() {
     connect(edtDomain, &QLineEdit::textChanged, this, &TfrmWhoisMain::edtDomainChange);
     connect(btnSearch, &QPushButton::clicked, this, &TfrmWhoisMain::btnSearchClick);
     connect(btnStop, &QPushButton::clicked, this, &TfrmWhoisMain::btnStopClick);
-    connect(m_servers.get(), &ServerTableModel::tickChanged, this, &TfrmWhoisMain::lvWhoisChange);
+    connect(m_servers.get(), &ServerTableModel::ticksChanged, this, &TfrmWhoisMain::lvWhoisChange);
     connect(m_servers.get(), &ServerTableModel::captionEdited, this, &TfrmWhoisMain::lvWhoisChange);
     connect(lvDomain, &QTableView::customContextMenuRequested, this,
             [this](const QPoint& at) { PopupMenu1->popup(lvDomain->viewport()->mapToGlobal(at)); });
@@ -454,8 +451,7 @@ void TfrmWhoisMain::buildMenus() {
 }
 
 void TfrmWhoisMain::FormCreate() {
-    const std::vector<ServerEntry> entries = loadServerEntries();
-    m_servers->setEntries(entries);
+    m_servers->setRows(loadSuffixes());
     setStatusText(0, "Welcome!");
     Candidates.clear();
     readWindowState();
@@ -478,7 +474,20 @@ void TfrmWhoisMain::SetLanguage(const std::string& code) {
     btnSearch->setText(uiText(Msg::Search, code));
     btnStop->setText(uiText(Msg::Stop, code));
     m_results->setColumnCaption(0, message(Msg::DomainNameColumn, code));
-    m_servers->setHeaders(uiText(Msg::ExtensionsColumn, code), uiText(Msg::WhoisServerColumn, code));
+    m_servers->setHeaders(uiText(Msg::ExtensionsColumn, code), uiText(Msg::AskedByColumn, code));
+    m_servers->setLanguage(code);
+    static constexpr Msg kGroupItems[6] = {Msg::PickerTicked,  Msg::PickerPopular, Msg::PickerGeneric,
+                                           Msg::PickerCountry, Msg::PickerChinese, Msg::PickerAll};
+    for (int item = 0; item < 6; ++item) {
+        cbSuffixGroup->setItemText(item, uiText(kGroupItems[item], code));
+    }
+    edtSuffixSearch->setPlaceholderText(uiText(Msg::SuffixSearchPlaceholder, code));
+    edtSuffixSearch->setToolTip(uiText(Msg::SuffixSearchTip, code));
+    btnTickShown->setText(uiText(Msg::TickShown, code));
+    btnTickShown->setToolTip(uiText(Msg::TickShownTip, code));
+    btnClearTicks->setText(uiText(Msg::ClearTicks, code));
+    btnClearTicks->setToolTip(uiText(Msg::ClearTicksTip, code));
+    showTickedCount();
     exportExcel->setText(uiText(Msg::ExportToExcel, code));
     ExporttoText1->setText(uiText(Msg::ExportToText, code));
     N1->setText(uiText(Msg::ClearRegistered, code));
@@ -570,6 +579,9 @@ void TfrmWhoisMain::edtDomainChange() {
 }
 
 bool TfrmWhoisMain::eventFilter(QObject* watched, QEvent* event) {
+    if (lvDomain != nullptr && watched == lvDomain->viewport() && event->type() == QEvent::Resize) {
+        fitMarkColumns();
+    }
     if (watched == rg1 && event->type() == QEvent::MouseButtonRelease && rg1->isEnabled()) {
         rg1Click();
     }
@@ -644,12 +656,6 @@ void TfrmWhoisMain::placeOnScreen() {
 }
 
 // --- Search, Stop, server table ----------------------------------------------------------------
-
-void TfrmWhoisMain::lvWhoisChange() {
-    const std::vector<ServerEntry> entries = m_servers->entries();
-    m_engine->setServerEntries(entries);
-    m_results->alignSuffixColumns(entries);
-}
 
 void TfrmWhoisMain::btnSearchClick() {
     // A run starts on an empty table: rows that are there go only when the person agrees.
@@ -770,7 +776,10 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
         }
     }
     if (controls.servers) {
-        lvWhois->setEnabled(*controls.servers);
+        for (QWidget* control : {static_cast<QWidget*>(lvWhois), static_cast<QWidget*>(btnTickShown),
+                                 static_cast<QWidget*>(btnClearTicks)}) {
+            control->setEnabled(*controls.servers);
+        }
     }
     if (controls.method) {
         rg1->setEnabled(*controls.method);
@@ -797,6 +806,9 @@ void TfrmWhoisMain::applyRunState(const RunProgress& progress) {
     }
     if (controls.showDnsSettled) {
         showDnsSettled(progress);
+    }
+    if (controls.showLeftOut) {
+        showLeftOutNames();
     }
     if (controls.showRunCounts) {
         showRunCounts(progress);
@@ -839,6 +851,35 @@ void TfrmWhoisMain::showDnsSettled(const RunProgress& progress) {
     // settled, and keeps the count after the run like the other panels.
     setStatusText(2, progress.dns ? "DNS " + std::to_string(progress.dnsSettled) : std::string());
     m_status->setPanelToolTip(2, progress.dns ? uiText(Msg::DnsSettledTip, Language) : QString());
+}
+
+void TfrmWhoisMain::showLeftOutNames() {
+    std::string parts;
+    const auto add = [&](const std::string& part) {
+        parts += (parts.empty() || isChinese(Language) ? "" : " ") + part;
+    };
+    if (const std::size_t dropped = m_engine->droppedNames(); dropped > 0) {
+        add(formatMessage(Msg::NamesLeftOutControl, Language, {std::to_string(dropped)}));
+    }
+    if (const std::size_t undecodable = m_engine->undecodableNames(); undecodable > 0) {
+        add(formatMessage(Msg::NamesLeftOutUndecodable, Language, {std::to_string(undecodable)}));
+    }
+    if (const RefusedNames refused = m_engine->refusedNames(); refused.count > 0) {
+        add(formatMessage(Msg::NamesLeftOutInternational, Language,
+                          {std::to_string(refused.count), refused.exampleList()}));
+    }
+    if (parts.empty()) {
+        return;
+    }
+    // Shown once the state change is through, as the run goes on.
+    QMetaObject::invokeMethod(
+        this,
+        [this, text = toQString(formatMessage(Msg::NamesLeftOut, Language, {parts}))] {
+            if (!m_closed) {
+                m_deps.prompts.information(this, text);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void TfrmWhoisMain::restoreActivityAfterPreparing() {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QAction;
@@ -41,11 +42,13 @@ class ResultFilterModel;
 class ResultTableModel;
 class RunStatusBar;
 class ServerTableModel;
+class SuffixFilterModel;
 class TIniOptions;
 class TfrmText;
 class DesktopOpener;
 class TfrmWhoisInfo;
 class WhoisLookup;
+struct DirectorySuffix;
 struct WindowState;
 
 // What the main window works with besides its own controls.
@@ -66,6 +69,9 @@ struct MainWindowDeps {
     std::chrono::milliseconds openPatience{2000};
     // The clock the runs keep their pace by; null for the steady clock.
     PaceClock* clock = nullptr;
+    // Where a shipped data file (the suffix catalogue and its lists) is, by its name; null for none:
+    // the server table then holds Config.ini's entries alone.
+    std::function<std::filesystem::path(std::string_view)> locateData{};
 };
 
 // The main window: the server table, the mode group with the pattern box, Search and Stop, the
@@ -90,6 +96,9 @@ public:
     void RadioGroup1Click();
     void edtDomainChange();
     void lvWhoisChange();
+    // The suffix picker: tick every suffix shown (in the order shown), untick every suffix.
+    void btnTickShownClick();
+    void btnClearTicksClick();
     void btnSearchClick();
     void btnStopClick();
     void exportExcelClick();
@@ -125,6 +134,7 @@ public:
     ResultFilterModel& filterModel() { return *m_filter; }
     RunStatusBar& runStatusBar() { return *m_status; }
     ServerTableModel& serverModel() { return *m_servers; }
+    SuffixFilterModel& suffixFilter() { return *m_suffixFilter; }
     LaneTableModel& laneModel() { return *m_lanes; }
     // Where the engine's events arrive; tests feed it as the engine would.
     QueryEventSink& eventSink();
@@ -133,7 +143,14 @@ public:
 
     // The window's controls, named as everywhere in the program.
     QSplitter* splitter = nullptr;
+    // The suffix picker: the search box, the group, the count of ticked suffixes, the server table
+    // and the buttons under it.
+    QLineEdit* edtSuffixSearch = nullptr;
+    QComboBox* cbSuffixGroup = nullptr;
+    QLabel* lblTicked = nullptr;
     QTreeView* lvWhois = nullptr;
+    QPushButton* btnTickShown = nullptr;
+    QPushButton* btnClearTicks = nullptr;
     QGroupBox* rg1 = nullptr;
     QRadioButton* raRandom = nullptr;
     QRadioButton* raText = nullptr;
@@ -180,11 +197,19 @@ protected:
 
 private:
     void buildControls();
+    QWidget* buildSuffixPicker(QWidget* parent);
+    void showTickedCount();
+    // Mark columns share the table's width while each keeps a readable width; beyond that they
+    // keep that width and the table scrolls sideways.
+    void fitMarkColumns();
     void connectEngine();
     void setStatusText(int panel, const std::string& text);
     void setPopupItemsEnabled(bool enabled);
     void restorePatternMode();
     void restoreActivityAfterPreparing();
+    // Says what the run's list left out (control characters, neither UTF-8 nor GBK, international
+    // names without an A-label form), as check does on standard error; nothing when none was.
+    void showLeftOutNames();
     void showDnsSettled(const RunProgress& progress);
     // The progress and DNS panels as the run left them.
     void showRunCounts(const RunProgress& progress);
@@ -198,12 +223,16 @@ private:
     void startSearch();
     bool tableCommandsAllowed() const;
     void reportWorkerError(const std::string& message);
-    std::vector<ServerEntry> loadServerEntries();
+    // Config.ini's entries, then every catalogue suffix they do not name.
+    std::vector<DirectorySuffix> loadSuffixes();
     // Stores the word-list dialog's "Visible text only" choice in Config.ini when it changed.
     void rememberVisibleTextChoice(bool ticked);
     // The "[state]" section: read at creation (the word-list fields when the dialog arrives), written
     // when the window closes.
     void readWindowState();
+    // The ticks as "[state]" keeps them: the suffixes in tick order, or one tick per Config.ini row
+    // as earlier versions kept them.
+    void restoreTicks(const WindowState& state);
     void applyBuilderState();
     void saveWindowState();
     // Puts the window where it last stood, wholly on the available screen, or centres it.
@@ -266,6 +295,7 @@ private:
     // Declared in the order they are built; released in reverse, the engine (which stops and joins
     // its workers) first.
     std::unique_ptr<ServerTableModel> m_servers;
+    std::unique_ptr<SuffixFilterModel> m_suffixFilter;
     std::unique_ptr<ResultTableModel> m_results;
     std::unique_ptr<LaneTableModel> m_lanes;
     std::unique_ptr<ResultFilterModel> m_filter;

@@ -4,11 +4,10 @@
 #include "core/export/CsvExport.h"
 #include "core/export/EExportCancelled.h"
 #include "core/export/TextExport.h"
+#include "core/query/CellLookupSet.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/ResultMarks.h"
 #include "core/query/WhoisDetails.h"
-#include "core/query/WhoisLookup.h"
-#include "net/rdap/RdapClient.h"
 #include "platform/DesktopOpener.h"
 #include "platform/EWorkbookError.h"
 #include "platform/ExcelExport.h"
@@ -146,8 +145,7 @@ void TfrmWhoisMain::Whois1Click() {
     if (rowIndex >= m_results->table().rowCount()) {
         return;
     }
-    std::unique_ptr<WhoisLookup> client = m_deps.makeClient ? m_deps.makeClient() : nullptr;
-    if (client == nullptr) {
+    if (!m_deps.makeClient) {
         return;
     }
     // What to ask is read here; the exchanges then run on a worker behind the progress box, with a
@@ -170,8 +168,16 @@ void TfrmWhoisMain::Whois1Click() {
         }
         return std::nullopt;
     };
-    RdapClient rdap;
-    request.exchange = exchangeThrough(*client, rdap);
+    std::vector<ServerEntry> entries;
+    for (const auto& [caption, entry] : servers) {
+        if (entry) {
+            entries.push_back(*entry);
+        }
+    }
+    const CellLookupSet lookups(LookupClients{m_deps.makeClient, nullptr, std::nullopt}, entries);
+    request.exchange = [&lookups](const ServerEntry& entry, const std::string& query) {
+        return lookups.reply(entry, query);
+    };
     request.headings = true;
     std::atomic<bool> cancelled{false};
     request.cancel = &cancelled;
@@ -179,8 +185,7 @@ void TfrmWhoisMain::Whois1Click() {
     WhoisDetailsResult result;
     ProgressBox box(this, QStringLiteral("Whois"), uiText(Msg::ProgressAskingWhois, Language), [&] {
         cancelled = true;
-        client->cancel();
-        rdap.Cancel();
+        lookups.cancel();
     });
     box.setCancelText(uiText(Msg::WordsCancelButton, Language));
     box.run([&] { result = WhoisDetails(request); });

@@ -1,9 +1,13 @@
 // The main window's settings: the server table from Config.ini, the language menu and the
 // remembered state.
 
+#include "config/CalibrationFile.h"
 #include "config/ServerTable.h"
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
+#include "core/suffixes/CalibrationBook.h"
+#include "core/suffixes/SuffixData.h"
+#include "core/suffixes/SuffixDirectory.h"
 #include "ui/Prompts.h"
 #include "ui/ServerTableModel.h"
 #include "ui/TfrmText.h"
@@ -12,6 +16,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -19,10 +24,13 @@
 #include <QTabWidget>
 #include <QTreeView>
 #include <algorithm>
+#include <iterator>
+#include <string_view>
+#include <unordered_map>
 
 namespace cvt {
 
-std::vector<ServerEntry> TfrmWhoisMain::loadServerEntries() {
+std::vector<DirectorySuffix> TfrmWhoisMain::loadSuffixes() {
     TIniOptions& options = m_deps.options;
     try {
         options.LoadFromFile(m_deps.configPath);
@@ -31,7 +39,27 @@ std::vector<ServerEntry> TfrmWhoisMain::loadServerEntries() {
         m_deps.prompts.error(this, toQString(failure.what()));
     }
     SetLanguage(options.Language);
-    return BuildServerTable(options).entries;
+    const std::vector<ServerEntry> entries = BuildServerTable(options).entries;
+    if (!m_deps.locateData) {
+        return SuffixDirectory(entries, SuffixData{}, CalibrationBook{}).suffixes();
+    }
+    // A missing or damaged data file leaves its suffixes out; the window says which and goes on.
+    const SuffixData data = SuffixData::load(m_deps.locateData);
+    std::string problem;
+    const CalibrationBook calibrations =
+        CalibrationFile::load(CalibrationFile::besideConfig(m_deps.configPath), problem);
+    std::vector<std::string> problems = data.problems;
+    if (!problem.empty()) {
+        problems.push_back(problem);
+    }
+    if (!problems.empty()) {
+        std::string text;
+        for (const std::string& line : problems) {
+            text += (text.empty() ? "" : "\n") + line;
+        }
+        m_deps.prompts.error(this, toQString(text));
+    }
+    return SuffixDirectory(entries, data, calibrations).suffixes();
 }
 
 void TfrmWhoisMain::RadioGroup1Click() {
@@ -65,6 +93,48 @@ void TfrmWhoisMain::rememberVisibleTextChoice(bool ticked) {
 
 namespace cvt {
 
+namespace {
+
+// The picker's groups as "[state]" names them, in the order of SuffixFilterModel::Group.
+constexpr std::string_view kGroupNames[] = {"ticked", "popular", "generic", "country", "chinese", "all"};
+
+} // namespace
+
+void TfrmWhoisMain::restoreTicks(const WindowState& state) {
+    if (state.tickedSuffixes) {
+        // The suffixes in the order they were ticked; one the table no longer holds is passed over.
+        std::unordered_map<std::string, int> rowOf;
+        for (int row = m_servers->rowCount() - 1; row >= 0; --row) {
+            rowOf[m_servers->row(row).server.caption] = row; // the first row of a caption wins
+        }
+        std::vector<int> rows;
+        for (const std::string& suffix : *state.tickedSuffixes) {
+            if (const auto found = rowOf.find(suffix); found != rowOf.end()) {
+                rows.push_back(found->second);
+            }
+        }
+        m_servers->replaceTicks(rows);
+        return;
+    }
+    // Earlier versions kept one tick per Config.ini row, in table order; they are kept only for the
+    // rows they were saved with.
+    std::vector<int> configRows;
+    for (int row = 0; row < m_servers->rowCount(); ++row) {
+        if (m_servers->row(row).askedBy == AskedBy::ConfigIni) {
+            configRows.push_back(row);
+        }
+    }
+    if (state.ticks && state.ticks->size() == configRows.size()) {
+        std::vector<int> rows;
+        for (std::size_t at = 0; at < configRows.size(); ++at) {
+            if ((*state.ticks)[at] == '1') {
+                rows.push_back(configRows[at]);
+            }
+        }
+        m_servers->replaceTicks(rows);
+    }
+}
+
 void TfrmWhoisMain::readWindowState() {
     WindowState state;
     try {
@@ -76,10 +146,11 @@ void TfrmWhoisMain::readWindowState() {
     if (state.pattern) {
         edtDomain->setText(toQString(*state.pattern));
     }
-    // Ticks are kept only for the server table they were saved with (one per row).
-    if (state.ticks && state.ticks->size() == m_servers->entries().size()) {
-        for (std::size_t row = 0; row < state.ticks->size(); ++row) {
-            m_servers->setTicked(static_cast<int>(row), (*state.ticks)[row] == '1');
+    restoreTicks(state);
+    if (state.suffixGroup) {
+        const auto* found = std::find(std::begin(kGroupNames), std::end(kGroupNames), *state.suffixGroup);
+        if (found != std::end(kGroupNames)) {
+            cbSuffixGroup->setCurrentIndex(static_cast<int>(found - std::begin(kGroupNames)));
         }
     }
     if (state.serverTableWidth) {
@@ -126,11 +197,11 @@ void TfrmWhoisMain::saveWindowState() {
     state.geometry =
         WindowState::Geometry{place.x(), place.y(), std::max(1, place.width()), std::max(1, place.height())};
     state.pattern = toStdString(edtDomain->text());
-    std::string ticks;
-    for (const ServerEntry& entry : m_servers->entries()) {
-        ticks += entry.ticked ? '1' : '0';
+    state.tickedSuffixes.emplace();
+    for (const int row : m_servers->tickedRows()) {
+        state.tickedSuffixes->push_back(m_servers->row(row).server.caption);
     }
-    state.ticks = ticks;
+    state.suffixGroup = std::string(kGroupNames[std::clamp(cbSuffixGroup->currentIndex(), 0, 5)]);
     state.mode = raText->isChecked() ? "text" : "random";
     state.serverTableWidth = lvWhois->width();
     if (m_frmText != nullptr) {

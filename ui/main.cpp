@@ -1,4 +1,5 @@
 #include "config/ConfigPath.h"
+#include "config/DataFolders.h"
 #include "config/TIniOptions.h"
 #include "core/query/NetWhoisLookup.h"
 #include "ui/DesktopIdentity.h"
@@ -15,8 +16,10 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     cvt::DesktopIdentity::apply();
     cvt::QtPrompts prompts;
-    cvt::TfrmWhoisMain frmWhoisMain(cvt::MainWindowDeps{
-        prompts, IniOptions, [] { return std::make_unique<cvt::NetWhoisLookup>(); }, cvt::ConfigPath(), "xdg-open"});
+    cvt::MainWindowDeps deps{prompts, IniOptions, [] { return std::make_unique<cvt::NetWhoisLookup>(); },
+                             cvt::ConfigPath(), "xdg-open"};
+    deps.locateData = [](std::string_view name) { return cvt::dataFolderHolding(name) / name; };
+    cvt::TfrmWhoisMain frmWhoisMain(std::move(deps));
     cvt::TfrmText frmText(prompts, &frmWhoisMain);
     cvt::TfrmWhoisInfo frmWhoisInfo(&frmWhoisMain);
     frmWhoisMain.setDialogs(&frmText, &frmWhoisInfo);

@@ -9,8 +9,8 @@ void RefusedNames::add(std::string_view name, const std::string& reason) {
     ++count;
 }
 
-std::string RefusedNames::describe() const {
-    std::string text = std::to_string(count) + " international names that cannot be asked: ";
+std::string RefusedNames::exampleList() const {
+    std::string text;
     for (std::size_t i = 0; i < examples.size(); ++i) {
         text.append(i == 0 ? "" : ", ").append(examples[i]);
     }
@@ -18,6 +18,10 @@ std::string RefusedNames::describe() const {
         text.append(", ...");
     }
     return text;
+}
+
+std::string RefusedNames::describe() const {
+    return std::to_string(count) + " international names that cannot be asked: " + exampleList();
 }
 
 } // namespace cvt

@@ -15,6 +15,8 @@ struct RefusedNames {
     std::vector<std::string> examples; // "name (reason)"
 
     void add(std::string_view name, const std::string& reason);
+    // The examples, joined by commas, with ", ..." when there are more names.
+    std::string exampleList() const;
     // "2 international names that cannot be asked: a😀 (string contains a disallowed character), ..."
     std::string describe() const;
 };

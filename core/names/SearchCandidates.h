@@ -20,8 +20,9 @@ struct SearchCandidates {
     // The pattern's names (PreparePatternCandidates) or the word list, less the names holding a
     // control character (a line break inside a name would reach the server as a query line of its
     // own), brought to UTF-8 (convertNamesToUtf8: GBK names converted, names that are neither left
-    // out), names beyond ASCII brought to the form they are shown and asked in (IdnName::toShown:
-    // refused names are left out and kept in refused), sorted without regard to letter case; the sort is stable, so the
+    // out), names beyond ASCII brought to the form they are shown and asked in (IdnName::toCandidate:
+    // refused names are left out and kept in refused; ASCII names with a label starting "xn--" are
+    // checked the same way and kept as written), sorted without regard to letter case; the sort is stable, so the
     // duplicates a word list may hold stay next to each other, and a pattern's names are in this order already. Throws
     // PatternError as PreparePatternCandidates does.
     static SearchCandidates prepare(SearchMode mode, std::string_view patternText, NameList words);

@@ -30,6 +30,10 @@ public:
     // is an answer too: failed, with its reason.
     virtual CellAnswer ask(const ServerEntry& entry, const std::string& query) = 0;
 
+    // Asks the entry's server about query and gives its whole answer, unjudged, as the details
+    // window shows it; throws on a failed exchange (and is ready for the next one).
+    virtual std::string reply(const ServerEntry& entry, const std::string& query) = 0;
+
     // Thread-safe: makes the exchange under way (and every later one) fail at once.
     virtual void cancel() = 0;
     // Thread-safe: makes a host name lookup under way (and every later one) fail at once.

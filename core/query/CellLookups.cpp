@@ -19,13 +19,18 @@ constexpr std::pair<LookupKind, MakeLookup> kLookups[] = {
     {LookupKind::Whois,
      [](const LookupClients& c) -> std::unique_ptr<CellLookup> {
          std::unique_ptr<WhoisLookup> client = c.whois();
-         client->setTimeLimits(c.exchangeTimeout, c.connectTimeout);
+         if (c.timeLimits) {
+             client->setTimeLimits(c.timeLimits->exchange, c.timeLimits->connect);
+         }
          return std::make_unique<WhoisCellLookup>(std::move(client), c.calibrate);
      }},
     {LookupKind::Rdap,
      [](const LookupClients& c) -> std::unique_ptr<CellLookup> {
          std::unique_ptr<RdapClient> client = c.rdap ? c.rdap() : std::make_unique<RdapClient>();
-         client->SetTimeLimits(static_cast<int>(c.exchangeTimeout.count()), static_cast<int>(c.connectTimeout.count()));
+         if (c.timeLimits) {
+             client->SetTimeLimits(static_cast<int>(c.timeLimits->exchange.count()),
+                                   static_cast<int>(c.timeLimits->connect.count()));
+         }
          return std::make_unique<RdapCellLookup>(std::move(client));
      }},
     {LookupKind::RdapThenWhois, [](const LookupClients& c) { return RdapThenWhoisCellLookup::make(c); }},

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace cvt {
 
@@ -17,13 +18,18 @@ struct CalibrationResult;
 // through the lane's own client when it must be derived; or says why there is none.
 using CalibrateEntry = std::function<CalibrationResult(const ServerEntry& entry, WhoisLookup& client)>;
 
-// The clients the lookups of a lane are made with (each called once per lane that needs it), and
-// the time limits every exchange of the lane keeps.
+// How long an exchange and its connect may take.
+struct ExchangeTimeLimits {
+    std::chrono::milliseconds exchange;
+    std::chrono::milliseconds connect;
+};
+
+// The clients lookups are made with (each called once per lookup that needs it; no RDAP maker: a
+// plain RdapClient), and the time limits every exchange keeps (none given: the clients' own).
 struct LookupClients {
     std::function<std::unique_ptr<WhoisLookup>()> whois;
     std::function<std::unique_ptr<RdapClient>()> rdap;
-    std::chrono::milliseconds exchangeTimeout;
-    std::chrono::milliseconds connectTimeout;
+    std::optional<ExchangeTimeLimits> timeLimits;
     // Null: a WHOIS entry without a mark has every cell failed.
     CalibrateEntry calibrate = {};
 };

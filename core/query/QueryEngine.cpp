@@ -3,7 +3,7 @@
 #include "core/names/NameEncoding.h"
 #include "core/names/PatternExpansion.h"
 #include "core/names/SearchCandidates.h"
-#include "core/query/CellLookups.h"
+#include "core/query/CellLookupSet.h"
 #include "core/query/DnsStage.h"
 #include "core/query/QueryLane.h"
 #include "core/query/ResultMarks.h"
@@ -373,16 +373,10 @@ bool QueryEngine::runStopRequested(const WorkerState& worker) const {
 }
 
 std::unique_ptr<QueryLane> QueryEngine::makeLane(const RunSettings& settings, std::vector<ServerEntry> entries) {
-    // One lookup for each kind of server the lane's entries name.
-    const LookupClients clients{m_makeClient, m_makeRdapClient, settings.exchangeTimeout, settings.connectTimeout,
-                                m_calibrate};
-    QueryLane::Lookups lookups;
-    for (const ServerEntry& entry : entries) {
-        if (!lookups.contains(entry.kind)) {
-            lookups.emplace(entry.kind, makeCellLookup(entry.kind, clients));
-        }
-    }
-    auto lane = std::make_unique<QueryLane>(std::move(lookups), QueryLane::Context{settings, m_clock, m_paces});
+    const LookupClients clients{m_makeClient, m_makeRdapClient,
+                                ExchangeTimeLimits{settings.exchangeTimeout, settings.connectTimeout}, m_calibrate};
+    auto lane =
+        std::make_unique<QueryLane>(CellLookupSet(clients, entries), QueryLane::Context{settings, m_clock, m_paces});
     lane->entries = std::move(entries);
     std::lock_guard lock(m_stateMutex);
     m_liveLanes.push_back(lane.get());

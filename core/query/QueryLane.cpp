@@ -13,20 +13,16 @@ std::string laneKey(std::string_view serverField) {
     return toAsciiLower(trim(serverField));
 }
 
-QueryLane::QueryLane(Lookups lookups, Context context) : m_lookups(std::move(lookups)), m_context(context) {}
+QueryLane::QueryLane(CellLookupSet lookups, Context context) : m_lookups(std::move(lookups)), m_context(context) {}
 
 QueryLane::~QueryLane() = default;
 
 void QueryLane::cancel() {
-    for (const auto& [kind, lookup] : m_lookups) {
-        lookup->cancel();
-    }
+    m_lookups.cancel();
 }
 
 void QueryLane::cancelHostLookup() {
-    for (const auto& [kind, lookup] : m_lookups) {
-        lookup->cancelHostLookup();
-    }
+    m_lookups.cancelHostLookup();
 }
 
 bool QueryLane::waitTurn(const std::string& serverField, const std::function<bool()>& stop,
@@ -60,12 +56,12 @@ CellOutcome QueryLane::askCell(const ServerEntry& entry, const std::string& quer
     if (const auto givenUp = m_givenUp.find(laneKey(entry.host)); givenUp != m_givenUp.end()) {
         return {Mark::Failed, givenUp->second, false};
     }
-    const auto lookup = m_lookups.find(entry.kind);
-    if (lookup == m_lookups.end()) {
+    CellLookup* lookup = m_lookups.find(entry.kind);
+    if (lookup == nullptr) {
         return {Mark::Failed, "no client for this server", false};
     }
     ServerPace& pace = m_context.paces.of(entry.host);
-    const CellAnswer answer = lookup->second->ask(entry, query);
+    const CellAnswer answer = lookup->ask(entry, query);
     if (answer.cancelled) {
         return answer.outcome;
     }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/query/CellLookup.h"
+#include "core/query/CellLookupSet.h"
 #include "core/query/PaceClock.h"
 #include "core/query/ResultMarks.h"
 #include "core/query/RunSettings.h"
@@ -28,10 +28,7 @@ public:
         ServerPaceBook& paces; // the pace of the lane's servers, kept by the engine beyond the lane
     };
 
-    // The lookups the lane asks its cells through, one per lookup kind of its entries.
-    using Lookups = std::map<LookupKind, std::unique_ptr<CellLookup>>;
-
-    QueryLane(Lookups lookups, Context context);
+    QueryLane(CellLookupSet lookups, Context context);
     ~QueryLane();
 
     // The ticked entries this lane asks for each name, in server-table order.
@@ -66,7 +63,8 @@ private:
     void afterExchange(ServerPace& pace, const CellOutcome& outcome);
     void keepPace(ServerPace& pace, bool refused);
 
-    Lookups m_lookups;
+    // The lookups the lane asks its cells through, one per lookup kind of its entries.
+    CellLookupSet m_lookups;
     Context m_context;
     // The servers this lane gave up (keyed by laneKey), with the reason their cells get.
     std::map<std::string, std::string, std::less<>> m_givenUp;

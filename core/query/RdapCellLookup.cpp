@@ -36,4 +36,8 @@ CellAnswer rdapCellAnswer(const RdapOutcome& answer) {
             answer.retryAfter};
 }
 
+std::string RdapCellLookup::reply(const ServerEntry& entry, const std::string& query) {
+    return m_client->lookup(trim(entry.host), query).details;
+}
+
 } // namespace cvt

@@ -21,6 +21,8 @@ public:
     ~RdapCellLookup() override;
 
     CellAnswer ask(const ServerEntry& entry, const std::string& query) override;
+    // The reply's JSON pretty-printed, or its status line (or failure) when there was no JSON.
+    std::string reply(const ServerEntry& entry, const std::string& query) override;
     void cancel() override;
 
 private:

@@ -33,10 +33,12 @@ RdapThenWhoisCellLookup::~RdapThenWhoisCellLookup() = default;
 
 std::unique_ptr<CellLookup> RdapThenWhoisCellLookup::make(const LookupClients& clients) {
     std::unique_ptr<RdapClient> rdap = clients.rdap ? clients.rdap() : std::make_unique<RdapClient>();
-    rdap->SetTimeLimits(static_cast<int>(clients.exchangeTimeout.count()),
-                        static_cast<int>(clients.connectTimeout.count()));
     std::unique_ptr<WhoisLookup> whois = clients.whois();
-    whois->setTimeLimits(clients.exchangeTimeout, clients.connectTimeout);
+    if (clients.timeLimits) {
+        rdap->SetTimeLimits(static_cast<int>(clients.timeLimits->exchange.count()),
+                            static_cast<int>(clients.timeLimits->connect.count()));
+        whois->setTimeLimits(clients.timeLimits->exchange, clients.timeLimits->connect);
+    }
     return std::make_unique<RdapThenWhoisCellLookup>(
         std::move(rdap), std::make_unique<WhoisCellLookup>(std::move(whois), clients.calibrate));
 }
@@ -64,6 +66,17 @@ CellAnswer RdapThenWhoisCellLookup::ask(const ServerEntry& entry, const std::str
         answer.outcome.details = "RDAP: " + failureReason(outcome.reason) + "; WHOIS: " + answer.outcome.details;
     }
     return answer;
+}
+
+std::string RdapThenWhoisCellLookup::reply(const ServerEntry& entry, const std::string& query) {
+    const RdapOutcome outcome = m_rdap->lookup(trim(entry.host), query);
+    if (!broughtNoAnswer(outcome) || trim(entry.whoisHost).empty()) {
+        return outcome.details;
+    }
+    ServerEntry whois = entry;
+    whois.host = entry.whoisHost;
+    whois.kind = LookupKind::Whois;
+    return m_whois->reply(whois, query);
 }
 
 } // namespace cvt

@@ -23,6 +23,8 @@ public:
     static std::unique_ptr<CellLookup> make(const LookupClients& clients);
 
     CellAnswer ask(const ServerEntry& entry, const std::string& query) override;
+    // The RDAP reply's details, or the WHOIS reply when RDAP brings no answer.
+    std::string reply(const ServerEntry& entry, const std::string& query) override;
     void cancel() override;
     void cancelHostLookup() override { m_whois->cancelHostLookup(); }
 

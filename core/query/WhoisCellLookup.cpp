@@ -41,4 +41,13 @@ CellAnswer WhoisCellLookup::askWith(const ServerEntry& entry, const std::string&
     }
 }
 
+std::string WhoisCellLookup::reply(const ServerEntry& entry, const std::string& query) {
+    try {
+        return m_client->lookup(std::string(trim(entry.host)), query);
+    } catch (const std::exception&) {
+        m_client->closeConnection();
+        throw;
+    }
+}
+
 } // namespace cvt

@@ -22,6 +22,7 @@ public:
         : m_client(std::move(client)), m_calibrate(std::move(calibrate)) {}
 
     CellAnswer ask(const ServerEntry& entry, const std::string& query) override;
+    std::string reply(const ServerEntry& entry, const std::string& query) override;
     void cancel() override { m_client->cancel(); }
     void cancelHostLookup() override { m_client->cancelHostLookup(); }
 

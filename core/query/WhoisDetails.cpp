@@ -2,8 +2,6 @@
 
 #include "core/query/ResultMarks.h"
 #include "core/query/ServerEntry.h"
-#include "core/query/WhoisLookup.h"
-#include "net/rdap/RdapClient.h"
 #include "text/IdnName.h"
 
 #include <algorithm>
@@ -57,21 +55,6 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request) {
         }
     }
     return result;
-}
-
-std::function<std::string(const ServerEntry& entry, const std::string& query)> exchangeThrough(WhoisLookup& lookup,
-                                                                                               RdapClient& rdap) {
-    return [&lookup, &rdap](const ServerEntry& entry, const std::string& query) {
-        if (entry.kind != LookupKind::Whois) {
-            return rdap.lookup(trim(entry.host), query).details;
-        }
-        try {
-            return lookup.lookup(entry.host, query);
-        } catch (const std::exception&) {
-            lookup.closeConnection();
-            throw;
-        }
-    };
 }
 
 } // namespace cvt

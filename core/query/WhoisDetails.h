@@ -25,8 +25,8 @@ struct WhoisDetailsRequest {
     std::vector<std::string> columns; // the result table's captions; column 0 is the name column
     // The first server entry whose suffix equals the caption exactly, or none.
     std::function<std::optional<ServerEntry>(const std::string& suffix)> findServer;
-    // One exchange with the entry's server (over WHOIS or RDAP, as its kind says): the whole reply;
-    // throws on any failure (and leaves the client ready for the next exchange).
+    // One exchange with the entry's server (as its lookup kind says, e.g. CellLookupSet::reply):
+    // the whole reply; throws on any failure (and leaves the client ready for the next exchange).
     std::function<std::string(const ServerEntry& entry, const std::string& query)> exchange;
     // Checked before each exchange; when set, no further exchange is made.
     const std::atomic<bool>* cancel = nullptr;
@@ -52,15 +52,5 @@ WhoisDetailsResult WhoisDetails(const WhoisDetailsRequest& request);
 
 // The details text of a cell DNS found delegated begins with this.
 inline constexpr std::string_view kDelegatedInDnsPrefix = "Delegated in DNS: ";
-
-class RdapClient;
-class WhoisLookup;
-
-// An exchange through the clients: a WHOIS entry is asked through lookup, which closes its
-// connection after a failure before passing the failure on; an RDAP entry through rdap,
-// whose answer is the reply's JSON pretty-printed, or its status line (or failure) when there was
-// no JSON. The clients must outlive the returned function.
-std::function<std::string(const ServerEntry& entry, const std::string& query)> exchangeThrough(WhoisLookup& lookup,
-                                                                                               RdapClient& rdap);
 
 } // namespace cvt

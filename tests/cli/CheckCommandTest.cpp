@@ -249,6 +249,21 @@ TEST_F(CheckCommandTest, WordFileSkipsBlankLinesAndNamesWithControlCharacters) {
     EXPECT_EQ(m_server.queries(), (std::vector<std::string>{"ax.com\r\n", "bx.com\r\n"}));
 }
 
+// A GBK name is decoded, asked by its A-label and printed in Unicode.
+TEST_F(CheckCommandTest, InternationalNamesAreAskedByTheirALabelAndPrintedInUnicode) {
+    const std::filesystem::path words = m_dir.write("words.txt", "\xD6\xD0\xCE\xC4\nab\n");
+    for (const char* format : {"tsv", "json"}) {
+        const Outcome outcome =
+            runCheck(withConfig({"--suffix", "com", "--format", format, "--words", words.string()}));
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        EXPECT_NE(outcome.out.find("中文"), std::string::npos) << outcome.out;
+        EXPECT_EQ(outcome.out.find("xn--"), std::string::npos) << outcome.out;
+    }
+    m_server.stop();
+    EXPECT_EQ(m_server.queries(),
+              (std::vector<std::string>{"ab.com\r\n", "xn--fiq228c.com\r\n", "ab.com\r\n", "xn--fiq228c.com\r\n"}));
+}
+
 TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBeforeAnyQuery) {
     struct Case {
         const char* what;

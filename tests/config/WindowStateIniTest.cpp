@@ -10,6 +10,12 @@ TEST(WindowStateIni, EveryValueRoundTripsAndOtherSectionsStay) {
     state.geometry = WindowState::Geometry{-40, 30, 900, 700};
     state.pattern = " [a-z]phone \"x\" ";
     state.ticks = "1101";
+    // More ticked suffixes than one value holds, in tick order.
+    state.tickedSuffixes = std::vector<std::string>{"org", "xn--fiqs8s", "co.uk"};
+    for (int i = 0; i < 600; ++i) {
+        state.tickedSuffixes->push_back("s" + std::to_string(i));
+    }
+    state.suffixGroup = "country";
     state.mode = "text";
     state.serverTableWidth = 310;
     state.builderPage = 2;
@@ -30,6 +36,10 @@ TEST(WindowStateIni, EveryValueRoundTripsAndOtherSectionsStay) {
     state.writeTo(ini);
     EXPECT_EQ(WindowState::readFrom(ini).pattern, "b");
     EXPECT_EQ(ini.text().find("[state]"), ini.text().rfind("[state]"));
+    // Fewer ticks later: parts left from the longer list are not read.
+    state.tickedSuffixes = std::vector<std::string>{"net"};
+    state.writeTo(ini);
+    EXPECT_EQ(WindowState::readFrom(ini).tickedSuffixes, state.tickedSuffixes);
 }
 
 TEST(WindowStateIni, MissingOrBrokenValuesStayUnset) {
@@ -51,6 +61,9 @@ TEST(WindowStateIni, MissingOrBrokenValuesStayUnset) {
         {"[state]\nx=1\ny=2\nwidth=3\nheight=4\nbuilder_dictionary=2\nbuilder_by_character=yes\n", onlyGeometry},
         {"[state]\nx=99999999999\ny=2\nwidth=3\nheight=4\n", {}},
         {"[state]\nx=1 \ny=2\nwidth=3\nheight=4\n", onlyGeometry},
+        // Ticked lists with a part missing, a suffix that is no suffix, a group of no name.
+        {"[state]\nx=1\ny=2\nwidth=3\nheight=4\nticked_parts=2\nticked1=com\n", onlyGeometry},
+        {"[state]\nx=1\ny=2\nwidth=3\nheight=4\nticked_parts=1\nticked1=com,,net\nsuffix_group=x\n", onlyGeometry},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(WindowState::readFrom(IniFile(c.text)), c.expected) << c.text;

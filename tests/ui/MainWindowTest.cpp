@@ -60,7 +60,7 @@ TEST(MainWindow, ControlsSitWhereTheyBelongAndGrowWithTheWindow) {
         QRect grown; // with the client area at 900 x 700
     };
     const Place places[] = {
-        {"lvWhois", {8, 8, 233, 473}, {8, 8, 233, 687}},       {"rg1", {248, 8, 337, 41}, {248, 8, 636, 41}},
+        {"ServerSide", {8, 8, 233, 473}, {8, 8, 233, 687}},    {"rg1", {248, 8, 337, 41}, {248, 8, 636, 41}},
         {"edtDomain", {256, 59, 153, 21}, {256, 59, 452, 21}}, {"Animate1", {428, 62, 16, 16}, {727, 62, 16, 16}},
         {"btnSearch", {448, 59, 57, 22}, {747, 59, 57, 22}},   {"btnStop", {520, 59, 57, 22}, {819, 59, 57, 22}},
     };
@@ -74,6 +74,12 @@ TEST(MainWindow, ControlsSitWhereTheyBelongAndGrowWithTheWindow) {
             ASSERT_NE(widget, nullptr) << place.name;
             EXPECT_EQ(placeOf(widget), grown ? place.grown : place.initial) << place.name << " grown " << grown;
         }
+        // The server table fills the picker's width between the search row and the buttons.
+        const QRect servers = placeOf(w.main->lvWhois);
+        EXPECT_EQ(servers.left(), 8);
+        EXPECT_EQ(servers.width(), 233);
+        EXPECT_GT(servers.top(), placeOf(w.main->cbSuffixGroup).bottom());
+        EXPECT_LT(servers.bottom(), placeOf(w.main->btnTickShown).top());
         // The filter row stands where the result table began; the table fills the rest.
         EXPECT_EQ(placeOf(w.main->cbFilter).topLeft(), QPoint(248, 96));
         const QRect table = placeOf(w.main->lvDomain);
@@ -94,6 +100,7 @@ TEST(MainWindow, ControlsSitWhereTheyBelongAndGrowWithTheWindow) {
     EXPECT_LE(w.main->edtDomain->width(), 480);
     w.main->splitter->setSizes({500, 1400});
     EXPECT_EQ(w.main->lvWhois->width(), 500);
+    EXPECT_EQ(w.main->lvWhois->parentWidget()->objectName(), QStringLiteral("ServerSide"));
     // Never smaller than the first layout.
     w.main->resize(QSize(300, 200));
     QCoreApplication::processEvents();
@@ -136,7 +143,11 @@ TEST(MainWindow, CaptionsFollowTheLanguageCodeExactly) {
             {m->btnStop->text(), Msg::Stop},
             {m->resultModel().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::DomainNameColumn},
             {m->serverModel().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::ExtensionsColumn},
-            {m->serverModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::WhoisServerColumn},
+            {m->serverModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::AskedByColumn},
+            {m->btnTickShown->text(), Msg::TickShown},
+            {m->btnClearTicks->text(), Msg::ClearTicks},
+            {m->cbSuffixGroup->itemText(0), Msg::PickerTicked},
+            {m->edtSuffixSearch->placeholderText(), Msg::SuffixSearchPlaceholder},
             {m->exportExcel->text(), Msg::ExportToExcel},
             {m->ExporttoText1->text(), Msg::ExportToText},
             {m->N1->text(), Msg::ClearRegistered},
@@ -402,6 +413,8 @@ TEST(MainWindow, StopLetsTheExchangeUnderWayWriteItsCellAndAsksNoMore) {
     EXPECT_TRUE(w.main->btnStop->isEnabled());
     EXPECT_FALSE(w.main->btnSearch->isEnabled());
     EXPECT_FALSE(w.main->lvWhois->isEnabled());
+    EXPECT_FALSE(w.main->btnTickShown->isEnabled());
+    EXPECT_FALSE(w.main->btnClearTicks->isEnabled());
     EXPECT_FALSE(w.main->rg1->isEnabled());
     EXPECT_FALSE(w.main->N3->isEnabled());
     EXPECT_TRUE(w.main->Animate1->isPlaying());
@@ -412,6 +425,7 @@ TEST(MainWindow, StopLetsTheExchangeUnderWayWriteItsCellAndAsksNoMore) {
     EXPECT_TRUE(w.main->btnSearch->isEnabled());
     EXPECT_FALSE(w.main->btnStop->isEnabled());
     EXPECT_TRUE(w.main->lvWhois->isEnabled());
+    EXPECT_TRUE(w.main->btnClearTicks->isEnabled());
     EXPECT_TRUE(w.main->rg1->isEnabled());
     EXPECT_FALSE(w.main->Animate1->isPlaying());
     EXPECT_TRUE(w.main->engine().isBusy());
@@ -569,6 +583,32 @@ TEST(MainWindow, TextModeOkSearchesTheWordListAndReturnsToPatternMode) {
     EXPECT_FALSE(w.main->edtDomain->isHidden());
     EXPECT_EQ(w.main->edtDomain->text(), QStringLiteral("[a-z]phone"));
     EXPECT_EQ(w.text->language(), "en");
+}
+
+TEST(MainWindow, NamesTheListLeavesOutAreSaidWithTheirReasonsOnce) {
+    FakeWhoisServer server(freeWhenStartingWithA());
+    WindowHarness w(configText("en", {"com+" + server.hostField() + "+No match for"}));
+    w.main->show();
+    w.text->Memo1->setPlainText(QStringLiteral("alpha\nbravo\na😀\nаррӏе"));
+    w.text->edtMaxCharNum->setText(QStringLiteral("20"));
+    QTimer::singleShot(0, w.text.get(), [&] { w.text->Button2->click(); });
+    w.main->raText->click();
+    ASSERT_TRUE(w.waitIdle());
+    ASSERT_TRUE(waitUntil([&] { return !w.prompts.informations.empty(); }));
+    EXPECT_EQ(w.prompts.informations[0].toStdString(),
+              "Some names were left out of the search. International names that cannot be asked: 2 (a😀 (string "
+              "contains a disallowed character), аррӏе (the label аррӏе is written in Cyrillic letters that look like "
+              "Latin ones)).");
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("alpha", {"☆"}), row("bravo", {"★"})}));
+
+    // A clean list says nothing.
+    w.main->edtDomain->setText(QStringLiteral("[a-b]phone"));
+    w.main->btnSearch->click();
+    ASSERT_TRUE(w.waitIdle());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.prompts.informations.size(), 1u);
+    server.stop();
+    EXPECT_EQ(server.queries().size(), 4u) << "no left-out name is asked";
 }
 
 TEST(MainWindow, TextModeCancelReturnsToRandomModeAndKeepsTheCandidates) {

@@ -8,6 +8,7 @@
 #include "ui/ResultFilterModel.h"
 #include "ui/ResultTableModel.h"
 #include "ui/ServerTableModel.h"
+#include "ui/SuffixFilterModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QBrush>
@@ -252,10 +253,11 @@ TEST(ServerTableModel, TicksAndCaptionEditsAreReported) {
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     model.setEntries(
         {ServerEntry{"com", "whois.a", "No match", "", true}, ServerEntry{"net", "whois.b", "x", "", false}});
-    QSignalSpy ticks(&model, &ServerTableModel::tickChanged);
+    QSignalSpy ticks(&model, &ServerTableModel::ticksChanged);
     QSignalSpy edits(&model, &ServerTableModel::captionEdited);
     EXPECT_EQ(model.data(model.index(0, 0), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
-    EXPECT_EQ(model.data(model.index(1, 1), Qt::DisplayRole).toString(), QStringLiteral("whois.b"));
+    EXPECT_EQ(model.data(model.index(1, 1), Qt::DisplayRole).toString(), QStringLiteral("Config.ini"));
+    EXPECT_EQ(model.data(model.index(1, 1), Qt::ToolTipRole).toString(), QStringLiteral("net\nwhois.b"));
     model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole);
     model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole); // no change, no report
     EXPECT_EQ(ticks.count(), 1);
@@ -265,6 +267,105 @@ TEST(ServerTableModel, TicksAndCaptionEditsAreReported) {
     EXPECT_EQ(model.entries()[0].caption, "co");
     EXPECT_EQ(model.entries()[0].mark, "No match");
     EXPECT_FALSE(model.setData(model.index(0, 1), QStringLiteral("host"), Qt::EditRole));
+}
+
+// A picker's rows: Config.ini's own entry first, then catalogue suffixes.
+std::vector<DirectorySuffix> pickerRows() {
+    const auto row = [](const char* suffix, const char* ascii, AskedBy askedBy,
+                        std::initializer_list<SuffixChoice> in) {
+        DirectorySuffix item;
+        item.server = ServerEntry{suffix, "https://rdap.example/", "", "", false};
+        item.ascii = ascii;
+        item.askedBy = askedBy;
+        for (const SuffixChoice choice : in) {
+            item.choices |= static_cast<std::uint8_t>(1u << static_cast<unsigned>(choice));
+        }
+        return item;
+    };
+    using enum SuffixChoice;
+    return {row("mine", "mine", AskedBy::ConfigIni, {}),
+            row("com", "com", AskedBy::Rdap, {Popular, Generic}),
+            row("company", "company", AskedBy::Rdap, {Generic}),
+            row("com.cn", "com.cn", AskedBy::WhoisKnownText, {Country}),
+            row("shop", "shop", AskedBy::Rdap, {Popular, Generic}),
+            row("中国", "xn--fiqs8s", AskedBy::WhoisCalibrated, {Country, Chinese}),
+            row("co", "co", AskedBy::Rdap, {Country})};
+}
+
+TEST(SuffixFilterModel, SearchAndGroupsChooseTheRowsAtOnce) {
+    ServerTableModel model;
+    model.setRows(pickerRows());
+    SuffixFilterModel filter(model);
+    QAbstractItemModelTester tester(&filter, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const auto shown = [&] {
+        std::vector<std::string> captions;
+        for (const int row : filter.shownRows()) {
+            captions.push_back(model.row(row).server.caption);
+        }
+        return captions;
+    };
+    struct Case {
+        SuffixFilterModel::Group group;
+        const char* text;
+        std::vector<std::string> expected;
+    };
+    using G = SuffixFilterModel::Group;
+    const Case cases[] = {
+        {G::All, "", {"mine", "com", "company", "com.cn", "shop", "中国", "co"}},
+        {G::Popular, "", {"mine", "com", "shop"}}, // the user's own entry counts as popular
+        {G::Country, "", {"com.cn", "中国", "co"}},
+        {G::Chinese, "", {"中国"}},
+        // Exact first, then names that begin with the text, then the rest, each in table order.
+        {G::All, "co", {"co", "com", "company", "com.cn"}},
+        {G::All, " .COM ", {"com", "company", "com.cn"}},
+        {G::All, "xn--fiq", {"中国"}},
+        {G::All, "中", {"中国"}},
+        {G::All, "country", {"com.cn", "中国", "co"}},
+        {G::All, "通用", {"com", "company", "shop"}},
+        {G::Generic, "sh", {"shop"}},
+        {G::Chinese, "com", {}},
+    };
+    QSignalSpy inserted(&filter, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&filter, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy layouts(&filter, &QAbstractItemModel::layoutChanged);
+    for (const Case& c : cases) {
+        filter.setGroup(c.group);
+        filter.setSearchText(QString::fromUtf8(c.text));
+        EXPECT_EQ(shown(), c.expected) << c.text;
+    }
+    EXPECT_EQ(inserted.count() + removed.count(), 0) << "a change of view is one layout change, not a signal per row";
+    EXPECT_GT(layouts.count(), 0);
+
+    // The ticked view lists the ticks in their order, and keeps an unticked row until the next change.
+    filter.setSearchText(QString());
+    filter.setGroup(G::Ticked);
+    EXPECT_TRUE(shown().empty());
+    QSignalSpy ticks(&model, &ServerTableModel::ticksChanged);
+    model.setTickedRows({4, 1, 5}, true);
+    model.setTicked(3, true);
+    EXPECT_EQ(ticks.count(), 2) << "one notification per batch";
+    filter.refresh();
+    EXPECT_EQ(shown(), (std::vector<std::string>{"shop", "com", "中国", "com.cn"}));
+    model.setTicked(1, false);
+    EXPECT_EQ(shown(), (std::vector<std::string>{"shop", "com", "中国", "com.cn"}));
+    filter.refresh();
+    EXPECT_EQ(shown(), (std::vector<std::string>{"shop", "中国", "com.cn"}));
+    EXPECT_EQ(model.tickedCount(), 3u);
+    // The run's entries: ticked ones in tick order, then the rest.
+    const std::vector<ServerEntry> run = model.runEntries();
+    ASSERT_EQ(run.size(), 7u);
+    EXPECT_EQ(run[0].caption, "shop");
+    EXPECT_EQ(run[2].caption, "com.cn");
+    EXPECT_TRUE(run[2].ticked);
+    EXPECT_FALSE(run[3].ticked);
+    // Only the user's own rows are renamed in place.
+    EXPECT_TRUE(model.flags(model.index(0, 0)).testFlag(Qt::ItemIsEditable));
+    EXPECT_FALSE(model.flags(model.index(1, 0)).testFlag(Qt::ItemIsEditable));
+    model.setLanguage("en");
+    EXPECT_EQ(model.data(model.index(5, 1), Qt::DisplayRole).toString(), QStringLiteral("WHOIS calibrated"));
+    EXPECT_EQ(
+        model.data(model.index(5, 0), Qt::ToolTipRole).toString(),
+        QStringLiteral("中国 (xn--fiqs8s)\nhttps://rdap.example/\nNo no-match text derived from its replies yet"));
 }
 
 TEST(MarkStyle, EveryMarkReadsOnLightAndDarkBases) {

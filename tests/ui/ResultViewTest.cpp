@@ -198,9 +198,13 @@ TEST(ResultView, StateIsRememberedAndABrokenOneIgnored) {
 
     // Values that make no sense, and a window far off the screen.
     IniFile ini = IniFile::fromFile(w.path);
-    ini.writeStrings(
-        "state",
-        {{"ticks", "10"}, {"mode", "sideways"}, {"x", "-30000"}, {"y", "50000"}, {"width", "40000"}, {"height", "x"}});
+    ini.writeStrings("state", {{"ticked_parts", "3"},
+                               {"ticks", "10"},
+                               {"mode", "sideways"},
+                               {"x", "-30000"},
+                               {"y", "50000"},
+                               {"width", "40000"},
+                               {"height", "x"}});
     ini.saveToFile(w.path);
     w.build();
     w.main->show();
@@ -253,7 +257,7 @@ TEST(ResultView, LanguageMenuSwitchesEveryCaptionAndIsSaved) {
             {m->btnStop->text(), Msg::Stop},
             {m->lvDomain->model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::DomainNameColumn},
             {m->serverModel().headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::ExtensionsColumn},
-            {m->serverModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::WhoisServerColumn},
+            {m->serverModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), Msg::AskedByColumn},
             {m->exportExcel->text(), Msg::ExportToExcel},
             {m->ExporttoText1->text(), Msg::ExportToText},
             {m->N1->text(), Msg::ClearRegistered},

@@ -40,9 +40,11 @@ TEST(RunStateControls, EachTransitionSetsTheControlsOfItsState) {
     runningAfterPreparing.reserveRows = true;
     runningAfterPreparing.showProgress = true;
     runningAfterPreparing.showDnsSettled = true;
+    runningAfterPreparing.showLeftOut = true;
 
     RunStateControls runningOn = runningAfterPreparing;
     runningOn.reserveRows = false;
+    runningOn.showLeftOut = false;
 
     RunStateControls stopping = running(false);
     stopping.markStopped = true;

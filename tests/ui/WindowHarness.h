@@ -14,6 +14,7 @@
 #include "ui/TfrmWhoisInfo.h"
 #include "ui/TfrmWhoisMain.h"
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -47,7 +48,10 @@ inline ResultRow row(std::string caption, const std::vector<std::string>& cells)
 
 struct WindowHarness {
     // config: the content of Config.ini, or none for a missing file.
-    explicit WindowHarness(const std::optional<std::string>& config, std::filesystem::path configPath = {}) {
+    // locate: where the shipped suffix data is (none: Config.ini's entries alone).
+    explicit WindowHarness(const std::optional<std::string>& config, std::filesystem::path configPath = {},
+                           std::function<std::filesystem::path(std::string_view)> locate = {})
+        : locateData(std::move(locate)) {
         path = configPath.empty() ? dir.file("Config.ini") : configPath;
         if (config) {
             dir.write("Config.ini", *config);
@@ -61,8 +65,10 @@ struct WindowHarness {
         text.reset();
         main.reset();
         options = TIniOptions{};
-        main = std::make_unique<TfrmWhoisMain>(MainWindowDeps{
-            prompts, options, [] { return std::make_unique<NetWhoisLookup>(); }, path, openProgram, openPatience});
+        MainWindowDeps deps{prompts, options,     [] { return std::make_unique<NetWhoisLookup>(); },
+                            path,    openProgram, openPatience};
+        deps.locateData = locateData;
+        main = std::make_unique<TfrmWhoisMain>(std::move(deps));
         text = std::make_unique<TfrmText>(prompts, main.get());
         info = std::make_unique<TfrmWhoisInfo>(main.get());
         main->setDialogs(text.get(), info.get());
@@ -86,6 +92,7 @@ struct WindowHarness {
 
     TempDir dir;
     std::filesystem::path path;
+    std::function<std::filesystem::path(std::string_view)> locateData;
     // What opens an exported workbook: "true" stands for a desktop with a spreadsheet program.
     std::string openProgram = "true";
     // How long an export waits for it to fail before it watches it.

@@ -1,5 +1,7 @@
 #include "core/query/ResultMarks.h"
+#include "core/query/WhoisCellLookup.h"
 #include "tests/support/MarkGlyphs.h"
+#include "tests/support/QueryFakes.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -61,6 +63,16 @@ TEST(QueryClassifyTest, RefusalNamesItsLine) {
         judgeReply("x WHOIS LIMIT EXCEEDED y", ServerEntry{"com", "h", "No match", "WHOIS LIMIT EXCEEDED", true});
     EXPECT_EQ(own.details, "refused: WHOIS LIMIT EXCEEDED");
     EXPECT_FALSE(judgeReply("No match", ServerEntry{"com", "h", "No match", "", true}).refused);
+}
+
+TEST(QueryClassifyTest, AWhoisEntryWithoutANoMatchTextIsFailedWithoutAsking) {
+    test::ScriptedWhois whois;
+    whois.setDefaultReply("Domain Name: AX.SHOP\r\n");
+    WhoisCellLookup lookup(whois.client());
+    const CellAnswer answer = lookup.ask(ServerEntry{"shop", "whois.nic.shop", "", "", true}, "ax.shop");
+    EXPECT_EQ(answer.outcome.mark, Mark::Failed);
+    EXPECT_NE(answer.outcome.details.find("not calibrated"), std::string::npos);
+    EXPECT_TRUE(whois.calls().empty());
 }
 
 TEST(QueryClassifyTest, OnlyFailedAndEmptyCellsAreAskedAgain) {

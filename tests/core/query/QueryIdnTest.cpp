@@ -66,16 +66,18 @@ TEST(QueryIdnTest, EveryServerIsAskedTheALabelAndTheTableShowsUnicode) {
         engine.setSettings(settings);
         SearchRequest request;
         request.mode = SearchMode::Text;
-        request.words =
-            NameList::fromRange(std::vector<std::string>{"中国", "ab", "Bücher", "ＡＢＣ", "a😀", "x\u200Dy中"});
+        request.words = NameList::fromRange(std::vector<std::string>{
+            "中国", "ab", "Bücher", "ＡＢＣ", "a😀", "x\u200Dy中", "\u0430\u0440\u0440\u04CF\u0435"}); // Cyrillic apple
         ASSERT_EQ(engine.search(std::move(request)).status, SearchOutcome::Status::Started);
         engine.waitIdle();
 
         const RefusedNames refused = engine.refusedNames();
-        EXPECT_EQ(refused.count, 2u);
-        ASSERT_EQ(refused.examples.size(), 2u);
+        EXPECT_EQ(refused.count, 3u);
+        ASSERT_EQ(refused.examples.size(), 3u);
         EXPECT_EQ(refused.examples[0], "a😀 (string contains a disallowed character)");
-        EXPECT_EQ(refused.describe().rfind("2 international names that cannot be asked: a😀 (", 0), 0u)
+        EXPECT_EQ(refused.examples[2],
+                  "аррӏе (the label аррӏе is written in Cyrillic letters that look like Latin ones)");
+        EXPECT_EQ(refused.describe().rfind("3 international names that cannot be asked: a😀 (", 0), 0u)
             << refused.describe();
     }
     ::unsetenv("SSL_CERT_FILE");

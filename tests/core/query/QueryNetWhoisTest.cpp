@@ -1,4 +1,5 @@
 // The query engine over the real WHOIS client, against fake servers on 127.0.0.1.
+#include "core/query/CellLookupSet.h"
 #include "core/query/NetWhoisLookup.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/ResultMarks.h"
@@ -115,8 +116,9 @@ TEST(QueryNetWhoisTest, AReplyThatNeverEndsFailsAtTheExchangeLimit) {
     request.findServer = [&](const std::string& suffix) -> std::optional<ServerEntry> {
         return ServerEntry{suffix, server.hostField(), {}, {}};
     };
-    RdapClient rdap;
-    request.exchange = exchangeThrough(*lookup, rdap);
+    const CellLookupSet lookups(LookupClients{[&] { return shortExchanges(); }, nullptr, std::nullopt},
+                                {ServerEntry{"com", server.hostField(), {}, {}}});
+    request.exchange = [&](const ServerEntry& entry, const std::string& query) { return lookups.reply(entry, query); };
     EXPECT_EQ(WhoisDetails(request).text,
               "Error WSAconnectionReset\r\nRead Timeout\r\n" + std::string(kWhoisDetailsSeparator) + "\r\n");
 }

@@ -1,6 +1,8 @@
 #include "core/query/WhoisDetails.h"
 
+#include "core/query/CellLookupSet.h"
 #include "core/query/NetWhoisLookup.h"
+#include "core/query/WhoisCellLookup.h"
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
 #include "tests/support/FakeWhoisServer.h"
@@ -147,13 +149,13 @@ public:
     int closed = 0;
 };
 
-TEST(WhoisDetailsTest, ExchangeThroughClosesTheConnectionAfterAFailureOnly) {
-    ScriptedLookup lookup;
-    RdapClient rdap;
-    auto exchange = exchangeThrough(lookup, rdap);
-    EXPECT_EQ(exchange(ServerEntry{"com", "h", {}, {}}, "good.com"), "ok");
+TEST(WhoisDetailsTest, AWhoisReplyClosesTheConnectionAfterAFailureOnly) {
+    auto owned = std::make_unique<ScriptedLookup>();
+    const ScriptedLookup& lookup = *owned;
+    WhoisCellLookup whois(std::move(owned));
+    EXPECT_EQ(whois.reply(ServerEntry{"com", "h", {}, {}}, "good.com"), "ok");
     EXPECT_EQ(lookup.closed, 0);
-    EXPECT_THROW(exchange(ServerEntry{"com", "h", {}, {}}, "bad.com"), std::runtime_error);
+    EXPECT_THROW(whois.reply(ServerEntry{"com", "h", {}, {}}, "bad.com"), std::runtime_error);
     EXPECT_EQ(lookup.closed, 1);
 }
 
@@ -161,8 +163,6 @@ TEST(WhoisDetailsTest, RealExchangesAgainstFakeServersOneResetting) {
     test::FakeWhoisServer good(test::FakeWhoisServer::answer(
         [](std::string_view query) { return "Domain: " + std::string(query) + "\r\nNo match\r\n"; }));
     test::FakeWhoisServer bad(test::FakeWhoisServer::replyThenReset(""));
-    NetWhoisLookup lookup;
-    RdapClient rdap;
 
     WhoisDetailsRequest request;
     request.rowCaption = "phone";
@@ -171,7 +171,9 @@ TEST(WhoisDetailsTest, RealExchangesAgainstFakeServersOneResetting) {
     request.findServer = [&](const std::string& suffix) -> std::optional<ServerEntry> {
         return ServerEntry{suffix, suffix == "net" ? bad.hostField() : good.hostField(), {}, {}};
     };
-    request.exchange = exchangeThrough(lookup, rdap);
+    const CellLookupSet lookups(LookupClients{[] { return std::make_unique<NetWhoisLookup>(); }, nullptr, std::nullopt},
+                                {ServerEntry{"com", good.hostField(), {}, {}}});
+    request.exchange = [&](const ServerEntry& entry, const std::string& query) { return lookups.reply(entry, query); };
 
     const WhoisDetailsResult result = WhoisDetails(request);
 
