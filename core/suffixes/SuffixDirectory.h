@@ -3,6 +3,7 @@
 #include "core/query/ServerEntry.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -58,8 +59,10 @@ struct DirectorySuffix {
 class SuffixDirectory {
 public:
     SuffixDirectory() = default;
+    // now tells which stored calibrations are still fresh.
     SuffixDirectory(const std::vector<ServerEntry>& configEntries, const SuffixData& data,
-                    const CalibrationBook& calibrations);
+                    const CalibrationBook& calibrations,
+                    std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
     const std::vector<DirectorySuffix>& suffixes() const { return m_suffixes; }
 

@@ -36,7 +36,9 @@ TEST(SuffixDirectory, DecidesHowEachSuffixIsAsked) {
         {"org", "whois.example.org:4343", {}, {}, true},
         {"fr", "whois.second.fr", "Other", {}, false},
     };
-    const SuffixDirectory directory(config, sampleData(), book);
+    book.store("whois.ngtld.cn", {"fresh text", 1'700'000'000});
+    const SuffixDirectory directory(config, sampleData(), book,
+                                    std::chrono::system_clock::time_point(std::chrono::seconds(1'700'000'000 + 86400)));
 
     struct Case {
         const char* asked;
@@ -48,11 +50,11 @@ TEST(SuffixDirectory, DecidesHowEachSuffixIsAsked) {
     };
     for (const Case& c : std::vector<Case>{
              {"fr", "fr", "whois.example.fr", AskedBy::ConfigIni, "No entries found", true},
-             {"ORG", "org", "whois.example.org:4343", AskedBy::ConfigIni, "", true},
+             {"ORG", "org", "whois.example.org:4343", AskedBy::ConfigIni, "NOT FOUND", true},
              {".shop", "shop", "https://rdap.example.shop/", AskedBy::Rdap, "", false},
              {"cn", "cn", "whois.cnnic.net.cn", AskedBy::WhoisKnownText, "No matching record.", false},
-             {"berlin", "berlin", "whois.nic.berlin", AskedBy::WhoisCalibrated, "", false},
-             {"xn--55qx5d", "公司", "whois.ngtld.cn", AskedBy::WhoisCalibrated, "", false},
+             {"berlin", "berlin", "whois.nic.berlin", AskedBy::WhoisCalibrated, "not found", false},
+             {"xn--55qx5d", "公司", "whois.ngtld.cn", AskedBy::WhoisCalibrated, "fresh text", false},
          }) {
         const DirectorySuffix* found = directory.find(c.asked);
         ASSERT_NE(found, nullptr) << c.asked;
@@ -67,7 +69,13 @@ TEST(SuffixDirectory, DecidesHowEachSuffixIsAsked) {
     EXPECT_EQ(directory.find("org")->calibratedAt, 1'700'000'100);
     EXPECT_TRUE(directory.find("org")->calibrates);
     EXPECT_FALSE(directory.find("fr")->calibrates);
-    EXPECT_EQ(directory.find("公司")->calibratedAt, 0);
+    EXPECT_EQ(directory.find("公司")->calibratedAt, 1'700'000'000);
+    // Thirty days on, the texts are too old to use.
+    const SuffixDirectory later(
+        config, sampleData(), book,
+        std::chrono::system_clock::time_point(std::chrono::seconds(1'700'000'000 + 30 * 86400)));
+    EXPECT_EQ(later.find("berlin")->server.mark, "");
+    EXPECT_EQ(later.find("berlin")->calibratedAt, 1'700'000'000);
     EXPECT_EQ(directory.find("fr")->registered, "nic.fr");
     EXPECT_EQ(directory.find("uk"), nullptr);
     EXPECT_EQ(directory.find(""), nullptr);
