@@ -1,7 +1,10 @@
 // Loading the shipped suffix catalogue (time and heap it keeps), looking suffixes up, and deriving
 // a no-match mark from replies with a long terms-of-use footer.
+#include "core/suffixes/CalibrationBook.h"
 #include "core/suffixes/NoMatchCalibration.h"
 #include "core/suffixes/SuffixCatalogue.h"
+#include "core/suffixes/SuffixData.h"
+#include "core/suffixes/SuffixDirectory.h"
 
 #include <benchmark/benchmark.h>
 #include <filesystem>
@@ -32,6 +35,39 @@ void BM_SuffixCatalogueLoad(benchmark::State& state) {
     state.counters["heap_KiB"] = static_cast<double>(heapBytes) / 1024.0;
 }
 BENCHMARK(BM_SuffixCatalogueLoad)->Unit(benchmark::kMillisecond);
+
+// What start-up adds when the suffixes are offered: the three shipped files read and merged with
+// the 19 entries of the shipped Config.ini into the suffix directory. Goal: as for the catalogue.
+void BM_SuffixDirectoryStartUp(benchmark::State& state) {
+    const std::filesystem::path folder = kCatalogue.parent_path();
+    std::vector<cvt::ServerEntry> config;
+    for (const char* suffix :
+         {"com", "net", "org", "cn", "com.cn", "net.cn", "co", "biz", "cc", "tv", "de", "uk", "jp"}) {
+        config.push_back({suffix, "whois.example." + std::string(suffix), "No match", {}, config.size() < 3});
+    }
+    for (const char* suffix : {"io", "ai", "xyz", "info", "app", "dev"}) {
+        config.push_back({suffix, "https://rdap.example/", {}, {}, false});
+    }
+    std::size_t suffixes = 0;
+    std::size_t heapBytes = 0;
+    for (auto _ : state) {
+        const std::size_t before = mallinfo2().uordblks;
+        {
+            const cvt::SuffixData data =
+                cvt::SuffixData::load([&](std::string_view name) { return folder / std::string(name); });
+            const cvt::SuffixDirectory directory(config, data, cvt::CalibrationBook());
+            heapBytes = mallinfo2().uordblks - before;
+            suffixes = directory.suffixes().size();
+            if (!data.problems.empty()) {
+                state.SkipWithError(data.problems.front().c_str());
+                break;
+            }
+        }
+    }
+    state.counters["suffixes"] = static_cast<double>(suffixes);
+    state.counters["heap_KiB"] = static_cast<double>(heapBytes) / 1024.0;
+}
+BENCHMARK(BM_SuffixDirectoryStartUp)->Unit(benchmark::kMillisecond);
 
 // Every entry looked up by its own form and by its ASCII form in capitals.
 void BM_SuffixCatalogueFind(benchmark::State& state) {

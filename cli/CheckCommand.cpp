@@ -9,14 +9,15 @@
 #include "cli/ProgressLine.h"
 #include "cli/ServerTableLoading.h"
 #include "cli/SharedOptions.h"
-#include "config/DataFolders.h"
+#include "cli/SuffixChoosing.h"
+#include "config/CalibrationFile.h"
 #include "config/RunSettingsIni.h"
 #include "config/ServerEntryLine.h"
 #include "core/export/TextExport.h"
 #include "core/query/ResultMarks.h"
-#include "core/suffixes/SuffixCatalogue.h"
+#include "core/suffixes/CalibrationStore.h"
+#include "core/suffixes/EntryCalibration.h"
 #include "i18n/RefusalWording.h"
-#include "text/IdnName.h"
 #include "text/TextUtil.h"
 
 #include <CLI/CLI.hpp>
@@ -24,6 +25,7 @@
 #include <filesystem>
 #include <iostream>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <unistd.h>
@@ -41,8 +43,9 @@ constexpr const char* kFooter =
     "Progress goes to standard error when it is a terminal. Ctrl-C stops after the exchange under way\n"
     "and still prints the table so far; a second Ctrl-C also abandons that exchange.\n"
     "Without a Config.ini, --server gives the servers: SUFFIX=HOST[:PORT]+MARK for WHOIS (MARK is the\n"
-    "text of a no-match reply), SUFFIX=https://BASE/ for RDAP; a --suffix that no entry serves is asked\n"
-    "at the RDAP base of the suffix catalogue (suffixes.tsv) when it has one.\n"
+    "text of a no-match reply), SUFFIX=https://BASE/ for RDAP. A --suffix that no entry serves is asked\n"
+    "as the suffix catalogue (suffixes.tsv) says: at its RDAP base, else at its WHOIS server with the\n"
+    "no-match text known for it or calibrated from its replies (corvantide-cli servers --all).\n"
     "Exit status: 0 at least one free cell; 1 no free cell, every cell answered; 2 wrong usage; 3 no\n"
     "free cell and some cells failed; 4 the run could not start or its table could not be written;\n"
     "130 stopped by Ctrl-C (the table so far still printed). --exit-zero gives 0 for 1 and 3.";
@@ -125,64 +128,29 @@ std::set<std::string, std::less<>> applyServers(std::vector<ServerEntry>& entrie
     return named;
 }
 
-// The suffixes of a comma-separated list.
-std::set<std::string, std::less<>> suffixList(std::string_view list) {
-    std::set<std::string, std::less<>> wanted;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        const std::size_t comma = std::min(list.find(',', start), list.size());
-        const std::string_view item = trim(list.substr(start, comma - start));
-        if (!item.empty()) {
-            // An international suffix may be given by its A-label too: captions are in Unicode.
-            const IdnConversion shown = IdnName::toShown(item);
-            wanted.emplace(shown.refused() ? std::string(item) : shown.name);
-        }
-        start = comma + 1;
+// The entries a --suffix list asks: the Config.ini (and --server) entries, ticked when the list
+// chooses their suffix, then the other chosen suffixes as the suffix directory asks them, in the
+// order chosen.
+std::vector<ServerEntry> entriesForSuffixes(const CommandSuffixes& suffixes, std::string_view list) {
+    const std::vector<const DirectorySuffix*> chosen = chooseSuffixes(suffixes.directory, list);
+    std::set<std::string, std::less<>> captions;
+    for (const DirectorySuffix* suffix : chosen) {
+        captions.insert(suffix->server.caption);
     }
-    if (wanted.empty()) {
-        throw UsageError("--suffix needs at least one suffix");
-    }
-    return wanted;
-}
-
-// A suffix of the list that no entry serves gets the RDAP base of the suffix catalogue, when the
-// catalogue has one (a WHOIS server alone is not enough: the catalogue holds no no-match mark).
-void addFromCatalogue(std::vector<ServerEntry>& entries, std::string_view list, std::ostream& err) {
-    std::optional<SuffixCatalogue> catalogue;
-    for (const std::string& suffix : suffixList(list)) {
-        if (std::any_of(entries.begin(), entries.end(),
-                        [&](const ServerEntry& entry) { return entry.caption == suffix; })) {
-            continue;
-        }
-        if (!catalogue) {
-            catalogue =
-                SuffixCatalogue::load(dataFolderHolding(SuffixCatalogue::fileName()) / SuffixCatalogue::fileName());
-            if (const std::string problems = catalogue->problemSummary(); !problems.empty()) {
-                err << "corvantide-cli check: warning: " << problems << '\n';
-            }
-        }
-        const SuffixEntry* known = catalogue->find(suffix);
-        if (known != nullptr && !known->rdapBase.empty()) {
-            entries.push_back({suffix, known->rdapBase, {}, {}, false});
+    std::vector<ServerEntry> entries;
+    for (const DirectorySuffix& suffix : suffixes.directory.suffixes()) {
+        if (suffix.askedBy == AskedBy::ConfigIni) {
+            entries.push_back(suffix.server);
+            entries.back().ticked = captions.contains(suffix.server.caption);
         }
     }
-}
-
-// Ticks exactly the entries whose captions are in the comma-separated list.
-void tickSuffixes(std::vector<ServerEntry>& entries, std::string_view list) {
-    const std::set<std::string, std::less<>> wanted = suffixList(list);
-    std::set<std::string, std::less<>> found;
-    for (ServerEntry& entry : entries) {
-        entry.ticked = wanted.contains(entry.caption);
-        if (entry.ticked) {
-            found.insert(entry.caption);
+    for (const DirectorySuffix* suffix : chosen) {
+        if (suffix->askedBy != AskedBy::ConfigIni) {
+            entries.push_back(suffix->server);
+            entries.back().ticked = true;
         }
     }
-    for (const std::string& suffix : wanted) {
-        if (!found.contains(suffix)) {
-            throw UsageError("the server table has no entry for the suffix '" + suffix + "'");
-        }
-    }
+    return entries;
 }
 
 // Hands what the run tells to the output and the progress line.
@@ -239,8 +207,9 @@ public:
         m_language.declare(command);
         command
             .add_option("-s,--suffix", m_suffixes,
-                        "ask exactly the suffixes in the comma-separated LIST (default: the first three entries of "
-                        "the server table)")
+                        "ask exactly the suffixes in the comma-separated LIST: Config.ini's, any of the suffix "
+                        "catalogue, and the groups @popular, @generic, @country, @chinese and @all (default: the "
+                        "first three entries of the server table)")
             ->type_name("LIST");
         CLI::Option* retries = addDecimalOption(command, "--retries", m_retries, kMaxRetries,
                                                 "after the run, ask the failed cells again, in up to N passes "
@@ -359,9 +328,24 @@ public:
                 io.err << "corvantide-cli check: warning: " << warning << '\n';
             }
         }
+        // WHOIS entries without a mark are asked with their servers' calibrated texts, found or
+        // derived by each lane before its first question and kept beside Config.ini.
+        const CommandSuffixes suffixes = loadCommandSuffixes(
+            entries, configPath, "check", io.err,
+            m_suffixes.empty() ? SuffixSources::Calibrations : SuffixSources::CatalogueWhenNeeded, m_suffixes);
+        std::mutex keepMutex;
+        std::string keepFailure;
+        CalibrationStore calibrations(
+            suffixes.calibrations, [&](const std::string& server, const StoredCalibration& kept) {
+                std::string failure = CalibrationFile::keep(suffixes.calibrationFile, server, kept);
+                if (!failure.empty()) {
+                    const std::lock_guard lock(keepMutex);
+                    keepFailure = failure;
+                }
+                return failure;
+            });
         if (!m_suffixes.empty()) {
-            addFromCatalogue(entries, m_suffixes, io.err);
-            tickSuffixes(entries, m_suffixes);
+            entries = entriesForSuffixes(suffixes, m_suffixes);
         } else if (!m_servers.empty()) {
             // The suffixes named with --server are the ones asked.
             for (ServerEntry& entry : entries) {
@@ -388,7 +372,7 @@ public:
         if (m_verbose) {
             reporter.beVerbose(m_outputOptions.servers);
         }
-        CheckRun run(reporter, language);
+        CheckRun run(reporter, language, EntryCalibration(calibrations, suffixes.directory));
         // Held until the table is out: a Ctrl-C at any moment from here on still gives the table.
         InterruptHandlerScope interrupts(io.interrupts, [&run](int count) { run.interrupt(count); });
         if (!typed) {
@@ -429,6 +413,10 @@ public:
         }
         for (const std::string& text : result.errors) {
             io.err << "corvantide-cli check: " << plainReason(text) << '\n';
+        }
+        if (!keepFailure.empty()) {
+            io.err << "corvantide-cli check: warning: a calibrated no-match text could not be kept: " << keepFailure
+                   << '\n';
         }
         if (result.dns && !m_quiet) {
             io.err << result.dnsSettled << " of " << result.runCells << " cells settled by DNS\n";

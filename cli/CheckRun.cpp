@@ -10,13 +10,17 @@
 
 namespace cvt::cli {
 
-CheckRun::CheckRun(CheckRunObserver& observer, const std::string& languageCode)
+CheckRun::CheckRun(CheckRunObserver& observer, const std::string& languageCode, CalibrateEntry calibrate)
     : m_observer(observer), m_columns(message(Msg::DomainNameColumn, languageCode)),
-      m_engine({m_journalSink, [] { return std::make_unique<NetWhoisLookup>(); }, nullptr,
+      m_engine({m_journalSink,
+                [] { return std::make_unique<NetWhoisLookup>(); },
+                nullptr,
                 [this](const std::string& text) {
                     std::lock_guard lock(m_errorMutex);
                     m_errors.push_back(text);
-                }}) {}
+                },
+                {},
+                std::move(calibrate)}) {}
 
 CheckRun::~CheckRun() {
     m_engine.shutdown();

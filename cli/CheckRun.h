@@ -72,7 +72,8 @@ struct CheckRunResult {
 // from any thread at any time, before, during and after run().
 class CheckRun : private QueryEventSink {
 public:
-    CheckRun(CheckRunObserver& observer, const std::string& languageCode);
+    // calibrate gives WHOIS entries without a mark their calibrated text (see QueryEngineDeps).
+    CheckRun(CheckRunObserver& observer, const std::string& languageCode, CalibrateEntry calibrate = {});
     ~CheckRun() override;
     CheckRun(const CheckRun&) = delete;
     CheckRun& operator=(const CheckRun&) = delete;

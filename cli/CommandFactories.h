@@ -10,6 +10,7 @@ namespace cvt::cli {
 std::unique_ptr<Command> makeExpandCommand();
 std::unique_ptr<Command> makeServersCommand();
 std::unique_ptr<Command> makeCheckCommand();
+std::unique_ptr<Command> makeCalibrateCommand();
 std::unique_ptr<Command> makeWordsCommand();
 std::unique_ptr<Command> makePinyinCommand();
 std::unique_ptr<Command> makeWhoisCommand();

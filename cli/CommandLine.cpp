@@ -50,6 +50,7 @@ CommandLine::CommandLine()
     m_commands.push_back(makeExpandCommand());
     m_commands.push_back(makeServersCommand());
     m_commands.push_back(makeCheckCommand());
+    m_commands.push_back(makeCalibrateCommand());
     m_commands.push_back(makeWordsCommand());
     m_commands.push_back(makePinyinCommand());
     m_commands.push_back(makeWhoisCommand());

@@ -1,14 +1,30 @@
 #include "cli/CommandFactories.h"
 #include "cli/ServerTableLoading.h"
 #include "cli/SharedOptions.h"
+#include "cli/SuffixChoosing.h"
+#include "config/CalibrationFile.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
+#include <system_error>
 
 namespace cvt::cli {
 
 namespace {
+
+// The calibration field of a WHOIS entry: the text derived for its server and when, or that none
+// is derived yet when the entry needs one; empty otherwise.
+std::string calibrationField(const ServerEntry& entry, bool calibrates, const CalibrationBook& calibrations) {
+    if (entry.kind == LookupKind::Rdap) {
+        return {};
+    }
+    const std::string& server = entry.kind == LookupKind::RdapThenWhois ? entry.whoisHost : entry.host;
+    if (const StoredCalibration* stored = calibrations.find(server); stored != nullptr) {
+        return "calibrated " + calibrationDate(stored->derivedAt) + ": " + stored->mark;
+    }
+    return calibrates ? "not calibrated yet" : "";
+}
 
 class ServersCommand : public Command {
 public:
@@ -19,18 +35,42 @@ public:
         command.description(
             "Print the WHOIS server table as the program builds it from Config.ini, one entry "
             "per line:\ntick (x for the entries ticked at start, else a blank), suffix, server, "
-            "no-match mark, TAB-separated.\nWithout --config, the Config.ini in use is named on standard error.");
+            "no-match mark, TAB-separated;\na WHOIS entry whose server has a calibrated text adds it with its "
+            "date (calibrated DATE: TEXT).\nWith --all, every suffix that can be asked: tick, suffix, how it is "
+            "asked (Config.ini, RDAP,\nWHOIS, WHOIS calibrated), server, no-match mark and the calibration.\n"
+            "Without --config, the Config.ini in use is named on standard error.");
         m_config.declare(command);
+        command.add_flag("--all", m_all,
+                         "list the suffix catalogue too: every suffix that can be asked, and how it is asked");
     }
 
     int run(CommandIo& io) override {
         if (!m_config.given()) {
             io.err << "corvantide-cli servers: settings from " << m_config.path().string() << '\n';
         }
-        const ServerTableData table = loadServerTable(m_config.existingPath(), "servers", io.err);
-        for (const ServerEntry& entry : table.entries) {
-            io.out << (entry.ticked ? 'x' : ' ') << '\t' << entry.caption << '\t' << entry.host << '\t' << entry.mark
-                   << '\n';
+        std::error_code missing;
+        const bool haveConfig = std::filesystem::exists(m_config.path(), missing);
+        const std::filesystem::path configPath = m_all && !haveConfig ? m_config.path() : m_config.existingPath();
+        const ServerTableData table = haveConfig ? loadServerTable(configPath, "servers", io.err) : ServerTableData();
+        const CommandSuffixes suffixes =
+            loadCommandSuffixes(table.entries, configPath, "servers", io.err,
+                                m_all ? SuffixSources::CatalogueAndCalibrations : SuffixSources::Calibrations);
+        for (const DirectorySuffix& suffix : suffixes.directory.suffixes()) {
+            if (!m_all && suffix.askedBy != AskedBy::ConfigIni) {
+                break;
+            }
+            const ServerEntry& entry = suffix.server;
+            io.out << (entry.ticked ? 'x' : ' ') << '\t' << entry.caption << '\t';
+            if (m_all) {
+                io.out << askedByName(suffix.askedBy) << '\t';
+            }
+            // An entry asked by RDAP and WHOIS shows both servers as its Config.ini line has them.
+            io.out << entry.host << (entry.whoisHost.empty() ? "" : "+" + entry.whoisHost) << '\t' << entry.mark;
+            if (const std::string field = calibrationField(entry, suffix.calibrates, suffixes.calibrations);
+                !field.empty() || m_all) {
+                io.out << '\t' << field;
+            }
+            io.out << '\n';
         }
         io.out.flush();
         if (!io.out) {
@@ -42,6 +82,7 @@ public:
 
 private:
     ConfigOption m_config;
+    bool m_all = false;
 };
 
 } // namespace

@@ -11,11 +11,12 @@ namespace cvt::cli {
 
 namespace {
 
-// Prints the suffixes one a line: the first column of the suffix catalogue found in the data
-// folders (the current folder, $XDG_DATA_HOME/corvantide, the installed data beside the program),
-// else the captions of the server table in use. POSIX sh without single quotes, so that every
+// Prints the suffixes one a line: the groups (@popular ...), then the first column of the suffix
+// catalogue found in the data folders (the current folder, $XDG_DATA_HOME/corvantide, the installed
+// data beside the program), else the captions of the server table in use. POSIX sh without single quotes, so that every
 // shell can run it: bash and zsh as a function body, fish through sh -c '...'.
 constexpr const char* kSuffixLister =
+    "printf \"%s\\n\" @popular @generic @country @chinese @all\n"
     "bin=$(command -v corvantide-cli) || bin=\n"
     "for dir in . \"${XDG_DATA_HOME:-$HOME/.local/share}/corvantide\" \"${bin%/*}/../share/corvantide\"; do\n"
     "    if [ -f \"$dir/suffixes.tsv\" ]; then\n"

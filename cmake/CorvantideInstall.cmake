@@ -9,7 +9,7 @@ set(CORVANTIDE_DATA_INSTALL_DIR ${CMAKE_INSTALL_DATADIR}/corvantide)
 # The shipped settings, which each user's own copy starts from, the dictionaries and the suffix
 # catalogue, each data file with its licence notice.
 install(FILES data/Config.ini data/en.dct data/zh-cn.dct data/dictionaries-copyright.txt data/suffixes.tsv
-              data/suffixes-copyright.txt data/popular-suffixes.txt data/whois-marks.tsv
+              data/suffixes-closed.tsv data/suffixes-copyright.txt data/popular-suffixes.txt data/whois-marks.tsv
         DESTINATION ${CORVANTIDE_DATA_INSTALL_DIR})
 # The licence notice of the pinyin word readings built into the programs.
 install(FILES data/phrases-copyright.txt DESTINATION ${CORVANTIDE_DATA_INSTALL_DIR})

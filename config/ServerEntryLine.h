@@ -17,9 +17,13 @@ namespace cvt {
 std::vector<std::string> SplitServerLine(std::string_view line);
 
 // The entry a split line makes (unticked), or nothing with the reason in English. Caption and host
-// are trimmed, mark and refusal text kept as they are; fields after the fourth are ignored. An RDAP
-// entry (suffix+https://base/) needs no mark; any other entry needs suffix, host and mark, and
-// neither suffix nor host may be blank.
+// are trimmed, mark and refusal text kept as they are. The forms:
+//   suffix+host[:port]+mark[+refusal]             WHOIS
+//   suffix+host[:port]                            WHOIS with a calibrated mark (the mark left empty)
+//   suffix+https://base/[+text]                   RDAP (a third field is kept but not used)
+//   suffix+https://base/+host[:port]+mark[+refusal]  RDAP, and WHOIS when RDAP brings no answer
+// Neither suffix nor server may be blank; a WHOIS server followed by an RDAP base is refused with a
+// message that gives the right order.
 std::optional<ServerEntry> ServerEntryFromFields(const std::vector<std::string>& fields, std::string& reason);
 
 } // namespace cvt

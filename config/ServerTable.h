@@ -27,15 +27,14 @@ struct ServerTableData {
     std::string dnsServer;
 };
 
-// Builds the rows from the accepted lines, in order. Captions and hosts are trimmed, marks and
-// refusal texts kept as they are; fields after the fourth are ignored. A line with fewer than three
-// fields (other than an RDAP entry, suffix+https://base/, whose mark is then empty), or whose
-// suffix or host is blank, makes no row and is reported in skipped. An international suffix may be
+// Builds the rows from the accepted lines, in order, each read by ServerEntryFromFields. A line it
+// refuses (fewer than two fields, a blank suffix or server, a WHOIS server written before an RDAP
+// base) makes no row and is reported in skipped. An international suffix may be
 // written in Unicode ("中国") or by its A-label ("xn--fiqs8s"): its caption is the Unicode form, and
 // one libidn2 refuses makes no row either. The first three rows are ticked.
 ServerTableData BuildServerTable(const TIniOptions& options);
 
-// "Config.ini key 7 (cn+whois.cnnic.cn): fewer than three fields; the entry is left out"
+// "Config.ini key 7 (cnxxxxx): fewer than two fields; the entry is left out"
 std::string describeSkippedServerLine(const SkippedServerLine& skipped);
 
 } // namespace cvt

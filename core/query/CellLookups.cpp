@@ -1,6 +1,7 @@
 #include "core/query/CellLookups.h"
 
 #include "core/query/RdapCellLookup.h"
+#include "core/query/RdapThenWhoisCellLookup.h"
 #include "core/query/WhoisCellLookup.h"
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
@@ -21,7 +22,7 @@ constexpr std::pair<LookupKind, MakeLookup> kLookups[] = {
          if (c.timeLimits) {
              client->setTimeLimits(c.timeLimits->exchange, c.timeLimits->connect);
          }
-         return std::make_unique<WhoisCellLookup>(std::move(client));
+         return std::make_unique<WhoisCellLookup>(std::move(client), c.calibrate);
      }},
     {LookupKind::Rdap,
      [](const LookupClients& c) -> std::unique_ptr<CellLookup> {
@@ -32,6 +33,7 @@ constexpr std::pair<LookupKind, MakeLookup> kLookups[] = {
          }
          return std::make_unique<RdapCellLookup>(std::move(client));
      }},
+    {LookupKind::RdapThenWhois, [](const LookupClients& c) { return RdapThenWhoisCellLookup::make(c); }},
 };
 
 } // namespace

@@ -12,6 +12,11 @@ namespace cvt {
 
 class RdapClient;
 class WhoisLookup;
+struct CalibrationResult;
+
+// Gives a WHOIS entry without a no-match mark the text calibrated for its server, asking the server
+// through the lane's own client when it must be derived; or says why there is none.
+using CalibrateEntry = std::function<CalibrationResult(const ServerEntry& entry, WhoisLookup& client)>;
 
 // How long an exchange and its connect may take.
 struct ExchangeTimeLimits {
@@ -25,6 +30,8 @@ struct LookupClients {
     std::function<std::unique_ptr<WhoisLookup>()> whois;
     std::function<std::unique_ptr<RdapClient>()> rdap;
     std::optional<ExchangeTimeLimits> timeLimits;
+    // Null: a WHOIS entry without a mark has every cell failed.
+    CalibrateEntry calibrate = {};
 };
 
 // The lookup that asks the cells of the kind.

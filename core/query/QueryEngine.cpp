@@ -123,9 +123,10 @@ std::vector<std::string> runSuffixes(const std::vector<std::vector<ServerEntry>>
     return suffixes;
 }
 
-// How a lane asks the entry: "rdap" for an RDAP base address, "whois" for a WHOIS host.
+// How a lane asks the entry: "whois" for a WHOIS host, "rdap" for an RDAP base address (with a WHOIS
+// server behind it or not).
 std::string askedVia(const ServerEntry& entry) {
-    return entry.kind == LookupKind::Rdap ? "rdap" : "whois";
+    return entry.kind == LookupKind::Whois ? "whois" : "rdap";
 }
 
 const ServerEntry* findEntry(const std::vector<ServerEntry>& entries, std::string_view caption) {
@@ -196,6 +197,7 @@ std::vector<RequeryCell> CellsToRequery(const ResultTable& table) {
 
 QueryEngine::QueryEngine(QueryEngineDeps deps)
     : m_sink(deps.sink), m_makeClient(std::move(deps.makeClient)), m_makeRdapClient(std::move(deps.makeRdapClient)),
+      m_calibrate(std::move(deps.calibrate)),
       m_ownClock(deps.clock == nullptr ? std::make_unique<SystemPaceClock>() : nullptr),
       m_clock(deps.clock == nullptr ? *m_ownClock : *deps.clock), m_reportError(std::move(deps.reportError)),
       thread([this](const WorkerState& worker) { threadRun(worker); },
@@ -371,7 +373,7 @@ bool QueryEngine::runStopRequested(const WorkerState& worker) const {
 
 std::unique_ptr<QueryLane> QueryEngine::makeLane(const RunSettings& settings, std::vector<ServerEntry> entries) {
     const LookupClients clients{m_makeClient, m_makeRdapClient,
-                                ExchangeTimeLimits{settings.exchangeTimeout, settings.connectTimeout}};
+                                ExchangeTimeLimits{settings.exchangeTimeout, settings.connectTimeout}, m_calibrate};
     auto lane =
         std::make_unique<QueryLane>(CellLookupSet(clients, entries), QueryLane::Context{settings, m_clock, m_paces});
     lane->entries = std::move(entries);

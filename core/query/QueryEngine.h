@@ -3,6 +3,7 @@
 #include "core/names/NameList.h"
 #include "core/names/RefusedNames.h"
 #include "core/names/SearchRefusal.h"
+#include "core/query/CellLookups.h"
 #include "core/query/PaceClock.h"
 #include "core/query/QueryEvents.h"
 #include "core/query/ResultTable.h"
@@ -76,6 +77,9 @@ struct QueryEngineDeps {
     std::function<void(const std::string& message)> reportError;
     // Makes the RDAP client of a lane that has RDAP entries; null for the plain RdapClient.
     std::function<std::unique_ptr<RdapClient>()> makeRdapClient = {};
+    // Gives WHOIS entries without a mark their calibrated text, on the lane's thread; null: such
+    // entries have every cell failed.
+    CalibrateEntry calibrate = {};
 };
 
 // The query engine: the search, stop and requery commands, the query run in lanes and the re-query pass,
@@ -186,6 +190,7 @@ private:
     QueryEventSink& m_sink;
     std::function<std::unique_ptr<WhoisLookup>()> m_makeClient;
     std::function<std::unique_ptr<RdapClient>()> m_makeRdapClient;
+    CalibrateEntry m_calibrate;
     std::unique_ptr<PaceClock> m_ownClock;
     PaceClock& m_clock;
     std::function<void(const std::string&)> m_reportError;

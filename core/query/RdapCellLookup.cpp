@@ -15,12 +15,14 @@ void RdapCellLookup::cancel() {
 }
 
 CellAnswer RdapCellLookup::ask(const ServerEntry& entry, const std::string& query) {
-    RdapOutcome answer;
     try {
-        answer = m_client->lookup(trim(entry.host), query);
+        return rdapCellAnswer(m_client->lookup(trim(entry.host), query));
     } catch (const ENetOperationCancelled& cancelled) {
         return {{Mark::Failed, failureReason(cancelled.what()), false}, std::nullopt, true};
     }
+}
+
+CellAnswer rdapCellAnswer(const RdapOutcome& answer) {
     switch (answer.mark) {
     case RdapMark::Free:
         return {{Mark::Free, {}, false}, std::nullopt};

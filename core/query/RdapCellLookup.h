@@ -7,6 +7,11 @@
 namespace cvt {
 
 class RdapClient;
+struct RdapOutcome;
+
+// The answer an RDAP outcome gives a cell: free, registered, or failed with its reason (a 429 is a
+// refusal; a Retry-After of a 429 or 503 is passed on).
+CellAnswer rdapCellAnswer(const RdapOutcome& outcome);
 
 // Asks a cell over RDAP: the entry's host is the base address, the reply's status says free or
 // registered (see RdapOutcome). A 429 is a refusal; a Retry-After of a 429 or 503 is passed on.

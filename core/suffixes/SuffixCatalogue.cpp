@@ -56,6 +56,21 @@ bool isHostName(std::string_view name) {
     return std::all_of(labels.begin(), labels.end(), isLdhLabel);
 }
 
+// A WHOIS server: a host name, optionally followed by ":" and a port from 1 to 65535.
+bool isWhoisServer(std::string_view server) {
+    const std::size_t colon = server.rfind(':');
+    if (colon == std::string_view::npos) {
+        return isHostName(server);
+    }
+    const std::string_view port = server.substr(colon + 1);
+    if (port.empty() || port.size() > 5 || port.front() == '0' ||
+        !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
+        std::stoul(std::string(port)) > 65535) {
+        return false;
+    }
+    return isHostName(server.substr(0, colon));
+}
+
 // A field as shown in a message: in double quotes, control bytes as "?", cut after 80 bytes.
 std::string shownField(std::string_view field) {
     constexpr std::size_t kShown = 80;
@@ -224,8 +239,8 @@ void SuffixCatalogue::addLine(std::string_view line, std::size_t number) {
         return;
     }
     entry.rdapBase = fields[3];
-    if (!fields[4].empty() && !isHostName(fields[4])) {
-        reject("the WHOIS server " + shownField(fields[4]) + " is not a host name");
+    if (!fields[4].empty() && !isWhoisServer(fields[4])) {
+        reject("the WHOIS server " + shownField(fields[4]) + " is not a host name (with an optional :port)");
         return;
     }
     entry.whoisServer = toAsciiLower(fields[4]);

@@ -20,7 +20,9 @@ struct CatalogueProblem {
 // The shipped list of suffixes open to the public, read from a tab-separated file (suffixes.tsv,
 // found with the other data files). The file's header comment states the format: "#" lines and
 // empty lines are skipped; every other line has seven fields separated by tabs: suffix, ascii,
-// group, RDAP base, WHOIS server, name servers (comma-separated), a known registered name.
+// group, RDAP base, WHOIS server, name servers (comma-separated), a known registered name. The WHOIS
+// server is a host name, optionally with ":port" (the shipped file names none; a catalogue made
+// for testing may point at a local port).
 //
 // Loading never throws and never guesses: a missing, unreadable or oversized file gives an empty
 // catalogue with one problem for the whole file, and a line that breaks the format is left out and

@@ -44,11 +44,16 @@ SuffixData SuffixData::load(const std::function<std::filesystem::path(std::strin
     if (std::string summary = data.catalogue.problemSummary(); !summary.empty()) {
         data.problems.push_back(std::move(summary));
     }
-    if (const std::optional<std::string> text = readSmallFile(locate(PopularSuffixes::fileName()), data.problems)) {
+    // Without a catalogue the other two files matter little: its message is the one that counts.
+    std::vector<std::string> listProblems;
+    if (const std::optional<std::string> text = readSmallFile(locate(PopularSuffixes::fileName()), listProblems)) {
         data.popular = PopularSuffixes::parse(*text);
     }
-    if (const std::optional<std::string> text = readSmallFile(locate(KnownWhoisMarks::fileName()), data.problems)) {
+    if (const std::optional<std::string> text = readSmallFile(locate(KnownWhoisMarks::fileName()), listProblems)) {
         data.knownMarks = KnownWhoisMarks::parse(*text);
+    }
+    if (!data.catalogue.entries().empty()) {
+        data.problems.insert(data.problems.end(), listProblems.begin(), listProblems.end());
     }
     return data;
 }

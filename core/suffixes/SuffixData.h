@@ -19,7 +19,7 @@ struct SuffixData {
     PopularSuffixes popular;
     KnownWhoisMarks knownMarks;
     // What is wrong with the files, one message each, for the user; the program goes on with what
-    // could be read.
+    // could be read. Without a catalogue, only its own message.
     std::vector<std::string> problems;
 
     // Reads the three files; locate gives the path of a data file by its name.

@@ -41,10 +41,16 @@ std::string asciiForm(std::string_view suffix) {
     return ascii.refused() ? std::string(suffix) : toAsciiLower(ascii.name);
 }
 
-void takeCalibration(DirectorySuffix& suffix, const CalibrationBook& calibrations) {
+// A calibrated entry takes its server's stored text while it is fresh; without one (or with one
+// too old) it has none, and a run derives it.
+void takeCalibration(DirectorySuffix& suffix, const CalibrationBook& calibrations,
+                     std::chrono::system_clock::time_point now) {
+    suffix.calibrates = true;
     if (const StoredCalibration* stored = calibrations.find(suffix.server.host); stored != nullptr) {
-        suffix.server.mark = stored->mark;
         suffix.calibratedAt = stored->derivedAt;
+    }
+    if (const StoredCalibration* fresh = calibrations.fresh(suffix.server.host, now); fresh != nullptr) {
+        suffix.server.mark = fresh->mark;
     }
 }
 
@@ -90,7 +96,7 @@ std::optional<SuffixChoice> suffixChoiceNamed(std::string_view name) {
 }
 
 SuffixDirectory::SuffixDirectory(const std::vector<ServerEntry>& configEntries, const SuffixData& data,
-                                 const CalibrationBook& calibrations) {
+                                 const CalibrationBook& calibrations, std::chrono::system_clock::time_point now) {
     for (const ServerEntry& entry : configEntries) {
         DirectorySuffix suffix;
         suffix.server = entry;
@@ -100,7 +106,7 @@ SuffixDirectory::SuffixDirectory(const std::vector<ServerEntry>& configEntries, 
         suffix.registered = catalogued != nullptr ? catalogued->knownRegistered : std::string();
         suffix.choices = choicesOf(catalogued);
         if (entry.kind == LookupKind::Whois && entry.mark.empty()) {
-            takeCalibration(suffix, calibrations);
+            takeCalibration(suffix, calibrations, now);
         }
         add(std::move(suffix));
     }
@@ -121,7 +127,7 @@ SuffixDirectory::SuffixDirectory(const std::vector<ServerEntry>& configEntries, 
         } else {
             suffix.server = ServerEntry{catalogued.suffix, catalogued.whoisServer, {}, {}, false};
             suffix.askedBy = AskedBy::WhoisCalibrated;
-            takeCalibration(suffix, calibrations);
+            takeCalibration(suffix, calibrations, now);
         }
         add(std::move(suffix));
     }

@@ -3,6 +3,7 @@
 #include "core/query/ServerEntry.h"
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,7 +44,8 @@ struct DirectorySuffix {
     AskedBy askedBy = AskedBy::ConfigIni;
     std::string ascii;             // the suffix in ASCII (the A-label of an IDN)
     std::string registered;        // a name under the suffix that must be registered; empty when unknown
-    std::int64_t calibratedAt = 0; // when server.mark was derived (seconds since 1970, UTC); 0: not calibrated
+    std::int64_t calibratedAt = 0; // when its server's text was derived (seconds since 1970, UTC); 0: never
+    bool calibrates = false;       // asked over WHOIS with a calibrated no-match text (stored or still to derive)
     std::uint8_t choices = 0;      // one bit per SuffixChoice
 
     bool in(SuffixChoice choice) const { return (choices & (1u << static_cast<unsigned>(choice))) != 0; }
@@ -52,13 +54,15 @@ struct DirectorySuffix {
 // The one place that decides how each suffix is asked. The user's Config.ini entries come first, in
 // their order and with their ticks (they override the catalogue); then every catalogue suffix they
 // do not name, unticked: by RDAP when the catalogue has a base, else by WHOIS with the no-match text
-// shipped for its server, else with the one calibrated for it (empty until derived). A WHOIS entry
-// of Config.ini without a mark takes the calibrated one too.
+// shipped for its server, else with one calibrated from its replies. A WHOIS entry of Config.ini
+// without a mark is calibrated too.
 class SuffixDirectory {
 public:
     SuffixDirectory() = default;
+    // now tells which stored calibrations are still fresh.
     SuffixDirectory(const std::vector<ServerEntry>& configEntries, const SuffixData& data,
-                    const CalibrationBook& calibrations);
+                    const CalibrationBook& calibrations,
+                    std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
 
     const std::vector<DirectorySuffix>& suffixes() const { return m_suffixes; }
 

@@ -1,5 +1,6 @@
 #include "core/suffixes/WhoisCalibrator.h"
 
+#include "core/query/CellLookup.h"
 #include "core/query/WhoisLookup.h"
 #include "core/suffixes/NoMatchCalibration.h"
 
@@ -40,7 +41,7 @@ CalibrationResult WhoisCalibrator::calibrate(const CalibrationTarget& target) {
             return {};
         } catch (const std::exception& failure) {
             m_lookup.closeConnection();
-            return "the server could not be asked about " + reply.name + ": " + failure.what();
+            return "the server could not be asked about " + reply.name + ": " + failureReason(failure.what());
         }
     };
     for (CalibrationReply* reply : {&replies.unregistered[0], &replies.registered, &replies.unregistered[1]}) {

@@ -280,7 +280,8 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBefor
         {"two patterns", withConfig({"ax", "bx"}), 2, "not expected: bx"},
         {"pattern and word file", withConfig({"--words", "w.txt", "ax"}), 2, "not both"},
         {"unknown option", withConfig({"--bogus", "ax"}), 2, "not expected: --bogus"},
-        {"unknown suffix", withConfig({"--suffix", "com,zz", "ax"}), 2, "no entry for the suffix 'zz'"},
+        {"unknown suffix", withConfig({"--suffix", "com,zz", "ax"}), 2, "unknown suffix 'zz'"},
+        {"unknown group", withConfig({"--suffix", "@big", "ax"}), 2, "unknown group '@big'"},
         {"option without value", {"ax", "--config"}, 2, prefix + "--config: 1 required FILE missing"},
         {"interval not a number", withConfig({"--interval", "1s", "ax"}), 2, prefix + "--interval: "},
         {"interval in hexadecimal", withConfig({"--interval", "0x10", "ax"}), 2,
@@ -795,9 +796,11 @@ TEST_F(CheckCommandTest, ServersOnTheCommandLineNeedNoConfigIni) {
     std::filesystem::create_directories(program.parent_path());
     std::filesystem::copy_file(CORVANTIDE_CLI_PATH, program);
     const std::string whois = "com=" + m_server.hostField() + "+No match for";
-    // The catalogue in the current folder: an RDAP base serves a suffix; a WHOIS server alone does not.
+    // The catalogue in the current folder: an RDAP base serves a suffix, a WHOIS server alone a
+    // calibrated one.
     alone.write("suffixes.tsv",
-                "rdp\trdp\tgeneric\thttps://" + m_closed + "/\t\t\t\nwh\twh\tgeneric\t\twhois.example\t\t\n");
+                "rdp\trdp\tgeneric\thttps://" + m_closed + "/\t\t\t\nwh\twh\tgeneric\t\t" + m_closed + "\t\t\n");
+    alone.write("suffixes-closed.tsv", "brandx\tbrandx\tbrand\n");
     struct Case {
         const char* what;
         std::vector<std::string> args;
@@ -812,13 +815,24 @@ TEST_F(CheckCommandTest, ServersOnTheCommandLineNeedNoConfigIni) {
          3,
          R"({"name":"bx","marks":{"com":"registered","org":"failed"},"reasons":{"org":"connect: Connection refused ()" +
              m_closed + ")\"}}\n"},
-        {"a suffix without a server", {"--server", whois, "-s", "net", "ax"}, 2, "", "no entry for the suffix 'net'"},
+        {"a suffix without a server", {"--server", whois, "-s", "net", "ax"}, 2, "", "unknown suffix 'net'"},
+        {"a suffix not open to the public",
+         {"-s", "rdp,brandx", "ax"},
+         2,
+         "",
+         "'brandx' is not open to the public (brand)"},
+        {"a group without suffixes", {"-s", "@country", "ax"}, 2, "", "'@country' holds no suffix"},
         {"neither servers nor Config.ini", {"ax"}, 4, "", "no configuration file"},
         {"a suffix from the catalogue",
          {"-s", "rdp", "-f", "jsonl", "ax"},
          3,
          "{\"name\":\"ax\",\"marks\":{\"rdp\":\"failed\"}"},
-        {"the catalogue's WHOIS server has no mark", {"-s", "wh", "ax"}, 2, "", "no entry for the suffix 'wh'"},
+        // Every cell of a WHOIS server that cannot be calibrated is failed, with the reason.
+        {"the catalogue's WHOIS server cannot be calibrated",
+         {"-s", "wh", "-f", "jsonl", "ax"},
+         3,
+         "{\"name\":\"ax\",\"marks\":{\"wh\":\"failed\"},\"reasons\":{\"wh\":\"no no-match text: the server could "
+         "not be asked about "},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args{"HOME=" + alone.path().string(),

@@ -181,7 +181,8 @@ TEST(CommandLineTest, ManualPageAndCompletionListEveryOption) {
     EXPECT_EQ(complete("corvantide-cli words --page d"), "dictionary\n");
     EXPECT_EQ(complete("corvantide-cli help ex"), "expand\n");
     // Values after "--option=" (split at "=" as bash does, or whole), the languages, and the
-    // suffixes of the catalogue in the user's data folder, after those already in the list.
+    // groups and the suffixes of the catalogue in the user's data folder, after those already in the
+    // list.
     TempDir data;
     std::filesystem::create_directories(data.file("corvantide"));
     data.write("corvantide/suffixes.tsv", "# the catalogue\nabc\tabc\tgeneric\nxyz\txyz\tgeneric\n");
@@ -194,7 +195,8 @@ TEST(CommandLineTest, ManualPageAndCompletionListEveryOption) {
         {"corvantide-cli check --format = j", "json\njsonl\n"},
         {"corvantide-cli check --format=ts", "--format=tsv\n"},
         {"corvantide-cli expand --language ''", "zh-cn\nen\n"},
-        {"corvantide-cli check --suffix ''", "abc\nxyz\n"},
+        {"corvantide-cli check --suffix ''", "@popular\n@generic\n@country\n@chinese\n@all\nabc\nxyz\n"},
+        {"corvantide-cli check --suffix @p", "@popular\n"},
         {"corvantide-cli check --suffix abc,x", "abc,xyz\n"},
         {"corvantide-cli check --suffix=x", "--suffix=xyz\n"},
     };
@@ -266,7 +268,8 @@ TEST(CommandLineTest, ZshAndFishCompletionOfferTheDeclaredValues) {
         {"corvantide-cli check --fo", {"--format"}},
         {"corvantide-cli check --format=j", {"--format=json", "--format=jsonl"}},
         {"corvantide-cli expand --language ", {"en", "zh-cn"}},
-        {"corvantide-cli check --suffix abc,", {"abc,abc", "abc,xyz"}},
+        {"corvantide-cli check --suffix abc,",
+         {"abc,@all", "abc,@chinese", "abc,@country", "abc,@generic", "abc,@popular", "abc,abc", "abc,xyz"}},
         {"corvantide-cli help w", {"whois", "words"}},
     };
     for (const auto& c : cases) {

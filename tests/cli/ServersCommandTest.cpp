@@ -1,3 +1,4 @@
+#include "tests/support/FakeWhoisServer.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
 
@@ -63,6 +64,59 @@ TEST(ServersCommandTest, ErrorsAndUsage) {
             EXPECT_TRUE(result.err.ends_with("/Config.ini\n")) << result.err;
         }
     }
+}
+
+// calibrate derives a server's text and keeps it beside Config.ini, where servers shows it; the
+// catalogue in the working folder gives the suffixes of --all and of the groups.
+TEST(ServersCommandTest, CalibrateKeepsTheTextThatServersShows) {
+    FakeWhoisServer registry(FakeWhoisServer::answer([](std::string_view query) {
+        return query == "nic.com" ? std::string("Domain Name: NIC.COM\r\n")
+                                  : "No match for \"" + std::string(query) + "\".\r\n";
+    }));
+    TempDir dir;
+    const std::string nowhere = "127.0.0.1:" + std::to_string(closedLoopbackPort());
+    const auto config = dir.write("Config.ini", "[setting]\r\nnum=2\r\n[whois]\r\n1=com+" + registry.hostField() +
+                                                    "+No match for\r\n2=net+" + nowhere + "+x\r\n");
+    dir.write("suffixes.tsv", "shop\tshop\tgeneric\thttps://rdap.example/\t\t\t\n"
+                              "wh\twh\tcountry\t\twhois.example\t\t\n");
+    dir.write("popular-suffixes.txt", "shop\ncom\n");
+    dir.write("whois-marks.tsv", "");
+    const auto run = [&](std::vector<std::string> args) {
+        args.push_back("--config");
+        args.push_back(config.string());
+        return runProgram({CORVANTIDE_CLI_PATH, args, dir.path().string(), ""});
+    };
+
+    const ProgramResult calibrated = run({"calibrate", "com", "@popular"});
+    EXPECT_EQ(calibrated.exitCode, 0) << calibrated.err;
+    EXPECT_EQ(calibrated.out, "com\t" + registry.hostField() +
+                                  "\tNo match for\nshop\thttps://rdap.example/\tasked "
+                                  "over RDAP: no text to calibrate\n");
+    const ProgramResult shown = run({"servers"});
+    const std::string date = shown.out.substr(shown.out.find("calibrated ") + 11, 20);
+    EXPECT_EQ(shown.out, "x\tcom\t" + registry.hostField() + "\tNo match for\tcalibrated " + date +
+                             ": No match for\nx\tnet\t" + nowhere + "\tx\n")
+        << shown.err;
+    const ProgramResult all = run({"servers", "--all"});
+    EXPECT_NE(all.out.find("\n \tshop\tRDAP\thttps://rdap.example/\t\t\n \twh\tWHOIS calibrated\twhois.example\t\t"
+                           "not calibrated yet\n"),
+              std::string::npos)
+        << all.out;
+
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* err;
+    };
+    for (const Case& c : std::vector<Case>{{{"calibrate", "net"}, 1, ""},
+                                           {{"calibrate", "zz"}, 2, "unknown suffix 'zz'"},
+                                           {{"calibrate"}, 2, "SUFFIX"},
+                                           {{"calibrate", "--timeout", "0", "com"}, 2, "at least 1 second"}}) {
+        const ProgramResult result = run(c.args);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.args.back() << result.err;
+        EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+    }
+    EXPECT_NE(run({"calibrate", "net"}).out.find("\tnot calibrated: the server could not be asked"), std::string::npos);
 }
 
 } // namespace

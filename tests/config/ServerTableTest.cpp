@@ -43,32 +43,43 @@ TEST(BuildServerTableTest, BuildsRowsTicksTheFirstThreeAndReportsBadLines) {
                           "com+second.com+dup",
                           "info+HTTPS://rdap.example/rdap/",
                           "app+http://rdap.example/+mark kept",
-                          "dev+whois.nic.dev"};
-    options.WhoisKeys = {1, 2, 3, 5, 6, 7, 9, 10, 11, 12};
+                          "dev+whois.nic.dev",
+                          "shop+https://rdap.example/+whois.nic.shop:4343+NOT FOUND+LIMIT",
+                          "me+whois.nic.me+https://rdap.example/+NOT FOUND",
+                          "fr+https://rdap.example/+No match+LIMIT"};
+    options.WhoisKeys = {1, 2, 3, 5, 6, 7, 9, 10, 11, 12, 13, 14, 15};
     const ServerTableData table = BuildServerTable(options);
 
     std::vector<std::vector<std::string>> rows;
     for (const auto& e : table.entries) {
-        rows.push_back(
-            {e.caption, e.host, e.mark, e.refusal, e.ticked ? "ticked" : "", e.kind == LookupKind::Rdap ? "rdap" : ""});
+        const char* kinds[] = {"", "rdap", "rdap+whois"};
+        rows.push_back({e.caption, e.host, e.mark, e.refusal, e.ticked ? "ticked" : "", kinds[static_cast<int>(e.kind)],
+                        e.whoisHost});
     }
     const std::vector<std::vector<std::string>> expected = {
-        {"com", "whois.a.com", "No match for", "", "ticked", ""},
-        {"net", "whois.b.net", " Not found ", " LIMIT ", "ticked", ""},
-        {"org", "whois.c.org", "Domain not found.", "WHOIS LIMIT EXCEEDED", "ticked", ""},
-        {"io", "localhost:4343", "free", "", "", ""},
-        {"com", "second.com", "dup", "", "", ""},
-        {"info", "HTTPS://rdap.example/rdap/", "", "", "", "rdap"},
-        {"app", "http://rdap.example/", "mark kept", "", "", "rdap"},
+        {"com", "whois.a.com", "No match for", "", "ticked", "", ""},
+        {"net", "whois.b.net", " Not found ", " LIMIT ", "ticked", "", ""},
+        {"org", "whois.c.org", "Domain not found.", "WHOIS LIMIT EXCEEDED", "ticked", "", ""},
+        {"io", "localhost:4343", "free", "", "", "", ""},
+        {"com", "second.com", "dup", "", "", "", ""},
+        {"info", "HTTPS://rdap.example/rdap/", "", "", "", "rdap", ""},
+        {"app", "http://rdap.example/", "mark kept", "", "", "rdap", ""},
+        // Two fields: WHOIS with the text calibrated for its server.
+        {"dev", "whois.nic.dev", "", "", "", "", ""},
+        {"shop", "https://rdap.example/", "NOT FOUND", "LIMIT", "", "rdap+whois", "whois.nic.shop:4343"},
+        // A text in the third field, as before: RDAP alone.
+        {"fr", "https://rdap.example/", "No match", "LIMIT", "", "rdap", ""},
     };
     EXPECT_EQ(rows, expected);
 
     ASSERT_EQ(table.skipped.size(), 3U);
     EXPECT_EQ(table.skipped[0].key, 2);
     EXPECT_EQ(describeSkippedServerLine(table.skipped[0]),
-              "Config.ini key 2 (cnxxxxx): fewer than three fields; the entry is left out");
+              "Config.ini key 2 (cnxxxxx): fewer than two fields; the entry is left out");
     EXPECT_EQ(table.skipped[1].key, 6);
-    EXPECT_EQ(table.skipped[2].key, 12) << "only an RDAP entry may leave out the mark";
+    EXPECT_EQ(describeSkippedServerLine(table.skipped[2]),
+              "Config.ini key 14 (me+whois.nic.me+https://rdap.example/+NOT FOUND): the WHOIS server comes before "
+              "the RDAP base; write suffix+https://base/+whois.host+mark; the entry is left out");
 
     const ServerTableData empty = BuildServerTable(TIniOptions());
     EXPECT_TRUE(empty.entries.empty());

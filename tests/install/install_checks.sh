@@ -54,6 +54,7 @@ check_staged() {
         share/corvantide/zh-cn.dct
         share/corvantide/dictionaries-copyright.txt
         share/corvantide/suffixes.tsv
+        share/corvantide/suffixes-closed.tsv
         share/corvantide/suffixes-copyright.txt
         share/corvantide/popular-suffixes.txt
         share/corvantide/whois-marks.tsv

@@ -36,7 +36,9 @@ TEST(SuffixDirectory, DecidesHowEachSuffixIsAsked) {
         {"org", "whois.example.org:4343", {}, {}, true},
         {"fr", "whois.second.fr", "Other", {}, false},
     };
-    const SuffixDirectory directory(config, sampleData(), book);
+    book.store("whois.ngtld.cn", {"fresh text", 1'700'000'000});
+    const SuffixDirectory directory(config, sampleData(), book,
+                                    std::chrono::system_clock::time_point(std::chrono::seconds(1'700'000'000 + 86400)));
 
     struct Case {
         const char* asked;
@@ -52,7 +54,7 @@ TEST(SuffixDirectory, DecidesHowEachSuffixIsAsked) {
              {".shop", "shop", "https://rdap.example.shop/", AskedBy::Rdap, "", false},
              {"cn", "cn", "whois.cnnic.net.cn", AskedBy::WhoisKnownText, "No matching record.", false},
              {"berlin", "berlin", "whois.nic.berlin", AskedBy::WhoisCalibrated, "not found", false},
-             {"xn--55qx5d", "公司", "whois.ngtld.cn", AskedBy::WhoisCalibrated, "", false},
+             {"xn--55qx5d", "公司", "whois.ngtld.cn", AskedBy::WhoisCalibrated, "fresh text", false},
          }) {
         const DirectorySuffix* found = directory.find(c.asked);
         ASSERT_NE(found, nullptr) << c.asked;
@@ -64,7 +66,16 @@ TEST(SuffixDirectory, DecidesHowEachSuffixIsAsked) {
     }
     EXPECT_EQ(directory.find("cn")->server.refusal, "Queried interval");
     EXPECT_EQ(directory.find("berlin")->calibratedAt, 1'700'000'000);
-    EXPECT_EQ(directory.find("公司")->calibratedAt, 0);
+    EXPECT_EQ(directory.find("org")->calibratedAt, 1'700'000'100);
+    EXPECT_TRUE(directory.find("org")->calibrates);
+    EXPECT_FALSE(directory.find("fr")->calibrates);
+    EXPECT_EQ(directory.find("公司")->calibratedAt, 1'700'000'000);
+    // Thirty days on, the texts are too old to use.
+    const SuffixDirectory later(
+        config, sampleData(), book,
+        std::chrono::system_clock::time_point(std::chrono::seconds(1'700'000'000 + 30 * 86400)));
+    EXPECT_EQ(later.find("berlin")->server.mark, "");
+    EXPECT_EQ(later.find("berlin")->calibratedAt, 1'700'000'000);
     EXPECT_EQ(directory.find("fr")->registered, "nic.fr");
     EXPECT_EQ(directory.find("uk"), nullptr);
     EXPECT_EQ(directory.find(""), nullptr);
@@ -104,11 +115,16 @@ TEST(SuffixDirectory, ShippedDataLoads) {
 
 TEST(SuffixDirectory, MissingDataFilesAreNamed) {
     test::TempDir folder;
+    const auto locate = [&](std::string_view name) { return folder.path() / std::string(name); };
     folder.write("popular-suffixes.txt", "com\n");
-    const SuffixData data = SuffixData::load([&](std::string_view name) { return folder.path() / std::string(name); });
-    ASSERT_EQ(data.problems.size(), 2u);
-    EXPECT_NE(data.problems[0].find("suffixes.tsv"), std::string::npos);
-    EXPECT_NE(data.problems[1].find("whois-marks.tsv: the file is missing"), std::string::npos);
+    // Without a catalogue, its message alone.
+    SuffixData data = SuffixData::load(locate);
+    ASSERT_EQ(data.problems.size(), 1u);
+    EXPECT_NE(data.problems[0].find("suffixes.tsv: the file is missing"), std::string::npos) << data.problems[0];
+    folder.write("suffixes.tsv", "com\tcom\tgeneric\t\twhois.example\t\t\n");
+    data = SuffixData::load(locate);
+    ASSERT_EQ(data.problems.size(), 1u);
+    EXPECT_NE(data.problems[0].find("whois-marks.tsv: the file is missing"), std::string::npos) << data.problems[0];
     EXPECT_EQ(data.popular.suffixes(), std::vector<std::string>{"com"});
 }
 

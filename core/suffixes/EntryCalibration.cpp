@@ -1,0 +1,28 @@
+#include "core/suffixes/EntryCalibration.h"
+
+#include "core/query/ServerEntry.h"
+#include "core/suffixes/CalibrationStore.h"
+#include "core/suffixes/SuffixDirectory.h"
+#include "text/AsciiCase.h"
+#include "text/IdnName.h"
+#include "text/Trim.h"
+
+namespace cvt {
+
+CalibrationResult EntryCalibration::operator()(const ServerEntry& entry, WhoisLookup& client) const {
+    CalibrationTarget target{std::string(trim(entry.host)), {}, {}};
+    if (const DirectorySuffix* suffix = m_directory.find(trim(entry.caption)); suffix != nullptr) {
+        target.suffix = suffix->ascii;
+        target.registered = suffix->registered;
+    } else {
+        const IdnConversion ascii = IdnName::toAscii(trim(entry.caption));
+        if (ascii.refused()) {
+            return {{}, "the suffix is not a domain name: " + ascii.refusal};
+        }
+        target.suffix = toAsciiLower(ascii.name);
+    }
+    WhoisCalibrator calibrator(client);
+    return m_store.markFor(target, calibrator);
+}
+
+} // namespace cvt
