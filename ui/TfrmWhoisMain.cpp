@@ -5,6 +5,9 @@
 #include "core/journal/JournalSink.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/WhoisLookup.h"
+#include "core/suffixes/CalibrationStore.h"
+#include "core/suffixes/SuffixDirectory.h"
+#include "core/suffixes/WhoisCalibrator.h"
 #include "i18n/RefusalWording.h"
 #include "platform/DesktopOpener.h"
 #include "text/TextUtil.h"
@@ -89,7 +92,8 @@ TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
     m_journal = std::make_unique<WindowJournal>(m_deps.journalPath);
     m_engine = std::make_unique<QueryEngine>(
         QueryEngineDeps{*m_journalSink, m_deps.makeClient, m_deps.clock,
-                        [this](const std::string& message) { reportWorkerError(message); }});
+                        [this](const std::string& message) { reportWorkerError(message); }, nullptr,
+                        [this](const ServerEntry& entry, WhoisLookup& client) { return calibrate(entry, client); }});
     connectEngine();
 
     FormCreate();

@@ -55,6 +55,9 @@ class DesktopOpener;
 class TfrmWhoisInfo;
 class WhoisLookup;
 struct DirectorySuffix;
+class CalibrationStore;
+class SuffixDirectory;
+struct CalibrationResult;
 class WindowJournal;
 struct WindowState;
 
@@ -238,6 +241,8 @@ private:
     void reportWorkerError(const std::string& message);
     // Config.ini's entries, then every catalogue suffix they do not name.
     std::vector<DirectorySuffix> loadSuffixes();
+    // A WHOIS entry's calibrated no-match text, derived on the lane's thread when none is fresh.
+    CalibrationResult calibrate(const ServerEntry& entry, WhoisLookup& client);
     // Stores the word-list dialog's "Visible text only" choice in Config.ini when it changed.
     void rememberVisibleTextChoice(bool ticked);
     // The "[state]" section: read at creation (the word-list fields when the dialog arrives), written
@@ -336,6 +341,10 @@ private:
     bool m_loadingHistory = false;
     QDialog* m_history = nullptr;
     std::vector<JournalSearch> m_historySearches;
+    // The suffixes as Config.ini and the shipped data give them, and the calibrated no-match texts
+    // of WHOIS servers: made once with the window, before any run; the runs' lanes read them.
+    std::unique_ptr<SuffixDirectory> m_directory;
+    std::unique_ptr<CalibrationStore> m_calibrations;
     std::unique_ptr<QueryEngine> m_engine;
 };
 

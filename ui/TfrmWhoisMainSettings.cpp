@@ -6,6 +6,8 @@
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
 #include "core/suffixes/CalibrationBook.h"
+#include "core/suffixes/CalibrationStore.h"
+#include "core/suffixes/EntryCalibration.h"
 #include "core/suffixes/SuffixData.h"
 #include "core/suffixes/SuffixDirectory.h"
 #include "ui/Prompts.h"
@@ -18,6 +20,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSplitter>
@@ -40,11 +43,8 @@ std::vector<DirectorySuffix> TfrmWhoisMain::loadSuffixes() {
     }
     SetLanguage(options.Language);
     const std::vector<ServerEntry> entries = BuildServerTable(options).entries;
-    if (!m_deps.locateData) {
-        return SuffixDirectory(entries, SuffixData{}, CalibrationBook{}).suffixes();
-    }
     // A missing or damaged data file leaves its suffixes out; the window says which and goes on.
-    const SuffixData data = SuffixData::load(m_deps.locateData);
+    const SuffixData data = m_deps.locateData ? SuffixData::load(m_deps.locateData) : SuffixData{};
     std::string problem;
     const CalibrationBook calibrations =
         CalibrationFile::load(CalibrationFile::besideConfig(m_deps.configPath), problem);
@@ -59,7 +59,24 @@ std::vector<DirectorySuffix> TfrmWhoisMain::loadSuffixes() {
         }
         m_deps.prompts.error(this, toQString(text));
     }
-    return SuffixDirectory(entries, data, calibrations).suffixes();
+    m_directory = std::make_unique<SuffixDirectory>(entries, data, calibrations);
+    // New texts are kept beside Config.ini; a file that cannot be written is said in the status
+    // bar, and the text still serves this window's runs.
+    m_calibrations = std::make_unique<CalibrationStore>(
+        calibrations, [this, file = CalibrationFile::besideConfig(m_deps.configPath)](const std::string& server,
+                                                                                      const StoredCalibration& kept) {
+            std::string failure = CalibrationFile::keep(file, server, kept);
+            if (!failure.empty()) {
+                QMetaObject::invokeMethod(
+                    this, [this, failure] { setStatusText(0, failure); }, Qt::QueuedConnection);
+            }
+            return failure;
+        });
+    return m_directory->suffixes();
+}
+
+CalibrationResult TfrmWhoisMain::calibrate(const ServerEntry& entry, WhoisLookup& client) {
+    return EntryCalibration(*m_calibrations, *m_directory)(entry, client);
 }
 
 void TfrmWhoisMain::RadioGroup1Click() {

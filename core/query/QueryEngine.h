@@ -86,8 +86,8 @@ struct QueryEngineDeps {
 // written once for the window and the command-line tool. It keeps no result table: it publishes
 // what happens to its sink, whose owner keeps the table.
 //
-// A run groups the ticked entries into lanes: with RunSettings::parallel one lane per server field
-// (compared without letter case), otherwise one lane for all. Each lane walks the candidates in
+// A run groups the ticked entries into lanes: with RunSettings::parallel one lane per server
+// (laneKey: a WHOIS host, or the host of an RDAP base), otherwise one lane for all. Each lane walks the candidates in
 // order and asks its entries for each name, one exchange at a time, on its own connection; the
 // lanes run at the same time. A name's row is appended when the first lane reaches it, so rows
 // come in candidate order. The re-query pass uses the same lanes, and each server's pace (its

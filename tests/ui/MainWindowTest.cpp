@@ -493,6 +493,23 @@ TEST(MainWindow, RequeryFillsFailedAndEmptyCells) {
     EXPECT_TRUE(waitUntil([&] { return server.connectionCount() - before == 3; }));
 }
 
+TEST(MainWindow, AWhoisServerWithoutATextIsCalibratedOnItsLaneAndTheTextKept) {
+    // nic.cx and bphone.cx are registered; every other name (the random ones included) is free.
+    FakeWhoisServer server(FakeWhoisServer::answer([](std::string_view query) -> std::string {
+        if (query.starts_with("nic.") || query == "bphone.cx") {
+            return "Domain Name: " + std::string(query) + "\r\nRegistrar: Example Registrar\r\n";
+        }
+        return "The queried object does not exist: " + std::string(query) + "\r\n";
+    }));
+    WindowHarness w(configText("en", {"cx+" + server.hostField()}));
+    w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
+    w.main->btnSearchClick();
+    ASSERT_TRUE(w.waitIdle());
+    EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆"}), row("bphone", {"★"})}));
+    const std::string kept = readFileBytes(w.path.parent_path() / "calibrated.tsv");
+    EXPECT_NE(kept.find("The queried object does not exist"), std::string::npos) << kept;
+}
+
 TEST(MainWindow, LanesOnAskEachServerOnItsOwnAndFillTheSameRows) {
     FakeWhoisServer first(freeWhenStartingWithA());
     FakeWhoisServer second(freeWhenStartingWithA());
