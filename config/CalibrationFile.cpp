@@ -1,6 +1,7 @@
 #include "config/CalibrationFile.h"
 
 #include "config/ReplaceFile.h"
+#include "text/DataLines.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -120,31 +121,22 @@ std::filesystem::path CalibrationFile::besideConfig(const std::filesystem::path&
 CalibrationBook CalibrationFile::parse(std::string_view text, std::size_t* linesLeftOut) {
     CalibrationBook book;
     std::size_t leftOut = 0;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        if (line.empty() || line.front() == '#') {
-            continue;
-        }
+    forEachDataLine(text, [&](std::string_view line) {
         const std::size_t firstTab = line.find('\t');
         const std::size_t secondTab = firstTab == std::string_view::npos ? firstTab : line.find('\t', firstTab + 1);
         if (secondTab == std::string_view::npos) {
             ++leftOut;
-            continue;
+            return;
         }
         const std::string_view server = line.substr(0, firstTab);
         const std::optional<std::int64_t> date = parseDate(line.substr(firstTab + 1, secondTab - firstTab - 1));
         const std::optional<std::string> mark = unescape(line.substr(secondTab + 1));
         if (!isServerField(server) || !date || !mark || mark->empty()) {
             ++leftOut;
-            continue;
+            return;
         }
         book.store(server, {*mark, *date});
-    }
+    });
     if (linesLeftOut != nullptr) {
         *linesLeftOut = leftOut;
     }

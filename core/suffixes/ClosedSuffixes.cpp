@@ -1,10 +1,10 @@
 #include "core/suffixes/ClosedSuffixes.h"
 
 #include "text/AsciiCase.h"
+#include "text/DataLines.h"
 #include "text/IdnName.h"
 
 #include <algorithm>
-#include <array>
 
 namespace cvt {
 
@@ -23,33 +23,15 @@ bool usable(std::string_view field) {
 
 ClosedSuffixes ClosedSuffixes::parse(std::string_view text) {
     ClosedSuffixes closed;
-    while (!text.empty()) {
-        const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(std::min(end + 1, text.size()));
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        if (line.empty() || line.front() == '#') {
-            continue;
-        }
-        std::array<std::string_view, 3> fields;
-        std::size_t count = 0;
-        for (std::size_t start = 0; count < fields.size(); ++count) {
-            const std::size_t tab = line.find('\t', start);
-            fields[count] = line.substr(start, tab == std::string_view::npos ? tab : tab - start);
-            if (tab == std::string_view::npos) {
-                break;
-            }
-            start = tab + 1;
-        }
-        if (count != 2 || !usable(fields[0]) || !usable(fields[1]) || !usable(fields[2])) {
-            continue;
+    forEachDataLine(text, [&closed](std::string_view line) {
+        const std::vector<std::string_view> fields = tabFields(line);
+        if (fields.size() != 3 || !usable(fields[0]) || !usable(fields[1]) || !usable(fields[2])) {
+            return;
         }
         closed.m_reasons.emplace(toAsciiLower(fields[0]), std::string(fields[2]));
         closed.m_reasons.emplace(toAsciiLower(fields[1]), std::string(fields[2]));
         ++closed.m_count;
-    }
+    });
     return closed;
 }
 
