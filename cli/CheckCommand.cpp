@@ -228,7 +228,7 @@ public:
                         "use this server for SUFFIX in this run, replacing the Config.ini entry or adding one: "
                         "SUFFIX=HOST[:PORT]+MARK (WHOIS) or SUFFIX=https://BASE/ (RDAP); repeatable. With --server "
                         "and no Config.ini, check runs on these servers alone")
-            ->type_name("SPEC")
+            ->type_name("SUFFIX=SERVER")
             ->allow_extra_args(false);
         CLI::Option* parallel =
             command.add_flag("--parallel", m_parallel,
