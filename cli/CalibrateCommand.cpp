@@ -2,6 +2,7 @@
 #include "cli/ServerTableLoading.h"
 #include "cli/SharedOptions.h"
 #include "cli/SuffixChoosing.h"
+#include "cli/TimeLimitOptions.h"
 #include "config/CalibrationFile.h"
 #include "core/query/NetWhoisLookup.h"
 #include "core/suffixes/CalibrationStore.h"
@@ -15,8 +16,6 @@
 namespace cvt::cli {
 
 namespace {
-
-constexpr std::int64_t kMaxTimeoutSeconds = 3600;
 
 class CalibrateCommand : public Command {
 public:
@@ -33,19 +32,11 @@ public:
             "could not be calibrated.");
         command.add_option("SUFFIX", m_suffixes, "the suffixes whose servers to calibrate")->required();
         m_config.declare(command);
-        addDecimalOption(command, "--timeout", m_timeoutSeconds, kMaxTimeoutSeconds,
-                         "the longest one exchange may take, connect included (1 to 3600; default 60)")
-            ->type_name("S");
-        addDecimalOption(command, "--connect-timeout", m_connectTimeoutSeconds, kMaxTimeoutSeconds,
-                         "the longest a connect may take (1 to 3600; default 10)")
-            ->type_name("S");
+        m_timeLimits.declare(command, "60", "10");
     }
 
     int run(CommandIo& io) override {
-        if ((m_timeoutSeconds && *m_timeoutSeconds == 0) ||
-            (m_connectTimeoutSeconds && *m_connectTimeoutSeconds == 0)) {
-            throw UsageError("--timeout and --connect-timeout: give at least 1 second");
-        }
+        m_timeLimits.check();
         const std::filesystem::path configPath = m_config.path();
         std::error_code missing;
         const ServerTableData table = std::filesystem::exists(configPath, missing)
@@ -65,8 +56,8 @@ public:
                                    return CalibrationFile::keep(file, server, kept);
                                });
         NetWhoisLookup lookup;
-        lookup.setTimeLimits(std::chrono::seconds(m_timeoutSeconds.value_or(60)),
-                             std::chrono::seconds(m_connectTimeoutSeconds.value_or(0)));
+        lookup.setTimeLimits(std::chrono::seconds(m_timeLimits.exchangeSeconds.value_or(60)),
+                             std::chrono::seconds(m_timeLimits.connectSeconds.value_or(0)));
         WhoisCalibrator calibrator(lookup);
         int status = 0;
         for (const DirectorySuffix* suffix : chosen) {
@@ -101,8 +92,7 @@ public:
 private:
     std::vector<std::string> m_suffixes;
     ConfigOption m_config;
-    std::optional<std::int64_t> m_timeoutSeconds;
-    std::optional<std::int64_t> m_connectTimeoutSeconds;
+    TimeLimitOptions m_timeLimits;
 };
 
 } // namespace

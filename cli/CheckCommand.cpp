@@ -10,6 +10,7 @@
 #include "cli/ServerTableLoading.h"
 #include "cli/SharedOptions.h"
 #include "cli/SuffixChoosing.h"
+#include "cli/TimeLimitOptions.h"
 #include "config/CalibrationFile.h"
 #include "config/RunSettingsIni.h"
 #include "config/ServerEntryLine.h"
@@ -50,7 +51,6 @@ constexpr const char* kFooter =
     "free cell and some cells failed; 4 the run could not start or its table could not be written;\n"
     "130 stopped by Ctrl-C (the table so far still printed). --exit-zero gives 0 for 1 and 3.";
 
-constexpr std::int64_t kMaxTimeoutSeconds = 3600;
 constexpr std::int64_t kMaxRetries = 10;
 
 // The exit statuses of check.
@@ -216,13 +216,7 @@ public:
                                                 "(at most 10)")
                                    ->type_name("N");
         command.add_flag("--retry", m_retry, "the same as --retries 1")->excludes(retries);
-        addDecimalOption(command, "--timeout", m_timeoutSeconds, kMaxTimeoutSeconds,
-                         "the longest one exchange with a registry may take, connect included (1 to 3600; default "
-                         "60)")
-            ->type_name("S");
-        addDecimalOption(command, "--connect-timeout", m_connectTimeoutSeconds, kMaxTimeoutSeconds,
-                         "the longest a connect may take (1 to 3600; default: 10 for WHOIS, the read limit for RDAP)")
-            ->type_name("S");
+        m_timeLimits.declare(command, "60", "10 for WHOIS, the read limit for RDAP");
         command
             .add_option("--server", m_servers,
                         "use this server for SUFFIX in this run, replacing the Config.ini entry or adding one: "
@@ -285,7 +279,7 @@ public:
     int run(CommandIo& io) override {
         m_source.validate();
         chooseOutput();
-        checkLimits();
+        m_timeLimits.check();
         std::optional<CheckOutputFile> outputFile;
         if (!m_outputFile.empty() && m_outputFile != "-") {
             outputFile.emplace(m_outputFile);
@@ -314,11 +308,11 @@ public:
         if (m_backoffSeconds) {
             settings.backoff = std::chrono::seconds(*m_backoffSeconds);
         }
-        if (m_timeoutSeconds) {
-            settings.exchangeTimeout = std::chrono::seconds(*m_timeoutSeconds);
+        if (m_timeLimits.exchangeSeconds) {
+            settings.exchangeTimeout = std::chrono::seconds(*m_timeLimits.exchangeSeconds);
         }
-        if (m_connectTimeoutSeconds) {
-            settings.connectTimeout = std::chrono::seconds(*m_connectTimeoutSeconds);
+        if (m_timeLimits.connectSeconds) {
+            settings.connectTimeout = std::chrono::seconds(*m_timeLimits.connectSeconds);
         }
         if (m_dns || m_noDns || m_dnsServer) {
             std::vector<std::string> warnings;
@@ -457,23 +451,13 @@ private:
         }
     }
 
-    void checkLimits() const {
-        if (m_timeoutSeconds && *m_timeoutSeconds == 0) {
-            throw UsageError("--timeout: give at least 1 second");
-        }
-        if (m_connectTimeoutSeconds && *m_connectTimeoutSeconds == 0) {
-            throw UsageError("--connect-timeout: give at least 1 second");
-        }
-    }
-
     CheckNameSource m_source;
     ConfigOption m_config;
     LanguageOption m_language;
     std::string m_suffixes;
     bool m_retry = false;
     std::optional<std::int64_t> m_retries;
-    std::optional<std::int64_t> m_timeoutSeconds;
-    std::optional<std::int64_t> m_connectTimeoutSeconds;
+    TimeLimitOptions m_timeLimits;
     std::vector<std::string> m_servers;
     bool m_noHeader = false;
     bool m_quiet = false;
