@@ -19,7 +19,8 @@ constexpr const char* kHeader =
     "# Corvantide: no-match texts derived from WHOIS servers' own replies, kept for 30 days.\n"
     "# Written by the program (corvantide-cli calibrate, or a run that asks a server without a known\n"
     "# text); delete a line, or the file, to derive again.\n"
-    "# Format: server<TAB>derived at (UTC)<TAB>no-match text, with \\\\, \\t, \\r and \\n in the text.\n";
+    "# Format: server<TAB>derived at (UTC)<TAB>no-match text<TAB>registered text, with \\\\, \\t, \\r and\n"
+    "# \\n in the texts.\n";
 
 std::string escape(std::string_view text) {
     std::string escaped;
@@ -128,14 +129,19 @@ CalibrationBook CalibrationFile::parse(std::string_view text, std::size_t* lines
             ++leftOut;
             return;
         }
+        // A line of an older version ends with the no-match text: its registered text is unknown.
+        const std::size_t thirdTab = line.find('\t', secondTab + 1);
         const std::string_view server = line.substr(0, firstTab);
         const std::optional<std::int64_t> date = parseDate(line.substr(firstTab + 1, secondTab - firstTab - 1));
-        const std::optional<std::string> mark = unescape(line.substr(secondTab + 1));
-        if (!isServerField(server) || !date || !mark || mark->empty()) {
+        const std::optional<std::string> mark = unescape(line.substr(secondTab + 1, thirdTab - secondTab - 1));
+        const std::optional<std::string> registered =
+            thirdTab == std::string_view::npos ? std::optional<std::string>("") : unescape(line.substr(thirdTab + 1));
+        if (!isServerField(server) || !date || !mark || mark->empty() || !registered ||
+            (thirdTab != std::string_view::npos && registered->empty())) {
             ++leftOut;
             return;
         }
-        book.store(server, {*mark, *date});
+        book.store(server, {*mark, *date, *registered});
     });
     if (linesLeftOut != nullptr) {
         *linesLeftOut = leftOut;
@@ -146,7 +152,11 @@ CalibrationBook CalibrationFile::parse(std::string_view text, std::size_t* lines
 std::string CalibrationFile::format(const CalibrationBook& book) {
     std::string text = kHeader;
     for (const auto& [server, calibration] : book.all()) {
-        text += server + '\t' + calibrationDate(calibration.derivedAt) + '\t' + escape(calibration.mark) + '\n';
+        text += server + '\t' + calibrationDate(calibration.derivedAt) + '\t' + escape(calibration.mark);
+        if (!calibration.registered.empty()) {
+            text += '\t' + escape(calibration.registered);
+        }
+        text += '\n';
     }
     return text;
 }
@@ -176,7 +186,7 @@ CalibrationBook CalibrationFile::load(const std::filesystem::path& path, std::st
     CalibrationBook book = parse(text, &leftOut);
     if (leftOut > 0) {
         problem = path.string() + ": " + std::to_string(leftOut) + (leftOut == 1 ? " line" : " lines") +
-                  " left out (not server<TAB>date<TAB>text)";
+                  " left out (not server<TAB>date<TAB>text[<TAB>text])";
     }
     return book;
 }

@@ -11,9 +11,10 @@ namespace cvt {
 // The no-match texts derived from WHOIS servers' own replies, kept per user in calibrated.tsv
 // beside the Config.ini in use: the program writes this file, the user edits Config.ini. Format (in
 // its header comment too): UTF-8 lines, "#" lines and empty lines skipped; every other line is
-//   server<TAB>derived at, as 2026-12-08T12:00:00Z<TAB>no-match text
-// with backslash, TAB, CR and LF in the text written as \\, \t, \r and \n. A line that breaks the
-// format is left out (and dropped at the next save); a later line for a server replaces an earlier.
+//   server<TAB>derived at, as 2026-12-08T12:00:00Z<TAB>no-match text<TAB>registered text
+// with backslash, TAB, CR and LF in the texts written as \\, \t, \r and \n. A line without the
+// registered text (kept by an older version) loads with it unknown. A line that breaks the format
+// is left out (and dropped at the next save); a later line for a server replaces an earlier.
 class CalibrationFile {
 public:
     static constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;

@@ -93,7 +93,7 @@ TfrmWhoisMain::TfrmWhoisMain(MainWindowDeps deps, QWidget* parent)
     m_engine = std::make_unique<QueryEngine>(
         QueryEngineDeps{*m_journalSink, m_deps.makeClient, m_deps.clock,
                         [this](const std::string& message) { reportWorkerError(message); }, nullptr,
-                        [this](const ServerEntry& entry, WhoisLookup& client) { return calibrate(entry, client); }});
+                        [this](const CalibrationCall& call) { return calibrate(call); }});
     connectEngine();
 
     FormCreate();

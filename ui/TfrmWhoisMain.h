@@ -57,6 +57,7 @@ class WhoisLookup;
 struct DirectorySuffix;
 class CalibrationStore;
 class SuffixDirectory;
+struct CalibrationCall;
 struct CalibrationResult;
 class WindowJournal;
 struct WindowState;
@@ -242,7 +243,7 @@ private:
     // Config.ini's entries, then every catalogue suffix they do not name.
     std::vector<DirectorySuffix> loadSuffixes();
     // A WHOIS entry's calibrated no-match text, derived on the lane's thread when none is fresh.
-    CalibrationResult calibrate(const ServerEntry& entry, WhoisLookup& client);
+    CalibrationResult calibrate(const CalibrationCall& call);
     // Stores the word-list dialog's "Visible text only" choice in Config.ini when it changed.
     void rememberVisibleTextChoice(bool ticked);
     // The "[state]" section: read at creation (the word-list fields when the dialog arrives), written

@@ -5,6 +5,7 @@
 #include "config/ServerTable.h"
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
+#include "core/query/CellLookups.h"
 #include "core/suffixes/CalibrationBook.h"
 #include "core/suffixes/CalibrationStore.h"
 #include "core/suffixes/EntryCalibration.h"
@@ -75,8 +76,8 @@ std::vector<DirectorySuffix> TfrmWhoisMain::loadSuffixes() {
     return m_directory->suffixes();
 }
 
-CalibrationResult TfrmWhoisMain::calibrate(const ServerEntry& entry, WhoisLookup& client) {
-    return EntryCalibration(*m_calibrations, *m_directory)(entry, client);
+CalibrationResult TfrmWhoisMain::calibrate(const CalibrationCall& call) {
+    return EntryCalibration(*m_calibrations, *m_directory)(call);
 }
 
 void TfrmWhoisMain::RadioGroup1Click() {

@@ -4,6 +4,7 @@
 #include "core/query/ServerEntry.h"
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,12 @@ public:
     virtual void cancel() = 0;
     // Thread-safe: makes a host name lookup under way (and every later one) fail at once.
     virtual void cancelHostLookup() {}
+
+    // Waits until the server ("host[:port]") may be asked again; false when the run stops.
+    using NextTurn = std::function<bool(const std::string& serverField)>;
+    // The wait for exchanges a cell needs beyond its own (a calibration's questions); none is waited
+    // for until it is set.
+    virtual void setNextTurn(NextTurn nextTurn) { static_cast<void>(nextTurn); }
 };
 
 // The first line of a failure's message, trimmed: "Read Timeout", "Socket Error # 10061".

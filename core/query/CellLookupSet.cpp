@@ -31,6 +31,12 @@ void CellLookupSet::cancel() const {
     }
 }
 
+void CellLookupSet::setNextTurn(const CellLookup::NextTurn& nextTurn) const {
+    for (const auto& [kind, lookup] : m_lookups) {
+        lookup->setNextTurn(nextTurn);
+    }
+}
+
 void CellLookupSet::cancelHostLookup() const {
     for (const auto& [kind, lookup] : m_lookups) {
         lookup->cancelHostLookup();

@@ -27,6 +27,8 @@ public:
     void cancel() const;
     // Thread-safe: the host name lookups under way (and every later one) fail at once.
     void cancelHostLookup() const;
+    // The wait every lookup of the set keeps between the exchanges a cell needs beyond its own.
+    void setNextTurn(const CellLookup::NextTurn& nextTurn) const;
 
 private:
     std::map<LookupKind, std::unique_ptr<CellLookup>> m_lookups;

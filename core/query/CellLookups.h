@@ -14,9 +14,19 @@ class RdapClient;
 class WhoisLookup;
 struct CalibrationResult;
 
-// Gives a WHOIS entry without a no-match mark the text calibrated for its server, asking the server
-// through the lane's own client when it must be derived; or says why there is none.
-using CalibrateEntry = std::function<CalibrationResult(const ServerEntry& entry, WhoisLookup& client)>;
+// What the calibration of a WHOIS entry's server is asked with.
+struct CalibrationCall {
+    const ServerEntry& entry;
+    WhoisLookup& client; // the lane's own
+    // Waits for the server's turn between two questions; false when the run stops. Empty: no waits.
+    std::function<bool()> nextTurn = {};
+    // Derive the texts now, whatever is kept: the server's replies no longer fit them.
+    bool again = false;
+};
+
+// Gives a WHOIS entry without a no-match mark the texts calibrated for its server, asking the server
+// through the lane's own client when they must be derived; or says why there are none.
+using CalibrateEntry = std::function<CalibrationResult(const CalibrationCall& call)>;
 
 // How long an exchange and its connect may take.
 struct ExchangeTimeLimits {

@@ -19,7 +19,10 @@ std::string laneKey(std::string_view serverField) {
     return toAsciiLower(server);
 }
 
-QueryLane::QueryLane(CellLookupSet lookups, Context context) : m_lookups(std::move(lookups)), m_context(context) {}
+QueryLane::QueryLane(CellLookupSet lookups, Context context) : m_lookups(std::move(lookups)), m_context(context) {
+    m_lookups.setNextTurn(
+        [this](const std::string& serverField) { return waitTurnWith(serverField, m_stop, m_announce); });
+}
 
 QueryLane::~QueryLane() = default;
 
@@ -33,6 +36,13 @@ void QueryLane::cancelHostLookup() {
 
 bool QueryLane::waitTurn(const std::string& serverField, const std::function<bool()>& stop,
                          const std::function<void(const std::string&)>& announce) {
+    m_stop = stop;
+    m_announce = announce;
+    return waitTurnWith(serverField, stop, announce);
+}
+
+bool QueryLane::waitTurnWith(const std::string& serverField, const std::function<bool()>& stop,
+                             const std::function<void(const std::string&)>& announce) {
     if (m_givenUp.contains(laneKey(serverField))) {
         return !stop();
     }

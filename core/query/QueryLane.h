@@ -38,6 +38,8 @@ public:
     // started, and the back-off after a refusal. While waiting for a back-off or for a second or
     // more, tells `announce` which server it waits for and how long. Returns false when stop()
     // turned true (the wait then ends at once). A server the lane has given up is never waited for.
+    // The exchanges askCell makes beyond the cell's own (a calibration's questions) wait for their
+    // turns the same way, with the stop and announce of the latest waitTurn.
     bool waitTurn(const std::string& serverField, const std::function<bool()>& stop,
                   const std::function<void(const std::string&)>& announce);
 
@@ -62,10 +64,15 @@ private:
     // doubles the back-off; the first without a reply leaves it; anything else ends it.
     void afterExchange(ServerPace& pace, const CellOutcome& outcome);
     void keepPace(ServerPace& pace, bool refused);
+    bool waitTurnWith(const std::string& serverField, const std::function<bool()>& stop,
+                      const std::function<void(const std::string&)>& announce);
 
     // The lookups the lane asks its cells through, one per lookup kind of its entries.
     CellLookupSet m_lookups;
     Context m_context;
+    // The stop and announce of the latest waitTurn, for the waits inside askCell.
+    std::function<bool()> m_stop = [] { return false; };
+    std::function<void(const std::string&)> m_announce = [](const std::string&) {};
     // The servers this lane gave up (keyed by laneKey), with the reason their cells get.
     std::map<std::string, std::string, std::less<>> m_givenUp;
 };

@@ -27,6 +27,7 @@ public:
     std::string reply(const ServerEntry& entry, const std::string& query) override;
     void cancel() override;
     void cancelHostLookup() override { m_whois->cancelHostLookup(); }
+    void setNextTurn(NextTurn nextTurn) override { m_whois->setNextTurn(std::move(nextTurn)); }
 
 private:
     std::unique_ptr<RdapClient> m_rdap;

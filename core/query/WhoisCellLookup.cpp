@@ -4,40 +4,130 @@
 #include "text/TextUtil.h"
 
 #include <exception>
+#include <optional>
 
 namespace cvt {
 
-CellAnswer WhoisCellLookup::ask(const ServerEntry& entry, const std::string& query) {
-    if (!entry.mark.empty()) {
-        return askWith(entry, query);
-    }
-    const CalibrationResult& calibration = calibrationFor(entry);
-    if (!calibration.succeeded()) {
-        return {{Mark::Failed, "no no-match text: " + calibration.reason, false}, std::nullopt};
-    }
-    ServerEntry calibrated = entry;
-    calibrated.mark = calibration.mark;
-    return askWith(calibrated, query);
+namespace {
+
+// A failed exchange is a result, not an error: it is failed and can be asked again.
+CellAnswer failedExchange(const std::exception& failure) {
+    return {{Mark::Failed, failureReason(failure.what()), false, isConnectionLoss(failure)}, std::nullopt};
 }
 
-const CalibrationResult& WhoisCellLookup::calibrationFor(const ServerEntry& entry) {
+// The run stopped while the server was being calibrated: the cell is failed, the pace left alone.
+CellAnswer stoppedAnswer() {
+    return {{Mark::Failed, "stopped while the server was being calibrated", false}, std::nullopt, true};
+}
+
+// A calibrated server's reply as judgeReply judges it with the calibrated no-match text, or nothing
+// when it would be registered only by lacking that text: it lacks the registered text too.
+std::optional<CellOutcome> judgeCalibrated(std::string_view reply, const ServerEntry& entry,
+                                           const CalibrationResult& texts) {
+    ServerEntry calibrated = entry;
+    calibrated.mark = texts.mark;
+    CellOutcome outcome = judgeReply(reply, calibrated);
+    if (outcome.mark == Mark::Registered && !containsText(reply, texts.registered)) {
+        return std::nullopt;
+    }
+    return outcome;
+}
+
+} // namespace
+
+CellAnswer WhoisCellLookup::ask(const ServerEntry& entry, const std::string& query) {
+    return entry.mark.empty() ? askCalibrated(entry, query) : askWith(entry, query);
+}
+
+bool WhoisCellLookup::nextTurn(const ServerEntry& entry) const {
+    return !m_nextTurn || m_nextTurn(std::string(trim(entry.host)));
+}
+
+WhoisCellLookup::Calibrated* WhoisCellLookup::calibrationFor(const ServerEntry& entry, bool& questionsAsked) {
     const std::string server(trim(entry.host));
     if (const auto known = m_calibrated.find(server); known != m_calibrated.end()) {
-        return known->second;
+        return &known->second;
     }
-    CalibrationResult result =
-        m_calibrate ? m_calibrate(entry, *m_client)
-                    : CalibrationResult{{}, "not calibrated yet (corvantide-cli calibrate " + entry.caption + ")"};
-    return m_calibrated.emplace(server, std::move(result)).first->second;
+    if (!m_calibrate) {
+        const CalibrationResult none{{}, "not calibrated yet (corvantide-cli calibrate " + entry.caption + ")"};
+        return &m_calibrated.emplace(server, Calibrated{none}).first->second;
+    }
+    // The turn is waited for between two questions only, so once it is the server has been asked.
+    CalibrationResult result = m_calibrate({entry, *m_client, [this, &entry, &questionsAsked] {
+                                                questionsAsked = true;
+                                                return nextTurn(entry);
+                                            }});
+    if (result.stopped) {
+        return nullptr;
+    }
+    return &m_calibrated.emplace(server, Calibrated{std::move(result)}).first->second;
+}
+
+bool WhoisCellLookup::deriveAgain(const ServerEntry& entry, Calibrated& calibration) {
+    calibration.derivedAgain = true;
+    if (!m_calibrate) {
+        return true;
+    }
+    // The cell's own exchange has just taken the server's turn.
+    if (!nextTurn(entry)) {
+        return false;
+    }
+    CalibrationResult again = m_calibrate({entry, *m_client, [this, &entry] { return nextTurn(entry); }, true});
+    if (again.stopped) {
+        return false;
+    }
+    if (again.succeeded()) {
+        calibration.result = std::move(again);
+    } else {
+        calibration.againFailure = std::move(again.reason);
+    }
+    return true;
+}
+
+CellAnswer WhoisCellLookup::askCalibrated(const ServerEntry& entry, const std::string& query) {
+    bool questionsAsked = false;
+    Calibrated* calibration = calibrationFor(entry, questionsAsked);
+    if (calibration == nullptr) {
+        return stoppedAnswer();
+    }
+    if (!calibration->result.succeeded()) {
+        return {{Mark::Failed, "no no-match text: " + calibration->result.reason, false}, std::nullopt};
+    }
+    // The cell's question waits for its turn after the calibration's.
+    if (questionsAsked && !nextTurn(entry)) {
+        return stoppedAnswer();
+    }
+    std::string reply;
+    try {
+        reply = m_client->lookup(std::string(trim(entry.host)), query);
+    } catch (const std::exception& failure) {
+        m_client->closeConnection();
+        return failedExchange(failure);
+    }
+    std::optional<CellOutcome> outcome = judgeCalibrated(reply, entry, calibration->result);
+    if (!outcome && !calibration->derivedAgain) {
+        if (!deriveAgain(entry, *calibration)) {
+            return stoppedAnswer();
+        }
+        outcome = judgeCalibrated(reply, entry, calibration->result);
+    }
+    if (outcome) {
+        return {std::move(*outcome), std::nullopt};
+    }
+    std::string reason = "the reply holds neither the no-match text nor the registered text calibrated for the "
+                         "server, derived again in this run";
+    if (!calibration->againFailure.empty()) {
+        reason += " without success: " + calibration->againFailure;
+    }
+    return {{Mark::Failed, std::move(reason), false}, std::nullopt};
 }
 
 CellAnswer WhoisCellLookup::askWith(const ServerEntry& entry, const std::string& query) {
     try {
         return {judgeReply(m_client->lookup(std::string(trim(entry.host)), query), entry), std::nullopt};
     } catch (const std::exception& failure) {
-        // A failed exchange is a result, not an error: it is failed and can be asked again.
         m_client->closeConnection();
-        return {{Mark::Failed, failureReason(failure.what()), false, isConnectionLoss(failure)}, std::nullopt};
+        return failedExchange(failure);
     }
 }
 

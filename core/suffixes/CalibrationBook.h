@@ -12,6 +12,8 @@ namespace cvt {
 struct StoredCalibration {
     std::string mark;
     std::int64_t derivedAt = 0; // seconds since 1970-01-01 UTC
+    // The text only a registered reply holds; empty when unknown (kept by an older version).
+    std::string registered = {};
 };
 
 // The key a WHOIS server is kept under: the server field trimmed, in lower case, without ":43"

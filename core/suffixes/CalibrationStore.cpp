@@ -10,7 +10,7 @@ CalibrationResult CalibrationStore::markFor(const CalibrationTarget& target, Who
     {
         const std::lock_guard lock(m_mutex);
         if (const StoredCalibration* fresh = m_book.fresh(target.server, m_clock()); fresh != nullptr) {
-            return {fresh->mark, {}};
+            return {fresh->mark, {}, fresh->registered};
         }
     }
     return recalibrate(target, calibrator);
@@ -22,7 +22,8 @@ CalibrationResult CalibrationStore::recalibrate(const CalibrationTarget& target,
         return result;
     }
     const StoredCalibration calibration{
-        result.mark, std::chrono::duration_cast<std::chrono::seconds>(m_clock().time_since_epoch()).count()};
+        result.mark, std::chrono::duration_cast<std::chrono::seconds>(m_clock().time_since_epoch()).count(),
+        result.registered};
     {
         const std::lock_guard lock(m_mutex);
         m_book.store(target.server, calibration);

@@ -1,5 +1,6 @@
 #include "core/suffixes/EntryCalibration.h"
 
+#include "core/query/CellLookups.h"
 #include "core/query/ServerEntry.h"
 #include "core/suffixes/CalibrationStore.h"
 #include "core/suffixes/SuffixDirectory.h"
@@ -9,7 +10,8 @@
 
 namespace cvt {
 
-CalibrationResult EntryCalibration::operator()(const ServerEntry& entry, WhoisLookup& client) const {
+CalibrationResult EntryCalibration::operator()(const CalibrationCall& call) const {
+    const ServerEntry& entry = call.entry;
     CalibrationTarget target{std::string(trim(entry.host)), {}, {}};
     if (const DirectorySuffix* suffix = m_directory.find(trim(entry.caption)); suffix != nullptr) {
         target.suffix = suffix->ascii;
@@ -21,8 +23,9 @@ CalibrationResult EntryCalibration::operator()(const ServerEntry& entry, WhoisLo
         }
         target.suffix = toAsciiLower(ascii.name);
     }
-    WhoisCalibrator calibrator(client);
-    return m_store.markFor(target, calibrator);
+    WhoisCalibrator calibrator(call.client);
+    calibrator.setNextTurn(call.nextTurn);
+    return call.again ? m_store.recalibrate(target, calibrator) : m_store.markFor(target, calibrator);
 }
 
 } // namespace cvt

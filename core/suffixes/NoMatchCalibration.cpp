@@ -148,13 +148,47 @@ public:
 
     const std::vector<std::string_view>& askedTexts() const { return m_askedTexts; }
 
-    std::string find() const {
-        std::string_view longest;
+    // The no-match text: the first whole line of the first free reply that qualifies, else the
+    // longest qualifying stretch.
+    std::string findNoMatch() const {
         std::size_t tried = 0;
-        const auto qualifiesWithin = [this, &tried](std::string_view candidate) {
-            return looksLikeText(candidate) && ++tried <= NoMatchCalibration::kMaxCandidates && qualifies(candidate);
+        const auto qualifies = [this, &tried](std::string_view candidate) {
+            return looksLikeText(candidate) && ++tried <= NoMatchCalibration::kMaxCandidates &&
+                   qualifiesAsNoMatch(candidate);
         };
-        for (const std::string_view line : lines(m_replies.unregistered.front().text)) {
+        return find(m_replies.unregistered.front().text, qualifies);
+    }
+
+    // The registered text: the first field label (a line's text before its first colon, nothing in
+    // it variable) of the registered reply that qualifies, else as for the no-match text. A label
+    // stands in every registered reply of a registry, where the values after it change.
+    std::string findRegistered() const {
+        std::size_t tried = 0;
+        const auto qualifies = [this, &tried](std::string_view candidate) {
+            return looksLikeText(candidate) && ++tried <= NoMatchCalibration::kMaxCandidates &&
+                   qualifiesAsRegistered(candidate);
+        };
+        for (const std::string_view line : lines(m_replies.registered.text)) {
+            const std::size_t colon = line.find(':');
+            if (colon == std::string_view::npos) {
+                continue;
+            }
+            const std::vector<bool> variable = variableBytes(line, m_askedTexts);
+            const std::string_view label = trimMark(line.substr(0, colon));
+            if (std::none_of(variable.begin(), variable.begin() + static_cast<std::ptrdiff_t>(colon),
+                             [](bool v) { return v; }) &&
+                qualifies(label)) {
+                return std::string(label);
+            }
+        }
+        return find(m_replies.registered.text, qualifies);
+    }
+
+private:
+    template <typename Qualifies>
+    std::string find(std::string_view reply, const Qualifies& qualifiesWithin) const {
+        std::string_view longest;
+        for (const std::string_view line : lines(reply)) {
             const std::vector<bool> variable = variableBytes(line, m_askedTexts);
             if (std::none_of(variable.begin(), variable.end(), [](bool v) { return v; }) &&
                 qualifiesWithin(trimMark(line))) {
@@ -180,13 +214,20 @@ public:
         return std::string(longest);
     }
 
-private:
-    bool qualifies(std::string_view candidate) const {
+    bool qualifiesAsNoMatch(std::string_view candidate) const {
         if (!findQuotaLine(candidate).empty() || containsText(m_replies.registered.text, candidate)) {
             return false;
         }
         return std::all_of(m_replies.unregistered.begin(), m_replies.unregistered.end(),
                            [candidate](const CalibrationReply& reply) { return containsText(reply.text, candidate); });
+    }
+
+    bool qualifiesAsRegistered(std::string_view candidate) const {
+        if (!findQuotaLine(candidate).empty() || !containsText(m_replies.registered.text, candidate)) {
+            return false;
+        }
+        return std::none_of(m_replies.unregistered.begin(), m_replies.unregistered.end(),
+                            [candidate](const CalibrationReply& reply) { return containsText(reply.text, candidate); });
     }
 
     // An asked name, its first label, and the same in the other form of an international name:
@@ -263,10 +304,17 @@ NoMatchCalibration NoMatchCalibration::derive(const CalibrationReplies& replies)
         result.m_reason = "the server answers names that cannot exist and " + replies.registered.name + " alike";
         return result;
     }
-    result.m_mark = search.find();
+    result.m_mark = search.findNoMatch();
     if (result.m_mark.empty()) {
         result.m_reason = "no text is in every reply about a name that cannot exist and missing from the reply about " +
                           replies.registered.name;
+        return result;
+    }
+    result.m_registered = search.findRegistered();
+    if (result.m_registered.empty()) {
+        result.m_mark.clear();
+        result.m_reason = "no text is in the reply about " + replies.registered.name +
+                          " and missing from every reply about a name that cannot exist";
     }
     return result;
 }

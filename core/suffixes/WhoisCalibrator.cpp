@@ -44,13 +44,18 @@ CalibrationResult WhoisCalibrator::calibrate(const CalibrationTarget& target) {
             return "the server could not be asked about " + reply.name + ": " + failureReason(failure.what());
         }
     };
+    bool firstQuestion = true;
     for (CalibrationReply* reply : {&replies.unregistered[0], &replies.registered, &replies.unregistered[1]}) {
+        if (!firstQuestion && m_nextTurn && !m_nextTurn()) {
+            return {{}, "stopped while the server was being calibrated", {}, true};
+        }
+        firstQuestion = false;
         if (std::string failure = ask(*reply); !failure.empty()) {
             return {{}, std::move(failure)};
         }
     }
     const NoMatchCalibration derived = NoMatchCalibration::derive(replies);
-    return {derived.mark(), derived.reason()};
+    return {derived.mark(), derived.reason(), derived.registered()};
 }
 
 } // namespace cvt

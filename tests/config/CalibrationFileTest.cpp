@@ -11,7 +11,8 @@ namespace {
 TEST(CalibrationFile, KeepsTextsByteForByte) {
     test::TempDir folder;
     const std::filesystem::path path = folder.file("calibrated.tsv");
-    EXPECT_EQ(CalibrationFile::keep(path, "WHOIS.nic.be:43", {"Status:\tAVAILABLE\\ ", 1'700'000'000}), "");
+    EXPECT_EQ(CalibrationFile::keep(path, "WHOIS.nic.be:43", {"Status:\tAVAILABLE\\ ", 1'700'000'000, "Status:\tok"}),
+              "");
     EXPECT_EQ(CalibrationFile::keep(path, "127.0.0.1:4343", {" not found", 1'700'000'001}), "");
     std::string problem;
     const CalibrationBook book = CalibrationFile::load(path, problem);
@@ -19,9 +20,12 @@ TEST(CalibrationFile, KeepsTextsByteForByte) {
     ASSERT_EQ(book.all().size(), 2u);
     EXPECT_EQ(book.find("whois.nic.be")->mark, "Status:\tAVAILABLE\\ ");
     EXPECT_EQ(book.find("whois.nic.be")->derivedAt, 1'700'000'000);
+    EXPECT_EQ(book.find("whois.nic.be")->registered, "Status:\tok");
     EXPECT_EQ(book.find("127.0.0.1:4343")->mark, " not found");
-    EXPECT_NE(test::readFileBytes(path).find("whois.nic.be\t2023-11-14T22:13:20Z\tStatus:\\tAVAILABLE\\\\ \n"),
-              std::string::npos);
+    EXPECT_EQ(book.find("127.0.0.1:4343")->registered, "");
+    EXPECT_NE(
+        test::readFileBytes(path).find("whois.nic.be\t2023-11-14T22:13:20Z\tStatus:\\tAVAILABLE\\\\ \tStatus:\\tok\n"),
+        std::string::npos);
 }
 
 TEST(CalibrationFile, LeavesOutBrokenLines) {
@@ -32,12 +36,16 @@ TEST(CalibrationFile, LeavesOutBrokenLines) {
                                                         "c.example\t2026-12-08 12:00:00\tbad date\n"
                                                         "d.example\t2026-12-08T12:00:00Z\tbad \\q escape\n"
                                                         "e.example\t2026-12-08T12:00:00Z\t\n"
+                                                        "f.example\t2026-12-08T12:00:00Z\tfree\t\n"
+                                                        "g.example\t2026-12-08T12:00:00Z\tfree\tDomain Name\n"
                                                         "no tabs at all\n"
                                                         "a.example\t2026-12-09T12:00:00Z\tlater\n",
                                                         &leftOut);
-    EXPECT_EQ(leftOut, 5u);
-    ASSERT_EQ(book.all().size(), 1u);
+    EXPECT_EQ(leftOut, 6u);
+    ASSERT_EQ(book.all().size(), 2u);
     EXPECT_EQ(book.find("a.example")->mark, "later");
+    EXPECT_EQ(book.find("a.example")->registered, ""); // an older version's line: unknown
+    EXPECT_EQ(book.find("g.example")->registered, "Domain Name");
     EXPECT_EQ(calibrationDate(book.find("a.example")->derivedAt), "2026-12-09T12:00:00Z");
 }
 
