@@ -123,9 +123,12 @@ std::vector<std::string> runSuffixes(const std::vector<std::vector<ServerEntry>>
     return suffixes;
 }
 
-// How a lane asks the entry: "whois" for a WHOIS host, "rdap" for an RDAP base address (with a WHOIS
-// server behind it or not).
-std::string askedVia(const ServerEntry& entry) {
+// How the cell was asked: as its lookup says; for a cell no lookup asked (a name never sent, a server
+// given up), "whois" for a WHOIS host and "rdap" for an RDAP base address.
+std::string askedVia(const ServerEntry& entry, const CellOutcome& outcome) {
+    if (!outcome.via.empty()) {
+        return outcome.via;
+    }
     return entry.kind == LookupKind::Whois ? "whois" : "rdap";
 }
 
@@ -589,7 +592,7 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
             CellOutcome outcome = askDomain(lane, entry, name, suffix);
             ensureRows(index);
             m_sink.cellAnswered({shared.row(index), name, suffix, outcome.mark, std::move(outcome.details),
-                                 askedVia(entry), entry.host, AnswerOrigin::Asked, 0, sinceStart(asked)});
+                                 askedVia(entry, outcome), entry.host, AnswerOrigin::Asked, 0, sinceStart(asked)});
         }
         if (lanesOn && complete && shared.lanesDone[index].fetch_add(1) + 1u == shared.laneCount) {
             std::lock_guard lock(m_stateMutex);
@@ -672,7 +675,6 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
         std::string server;
         std::chrono::milliseconds elapsed{0};
         if (const ServerEntry* entry = findEntry(lane.entries, cell.suffix)) {
-            via = askedVia(*entry);
             server = entry->host;
             if (!lane.waitTurn(entry->host, stop, announce)) {
                 break;
@@ -680,6 +682,7 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
             m_sink.activityChanged(query);
             const auto asked = std::chrono::steady_clock::now();
             outcome = askDomain(lane, *entry, cell.name, cell.suffix);
+            via = askedVia(*entry, outcome);
             elapsed = sinceStart(asked);
         } else {
             m_sink.activityChanged(query);

@@ -18,22 +18,23 @@ CellAnswer RdapCellLookup::ask(const ServerEntry& entry, const std::string& quer
     try {
         return rdapCellAnswer(m_client->lookup(trim(entry.host), query));
     } catch (const ENetOperationCancelled& cancelled) {
-        return {{Mark::Failed, failureReason(cancelled.what()), false}, std::nullopt, true};
+        return {{Mark::Failed, failureReason(cancelled.what()), false, false, "rdap"}, std::nullopt, true};
     }
 }
 
 CellAnswer rdapCellAnswer(const RdapOutcome& answer) {
     switch (answer.mark) {
     case RdapMark::Free:
-        return {{Mark::Free, {}, false}, std::nullopt};
+        return {{Mark::Free, {}, false, false, "rdap"}, std::nullopt};
     case RdapMark::Registered:
-        return {{Mark::Registered, {}, false}, std::nullopt};
+        return {{Mark::Registered, {}, false, false, "rdap"}, std::nullopt};
     case RdapMark::Failed:
         break;
     }
     const bool refused = answer.status == 429;
-    return {{Mark::Failed, (refused ? "refused: " : "") + failureReason(answer.reason), refused, answer.noReply},
-            answer.retryAfter};
+    return {
+        {Mark::Failed, (refused ? "refused: " : "") + failureReason(answer.reason), refused, answer.noReply, "rdap"},
+        answer.retryAfter};
 }
 
 std::string RdapCellLookup::reply(const ServerEntry& entry, const std::string& query) {

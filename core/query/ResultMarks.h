@@ -19,6 +19,10 @@ struct CellOutcome {
     std::string details;  // "Read Timeout", "refused: WHOIS LIMIT EXCEEDED"; empty for an answer
     bool refused = false; // the server refused for quota reasons: its lane backs off
     bool noReply = false; // no byte of reply came: the connection was closed or reset, or the reply empty
+    // The protocol of the exchange that gave the outcome, "whois" or "rdap" (an RDAP lookup with a
+    // WHOIS server behind it says "whois" when the WHOIS server answered or failed); empty when no
+    // lookup made one.
+    std::string via = {};
 };
 
 // Decides the outcome of a WHOIS reply, testing in this order:

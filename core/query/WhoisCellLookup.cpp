@@ -36,7 +36,9 @@ std::optional<CellOutcome> judgeCalibrated(std::string_view reply, const ServerE
 } // namespace
 
 CellAnswer WhoisCellLookup::ask(const ServerEntry& entry, const std::string& query) {
-    return entry.mark.empty() ? askCalibrated(entry, query) : askWith(entry, query);
+    CellAnswer answer = entry.mark.empty() ? askCalibrated(entry, query) : askWith(entry, query);
+    answer.outcome.via = "whois";
+    return answer;
 }
 
 bool WhoisCellLookup::nextTurn(const ServerEntry& entry) const {

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -84,6 +85,51 @@ TEST(QueryRdapDnsTest, RdapLaneMarksFreeRegisteredAndRefusedAndWaitsTheRetryAfte
 
 // A Retry-After beyond the longest back-off does not park the lane: the server's other cells fail
 // at once, the WHOIS cells are asked as usual, and a re-query asks again after the longest back-off.
+// Records how each cell was asked.
+class ViaSink : public test::RecordingSink {
+public:
+    using RecordingSink::RecordingSink;
+    void cellAnswered(const AnsweredCell& cell) override {
+        {
+            std::lock_guard lock(m_viaMutex);
+            m_vias.push_back(cell.name + " " + cell.via);
+        }
+        RecordingSink::cellAnswered(cell);
+    }
+    std::vector<std::string> vias() const {
+        std::lock_guard lock(m_viaMutex);
+        return m_vias;
+    }
+
+private:
+    mutable std::mutex m_viaMutex;
+    std::vector<std::string> m_vias;
+};
+
+TEST(QueryRdapDnsTest, ACellTheWhoisServerBehindRdapAnsweredOrFailedWasAskedViaWhois) {
+    TrustedTestCa ca;
+    test::FakeHttpServer backend({test::FakeHttpServer::respondEach({
+        rdapReply("404 Not Found", R"({"errorCode":404})"),
+        rdapReply("503 Service Unavailable", ""),
+        rdapReply("503 Service Unavailable", ""),
+    })});
+    test::FakeTlsServer tls(ca.leaf.certFile, ca.leaf.keyFile, backend.port());
+    test::EngineRigWith<ViaSink> rig;
+    rig.whois.setDefaultReply("No match for");
+    rig.whois.setFailure("ac.info");
+    ServerEntry both = test::entry("info", tls.url("/rdap/"), "No match for");
+    both.kind = LookupKind::RdapThenWhois;
+    both.whoisHost = "whois.test";
+    rig.setEntries({both});
+    ASSERT_EQ(rig.searchWords({"aa", "ab", "ac"}).status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+    EXPECT_EQ(rig.rows(), (std::vector<std::string>{"aa:☆", "ab:☆", "ac:-"}));
+    EXPECT_EQ(rig.sink.vias(), (std::vector<std::string>{"aa rdap", "ab whois", "ac whois"}));
+    const std::string reason = rig.table.rows()[2].detail(0);
+    EXPECT_EQ(reason.rfind("RDAP: ", 0), 0u) << reason;
+    EXPECT_NE(reason.find("; WHOIS: Socket Error # 10061"), std::string::npos) << reason;
+}
+
 TEST(QueryRdapDnsTest, AWaitLongerThanTheLongestBackOffFailsTheServersCellsAndTheRunEnds) {
     TrustedTestCa ca;
     for (const bool parallel : {true, false}) {
