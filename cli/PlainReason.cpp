@@ -1,5 +1,6 @@
 #include "cli/PlainReason.h"
 
+#include "core/query/FallbackFailure.h"
 #include "net/socket/NetErrors.h"
 #include "text/TextUtil.h"
 
@@ -7,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <optional>
 
 namespace cvt::cli {
 
@@ -43,6 +45,10 @@ std::string withServer(std::string text, std::string_view server) {
 } // namespace
 
 std::string plainReason(std::string_view text, std::string_view server) {
+    if (const std::optional<FallbackFailure> both = FallbackFailure::split(text)) {
+        // The server named is the RDAP base's; the WHOIS part has a server of its own.
+        return FallbackFailure{plainReason(both->rdap, server), plainReason(both->whois)}.text();
+    }
     const std::string_view firstLine = trim(text.substr(0, std::min(text.find_first_of("\r\n"), text.size())));
     if (!firstLine.starts_with(kSocketErrorPrefix)) {
         return std::string(text);

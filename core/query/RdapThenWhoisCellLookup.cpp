@@ -1,5 +1,6 @@
 #include "core/query/RdapThenWhoisCellLookup.h"
 
+#include "core/query/FallbackFailure.h"
 #include "core/query/RdapCellLookup.h"
 #include "net/rdap/RdapClient.h"
 #include "net/socket/NetExceptions.h"
@@ -53,7 +54,7 @@ CellAnswer RdapThenWhoisCellLookup::ask(const ServerEntry& entry, const std::str
     try {
         outcome = m_rdap->lookup(trim(entry.host), query);
     } catch (const ENetOperationCancelled& cancelled) {
-        return {{Mark::Failed, failureReason(cancelled.what()), false}, std::nullopt, true};
+        return {{Mark::Failed, failureReason(cancelled.what()), false, false, "rdap"}, std::nullopt, true};
     }
     if (!broughtNoAnswer(outcome) || trim(entry.whoisHost).empty()) {
         return rdapCellAnswer(outcome);
@@ -63,7 +64,7 @@ CellAnswer RdapThenWhoisCellLookup::ask(const ServerEntry& entry, const std::str
     whois.kind = LookupKind::Whois;
     CellAnswer answer = m_whois->ask(whois, query);
     if (answer.outcome.mark == Mark::Failed && !answer.cancelled) {
-        answer.outcome.details = "RDAP: " + failureReason(outcome.reason) + "; WHOIS: " + answer.outcome.details;
+        answer.outcome.details = FallbackFailure{failureReason(outcome.reason), answer.outcome.details}.text();
     }
     return answer;
 }
