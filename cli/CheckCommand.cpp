@@ -44,7 +44,8 @@ constexpr const char* kFooter =
     "Progress goes to standard error when it is a terminal. Ctrl-C stops after the exchange under way\n"
     "and still prints the table so far; a second Ctrl-C also abandons that exchange.\n"
     "Without a Config.ini, --server gives the servers: SUFFIX=HOST[:PORT]+MARK for WHOIS (MARK is the\n"
-    "text of a no-match reply), SUFFIX=https://BASE/ for RDAP. A --suffix that no entry serves is asked\n"
+    "text of a no-match reply; without it the server's texts are calibrated from its replies),\n"
+    "SUFFIX=https://BASE/ for RDAP. A --suffix that no entry serves is asked\n"
     "as the suffix catalogue (suffixes.tsv) says: at its RDAP base, else at its WHOIS server with the\n"
     "no-match text known for it or calibrated from its replies (corvantide-cli servers --all).\n"
     "Exit status: 0 at least one free cell; 1 no free cell, every cell answered; 2 wrong usage; 3 no\n"
@@ -80,19 +81,16 @@ bool isUsableBase(std::string_view base) {
     });
 }
 
-// --server SUFFIX=HOST[:PORT]+MARK[+REFUSAL] or SUFFIX=https://BASE/: the server entry it gives,
-// read by the same rules as a Config.ini line. Wrong usage when it gives none.
+// --server SUFFIX=HOST[:PORT][+MARK[+REFUSAL]] or SUFFIX=https://BASE/: the server entry it gives,
+// read by the same rules as a Config.ini line (a WHOIS server without a mark is calibrated). Wrong
+// usage when it gives none.
 ServerEntry serverFromOption(const std::string& value) {
     const std::size_t equals = value.find('=');
     const std::string_view suffix = trim(std::string_view(value).substr(0, std::min(equals, value.size())));
     if (equals == std::string::npos || suffix.empty() || suffix.find('+') != std::string_view::npos) {
-        throw UsageError("--server '" + value + "': expected SUFFIX=HOST[:PORT]+MARK or SUFFIX=https://BASE/");
+        throw UsageError("--server '" + value + "': expected SUFFIX=HOST[:PORT][+MARK] or SUFFIX=https://BASE/");
     }
     const std::string server = value.substr(equals + 1);
-    if (lookupKindOf(server) == LookupKind::Whois && server.find('+') == std::string::npos) {
-        throw UsageError("--server '" + value +
-                         "': a WHOIS server needs the text of its no-match reply (HOST[:PORT]+MARK)");
-    }
     std::string reason;
     const std::optional<ServerEntry> entry =
         ServerEntryFromFields(SplitServerLine(std::string(suffix) + "+" + server), reason);
@@ -220,7 +218,8 @@ public:
         command
             .add_option("--server", m_servers,
                         "use this server for SUFFIX in this run, replacing the Config.ini entry or adding one: "
-                        "SUFFIX=HOST[:PORT]+MARK (WHOIS) or SUFFIX=https://BASE/ (RDAP); repeatable. With --server "
+                        "SUFFIX=HOST[:PORT]+MARK (WHOIS), SUFFIX=HOST[:PORT] (WHOIS, its texts calibrated) or "
+                        "SUFFIX=https://BASE/ (RDAP); repeatable. With --server "
                         "and no Config.ini, check runs on these servers alone")
             ->type_name("SUFFIX=SERVER")
             ->allow_extra_args(false);

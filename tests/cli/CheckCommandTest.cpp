@@ -320,7 +320,6 @@ TEST_F(CheckCommandTest, BadArgumentsAreUsageErrorsAndFailuresRuntimeErrorsBefor
         {"retry and retries", withConfig({"--retry", "--retries", "2", "ax"}), 2, "--retr"},
         {"server without a suffix", withConfig({"--server", "=127.0.0.1+x", "ax"}), 2, prefix + "--server '=127.0.0.1+x'"},
         {"server without =", withConfig({"--server", "com", "ax"}), 2, prefix + "--server 'com'"},
-        {"WHOIS server without its mark", withConfig({"--server", "com=127.0.0.1:43", "ax"}), 2, "no-match reply"},
         {"RDAP base without a host", withConfig({"--server", "com=https:///rdap/", "ax"}), 2, "names no host"},
         {"host with a blank", withConfig({"--server", "com=who is+x", "ax"}), 2, "not a host name"},
         {"reasons without csv", withConfig({"--reasons", "ax"}), 2, prefix + "--reasons goes with --format csv"},
@@ -801,6 +800,11 @@ TEST_F(CheckCommandTest, ServersOnTheCommandLineNeedNoConfigIni) {
     std::filesystem::create_directories(program.parent_path());
     std::filesystem::copy_file(CORVANTIDE_CLI_PATH, program);
     const std::string whois = "com=" + m_server.hostField() + "+No match for";
+    // A registry whose texts are calibrated: it knows nic.com and bx.com.
+    FakeWhoisServer calibrated(FakeWhoisServer::answer([](std::string_view query) {
+        return query == "nic.com" || query == "bx.com" ? "Domain Name: " + std::string(query) + "\r\n"
+                                                       : "No match for \"" + std::string(query) + "\".\r\n";
+    }));
     // The catalogue in the current folder: an RDAP base serves a suffix, a WHOIS server alone a
     // calibrated one.
     alone.write("suffixes.tsv",
@@ -815,6 +819,10 @@ TEST_F(CheckCommandTest, ServersOnTheCommandLineNeedNoConfigIni) {
     };
     const std::vector<Case> cases = {
         {"one WHOIS server", {"--server", whois, "[ab]x"}, 0, "Domain Name\tcom\t\r\nax\t☆\t\r\nbx\t★\t\r\n"},
+        {"a WHOIS server without its mark, calibrated",
+         {"--server", "com=" + calibrated.hostField(), "[ab]x"},
+         0,
+         "Domain Name\tcom\t\r\nax\t☆\t\r\nbx\t★\t\r\n"},
         {"two, the suffixes they name asked",
          {"--server", whois, "--server", "org=" + m_closed + "+No match for", "-f", "jsonl", "bx"},
          3,
