@@ -20,10 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (result.succeeded()) {
         if (!result.reason().empty() || !cvt::containsText(replies.unregistered[0].text, result.mark()) ||
             !cvt::containsText(replies.unregistered[1].text, result.mark()) ||
-            cvt::containsText(replies.registered.text, result.mark())) {
+            cvt::containsText(replies.registered.text, result.mark()) ||
+            !cvt::containsText(replies.registered.text, result.registered()) ||
+            cvt::containsText(replies.unregistered[0].text, result.registered()) ||
+            cvt::containsText(replies.unregistered[1].text, result.registered())) {
             std::abort();
         }
-    } else if (result.reason().empty() || !result.mark().empty()) {
+    } else if (result.reason().empty() || !result.mark().empty() || !result.registered().empty()) {
         std::abort();
     }
     return 0;

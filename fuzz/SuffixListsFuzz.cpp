@@ -59,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(again.all().size() == book.all().size());
     for (const auto& [server, calibration] : book.all()) {
         const cvt::StoredCalibration* read = again.find(server);
-        require(read != nullptr && read->mark == calibration.mark && read->derivedAt == calibration.derivedAt);
+        require(read != nullptr && read->mark == calibration.mark && read->derivedAt == calibration.derivedAt &&
+                read->registered == calibration.registered);
     }
     return 0;
 }
