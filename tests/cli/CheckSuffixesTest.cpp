@@ -107,7 +107,7 @@ TEST(CheckSuffixesTest, EachSuffixIsAskedTheWayTheCatalogueSays) {
               (std::vector<std::string>{"ax.ru\r\n", "bx.ru\r\n"}));
     const std::string kept = readFileBytes(dir.file("calibrated.tsv"));
     EXPECT_NE(kept.find(ripn.hostField() + "\t"), std::string::npos) << kept;
-    EXPECT_NE(kept.find("\tNo entries found for the selected source(s).\n"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("\tNo entries found for the selected source(s).\tDomain Name\n"), std::string::npos) << kept;
 
     // RDAP and WHOIS both out of reach: failed with both reasons.
     const std::string closed = std::to_string(closedLoopbackPort());
@@ -116,7 +116,8 @@ TEST(CheckSuffixesTest, EachSuffixIsAskedTheWayTheCatalogueSays) {
     const ProgramResult down = check("org", "jsonl");
     EXPECT_EQ(down.exitCode, 3) << down.err;
     EXPECT_EQ(down.out.rfind(R"({"name":"ax","marks":{"org":"failed"},"reasons":{"org":"RDAP: )", 0), 0u) << down.out;
-    EXPECT_NE(down.out.find("; WHOIS: "), std::string::npos) << down.out;
+    // Each part in plain words.
+    EXPECT_NE(down.out.find("; WHOIS: connect: Connection refused"), std::string::npos) << down.out;
 }
 
 } // namespace
