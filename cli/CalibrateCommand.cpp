@@ -26,7 +26,7 @@ public:
         command.description(
             "Ask the WHOIS server of each SUFFIX about two names that cannot exist (random labels of 24 letters)\n"
             "and one that must (the catalogue's registered name, else nic.SUFFIX), derive the text every free\n"
-            "reply holds and the registered one lacks, and keep it for the server in calibrated.tsv beside\n"
+            "reply holds and the registered one lacks, and keep it for the server in whois-texts.tsv beside\n"
             "Config.ini. Prints one line per suffix: suffix, server, and the text or why there is none.\n"
             "A SUFFIX may be @popular, @generic, @country, @chinese or @all. Exit status 1 when a server\n"
             "could not be calibrated.");

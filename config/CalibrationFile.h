@@ -8,18 +8,20 @@
 
 namespace cvt {
 
-// The no-match texts derived from WHOIS servers' own replies, kept per user in calibrated.tsv
+// The no-match texts derived from WHOIS servers' own replies, kept per user in whois-texts.tsv
 // beside the Config.ini in use: the program writes this file, the user edits Config.ini. Format (in
 // its header comment too): UTF-8 lines, "#" lines and empty lines skipped; every other line is
 //   server<TAB>derived at, as 2026-12-08T12:00:00Z<TAB>no-match text<TAB>registered text
 // with backslash, TAB, CR and LF in the texts written as \\, \t, \r and \n. A line without the
-// registered text (kept by an older version) loads with it unknown. A line that breaks the format
-// is left out (and dropped at the next save); a later line for a server replaces an earlier.
+// registered text loads with it unknown. A line that breaks the format is left out (and dropped at
+// the next save); a later line for a server replaces an earlier. The file's name is not the one the
+// first version of this format (no-match text only) was kept under: that version's reader would
+// take both texts of a line as one no-match text and judge every reply registered.
 class CalibrationFile {
 public:
     static constexpr std::size_t kMaxFileBytes = 4 * 1024 * 1024;
 
-    static std::string_view fileName() { return "calibrated.tsv"; }
+    static std::string_view fileName() { return "whois-texts.tsv"; }
     // The file beside a Config.ini.
     static std::filesystem::path besideConfig(const std::filesystem::path& configPath);
 

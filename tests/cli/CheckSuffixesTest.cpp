@@ -105,7 +105,7 @@ TEST(CheckSuffixesTest, EachSuffixIsAskedTheWayTheCatalogueSays) {
     EXPECT_EQ(asked[1], "nic.ru\r\n");
     EXPECT_EQ((std::vector<std::string>(asked.begin() + 3, asked.end())),
               (std::vector<std::string>{"ax.ru\r\n", "bx.ru\r\n"}));
-    const std::string kept = readFileBytes(dir.file("calibrated.tsv"));
+    const std::string kept = readFileBytes(dir.file("whois-texts.tsv"));
     EXPECT_NE(kept.find(ripn.hostField() + "\t"), std::string::npos) << kept;
     EXPECT_NE(kept.find("\tNo entries found for the selected source(s).\tDomain Name\n"), std::string::npos) << kept;
 

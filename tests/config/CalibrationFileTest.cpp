@@ -10,7 +10,7 @@ namespace {
 
 TEST(CalibrationFile, KeepsTextsByteForByte) {
     test::TempDir folder;
-    const std::filesystem::path path = folder.file("calibrated.tsv");
+    const std::filesystem::path path = folder.file("whois-texts.tsv");
     EXPECT_EQ(CalibrationFile::keep(path, "WHOIS.nic.be:43", {"Status:\tAVAILABLE\\ ", 1'700'000'000, "Status:\tok"}),
               "");
     EXPECT_EQ(CalibrationFile::keep(path, "127.0.0.1:4343", {" not found", 1'700'000'001}), "");
@@ -51,7 +51,7 @@ TEST(CalibrationFile, LeavesOutBrokenLines) {
 
 TEST(CalibrationFile, ASaveThatFailsSaysWhy) {
     test::TempDir folder;
-    const std::filesystem::path path = folder.file("missing/calibrated.tsv");
+    const std::filesystem::path path = folder.file("missing/whois-texts.tsv");
     EXPECT_NE(CalibrationFile::keep(path, "whois.example", {"free", 1}), "");
 }
 

@@ -506,7 +506,7 @@ TEST(MainWindow, AWhoisServerWithoutATextIsCalibratedOnItsLaneAndTheTextKept) {
     w.main->btnSearchClick();
     ASSERT_TRUE(w.waitIdle());
     EXPECT_EQ(w.rows(), (std::vector<ResultRow>{row("aphone", {"☆"}), row("bphone", {"★"})}));
-    const std::string kept = readFileBytes(w.path.parent_path() / "calibrated.tsv");
+    const std::string kept = readFileBytes(w.path.parent_path() / "whois-texts.tsv");
     EXPECT_NE(kept.find("The queried object does not exist"), std::string::npos) << kept;
 }
 
