@@ -1,10 +1,12 @@
-// Expansion of the wide letter patterns, ordering and de-duplication included.
+// Expansion of the wide letter patterns, ordering and de-duplication included, and the heap a
+// prepared list keeps.
 #include "core/names/PatternExpansion.h"
 #include "core/names/SearchCandidates.h"
 #include "core/words/SortUnique.h"
 #include "text/TextUtil.h"
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <string>
 
 namespace {
@@ -56,6 +58,32 @@ void BM_SearchCandidatesFiveLetters(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * names));
 }
 BENCHMARK(BM_SearchCandidatesFiveLetters)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The heap a run's list of 1,000,000 word-list names keeps once prepared ("heap_MiB"): all plain
+// ASCII (argument 0), and one name in a hundred Chinese (1), whose A-label forms the list keeps too.
+void BM_SearchCandidatesHeap(benchmark::State& state) {
+    const bool chinese = state.range(0) == 1;
+    // Large blocks are mapped apart from the heap's arena.
+    const auto inUse = [] {
+        const struct mallinfo2 info = mallinfo2();
+        return info.uordblks + info.hblkhd;
+    };
+    std::size_t heapBytes = 0;
+    for (auto _ : state) {
+        const std::size_t before = inUse();
+        cvt::NameList words;
+        for (int i = 0; i < 1000000; ++i) {
+            words.push_back((chinese && i % 100 == 0 ? "中文" : "w") + std::to_string(1000000 + i));
+        }
+        const cvt::SearchCandidates candidates =
+            cvt::SearchCandidates::prepare(cvt::SearchMode::Text, "", std::move(words));
+        heapBytes = inUse() - before;
+        benchmark::DoNotOptimize(candidates);
+    }
+    state.SetLabel(chinese ? "1% Chinese" : "ASCII");
+    state.counters["heap_MiB"] = static_cast<double>(heapBytes) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_SearchCandidatesHeap)->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 // The names handed on one by one without a list, as the command-line tool prints them.
 void BM_StreamFiveLetters(benchmark::State& state) {

@@ -1,5 +1,7 @@
 #include "text/IdnName.h"
 
+#include "text/AskedPart.h"
+
 #include <algorithm>
 #include <idn2.h>
 #include <unicode/uscript.h>
@@ -125,11 +127,11 @@ const ScriptCheck& scriptCheck() {
 }
 
 IdnConversion refusalOf(int code) {
-    return {std::string(), idn2_strerror(code)};
+    return {std::string(), idn2_strerror(code), std::string()};
 }
 
 IdnConversion taken(char* converted) {
-    IdnConversion result{converted, std::string()};
+    IdnConversion result{converted, std::string(), std::string()};
     idn2_free(converted);
     return result;
 }
@@ -177,14 +179,15 @@ IdnConversion IdnName::toUnicode(std::string_view name) {
     }
     IdnConversion unicode = taken(converted);
     if (std::string mixed = scriptCheck().refusal(unicode.name); !mixed.empty()) {
-        return {std::string(), std::move(mixed)};
+        return {std::string(), std::move(mixed), std::string()};
     }
+    unicode.ascii = ascii.name;
     return unicode;
 }
 
 IdnConversion IdnName::toShown(std::string_view name) {
     if (!isInternational(name) && !hasALabel(name)) {
-        return {std::string(name), std::string()};
+        return {std::string(name), std::string(), std::string()};
     }
     return toUnicode(name);
 }
@@ -195,19 +198,15 @@ IdnConversion IdnName::toCandidate(std::string_view name) {
         return shown;
     }
     if (std::string lookAlike = scriptCheck().lookAlike(shown.name); !lookAlike.empty()) {
-        return {std::string(), std::move(lookAlike)};
+        return {std::string(), std::move(lookAlike), std::string()};
     }
     return shown;
 }
 
 IdnConversion IdnName::askedDomain(std::string_view name, std::string_view suffix) {
-    std::string domain;
-    domain.reserve(name.size() + 1 + suffix.size());
-    domain.append(name).append(".").append(suffix);
-    if (!isInternational(domain) && !hasALabel(name)) {
-        return {std::move(domain), std::string()};
-    }
-    return toAscii(domain);
+    AskedPart asked = AskedPart::name(name);
+    AskedPart under = AskedPart::suffix(suffix);
+    return AskedPart::domain(asked, under);
 }
 
 } // namespace cvt

@@ -9,6 +9,9 @@ namespace cvt {
 struct IdnConversion {
     std::string name;    // the converted name; empty when refused
     std::string refusal; // why libidn2 refused the name (English); empty on success
+    // toUnicode, toShown and toCandidate: the A-label form the name was checked in, which is what it
+    // is asked by; empty when the name was left as it is (plain ASCII without A-labels).
+    std::string ascii;
 
     bool refused() const { return !refusal.empty(); }
 };
@@ -44,6 +47,7 @@ public:
     // The domain asked on the wire for a name under a suffix (either in the form it is shown in):
     // name + "." + suffix, in its A-label form when either part needs it; a name with a label that
     // claims to be an A-label is checked (and lower-cased) too, so an unsound one is refused.
+    // AskedPart makes the same domain from parts kept ready.
     static IdnConversion askedDomain(std::string_view name, std::string_view suffix);
 };
 

@@ -62,6 +62,11 @@ bool NameList::isSortedIgnoreCase() const {
 }
 
 void NameList::sortIgnoreCase() {
+    NameList none;
+    sortIgnoreCase(none);
+}
+
+void NameList::sortIgnoreCase(NameList& companion) {
     if (isSortedIgnoreCase()) {
         return;
     }
@@ -70,12 +75,19 @@ void NameList::sortIgnoreCase() {
     std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
         return compareIgnoreCase((*this)[a], (*this)[b]) < 0;
     });
+    *this = inOrder(order);
+    if (!companion.empty()) {
+        companion = companion.inOrder(order);
+    }
+}
+
+NameList NameList::inOrder(const std::vector<std::uint32_t>& order) const {
     NameList sorted;
     sorted.reserve(size(), m_bytes.size());
     for (const std::uint32_t index : order) {
         sorted.push_back((*this)[index]);
     }
-    *this = std::move(sorted);
+    return sorted;
 }
 
 std::vector<std::string> NameList::toVector() const {

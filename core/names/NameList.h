@@ -34,6 +34,8 @@ public:
 
     // Stable sort by compareIgnoreCase (names equal but for letter case keep their order).
     void sortIgnoreCase();
+    // The same sort, with the companion's names (one for each name, or none at all) moved along.
+    void sortIgnoreCase(NameList& companion);
     bool isSortedIgnoreCase() const;
 
     std::vector<std::string> toVector() const;
@@ -65,6 +67,8 @@ public:
     Iterator end() const { return {this, size()}; }
 
 private:
+    NameList inOrder(const std::vector<std::uint32_t>& order) const;
+
     std::string m_bytes;
     std::vector<std::uint32_t> m_offsets;
 };

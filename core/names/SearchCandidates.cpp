@@ -19,19 +19,23 @@ bool needsIdnCheck(std::string_view name) {
 }
 
 // The form a name that needs the check is asked and shown in: the Unicode form of a name beyond
-// ASCII, an ASCII name with sound A-labels as written; nothing when refused, which refused counts.
-std::optional<std::string> checkedForm(std::string_view name, RefusedNames& refused) {
-    const IdnConversion shown = IdnName::toCandidate(trim(name));
+// ASCII, an ASCII name with sound A-labels as written, with the A-label form it is asked by; nothing
+// when refused, which refused counts.
+std::optional<IdnConversion> checkedForm(std::string_view name, RefusedNames& refused) {
+    IdnConversion shown = IdnName::toCandidate(trim(name));
     if (shown.refused()) {
         refused.add(trim(name), shown.refusal);
         return std::nullopt;
     }
-    return IdnName::isInternational(name) ? shown.name : std::string(name);
+    if (!IdnName::isInternational(name)) {
+        shown.name = name;
+    }
+    return shown;
 }
 
-// Brings the names beyond ASCII to the form they are shown and asked in; the names libidn2 or the
-// script check refuse leave the list.
-void convertInternationalNames(NameList& names, RefusedNames& refused) {
+// Brings the names beyond ASCII to the form they are shown and asked in, and keeps their A-label
+// forms in aLabels; the names libidn2 or the script check refuse leave the list.
+void convertInternationalNames(NameList& names, NameList& aLabels, RefusedNames& refused) {
     const std::string_view bytes = names.bytes();
     if (!IdnName::isInternational(bytes) && bytes.find("--") == std::string_view::npos) {
         return;
@@ -41,8 +45,16 @@ void convertInternationalNames(NameList& names, RefusedNames& refused) {
     for (const std::string_view name : names) {
         if (!needsIdnCheck(name)) {
             converted.push_back(name);
-        } else if (const std::optional<std::string> form = checkedForm(name, refused)) {
-            converted.push_back(*form);
+            if (!aLabels.empty()) {
+                aLabels.push_back({});
+            }
+        } else if (const std::optional<IdnConversion> form = checkedForm(name, refused)) {
+            // Filled from the first name that has an A-label form on.
+            while (aLabels.size() < converted.size()) {
+                aLabels.push_back({});
+            }
+            converted.push_back(form->name);
+            aLabels.push_back(form->ascii);
         }
     }
     names = std::move(converted);
@@ -60,8 +72,8 @@ SearchCandidates SearchCandidates::prepare(SearchMode mode, std::string_view pat
     }
     // GBK names become UTF-8 here, so the table, its exports and the queries all hold one text.
     candidates.undecodable = convertNamesToUtf8(candidates.names);
-    convertInternationalNames(candidates.names, candidates.refused);
-    candidates.names.sortIgnoreCase();
+    convertInternationalNames(candidates.names, candidates.aLabels, candidates.refused);
+    candidates.names.sortIgnoreCase(candidates.aLabels);
     return candidates;
 }
 
@@ -75,8 +87,8 @@ std::size_t SearchCandidates::streamPattern(std::string_view patternText,
             ++dropped;
         } else if (!needsIdnCheck(name)) {
             sink(name);
-        } else if (const std::optional<std::string> form = checkedForm(name, counted)) {
-            sink(*form);
+        } else if (const std::optional<IdnConversion> form = checkedForm(name, counted)) {
+            sink(form->name);
         } else {
             ++dropped;
         }

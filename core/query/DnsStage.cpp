@@ -1,6 +1,5 @@
 #include "core/query/DnsStage.h"
 
-#include "text/IdnName.h"
 #include "text/TextUtil.h"
 
 #include <algorithm>
@@ -8,10 +7,13 @@
 
 namespace cvt {
 
-DnsStage::DnsStage(const RunSettings& settings, const NameList& names, std::vector<std::string> suffixes,
-                   std::size_t lookahead, SocketApi* api)
-    : m_names(names), m_suffixes(std::move(suffixes)), m_lookahead(std::max<std::size_t>(lookahead, 1)),
-      m_cells(names.size() * m_suffixes.size(), CellState::Waiting) {
+DnsStage::DnsStage(const RunSettings& settings, const NameList& names, const NameList& aLabels,
+                   std::vector<std::string> suffixes, std::size_t lookahead, SocketApi* api)
+    : m_names(names), m_aLabels(aLabels), m_suffixes(std::move(suffixes)),
+      m_lookahead(std::max<std::size_t>(lookahead, 1)), m_cells(names.size() * m_suffixes.size(), CellState::Waiting) {
+    for (const std::string& suffix : m_suffixes) {
+        m_askedSuffixes.push_back(AskedPart::suffix(suffix));
+    }
     DnsPrecheckOptions options;
     options.ServerAddress = settings.dnsServerAddress;
     options.ServerPort = settings.dnsServerPort;
@@ -42,9 +44,10 @@ void DnsStage::feed(std::size_t index) {
         return;
     }
     for (; m_submitted < end; ++m_submitted) {
-        const std::string_view name = trim(m_names[m_submitted]);
+        AskedPart name = AskedPart::name(trim(m_names[m_submitted]),
+                                         m_aLabels.empty() ? std::string_view() : m_aLabels[m_submitted]);
         for (std::size_t suffix = 0; suffix < m_suffixes.size(); ++suffix) {
-            IdnConversion asked = IdnName::askedDomain(name, m_suffixes[suffix]);
+            IdnConversion asked = AskedPart::domain(name, m_askedSuffixes[suffix]);
             if (asked.refused()) {
                 // Never asked in DNS: the registry step fails the cell with the reason.
                 std::lock_guard lock(m_mutex);

@@ -3,6 +3,7 @@
 #include "core/names/NameList.h"
 #include "core/query/RunSettings.h"
 #include "net/dns/DnsPrecheck.h"
+#include "text/AskedPart.h"
 
 #include <condition_variable>
 #include <cstddef>
@@ -32,9 +33,10 @@ public:
     static constexpr int kSilentLimit = 16;
     static constexpr std::size_t kDefaultLookahead = 2048;
 
-    // suffixes: the run's suffix columns; a cell is (name index, suffix index).
-    DnsStage(const RunSettings& settings, const NameList& names, std::vector<std::string> suffixes,
-             std::size_t lookahead = kDefaultLookahead, SocketApi* api = nullptr);
+    // suffixes: the run's suffix columns; a cell is (name index, suffix index). aLabels: the A-label
+    // forms of the names that have one, line for line with names, or empty (SearchCandidates::aLabels).
+    DnsStage(const RunSettings& settings, const NameList& names, const NameList& aLabels,
+             std::vector<std::string> suffixes, std::size_t lookahead = kDefaultLookahead, SocketApi* api = nullptr);
     ~DnsStage();
     DnsStage(const DnsStage&) = delete;
     DnsStage& operator=(const DnsStage&) = delete;
@@ -63,7 +65,9 @@ private:
     std::uint64_t tagOf(std::size_t index, std::size_t suffix) const { return index * m_suffixes.size() + suffix; }
 
     const NameList& m_names;
+    const NameList& m_aLabels;
     const std::vector<std::string> m_suffixes;
+    std::vector<AskedPart> m_askedSuffixes; // under m_feedMutex
     const std::size_t m_lookahead;
 
     std::mutex m_feedMutex;

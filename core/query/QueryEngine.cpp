@@ -9,7 +9,7 @@
 #include "core/query/ResultMarks.h"
 #include "core/query/WhoisLookup.h"
 #include "net/rdap/RdapClient.h"
-#include "text/IdnName.h"
+#include "text/AskedPart.h"
 #include "text/TextUtil.h"
 
 #include <algorithm>
@@ -42,8 +42,8 @@ std::string joinQuery(std::string_view name, std::string_view suffix) {
 
 // Asks the registry about name under suffix by the domain's A-label form; a domain libidn2 refuses
 // is never sent as it stands.
-CellOutcome askDomain(QueryLane& lane, const ServerEntry& entry, std::string_view name, std::string_view suffix) {
-    const IdnConversion asked = IdnName::askedDomain(name, suffix);
+CellOutcome askDomain(QueryLane& lane, const ServerEntry& entry, AskedPart& name, AskedPart& suffix) {
+    const IdnConversion asked = AskedPart::domain(name, suffix);
     if (asked.refused()) {
         return {Mark::Failed, "not an international domain name: " + asked.refusal, false};
     }
@@ -161,8 +161,10 @@ struct QueryEngine::RequeryRequest {
 
 // What the lanes of one run share.
 struct QueryEngine::RunShared {
-    explicit RunShared(const NameList& list) : names(list) {}
+    explicit RunShared(const SearchCandidates& candidates) : names(candidates.names), aLabels(candidates.aLabels) {}
     const NameList& names;
+    // The A-label forms of the names that have one (SearchCandidates::aLabels).
+    const NameList& aLabels;
     std::size_t laneCount = 1;
     // The row of each name, when neighbouring names share rows; empty when every name has its own.
     std::vector<std::uint32_t> rowOf;
@@ -400,7 +402,7 @@ void QueryEngine::publishState(RunState state, std::size_t done, std::size_t tot
     m_sink.runStateChanged(m_progress);
 }
 
-NameList QueryEngine::prepareNames(RunRequest& request) {
+SearchCandidates QueryEngine::prepareNames(RunRequest& request) {
     SearchCandidates candidates =
         SearchCandidates::prepare(request.mode, request.patternText, std::move(request.names));
     m_droppedNames.store(candidates.dropped);
@@ -409,7 +411,7 @@ NameList QueryEngine::prepareNames(RunRequest& request) {
         std::lock_guard lock(m_stateMutex);
         m_refusedNames = std::move(candidates.refused);
     }
-    return std::move(candidates.names);
+    return candidates;
 }
 
 RefusedNames QueryEngine::refusedNames() const {
@@ -433,7 +435,8 @@ void QueryEngine::threadRun(const WorkerState& worker) {
             // Emptied only now that any previous worker has reported its last cell.
             m_sink.rowsCleared();
             m_paces.clear();
-            const NameList names = prepareNames(*request);
+            const SearchCandidates candidates = prepareNames(*request);
+            const NameList& names = candidates.names;
             std::vector<std::vector<ServerEntry>> plan = planLanes(request->entries, request->settings.parallel);
             {
                 std::lock_guard lock(m_stateMutex);
@@ -447,7 +450,7 @@ void QueryEngine::threadRun(const WorkerState& worker) {
                 }
             }
             if (!plan.empty() && !names.empty()) {
-                RunShared shared(names);
+                RunShared shared(candidates);
                 shared.laneCount = plan.size();
                 if (request->recall) {
                     shared.recall = &request->recall;
@@ -467,7 +470,7 @@ void QueryEngine::threadRun(const WorkerState& worker) {
                 }
                 std::unique_ptr<DnsStage> dns;
                 if (request->settings.dns) {
-                    dns = std::make_unique<DnsStage>(request->settings, names, runSuffixes(plan));
+                    dns = std::make_unique<DnsStage>(request->settings, names, candidates.aLabels, runSuffixes(plan));
                     std::lock_guard lock(m_stateMutex);
                     m_liveDns = dns.get();
                     shared.dns = dns.get();
@@ -531,6 +534,11 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
             shared.publishedNames.store(next + 1, std::memory_order_release);
         }
     };
+    // Each entry's suffix, converted at most once in the run.
+    std::vector<AskedPart> suffixes;
+    for (const ServerEntry& entry : lane.entries) {
+        suffixes.push_back(AskedPart::suffix(trim(entry.caption)));
+    }
     for (std::size_t index = 0; index < count && !stop(); ++index) {
         if (lanesOn) {
             // The first lane to reach a name makes its row, so rows stay in candidate order.
@@ -543,16 +551,19 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
         }
         const std::string_view listed = shared.names[index];
         const std::string name(trim(listed));
+        AskedPart askedName =
+            AskedPart::name(name, shared.aLabels.empty() ? std::string_view() : shared.aLabels[index]);
         if (shared.dns != nullptr) {
             shared.dns->feed(index);
         }
         bool complete = true;
-        for (const ServerEntry& entry : lane.entries) {
+        for (std::size_t column = 0; column < lane.entries.size(); ++column) {
+            const ServerEntry& entry = lane.entries[column];
             if (stop()) {
                 complete = false;
                 break;
             }
-            const std::string suffix(trim(entry.caption));
+            const std::string suffix(suffixes[column].written());
             if (shared.recall != nullptr) {
                 if (std::optional<AnsweredCell> known = (*shared.recall)(name, entry)) {
                     ensureRows(index);
@@ -589,7 +600,7 @@ void QueryEngine::walkLane(QueryLane& lane, RunShared& shared, const WorkerState
                 connectingShown = now;
             }
             const auto asked = std::chrono::steady_clock::now();
-            CellOutcome outcome = askDomain(lane, entry, name, suffix);
+            CellOutcome outcome = askDomain(lane, entry, askedName, suffixes[column]);
             ensureRows(index);
             m_sink.cellAnswered({shared.row(index), name, suffix, outcome.mark, std::move(outcome.details),
                                  askedVia(entry, outcome), entry.host, AnswerOrigin::Asked, 0, sinceStart(asked)});
@@ -681,7 +692,9 @@ void QueryEngine::requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, s
             }
             m_sink.activityChanged(query);
             const auto asked = std::chrono::steady_clock::now();
-            outcome = askDomain(lane, *entry, cell.name, cell.suffix);
+            AskedPart name = AskedPart::name(cell.name);
+            AskedPart suffix = AskedPart::suffix(cell.suffix);
+            outcome = askDomain(lane, *entry, name, suffix);
             via = askedVia(*entry, outcome);
             elapsed = sinceStart(asked);
         } else {

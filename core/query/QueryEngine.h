@@ -26,6 +26,7 @@ namespace cvt {
 
 class DnsStage;
 class QueryLane;
+struct SearchCandidates;
 class RdapClient;
 class WhoisLookup;
 
@@ -179,7 +180,7 @@ private:
     void releaseLane(QueryLane& lane);
     // Ends the host lookups of the live lanes; called under m_stateMutex.
     void cancelHostLookups();
-    NameList prepareNames(RunRequest& request);
+    SearchCandidates prepareNames(RunRequest& request);
     void walkLane(QueryLane& lane, RunShared& shared, const WorkerState& worker);
     void requeryLane(QueryLane& lane, std::vector<RequeryCell> cells, std::size_t total, const WorkerState& worker);
     void publishState(RunState state, std::size_t done, std::size_t total);

@@ -120,5 +120,41 @@ TEST(CheckSuffixesTest, EachSuffixIsAskedTheWayTheCatalogueSays) {
     EXPECT_NE(down.out.find("; WHOIS: connect: Connection refused"), std::string::npos) << down.out;
 }
 
+// A catalogue suffix beyond ASCII is listed in Unicode, is chosen by either form or by its group, and
+// reaches its registry as the A-label.
+TEST(CheckSuffixesTest, AnInternationalSuffixIsShownInUnicodeAndAskedByItsALabel) {
+    TempDir dir;
+    FakeWhoisServer cnnic(whoisRegistry({"bx.xn--fiqs8s"}, "No matching record."));
+    dir.write("suffixes.tsv", "中国\txn--fiqs8s\tchinese\t\t" + cnnic.hostField() + "\t\t\n" +
+                                  "com.cn\tcom.cn\tcountry\t\t" + cnnic.hostField() + "\t\t\n");
+    dir.write("whois-marks.tsv", cnnic.hostField() + "\tNo matching record.\n");
+    const auto config = dir.write("Config.ini", "[setting]\nnum=1\n[whois]\n1=net+whois.example+No match for\n");
+    const auto cli = [&](std::vector<std::string> arguments) {
+        std::vector<std::string> command = {"HOME=" + dir.path().string(),
+                                            "XDG_CONFIG_HOME=" + dir.file("xdg").string(), CORVANTIDE_CLI_PATH};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return runProgram({"/usr/bin/env", command, dir.path().string(), ""});
+    };
+
+    const ProgramResult servers = cli({"servers", "--config", config.string(), "--all"});
+    EXPECT_EQ(servers.exitCode, 0) << servers.err;
+    EXPECT_NE(servers.out.find("\t中国\t"), std::string::npos) << servers.out;
+    EXPECT_EQ(servers.out.find("xn--"), std::string::npos) << servers.out;
+
+    for (const std::string suffix : {"中国", "xn--fiqs8s", "XN--FIQS8S", "@chinese"}) {
+        const ProgramResult result =
+            cli({"check", "--config", config.string(), "--fresh", "-q", "-f", "tsv", "--suffix", suffix, "[a-b]x"});
+        EXPECT_EQ(result.exitCode, 0) << suffix << ": " << result.err;
+        EXPECT_EQ(result.out, "Domain Name\t中国\nax\t☆\nbx\t★\n") << suffix << ": " << result.err;
+    }
+    cnnic.stop();
+    const std::vector<std::string> once = {"ax.xn--fiqs8s\r\n", "bx.xn--fiqs8s\r\n"};
+    std::vector<std::string> expected;
+    for (int run = 0; run < 4; ++run) {
+        expected.insert(expected.end(), once.begin(), once.end());
+    }
+    EXPECT_EQ(cnnic.queries(), expected);
+}
+
 } // namespace
 } // namespace cvt::test

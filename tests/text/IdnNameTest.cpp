@@ -1,7 +1,10 @@
 #include "text/IdnName.h"
 
+#include "text/AskedPart.h"
+
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace cvt {
 namespace {
@@ -90,6 +93,48 @@ TEST(IdnName, AsksTheDomainByItsALabel) {
     for (const Case& c : cases) {
         const IdnConversion asked = IdnName::askedDomain(c.name, c.suffix);
         EXPECT_EQ(asked.name, c.asked) << c.name << "." << c.suffix << ": " << asked.refusal;
+    }
+}
+
+// A run joins parts converted once; what it asks must be what libidn2 makes of the whole domain,
+// refusals included (an ASCII name under a suffix beyond ASCII is held to the IDNA rules too).
+TEST(IdnName, PartsConvertedOnceAskWhatTheWholeDomainConvertsTo) {
+    const std::string label50(50, 'a');
+    const std::string long4 = label50 + "." + label50 + "." + label50 + "." + label50;
+    const std::vector<std::string> names = {"Ab",
+                                            "中国",
+                                            "Bücher",
+                                            "XN--FIQS8S",
+                                            "ab--cd",
+                                            "-ab",
+                                            "ab-",
+                                            "a_b",
+                                            "a.b",
+                                            "a。b",
+                                            std::string(63, 'a'),
+                                            std::string(64, 'a'),
+                                            "א",
+                                            "1א",
+                                            "xn--zz",
+                                            long4 + "a",
+                                            long4 + "ab"};
+    const std::vector<std::string> suffixes = {"com", "COM", "中国", "xn--fiqs8s", "XN--FIQS8S", "公司.中国"};
+    for (const std::string& name : names) {
+        for (const std::string& suffix : suffixes) {
+            const std::string domain = name + "." + suffix;
+            const bool whole = IdnName::isInternational(domain) || IdnName::hasALabel(name);
+            const IdnConversion expected = whole ? IdnName::toAscii(domain) : IdnConversion{domain, {}, {}};
+            const std::string known = IdnName::hasALabel(name) || IdnName::isInternational(name)
+                                          ? IdnName::toAscii(name).name
+                                          : std::string();
+            for (const bool given : {false, true}) {
+                AskedPart asked = AskedPart::name(name, given ? std::string_view(known) : std::string_view());
+                AskedPart under = AskedPart::suffix(suffix);
+                const IdnConversion joined = AskedPart::domain(asked, under);
+                EXPECT_EQ(joined.name, expected.name) << domain << ": " << joined.refusal;
+                EXPECT_EQ(joined.refused(), expected.refused()) << domain;
+            }
+        }
     }
 }
 

@@ -308,7 +308,8 @@ TEST(QueryRdapDnsTest, AResolverThatNeverAnswersIsGivenUpAndEveryCellGoesToTheRe
     settings.dns = true;
     settings.dnsServerAddress = "127.0.0.1";
     settings.dnsServerPort = test::closedUdpLoopbackPort();
-    DnsStage stage(settings, names, {"com"}, names.size());
+    const NameList noALabels;
+    DnsStage stage(settings, names, noALabels, {"com"}, names.size());
     stage.feed(0);
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(stage.await(i, 0, [] { return false; }), std::nullopt) << words[i];
