@@ -8,19 +8,42 @@
 
 namespace cvt {
 
-DnsStage::DnsStage(const RunSettings& settings, const NameList& names, std::vector<std::string> suffixes,
+std::string suffixesAskedThroughResolver(const std::vector<ServerEntry>& entries) {
+    std::vector<std::string_view> seen;
+    std::string list;
+    for (const ServerEntry& entry : entries) {
+        const std::string_view suffix = trim(entry.caption);
+        if (!entry.ticked || !entry.nameServers.empty() || std::find(seen.begin(), seen.end(), suffix) != seen.end()) {
+            continue;
+        }
+        seen.push_back(suffix);
+        list += (list.empty() ? "." : ", .") + std::string(suffix);
+    }
+    return list;
+}
+
+DnsStage::DnsStage(const RunSettings& settings, const NameList& names, const std::vector<DnsSuffix>& suffixes,
                    std::size_t lookahead, SocketApi* api)
-    : m_names(names), m_suffixes(std::move(suffixes)), m_lookahead(std::max<std::size_t>(lookahead, 1)),
-      m_cells(names.size() * m_suffixes.size(), CellState::Waiting) {
+    : m_names(names), m_auto(settings.dnsAuto), m_lookahead(std::max<std::size_t>(lookahead, 1)),
+      m_cells(names.size() * suffixes.size(), CellState::Waiting) {
     DnsPrecheckOptions options;
     options.ServerAddress = settings.dnsServerAddress;
     options.ServerPort = settings.dnsServerPort;
+    options.NameServerPort = settings.dnsNameServerPort;
     options.TryTimeout = settings.dnsTryTimeout;
     if (api != nullptr) {
         options.Api = api;
     }
     m_precheck =
         std::make_unique<DnsPrecheck>(std::move(options), [this](DnsAnswer answer) { answered(std::move(answer)); });
+    std::lock_guard lock(m_mutex);
+    for (const DnsSuffix& suffix : suffixes) {
+        m_suffixes.push_back(suffix.name);
+        m_serversOf.push_back(m_auto ? m_precheck->nameServers(suffix.nameServers) : DnsPrecheck::kResolver);
+    }
+    const std::size_t sets = m_serversOf.empty() ? 1 : *std::max_element(m_serversOf.begin(), m_serversOf.end()) + 1;
+    m_silentInARow.assign(sets, 0);
+    m_givenUp.assign(sets, false);
 }
 
 DnsStage::~DnsStage() {
@@ -44,6 +67,9 @@ void DnsStage::feed(std::size_t index) {
     for (; m_submitted < end; ++m_submitted) {
         const std::string_view name = trim(m_names[m_submitted]);
         for (std::size_t suffix = 0; suffix < m_suffixes.size(); ++suffix) {
+            if (givenUpFor(suffix)) {
+                continue;
+            }
             IdnConversion asked = IdnName::askedDomain(name, m_suffixes[suffix]);
             if (asked.refused()) {
                 // Never asked in DNS: the registry step fails the cell with the reason.
@@ -52,7 +78,7 @@ void DnsStage::feed(std::size_t index) {
                 m_changed.notify_all();
                 continue;
             }
-            m_precheck->submit(tagOf(m_submitted, suffix), std::move(asked.name));
+            m_precheck->submit(tagOf(m_submitted, suffix), std::move(asked.name), m_serversOf[suffix]);
         }
     }
 }
@@ -60,7 +86,8 @@ void DnsStage::feed(std::size_t index) {
 std::optional<std::string> DnsStage::await(std::size_t index, std::size_t suffix, const std::function<bool()>& stop) {
     const std::uint64_t tag = tagOf(index, suffix);
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_cells[tag] != CellState::Waiting || m_givenUp || stop(); });
+    const DnsPrecheck::ServerSet servers = m_serversOf[suffix];
+    m_changed.wait(lock, [&] { return m_cells[tag] != CellState::Waiting || m_givenUp[servers] || stop(); });
     if (m_cells[tag] != CellState::Delegated) {
         return std::nullopt;
     }
@@ -78,7 +105,21 @@ void DnsStage::interrupt() {
 
 bool DnsStage::givenUp() const {
     std::lock_guard lock(m_mutex);
-    return m_givenUp;
+    return givenUpLocked();
+}
+
+bool DnsStage::givenUpLocked() const {
+    for (const DnsPrecheck::ServerSet servers : m_serversOf) {
+        if (!m_givenUp[servers]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DnsStage::givenUpFor(std::size_t suffix) const {
+    std::lock_guard lock(m_mutex);
+    return m_givenUp[m_serversOf[suffix]];
 }
 
 void DnsStage::answered(DnsAnswer answer) {
@@ -86,20 +127,25 @@ void DnsStage::answered(DnsAnswer answer) {
     if (answer.Tag >= m_cells.size()) {
         return;
     }
+    const DnsPrecheck::ServerSet servers = m_serversOf[answer.Tag % m_suffixes.size()];
     switch (answer.Why) {
     case DnsMiss::TimedOut:
     case DnsMiss::Refused:
-        if (++m_silentInARow >= kSilentLimit && !m_givenUp) {
+        if (++m_silentInARow[servers] >= kSilentLimit && !m_givenUp[servers]) {
             // Nothing useful comes back: the questions still queued would only delay the lanes.
-            m_givenUp = true;
-            m_precheck->stop();
+            m_givenUp[servers] = true;
+            if (givenUpLocked()) {
+                m_precheck->stop();
+            } else {
+                m_precheck->abandon(servers);
+            }
         }
         break;
     case DnsMiss::NotAsked:
     case DnsMiss::Other:
         break;
     default:
-        m_silentInARow = 0;
+        m_silentInARow[servers] = 0;
         break;
     }
     if (answer.delegated()) {
