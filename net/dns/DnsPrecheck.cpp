@@ -110,13 +110,13 @@ public:
                 m_owner.deliver(notAsked(next.Tag, std::move(next.Name)));
                 continue;
             }
-            if (zoneOf(next.Servers).state == Zone::State::New) {
+            if (zoneOf(next.Servers).abandoned) {
+                continue;
+            }
+            if (m_zones[next.Servers].state == Zone::State::New) {
                 lookUpNameServers(next.Servers);
             }
             Zone& zone = m_zones[next.Servers];
-            if (zone.abandoned) {
-                continue;
-            }
             switch (zone.state) {
             case Zone::State::New:
             case Zone::State::LookingUp:
@@ -239,7 +239,8 @@ private:
             return false;
         }
         ares_options settings{};
-        settings.flags = ARES_FLAG_NORECURSE | ARES_FLAG_NOSEARCH | ARES_FLAG_NOALIASES | ARES_FLAG_NOCHECKRESP;
+        // A server that fails or refuses is passed over for the zone's next one.
+        settings.flags = ARES_FLAG_NORECURSE | ARES_FLAG_NOSEARCH | ARES_FLAG_NOALIASES;
         auto channel = std::make_unique<AresChannel>();
         if (channel->init(settings, tryOptions(settings)) != ARES_SUCCESS) {
             return false;
