@@ -24,7 +24,7 @@ std::string suffixesAskedThroughResolver(const std::vector<ServerEntry>& entries
 
 DnsStage::DnsStage(const RunSettings& settings, const NameList& names, const std::vector<DnsSuffix>& suffixes,
                    std::size_t lookahead, SocketApi* api)
-    : m_names(names), m_auto(settings.dnsAuto), m_lookahead(std::max<std::size_t>(lookahead, 1)),
+    : m_names(names), m_lookahead(std::max<std::size_t>(lookahead, 1)),
       m_cells(names.size() * suffixes.size(), CellState::Waiting) {
     DnsPrecheckOptions options;
     options.ServerAddress = settings.dnsServerAddress;
@@ -39,7 +39,7 @@ DnsStage::DnsStage(const RunSettings& settings, const NameList& names, const std
     std::lock_guard lock(m_mutex);
     for (const DnsSuffix& suffix : suffixes) {
         m_suffixes.push_back(suffix.name);
-        m_serversOf.push_back(m_auto ? m_precheck->nameServers(suffix.nameServers) : DnsPrecheck::kResolver);
+        m_serversOf.push_back(settings.dnsAuto ? m_precheck->nameServers(suffix.nameServers) : DnsPrecheck::kResolver);
     }
     const std::size_t sets = m_serversOf.empty() ? 1 : *std::max_element(m_serversOf.begin(), m_serversOf.end()) + 1;
     m_silentInARow.assign(sets, 0);

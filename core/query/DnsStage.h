@@ -80,7 +80,6 @@ private:
     bool givenUpFor(std::size_t suffix) const;
 
     const NameList& m_names;
-    const bool m_auto;
     std::vector<std::string> m_suffixes;
     std::vector<DnsPrecheck::ServerSet> m_serversOf; // per suffix
     const std::size_t m_lookahead;
