@@ -15,9 +15,11 @@
 #include "config/RunSettingsIni.h"
 #include "config/ServerEntryLine.h"
 #include "core/export/TextExport.h"
+#include "core/query/DnsStage.h"
 #include "core/query/ResultMarks.h"
 #include "core/suffixes/CalibrationStore.h"
 #include "core/suffixes/EntryCalibration.h"
+#include "i18n/Messages.h"
 #include "i18n/RefusalWording.h"
 #include "text/TextUtil.h"
 
@@ -124,6 +126,17 @@ std::set<std::string, std::less<>> applyServers(std::vector<ServerEntry>& entrie
         }
     }
     return named;
+}
+
+// The catalogue's name servers for the entries that have none (the Config.ini entries of
+// catalogue suffixes), for a run that asks the suffixes' own name servers.
+void takeNameServers(std::vector<ServerEntry>& entries, const SuffixDirectory& directory) {
+    for (ServerEntry& entry : entries) {
+        if (const DirectorySuffix* known = directory.find(entry.caption);
+            known != nullptr && entry.nameServers.empty()) {
+            entry.nameServers = known->server.nameServers;
+        }
+    }
 }
 
 // The entries a --suffix list asks: the Config.ini (and --server) entries, ticked when the list
@@ -239,8 +252,8 @@ public:
         command.add_flag("--no-dns", m_noDns, "ask the registry about every name")->excludes(dns);
         command
             .add_option("--dns-server", m_dnsServer,
-                        "ask the DNS server at HOST[:PORT] (an IP address) instead of the system's resolvers "
-                        "([setting] dns_server)")
+                        "ask the DNS server at HOST[:PORT] (an IP address) instead of the system's resolvers; "
+                        "auto: ask each suffix's own name servers ([setting] dns_server)")
             ->type_name("HOST[:PORT]");
         command
             .add_option("-o,--output", m_outputFile,
@@ -323,9 +336,12 @@ public:
         }
         // WHOIS entries without a mark are asked with their servers' calibrated texts, found or
         // derived by each lane before its first question and kept beside Config.ini.
-        const CommandSuffixes suffixes = loadCommandSuffixes(
-            entries, configPath, "check", io.err,
-            m_suffixes.empty() ? SuffixSources::Calibrations : SuffixSources::CatalogueWhenNeeded, m_suffixes);
+        const CommandSuffixes suffixes =
+            loadCommandSuffixes(entries, configPath, "check", io.err,
+                                settings.dns && settings.dnsAuto ? SuffixSources::CatalogueAndCalibrations
+                                : m_suffixes.empty()             ? SuffixSources::Calibrations
+                                                                 : SuffixSources::CatalogueWhenNeeded,
+                                m_suffixes);
         std::mutex keepMutex;
         std::string keepFailure;
         CalibrationStore calibrations(
@@ -347,6 +363,12 @@ public:
         }
         for (const ServerEntry& entry : entries) {
             m_outputOptions.servers[entry.caption] = entry.host;
+        }
+        if (settings.dns && settings.dnsAuto) {
+            takeNameServers(entries, suffixes.directory);
+            if (const std::string list = suffixesAskedThroughResolver(entries); !list.empty() && !m_quiet) {
+                io.err << "corvantide-cli check: " << formatMessage(Msg::DnsThroughResolvers, language, {list}) << '\n';
+            }
         }
 
         // Names typed at the terminal: Ctrl-C while they are read ends the program, as nothing has been

@@ -1,5 +1,7 @@
 #include "config/DnsServerSetting.h"
 
+#include "text/AsciiCase.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 
@@ -45,7 +47,7 @@ bool isAddress(const std::string& text, int family) {
 }
 
 DnsServerSetting::Parsed failure(std::string_view value, std::string_view why) {
-    return {std::nullopt, "dns_server \"" + std::string(value) + "\": " + std::string(why)};
+    return {std::nullopt, false, "dns_server \"" + std::string(value) + "\": " + std::string(why)};
 }
 
 constexpr std::string_view kNotAddress = "the server must be an IPv4 or IPv6 address with an optional port, as in "
@@ -59,6 +61,9 @@ DnsServerSetting::Parsed DnsServerSetting::parse(std::string_view text) {
     const std::string_view value = trimmed(text);
     if (value.empty()) {
         return {};
+    }
+    if (equalsIgnoreCase(value, "auto")) {
+        return {std::nullopt, true, {}};
     }
     std::string_view host = value;
     std::optional<std::string_view> port;
@@ -97,7 +102,7 @@ DnsServerSetting::Parsed DnsServerSetting::parse(std::string_view text) {
         }
         server.Port = *number;
     }
-    return {server, {}};
+    return {server, false, {}};
 }
 
 } // namespace cvt

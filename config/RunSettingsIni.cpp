@@ -78,6 +78,7 @@ void ApplyDnsSettings(RunSettings& settings, bool dns, std::string_view server, 
     settings.dns = false;
     settings.dnsServerAddress.clear();
     settings.dnsServerPort = 53;
+    settings.dnsAuto = false;
     if (!dns) {
         return;
     }
@@ -87,6 +88,7 @@ void ApplyDnsSettings(RunSettings& settings, bool dns, std::string_view server, 
         return;
     }
     settings.dns = true;
+    settings.dnsAuto = parsed.Auto;
     if (parsed.Server) {
         settings.dnsServerAddress = parsed.Server->Address;
         settings.dnsServerPort = parsed.Server->Port;

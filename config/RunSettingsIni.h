@@ -27,8 +27,8 @@ std::optional<std::int64_t> ParseSettingNumber(std::string_view text, std::int64
 RunSettings ReadRunSettings(const IniFile& ini, std::vector<std::string>& warnings);
 
 // Turns the DNS check on or off in settings and sets the server it asks from a dns_server value
-// (HOST[:PORT]; empty: the system's resolvers). A bad value leaves DNS off, with a warning that
-// names it: the run then asks the registry for every cell.
+// (HOST[:PORT]; empty: the system's resolvers; "auto": each suffix's own name servers). A bad value
+// leaves DNS off, with a warning that names it: the run then asks the registry for every cell.
 void ApplyDnsSettings(RunSettings& settings, bool dns, std::string_view server, std::vector<std::string>& warnings);
 
 } // namespace cvt

@@ -36,7 +36,7 @@ void checkReply(int status, const std::uint8_t* data, std::size_t size) {
 
 void checkServerSetting(std::string_view text) {
     const cvt::DnsServerSetting::Parsed parsed = cvt::DnsServerSetting::parse(text);
-    if (parsed.Server && !parsed.Error.empty()) {
+    if ((parsed.Server && !parsed.Error.empty()) || (parsed.Auto && (parsed.Server || !parsed.Error.empty()))) {
         std::abort();
     }
     if (parsed.Server && (parsed.Server->Port == 0 || parsed.Server->Address.empty())) {

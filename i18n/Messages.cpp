@@ -75,6 +75,8 @@ constexpr std::array kWordings = {
     Wording{Msg::PreparingNames, "正在准备域名列表……", "Preparing the list of names..."},
     Wording{Msg::DnsSettledTip, "已在DNS中查到委派、无需查询注册局的格数",
             "Cells found delegated in DNS, not asked of the registry"},
+    Wording{Msg::DnsThroughResolvers, "DNS：后缀目录中没有 %s 的名称服务器，改经系统的解析器查询",
+            "DNS: the suffix catalogue has no name servers for %s; they are asked through the system's resolvers"},
     Wording{Msg::CopyFreeNames, "复制可注册域名", "Copy free names"},
     Wording{Msg::FilterAll, "全部", "All"},
     Wording{Msg::FilterFree, "可注册", "Free"},

@@ -72,6 +72,7 @@ enum class Msg {
     PreparingNames,
     // The tooltip of the status panel counting the cells DNS settled.
     DnsSettledTip,
+    DnsThroughResolvers,
     // The main window's additions: the copy commands, the filter, the closing texts, the marks'
     // tooltips and the question before results are discarded.
     CopyFreeNames,

@@ -216,6 +216,7 @@ bool ServerTableModel::setData(const QModelIndex& index, const QVariant& value, 
     if (role == Qt::EditRole && flags(index).testFlag(Qt::ItemIsEditable)) {
         const auto row = static_cast<std::size_t>(index.row());
         m_rows[row].server.caption = toStdString(value.toString());
+        m_rows[row].server.nameServers.clear(); // they were the old suffix's
         indexSearchText(row);
         Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
         Q_EMIT captionEdited(index.row());

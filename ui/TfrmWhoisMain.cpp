@@ -3,6 +3,7 @@
 #include "config/TIniOptions.h"
 #include "config/WindowStateIni.h"
 #include "core/journal/JournalSink.h"
+#include "core/query/DnsStage.h"
 #include "core/query/QueryEngine.h"
 #include "core/query/WhoisLookup.h"
 #include "core/suffixes/CalibrationStore.h"
@@ -702,6 +703,10 @@ void TfrmWhoisMain::btnSearchClick() {
             }
         }
     }
+    // Said once per run, on the DNS panel: the suffixes DNS asks through the system's resolvers.
+    m_dnsThroughResolvers = m_deps.options.Run.dns && m_deps.options.Run.dnsAuto
+                                ? suffixesAskedThroughResolver(m_servers->runEntries())
+                                : std::string();
     m_engine->setSettings(m_deps.options.Run);
     if (!beginJournalRun(request)) {
         return;
@@ -883,7 +888,12 @@ void TfrmWhoisMain::showDnsSettled(const RunProgress& progress) {
     // The third panel stays empty unless the run asks DNS first; then it counts the cells DNS
     // settled, and keeps the count after the run like the other panels.
     setStatusText(2, progress.dns ? "DNS " + std::to_string(progress.dnsSettled) : std::string());
-    m_status->setPanelToolTip(2, progress.dns ? uiText(Msg::DnsSettledTip, Language) : QString());
+    QString tip = progress.dns ? uiText(Msg::DnsSettledTip, Language) : QString();
+    if (progress.dns && !m_dnsThroughResolvers.empty()) {
+        tip +=
+            QLatin1Char('\n') + toQString(formatMessage(Msg::DnsThroughResolvers, Language, {m_dnsThroughResolvers}));
+    }
+    m_status->setPanelToolTip(2, tip);
 }
 
 void TfrmWhoisMain::showLeftOutNames() {

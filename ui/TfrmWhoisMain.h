@@ -314,6 +314,8 @@ private:
     QString m_activityBeforePreparing;
     bool m_restoreActivity = false;
     bool m_dnsWarningShown = false;
+    // The suffixes the current run asks in DNS through the system's resolvers (".a, .b"), if any.
+    std::string m_dnsThroughResolvers;
     // When the run under way began, and whether Stop was given during it.
     std::chrono::steady_clock::time_point m_runStarted{};
     bool m_runStopped = false;

@@ -80,7 +80,9 @@ SearchKey makeSearchKey(const SearchRequest& request, const std::vector<ServerEn
         search.suffixes += (search.suffixes.empty() ? "" : ",") + std::string(trim(entry.caption));
     }
     search.settings = settings.dns ? "dns=on" : "dns=off";
-    if (settings.dns && !settings.dnsServerAddress.empty()) {
+    if (settings.dns && settings.dnsAuto) {
+        search.settings += " dns_server=auto";
+    } else if (settings.dns && !settings.dnsServerAddress.empty()) {
         search.settings += " dns_server=" + settings.dnsServerAddress + ":" + std::to_string(settings.dnsServerPort);
     }
     key.add(search.settings);

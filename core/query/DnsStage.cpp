@@ -7,22 +7,43 @@
 
 namespace cvt {
 
-DnsStage::DnsStage(const RunSettings& settings, const NameList& names, const NameList& aLabels,
-                   std::vector<std::string> suffixes, std::size_t lookahead, SocketApi* api)
-    : m_names(names), m_aLabels(aLabels), m_suffixes(std::move(suffixes)),
-      m_lookahead(std::max<std::size_t>(lookahead, 1)), m_cells(names.size() * m_suffixes.size(), CellState::Waiting) {
-    for (const std::string& suffix : m_suffixes) {
-        m_askedSuffixes.push_back(AskedPart::suffix(suffix));
+std::string suffixesAskedThroughResolver(const std::vector<ServerEntry>& entries) {
+    std::vector<std::string_view> seen;
+    std::string list;
+    for (const ServerEntry& entry : entries) {
+        const std::string_view suffix = trim(entry.caption);
+        if (!entry.ticked || !entry.nameServers.empty() || std::find(seen.begin(), seen.end(), suffix) != seen.end()) {
+            continue;
+        }
+        seen.push_back(suffix);
+        list += (list.empty() ? "." : ", .") + std::string(suffix);
     }
+    return list;
+}
+
+DnsStage::DnsStage(const RunSettings& settings, const NameList& names, const NameList& aLabels,
+                   const std::vector<DnsSuffix>& suffixes, std::size_t lookahead, SocketApi* api)
+    : m_names(names), m_aLabels(aLabels), m_lookahead(std::max<std::size_t>(lookahead, 1)),
+      m_cells(names.size() * suffixes.size(), CellState::Waiting) {
     DnsPrecheckOptions options;
     options.ServerAddress = settings.dnsServerAddress;
     options.ServerPort = settings.dnsServerPort;
+    options.NameServerPort = settings.dnsNameServerPort;
     options.TryTimeout = settings.dnsTryTimeout;
     if (api != nullptr) {
         options.Api = api;
     }
     m_precheck =
         std::make_unique<DnsPrecheck>(std::move(options), [this](DnsAnswer answer) { answered(std::move(answer)); });
+    std::lock_guard lock(m_mutex);
+    for (const DnsSuffix& suffix : suffixes) {
+        m_suffixes.push_back(suffix.name);
+        m_askedSuffixes.push_back(AskedPart::suffix(suffix.name));
+        m_serversOf.push_back(settings.dnsAuto ? m_precheck->nameServers(suffix.nameServers) : DnsPrecheck::kResolver);
+    }
+    const std::size_t sets = m_serversOf.empty() ? 1 : *std::max_element(m_serversOf.begin(), m_serversOf.end()) + 1;
+    m_silentInARow.assign(sets, 0);
+    m_givenUp.assign(sets, false);
 }
 
 DnsStage::~DnsStage() {
@@ -47,6 +68,9 @@ void DnsStage::feed(std::size_t index) {
         AskedPart name = AskedPart::name(trim(m_names[m_submitted]),
                                          m_aLabels.empty() ? std::string_view() : m_aLabels[m_submitted]);
         for (std::size_t suffix = 0; suffix < m_suffixes.size(); ++suffix) {
+            if (givenUpFor(suffix)) {
+                continue;
+            }
             IdnConversion asked = AskedPart::domain(name, m_askedSuffixes[suffix]);
             if (asked.refused()) {
                 // Never asked in DNS: the registry step fails the cell with the reason.
@@ -55,7 +79,7 @@ void DnsStage::feed(std::size_t index) {
                 m_changed.notify_all();
                 continue;
             }
-            m_precheck->submit(tagOf(m_submitted, suffix), std::move(asked.name));
+            m_precheck->submit(tagOf(m_submitted, suffix), std::move(asked.name), m_serversOf[suffix]);
         }
     }
 }
@@ -63,7 +87,8 @@ void DnsStage::feed(std::size_t index) {
 std::optional<std::string> DnsStage::await(std::size_t index, std::size_t suffix, const std::function<bool()>& stop) {
     const std::uint64_t tag = tagOf(index, suffix);
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return m_cells[tag] != CellState::Waiting || m_givenUp || stop(); });
+    const DnsPrecheck::ServerSet servers = m_serversOf[suffix];
+    m_changed.wait(lock, [&] { return m_cells[tag] != CellState::Waiting || m_givenUp[servers] || stop(); });
     if (m_cells[tag] != CellState::Delegated) {
         return std::nullopt;
     }
@@ -81,7 +106,21 @@ void DnsStage::interrupt() {
 
 bool DnsStage::givenUp() const {
     std::lock_guard lock(m_mutex);
-    return m_givenUp;
+    return givenUpLocked();
+}
+
+bool DnsStage::givenUpLocked() const {
+    for (const DnsPrecheck::ServerSet servers : m_serversOf) {
+        if (!m_givenUp[servers]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DnsStage::givenUpFor(std::size_t suffix) const {
+    std::lock_guard lock(m_mutex);
+    return m_givenUp[m_serversOf[suffix]];
 }
 
 void DnsStage::answered(DnsAnswer answer) {
@@ -89,20 +128,25 @@ void DnsStage::answered(DnsAnswer answer) {
     if (answer.Tag >= m_cells.size()) {
         return;
     }
+    const DnsPrecheck::ServerSet servers = m_serversOf[answer.Tag % m_suffixes.size()];
     switch (answer.Why) {
     case DnsMiss::TimedOut:
     case DnsMiss::Refused:
-        if (++m_silentInARow >= kSilentLimit && !m_givenUp) {
+        if (++m_silentInARow[servers] >= kSilentLimit && !m_givenUp[servers]) {
             // Nothing useful comes back: the questions still queued would only delay the lanes.
-            m_givenUp = true;
-            m_precheck->stop();
+            m_givenUp[servers] = true;
+            if (givenUpLocked()) {
+                m_precheck->stop();
+            } else {
+                m_precheck->abandon(servers);
+            }
         }
         break;
     case DnsMiss::NotAsked:
     case DnsMiss::Other:
         break;
     default:
-        m_silentInARow = 0;
+        m_silentInARow[servers] = 0;
         break;
     }
     if (answer.delegated()) {

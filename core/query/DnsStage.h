@@ -2,6 +2,7 @@
 
 #include "core/names/NameList.h"
 #include "core/query/RunSettings.h"
+#include "core/query/ServerEntry.h"
 #include "net/dns/DnsPrecheck.h"
 #include "text/AskedPart.h"
 
@@ -18,6 +19,18 @@
 
 namespace cvt {
 
+// A suffix column of the run and its own name servers (host names; none: ask the resolver).
+struct DnsSuffix {
+    DnsSuffix(std::string suffixName, std::vector<std::string> hosts = {})
+        : name(std::move(suffixName)), nameServers(std::move(hosts)) {}
+    std::string name;
+    std::vector<std::string> nameServers;
+};
+
+// With RunSettings::dnsAuto, the ticked suffixes of entries that have no name servers of their own
+// and are asked through the resolver instead, each once: ".shop, .example"; empty when there are none.
+std::string suffixesAskedThroughResolver(const std::vector<ServerEntry>& entries);
+
 // The DNS stage of a run: asks DNS, ahead of the lanes, whether each cell's name (name.suffix) is
 // delegated. The lanes feed it as they walk, so it asks at most `lookahead` names beyond the
 // furthest lane, and then take DNS's word on each of their cells: delegated (the cell is
@@ -25,7 +38,9 @@ namespace cvt {
 // free: every answer but a delegation, and every failure, sends the cell to the registry.
 //
 // A resolver that stops answering (kSilentLimit questions in a row timed out or refused) is given
-// up: from then on every cell goes to the registry at once, as in a run without DNS.
+// up: from then on every cell goes to the registry at once, as in a run without DNS. With
+// RunSettings::dnsAuto each suffix's own name servers are asked instead (the resolver only for a
+// suffix without any), and each set of name servers is given up on its own.
 //
 // Thread-safe; the lanes call it from their threads, Stop's interrupt() from any.
 class DnsStage {
@@ -36,7 +51,8 @@ public:
     // suffixes: the run's suffix columns; a cell is (name index, suffix index). aLabels: the A-label
     // forms of the names that have one, line for line with names, or empty (SearchCandidates::aLabels).
     DnsStage(const RunSettings& settings, const NameList& names, const NameList& aLabels,
-             std::vector<std::string> suffixes, std::size_t lookahead = kDefaultLookahead, SocketApi* api = nullptr);
+             const std::vector<DnsSuffix>& suffixes, std::size_t lookahead = kDefaultLookahead,
+             SocketApi* api = nullptr);
     ~DnsStage();
     DnsStage(const DnsStage&) = delete;
     DnsStage& operator=(const DnsStage&) = delete;
@@ -55,7 +71,7 @@ public:
     // Ends the waits in await() whose stop() now returns true. Any thread.
     void interrupt();
 
-    // True once the resolver was given up.
+    // True once every server the stage asks was given up.
     bool givenUp() const;
 
 private:
@@ -63,11 +79,14 @@ private:
 
     void answered(DnsAnswer answer);
     std::uint64_t tagOf(std::size_t index, std::size_t suffix) const { return index * m_suffixes.size() + suffix; }
+    bool givenUpLocked() const;
+    bool givenUpFor(std::size_t suffix) const;
 
     const NameList& m_names;
     const NameList& m_aLabels;
-    const std::vector<std::string> m_suffixes;
-    std::vector<AskedPart> m_askedSuffixes; // under m_feedMutex
+    std::vector<std::string> m_suffixes;
+    std::vector<AskedPart> m_askedSuffixes;          // under m_feedMutex
+    std::vector<DnsPrecheck::ServerSet> m_serversOf; // per suffix
     const std::size_t m_lookahead;
 
     std::mutex m_feedMutex;
@@ -77,8 +96,10 @@ private:
     std::condition_variable m_changed;
     std::vector<CellState> m_cells;
     std::unordered_map<std::uint64_t, std::string> m_delegations; // details of delegated cells not yet taken
-    int m_silentInARow = 0;
-    bool m_givenUp = false;
+    // Per server set of the precheck: questions in a row that timed out or were refused, and
+    // whether the set was given up.
+    std::vector<int> m_silentInARow;
+    std::vector<bool> m_givenUp;
 
     // Last: its thread delivers into the fields above, so it stops before they go.
     std::unique_ptr<DnsPrecheck> m_precheck;

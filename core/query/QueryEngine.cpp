@@ -109,14 +109,15 @@ std::vector<std::vector<ServerEntry>> planLanes(const std::vector<ServerEntry>& 
     return lanes;
 }
 
-// The suffixes a run asks, each once, in lane order.
-std::vector<std::string> runSuffixes(const std::vector<std::vector<ServerEntry>>& plan) {
-    std::vector<std::string> suffixes;
+// The suffixes a run asks, each once, in lane order, with their name servers.
+std::vector<DnsSuffix> runSuffixes(const std::vector<std::vector<ServerEntry>>& plan) {
+    std::vector<DnsSuffix> suffixes;
     for (const std::vector<ServerEntry>& lane : plan) {
         for (const ServerEntry& entry : lane) {
             std::string suffix(trim(entry.caption));
-            if (std::find(suffixes.begin(), suffixes.end(), suffix) == suffixes.end()) {
-                suffixes.push_back(std::move(suffix));
+            if (std::find_if(suffixes.begin(), suffixes.end(),
+                             [&suffix](const DnsSuffix& known) { return known.name == suffix; }) == suffixes.end()) {
+                suffixes.emplace_back(std::move(suffix), entry.nameServers);
             }
         }
     }

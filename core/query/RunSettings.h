@@ -26,6 +26,11 @@ struct RunSettings {
     // The DNS server to ask (an address literal); empty: the system's resolvers.
     std::string dnsServerAddress;
     std::uint16_t dnsServerPort = 53;
+    // Ask each suffix's own name servers (ServerEntry::nameServers) directly instead; a suffix
+    // without any is asked through the server above. Their host names are looked up there too.
+    bool dnsAuto = false;
+    // The port the suffixes' name servers are asked on (tests point it at a local server).
+    std::uint16_t dnsNameServerPort = 53;
     // How long one DNS try waits for its answer; a question gets two tries.
     std::chrono::milliseconds dnsTryTimeout{2000};
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cvt {
 
@@ -38,6 +39,9 @@ struct ServerEntry {
     LookupKind kind = lookupKindOf(host);
     // RdapThenWhois: the WHOIS server ("host" or "host:port") asked when RDAP brings no answer.
     std::string whoisHost = {};
+    // The host names of the suffix's own name servers, from the catalogue; none when it does not
+    // know the suffix.
+    std::vector<std::string> nameServers = {};
 };
 
 } // namespace cvt

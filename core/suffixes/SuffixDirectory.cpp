@@ -105,6 +105,9 @@ SuffixDirectory::SuffixDirectory(const std::vector<ServerEntry>& configEntries, 
         suffix.ascii = catalogued != nullptr ? catalogued->ascii : asciiForm(entry.caption);
         suffix.registered = catalogued != nullptr ? catalogued->knownRegistered : std::string();
         suffix.choices = choicesOf(catalogued);
+        if (catalogued != nullptr) {
+            suffix.server.nameServers = catalogued->nameServers;
+        }
         if (entry.kind == LookupKind::Whois && entry.mark.empty()) {
             takeCalibration(suffix, calibrations, now);
         }
@@ -129,6 +132,7 @@ SuffixDirectory::SuffixDirectory(const std::vector<ServerEntry>& configEntries, 
             suffix.askedBy = AskedBy::WhoisCalibrated;
             takeCalibration(suffix, calibrations, now);
         }
+        suffix.server.nameServers = catalogued.nameServers;
         add(std::move(suffix));
     }
     for (const std::string& popular : data.popular.suffixes()) {

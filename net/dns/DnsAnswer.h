@@ -22,7 +22,7 @@ enum class DnsMiss : std::uint8_t {
     Refused,       // REFUSED, or the server's port is closed
     TimedOut,      // no answer within the tries
     BadReply,      // a reply that could not be read
-    NotAsked,      // a name DNS cannot carry, or no resolver could be set up
+    NotAsked,      // a name DNS cannot carry, no resolver could be set up, or no name server address found
     Other,         // any other failure
 };
 

@@ -1,7 +1,10 @@
 #include "net/dns/DnsPrecheck.h"
 
+#include "net/dns/AresChannel.h"
 #include "net/dns/DnsName.h"
 #include "net/dns/DnsNsReply.h"
+#include "net/socket/NetAddress.h"
+#include "text/AsciiCase.h"
 
 #include <algorithm>
 #include <ares.h>
@@ -17,21 +20,6 @@ namespace cvt {
 
 namespace {
 
-std::once_flag g_libraryInit;
-int g_libraryStatus = ARES_SUCCESS;
-
-int initLibrary() {
-    std::call_once(g_libraryInit, [] { g_libraryStatus = ares_library_init(ARES_LIB_INIT_ALL); });
-    return g_libraryStatus;
-}
-
-// The address list the library reads: "a.b.c.d:port" or "[v6]:port".
-std::string serverList(const DnsPrecheckOptions& options) {
-    const bool v6 = options.ServerAddress.find(':') != std::string::npos;
-    std::string list = v6 ? "[" + options.ServerAddress + "]" : options.ServerAddress;
-    return list + ":" + std::to_string(options.ServerPort);
-}
-
 DnsAnswer notAsked(std::uint64_t tag, std::string name) {
     DnsAnswer answer;
     answer.Tag = tag;
@@ -41,17 +29,27 @@ DnsAnswer notAsked(std::uint64_t tag, std::string name) {
     return answer;
 }
 
+bool endedBy(int status) {
+    return status == ARES_ECANCELLED || status == ARES_EDESTRUCTION;
+}
+
+bool worthAnotherTry(int status) {
+    return status == ARES_ETIMEOUT || status == ARES_ECONNREFUSED;
+}
+
 } // namespace
 
-// Everything the DNS thread owns: the resolver channel, its sockets and the questions on the wire.
+// Everything the DNS thread owns: a resolver channel, one channel per set of name servers asked
+// directly (made when its first question comes), and the questions on the wire.
 class DnsPrecheck::Worker {
 public:
-    explicit Worker(DnsPrecheck& owner) : m_owner(owner) {}
+    explicit Worker(DnsPrecheck& owner) : m_owner(owner), m_zones(1) {}
 
     ~Worker() {
-        if (m_ready) {
-            // Ends every question with ARES_EDESTRUCTION; their callbacks only free them.
-            ares_destroy(m_channel);
+        // Ends every question with ARES_EDESTRUCTION; their callbacks only free them. The resolver
+        // goes last: the name servers' address lookups run on it.
+        for (std::size_t zone = m_zones.size(); zone-- > 0;) {
+            m_zones[zone].channel.reset();
         }
     }
 
@@ -60,7 +58,7 @@ public:
 
     // Empty on success, otherwise why the resolver cannot be used.
     std::string setUp() {
-        if (const int status = initLibrary(); status != ARES_SUCCESS) {
+        if (const int status = aresLibraryStatus(); status != ARES_SUCCESS) {
             return std::string("DNS library: ") + ares_strerror(status);
         }
         const DnsPrecheckOptions& options = m_owner.m_options;
@@ -68,18 +66,15 @@ public:
         // SERVFAIL and REFUSED come back as such instead of as a refused port after trying the
         // other resolvers: either way the name goes to the registry.
         settings.flags = ARES_FLAG_NOSEARCH | ARES_FLAG_NOALIASES | ARES_FLAG_NOCHECKRESP;
-        settings.timeout = static_cast<int>(std::max<std::int64_t>(1, options.TryTimeout.count()));
-        settings.tries = 1; // the second try is ours, so every try waits the same time
-        settings.sock_state_cb = &Worker::onSocketState;
-        settings.sock_state_cb_data = this;
-        const int mask = ARES_OPT_FLAGS | ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES | ARES_OPT_SOCK_STATE_CB;
-        if (const int status = ares_init_options(&m_channel, &settings, mask); status != ARES_SUCCESS) {
+        auto channel = std::make_unique<AresChannel>();
+        if (const int status = channel->init(settings, tryOptions(settings)); status != ARES_SUCCESS) {
             return std::string("DNS resolver: ") + ares_strerror(status);
         }
-        m_ready = true;
+        m_zones[kResolver].channel = std::move(channel);
+        m_zones[kResolver].state = Zone::State::Ready;
         if (!options.ServerAddress.empty()) {
-            const std::string list = serverList(options);
-            if (const int status = ares_set_servers_ports_csv(m_channel, list.c_str()); status != ARES_SUCCESS) {
+            const std::string list = aresServerAddress(options.ServerAddress, options.ServerPort);
+            if (const int status = m_zones[kResolver].channel->setServers(list); status != ARES_SUCCESS) {
                 return "DNS server " + list + ": " + ares_strerror(status);
             }
         }
@@ -89,89 +84,213 @@ public:
     void markFailed() { m_failed = true; }
     bool failed() const { return m_failed; }
 
+    void take(std::deque<Pending>& incoming) {
+        std::move(incoming.begin(), incoming.end(), std::back_inserter(m_queue));
+        incoming.clear();
+    }
+
+    // Drops what is queued, parked or on the wire for these servers.
+    void abandon(ServerSet servers) {
+        Zone& zone = zoneOf(servers);
+        zone.abandoned = true;
+        zone.parked.clear();
+        if (zone.channel) {
+            // Their callbacks run with ARES_ECANCELLED and deliver nothing.
+            ares_cancel(zone.channel->get());
+        }
+    }
+
     // Sends queued questions while there is room on the wire.
-    void launch(std::deque<Pending>& queue) {
-        while (!queue.empty() && m_inFlight < std::max(1, m_owner.m_options.MaxInFlight) && !stopping()) {
-            Pending next = std::move(queue.front());
-            queue.pop_front();
+    void launch() {
+        const int limit = std::max(1, m_owner.m_options.MaxInFlight);
+        while (!m_queue.empty() && m_inFlight < limit && !stopping()) {
+            Pending next = std::move(m_queue.front());
+            m_queue.pop_front();
             if (m_failed || !dnsCanCarry(next.Name)) {
                 m_owner.deliver(notAsked(next.Tag, std::move(next.Name)));
                 continue;
             }
-            auto* question = new Question{this, next.Tag, std::move(next.Name), std::max(1, m_owner.m_options.Tries)};
-            ++m_inFlight;
-            ask(question);
+            if (zoneOf(next.Servers).abandoned) {
+                continue;
+            }
+            if (m_zones[next.Servers].state == Zone::State::New) {
+                lookUpNameServers(next.Servers);
+            }
+            Zone& zone = m_zones[next.Servers];
+            switch (zone.state) {
+            case Zone::State::New:
+            case Zone::State::LookingUp:
+                zone.parked.push_back(std::move(next));
+                break;
+            case Zone::State::Failed:
+                m_owner.deliver(notAsked(next.Tag, std::move(next.Name)));
+                break;
+            case Zone::State::Ready:
+                ++m_inFlight;
+                ask(new Question{this, next.Tag, std::move(next.Name), next.Servers,
+                                 std::max(1, m_owner.m_options.Tries)});
+                break;
+            }
         }
     }
 
-    bool idle() const { return m_inFlight == 0; }
-
-    // Waits for the sockets, the wake-up descriptor or the next time-out, then lets the library
-    // read what arrived and expire what is late.
+    // Waits for the sockets of every channel, the wake-up descriptor or the next time-out, and lets
+    // the channels read what arrived and expire what is late.
     void waitAndProcess(int wakeFd) {
-        std::vector<pollfd> fds;
-        fds.push_back({wakeFd, POLLIN, 0});
-        for (const auto& [fd, events] : m_sockets) {
-            fds.push_back({fd, events, 0});
-        }
-        int timeoutMs = -1;
-        if (m_ready && !idle()) {
-            timeval limit{};
-            if (const timeval* next = ares_timeout(m_channel, nullptr, &limit); next != nullptr) {
-                timeoutMs = static_cast<int>(next->tv_sec * 1000 + (next->tv_usec + 999) / 1000);
+        std::vector<AresChannel*> channels;
+        for (const Zone& zone : m_zones) {
+            if (zone.channel) {
+                channels.push_back(zone.channel.get());
             }
         }
         SocketApi& api = *m_owner.m_options.Api;
-        const int ready = retryOnEintr([&] { return api.poll(fds.data(), fds.size(), timeoutMs); });
-        if (ready > 0 && (fds[0].revents & POLLIN) != 0) {
+        if (AresChannel::waitAndProcess(api, {wakeFd}, channels) == 0) {
             std::uint64_t count = 0;
             (void)retryOnEintr([&] { return api.read(wakeFd, &count, sizeof count); });
         }
-        if (!m_ready || stopping()) {
-            return;
-        }
-        for (std::size_t i = 1; i < fds.size() && ready > 0; ++i) {
-            const short got = fds[i].revents;
-            if (got == 0) {
-                continue;
-            }
-            const bool readable = (got & (POLLIN | POLLERR | POLLHUP)) != 0;
-            const bool writable = (got & (POLLOUT | POLLERR | POLLHUP)) != 0;
-            ares_process_fd(m_channel, readable ? fds[i].fd : ARES_SOCKET_BAD, writable ? fds[i].fd : ARES_SOCKET_BAD);
-        }
-        // Expires the questions whose try has run out.
-        ares_process_fd(m_channel, ARES_SOCKET_BAD, ARES_SOCKET_BAD);
     }
 
 private:
+    struct Zone {
+        enum class State : std::uint8_t { New, LookingUp, Ready, Failed };
+        State state = State::New;
+        bool abandoned = false;
+        std::unique_ptr<AresChannel> channel;
+        std::deque<Pending> parked;       // questions waiting for the name servers' addresses
+        int lookupsLeft = 0;              // address lookups under way
+        std::vector<std::string> servers; // the channel's server list entries
+    };
     struct Question {
         Worker* worker;
         std::uint64_t tag;
         std::string name;
+        ServerSet servers;
+        int triesLeft;
+    };
+    struct AddressLookup {
+        Worker* worker;
+        ServerSet servers;
+        std::string host;
         int triesLeft;
     };
 
     bool stopping() const { return m_owner.m_stopping.load(std::memory_order_acquire); }
 
-    void ask(Question* question) {
-        ares_query(m_channel, question->name.c_str(), ns_c_in, ns_t_ns, &Worker::onReply, question);
+    // The options every channel takes for its tries; the caller's flags stay.
+    int tryOptions(ares_options& settings) const {
+        settings.timeout = static_cast<int>(std::max<std::int64_t>(1, m_owner.m_options.TryTimeout.count()));
+        settings.tries = 1; // the second try is ours, so every try waits the same time
+        return ARES_OPT_FLAGS | ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES;
     }
 
-    static void onSocketState(void* data, ares_socket_t fd, int readable, int writable) {
-        auto* worker = static_cast<Worker*>(data);
-        if (readable == 0 && writable == 0) {
-            worker->m_sockets.erase(fd);
+    Zone& zoneOf(ServerSet servers) {
+        if (servers >= m_zones.size()) {
+            m_zones.resize(servers + 1);
+        }
+        return m_zones[servers];
+    }
+
+    // Starts looking up the addresses of a set's hosts; literals need no lookup.
+    void lookUpNameServers(ServerSet servers) {
+        const std::vector<std::string> hosts = m_owner.hostsOf(servers);
+        Zone& zone = m_zones[servers];
+        zone.state = Zone::State::LookingUp;
+        zone.lookupsLeft = 1; // held until every lookup has started: a callback may run at once
+        for (const std::string& host : hosts) {
+            if (const auto literal = parseAddressLiteral(host, 0)) {
+                addServer(zone, *literal);
+                continue;
+            }
+            ++zone.lookupsLeft;
+            startLookup(new AddressLookup{this, servers, host, std::max(1, m_owner.m_options.Tries)});
+        }
+        lookupEnded(servers);
+    }
+
+    void startLookup(AddressLookup* lookup) {
+        ares_addrinfo_hints hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_DGRAM;
+        ares_getaddrinfo(m_zones[kResolver].channel->get(), lookup->host.c_str(), nullptr, &hints, &Worker::onAddresses,
+                         lookup);
+    }
+
+    void addServer(Zone& zone, const NetEndpoint& endpoint) {
+        std::string entry = aresServerAddress(formatAddress(endpoint), m_owner.m_options.NameServerPort);
+        if (std::find(zone.servers.begin(), zone.servers.end(), entry) == zone.servers.end()) {
+            zone.servers.push_back(std::move(entry));
+        }
+    }
+
+    // One lookup of the set ended; after the last, its channel is made (or the set fails) and its
+    // parked questions go back to the front of the queue.
+    void lookupEnded(ServerSet servers) {
+        Zone& zone = m_zones[servers];
+        if (--zone.lookupsLeft > 0) {
             return;
         }
-        worker->m_sockets[fd] = static_cast<short>((readable != 0 ? POLLIN : 0) | (writable != 0 ? POLLOUT : 0));
+        zone.state = openChannel(zone) ? Zone::State::Ready : Zone::State::Failed;
+        std::move(zone.parked.rbegin(), zone.parked.rend(), std::front_inserter(m_queue));
+        zone.parked.clear();
+    }
+
+    bool openChannel(Zone& zone) {
+        if (zone.servers.empty()) {
+            return false;
+        }
+        ares_options settings{};
+        // A server that fails or refuses is passed over for the zone's next one.
+        settings.flags = ARES_FLAG_NORECURSE | ARES_FLAG_NOSEARCH | ARES_FLAG_NOALIASES;
+        auto channel = std::make_unique<AresChannel>();
+        if (channel->init(settings, tryOptions(settings)) != ARES_SUCCESS) {
+            return false;
+        }
+        std::string list;
+        for (const std::string& server : zone.servers) {
+            list += (list.empty() ? "" : ",") + server;
+        }
+        if (channel->setServers(list) != ARES_SUCCESS) {
+            return false;
+        }
+        zone.channel = std::move(channel);
+        return true;
+    }
+
+    void ask(Question* question) {
+        ares_query(m_zones[question->servers].channel->get(), question->name.c_str(), ns_c_in, ns_t_ns,
+                   &Worker::onReply, question);
+    }
+
+    static void onAddresses(void* arg, int status, int /*timeouts*/, ares_addrinfo* result) {
+        std::unique_ptr<AddressLookup> lookup(static_cast<AddressLookup*>(arg));
+        Worker& worker = *lookup->worker;
+        if (status == ARES_EDESTRUCTION || worker.stopping()) {
+            if (result != nullptr) {
+                ares_freeaddrinfo(result);
+            }
+            return;
+        }
+        if (status != ARES_ECANCELLED && worthAnotherTry(status) && --lookup->triesLeft > 0) {
+            worker.startLookup(lookup.release());
+            return;
+        }
+        if (result != nullptr) {
+            Zone& zone = worker.m_zones[lookup->servers];
+            for (const ares_addrinfo_node* node = result->nodes; node != nullptr; node = node->ai_next) {
+                if (const auto endpoint = NetEndpoint::fromSockaddr(node->ai_addr, node->ai_addrlen, 0)) {
+                    worker.addServer(zone, *endpoint);
+                }
+            }
+            ares_freeaddrinfo(result);
+        }
+        worker.lookupEnded(lookup->servers);
     }
 
     static void onReply(void* arg, int status, int /*timeouts*/, unsigned char* reply, int replyLength) {
         std::unique_ptr<Question> question(static_cast<Question*>(arg));
         Worker& worker = *question->worker;
-        const bool ended = status == ARES_ECANCELLED || status == ARES_EDESTRUCTION || worker.stopping();
-        const bool retry = status == ARES_ETIMEOUT || status == ARES_ECONNREFUSED;
-        if (!ended && retry && --question->triesLeft > 0) {
+        const bool ended = endedBy(status) || worker.stopping();
+        if (!ended && worthAnotherTry(status) && --question->triesLeft > 0) {
             worker.ask(question.release());
             return;
         }
@@ -186,11 +305,10 @@ private:
     }
 
     DnsPrecheck& m_owner;
-    ares_channel m_channel = nullptr;
-    bool m_ready = false;
     bool m_failed = false;
     int m_inFlight = 0;
-    std::map<ares_socket_t, short> m_sockets;
+    std::deque<Pending> m_queue;
+    std::vector<Zone> m_zones; // by ServerSet; kResolver's channel is the resolver
 };
 
 DnsPrecheck::DnsPrecheck(DnsPrecheckOptions options, Sink sink)
@@ -209,15 +327,45 @@ DnsPrecheck::~DnsPrecheck() {
     }
 }
 
-void DnsPrecheck::submit(std::uint64_t tag, std::string name) {
+DnsPrecheck::ServerSet DnsPrecheck::nameServers(std::vector<std::string> hosts) {
+    for (std::string& host : hosts) {
+        host = toAsciiLower(host);
+    }
+    std::sort(hosts.begin(), hosts.end());
+    hosts.erase(std::unique(hosts.begin(), hosts.end()), hosts.end());
+    if (hosts.empty()) {
+        return kResolver;
+    }
+    const std::lock_guard lock(m_mutex);
+    const auto [known, added] = m_setByHosts.try_emplace(hosts, m_serverSets.size());
+    if (added) {
+        m_serverSets.push_back(std::move(hosts));
+    }
+    return known->second;
+}
+
+std::vector<std::string> DnsPrecheck::hostsOf(ServerSet servers) {
+    const std::lock_guard lock(m_mutex);
+    return servers < m_serverSets.size() ? m_serverSets[servers] : std::vector<std::string>();
+}
+
+void DnsPrecheck::submit(std::uint64_t tag, std::string name, ServerSet servers) {
     if (m_stopping.load(std::memory_order_acquire)) {
         return;
     }
     {
         const std::lock_guard lock(m_mutex);
-        m_incoming.push_back({tag, std::move(name)});
+        m_incoming.push_back({tag, std::move(name), servers});
     }
     m_incomingChanged.notify_one();
+    wake();
+}
+
+void DnsPrecheck::abandon(ServerSet servers) {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_abandoned.push_back(servers);
+    }
     wake();
 }
 
@@ -277,17 +425,21 @@ void DnsPrecheck::run() {
                 }
                 batch.swap(m_incoming);
             }
-            worker.launch(batch);
+            worker.take(batch);
+            worker.launch();
         }
     }
-    std::deque<Pending> queue;
     while (!m_stopping.load(std::memory_order_acquire)) {
+        std::vector<ServerSet> abandoned;
         {
             const std::lock_guard lock(m_mutex);
-            std::move(m_incoming.begin(), m_incoming.end(), std::back_inserter(queue));
-            m_incoming.clear();
+            worker.take(m_incoming);
+            abandoned.swap(m_abandoned);
         }
-        worker.launch(queue);
+        for (const ServerSet servers : abandoned) {
+            worker.abandon(servers);
+        }
+        worker.launch();
         if (m_stopping.load(std::memory_order_acquire)) {
             break;
         }

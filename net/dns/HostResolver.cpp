@@ -1,5 +1,6 @@
 #include "net/dns/HostResolver.h"
 
+#include "net/dns/AresChannel.h"
 #include "net/socket/NetCancelSignal.h"
 #include "net/socket/NetErrors.h"
 #include "net/socket/NetExceptions.h"
@@ -7,20 +8,10 @@
 
 #include <algorithm>
 #include <ares.h>
-#include <map>
-#include <mutex>
-#include <poll.h>
 
 namespace cvt {
 
 namespace {
-
-int libraryStatus() {
-    static std::once_flag once;
-    static int status = ARES_SUCCESS;
-    std::call_once(once, [] { status = ares_library_init(ARES_LIB_INIT_ALL); });
-    return status;
-}
 
 int wsaErrorFromAres(int status) {
     switch (status) {
@@ -39,41 +30,22 @@ int wsaErrorFromAres(int status) {
     }
 }
 
-// One lookup on a channel of its own: the library's sockets as it asks for them, and the outcome
-// its callback leaves.
+// One lookup on a channel of its own, and the outcome its callback leaves.
 class Lookup {
 public:
-    Lookup() = default;
-    Lookup(const Lookup&) = delete;
-    Lookup& operator=(const Lookup&) = delete;
-    ~Lookup() {
-        if (m_channel != nullptr) {
-            // Ends the question under way; its callback only records that.
-            ares_destroy(m_channel);
-        }
-    }
-
     void setUp(const HostResolverOptions& options) {
-        if (libraryStatus() != ARES_SUCCESS) {
+        if (aresLibraryStatus() != ARES_SUCCESS) {
             throw ENetSocketError(wsa::kNoRecovery);
         }
         ares_options settings{};
         settings.timeout = static_cast<int>(std::max<std::int64_t>(1, options.TryTimeout.count()));
         settings.tries = std::max(1, options.Tries);
-        settings.sock_state_cb = &Lookup::onSocketState;
-        settings.sock_state_cb_data = this;
-        const int mask = ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES | ARES_OPT_SOCK_STATE_CB;
-        if (ares_init_options(&m_channel, &settings, mask) != ARES_SUCCESS) {
-            m_channel = nullptr;
+        if (m_channel.init(settings, ARES_OPT_TIMEOUTMS | ARES_OPT_TRIES) != ARES_SUCCESS) {
             throw ENetSocketError(wsa::kNoRecovery);
         }
-        if (!options.ServerAddress.empty()) {
-            const bool v6 = options.ServerAddress.find(':') != std::string::npos;
-            const std::string list = (v6 ? "[" + options.ServerAddress + "]" : options.ServerAddress) + ":" +
-                                     std::to_string(options.ServerPort);
-            if (ares_set_servers_ports_csv(m_channel, list.c_str()) != ARES_SUCCESS) {
-                throw ENetSocketError(wsa::kNoRecovery);
-            }
+        if (!options.ServerAddress.empty() &&
+            m_channel.setServers(aresServerAddress(options.ServerAddress, options.ServerPort)) != ARES_SUCCESS) {
+            throw ENetSocketError(wsa::kNoRecovery);
         }
     }
 
@@ -82,58 +54,15 @@ public:
         ares_addrinfo_hints hints{};
         hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_STREAM;
-        ares_getaddrinfo(m_channel, name.c_str(), nullptr, &hints, &Lookup::onDone, this);
+        ares_getaddrinfo(m_channel.get(), name.c_str(), nullptr, &hints, &Lookup::onDone, this);
     }
 
     bool done() const { return m_done; }
     int status() const { return m_status; }
     std::vector<NetEndpoint>& found() { return m_found; }
-
-    // Waits for the library's sockets, the cancel descriptors or the next time-out; true when a
-    // cancel descriptor became readable.
-    bool waitAndProcess(SocketApi& api, const std::vector<int>& cancelFds) {
-        std::vector<pollfd> fds;
-        for (const int fd : cancelFds) {
-            fds.push_back({fd, POLLIN, 0});
-        }
-        for (const auto& [fd, events] : m_sockets) {
-            fds.push_back({fd, events, 0});
-        }
-        int timeoutMs = -1;
-        timeval limit{};
-        if (const timeval* next = ares_timeout(m_channel, nullptr, &limit); next != nullptr) {
-            timeoutMs = static_cast<int>(next->tv_sec * 1000 + (next->tv_usec + 999) / 1000);
-        }
-        const int ready = retryOnEintr([&] { return api.poll(fds.data(), fds.size(), timeoutMs); });
-        for (std::size_t i = 0; i < cancelFds.size(); ++i) {
-            if (ready > 0 && fds[i].revents != 0) {
-                return true;
-            }
-        }
-        for (std::size_t i = cancelFds.size(); i < fds.size() && ready > 0; ++i) {
-            const short got = fds[i].revents;
-            if (got == 0) {
-                continue;
-            }
-            const bool readable = (got & (POLLIN | POLLERR | POLLHUP)) != 0;
-            const bool writable = (got & (POLLOUT | POLLERR | POLLHUP)) != 0;
-            ares_process_fd(m_channel, readable ? fds[i].fd : ARES_SOCKET_BAD, writable ? fds[i].fd : ARES_SOCKET_BAD);
-        }
-        // Expires the tries that have run out.
-        ares_process_fd(m_channel, ARES_SOCKET_BAD, ARES_SOCKET_BAD);
-        return false;
-    }
+    AresChannel& channel() { return m_channel; }
 
 private:
-    static void onSocketState(void* data, ares_socket_t fd, int readable, int writable) {
-        auto* lookup = static_cast<Lookup*>(data);
-        if (readable == 0 && writable == 0) {
-            lookup->m_sockets.erase(fd);
-            return;
-        }
-        lookup->m_sockets[fd] = static_cast<short>((readable != 0 ? POLLIN : 0) | (writable != 0 ? POLLOUT : 0));
-    }
-
     static void onDone(void* arg, int status, int /*timeouts*/, ares_addrinfo* result) {
         auto* lookup = static_cast<Lookup*>(arg);
         lookup->m_done = true;
@@ -151,12 +80,12 @@ private:
         ares_freeaddrinfo(result);
     }
 
-    ares_channel m_channel = nullptr;
-    std::map<ares_socket_t, short> m_sockets;
     std::uint16_t m_port = 0;
     bool m_done = false;
     int m_status = ARES_SUCCESS;
     std::vector<NetEndpoint> m_found;
+    // Last: destroying it ends the question under way, whose callback records that above.
+    AresChannel m_channel;
 };
 
 } // namespace
@@ -185,7 +114,7 @@ std::vector<NetEndpoint> HostResolver::resolve(SocketApi& api, std::string_view 
     while (!lookup.done()) {
         // A withdrawn request leaves its descriptor readable until it is cleared: only a raised
         // one ends the lookup.
-        if (lookup.waitAndProcess(api, cancelFds) && cancelled()) {
+        if (AresChannel::waitAndProcess(api, cancelFds, {&lookup.channel()}) >= 0 && cancelled()) {
             throw ENetOperationCancelled();
         }
     }

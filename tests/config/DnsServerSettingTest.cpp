@@ -1,5 +1,6 @@
 #include "config/DnsServerSetting.h"
 
+#include "config/RunSettingsIni.h"
 #include "config/TIniOptions.h"
 
 #include <gtest/gtest.h>
@@ -102,6 +103,35 @@ TEST(DnsServerSetting, SettingsFileSwitchesTheCheckAndNamesTheServer) {
             EXPECT_EQ(options.RunWarnings[0].rfind("dns_server \"dns.example\": ", 0), 0u) << options.RunWarnings[0];
         }
     }
+}
+
+TEST(DnsServerSetting, AutoAsksTheSuffixesOwnNameServersInAnyLetterCase) {
+    struct Case {
+        std::string server;
+        bool runAsksDns;
+        bool dnsAuto;
+    };
+    const std::vector<Case> cases = {
+        {"auto", true, true},      {" AUTO\t", true, true},  {"Auto", true, true},       {"autox", false, false},
+        {"auto:53", false, false}, {"[auto]", false, false}, {"127.0.0.1", true, false}, {"", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.server);
+        RunSettings settings;
+        std::vector<std::string> warnings;
+        ApplyDnsSettings(settings, true, c.server, warnings);
+        EXPECT_EQ(settings.dns, c.runAsksDns);
+        EXPECT_EQ(settings.dnsAuto, c.dnsAuto);
+        EXPECT_EQ(settings.dnsServerAddress, c.server == "127.0.0.1" ? c.server : "");
+        ASSERT_EQ(warnings.size(), c.runAsksDns ? 0u : 1u);
+        if (!c.runAsksDns) {
+            EXPECT_NE(warnings[0].find("IPv4 or IPv6 address"), std::string::npos) << warnings[0];
+        }
+    }
+    RunSettings off;
+    std::vector<std::string> warnings;
+    ApplyDnsSettings(off, false, "auto", warnings);
+    EXPECT_FALSE(off.dns || off.dnsAuto);
 }
 
 } // namespace

@@ -137,6 +137,63 @@ TEST(DnsPrecheck, SettlesOnlyNamesWithNameServers) {
     EXPECT_TRUE(answers.of("free.com").NameServers.empty());
 }
 
+// A zone's own name servers are asked directly and without recursion; their host names are looked
+// up once through the resolver, and servers without an address answer nothing: the registry decides.
+TEST(DnsPrecheck, AsksAZonesOwnNameServersDirectly) {
+    FakeDnsServer registry; // the zone's name server; unknown names: NXDOMAIN
+    registry.set("taken.example", {FakeDnsServer::Reply::Referral, {"ns1.host.net"}});
+    registry.set("slow.example", {FakeDnsServer::Reply::Silent, {}});
+    FakeDnsServer resolver; // the name servers' addresses, and questions without name servers
+    resolver.set("ns1.nic.test", {FakeDnsServer::Reply::Loopback, {}});
+    resolver.set("ns2.nic.test", {FakeDnsServer::Reply::Loopback, {}});
+    resolver.set("elsewhere.other", FakeDnsServer::nameServers({"ns.elsewhere.net"}));
+    DnsPrecheckOptions options = localServer(resolver.port(), 150ms);
+    options.NameServerPort = registry.port();
+
+    Answers answers;
+    DnsPrecheck dns(options, answers.sink());
+    const auto zone = dns.nameServers({"NS2.nic.test", "ns1.nic.test"});
+    EXPECT_EQ(dns.nameServers({"ns1.nic.test", "ns2.nic.test", "ns1.nic.test"}), zone);
+    EXPECT_EQ(dns.nameServers({}), DnsPrecheck::kResolver);
+    const auto literal = dns.nameServers({"127.0.0.1"});
+    const auto gone = dns.nameServers({"ns.gone.test"});
+    struct Case {
+        std::string name;
+        DnsPrecheck::ServerSet servers;
+        DnsMiss why;
+    };
+    const std::vector<Case> cases = {
+        {"taken.example", zone, DnsMiss::None},
+        {"free.example", zone, DnsMiss::NoSuchName},
+        {"slow.example", zone, DnsMiss::TimedOut},
+        {"taken.example.", literal, DnsMiss::NotAsked}, // a name DNS cannot carry
+        {"referred.example", literal, DnsMiss::NoSuchName},
+        {"lost.example", gone, DnsMiss::NotAsked},
+        {"elsewhere.other", DnsPrecheck::kResolver, DnsMiss::None},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        dns.submit(i, cases[i].name, cases[i].servers);
+    }
+    ASSERT_TRUE(answers.waitFor(static_cast<int>(cases.size())));
+    for (const Case& c : cases) {
+        EXPECT_EQ(answers.of(c.name).Why, c.why) << c.name;
+    }
+    EXPECT_EQ(answers.of("taken.example").details(), "Delegated in DNS: ns1.host.net");
+    EXPECT_EQ(registry.recursiveQuestionCount(), 0);
+    EXPECT_EQ(registry.timesAsked("elsewhere.other"), 0);
+    EXPECT_EQ(resolver.timesAsked("taken.example"), 0);
+    EXPECT_EQ(resolver.timesAsked("ns1.nic.test"), 2) << "once for IPv4, once for IPv6";
+    EXPECT_GT(resolver.timesAsked("ns.gone.test"), 0);
+
+    // A zone given up asks nothing more and answers nothing.
+    dns.abandon(zone);
+    dns.submit(100, "after.example", zone);
+    dns.submit(101, "after.other", DnsPrecheck::kResolver);
+    ASSERT_TRUE(answers.waitFor(static_cast<int>(cases.size()) + 1));
+    EXPECT_EQ(registry.timesAsked("after.example"), 0);
+    EXPECT_EQ(answers.of("after.other").Tag, 101U);
+}
+
 TEST(DnsPrecheck, FailingServersNeverSettleAName) {
     struct Case {
         const char* what;

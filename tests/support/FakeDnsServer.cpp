@@ -253,6 +253,11 @@ int FakeDnsServer::questionCount() const {
     return m_questions;
 }
 
+int FakeDnsServer::recursiveQuestionCount() const {
+    const std::lock_guard lock(m_mutex);
+    return m_recursive;
+}
+
 int FakeDnsServer::heldCount() const {
     const std::lock_guard lock(m_mutex);
     return static_cast<int>(m_held.size());
@@ -374,6 +379,7 @@ std::optional<FakeDnsServer::Entry> FakeDnsServer::record(const std::string& nam
     const std::lock_guard lock(m_mutex);
     ++m_questions;
     m_tcpQuestions += overTcp ? 1 : 0;
+    m_recursive += query.size() > 2 && (query[2] & 0x01) != 0 ? 1 : 0; // RD: recursion desired
     ++m_asked[lowered(name)];
     const auto found = m_table.find(lowered(name));
     const Entry& entry = found == m_table.end() ? m_unknown : found->second;

@@ -58,6 +58,8 @@ public:
     int timesAsked(const std::string& name) const;
     int tcpQuestionCount() const;
     int questionCount() const;
+    // Questions that asked for recursion (RD set).
+    int recursiveQuestionCount() const;
     // Questions held so far and not yet answered.
     int heldCount() const;
     // Answers every held question, and answers Held names at once from now on.
@@ -93,6 +95,7 @@ private:
     std::map<std::string, int> m_asked;
     int m_questions = 0;
     int m_tcpQuestions = 0;
+    int m_recursive = 0;
     bool m_released = false;
     std::vector<HeldQuestion> m_held;
     std::thread m_thread;

@@ -298,6 +298,51 @@ TEST(QueryRdapDnsTest, DelegatedNamesNeverReachTheRegistryAndAFailingResolverCha
     EXPECT_EQ(working.timesAsked("under_score.com"), 0) << "a name DNS cannot carry goes straight to the registry";
 }
 
+// With dns_server=auto each suffix's own name servers are asked directly (their host names looked
+// up through the resolver); a suffix without any is asked through the resolver. A referral settles
+// a cell; NXDOMAIN, or name servers without an address, leave it to the registry.
+TEST(QueryRdapDnsTest, AutoAsksEachSuffixsOwnNameServers) {
+    FakeDnsServer suffixServers; // unknown names: NXDOMAIN
+    suffixServers.set("taken.com", {FakeDnsServer::Reply::Referral, {"ns1.host.net"}});
+    FakeDnsServer resolver;
+    resolver.set("a.nic.test", {FakeDnsServer::Reply::Loopback, {}});
+    resolver.set("taken.org", FakeDnsServer::nameServers({"ns.org.example"}));
+    test::EngineRig rig;
+    rig.whois.setDefaultReply("No match for");
+    for (const char* taken : {"taken.com", "taken.net", "taken.org"}) {
+        rig.whois.setReply(taken, "Domain Name: " + std::string(taken));
+    }
+    std::vector<ServerEntry> entries = {test::entry("com", "whois.test", "No match for"),
+                                        test::entry("net", "whois.test", "No match for"),
+                                        test::entry("org", "whois.test", "No match for")};
+    entries[0].nameServers = {"a.nic.test"};
+    entries[1].nameServers = {"ns.gone.test"};
+    EXPECT_EQ(suffixesAskedThroughResolver(entries), ".org");
+    rig.setEntries(entries);
+    RunSettings settings;
+    settings.dns = true;
+    settings.dnsAuto = true;
+    settings.dnsServerAddress = "127.0.0.1";
+    settings.dnsServerPort = resolver.port();
+    settings.dnsNameServerPort = suffixServers.port();
+    settings.dnsTryTimeout = 100ms;
+    rig.setSettings(settings);
+    ASSERT_EQ(rig.searchWords({"fresh", "taken"}).status, SearchOutcome::Status::Started);
+    rig.engine.waitIdle();
+
+    EXPECT_EQ(rig.rows(), (std::vector<std::string>{"fresh:☆|☆|☆", "taken:★|★|★"}));
+    EXPECT_EQ(rig.table.rows()[1].detail(0), "Delegated in DNS: ns1.host.net");
+    EXPECT_EQ(rig.table.rows()[1].detail(2), "Delegated in DNS: ns.org.example");
+    EXPECT_EQ(rig.whois.queriesOf("whois.test"),
+              (std::vector<std::string>{"fresh.com", "fresh.net", "fresh.org", "taken.net"}));
+    EXPECT_EQ(rig.sink.progress().dnsSettled, 2u);
+    EXPECT_EQ(suffixServers.timesAsked("fresh.com"), 1);
+    EXPECT_EQ(suffixServers.timesAsked("taken.org") + suffixServers.timesAsked("taken.net"), 0);
+    EXPECT_EQ(suffixServers.recursiveQuestionCount(), 0);
+    EXPECT_EQ(resolver.timesAsked("taken.com"), 0);
+    EXPECT_EQ(resolver.timesAsked("a.nic.test"), 2) << "looked up once (IPv4 and IPv6) for the whole run";
+}
+
 TEST(QueryRdapDnsTest, AResolverThatNeverAnswersIsGivenUpAndEveryCellGoesToTheRegistry) {
     std::vector<std::string> words;
     for (int i = 0; i < 3 * DnsStage::kSilentLimit; ++i) {
@@ -309,12 +354,34 @@ TEST(QueryRdapDnsTest, AResolverThatNeverAnswersIsGivenUpAndEveryCellGoesToTheRe
     settings.dnsServerAddress = "127.0.0.1";
     settings.dnsServerPort = test::closedUdpLoopbackPort();
     const NameList noALabels;
-    DnsStage stage(settings, names, noALabels, {"com"}, names.size());
+    DnsStage stage(settings, names, noALabels, {DnsSuffix("com")}, names.size());
     stage.feed(0);
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_EQ(stage.await(i, 0, [] { return false; }), std::nullopt) << words[i];
     }
     EXPECT_TRUE(stage.givenUp());
+}
+
+// Asking the suffixes' own name servers, a set that never answers is given up alone.
+TEST(QueryRdapDnsTest, NameServersThatNeverAnswerAreGivenUpAlone) {
+    FakeDnsServer working(FakeDnsServer::Entry{FakeDnsServer::Reply::Referral, {"ns.host.net"}});
+    std::vector<std::string> words;
+    for (int i = 0; i < 3 * DnsStage::kSilentLimit; ++i) {
+        words.push_back("name" + std::to_string(i));
+    }
+    const NameList names = NameList::fromRange(words);
+    RunSettings settings;
+    settings.dns = true;
+    settings.dnsAuto = true;
+    settings.dnsNameServerPort = working.port(); // nothing listens there on 127.0.0.2
+    DnsStage stage(settings, names, {DnsSuffix("com", {"127.0.0.1"}), DnsSuffix("net", {"127.0.0.2"})}, names.size());
+    stage.feed(0);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_NE(stage.await(i, 0, [] { return false; }), std::nullopt) << words[i];
+        EXPECT_EQ(stage.await(i, 1, [] { return false; }), std::nullopt) << words[i];
+    }
+    EXPECT_FALSE(stage.givenUp());
+    EXPECT_EQ(working.timesAsked("name0.net"), 0);
 }
 
 TEST(QueryRdapDnsTest, StopAndClosingEndARunWaitingOnDnsAtOnce) {

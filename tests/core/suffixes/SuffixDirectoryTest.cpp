@@ -15,10 +15,10 @@ namespace {
 SuffixData sampleData() {
     SuffixData data;
     data.catalogue =
-        SuffixCatalogue::parse("shop\tshop\tgeneric\thttps://rdap.example.shop/\twhois.nic.shop\t\tnic.shop\n"
+        SuffixCatalogue::parse("shop\tshop\tgeneric\thttps://rdap.example.shop/\twhois.nic.shop\ta.nic.shop\tnic.shop\n"
                                "berlin\tberlin\tgeographic\t\twhois.nic.berlin\t\tnic.berlin\n"
                                "cn\tcn\tcountry\t\twhois.cnnic.net.cn\t\tdns.cn\n"
-                               "fr\tfr\tcountry\thttps://rdap.nic.fr/\twhois.nic.fr\t\tnic.fr\n"
+                               "fr\tfr\tcountry\thttps://rdap.nic.fr/\twhois.nic.fr\td.nic.fr,e.ext.nic.fr\tnic.fr\n"
                                "com.cn\tcom.cn\tcountry\t\twhois.cnnic.net.cn\t\t\n"
                                "公司\txn--55qx5d\tchinese\t\twhois.ngtld.cn\t\t\n");
     data.popular = PopularSuffixes::parse("# popular\nfr\n\n.SHOP\nnowhere\nfr\n");
@@ -77,6 +77,10 @@ TEST(SuffixDirectory, DecidesHowEachSuffixIsAsked) {
     EXPECT_EQ(later.find("berlin")->server.mark, "");
     EXPECT_EQ(later.find("berlin")->calibratedAt, 1'700'000'000);
     EXPECT_EQ(directory.find("fr")->registered, "nic.fr");
+    // The catalogue's name servers go with a suffix however it is asked; Config.ini's own suffix has none.
+    EXPECT_EQ(directory.find("fr")->server.nameServers, (std::vector<std::string>{"d.nic.fr", "e.ext.nic.fr"}));
+    EXPECT_EQ(directory.find("shop")->server.nameServers, std::vector<std::string>{"a.nic.shop"});
+    EXPECT_TRUE(directory.find("org")->server.nameServers.empty());
     EXPECT_EQ(directory.find("uk"), nullptr);
     EXPECT_EQ(directory.find(""), nullptr);
     // Config.ini's rows (duplicates included) first, then the catalogue's other suffixes.
