@@ -374,7 +374,9 @@ TEST(QueryRdapDnsTest, NameServersThatNeverAnswerAreGivenUpAlone) {
     settings.dns = true;
     settings.dnsAuto = true;
     settings.dnsNameServerPort = working.port(); // nothing listens there on 127.0.0.2
-    DnsStage stage(settings, names, {DnsSuffix("com", {"127.0.0.1"}), DnsSuffix("net", {"127.0.0.2"})}, names.size());
+    const NameList noALabels;
+    DnsStage stage(settings, names, noALabels, {DnsSuffix("com", {"127.0.0.1"}), DnsSuffix("net", {"127.0.0.2"})},
+                   names.size());
     stage.feed(0);
     for (std::size_t i = 0; i < names.size(); ++i) {
         EXPECT_NE(stage.await(i, 0, [] { return false; }), std::nullopt) << words[i];
