@@ -38,8 +38,11 @@ DnsStage::DnsStage(const RunSettings& settings, const NameList& names, const Nam
     std::lock_guard lock(m_mutex);
     for (const DnsSuffix& suffix : suffixes) {
         m_suffixes.push_back(suffix.name);
-        m_askedSuffixes.push_back(AskedPart::suffix(suffix.name));
         m_serversOf.push_back(settings.dnsAuto ? m_precheck->nameServers(suffix.nameServers) : DnsPrecheck::kResolver);
+    }
+    // Views into m_suffixes, which no longer grows.
+    for (const std::string& suffix : m_suffixes) {
+        m_askedSuffixes.push_back(AskedPart::suffix(suffix));
     }
     const std::size_t sets = m_serversOf.empty() ? 1 : *std::max_element(m_serversOf.begin(), m_serversOf.end()) + 1;
     m_silentInARow.assign(sets, 0);
