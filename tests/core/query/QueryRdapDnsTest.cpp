@@ -29,6 +29,15 @@ using namespace std::chrono_literals;
 using test::FakeDnsServer;
 using test::FakeWhoisServer;
 
+// More names than a DNS stage asks without an answer before it gives up: name0, name1...
+NameList namesPastTheSilentLimit() {
+    NameList names;
+    for (int i = 0; i < 3 * DnsStage::kSilentLimit; ++i) {
+        names.push_back("name" + std::to_string(i));
+    }
+    return names;
+}
+
 std::string rdapReply(const std::string& status, const std::string& body, const std::string& extra = "") {
     return "HTTP/1.1 " + status + "\r\nContent-Type: application/rdap+json\r\n" + extra +
            "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
@@ -344,11 +353,7 @@ TEST(QueryRdapDnsTest, AutoAsksEachSuffixsOwnNameServers) {
 }
 
 TEST(QueryRdapDnsTest, AResolverThatNeverAnswersIsGivenUpAndEveryCellGoesToTheRegistry) {
-    std::vector<std::string> words;
-    for (int i = 0; i < 3 * DnsStage::kSilentLimit; ++i) {
-        words.push_back("name" + std::to_string(i));
-    }
-    const NameList names = NameList::fromRange(words);
+    const NameList names = namesPastTheSilentLimit();
     RunSettings settings;
     settings.dns = true;
     settings.dnsServerAddress = "127.0.0.1";
@@ -357,7 +362,7 @@ TEST(QueryRdapDnsTest, AResolverThatNeverAnswersIsGivenUpAndEveryCellGoesToTheRe
     DnsStage stage(settings, names, noALabels, {DnsSuffix("com")}, names.size());
     stage.feed(0);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        EXPECT_EQ(stage.await(i, 0, [] { return false; }), std::nullopt) << words[i];
+        EXPECT_EQ(stage.await(i, 0, [] { return false; }), std::nullopt) << names[i];
     }
     EXPECT_TRUE(stage.givenUp());
 }
@@ -365,11 +370,7 @@ TEST(QueryRdapDnsTest, AResolverThatNeverAnswersIsGivenUpAndEveryCellGoesToTheRe
 // Asking the suffixes' own name servers, a set that never answers is given up alone.
 TEST(QueryRdapDnsTest, NameServersThatNeverAnswerAreGivenUpAlone) {
     FakeDnsServer working(FakeDnsServer::Entry{FakeDnsServer::Reply::Referral, {"ns.host.net"}});
-    std::vector<std::string> words;
-    for (int i = 0; i < 3 * DnsStage::kSilentLimit; ++i) {
-        words.push_back("name" + std::to_string(i));
-    }
-    const NameList names = NameList::fromRange(words);
+    const NameList names = namesPastTheSilentLimit();
     RunSettings settings;
     settings.dns = true;
     settings.dnsAuto = true;
@@ -379,8 +380,8 @@ TEST(QueryRdapDnsTest, NameServersThatNeverAnswerAreGivenUpAlone) {
                    names.size());
     stage.feed(0);
     for (std::size_t i = 0; i < names.size(); ++i) {
-        EXPECT_NE(stage.await(i, 0, [] { return false; }), std::nullopt) << words[i];
-        EXPECT_EQ(stage.await(i, 1, [] { return false; }), std::nullopt) << words[i];
+        EXPECT_NE(stage.await(i, 0, [] { return false; }), std::nullopt) << names[i];
+        EXPECT_EQ(stage.await(i, 1, [] { return false; }), std::nullopt) << names[i];
     }
     EXPECT_FALSE(stage.givenUp());
     EXPECT_EQ(working.timesAsked("name0.net"), 0);
