@@ -26,8 +26,9 @@ public:
         command.description(
             "Ask the WHOIS server of each SUFFIX about two names that cannot exist (random labels of 24 letters)\n"
             "and one that must (the catalogue's registered name, else nic.SUFFIX), derive the text every free\n"
-            "reply holds and the registered one lacks, and keep it for the server in whois-texts.tsv beside\n"
-            "Config.ini. Prints one line per suffix: suffix, server, and the text or why there is none.\n"
+            "reply holds and the registered one lacks and the text only the registered one holds, and keep\n"
+            "them for the server in whois-texts.tsv beside Config.ini. Prints one line per suffix: suffix,\n"
+            "server, and the no-match and registered texts, or why there are none.\n"
             "A SUFFIX may be @popular, @generic, @country, @chinese or @all. Exit status 1 when a server\n"
             "could not be calibrated.");
         command.add_option("SUFFIX", m_suffixes, "the suffixes whose servers to calibrate")->required();
@@ -75,7 +76,7 @@ public:
                 status = 1;
                 continue;
             }
-            io.out << result.mark << '\n';
+            io.out << result.mark << '\t' << result.registered << '\n';
             if (!result.reason.empty()) {
                 io.err << "corvantide-cli calibrate: cannot keep the text: " << result.reason << '\n';
                 status = 1;

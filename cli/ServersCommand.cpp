@@ -13,7 +13,7 @@ namespace cvt::cli {
 
 namespace {
 
-// The calibration field of a WHOIS entry: the text derived for its server and when, or that none
+// The calibration fields of a WHOIS entry: the texts derived for its server and when, or that none
 // is derived yet when the entry needs one; empty otherwise.
 std::string calibrationField(const ServerEntry& entry, bool calibrates, const CalibrationBook& calibrations) {
     if (entry.kind == LookupKind::Rdap) {
@@ -21,7 +21,11 @@ std::string calibrationField(const ServerEntry& entry, bool calibrates, const Ca
     }
     const std::string& server = entry.kind == LookupKind::RdapThenWhois ? entry.whoisHost : entry.host;
     if (const StoredCalibration* stored = calibrations.find(server); stored != nullptr) {
-        return "calibrated " + calibrationDate(stored->derivedAt) + ": " + stored->mark;
+        std::string field = "calibrated " + calibrationDate(stored->derivedAt) + ": " + stored->mark;
+        if (!stored->registered.empty()) {
+            field += "\tregistered: " + stored->registered;
+        }
+        return field;
     }
     return calibrates ? "not calibrated yet" : "";
 }
@@ -35,8 +39,9 @@ public:
         command.description(
             "Print the WHOIS server table as the program builds it from Config.ini, one entry "
             "per line:\ntick (x for the entries ticked at start, else a blank), suffix, server, "
-            "no-match mark, TAB-separated;\na WHOIS entry whose server has a calibrated text adds it with its "
-            "date (calibrated DATE: TEXT).\nWith --all, every suffix that can be asked: tick, suffix, how it is "
+            "no-match mark, TAB-separated;\na WHOIS entry whose server is calibrated adds its texts with their "
+            "date (calibrated DATE: TEXT, then registered: TEXT).\nWith --all, every suffix that can be asked: tick, "
+            "suffix, how it is "
             "asked (Config.ini, RDAP,\nWHOIS, WHOIS calibrated), server, no-match mark and the calibration.\n"
             "Without --config, the Config.ini in use is named on standard error.");
         m_config.declare(command);

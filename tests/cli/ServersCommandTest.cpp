@@ -90,12 +90,12 @@ TEST(ServersCommandTest, CalibrateKeepsTheTextThatServersShows) {
     const ProgramResult calibrated = run({"calibrate", "com", "@popular"});
     EXPECT_EQ(calibrated.exitCode, 0) << calibrated.err;
     EXPECT_EQ(calibrated.out, "com\t" + registry.hostField() +
-                                  "\tNo match for\nshop\thttps://rdap.example/\tasked "
+                                  "\tNo match for\tDomain Name\nshop\thttps://rdap.example/\tasked "
                                   "over RDAP: no text to calibrate\n");
     const ProgramResult shown = run({"servers"});
     const std::string date = shown.out.substr(shown.out.find("calibrated ") + 11, 20);
     EXPECT_EQ(shown.out, "x\tcom\t" + registry.hostField() + "\tNo match for\tcalibrated " + date +
-                             ": No match for\nx\tnet\t" + nowhere + "\tx\n")
+                             ": No match for\tregistered: Domain Name\nx\tnet\t" + nowhere + "\tx\n")
         << shown.err;
     const ProgramResult all = run({"servers", "--all"});
     EXPECT_NE(all.out.find("\n \tshop\tRDAP\thttps://rdap.example/\t\t\n \twh\tWHOIS calibrated\twhois.example\t\t"
