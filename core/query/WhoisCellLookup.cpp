@@ -10,7 +10,8 @@ namespace cvt {
 
 namespace {
 
-// A failed exchange is a result, not an error: it is failed and can be asked again.
+// A failed exchange (reply() has closed the connection) is a result, not an error: it is failed and
+// can be asked again.
 CellAnswer failedExchange(const std::exception& failure) {
     return {{Mark::Failed, failureReason(failure.what()), false, isConnectionLoss(failure)}, std::nullopt};
 }
@@ -24,9 +25,8 @@ CellAnswer stoppedAnswer() {
 // when it would be registered only by lacking that text: it lacks the registered text too.
 std::optional<CellOutcome> judgeCalibrated(std::string_view reply, const ServerEntry& entry,
                                            const CalibrationResult& texts) {
-    ServerEntry calibrated = entry;
-    calibrated.mark = texts.mark;
-    CellOutcome outcome = judgeReply(reply, calibrated);
+    // Only the texts matter to the judgement; the entry's host, caption and name servers are not copied.
+    CellOutcome outcome = judgeReply(reply, ServerEntry{{}, {}, texts.mark, entry.refusal, true});
     if (outcome.mark == Mark::Registered && !containsText(reply, texts.registered)) {
         return std::nullopt;
     }
@@ -99,19 +99,18 @@ CellAnswer WhoisCellLookup::askCalibrated(const ServerEntry& entry, const std::s
     if (questionsAsked && !nextTurn(entry)) {
         return stoppedAnswer();
     }
-    std::string reply;
+    std::string text;
     try {
-        reply = m_client->lookup(std::string(trim(entry.host)), query);
+        text = reply(entry, query);
     } catch (const std::exception& failure) {
-        m_client->closeConnection();
         return failedExchange(failure);
     }
-    std::optional<CellOutcome> outcome = judgeCalibrated(reply, entry, calibration->result);
+    std::optional<CellOutcome> outcome = judgeCalibrated(text, entry, calibration->result);
     if (!outcome && !calibration->derivedAgain) {
         if (!deriveAgain(entry, *calibration)) {
             return stoppedAnswer();
         }
-        outcome = judgeCalibrated(reply, entry, calibration->result);
+        outcome = judgeCalibrated(text, entry, calibration->result);
     }
     if (outcome) {
         return {std::move(*outcome), std::nullopt};
@@ -126,9 +125,8 @@ CellAnswer WhoisCellLookup::askCalibrated(const ServerEntry& entry, const std::s
 
 CellAnswer WhoisCellLookup::askWith(const ServerEntry& entry, const std::string& query) {
     try {
-        return {judgeReply(m_client->lookup(std::string(trim(entry.host)), query), entry), std::nullopt};
+        return {judgeReply(reply(entry, query), entry), std::nullopt};
     } catch (const std::exception& failure) {
-        m_client->closeConnection();
         return failedExchange(failure);
     }
 }
