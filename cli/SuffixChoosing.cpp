@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <ostream>
 
@@ -30,19 +31,26 @@ std::string unknownSuffix(std::string_view suffix) {
            "': neither Config.ini nor the suffix catalogue has it (corvantide-cli servers --all lists them)";
 }
 
-// Whether a --suffix list names a group or a suffix the entries do not serve.
-bool needsCatalogue(const std::vector<ServerEntry>& entries, std::string_view list) {
-    const SuffixDirectory own(entries, SuffixData(), CalibrationBook());
+// Hands each item of a comma-separated --suffix list to visit, trimmed, empty ones left out.
+void forEachListItem(std::string_view list, const std::function<void(std::string_view)>& visit) {
     std::size_t start = 0;
     while (start <= list.size()) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
         const std::string_view item = trim(list.substr(start, comma - start));
         start = comma + 1;
-        if (!item.empty() && (item.front() == '@' || own.find(item) == nullptr)) {
-            return true;
+        if (!item.empty()) {
+            visit(item);
         }
     }
-    return false;
+}
+
+// Whether a --suffix list names a group or a suffix the entries do not serve.
+bool needsCatalogue(const std::vector<ServerEntry>& entries, std::string_view list) {
+    const SuffixDirectory own(entries, SuffixData(), CalibrationBook());
+    bool needed = false;
+    forEachListItem(
+        list, [&](std::string_view item) { needed = needed || item.front() == '@' || own.find(item) == nullptr; });
+    return needed;
 }
 
 } // namespace
@@ -76,14 +84,7 @@ std::vector<const DirectorySuffix*> chooseSuffixes(const SuffixDirectory& direct
             chosen.push_back(suffix);
         }
     };
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        const std::size_t comma = std::min(list.find(',', start), list.size());
-        const std::string_view item = trim(list.substr(start, comma - start));
-        start = comma + 1;
-        if (item.empty()) {
-            continue;
-        }
+    forEachListItem(list, [&](std::string_view item) {
         if (item.front() == '@') {
             const std::optional<SuffixChoice> group = suffixChoiceNamed(item.substr(1));
             if (!group) {
@@ -95,14 +96,14 @@ std::vector<const DirectorySuffix*> chooseSuffixes(const SuffixDirectory& direct
                 throw UsageError("--suffix: the group '" + std::string(item) + "' holds no suffix");
             }
             std::for_each(members.begin(), members.end(), add);
-            continue;
+            return;
         }
         const DirectorySuffix* suffix = directory.find(item);
         if (suffix == nullptr) {
             throw UsageError(unknownSuffix(item));
         }
         add(suffix);
-    }
+    });
     if (chosen.empty()) {
         throw UsageError("--suffix needs at least one suffix");
     }
