@@ -6,6 +6,8 @@
 #include "net/socket/NetExceptions.h"
 #include "text/TextUtil.h"
 
+#include <optional>
+
 namespace cvt {
 
 namespace {
@@ -22,6 +24,18 @@ bool broughtNoAnswer(const RdapOutcome& outcome) {
         return outcome.reason != RdapClient::kNotAHostName;
     }
     return outcome.status >= kFirstServerError;
+}
+
+// The entry asked over WHOIS when RDAP brought no answer and the entry names a WHOIS server;
+// nothing otherwise.
+std::optional<ServerEntry> whoisBehind(const ServerEntry& entry, const RdapOutcome& outcome) {
+    if (!broughtNoAnswer(outcome) || trim(entry.whoisHost).empty()) {
+        return std::nullopt;
+    }
+    ServerEntry whois = entry;
+    whois.host = entry.whoisHost;
+    whois.kind = LookupKind::Whois;
+    return whois;
 }
 
 } // namespace
@@ -56,13 +70,11 @@ CellAnswer RdapThenWhoisCellLookup::ask(const ServerEntry& entry, const std::str
     } catch (const ENetOperationCancelled& cancelled) {
         return {{Mark::Failed, failureReason(cancelled.what()), false, false, "rdap"}, std::nullopt, true};
     }
-    if (!broughtNoAnswer(outcome) || trim(entry.whoisHost).empty()) {
+    const std::optional<ServerEntry> whois = whoisBehind(entry, outcome);
+    if (!whois) {
         return rdapCellAnswer(outcome);
     }
-    ServerEntry whois = entry;
-    whois.host = entry.whoisHost;
-    whois.kind = LookupKind::Whois;
-    CellAnswer answer = m_whois->ask(whois, query);
+    CellAnswer answer = m_whois->ask(*whois, query);
     if (answer.outcome.mark == Mark::Failed && !answer.cancelled) {
         answer.outcome.details = FallbackFailure{failureReason(outcome.reason), answer.outcome.details}.text();
     }
@@ -71,13 +83,8 @@ CellAnswer RdapThenWhoisCellLookup::ask(const ServerEntry& entry, const std::str
 
 std::string RdapThenWhoisCellLookup::reply(const ServerEntry& entry, const std::string& query) {
     const RdapOutcome outcome = m_rdap->lookup(trim(entry.host), query);
-    if (!broughtNoAnswer(outcome) || trim(entry.whoisHost).empty()) {
-        return outcome.details;
-    }
-    ServerEntry whois = entry;
-    whois.host = entry.whoisHost;
-    whois.kind = LookupKind::Whois;
-    return m_whois->reply(whois, query);
+    const std::optional<ServerEntry> whois = whoisBehind(entry, outcome);
+    return whois ? m_whois->reply(*whois, query) : outcome.details;
 }
 
 } // namespace cvt
