@@ -270,7 +270,7 @@ private:
             }
             return;
         }
-        if (status != ARES_ECANCELLED && worthAnotherTry(status) && --lookup->triesLeft > 0) {
+        if (worthAnotherTry(status) && --lookup->triesLeft > 0) {
             worker.startLookup(lookup.release());
             return;
         }
