@@ -270,7 +270,7 @@ private:
             }
             return;
         }
-        if (status != ARES_ECANCELLED && worthAnotherTry(status) && --lookup->triesLeft > 0) {
+        if (worthAnotherTry(status) && --lookup->triesLeft > 0) {
             worker.startLookup(lookup.release());
             return;
         }
@@ -353,12 +353,17 @@ void DnsPrecheck::submit(std::uint64_t tag, std::string name, ServerSet servers)
     if (m_stopping.load(std::memory_order_acquire)) {
         return;
     }
+    bool wasEmpty = false;
     {
         const std::lock_guard lock(m_mutex);
+        wasEmpty = m_incoming.empty();
         m_incoming.push_back({tag, std::move(name), servers});
     }
-    m_incomingChanged.notify_one();
-    wake();
+    // The thread takes every queued question at once: one wake-up since it last took them is enough.
+    if (wasEmpty) {
+        m_incomingChanged.notify_one();
+        wake();
+    }
 }
 
 void DnsPrecheck::abandon(ServerSet servers) {
