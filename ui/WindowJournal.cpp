@@ -51,9 +51,9 @@ void WindowJournal::open(std::function<void(const Opened&)> done) {
         auto journal = std::make_shared<std::unique_ptr<Journal>>();
         try {
             *journal = Journal::open(m_path, JournalAccess::Write, opened->notices);
-            const std::vector<JournalSearch> searches = (*journal)->searches();
-            if (!searches.empty() && searches.front().finished == 0 && !isWordListSource(searches.front().source)) {
-                opened->unfinished = searches.front();
+            std::optional<JournalSearch> newest = (*journal)->newestSearch();
+            if (newest && newest->finished == 0 && !isWordListSource(newest->source)) {
+                opened->unfinished = std::move(newest);
             }
         } catch (const JournalError& error) {
             opened->problem = error.what();

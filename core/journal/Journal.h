@@ -81,6 +81,8 @@ public:
     std::optional<JournalSearch> search(std::int64_t id) const;
     // Newest first.
     std::vector<JournalSearch> searches() const;
+    // The first of searches(), if any.
+    std::optional<JournalSearch> newestSearch() const;
     // The search's cell, when it holds an answer (free or registered).
     std::optional<JournalCell> answeredCell(std::int64_t search, std::string_view name, std::string_view suffix) const;
     // Whether the server answered any name of the suffix (free or registered) at or after `since`.
