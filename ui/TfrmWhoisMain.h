@@ -277,7 +277,7 @@ private:
     bool beginJournalRun(SearchRequest& request);
     void endJournalRun(bool finished, bool refused);
     void openHistorySearch(const JournalSearch& search);
-    void showHistoryTable(const ResultTableSnapshot& table, const std::string& source);
+    void showHistoryTable(ResultTableSnapshot table, const std::string& source);
     void showJournalProblem(Msg wording, const std::string& problem);
     // How an export behind the progress box ended.
     struct ExportOutcome {

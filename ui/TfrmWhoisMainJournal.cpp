@@ -216,23 +216,23 @@ void TfrmWhoisMain::openHistorySearch(const JournalSearch& search) {
     endJournalRun(false, false);
     m_loadingHistory = true;
     m_journal->readTable(search, message(Msg::DomainNameColumn, Language),
-                         [this, source = search.source](const ResultTableSnapshot& table, const std::string& problem) {
+                         [this, source = search.source](ResultTableSnapshot table, const std::string& problem) {
                              if (!problem.empty()) {
                                  m_loadingHistory = false;
                                  showJournalProblem(Msg::HistoryNotRead, problem);
                                  return;
                              }
-                             showHistoryTable(table, source);
+                             showHistoryTable(std::move(table), source);
                          });
 }
 
-void TfrmWhoisMain::showHistoryTable(const ResultTableSnapshot& table, const std::string& source) {
+void TfrmWhoisMain::showHistoryTable(ResultTableSnapshot table, const std::string& source) {
     m_showingHistory = true;
     clearRunCounts();
     m_results->showColumns(table.captions);
     setStatusText(0, formatMessage(Msg::HistoryShown, Language, {source}));
     // The rows go in batches, the event loop turning between them.
-    auto rows = std::make_shared<std::vector<ResultRow>>(table.rows);
+    auto rows = std::make_shared<std::vector<ResultRow>>(std::move(table.rows));
     auto next = std::make_shared<std::size_t>(0);
     auto step = std::make_shared<std::function<void()>>();
     *step = [this, rows, next, step] {

@@ -6,6 +6,7 @@
 
 #include <QMetaObject>
 #include <algorithm>
+#include <utility>
 
 namespace cvt {
 
@@ -50,9 +51,9 @@ void WindowJournal::open(std::function<void(const Opened&)> done) {
         auto journal = std::make_shared<std::unique_ptr<Journal>>();
         try {
             *journal = Journal::open(m_path, JournalAccess::Write, opened->notices);
-            const std::vector<JournalSearch> searches = (*journal)->searches();
-            if (!searches.empty() && searches.front().finished == 0 && !isWordListSource(searches.front().source)) {
-                opened->unfinished = searches.front();
+            std::optional<JournalSearch> newest = (*journal)->newestSearch();
+            if (newest && newest->finished == 0 && !isWordListSource(newest->source)) {
+                opened->unfinished = std::move(newest);
             }
         } catch (const JournalError& error) {
             opened->problem = error.what();
@@ -88,7 +89,7 @@ void WindowJournal::listSearches(
 }
 
 void WindowJournal::readTable(const JournalSearch& search, std::string nameCaption,
-                              std::function<void(const ResultTableSnapshot&, const std::string& problem)> done) {
+                              std::function<void(ResultTableSnapshot, const std::string& problem)> done) {
     Journal* journal = m_journal.load();
     if (journal == nullptr) {
         done({}, "there is no results journal in use");
@@ -103,7 +104,7 @@ void WindowJournal::readTable(const JournalSearch& search, std::string nameCapti
             } catch (const JournalError& error) {
                 problem = error.what();
             }
-            return [done, table, problem] { done(*table, problem); };
+            return [done, table, problem] { done(std::move(*table), problem); };
         });
 }
 

@@ -44,9 +44,9 @@ public:
     JournalSession* session() { return m_session.get(); }
     // The searches, newest first; a journal that cannot be read gives an empty list and the reason.
     void listSearches(std::function<void(const std::vector<JournalSearch>&, const std::string& problem)> done);
-    // One search's table (see searchTable).
+    // One search's table (see searchTable), handed over to done.
     void readTable(const JournalSearch& search, std::string nameCaption,
-                   std::function<void(const ResultTableSnapshot&, const std::string& problem)> done);
+                   std::function<void(ResultTableSnapshot, const std::string& problem)> done);
 
 private:
     // Runs work on a worker thread, then its result through deliver on the GUI thread.

@@ -504,6 +504,17 @@ std::vector<JournalSearch> Journal::searches() const {
     });
 }
 
+std::optional<JournalSearch> Journal::newestSearch() const {
+    return reading([&]() -> std::optional<JournalSearch> {
+        endSnapshot();
+        Query query(m_read, (std::string(kSearchColumns) + "ORDER BY id DESC LIMIT 1").c_str());
+        if (query.step()) {
+            return readSearch(query);
+        }
+        return std::nullopt;
+    });
+}
+
 std::optional<JournalCell> Journal::answeredCell(std::int64_t search, std::string_view name,
                                                  std::string_view suffix) const {
     return reading([&]() -> std::optional<JournalCell> {

@@ -81,11 +81,13 @@ public:
     std::optional<JournalSearch> search(std::int64_t id) const;
     // Newest first.
     std::vector<JournalSearch> searches() const;
+    // The first of searches(), if any.
+    std::optional<JournalSearch> newestSearch() const;
     // The search's cell, when it holds an answer (free or registered).
     std::optional<JournalCell> answeredCell(std::int64_t search, std::string_view name, std::string_view suffix) const;
-    // The latest answer (free or registered) of any search asked of this server at or after `since`.
-    // Whether the server answered any name of the suffix (free or registered) at or after since.
+    // Whether the server answered any name of the suffix (free or registered) at or after `since`.
     bool hasAnswersSince(std::string_view suffix, std::string_view server, std::int64_t since) const;
+    // The latest answer (free or registered) of any search asked of this server at or after `since`.
     std::optional<JournalCell> recentAnswer(std::string_view name, std::string_view suffix, std::string_view server,
                                             std::int64_t since) const;
     // Lets the next lookups (answeredCell, recentAnswer) see every cell written before: a new run

@@ -43,14 +43,14 @@ std::optional<AnsweredCell> JournalRecall::operator()(std::string_view name, con
 }
 
 bool JournalRecall::mayReuse(std::string_view suffix, const std::string& server) const {
-    std::lock_guard lock(m_reusable->mutex);
+    std::lock_guard lock(m_reusableMutex);
     auto key = std::make_pair(std::string(suffix), server);
-    const auto known = m_reusable->known.find(key);
-    if (known != m_reusable->known.end()) {
+    const auto known = m_reusable.find(key);
+    if (known != m_reusable.end()) {
         return known->second;
     }
     const bool reusable = m_journal.hasAnswersSince(suffix, server, m_reuseSince);
-    m_reusable->known.emplace(std::move(key), reusable);
+    m_reusable.emplace(std::move(key), reusable);
     return reusable;
 }
 

@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -23,25 +22,21 @@ public:
     // resumed: the search being resumed, 0 for none; reuseSince: the oldest answer reused (seconds
     // since the epoch), 0 for no reuse.
     JournalRecall(const Journal& journal, std::int64_t resumed, std::int64_t reuseSince)
-        : m_journal(journal), m_resumed(resumed), m_reuseSince(reuseSince),
-          m_reusable(std::make_shared<ReusableServers>()) {}
+        : m_journal(journal), m_resumed(resumed), m_reuseSince(reuseSince) {}
 
     // Thread-safe: the lanes of a run ask at once.
     std::optional<AnsweredCell> operator()(std::string_view name, const ServerEntry& entry) const;
 
 private:
-    // Whether each server (by suffix and server field) has any answer young enough to reuse, asked
-    // once per recall: a run against servers without one looks up none of its cells.
-    struct ReusableServers {
-        std::mutex mutex;
-        std::map<std::pair<std::string, std::string>, bool, std::less<>> known;
-    };
     bool mayReuse(std::string_view suffix, const std::string& server) const;
 
     const Journal& m_journal;
     std::int64_t m_resumed;
     std::int64_t m_reuseSince;
-    std::shared_ptr<ReusableServers> m_reusable;
+    // Whether each server (by suffix and server field) has any answer young enough to reuse, asked
+    // once per recall: a run against servers without one looks up none of its cells.
+    mutable std::mutex m_reusableMutex;
+    mutable std::map<std::pair<std::string, std::string>, bool> m_reusable;
 };
 
 // The details a front end shows for a cell: a reused answer says so and when it was asked.
