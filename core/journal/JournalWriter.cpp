@@ -50,6 +50,7 @@ void JournalWriter::loop() {
     for (;;) {
         m_wake.wait_until(lock, due, [this] { return m_closing || m_flushing || m_waiting.size() >= kBatchRows; });
         const bool closing = m_closing;
+        const auto taken = std::chrono::steady_clock::now();
         std::vector<JournalCell> batch;
         batch.swap(m_waiting);
         const std::int64_t names = std::exchange(m_names, 0);
@@ -73,7 +74,9 @@ void JournalWriter::loop() {
         if (closing && m_waiting.empty()) {
             return;
         }
-        due = std::chrono::steady_clock::now() + kBatchTime;
+        // The next batch is due a second after this one was taken, however long writing it took,
+        // so a slow disk does not stretch the time an answer waits to be written.
+        due = taken + kBatchTime;
     }
 }
 

@@ -1,5 +1,6 @@
 // The check command with its journal: resume after a kill, reuse with and without --fresh, and the
 // history command, against a fake WHOIS server on 127.0.0.1.
+#include "core/journal/Journal.h"
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/support/RunProgram.h"
 #include "tests/support/TempDir.h"
@@ -117,13 +118,32 @@ protected:
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-        // The writer commits at least once a second.
-        std::this_thread::sleep_for(std::chrono::milliseconds(1600));
+        waitUntilJournaled(deadline);
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
         m_answering.store(true);
         return takeAnswered();
+    }
+    // Waits, without asking the run to flush, until the journal holds every cell the server answered:
+    // the writer commits on its own while the run waits for the silent server.
+    void waitUntilJournaled(std::chrono::steady_clock::time_point deadline) {
+        std::size_t journaled = 0;
+        std::size_t answered = 0;
+        while (std::chrono::steady_clock::now() < deadline) {
+            {
+                std::lock_guard lock(m_mutex);
+                answered = m_answered.size();
+            }
+            std::vector<std::string> notices;
+            const auto search = Journal::open(m_journal, JournalAccess::Read, notices)->newestSearch();
+            journaled = search ? static_cast<std::size_t>(search->cells) : 0;
+            if (journaled >= answered) {
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        ADD_FAILURE() << "the journal holds " << journaled << " of the " << answered << " answered cells";
     }
     std::vector<std::string> takeAnswered() {
         std::lock_guard lock(m_mutex);
