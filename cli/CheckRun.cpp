@@ -84,11 +84,7 @@ CheckRunResult CheckRun::run(CheckRunRequest request) {
         {
             std::lock_guard lock(m_mutex);
             for (const auto& [row, content] : m_held) {
-                for (std::size_t column = 1; column < m_columns.columnCount(); ++column) {
-                    if (column - 1 >= content.cells.size() || needsRequery(content.cells[column - 1])) {
-                        requery.push_back({row, content.caption, m_columns.captions()[column]});
-                    }
-                }
+                AddCellsToRequery(row, content, m_columns.captions(), requery);
             }
         }
         if (requery.empty() || !m_engine.requery(std::move(requery))) {

@@ -185,18 +185,20 @@ struct QueryEngine::RunShared {
     std::size_t row(std::size_t name) const { return rowOf.empty() ? name : rowOf[name]; }
 };
 
-std::vector<RequeryCell> CellsToRequery(const ResultTable& table) {
-    std::vector<RequeryCell> cells;
-    const std::vector<std::string>& captions = table.captions();
-    for (std::size_t row = 0; row < table.rowCount(); ++row) {
-        const ResultRow& content = table.rows()[row];
-        for (std::size_t column = 1; column < captions.size(); ++column) {
-            const std::size_t cell = column - 1;
-            if (cell < content.cells.size() && !needsRequery(content.cells[cell])) {
-                continue;
-            }
+void AddCellsToRequery(std::size_t row, const ResultRow& content, const std::vector<std::string>& captions,
+                       std::vector<RequeryCell>& cells) {
+    for (std::size_t column = 1; column < captions.size(); ++column) {
+        const std::size_t cell = column - 1;
+        if (cell >= content.cells.size() || needsRequery(content.cells[cell])) {
             cells.push_back({row, content.caption, captions[column]});
         }
+    }
+}
+
+std::vector<RequeryCell> CellsToRequery(const ResultTable& table) {
+    std::vector<RequeryCell> cells;
+    for (std::size_t row = 0; row < table.rowCount(); ++row) {
+        AddCellsToRequery(row, table.rows()[row], table.captions(), cells);
     }
     return cells;
 }

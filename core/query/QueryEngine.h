@@ -63,8 +63,11 @@ struct RequeryCell {
     std::string suffix; // the column's caption
 };
 
-// The cells failed or never asked, row by row and column by column (a row shorter than the columns
-// gives its missing cells too).
+// Adds row `row`'s cells that failed or were never asked, column by column (a row shorter than the
+// columns gives its missing cells too). captions are the table's, the name column first.
+void AddCellsToRequery(std::size_t row, const ResultRow& content, const std::vector<std::string>& captions,
+                       std::vector<RequeryCell>& cells);
+// The same for every row of the table.
 std::vector<RequeryCell> CellsToRequery(const ResultTable& table);
 
 // What the engine works with. Every object must outlive the engine.
