@@ -40,6 +40,7 @@ RdapOutcome RdapClient::lookup(std::string_view base, std::string_view domain) {
         return refused;
     }
     RdapReply reply;
+    reply.asked = domain;
     try {
         reply.body = m_http.Get(lookupUrl(base, domain));
         reply.status = m_http.Response().responseCode();

@@ -1,5 +1,7 @@
 #include "net/rdap/RdapReply.h"
 
+#include "text/AsciiCase.h"
+
 #include <algorithm>
 #include <array>
 #include <nlohmann/json.hpp>
@@ -71,6 +73,14 @@ bool isJsonBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// Whether an ldhName names the asked domain: letter case and one final dot do not count.
+bool namesAsked(std::string_view ldhName, std::string_view asked) {
+    if (ldhName.ends_with('.')) {
+        ldhName.remove_suffix(1);
+    }
+    return equalsIgnoreCase(ldhName, asked);
+}
+
 // Writes the events of the JSON parser as text, indented (two blanks a level) or compact, and notes
 // what the judgement needs. Refuses nesting beyond kMaxRdapNesting and stops once the text would
 // pass its budget.
@@ -78,7 +88,8 @@ class JsonLayout {
 public:
     using Json = nlohmann::json;
 
-    JsonLayout(bool indented, std::size_t budget) : m_indented(indented), m_budget(budget) {}
+    JsonLayout(bool indented, std::size_t budget, std::string_view asked)
+        : m_indented(indented), m_budget(budget), m_asked(asked) {}
 
     bool null() { return scalar("null"); }
     bool boolean(bool value) { return scalar(value ? "true" : "false"); }
@@ -87,6 +98,7 @@ public:
     bool number_float(Json::number_float_t /*value*/, const std::string& text) { return scalar(text); }
     bool string(std::string& value) {
         m_domainValues += isClassValue() && value == "domain" ? 1 : 0;
+        m_otherName = m_otherName || (isTopValueOf(kNameKey) && !namesAsked(value, m_asked));
         beforeValue();
         writeQuoted(value);
         return fits();
@@ -119,13 +131,16 @@ public:
     bool overflowed() const { return m_overflowed; }
     bool cut() const { return m_cut; }
     bool isDomain() const { return m_object && m_classes > 0 && m_classes == m_domainValues && !m_errorCode; }
+    bool aboutOtherName() const { return m_otherName; }
     std::string take() { return std::move(m_text); }
 
 private:
     static constexpr std::string_view kClassKey = "objectClassName";
+    static constexpr std::string_view kNameKey = "ldhName";
 
-    // A value of the outermost object's objectClassName comes next.
-    bool isClassValue() const { return m_afterKey && m_levels.size() == 1 && m_key == kClassKey; }
+    // A value of the outermost object's member `key` comes next.
+    bool isTopValueOf(std::string_view key) const { return m_afterKey && m_levels.size() == 1 && m_key == key; }
+    bool isClassValue() const { return isTopValueOf(kClassKey); }
     // A value inside an array starts on a line of its own; one after a key follows it.
     void beforeValue() {
         m_classes += isClassValue() ? 1 : 0;
@@ -224,6 +239,7 @@ private:
 
     bool m_indented;
     std::size_t m_budget;
+    std::string_view m_asked;
     std::string m_text;
     std::vector<bool> m_levels; // per open bracket: whether it holds an element yet
     bool m_afterKey = false;
@@ -233,7 +249,8 @@ private:
     int m_classes = 0;      // values of its objectClassName
     int m_domainValues = 0; // ... that are "domain"
     bool m_errorCode = false;
-    std::string m_key; // the last key of the outermost object
+    bool m_otherName = false; // an ldhName of the outermost object names another domain
+    std::string m_key;        // the last key of the outermost object
 };
 
 constexpr std::string_view kCutNote = "\n[cut: the reply is longer]";
@@ -241,22 +258,24 @@ constexpr std::string_view kCutNote = "\n[cut: the reply is longer]";
 struct JsonReading {
     bool valid = false;
     bool isDomain = false;
+    bool aboutOtherName = false;
     std::string layout;
 };
 
 // Reads the body once, indented; a body whose indented text would be much longer than itself (deep
 // nesting of short elements) is read again and written compactly, which is never much longer than
 // the body. Past kMaxRdapDetails the text is cut.
-JsonReading readJson(const std::string& body) {
+JsonReading readJson(const std::string& body, std::string_view asked) {
     JsonReading reading;
     const std::size_t indentedBudget = std::min(kMaxRdapDetails, 3 * body.size() + 4096);
     for (const bool indented : {true, false}) {
-        JsonLayout layout(indented, indented ? indentedBudget : kMaxRdapDetails - kCutNote.size());
+        JsonLayout layout(indented, indented ? indentedBudget : kMaxRdapDetails - kCutNote.size(), asked);
         reading.valid = nlohmann::json::sax_parse(body, &layout);
         if (indented && layout.overflowed()) {
             continue;
         }
         reading.isDomain = reading.valid && layout.isDomain();
+        reading.aboutOtherName = layout.aboutOtherName();
         reading.layout = layout.take();
         if (layout.cut()) {
             reading.layout += kCutNote;
@@ -294,11 +313,13 @@ RdapOutcome rdapOutcomeOf(const RdapReply& reply, std::chrono::system_clock::tim
     RdapOutcome outcome;
     outcome.reason = reply.statusLine;
     outcome.status = reply.status;
-    JsonReading json = readJson(reply.body);
+    JsonReading json = readJson(reply.body, reply.asked);
     outcome.details = json.valid ? std::move(json.layout) : reply.statusLine;
     const bool blank = std::all_of(reply.body.begin(), reply.body.end(), isJsonBlank);
     if (reply.status == 404 && (blank || json.valid)) {
         outcome.mark = RdapMark::Free;
+    } else if (reply.status == 200 && json.isDomain && json.aboutOtherName) {
+        outcome.reason = reply.statusLine + " (the reply is about another name)";
     } else if (reply.status == 200 && json.isDomain) {
         outcome.mark = RdapMark::Registered;
     } else if (reply.status == 404 || reply.status == 200) {

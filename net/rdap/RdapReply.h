@@ -11,9 +11,11 @@ namespace cvt {
 // What an RDAP lookup says about a name.
 enum class RdapMark {
     Free,       // 404 with a JSON body or none: the registry does not know the name
-    Registered, // 200 with a JSON object whose objectClassName is "domain" and that holds no errorCode
+    Registered, // 200 with a JSON object whose objectClassName is "domain", that holds no errorCode and
+                // whose ldhName, if it has one, is the asked name (letter case and a final dot aside)
     Failed,     // anything else: 429, 5xx, other statuses, a 404 or 200 that is no RDAP reply (an HTML
-                // page, another object), a name that is not a host name, TLS or network failures
+                // page, another object, a domain object about another name), a name that is not a
+                // host name, TLS or network failures
 };
 
 struct RdapOutcome {
@@ -38,6 +40,8 @@ struct RdapReply {
     std::string statusLine;
     std::string body;
     std::string retryAfter; // the Retry-After header, empty when absent
+    // The name asked about, as sent ("abc.info"): a domain object about another name is no answer.
+    std::string asked = {};
 };
 
 inline constexpr std::size_t kMaxRdapDetails = 1 << 20;
