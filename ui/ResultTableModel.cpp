@@ -156,7 +156,8 @@ void ResultTableModel::applyCells(const std::vector<AnsweredCell>& cells) {
     int bottom = -1;
     for (const AnsweredCell& cell : cells) {
         const int column = m_table.SuffixColumn(cell.suffix);
-        if (column < 0 || cell.row >= m_table.rowCount()) {
+        // A row renamed since its name was asked waits to be asked under its new name.
+        if (column < 0 || cell.row >= m_table.rowCount() || m_table.rows()[cell.row].caption != cell.name) {
             continue;
         }
         count(m_table.cell(cell.row, static_cast<std::size_t>(column) - 1), -1);

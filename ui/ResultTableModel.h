@@ -37,7 +37,8 @@ public:
     // The column upkeep (ResultTable::alignSuffixColumns).
     void alignSuffixColumns(const std::vector<ServerEntry>& entries);
     void appendRows(const std::vector<AppendedRow>& rows);
-    // Writes each answer under its suffix's column; answers without a row or a column are dropped.
+    // Writes each answer under its suffix's column; answers without a row or a column, or for a row
+    // renamed since, are dropped.
     void applyCells(const std::vector<AnsweredCell>& cells);
     void clearRows();
     // Room for a run's rows (its total is known when it starts asking).

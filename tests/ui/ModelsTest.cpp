@@ -63,8 +63,8 @@ TEST(QueryEventQueue, ModelFollowsEventsFromSeveralLanes) {
                         std::this_thread::yield();
                     }
                 }
-                p.queue.cellAnswered(
-                    {row, "", suffixes[lane], row % 2 ? Mark::Free : Mark::Failed, row % 2 ? "" : "Read Timeout"});
+                p.queue.cellAnswered({row, "name" + std::to_string(row), suffixes[lane],
+                                      row % 2 ? Mark::Free : Mark::Failed, row % 2 ? "" : "Read Timeout"});
             }
             p.queue.runStateChanged({RunState::Running, kRows, kRows});
         });
@@ -234,6 +234,16 @@ TEST(ResultTableModel, RenamingKeepsToThePatternCharactersAndEmptiesTheMarks) {
         EXPECT_EQ(p.model.rows()[0].detail(1), c.marksKept ? "Read Timeout" : "");
         EXPECT_EQ(p.model.markCounts(), (c.marksKept ? MarkCounts{0, 1, 1} : MarkCounts{}));
     }
+}
+
+// A row renamed while a run or a re-query pass asks its old name: that answer is not the new name's.
+TEST(ResultTableModel, AnAnswerForTheNameBeforeARenameIsNotWritten) {
+    ResultsPath p;
+    p.model.appendRows({{0, "phone"}});
+    ASSERT_TRUE(p.model.setData(p.model.index(0, 0), QStringLiteral("fone"), Qt::EditRole));
+    p.model.applyCells({{0, "phone", "com", Mark::Free, ""}, {0, "fone", "net", Mark::Registered, ""}});
+    EXPECT_EQ(p.model.rows()[0].cells, (std::vector<Mark>{Mark::Unasked, Mark::Registered, Mark::Unasked}));
+    EXPECT_EQ(p.model.markCounts(), (MarkCounts{0, 1, 0}));
 }
 
 TEST(ResultTableModel, OnlyNamesAreEditableAndColumnsFollowTheTicks) {
