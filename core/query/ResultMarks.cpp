@@ -41,8 +41,9 @@ std::string refusedDetails(std::string_view line) {
 } // namespace
 
 CellOutcome judgeReply(std::string_view reply, const ServerEntry& entry) {
-    if (reply.empty()) {
-        // Nothing to find the no-match mark in: no answer at all, whatever the entry's mark.
+    if (trim(reply).empty()) {
+        // Nothing to find the no-match mark in (line ends and blanks say nothing either): no answer
+        // at all, whatever the entry's mark.
         return {Mark::Failed, "empty reply", false, true};
     }
     if (containsText(reply, kFailureText)) {

@@ -26,7 +26,8 @@ struct CellOutcome {
 };
 
 // Decides the outcome of a WHOIS reply, testing in this order:
-//   the reply is empty (not a byte came)                    -> failed ("empty reply"), no reply
+//   the reply is empty (not a byte came) or blank (bytes 0
+//   to 32 alone: line ends, blanks)                         -> failed ("empty reply"), no reply
 //   the reply contains "Error WSA"                          -> failed
 //   the reply contains the entry's refusal text             -> failed, refused
 //   the entry has no refusal text, the reply lacks the no-match mark and holds one of
@@ -34,7 +35,7 @@ struct CellOutcome {
 //   the reply contains the no-match mark                    -> free
 //   otherwise                                               -> registered
 // "Contains" is a case-sensitive substring test in which an empty text is never contained, so an
-// empty refusal never matches and an empty no-match mark makes every other non-empty reply registered. A
+// empty refusal never matches and an empty no-match mark makes every other non-blank reply registered. A
 // no-match mark holding characters beyond ASCII (written in UTF-8) also matches in its GBK form.
 CellOutcome judgeReply(std::string_view reply, const ServerEntry& entry);
 

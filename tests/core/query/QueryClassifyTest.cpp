@@ -22,6 +22,7 @@ TEST(QueryClassifyTest, ReplyGivesTheMarkInTheStatedOrder) {
         {"no-match mark present", "No match for \"AX.COM\".\r\n", "No match for", "", Mark::Free},
         {"no-match mark absent", "Domain Name: AX.COM\r\n", "No match for", "", Mark::Registered},
         {"empty reply: no answer at all", "", "No match for", "", Mark::Failed},
+        {"line ends and blanks alone: no answer either", "\r\n \t\r\n", "No match for", "", Mark::Failed},
         {"failed exchange", std::string(kFailedExchangeReply), "No match for", "", Mark::Failed},
         {"Error WSA wins over the mark", "No match for x Error WSA", "No match for", "", Mark::Failed},
         {"Error WSA anywhere", "abcError WSAxyz", "zzz", "", Mark::Failed},
