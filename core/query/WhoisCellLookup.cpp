@@ -1,10 +1,14 @@
 #include "core/query/WhoisCellLookup.h"
 
 #include "net/socket/ConnectionLoss.h"
+#include "text/AsciiCase.h"
+#include "text/IdnName.h"
 #include "text/TextUtil.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
+#include <vector>
 
 namespace cvt {
 
@@ -21,13 +25,33 @@ CellAnswer stoppedAnswer() {
     return {{Mark::Failed, "stopped while the server was being calibrated", false}, std::nullopt, true};
 }
 
+// The reply with the asked domain, wherever it echoes it (as asked or in its Unicode form, in any
+// letter case), turned into line ends: a calibrated text can be a single word, which a name may hold
+// ("AVAILABLE" in AVAILABLE.SHOP), and no text spans the name.
+std::string withoutAskedDomain(std::string_view reply, const std::string& query) {
+    std::vector<std::string> forms{query};
+    if (const IdnConversion shown = IdnName::toShown(query); !shown.refused() && shown.name != query) {
+        forms.push_back(shown.name);
+    }
+    std::string masked(reply);
+    for (const std::string& form : forms) {
+        for (std::size_t at = findIgnoreCase(reply, form); !form.empty() && at != std::string_view::npos;
+             at = findIgnoreCase(reply, form, at + 1)) {
+            std::fill_n(masked.begin() + static_cast<std::ptrdiff_t>(at), form.size(), '\n');
+        }
+    }
+    return masked;
+}
+
 // A calibrated server's reply as judgeReply judges it with the calibrated no-match text, or nothing
-// when it would be registered only by lacking that text: it lacks the registered text too.
-std::optional<CellOutcome> judgeCalibrated(std::string_view reply, const ServerEntry& entry,
+// when it would be registered only by lacking that text: it lacks the registered text too. Both
+// texts are looked for around the asked domain, not in it.
+std::optional<CellOutcome> judgeCalibrated(std::string_view reply, const std::string& query, const ServerEntry& entry,
                                            const CalibrationResult& texts) {
+    const std::string around = withoutAskedDomain(reply, query);
     // Only the texts matter to the judgement; the entry's host, caption and name servers are not copied.
-    CellOutcome outcome = judgeReply(reply, ServerEntry{{}, {}, texts.mark, entry.refusal, true});
-    if (outcome.mark == Mark::Registered && !containsText(reply, texts.registered)) {
+    CellOutcome outcome = judgeReply(around, ServerEntry{{}, {}, texts.mark, entry.refusal, true});
+    if (outcome.mark == Mark::Registered && !containsText(around, texts.registered)) {
         return std::nullopt;
     }
     return outcome;
@@ -105,12 +129,12 @@ CellAnswer WhoisCellLookup::askCalibrated(const ServerEntry& entry, const std::s
     } catch (const std::exception& failure) {
         return failedExchange(failure);
     }
-    std::optional<CellOutcome> outcome = judgeCalibrated(text, entry, calibration->result);
+    std::optional<CellOutcome> outcome = judgeCalibrated(text, query, entry, calibration->result);
     if (!outcome && !calibration->derivedAgain) {
         if (!deriveAgain(entry, *calibration)) {
             return stoppedAnswer();
         }
-        outcome = judgeCalibrated(text, entry, calibration->result);
+        outcome = judgeCalibrated(text, query, entry, calibration->result);
     }
     if (outcome) {
         return {std::move(*outcome), std::nullopt};

@@ -76,6 +76,31 @@ TEST(QueryClassifyTest, AWhoisEntryWithoutANoMatchTextIsFailedWithoutAsking) {
     EXPECT_TRUE(whois.calls().empty());
 }
 
+// A calibrated text can be one word, which a registered name may hold: the name the reply echoes
+// (in either form, any letter case) is no evidence of either text.
+TEST(QueryClassifyTest, CalibratedTextsAreNotFoundInTheEchoedName) {
+    const struct Case {
+        const char* query;
+        const char* reply;
+        Mark expected;
+    } cases[] = {
+        {"available.shop", "Domain Name: AVAILABLE.SHOP\r\n", Mark::Registered},
+        {"xn--available-yl6n.shop", "Domain Name: AVAILABLE\xe4\xb8\xad.SHOP\r\n", Mark::Registered},
+        {"available.shop", "AVAILABLE\r\n", Mark::Free},
+        {"ax.shop", "ax.shop: AVAILABLE\r\n", Mark::Free},
+        {"ax.shop", "Domain Name: AX.SHOP\r\n", Mark::Registered},
+    };
+    for (const Case& c : cases) {
+        test::ScriptedWhois whois;
+        whois.setDefaultReply(c.reply);
+        WhoisCellLookup lookup(whois.client(), [](const CalibrationCall&) {
+            return CalibrationResult{"AVAILABLE", {}, "Domain Name"};
+        });
+        EXPECT_EQ(lookup.ask(ServerEntry{"shop", "whois.nic.shop", "", "", true}, c.query).outcome.mark, c.expected)
+            << c.query << " " << c.reply;
+    }
+}
+
 TEST(QueryClassifyTest, OnlyFailedAndEmptyCellsAreAskedAgain) {
     const std::vector<std::pair<Mark, bool>> cases = {
         {Mark::Failed, true}, {Mark::Unasked, true}, {Mark::Free, false}, {Mark::Registered, false}};
