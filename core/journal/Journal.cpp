@@ -49,6 +49,16 @@ CREATE TABLE cells(
 CREATE INDEX cells_by_name ON cells(name, suffix, server, asked);
 )";
 
+// Added to journals of the first schema as they are opened for writing; an older version leaves it
+// alone, and its searches, having no judgements, are never reused.
+constexpr const char* kJudgements = R"(
+CREATE TABLE IF NOT EXISTS judgements(
+    search INTEGER NOT NULL REFERENCES searches(id) ON DELETE CASCADE,
+    suffix TEXT NOT NULL,
+    judged TEXT NOT NULL,
+    PRIMARY KEY(search, suffix)) WITHOUT ROWID;
+)";
+
 // An SQLite call that failed, inside this file; turned into a JournalError at the public edge.
 struct SqliteFailure {
     int code = 0;
@@ -333,6 +343,7 @@ void Journal::openConnections(JournalAccess access, std::vector<std::string>& no
                                      .c_str());
                     });
                 }
+                exec(db, kJudgements);
                 m_read = openDatabase(m_path, SQLITE_OPEN_READWRITE);
                 break;
             }
@@ -361,9 +372,14 @@ void Journal::openConnections(JournalAccess access, std::vector<std::string>& no
         m_answeredQuery =
             prepareKept(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
                                 "WHERE name = ?2 AND suffix = ?3 AND +search = ?1 AND mark IN ('free', 'registered')");
-        m_recentQuery = prepareKept(m_read, "SELECT row, name, suffix, mark, details, via, server, asked FROM cells "
-                                            "WHERE name = ?1 AND suffix = ?2 AND server = ?3 AND asked >= ?4 "
-                                            "AND mark IN ('free', 'registered') ORDER BY asked DESC LIMIT 1");
+        // Reuse is for runs, which write; a reader may open a journal without judgements.
+        if (writing) {
+            m_recentQuery = prepareKept(
+                m_read, "SELECT row, name, cells.suffix, mark, details, via, server, asked FROM cells "
+                        "JOIN judgements ON judgements.search = cells.search AND judgements.suffix = cells.suffix "
+                        "WHERE name = ?1 AND cells.suffix = ?2 AND server = ?3 AND asked >= ?4 "
+                        "AND mark IN ('free', 'registered') AND judged = ?5 ORDER BY asked DESC LIMIT 1");
+        }
     } catch (const SqliteFailure& failure) {
         throw JournalError(JournalError::Kind::Unusable,
                            "cannot use the journal " + m_path.string() + ": " + failure.message);
@@ -418,16 +434,26 @@ void Journal::refreshLookups() const {
 
 std::int64_t Journal::startSearch(const JournalSearch& search) {
     return writing([&] {
-        Query insert(m_write, "INSERT INTO searches(key, source, suffixes, settings, started, names) "
-                              "VALUES(?, ?, ?, ?, ?, ?)");
-        insert.bind(1, search.key)
-            .bind(2, search.source)
-            .bind(3, search.suffixes)
-            .bind(4, search.settings)
-            .bind(5, search.started)
-            .bind(6, search.names);
-        insert.step();
-        return sqlite3_last_insert_rowid(m_write);
+        std::int64_t id = 0;
+        inTransaction(m_write, [&] {
+            Query insert(m_write, "INSERT INTO searches(key, source, suffixes, settings, started, names) "
+                                  "VALUES(?, ?, ?, ?, ?, ?)");
+            insert.bind(1, search.key)
+                .bind(2, search.source)
+                .bind(3, search.suffixes)
+                .bind(4, search.settings)
+                .bind(5, search.started)
+                .bind(6, search.names);
+            insert.step();
+            id = sqlite3_last_insert_rowid(m_write);
+            Query judged(m_write, "INSERT OR REPLACE INTO judgements(search, suffix, judged) VALUES(?, ?, ?)");
+            for (const auto& [suffix, judgement] : search.judgements) {
+                judged.bind(1, id).bind(2, suffix).bind(3, judgement);
+                judged.step();
+                judged.rewind();
+            }
+        });
+        return id;
     });
 }
 
@@ -539,11 +565,15 @@ bool Journal::hasAnswersSince(std::string_view suffix, std::string_view server, 
 }
 
 std::optional<JournalCell> Journal::recentAnswer(std::string_view name, std::string_view suffix,
-                                                 std::string_view server, std::int64_t since) const {
+                                                 std::string_view server, std::string_view judged,
+                                                 std::int64_t since) const {
     return reading([&]() -> std::optional<JournalCell> {
+        if (m_recentQuery == nullptr) {
+            return std::nullopt;
+        }
         useSnapshot();
         Query query(m_read, m_recentQuery);
-        query.bind(1, name).bind(2, suffix).bind(3, server).bind(4, since);
+        query.bind(1, name).bind(2, suffix).bind(3, server).bind(4, since).bind(5, judged);
         if (query.step()) {
             return readCell(query);
         }
@@ -568,6 +598,8 @@ void Journal::removeSearch(std::int64_t search) {
         inTransaction(m_write, [&] {
             Query cells(m_write, "DELETE FROM cells WHERE search = ?");
             cells.bind(1, search).step();
+            Query judgements(m_write, "DELETE FROM judgements WHERE search = ?");
+            judgements.bind(1, search).step();
             Query searches(m_write, "DELETE FROM searches WHERE id = ?");
             searches.bind(1, search).step();
         });
@@ -580,6 +612,9 @@ std::size_t Journal::prune(std::int64_t before) {
         inTransaction(m_write, [&] {
             Query cells(m_write, "DELETE FROM cells WHERE search IN (SELECT id FROM searches WHERE started <= ?)");
             cells.bind(1, before).step();
+            Query judgements(m_write,
+                             "DELETE FROM judgements WHERE search IN (SELECT id FROM searches WHERE started <= ?)");
+            judgements.bind(1, before).step();
             Query searches(m_write, "DELETE FROM searches WHERE started <= ?");
             searches.bind(1, before).step();
             removed = static_cast<std::size_t>(sqlite3_changes(m_write));

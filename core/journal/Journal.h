@@ -29,6 +29,9 @@ struct JournalSearch {
     std::int64_t finished = 0; // 0 while unfinished
     std::int64_t names = 0;    // candidates; 0 until known
     std::int64_t cells = 0;    // cells journaled (read back only)
+    // Per suffix, what its answers were judged by besides its server (SearchKey::judgements);
+    // written by startSearch only.
+    std::vector<std::pair<std::string, std::string>> judgements = {};
 };
 
 // One answered cell.
@@ -87,9 +90,10 @@ public:
     std::optional<JournalCell> answeredCell(std::int64_t search, std::string_view name, std::string_view suffix) const;
     // Whether the server answered any name of the suffix (free or registered) at or after `since`.
     bool hasAnswersSince(std::string_view suffix, std::string_view server, std::int64_t since) const;
-    // The latest answer (free or registered) of any search asked of this server at or after `since`.
+    // The latest answer (free or registered) of any search asked of this server at or after `since`
+    // and judged as `judged` says (answerJudgement); a search that recorded no judgement gives none.
     std::optional<JournalCell> recentAnswer(std::string_view name, std::string_view suffix, std::string_view server,
-                                            std::int64_t since) const;
+                                            std::string_view judged, std::int64_t since) const;
     // Lets the next lookups (answeredCell, recentAnswer) see every cell written before: a new run
     // starts with this.
     void refreshLookups() const;

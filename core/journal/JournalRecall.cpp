@@ -1,6 +1,7 @@
 #include "core/journal/JournalRecall.h"
 
 #include "core/journal/JournalError.h"
+#include "core/journal/SearchKey.h"
 #include "text/TextUtil.h"
 
 #include <ctime>
@@ -32,7 +33,8 @@ std::optional<AnsweredCell> JournalRecall::operator()(std::string_view name, con
             }
         }
         if (m_reuseSince != 0 && mayReuse(suffix, entry.host)) {
-            if (std::optional<JournalCell> cell = m_journal.recentAnswer(name, suffix, entry.host, m_reuseSince)) {
+            if (std::optional<JournalCell> cell =
+                    m_journal.recentAnswer(name, suffix, entry.host, answerJudgement(entry), m_reuseSince)) {
                 return recalled(std::move(*cell), AnswerOrigin::Reused);
             }
         }

@@ -18,8 +18,9 @@ JournalWriter& JournalSession::begin(SearchRequest& request, const SearchKey& ke
     m_writer.reset();
     m_recall.reset();
     m_resumed = start.resume != 0;
-    m_search =
-        m_resumed ? start.resume : m_journal->startSearch({0, key.key, key.source, key.suffixes, key.settings, now()});
+    m_search = m_resumed ? start.resume
+                         : m_journal->startSearch(
+                               {0, key.key, key.source, key.suffixes, key.settings, now(), 0, 0, 0, key.judgements});
     // The answers of the runs before this one are there to take.
     m_journal->refreshLookups();
     const std::int64_t reuseSince = start.reuseDays > 0 ? now() - start.reuseDays * kSecondsPerDay : 0;

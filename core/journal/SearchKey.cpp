@@ -46,6 +46,16 @@ constexpr std::string_view kWordListSource = "word list: ";
 
 } // namespace
 
+std::string answerJudgement(const ServerEntry& entry) {
+    // Each field preceded by its length, so that no two different entries read alike.
+    std::string judgement;
+    for (const std::string_view field :
+         {std::string_view(entry.mark), std::string_view(entry.refusal), std::string_view(trim(entry.whoisHost))}) {
+        judgement.append(std::to_string(field.size())).append(":").append(field);
+    }
+    return judgement;
+}
+
 bool isWordListSource(std::string_view source) {
     return source.starts_with(kWordListSource);
 }
@@ -78,6 +88,7 @@ SearchKey makeSearchKey(const SearchRequest& request, const std::vector<ServerEn
             key.add(field);
         }
         search.suffixes += (search.suffixes.empty() ? "" : ",") + std::string(trim(entry.caption));
+        search.judgements.emplace_back(trim(entry.caption), answerJudgement(entry));
     }
     search.settings = settings.dns ? "dns=on" : "dns=off";
     if (settings.dns && settings.dnsAuto) {

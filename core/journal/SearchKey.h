@@ -6,6 +6,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace cvt {
@@ -22,7 +23,15 @@ struct SearchKey {
     std::string suffixes;
     // The answer-changing settings in words ("dns=off").
     std::string settings;
+    // Per ticked suffix, its entry's answerJudgement: an answer is reused only for an entry that
+    // judges alike.
+    std::vector<std::pair<std::string, std::string>> judgements;
 };
+
+// What an entry's answers are judged by besides its server field: its no-match mark (none: the texts
+// calibrated for the server), its refusal text and the WHOIS server behind an RDAP base. An answer
+// judged by another mark (one the user has corrected since) is not the entry's answer.
+std::string answerJudgement(const ServerEntry& entry);
 
 // Whether a search's source names a word list (whose words the journal does not keep) rather than
 // a pattern.

@@ -286,5 +286,16 @@ TEST_F(JournalCheck, ReuseFreshAndHistory) {
     EXPECT_EQ(runCli({"history", "--journal", m_journal}).out, "");
 }
 
+// An answer is reused only for an entry that judges replies alike: a corrected no-match mark asks
+// its suffix again.
+TEST_F(JournalCheck, AnswersJudgedByAnotherMarkAreNotReused) {
+    const test::ProgramResult typo = runCli(check({"--server", "com=" + m_server.hostField() + "+No Match for", "ax"}));
+    EXPECT_EQ(typo.out, "Domain Name\tcom\tnet\nax\t★\t☆\n") << typo.err;
+    EXPECT_EQ(takeAnswered().size(), 2u);
+    const test::ProgramResult corrected = runCli(check({"ax"}));
+    EXPECT_EQ(corrected.out, "Domain Name\tcom\tnet\nax\t☆\t☆\n") << corrected.err;
+    EXPECT_EQ(takeAnswered(), std::vector<std::string>{"ax.com"});
+}
+
 } // namespace
 } // namespace cvt

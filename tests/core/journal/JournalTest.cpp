@@ -191,24 +191,36 @@ TEST(JournalTest, RecallTakesRecentAnswersOfTheSameServer) {
     test::TempDir dir;
     std::vector<std::string> notices;
     std::unique_ptr<Journal> journal = openJournal(dir.file("journal.sqlite"), notices);
-    const std::int64_t old = journal->startSearch({0, "a", "x", "com", "dns=off", 100});
+    const ServerEntry entry{"com", "whois.example", "No match", "", true};
+    const auto judgedBy = [](const std::string& mark) {
+        return std::vector<std::pair<std::string, std::string>>{
+            {"com", answerJudgement(ServerEntry{"com", "whois.example", mark, "", true})}};
+    };
+    const std::int64_t old = journal->startSearch({0, "a", "x", "com", "dns=off", 100, 0, 0, 0, judgedBy("No match")});
     journal->writeCells(old,
                         {cell(0, "fresh", Mark::Free, 5000), cell(1, "stale", Mark::Free, 1000),
                          cell(2, "failed", Mark::Failed, 5000), cell(3, "other", Mark::Free, 5000, "whois.elsewhere"),
                          cell(4, "twice", Mark::Free, 4000)});
-    const std::int64_t later = journal->startSearch({0, "b", "x", "com", "dns=off", 100});
+    const std::int64_t later =
+        journal->startSearch({0, "b", "x", "com", "dns=off", 100, 0, 0, 0, judgedBy("No match")});
     journal->writeCells(later, {cell(0, "twice", Mark::Registered, 4500), cell(1, "failed", Mark::Failed, 5000)});
-    const ServerEntry entry{"com", "whois.example", "No match", "", true};
+    // Judged by another mark, or by none recorded (an older version's search): never reused.
+    const std::int64_t typo = journal->startSearch({0, "c", "x", "com", "dns=off", 100, 0, 0, 0, judgedBy("No Match")});
+    journal->writeCells(typo, {cell(0, "typo", Mark::Registered, 5000), cell(1, "twice", Mark::Free, 4800)});
+    const std::int64_t unjudged = journal->startSearch({0, "d", "x", "com", "dns=off", 100});
+    journal->writeCells(unjudged, {cell(0, "unjudged", Mark::Free, 5000)});
     const struct Case {
         const char* name;
         std::int64_t resumed;
         std::optional<Mark> mark;
         AnswerOrigin origin;
     } cases[] = {
-        {"fresh", 0, Mark::Free, AnswerOrigin::Reused},         {"stale", 0, std::nullopt, AnswerOrigin::Reused},
-        {"failed", 0, std::nullopt, AnswerOrigin::Reused},      {"other", 0, std::nullopt, AnswerOrigin::Reused},
-        {"twice", 0, Mark::Registered, AnswerOrigin::Reused},   {"twice", old, Mark::Free, AnswerOrigin::Resumed},
-        {"failed", later, std::nullopt, AnswerOrigin::Resumed}, {"unknown", 0, std::nullopt, AnswerOrigin::Reused},
+        {"fresh", 0, Mark::Free, AnswerOrigin::Reused},          {"stale", 0, std::nullopt, AnswerOrigin::Reused},
+        {"failed", 0, std::nullopt, AnswerOrigin::Reused},       {"other", 0, std::nullopt, AnswerOrigin::Reused},
+        {"twice", 0, Mark::Registered, AnswerOrigin::Reused},    {"twice", old, Mark::Free, AnswerOrigin::Resumed},
+        {"failed", later, std::nullopt, AnswerOrigin::Resumed},  {"unknown", 0, std::nullopt, AnswerOrigin::Reused},
+        {"typo", 0, std::nullopt, AnswerOrigin::Reused},         {"unjudged", 0, std::nullopt, AnswerOrigin::Reused},
+        {"typo", typo, Mark::Registered, AnswerOrigin::Resumed},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " resumed " + std::to_string(c.resumed));
