@@ -44,14 +44,16 @@ std::string withoutAskedDomain(std::string_view reply, const std::string& query)
 }
 
 // A calibrated server's reply as judgeReply judges it with the calibrated no-match text, or nothing
-// when it would be registered only by lacking that text: it lacks the registered text too. Both
-// texts are looked for around the asked domain, not in it.
+// when the reply fits neither kind the calibration saw: registered only by lacking the no-match
+// text (it lacks the registered text too), or free while it holds the registered text. Both texts
+// are looked for around the asked domain, not in it.
 std::optional<CellOutcome> judgeCalibrated(std::string_view reply, const std::string& query, const ServerEntry& entry,
                                            const CalibrationResult& texts) {
     const std::string around = withoutAskedDomain(reply, query);
     // Only the texts matter to the judgement; the entry's host, caption and name servers are not copied.
     CellOutcome outcome = judgeReply(around, ServerEntry{{}, {}, texts.mark, entry.refusal, true});
-    if (outcome.mark == Mark::Registered && !containsText(around, texts.registered)) {
+    const bool holdsRegistered = containsText(around, texts.registered);
+    if ((outcome.mark == Mark::Registered && !holdsRegistered) || (outcome.mark == Mark::Free && holdsRegistered)) {
         return std::nullopt;
     }
     return outcome;
@@ -139,8 +141,8 @@ CellAnswer WhoisCellLookup::askCalibrated(const ServerEntry& entry, const std::s
     if (outcome) {
         return {std::move(*outcome), std::nullopt};
     }
-    std::string reason = "the reply holds neither the no-match text nor the registered text calibrated for the "
-                         "server, derived again in this run";
+    std::string reason = "the reply holds neither the no-match text nor the registered text (or holds both) "
+                         "calibrated for the server, derived again in this run";
     if (!calibration->againFailure.empty()) {
         reason += " without success: " + calibration->againFailure;
     }

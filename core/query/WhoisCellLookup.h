@@ -17,11 +17,11 @@ namespace cvt {
 // An entry without a no-match mark is judged by the texts calibrated for its server, found (or
 // derived, through this lookup's client, so on the lane's thread and at its pace) before its first
 // cell and kept for the lane; when there are none, each of its cells is failed with the reason,
-// never judged. Such a reply is free when it holds the no-match text, registered when it holds the
-// registered text (either found outside the asked domain the reply echoes), and otherwise (or when
-// the registered text is unknown) shows the server answers in words the calibration did not see:
-// the texts are derived again, once per server for the lane, and the reply judged by the new ones;
-// a reply that still holds neither fails with the reason.
+// never judged. Such a reply is free when it holds the no-match text alone, registered when it holds
+// the registered text alone (either found outside the asked domain the reply echoes), and otherwise
+// (or when the registered text is unknown) shows the server answers in words the calibration did not
+// see: the texts are derived again, once per server for the lane, and the reply judged by the new
+// ones; a reply that still fits neither fails with the reason.
 class WhoisCellLookup : public CellLookup {
 public:
     explicit WhoisCellLookup(std::unique_ptr<WhoisLookup> client, CalibrateEntry calibrate = {})

@@ -77,8 +77,9 @@ TEST(QueryClassifyTest, AWhoisEntryWithoutANoMatchTextIsFailedWithoutAsking) {
 }
 
 // A calibrated text can be one word, which a registered name may hold: the name the reply echoes
-// (in either form, any letter case) is no evidence of either text.
-TEST(QueryClassifyTest, CalibratedTextsAreNotFoundInTheEchoedName) {
+// (in either form, any letter case) is no evidence of either text. A reply holding both texts fits
+// neither kind of reply the calibration saw: it is failed, not free.
+TEST(QueryClassifyTest, CalibratedTextsDecideOutsideTheEchoedNameAndOnlyAlone) {
     const struct Case {
         const char* query;
         const char* reply;
@@ -89,6 +90,7 @@ TEST(QueryClassifyTest, CalibratedTextsAreNotFoundInTheEchoedName) {
         {"available.shop", "AVAILABLE\r\n", Mark::Free},
         {"ax.shop", "ax.shop: AVAILABLE\r\n", Mark::Free},
         {"ax.shop", "Domain Name: AX.SHOP\r\n", Mark::Registered},
+        {"bx.shop", "AVAILABLE\r\nDomain Name: BX.SHOP\r\n", Mark::Failed},
     };
     for (const Case& c : cases) {
         test::ScriptedWhois whois;
