@@ -16,7 +16,8 @@ namespace cvt {
 
 // The answers a run takes from the journal instead of asking (SearchRequest::recall): first the
 // cells a resumed search answered already, then, with reuse on, the latest answer the same server
-// gave within the reuse time. A failed cell is never taken back: it is asked again.
+// gave within the reuse time to an entry judging alike (answerJudgement). A failed cell is never
+// taken back: it is asked again.
 class JournalRecall {
 public:
     // resumed: the search being resumed, 0 for none; reuseSince: the oldest answer reused (seconds
