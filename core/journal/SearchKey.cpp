@@ -11,8 +11,13 @@ namespace cvt {
 
 namespace {
 
-// SHA-256 fed piece by piece; each piece is preceded by its length, so no two different sequences of
-// pieces hash alike.
+// What precedes a piece of a key or a judgement, so that no two different sequences of pieces read
+// alike.
+std::string lengthPrefix(std::string_view piece) {
+    return std::to_string(piece.size()) + ":";
+}
+
+// SHA-256 fed piece by piece, each preceded by its lengthPrefix.
 class Sha256 {
 public:
     Sha256() : m_context(EVP_MD_CTX_new(), EVP_MD_CTX_free) {
@@ -21,7 +26,7 @@ public:
         }
     }
     void add(std::string_view piece) {
-        const std::string length = std::to_string(piece.size()) + ":";
+        const std::string length = lengthPrefix(piece);
         EVP_DigestUpdate(m_context.get(), length.data(), length.size());
         EVP_DigestUpdate(m_context.get(), piece.data(), piece.size());
     }
@@ -47,11 +52,10 @@ constexpr std::string_view kWordListSource = "word list: ";
 } // namespace
 
 std::string answerJudgement(const ServerEntry& entry) {
-    // Each field preceded by its length, so that no two different entries read alike.
     std::string judgement;
     for (const std::string_view field :
          {std::string_view(entry.mark), std::string_view(entry.refusal), std::string_view(trim(entry.whoisHost))}) {
-        judgement.append(std::to_string(field.size())).append(":").append(field);
+        judgement.append(lengthPrefix(field)).append(field);
     }
     return judgement;
 }
@@ -86,6 +90,12 @@ SearchKey makeSearchKey(const SearchRequest& request, const std::vector<ServerEn
         for (const std::string_view field : {std::string_view(trim(entry.caption)), std::string_view(entry.host),
                                              std::string_view(entry.mark), std::string_view(entry.refusal)}) {
             key.add(field);
+        }
+        // The WHOIS server behind an RDAP base answers some of the cells too. Only entries that name
+        // one add it, so the keys of every other search, and their resume, stay as they were.
+        if (const std::string_view behind = trim(entry.whoisHost); !behind.empty()) {
+            key.add("whois behind");
+            key.add(behind);
         }
         search.suffixes += (search.suffixes.empty() ? "" : ",") + std::string(trim(entry.caption));
         search.judgements.emplace_back(trim(entry.caption), answerJudgement(entry));

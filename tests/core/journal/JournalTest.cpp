@@ -257,6 +257,8 @@ TEST(JournalTest, SearchKeyCoversTheWholeSource) {
     otherMark[0].mark = "NOT FOUND";
     std::vector<ServerEntry> moreTicked = entries;
     moreTicked[1].ticked = true;
+    std::vector<ServerEntry> whoisBehind = entries;
+    whoisBehind[0].whoisHost = "whois.c";
     const struct Case {
         const char* what;
         std::string key;
@@ -271,10 +273,14 @@ TEST(JournalTest, SearchKeyCoversTheWholeSource) {
         {"dns", makeSearchKey(words({"alpha", "beta"}), entries, dns).key, false},
         {"no-match mark", makeSearchKey(words({"alpha", "beta"}), otherMark, settings).key, false},
         {"another suffix", makeSearchKey(words({"alpha", "beta"}), moreTicked, settings).key, false},
+        {"a WHOIS server behind", makeSearchKey(words({"alpha", "beta"}), whoisBehind, settings).key, false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.key == base, c.same) << c.what;
     }
+    // Journals keep their searches' keys, and resume finds a search by its key.
+    EXPECT_EQ(makeSearchKey(pattern, entries, settings).key,
+              "59b44d5caec6c0daae2f0d4d60f3c8a4e248a98e3776134dc018722b815933e6");
 }
 
 } // namespace
