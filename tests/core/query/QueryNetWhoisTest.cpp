@@ -153,7 +153,7 @@ TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {
     EXPECT_EQ(query, "ax.com\r\n");
 }
 
-// A lane whose server's host name a silent resolver does not answer within its 5 s: Stop ends the
+// A lane whose server's host name a silent resolver never answers (its limit is never reached): Stop ends the
 // lookup at once (its cell is "-", and the lane goes no further); the command-line tool's second
 // Ctrl-C (cancelExchanges) fails it and every later exchange at once. Either way the details say
 // so, not the resolver's time-out.
@@ -170,7 +170,7 @@ TEST(QueryNetWhoisTest, StopAndCancelEndAHostLookupOnASilentResolver) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         test::FakeDnsServer dns(test::FakeDnsServer::Entry{test::FakeDnsServer::Reply::Silent, {}});
-        const HostResolver resolver({"127.0.0.1", dns.port(), std::chrono::milliseconds(5000), 1});
+        const HostResolver resolver({"127.0.0.1", dns.port(), std::chrono::milliseconds(600000), 1});
         ResultTable table{"Domain Name"};
         test::RecordingSink sink{table};
         QueryEngine engine{QueryEngineDeps{sink,
