@@ -153,10 +153,10 @@ TEST(QueryNetWhoisTest, ShutdownAbandonsAnExchangeWaitingOnASilentServer) {
     EXPECT_EQ(query, "ax.com\r\n");
 }
 
-// A lane whose server's host name a silent resolver never answers (its limit is never reached): Stop ends the
-// lookup at once (its cell is "-", and the lane goes no further); the command-line tool's second
-// Ctrl-C (cancelExchanges) fails it and every later exchange at once. Either way the details say
-// so, not the resolver's time-out.
+// A lane whose server's host name a silent resolver never answers (its limit is never reached):
+// Stop ends the lookup at once (its cell is "-", and the lane goes no further); the command-line
+// tool's second Ctrl-C (cancelExchanges) fails it and every later exchange at once. Either way the
+// details say so, not the resolver's time-out.
 TEST(QueryNetWhoisTest, StopAndCancelEndAHostLookupOnASilentResolver) {
     struct Case {
         const char* name;
