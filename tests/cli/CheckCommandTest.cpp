@@ -630,8 +630,17 @@ TEST_F(CheckCommandTest, ProgressShowsOnATerminalOnly) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
-    // Replies that take a while, so the line is drawn before the run ends.
-    FakeWhoisServer slow(FakeWhoisServer::replyInPieces({"No match for ", "the name"}, std::chrono::milliseconds(300)));
+    // The last reply waits until the line is on the terminal (a minute at most), so the line is
+    // drawn before the run ends however slow the machine.
+    std::atomic<bool> lineShown{false};
+    FakeWhoisServer slow([&lineShown](FakeWhoisConnection& connection) {
+        if (connection.readQuery() == "bx.com\r\n") {
+            for (int i = 0; i < 12000 && !lineShown.load(); ++i) {
+                connection.pause(std::chrono::milliseconds(5));
+            }
+        }
+        connection.send("No match for the name");
+    });
     const std::string config =
         m_dir.write("slow.ini", "[setting]\nlanguage=en\nnum=1\n[whois]\n1=com+" + slow.hostField() + "+No match for\n")
             .string();
@@ -659,6 +668,7 @@ TEST_F(CheckCommandTest, ProgressShowsOnATerminalOnly) {
             const ssize_t got = read(master, buffer, sizeof buffer);
             if (got > 0) {
                 shown.append(buffer, static_cast<std::size_t>(got));
+                lineShown = shown.find("/2 names, ") != std::string::npos;
                 continue;
             }
         }
@@ -880,7 +890,7 @@ TEST_F(CheckCommandTest, VerboseQuietAndTimeLimits) {
 
     FakeWhoisServer silent([](FakeWhoisConnection& connection) {
         connection.readQuery();
-        connection.pause(std::chrono::milliseconds(5000));
+        connection.waitForClientClose();
     });
     const Outcome limited = runCheck(withConfig(
         {"--timeout", "1", "--server", "com=" + silent.hostField() + "+x", "-s", "com", "-f", "jsonl", "ax"}));
