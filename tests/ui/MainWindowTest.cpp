@@ -240,10 +240,10 @@ TEST(MainWindow, AltSOpensTheSettingsMenuAndEscapeGivesTheKeysBack) {
     w.main->edtDomain->clear();
     // Through the window system, as a real key stroke arrives.
     QTest::keyClick(window, Qt::Key_S, Qt::AltModifier);
-    ASSERT_TRUE(waitUntil([&] { return w.main->Setting1->isVisible(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return w.main->Setting1->isVisible(); }));
     QTest::keyClick(w.main->Setting1, Qt::Key_Escape);
     QTest::keyClick(window, Qt::Key_Escape);
-    ASSERT_TRUE(waitUntil([&] { return !w.main->Setting1->isVisible(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return !w.main->Setting1->isVisible(); }));
     QTest::keyClick(window, 'a');
     QTest::keyClick(window, 'b');
     EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
@@ -329,7 +329,7 @@ TEST(MainWindow, F2RenameTakesThePatternCharactersAndAsksTheNewNameAgain) {
     editor->insert(QStringLiteral("aphone\r\nx"));
     EXPECT_EQ(editor->text(), QStringLiteral("aphonex"));
     QTest::keyClick(editor, Qt::Key_Return);
-    ASSERT_TRUE(waitUntil([&] { return w.rows().front().caption == "aphonex"; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return w.rows().front().caption == "aphonex"; }));
     EXPECT_EQ(w.rows(), std::vector<ResultRow>{row("aphonex", {""})});
     w.main->N2->trigger();
     ASSERT_TRUE(w.waitIdle());

@@ -91,7 +91,7 @@ struct WindowHarness {
     }
 
     // Waits until no worker is left and every change they made is on screen.
-    bool waitIdle(int limitMs = 30000) {
+    bool waitIdle(int limitMs = 60000) {
         const bool idle = waitUntil([this] { return !main->engine().isBusy(); }, limitMs);
         main->applyPendingChanges();
         return idle;
