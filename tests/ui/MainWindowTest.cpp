@@ -367,7 +367,8 @@ TEST(MainWindow, RefusedSearchesShowTheirMessageAndStartNothing) {
     EXPECT_EQ(server.connectionCount(), 0);
 }
 
-// A server that holds each query until the test lets it answer.
+// A server that holds each query until the test lets it answer. Its windows' clients wait for a
+// reply without a read limit of their own (holdWithoutReadLimit), so only the test ends a hold.
 struct HeldServer {
     HeldServer()
         : server([this](FakeWhoisConnection& connection) {
@@ -389,8 +390,13 @@ struct HeldServer {
     FakeWhoisServer server;
 };
 
+void holdWithoutReadLimit(WindowHarness& w) {
+    w.whoisReadTimeoutMs = 0;
+}
+
 // Shows the window and searches "[ab]phone"; true once the first query waits at the server.
 bool startHeldRun(WindowHarness& w, const HeldServer& held) {
+    holdWithoutReadLimit(w);
     w.main->show();
     w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
     w.main->btnSearch->click();
@@ -443,6 +449,7 @@ TEST(MainWindow, AfterStopThePanelsCountWhatTheRunDidAndClearAllEmptiesThem) {
     config.replace(config.find("[setting]\r\n"), 11,
                    "[setting]\r\nparallel=1\r\ndns=1\r\ndns_server=127.0.0.1:" + std::to_string(dns.port()) + "\r\n");
     WindowHarness w(config);
+    holdWithoutReadLimit(w);
     w.main->show();
     w.main->edtDomain->setText(QStringLiteral("[a-c]phone"));
     w.main->btnSearch->click();
@@ -670,6 +677,7 @@ TEST(MainWindow, ClosingDuringARequeryPassEndsItWithoutAQuestion) {
     HeldServer held;
     held.released = true;
     WindowHarness w(configText("en", fourSuffixes(held.server)));
+    holdWithoutReadLimit(w);
     w.main->show();
     w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
     w.main->btnSearchClick();
