@@ -717,12 +717,16 @@ TEST_F(CheckCommandTest, MessagesAndCaptionsFollowTheConfiguredLanguage) {
     }
 }
 
-// A gate the server's script waits at until the test opens it.
+// A gate the server's script waits at until the test opens it. Meanwhile the script sends a
+// comment line every second, so the program's wait for each part of the reply (6 s) never ends
+// the exchange before the test does, however slow the machine.
 class Gate {
 public:
-    void arriveAndWait() {
+    void arriveAndWait(FakeWhoisConnection& connection) {
         m_arrived.set_value();
-        m_opened.wait();
+        while (m_opened.wait_for(std::chrono::seconds(1)) != std::future_status::ready) {
+            connection.send("% held\r\n");
+        }
     }
     void waitArrived() { m_arrived.get_future().wait(); }
     void open() {
@@ -903,7 +907,7 @@ TEST(CheckCommandInterruptTest, CtrlCStopsAfterTheExchangeUnderWayAndPrintsTheTa
     FakeWhoisServer server([&](FakeWhoisConnection& connection) {
         const std::string query = connection.readQuery();
         if (query == "bx.com\r\n") {
-            gate.arriveAndWait();
+            gate.arriveAndWait(connection);
             connection.send("No match for bx.com\r\n");
             return;
         }
@@ -939,7 +943,7 @@ TEST(CheckCommandInterruptTest, JsonLinesReachTheOutputWhileTheRunGoesOn) {
     Gate gate;
     FakeWhoisServer server([&](FakeWhoisConnection& connection) {
         if (connection.readQuery() == "bx.com\r\n") {
-            gate.arriveAndWait();
+            gate.arriveAndWait(connection);
         }
         connection.send("Domain Name: taken\r\n");
     });
