@@ -630,8 +630,17 @@ TEST_F(CheckCommandTest, ProgressShowsOnATerminalOnly) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
-    // Replies that take a while, so the line is drawn before the run ends.
-    FakeWhoisServer slow(FakeWhoisServer::replyInPieces({"No match for ", "the name"}, std::chrono::milliseconds(300)));
+    // The last reply waits until the line is on the terminal (a minute at most), so the line is
+    // drawn before the run ends however slow the machine.
+    std::atomic<bool> lineShown{false};
+    FakeWhoisServer slow([&lineShown](FakeWhoisConnection& connection) {
+        if (connection.readQuery() == "bx.com\r\n") {
+            for (int i = 0; i < 12000 && !lineShown.load(); ++i) {
+                connection.pause(std::chrono::milliseconds(5));
+            }
+        }
+        connection.send("No match for the name");
+    });
     const std::string config =
         m_dir.write("slow.ini", "[setting]\nlanguage=en\nnum=1\n[whois]\n1=com+" + slow.hostField() + "+No match for\n")
             .string();
@@ -659,6 +668,7 @@ TEST_F(CheckCommandTest, ProgressShowsOnATerminalOnly) {
             const ssize_t got = read(master, buffer, sizeof buffer);
             if (got > 0) {
                 shown.append(buffer, static_cast<std::size_t>(got));
+                lineShown = shown.find("/2 names, ") != std::string::npos;
                 continue;
             }
         }
@@ -707,12 +717,16 @@ TEST_F(CheckCommandTest, MessagesAndCaptionsFollowTheConfiguredLanguage) {
     }
 }
 
-// A gate the server's script waits at until the test opens it.
+// A gate the server's script waits at until the test opens it. Meanwhile the script sends a
+// comment line every second, so the program's wait for each part of the reply (6 s) never ends
+// the exchange before the test does, however slow the machine.
 class Gate {
 public:
-    void arriveAndWait() {
+    void arriveAndWait(FakeWhoisConnection& connection) {
         m_arrived.set_value();
-        m_opened.wait();
+        while (m_opened.wait_for(std::chrono::seconds(1)) != std::future_status::ready) {
+            connection.send("% held\r\n");
+        }
     }
     void waitArrived() { m_arrived.get_future().wait(); }
     void open() {
@@ -880,7 +894,7 @@ TEST_F(CheckCommandTest, VerboseQuietAndTimeLimits) {
 
     FakeWhoisServer silent([](FakeWhoisConnection& connection) {
         connection.readQuery();
-        connection.pause(std::chrono::milliseconds(5000));
+        connection.waitForClientClose();
     });
     const Outcome limited = runCheck(withConfig(
         {"--timeout", "1", "--server", "com=" + silent.hostField() + "+x", "-s", "com", "-f", "jsonl", "ax"}));
@@ -893,7 +907,7 @@ TEST(CheckCommandInterruptTest, CtrlCStopsAfterTheExchangeUnderWayAndPrintsTheTa
     FakeWhoisServer server([&](FakeWhoisConnection& connection) {
         const std::string query = connection.readQuery();
         if (query == "bx.com\r\n") {
-            gate.arriveAndWait();
+            gate.arriveAndWait(connection);
             connection.send("No match for bx.com\r\n");
             return;
         }
@@ -929,7 +943,7 @@ TEST(CheckCommandInterruptTest, JsonLinesReachTheOutputWhileTheRunGoesOn) {
     Gate gate;
     FakeWhoisServer server([&](FakeWhoisConnection& connection) {
         if (connection.readQuery() == "bx.com\r\n") {
-            gate.arriveAndWait();
+            gate.arriveAndWait(connection);
         }
         connection.send("Domain Name: taken\r\n");
     });

@@ -116,7 +116,7 @@ TEST_F(TlsFetchTest, HandshakeFailuresSayWhy) {
         const test::TestLeaf leaf = certificates.issue(c.leaf);
         FakeTlsServer tls(leaf.certFile, leaf.keyFile, backend.port());
         TNetHTTP client;
-        client.SetReadTimeout(5000);
+        client.SetReadTimeout(60000); // only bounds a hang: the handshake fails at once
         try {
             client.Get("https://" + c.host + ":" + std::to_string(tls.port()) + "/");
             ADD_FAILURE() << c.what << ": fetched";
@@ -185,8 +185,13 @@ TEST_F(TlsFetchTest, PlainOrSilentServerOnATlsPortFailsWithoutHanging) {
 TEST_F(TlsFetchTest, CancelEndsAHandshakeThatWaits) {
     FakeHttpServer silent({[](test::FakeHttpConnection& connection) { connection.waitForClientClose(); }});
     TNetHTTP client;
+    // Cancelled once the server has taken the connection, so the handshake is under way; a minute
+    // bounds a hang.
     std::thread canceller([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+        while (silent.connectionCount() == 0 && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
         client.Cancel();
     });
     EXPECT_THROW(client.Get("https://127.0.0.1:" + std::to_string(silent.port()) + "/"), ENetOperationCancelled);

@@ -157,7 +157,8 @@ std::vector<std::uint8_t> reply(const std::vector<std::uint8_t>& query, std::siz
     put16(out, flags);
     put16(out, 1);
     const std::uint16_t type = read16(query, questionEnd - 4);
-    const bool address = entry.reply == Reply::Loopback && (type == kTypeA || type == kTypeAAAA);
+    const bool address = (entry.reply == Reply::Loopback && (type == kTypeA || type == kTypeAAAA)) ||
+                         (entry.reply == Reply::LoopbackIPv4 && type == kTypeA);
     put16(out, inAuthority ? 0 : withRecords ? recordCount : address ? 1 : 0);
     put16(out, inAuthority ? recordCount : 0);
     put16(out, 0);

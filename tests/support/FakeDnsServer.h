@@ -35,6 +35,10 @@ public:
         Referral,       // the suffix's own server: NOERROR, no answer, the NS records in the authority section
         ParentReferral, // NOERROR, no answer, NS records of the name's parent in the authority section
         Loopback,       // NOERROR: an A question gets 127.0.0.1, an AAAA question ::1, others nothing
+        // NOERROR: an A question gets 127.0.0.1, others nothing. For name servers whose address
+        // must be the fake server's own: on ::1 nothing listens, and a question sent there may
+        // get no answer at all (the system limits its port-unreachable replies).
+        LoopbackIPv4,
     };
     struct Entry {
         Reply reply = Reply::NoSuchName;

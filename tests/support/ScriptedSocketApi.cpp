@@ -107,6 +107,7 @@ ssize_t ScriptedSocketApi::recv(int fd, void* data, size_t length, int) {
         return -1;
     case Event::Kind::WaitTimeout:
     case Event::Kind::WaitInterrupt:
+    case Event::Kind::Pause:
         // A receive without a wait before it: nothing there yet.
         errno = EAGAIN;
         return -1;
@@ -129,7 +130,15 @@ int ScriptedSocketApi::poll(pollfd* fds, nfds_t count, int timeoutMs) {
                 errno = EINTR;
                 return -1;
             }
-            if (!incoming.empty() && incoming.front().kind == Event::Kind::WaitTimeout) {
+            // Pauses that end within the wait pass; the one that outlasts it keeps the socket quiet.
+            while (!incoming.empty() && incoming.front().kind == Event::Kind::Pause &&
+                   (timeoutMs < 0 || incoming.front().pauseMs <= timeoutMs)) {
+                m_now += std::chrono::milliseconds(incoming.front().pauseMs);
+                timeoutMs = timeoutMs < 0 ? timeoutMs : timeoutMs - static_cast<int>(incoming.front().pauseMs);
+                incoming.pop_front();
+            }
+            if (!incoming.empty() &&
+                (incoming.front().kind == Event::Kind::WaitTimeout || incoming.front().kind == Event::Kind::Pause)) {
                 continue;
             }
             fds[i].revents = POLLIN;
@@ -143,6 +152,8 @@ int ScriptedSocketApi::poll(pollfd* fds, nfds_t count, int timeoutMs) {
     if (ready == 0) {
         if (forReading && !incoming.empty() && incoming.front().kind == Event::Kind::WaitTimeout) {
             incoming.pop_front();
+        } else if (forReading && !incoming.empty() && incoming.front().kind == Event::Kind::Pause && timeoutMs > 0) {
+            incoming.front().pauseMs -= timeoutMs;
         }
         if (timeoutMs > 0) {
             m_now += std::chrono::milliseconds(timeoutMs);

@@ -11,7 +11,8 @@ namespace cvt {
 // A SocketApi without real sockets, for tests and fuzz targets: it pretends to be one connected
 // peer whose incoming bytes, pauses, interruptions and failures follow a script, and records what
 // the connection sends. Host lookups answer from a fixed address or fail with a scripted code.
-// Waits never block; the clock advances by the full limit whenever a wait times out.
+// Waits never block; the clock advances by the full limit whenever a wait times out, and by the
+// pause when a scripted pause ends within a wait.
 class ScriptedSocketApi : public SocketApi {
 public:
     // One step of what the connection sees when it waits and receives.
@@ -21,18 +22,21 @@ public:
             PeerClose,     // a receive returns 0
             RecvError,     // a receive fails with error
             WaitTimeout,   // a wait for data passes its whole limit
+            Pause,         // nothing arrives for pauseMs: a wait shorter than what is left passes its limit
             WaitInterrupt, // a wait is interrupted by a signal (EINTR)
             RecvInterrupt, // a receive is interrupted by a signal (EINTR)
         };
         Kind kind = Kind::Data;
         std::string bytes;
         int error = 0;
+        long long pauseMs = 0;
     };
 
     static Event data(std::string bytes) { return {Event::Kind::Data, std::move(bytes), 0}; }
     static Event peerClose() { return {Event::Kind::PeerClose, {}, 0}; }
     static Event recvError(int error) { return {Event::Kind::RecvError, {}, error}; }
     static Event waitTimeout() { return {Event::Kind::WaitTimeout, {}, 0}; }
+    static Event pause(long long ms) { return {Event::Kind::Pause, {}, 0, ms}; }
     static Event waitInterrupt() { return {Event::Kind::WaitInterrupt, {}, 0}; }
     static Event recvInterrupt() { return {Event::Kind::RecvInterrupt, {}, 0}; }
 

@@ -64,7 +64,7 @@ protected:
     bool buildWithJournal() {
         w.journalPath = w.dir.file("journal.sqlite");
         w.build();
-        return waitUntil([this] { return w.main->journal().session() != nullptr; }, 10000);
+        return waitUntil([this] { return w.main->journal().session() != nullptr; });
     }
 
     FakeWhoisServer m_server;
@@ -100,7 +100,7 @@ TEST_F(JournalWindow, TheNextStartOffersToTakeUpAnUnfinishedSearch) {
 
     w.prompts.confirmAnswer = true;
     w.build();
-    ASSERT_TRUE(waitUntil([this] { return !w.prompts.questions.empty(); }, 10000));
+    ASSERT_TRUE(waitUntil([this] { return !w.prompts.questions.empty(); }));
     EXPECT_EQ(w.prompts.questions.front(),
               QStringLiteral("Resume the search for `[a-c][a-j]` (10 of 30 names asked)?"));
     ASSERT_TRUE(w.waitIdle());
@@ -137,7 +137,7 @@ TEST_F(JournalWindow, HistoryShowsASearchAndAnswersAreReused) {
     auto* page = w.main->findChild<QDialog*>(QStringLiteral("frmHistory"));
     ASSERT_NE(page, nullptr);
     auto* list = page->findChild<QTreeWidget*>(QStringLiteral("lvHistory"));
-    ASSERT_TRUE(waitUntil([list] { return list->topLevelItemCount() == 2; }, 10000));
+    ASSERT_TRUE(waitUntil([list] { return list->topLevelItemCount() == 2; }));
     for (int item = 0; item < 2; ++item) {
         EXPECT_EQ(list->topLevelItem(item)->text(1), QStringLiteral("finished"));
         EXPECT_EQ(list->topLevelItem(item)->text(2), QStringLiteral("60 of 60"));
@@ -164,7 +164,7 @@ TEST_F(JournalWindow, AJournalInUseElsewhereIsLeftAlone) {
     const std::unique_ptr<Journal> other = Journal::open(w.dir.file("journal.sqlite"), JournalAccess::Write, notices);
     w.journalPath = w.dir.file("journal.sqlite");
     w.build();
-    ASSERT_TRUE(waitUntil([this] { return !w.prompts.informations.empty(); }, 10000));
+    ASSERT_TRUE(waitUntil([this] { return !w.prompts.informations.empty(); }));
     EXPECT_TRUE(w.prompts.informations.front().contains(QStringLiteral("in use by another running Corvantide")))
         << w.prompts.informations.front().toStdString();
     EXPECT_EQ(w.main->journal().session(), nullptr);

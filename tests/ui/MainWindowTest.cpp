@@ -240,10 +240,10 @@ TEST(MainWindow, AltSOpensTheSettingsMenuAndEscapeGivesTheKeysBack) {
     w.main->edtDomain->clear();
     // Through the window system, as a real key stroke arrives.
     QTest::keyClick(window, Qt::Key_S, Qt::AltModifier);
-    ASSERT_TRUE(waitUntil([&] { return w.main->Setting1->isVisible(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return w.main->Setting1->isVisible(); }));
     QTest::keyClick(w.main->Setting1, Qt::Key_Escape);
     QTest::keyClick(window, Qt::Key_Escape);
-    ASSERT_TRUE(waitUntil([&] { return !w.main->Setting1->isVisible(); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return !w.main->Setting1->isVisible(); }));
     QTest::keyClick(window, 'a');
     QTest::keyClick(window, 'b');
     EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
@@ -329,7 +329,7 @@ TEST(MainWindow, F2RenameTakesThePatternCharactersAndAsksTheNewNameAgain) {
     editor->insert(QStringLiteral("aphone\r\nx"));
     EXPECT_EQ(editor->text(), QStringLiteral("aphonex"));
     QTest::keyClick(editor, Qt::Key_Return);
-    ASSERT_TRUE(waitUntil([&] { return w.rows().front().caption == "aphonex"; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return w.rows().front().caption == "aphonex"; }));
     EXPECT_EQ(w.rows(), std::vector<ResultRow>{row("aphonex", {""})});
     w.main->N2->trigger();
     ASSERT_TRUE(w.waitIdle());
@@ -367,7 +367,8 @@ TEST(MainWindow, RefusedSearchesShowTheirMessageAndStartNothing) {
     EXPECT_EQ(server.connectionCount(), 0);
 }
 
-// A server that holds each query until the test lets it answer.
+// A server that holds each query until the test lets it answer. Its windows' clients wait for a
+// reply without a read limit of their own (holdWithoutReadLimit), so only the test ends a hold.
 struct HeldServer {
     HeldServer()
         : server([this](FakeWhoisConnection& connection) {
@@ -389,8 +390,13 @@ struct HeldServer {
     FakeWhoisServer server;
 };
 
+void holdWithoutReadLimit(WindowHarness& w) {
+    w.whoisReadTimeoutMs = 0;
+}
+
 // Shows the window and searches "[ab]phone"; true once the first query waits at the server.
 bool startHeldRun(WindowHarness& w, const HeldServer& held) {
+    holdWithoutReadLimit(w);
     w.main->show();
     w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
     w.main->btnSearch->click();
@@ -443,6 +449,7 @@ TEST(MainWindow, AfterStopThePanelsCountWhatTheRunDidAndClearAllEmptiesThem) {
     config.replace(config.find("[setting]\r\n"), 11,
                    "[setting]\r\nparallel=1\r\ndns=1\r\ndns_server=127.0.0.1:" + std::to_string(dns.port()) + "\r\n");
     WindowHarness w(config);
+    holdWithoutReadLimit(w);
     w.main->show();
     w.main->edtDomain->setText(QStringLiteral("[a-c]phone"));
     w.main->btnSearch->click();
@@ -670,6 +677,7 @@ TEST(MainWindow, ClosingDuringARequeryPassEndsItWithoutAQuestion) {
     HeldServer held;
     held.released = true;
     WindowHarness w(configText("en", fourSuffixes(held.server)));
+    holdWithoutReadLimit(w);
     w.main->show();
     w.main->edtDomain->setText(QStringLiteral("[ab]phone"));
     w.main->btnSearchClick();

@@ -131,7 +131,7 @@ TEST(PopupCommands, SpreadsheetExportSavesWhereAskedThenOpensOrSaysWhereItIs) {
             expected.push_back(QString::fromStdString(text));
         }
         // An opener still running after the wait is told about when it ends.
-        waitUntil([&] { return w.prompts.informations.size() >= expected.size(); }, 10000);
+        waitUntil([&] { return w.prompts.informations.size() >= expected.size(); });
         EXPECT_EQ(w.prompts.informations, expected);
         EXPECT_EQ(std::filesystem::exists(target), c.written);
         if (c.written) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // Helpers shared by the window suites: a QApplication for the whole program, prompts answered by
-// the test, and waiting on the event loop with a short limit.
+// the test, and waiting on the event loop with a limit that only bounds a hang.
 
 #include "ui/Prompts.h"
 
@@ -50,7 +50,7 @@ public:
 };
 
 // Runs the event loop until the condition holds or the limit passes; returns the condition.
-inline bool waitUntil(const std::function<bool()>& condition, int limitMs = 30000) {
+inline bool waitUntil(const std::function<bool()>& condition, int limitMs = 60000) {
     QElapsedTimer clock;
     clock.start();
     while (!condition()) {

@@ -6,6 +6,7 @@
 #include "config/TIniOptions.h"
 #include "core/query/NetWhoisLookup.h"
 #include "core/query/QueryEngine.h"
+#include "net/whois/TNetWhois.h"
 #include "tests/support/FakeWhoisServer.h"
 #include "tests/support/MarkGlyphs.h"
 #include "tests/support/TempDir.h"
@@ -74,8 +75,14 @@ struct WindowHarness {
         text.reset();
         main.reset();
         options = TIniOptions{};
-        MainWindowDeps deps{prompts, options,     [] { return std::make_unique<NetWhoisLookup>(); },
-                            path,    openProgram, openPatience};
+        const auto makeClient = [this] {
+            auto lookup = std::make_unique<NetWhoisLookup>();
+            if (whoisReadTimeoutMs) {
+                lookup->client().SetReadTimeout(*whoisReadTimeoutMs);
+            }
+            return lookup;
+        };
+        MainWindowDeps deps{prompts, options, makeClient, path, openProgram, openPatience};
         deps.locateData = locateData;
         deps.journalPath = journalPath;
         main = std::make_unique<TfrmWhoisMain>(std::move(deps));
@@ -91,7 +98,7 @@ struct WindowHarness {
     }
 
     // Waits until no worker is left and every change they made is on screen.
-    bool waitIdle(int limitMs = 30000) {
+    bool waitIdle(int limitMs = 60000) {
         const bool idle = waitUntil([this] { return !main->engine().isBusy(); }, limitMs);
         main->applyPendingChanges();
         return idle;
@@ -107,6 +114,9 @@ struct WindowHarness {
     std::string openProgram = "true";
     // How long an export waits for it to fail before it watches it.
     std::chrono::milliseconds openPatience{2000};
+    // The WHOIS clients' wait for each part of a reply (0: no limit), for the lanes begun after it
+    // is set; none keeps the client's own.
+    std::optional<int> whoisReadTimeoutMs;
     // The results journal of the windows built after it is set; none by default.
     std::filesystem::path journalPath;
     TIniOptions options;
