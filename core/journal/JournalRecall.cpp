@@ -32,9 +32,9 @@ std::optional<AnsweredCell> JournalRecall::operator()(std::string_view name, con
                 return recalled(std::move(*cell), AnswerOrigin::Resumed);
             }
         }
-        if (m_reuseSince != 0 && mayReuse(suffix, entry.host)) {
+        if (const std::string* judged = m_reuseSince != 0 ? reusableJudgement(suffix, entry) : nullptr) {
             if (std::optional<JournalCell> cell =
-                    m_journal.recentAnswer(name, suffix, entry.host, answerJudgement(entry), m_reuseSince)) {
+                    m_journal.recentAnswer(name, suffix, entry.host, *judged, m_reuseSince)) {
                 return recalled(std::move(*cell), AnswerOrigin::Reused);
             }
         }
@@ -44,16 +44,19 @@ std::optional<AnsweredCell> JournalRecall::operator()(std::string_view name, con
     return std::nullopt;
 }
 
-bool JournalRecall::mayReuse(std::string_view suffix, const std::string& server) const {
+const std::string* JournalRecall::reusableJudgement(std::string_view suffix, const ServerEntry& entry) const {
     std::lock_guard lock(m_reusableMutex);
-    auto key = std::make_pair(std::string(suffix), server);
-    const auto known = m_reusable.find(key);
-    if (known != m_reusable.end()) {
-        return known->second;
+    auto key = std::make_pair(std::string(suffix), entry.host);
+    auto known = m_reusable.find(key);
+    if (known == m_reusable.end()) {
+        std::optional<std::string> judgement;
+        if (m_journal.hasAnswersSince(suffix, entry.host, m_reuseSince)) {
+            judgement = answerJudgement(entry);
+        }
+        known = m_reusable.emplace(std::move(key), std::move(judgement)).first;
     }
-    const bool reusable = m_journal.hasAnswersSince(suffix, server, m_reuseSince);
-    m_reusable.emplace(std::move(key), reusable);
-    return reusable;
+    // Map elements stay where they are as others are added.
+    return known->second ? &*known->second : nullptr;
 }
 
 std::string shownDetails(const AnsweredCell& cell) {

@@ -29,15 +29,17 @@ public:
     std::optional<AnsweredCell> operator()(std::string_view name, const ServerEntry& entry) const;
 
 private:
-    bool mayReuse(std::string_view suffix, const std::string& server) const;
+    // The entry's answerJudgement when its server has any answer young enough to reuse, else null.
+    const std::string* reusableJudgement(std::string_view suffix, const ServerEntry& entry) const;
 
     const Journal& m_journal;
     std::int64_t m_resumed;
     std::int64_t m_reuseSince;
-    // Whether each server (by suffix and server field) has any answer young enough to reuse, asked
-    // once per recall: a run against servers without one looks up none of its cells.
+    // Per server (by suffix and server field), worked out once per recall: its entry's judgement
+    // when it has any answer young enough to reuse, none otherwise, so a run against servers without
+    // one looks up none of its cells.
     mutable std::mutex m_reusableMutex;
-    mutable std::map<std::pair<std::string, std::string>, bool> m_reusable;
+    mutable std::map<std::pair<std::string, std::string>, std::optional<std::string>> m_reusable;
 };
 
 // The details a front end shows for a cell: a reused answer says so and when it was asked.
