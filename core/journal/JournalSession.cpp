@@ -19,8 +19,12 @@ JournalWriter& JournalSession::begin(SearchRequest& request, const SearchKey& ke
     m_recall.reset();
     m_resumed = start.resume != 0;
     m_search = m_resumed ? start.resume
-                         : m_journal->startSearch(
-                               {0, key.key, key.source, key.suffixes, key.settings, now(), 0, 0, 0, key.judgements});
+                         : m_journal->startSearch({.key = key.key,
+                                                   .source = key.source,
+                                                   .suffixes = key.suffixes,
+                                                   .settings = key.settings,
+                                                   .started = now(),
+                                                   .judgements = key.judgements});
     // The answers of the runs before this one are there to take.
     m_journal->refreshLookups();
     const std::int64_t reuseSince = start.reuseDays > 0 ? now() - start.reuseDays * kSecondsPerDay : 0;
