@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
-#include <vector>
 
 namespace cvt {
 
@@ -29,16 +28,17 @@ CellAnswer stoppedAnswer() {
 // letter case), turned into line ends: a calibrated text can be a single word, which a name may hold
 // ("AVAILABLE" in AVAILABLE.SHOP), and no text spans the name.
 std::string withoutAskedDomain(std::string_view reply, const std::string& query) {
-    std::vector<std::string> forms{query};
-    if (const IdnConversion shown = IdnName::toShown(query); !shown.refused() && shown.name != query) {
-        forms.push_back(shown.name);
-    }
     std::string masked(reply);
-    for (const std::string& form : forms) {
-        for (std::size_t at = findIgnoreCase(reply, form); !form.empty() && at != std::string_view::npos;
-             at = findIgnoreCase(reply, form, at + 1)) {
+    const auto mask = [&](std::string_view form) {
+        // An empty form would be found everywhere, forever.
+        for (std::size_t at = form.empty() ? std::string_view::npos : findIgnoreCase(reply, form);
+             at != std::string_view::npos; at = findIgnoreCase(reply, form, at + 1)) {
             std::fill_n(masked.begin() + static_cast<std::ptrdiff_t>(at), form.size(), '\n');
         }
+    };
+    mask(query);
+    if (const IdnConversion shown = IdnName::toShown(query); !shown.refused() && shown.name != query) {
+        mask(shown.name);
     }
     return masked;
 }
